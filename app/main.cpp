@@ -1,0 +1,67 @@
+#include "app/OrlimboApplication.h"
+#include "platform/Dialogs.h"
+#include "platform/QSettingsStore.h"
+#include "platform/Shell.h"
+#include "resources/MainTexts.h"
+#include "ui/Mainunit.h"
+
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QProxyStyle>
+#include <QTranslator>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// Tool-tips come up quickly; how long they stay is set on each control.
+class HintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *data) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 100;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void installFontSubstitutes()
+{
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    DesktopDialogs dialogs;
+    OrlimboApplication app(argc, argv, dialogs);
+    QApplication::setApplicationName(QStringLiteral("Orlimbo"));
+    QApplication::setApplicationDisplayName(MainTexts::kAppTitle);
+    QApplication::setStyle(new HintStyle);
+    installFontSubstitutes();
+
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    try {
+        DesktopShell shell;
+        QSettingsStore store;
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        TForm1 window({dialogs, shell, store}, arguments);
+        window.show();
+        return app.exec();
+    } catch (const std::exception &e) {
+        dialogs.message(nullptr, QString::fromLocal8Bit(e.what()), MainTexts::kAppTitle, Dialogs::Kind::Failure);
+        return 1;
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// Code page 932 (Shift-JIS with the Microsoft extensions) in both directions.
+// The text form keeps one '\n' per line break; the byte form writes CR LF.
+namespace Cp932 {
+
+// Decodes file bytes: CR LF, a lone CR and a lone LF all become '\n';
+// bytes that are not valid CP932 become U+FFFD.
+QString decode(const QByteArray &bytes);
+
+// Encodes a text with every '\n' written as CR LF.
+QByteArray encode(QStringView text);
+
+// The length of encode(text) without building it.
+qint64 byteLength(QStringView text);
+
+} // namespace Cp932

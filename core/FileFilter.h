@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+struct SettingsRecord;
+
+// A mask is a list of wildcard patterns, each closed by ';' so that masks join by
+// plain concatenation. Patterns use '*' and '?' and are matched against a file name,
+// ignoring case. An empty mask matches nothing.
+
+// The patterns of a mask in order; empty pieces are dropped.
+QStringList splitMask(const QString &mask);
+
+// Whether a file name fits one pattern. A trailing ".*" also fits a name without
+// that dot, so "*.*" fits every name, as it did where the masks come from.
+bool matchesPattern(const QString &name, const QString &pattern);
+
+// Every name fitting each pattern in turn (a name fitting two patterns comes twice),
+// sorted by name without regard to case; equal names keep their order.
+QStringList listMatches(const QStringList &names, const QString &mask);
+
+// listMatches over the regular files of a folder (symlinks to regular files count,
+// names starting with '.' never do). An unreadable or missing folder gives nothing.
+QStringList listFolder(const QString &folder, const QString &mask);
+
+// The mask of "all text files", chosen by flag 10; the supplementary lists never join it.
+QString allTextFilesMask(const SettingsRecord &r);
+
+struct FilterEntry {
+    QString name;
+    QString mask;
+};
+
+// The six entries of the file-type list: the four edited lists, all text files, all files.
+std::vector<FilterEntry> filterEntries(const SettingsRecord &r);
+
+// "name|mask|name|mask|...", the form a dialog filter is built from.
+QString filterText(const std::vector<FilterEntry> &entries);
+
+// The entries as Qt dialog filters, "name (pattern pattern ...)", in the same order.
+QStringList dialogFilters(const std::vector<FilterEntry> &entries);

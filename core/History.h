@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The browsing history: the file shown now, ten files behind it and ten ahead.
+// Entry 0 is the nearest; an empty text is an empty entry. Gaps and repeats are
+// kept, paths are compared exactly.
+struct BrowsingHistory {
+    static constexpr int kSize = 10;
+
+    QString FileNameNow;
+    std::array<QString, kSize> PreHistory;
+    std::array<QString, kSize> NextHistory;
+
+    // A file shown as a new file: the current one goes behind, the forward list empties.
+    void RecordNewFile(const QString &path);
+    // Back to PreHistory[i]; the skipped entries land ahead in reverse order.
+    void StepBackTo(int i);
+    // Forward to NextHistory[i]; the mirror image of StepBackTo.
+    void StepForwardTo(int i);
+
+    // The text of the debug listing.
+    QString DebugListing() const;
+    // Empties all twenty entries; FileNameNow stays.
+    void ClearLists();
+};

@@ -1,0 +1,108 @@
+#include "platform/Dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+Dialogs::Answer DesktopDialogs::message(QWidget *parent, const QString &text, const QString &caption, Kind kind)
+{
+    QMessageBox box(parent);
+    box.setText(text);
+    box.setWindowTitle(caption);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool yesNo = false;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    switch (kind) {
+    case Kind::Failure:
+        icon = QMessageBox::Critical;
+        break;
+    case Kind::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case Kind::Notice:
+        icon = QMessageBox::Information;
+        break;
+    case Kind::Confirm:
+        icon = QMessageBox::Question;
+        yesNo = true;
+        defaultButton = QMessageBox::No;
+        break;
+    case Kind::ConfirmNotice:
+        icon = QMessageBox::Information;
+        yesNo = true;
+        defaultButton = QMessageBox::No;
+        break;
+    case Kind::QuestionAfterFailure:
+        icon = QMessageBox::Critical;
+        yesNo = true;
+        defaultButton = QMessageBox::Yes;
+        break;
+    case Kind::Plain:
+        break;
+    }
+    box.setIcon(icon);
+    if (yesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setDefaultButton(defaultButton);
+    const int result = box.exec();
+    if (!yesNo)
+        return Answer::Ok;
+    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &title, const QString &folder,
+                                                const QStringList &filters, int selectedFilter)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (selectedFilter >= 0 && selectedFilter < filters.size())
+        dialog.selectNameFilter(filters[selectedFilter]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> DesktopDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
+                                                const QStringList &filters, int selectedFilter)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (selectedFilter >= 0 && selectedFilter < filters.size())
+        dialog.selectNameFilter(filters[selectedFilter]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> DesktopDialogs::chooseFolder(QWidget *parent, const QString &title, const QString &start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+std::optional<QFont> DesktopDialogs::chooseFont(QWidget *parent, const QFont &initial,
+                                                const std::function<void(const QFont &)> &apply)
+{
+    QFontDialog dialog(initial, parent);
+    // Qt's own dialog, so that an Apply button can be added beside OK and Cancel.
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
+        QPushButton *applyButton = buttons->addButton(QDialogButtonBox::Apply);
+        QObject::connect(applyButton, &QPushButton::clicked, &dialog,
+                         [&dialog, &apply] { apply(dialog.currentFont()); });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFont();
+}

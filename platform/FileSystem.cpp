@@ -1,0 +1,125 @@
+#include "platform/FileSystem.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+bool fileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool folderExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsReadOnlyFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return (st.st_mode & S_IWUSR) == 0;
+}
+
+QDateTime lastWriteTime(const QString &path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return QFileInfo(file).lastModified();
+}
+
+ReadResult readWholeFile(const QString &path)
+{
+    ReadResult result;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        return result;
+    }
+    const auto fail = [&result, fd] {
+        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        return result;
+    };
+    struct stat st {};
+    const qsizetype expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? qsizetype(st.st_size) : 0;
+    QByteArray bytes(expected, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < expected) {
+        const ssize_t n = ::read(fd, bytes.data() + got, expected - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail();
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    // Whatever the size said, read on to the end: files may grow or report no size.
+    std::array<char, 1 << 16> chunk{};
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail();
+        if (n == 0)
+            break;
+        bytes.append(chunk.data(), n);
+    }
+    ::close(fd);
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+bool isBinaryBytes(const char *data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>(data[i]);
+        if (c >= 1 && c <= 31 && c != 10 && c != 13)
+            return true;
+    }
+    return false;
+}
+
+bool IsBinaryFile(const QString &path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    std::array<char, 1 << 16> chunk{};
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n <= 0)
+            return false;
+        if (isBinaryBytes(chunk.data(), n))
+            return true;
+    }
+}
+
+void removeIfExists(const QString &path)
+{
+    if (QFile::exists(path))
+        QFile::remove(path);
+}
+
+} // namespace FileSystem

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// The file system as the program needs it. Paths are compared exactly.
+namespace FileSystem {
+
+// A regular file (or a link to one); a folder is no file.
+bool fileExists(const QString &path);
+bool folderExists(const QString &path);
+// The owner-write bit clear; a missing file or an empty path is not read-only.
+bool IsReadOnlyFile(const QString &path);
+// Last-write time, or an invalid time when the file cannot be opened for reading.
+QDateTime lastWriteTime(const QString &path);
+
+struct ReadResult {
+    std::optional<QByteArray> bytes;
+    QString error; // the platform's text when reading failed
+};
+ReadResult readWholeFile(const QString &path);
+
+// True as soon as a byte 1-9, 11, 12 or 14-31 is met; a file that cannot be opened is text.
+bool IsBinaryFile(const QString &path);
+bool isBinaryBytes(const char *data, qsizetype size);
+
+// Removes a file where it exists.
+void removeIfExists(const QString &path);
+
+} // namespace FileSystem

@@ -1,0 +1,59 @@
+#include "platform/ScriptedDialogs.h"
+
+Dialogs::Answer ScriptedDialogs::defaultAnswer(Kind kind)
+{
+    switch (kind) {
+    case Kind::Confirm:
+    case Kind::ConfirmNotice:
+        return Answer::No;
+    case Kind::QuestionAfterFailure:
+        return Answer::Yes;
+    default:
+        return Answer::Ok;
+    }
+}
+
+Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &text, const QString &caption, Kind kind)
+{
+    messages.push_back({text, caption, kind});
+    if (answers.empty())
+        return defaultAnswer(kind);
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &folder,
+                                                 const QStringList &filters, int selectedFilter)
+{
+    fileRequests.push_back({title, folder, filters, selectedFilter});
+    if (fileAnswers.empty())
+        return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
+                                                 const QStringList &filters, int selectedFilter)
+{
+    return openFile(parent, title, folder, filters, selectedFilter);
+}
+
+std::optional<QString> ScriptedDialogs::chooseFolder(QWidget *, const QString &title, const QString &)
+{
+    folderTitles.push_back(title);
+    if (folderAnswers.empty())
+        return std::nullopt;
+    auto answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(QWidget *, const QFont &initial,
+                                                 const std::function<void(const QFont &)> &apply)
+{
+    if (!fontScript)
+        return std::nullopt;
+    return fontScript(initial, apply);
+}

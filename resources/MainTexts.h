@@ -1,0 +1,166 @@
+#pragma once
+
+// The texts of the main window, exactly as the user sees them.
+
+#include <QString>
+
+#include <array>
+
+namespace MainTexts {
+
+inline const QString kAppTitle = QStringLiteral("Orlimbo");
+inline const QString kVersionTitle = QStringLiteral("Orlimbo  Ver 1.40");
+inline const QString kVersion = QStringLiteral("1.40");
+
+// The command table: object name, menu caption, key.
+struct CommandText {
+    const char *name;
+    const char16_t *caption;
+    const char *key;
+};
+
+inline constexpr std::array<CommandText, 42> kCommands{{
+    {"ActionNewWindow", u"新しいウインドウを開く(&W)", "Ctrl+W"},
+    {"ActionFileOpen", u"ファイルを開く(&O)...", "Ctrl+O"},
+    {"ActionFolderOpen", u"フォルダを開く(&F)...", "Ctrl+Alt+O"},
+    {"ActionFolderExplorer", u"フォルダをエクスプローラで開く(&E)", "Ctrl+Alt+E"},
+    {"ActionFileCopy", u"指定のフォルダへコピー(&C)...", "Ctrl+Alt+C"},
+    {"ActionFileMove", u"指定のフォルダへ移動(&M)...", "Ctrl+Alt+M"},
+    {"ActionFileRename", u"ファイル名・属性・タイムスタンプを変更(&R)...", "F2"},
+    {"ActionFileDelete", u"フォルダから削除(&D)", "Ctrl+Del"},
+    {"ActionEdit", u"閲覧中のファイルを編集(&E)", "Ctrl+E"},
+    {"ActionExport", u"アプリケーションから開く(&A)", "Ctrl+Alt+A"},
+    {"ActionSaveAs", u"閲覧中のファイルを別名で保存(&S)...", "Ctrl+S"},
+    {"ActionPrint", u"閲覧中のファイルを印刷(&P)...", "Ctrl+P"},
+    {"ActionAppQuit", u"終了(&X)", "Ctrl+Q"},
+    {"ActionCopy", u"コピー(&C)", "Ctrl+C"},
+    {"ActionSelectAll", u"すべて選択(&A)", "Ctrl+A"},
+    {"ActionOpenSearch", u"検索(&F)", "Ctrl+F"},
+    {"ActionFindNext", u"次を検索(&N)", "F3"},
+    {"ActionGoSearch", u"検索", ""},
+    {"ActionViewPre", u"１つ前へ戻る(&B)", "Alt+Backspace"},
+    {"ActionViewNext", u"１つ先へ進む(&G)", "Alt+Ins"},
+    {"ActionReLoad", u"更新（再読込）(&R)", "F5"},
+    {"ActionSetFont", u"フォント(&F)...", "Ctrl+Alt+F"},
+    {"ActionFullScreen", u"全画面表示(&S)", "Ctrl+Alt+Z"},
+    {"ActionWrapNone", u"折り返さない(&T)", "Ctrl+T"},
+    {"ActionWrapNum", u"指定桁で折り返す", ""},
+    {"ActionWrapSide", u"右端で折り返す(&R)", "Ctrl+R"},
+    {"ActionNoCRLF", u"改行を除外する(&C)", "Ctrl+J"},
+    {"ActionNoSpace", u"空白を除外する(&S)", "Ctrl+K"},
+    {"ActionNoHtmlTag", u"HTMLタグを除外する(&T)", "Ctrl+H"},
+    {"ActionNoTFS", u"最初の空白行まで除外(&F)", "Ctrl+U"},
+    {"ActionNumbering", u"行番号を付加する(&N)", "Ctrl+I"},
+    {"ActionFontSizeUp", u"文字サイズを 1pt大きく(&U)", "Alt+PgUp"},
+    {"ActionFontSizeDown", u"文字サイズを 1pt小さく(&D)", "Alt+PgDown"},
+    {"ActionViewBookmark", u"ブックマーク(&B)", ""},
+    {"ActionBookmarkClick", u"", ""},
+    {"ActionOpenAddBookmarkDialog", u"", ""},
+    // The key is shown beside the entry but reaches the copy command, which comes first in the menus.
+    {"ActionOpenAppSetDialog", u"動作設定(&C)...", ""},
+    {"ActionOpenHelp", u"ヘルプ(&H)", "F1"},
+    {"ActionVerInfo", u"バージョン情報(&V)...", ""},
+    {"ActionVerCheck", u"最新バージョンの存在確認(&S)", ""},
+    {"ActionGoMyWebSite", u"作者のホームページへ(&A)", ""},
+    {"ActionSendMail", u"作者へメールを送る(&M)", ""},
+}};
+inline const QString kAppSetShownKey = QStringLiteral("Ctrl+Alt+C");
+
+// Menus.
+inline const QString kMenuFile = QStringLiteral("ファイル(&F)");
+inline const QString kMenuFileOperations = QStringLiteral("閲覧中のファイルを操作(&C)");
+inline const QString kMenuEdit = QStringLiteral("編集・検索(&E)");
+inline const QString kMenuView = QStringLiteral("表示(&V)");
+inline const QString kViewTool = QStringLiteral("ツールバー(&T)");
+inline const QString kViewPath = QStringLiteral("アドレスバー(&A)");
+inline const QString kViewSelect = QStringLiteral("ファイル選択BOX(&B)");
+inline const QString kViewStyle = QStringLiteral("形式ツールバー(K)");
+inline const QString kViewSearch = QStringLiteral("検索バー(&F)");
+inline const QString kMenuStyle = QStringLiteral("形式(&S)");
+inline const QString kMenuBookmark = QStringLiteral("ブックマーク(&B)");
+inline const QString kBookmarkAdd = QStringLiteral("ブックマークへ追加(&A)...");
+inline const QString kBookmarkOrganise = QStringLiteral("ブックマークの整理(&E)...");
+inline const QString kMenuSettings = QStringLiteral("設定(&C)");
+inline const QString kSetUninstall = QStringLiteral("アンインストール(&U)...");
+inline const QString kMenuDebug = QStringLiteral("デバッグ(&D)");
+inline const QString kDebugHistories = QStringLiteral("履歴管理状態一覧(&R)");
+inline const QString kDebugWriteMode = QStringLiteral("閲覧領域への直接書き込みを許可(&W)");
+inline const QString kMenuHelp = QStringLiteral("ヘルプ(&H)");
+inline const QString kHelpCannotShow = QStringLiteral("ヘルプが表示されない場合(&N)...");
+inline const QString kPopupFontChange = QStringLiteral("フォント変更(&F)");
+inline const QString kPopupReView = QStringLiteral("中身を再閲覧(&V)");
+inline const QString kPopupReRead = QStringLiteral("再読み込み(&R)");
+inline const QString kEditor = QStringLiteral("エディタ%1");
+
+// Tool buttons.
+inline const QString kBtnFile = QStringLiteral("ファイル");
+inline const QString kBtnFolder = QStringLiteral("フォルダ");
+inline const QString kBtnBack = QStringLiteral("戻る");
+inline const QString kBtnForward = QStringLiteral("進む");
+inline const QString kBtnReload = QStringLiteral("更新");
+inline const QString kBtnFont = QStringLiteral("フォント");
+inline const QString kBtnFullScreen = QStringLiteral("全画面");
+inline const QString kBtnEdit = QStringLiteral("編集");
+inline const QString kBtnPrint = QStringLiteral("印刷");
+inline const QString kBtnSave = QStringLiteral("保存");
+inline const QString kBtnHelp = QStringLiteral("ヘルプ");
+inline const QString kBtnExport = QStringLiteral("Shell Exec.");
+inline const QString kPathLabel = QStringLiteral("ファイルパス(&P)：");
+inline const QString kPathAboutEntry = QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？");
+inline const QString kEditLRLInitial = QStringLiteral("*.txt;*.htm;*.html;*.log;*.shtml");
+
+// Tool-tips.
+inline const QString kHintFile = QStringLiteral("ファイルを開きます。");
+inline const QString kHintFolder = QStringLiteral("フォルダを開きます。");
+inline const QString kHintBack = QStringLiteral("履歴を戻ります。");
+inline const QString kHintForward = QStringLiteral("履歴を進みます。");
+inline const QString kHintReload = QStringLiteral("現在表示中のファイルを読み込み直します。");
+inline const QString kHintFont = QStringLiteral("表示用フォントを変更します。\n（文字サイズに制限はありません。）");
+inline const QString kHintFullScreen = QStringLiteral("現在表示中のファイルを全画面で表示します。\n画面を広く使って閲覧したい場合にどうぞ。");
+inline const QString kHintEdit = QStringLiteral("現在表示中のファイルを、指定のエディタで編集します。");
+inline const QString kHintPrint = QStringLiteral("現在表示中のファイルを、指定のソフトウェアで印刷します。");
+inline const QString kHintSave = QStringLiteral("現在表示中のファイルに、別名を付けて保存します。");
+inline const QString kHintHelp = QStringLiteral("ヘルプを表示します。\nバージョン情報などを見たい場合は、\nドロップダウンリストからどうぞ。");
+inline const QString kHintPathBox = QStringLiteral("フォルダまたはファイルをフルパスで入力して下さい。\n（入力内容はリアルタイムに反映されます。）");
+inline const QString kHintExport = QStringLiteral("指定ファイルをアプリケーションから開きます。\n（関連付けされていない場合は実行できません。）\n「http://」で始まっていれば、ブラウザと連携できます。");
+inline const QString kHintWrap1 = QStringLiteral("折り返さずに表示");
+inline const QString kHintWrap3 = QStringLiteral("右端で折り返して表示");
+inline const QString kHintNoCRLF = QStringLiteral("すべての改行を除外して表示します。");
+inline const QString kHintNoSpace = QStringLiteral("すべての空白文字を除外して表示します。");
+inline const QString kHintNoTag = QStringLiteral("すべてのHTMLタグを除外して表示します。\nHTMLファイルの中身だけを閲覧したい場合にどうぞ。");
+inline const QString kHintNoTFS = QStringLiteral("最初の空白行までを全て除外して表示します。\nメールのヘッダを省略して閲覧したい場合などにどうぞ。");
+inline const QString kHintNumbering = QStringLiteral("行番号を付加して表示します。\n（見た目の行ではなく、データとして改行が入っている位置までを１行とカウントします。）");
+inline const QString kHintFontUp = QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、%1ptです。）");
+inline const QString kHintFontDown = QStringLiteral("フォントサイズを1pt小さくします。\n（現在は、%1ptです。）");
+
+// Status bar.
+inline const QString kReadOnly = QStringLiteral("ReadOnly");
+inline const QString kBinary = QStringLiteral("BINARY");
+inline const QString kText = QStringLiteral("TEXT");
+
+// Messages.
+inline const QString kRegistryWriteFailed = QStringLiteral("レジストリに書き込めませんでした。");
+inline const QString kUninstallCaption = QStringLiteral("アンインストール支援");
+inline const QString kUninstallText = QStringLiteral(
+    "[アンインストール機能]\n\nレジストリに記録された、このソフトウェアに関する全ての設定を削除しますか？\n\n"
+    "※この処理を実行後、アプリケーションの格納されたフォルダをまるごと削除していただくだけでアンインストールは完全に完了します。\n"
+    "（ファイルの削除は自動では行われませんので、手動でお願いいたします。）");
+inline const QString kAuthorCaption = QStringLiteral("作者よりメッセージ");
+inline const QString kAuthorText = QStringLiteral(
+    "Orlimbo をご愛用いただき、ありがとうございます！\n\nこのソフトウェアは、あなたのお役に立てていますでしょうか。\n"
+    "ご意見・ご感想・ご要望などがありましたら、ぜひ作者までお寄せ下さい。\nユーザの方々からのメッセージが、明日の開発意欲の源ですっ！\n\n"
+    "バージョンアップ版が公開されている場合もありますので、たまには、ぜひ、作者サイトまでお越し下さい。\n"
+    "作者サイトへは、「ヘルプ」メニューから手軽にアクセスできます。\n\n今後とも、Orlimbo をご愛用頂ければ幸いです。\n\n"
+    "   From Orlimbo Developers\n");
+inline const QString kHistoryMissingText = QStringLiteral("履歴にあるファイルは、削除されたか移動されたようです。\n\n読み込めませんでした。");
+inline const QString kHistoryMissingCaption = QStringLiteral("読み込み失敗");
+inline const QString kReloadMissingText = QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。");
+inline const QString kReloadMissingCaption = QStringLiteral("更新失敗");
+inline const QString kAboutCaption = QStringLiteral("about:");
+inline const QString kAboutText = QStringLiteral(
+    "この「ファイルパス」欄のドロップダウンリストは、「ブックマーク」と連動しています。\n"
+    "つまり、ここには、ブックマークとして登録したフォルダやファイルが表示されます。\n"
+    "ここに追加するには、「ブックマーク」メニューを利用して下さい。");
+inline const QString kHistoryListingCaption = QStringLiteral("履歴管理状態一覧");
+
+} // namespace MainTexts

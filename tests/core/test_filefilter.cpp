@@ -1,0 +1,235 @@
+#include "core/FileFilter.h"
+
+#include "core/SettingsRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/TestPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList list(std::initializer_list<const char *> items)
+{
+    QStringList out;
+    for (const char *s : items)
+        out.append(QString::fromUtf8(s));
+    return out;
+}
+
+bool touch(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
+} // namespace
+
+TEST(FileFilterMask, SplitDropsEmptyPieces)
+{
+    EXPECT_EQ(splitMask(QStringLiteral("*.txt;*.log;")), list({"*.txt", "*.log"}));
+    EXPECT_EQ(splitMask(QStringLiteral(";;*.a;;*.b")), list({"*.a", "*.b"}));
+    EXPECT_TRUE(splitMask(QString()).isEmpty());
+    EXPECT_TRUE(splitMask(QStringLiteral(";;;")).isEmpty());
+}
+
+TEST(FileFilterMask, PatternIgnoresCase)
+{
+    EXPECT_TRUE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("*.TXT")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("A.TXT"), QStringLiteral("*.txt")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("ÄBC.txt"), QStringLiteral("äbc.*")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("*.log")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt2"), QStringLiteral("*.txt")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("xa.txt"), QStringLiteral("a.txt")));
+}
+
+TEST(FileFilterMask, QuestionMarkTakesExactlyOneCharacter)
+{
+    EXPECT_TRUE(matchesPattern(QStringLiteral("a1.txt"), QStringLiteral("a?.txt")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("a?.txt")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("a12.txt"), QStringLiteral("a?.txt")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("日本.txt"), QStringLiteral("??.txt")));
+    // A character outside the BMP is still one character.
+    EXPECT_TRUE(matchesPattern(QString::fromUtf8("\xF0\x9F\x98\x80.txt"), QStringLiteral("?.txt")));
+}
+
+TEST(FileFilterMask, StarBacktracks)
+{
+    EXPECT_TRUE(matchesPattern(QStringLiteral("aXbYbZc"), QStringLiteral("a*b*c")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("abc"), QStringLiteral("a**c")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("x.tar.gz"), QStringLiteral("*.gz")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("aXbYbZ"), QStringLiteral("a*b*c")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("anything"), QStringLiteral("*")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("a"), QString()));
+}
+
+TEST(FileFilterMask, StarDotStarFitsEveryName)
+{
+    EXPECT_TRUE(matchesPattern(QStringLiteral("README"), QStringLiteral("*.*")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("a.b.c"), QStringLiteral("*.*")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("x."), QStringLiteral("*.*")));
+    EXPECT_TRUE(matchesPattern(QStringLiteral("README"), QStringLiteral("readme.*")));
+    EXPECT_FALSE(matchesPattern(QStringLiteral("READMEX"), QStringLiteral("readme.*")));
+    // Only a final ".*" lets the dot go missing.
+    EXPECT_FALSE(matchesPattern(QStringLiteral("README"), QStringLiteral("*.?")));
+}
+
+TEST(FileFilterList, EmptyMaskListsNothing)
+{
+    const QStringList names = list({"a.txt", "README"});
+    EXPECT_TRUE(listMatches(names, QString()).isEmpty());
+    EXPECT_TRUE(listMatches(names, QStringLiteral(";;")).isEmpty());
+    EXPECT_TRUE(listMatches({}, QStringLiteral("*.*")).isEmpty());
+}
+
+TEST(FileFilterList, DuplicatesKeptAndSortedIgnoringCase)
+{
+    const QStringList names = list({"b.txt", "A.log", "c.TXT", "d.bin"});
+    EXPECT_EQ(listMatches(names, QStringLiteral("*.txt;*.log;")), list({"A.log", "b.txt", "c.TXT"}));
+    EXPECT_EQ(listMatches(names, QStringLiteral("*.txt;b*;")), list({"b.txt", "b.txt", "c.TXT"}));
+    EXPECT_EQ(listMatches(names, QStringLiteral("*.*;")), list({"A.log", "b.txt", "c.TXT", "d.bin"}));
+}
+
+TEST(FileFilterList, NamesEqualButForCaseKeepTheirOrder)
+{
+    EXPECT_EQ(listMatches(list({"X.txt", "x.txt", "a.txt"}), QStringLiteral("*.txt;")),
+              list({"a.txt", "X.txt", "x.txt"}));
+    EXPECT_EQ(listMatches(list({"x.txt", "X.txt"}), QStringLiteral("*.txt;")), list({"x.txt", "X.txt"}));
+}
+
+TEST(FileFilterList, ManyNamesAllFound)
+{
+    QStringList names;
+    for (int i = 0; i < 10000; ++i)
+        names.append(QStringLiteral("f%1.%2").arg(i, 5, 10, QLatin1Char('0')).arg(i % 2 ? QStringLiteral("TXT") : QStringLiteral("bin")));
+    const QStringList hits = listMatches(names, SettingsRecord::DefaultExtensions()[0]);
+    ASSERT_EQ(hits.size(), 5000);
+    EXPECT_EQ(hits.front(), QStringLiteral("f00001.TXT"));
+    EXPECT_EQ(hits.back(), QStringLiteral("f09999.TXT"));
+}
+
+class FileFilterFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QLatin1Char('/');
+    }
+
+    QTemporaryDir dir;
+    QString root;
+};
+
+TEST_F(FileFilterFolder, ListsOnlyVisibleRegularFiles)
+{
+    ASSERT_TRUE(touch(root + QStringLiteral("b.txt")));
+    ASSERT_TRUE(touch(root + QStringLiteral("A.TXT")));
+    ASSERT_TRUE(touch(root + QStringLiteral("README")));
+    ASSERT_TRUE(touch(root + QStringLiteral(".hidden.txt")));
+    ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("sub.txt")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root + QStringLiteral("pipe.txt")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("gone"), root + QStringLiteral("dangling.txt")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("b.txt"), root + QStringLiteral("link.txt")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("sub.txt"), root + QStringLiteral("dirlink.txt")));
+
+    EXPECT_EQ(listFolder(dir.path(), QStringLiteral("*.txt;")), list({"A.TXT", "b.txt", "link.txt"}));
+    EXPECT_EQ(listFolder(dir.path(), QStringLiteral("*.*")), list({"A.TXT", "b.txt", "link.txt", "README"}));
+    EXPECT_EQ(listFolder(dir.path(), QStringLiteral("*.txt;b*;")), list({"A.TXT", "b.txt", "b.txt", "link.txt"}));
+    EXPECT_TRUE(listFolder(dir.path(), QString()).isEmpty());
+}
+
+TEST_F(FileFilterFolder, MissingFolderListsNothing)
+{
+    EXPECT_TRUE(listFolder(root + QStringLiteral("no-such-folder"), QStringLiteral("*.*")).isEmpty());
+    EXPECT_TRUE(listFolder(QString(), QStringLiteral("*.*")).isEmpty());
+}
+
+TEST_F(FileFilterFolder, UnreadableFolderListsNothing)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root from reading";
+    const QString locked = root + QStringLiteral("locked");
+    ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("locked")));
+    ASSERT_TRUE(touch(locked + QStringLiteral("/a.txt")));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    const QStringList found = listFolder(locked, QStringLiteral("*.*"));
+    ::chmod(QFile::encodeName(locked).constData(), 0700);
+    EXPECT_TRUE(found.isEmpty());
+}
+
+class FileFilterEntries : public ::testing::Test {
+protected:
+    SettingsRecord r;
+    const std::array<QString, 4> &b = SettingsRecord::DefaultExtensions();
+};
+
+TEST_F(FileFilterEntries, AllTextFilesFollowsFlagTen)
+{
+    EXPECT_EQ(allTextFilesMask(r), b[2] + b[0] + b[1]);
+    EXPECT_TRUE(allTextFilesMask(r).startsWith(QStringLiteral("*.js;")));
+    r.setFlag(10, QLatin1Char('0'));
+    EXPECT_EQ(allTextFilesMask(r), QStringLiteral("*.txt;*.log;*.csv;*.doc;*.html;*.shtml;*.htm;*.css;*.xml;"));
+    r.setFlag(10, QLatin1Char('2'));
+    EXPECT_EQ(allTextFilesMask(r), QStringLiteral("*.ini;*.reg;*.htt;") + b[2] + b[0] + b[1]);
+    r.setFlag(10, QLatin1Char('x'));
+    EXPECT_TRUE(allTextFilesMask(r).isEmpty());
+    r.setFlag(10, QChar());
+    EXPECT_TRUE(allTextFilesMask(r).isEmpty());
+}
+
+TEST_F(FileFilterEntries, SupplementaryListsStayOutOfAllText)
+{
+    for (int k = 0; k < 4; ++k)
+        r.EditFilterU[size_t(k)] = QStringLiteral("*.u%1;").arg(k);
+    r.setFlag(10, QLatin1Char('2'));
+    EXPECT_EQ(allTextFilesMask(r), b[3] + b[2] + b[0] + b[1]);
+    const auto entries = filterEntries(r);
+    EXPECT_EQ(entries[0].mask, b[0] + QStringLiteral("*.u0;"));
+    EXPECT_EQ(entries[3].name, QStringLiteral("システム系ファイル(*.ini;*.reg;*.htt;*.u3;)"));
+    EXPECT_EQ(entries[4].mask, b[3] + b[2] + b[0] + b[1]);
+}
+
+TEST_F(FileFilterEntries, DefaultEntries)
+{
+    const auto entries = filterEntries(r);
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_EQ(entries[0].name, QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;)"));
+    EXPECT_EQ(entries[0].mask, QStringLiteral("*.txt;*.log;*.csv;*.doc;"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("Web関連テキストファイル(*.html;*.shtml;*.htm;*.css;*.xml;)"));
+    EXPECT_EQ(entries[4].name, QStringLiteral("すべてのテキストファイル"));
+    EXPECT_EQ(entries[4].mask, b[2] + b[0] + b[1]);
+    EXPECT_EQ(entries[5].name, QStringLiteral("すべてのファイル(*.*)"));
+    EXPECT_EQ(entries[5].mask, QStringLiteral("*.*"));
+}
+
+TEST_F(FileFilterEntries, FilterTextJoinsPairs)
+{
+    r.setFlag(10, QLatin1Char('0'));
+    const QString expected = QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;)|*.txt;*.log;*.csv;*.doc;|")
+        + QStringLiteral("Web関連テキストファイル(") + b[1] + QStringLiteral(")|") + b[1] + QLatin1Char('|')
+        + QStringLiteral("スクリプト・ソースファイル(") + b[2] + QStringLiteral(")|") + b[2] + QLatin1Char('|')
+        + QStringLiteral("システム系ファイル(*.ini;*.reg;*.htt;)|*.ini;*.reg;*.htt;|")
+        + QStringLiteral("すべてのテキストファイル|*.txt;*.log;*.csv;*.doc;*.html;*.shtml;*.htm;*.css;*.xml;|")
+        + QStringLiteral("すべてのファイル(*.*)|*.*");
+    EXPECT_EQ(filterText(filterEntries(r)), expected);
+
+    r.setFlag(10, QLatin1Char('x'));
+    EXPECT_TRUE(filterText(filterEntries(r)).endsWith(QStringLiteral("|すべてのテキストファイル||すべてのファイル(*.*)|*.*")));
+}
+
+TEST_F(FileFilterEntries, DialogFiltersUseSpaceSeparatedPatterns)
+{
+    r.setFlag(10, QLatin1Char('x'));
+    const QStringList filters = dialogFilters(filterEntries(r));
+    ASSERT_EQ(filters.size(), 6);
+    EXPECT_EQ(filters[0], QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;) (*.txt *.log *.csv *.doc)"));
+    EXPECT_EQ(filters[3], QStringLiteral("システム系ファイル(*.ini;*.reg;*.htt;) (*.ini *.reg *.htt)"));
+    EXPECT_EQ(filters[4], QStringLiteral("すべてのテキストファイル ()"));
+    EXPECT_EQ(filters[5], QStringLiteral("すべてのファイル(*.*) (*.*)"));
+}

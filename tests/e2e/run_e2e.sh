@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Starts the real program in an X server, checks its window title, quits it with Ctrl+Q and
+# checks what it stored; then a second start and close counts the start.
+set -euo pipefail
+
+bin=$1
+samples=$2
+
+if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
+    export ORLIMBO_E2E_IN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
+file="$work/はじめに.txt"
+cp "$samples/はじめに.txt" "$file"
+
+fail() { echo "e2e: $*" >&2; exit 1; }
+
+wait_for_window() {
+    local title=$1 id=""
+    for _ in $(seq 1 100); do
+        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+quit_with_ctrl_q() {
+    local id=$1 pid=$2
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    xdotool key --clearmodifiers ctrl+q
+    for _ in $(seq 1 100); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+    fail "Ctrl+Q did not close the window"
+}
+
+value() { sed -n "s/^$1=//p" "$settings"; }
+
+title="はじめに.txt - Orlimbo  Ver 1.40"
+"$bin" "$file" >"$work/out1.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "$title") || fail "no window titled '$title'"
+[ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
+quit_with_ctrl_q "$id" "$pid"
+wait "$pid" || true
+
+[ -f "$settings" ] || fail "no settings written"
+[ "$(value FileNameNow)" = "$file" ] || fail "FileNameNow is '$(value FileNameNow)'"
+[ "$(value Version)" = "1.40" ] || fail "Version is '$(value Version)'"
+[ "$(value RunTime)" = "0" ] || fail "RunTime is '$(value RunTime)' after the first start"
+
+# The second start reopens the last file (flag 0 is on by default) and counts the start.
+"$bin" >"$work/out2.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "$title") || fail "the last file was not shown again at the second start"
+quit_with_ctrl_q "$id" "$pid"
+wait "$pid" || true
+[ "$(value RunTime)" = "1" ] || fail "RunTime is '$(value RunTime)' after the second start"
+
+echo "e2e: 1 passed, 0 failed"

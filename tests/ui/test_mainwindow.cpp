@@ -1,0 +1,225 @@
+#include "UiFixture.h"
+
+#include "resources/MainTexts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QScreen>
+#include <QToolButton>
+
+using Kind = Dialogs::Kind;
+
+class MainWindowTest : public UiFixture {};
+
+TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
+{
+    const QString path = writeText(QStringLiteral("日記.txt"), QStringLiteral("一行目\nsecond\n"));
+    TForm1 &w = start({path});
+
+    EXPECT_EQ(viewText(), QStringLiteral("一行目\nsecond\n"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("日記.txt - Orlimbo  Ver 1.40"));
+    EXPECT_EQ(QApplication::applicationDisplayName(), w.windowTitle());
+    EXPECT_EQ(w.FilePathBox->currentText(), path);
+    EXPECT_EQ(w.FileNameNow(), path);
+    EXPECT_EQ(w.statusText(0), w.FileDateText(path));
+    EXPECT_FALSE(w.statusText(0).isEmpty());
+    EXPECT_EQ(w.statusText(1), QString());
+    EXPECT_EQ(w.statusWidth(2), 0);
+    EXPECT_EQ(w.statusText(3), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
+    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+    EXPECT_TRUE(w.ActionReLoad->isEnabled());
+    EXPECT_TRUE(w.ActionFullScreen->isEnabled());
+    EXPECT_TRUE(w.ActionExport->isEnabled());
+    EXPECT_TRUE(w.ActionNoCRLF->isEnabled());
+    EXPECT_TRUE(w.ToolButton12->isEnabled());
+    EXPECT_FALSE(w.ActionViewPre->isEnabled()); // nothing was shown before
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
+{
+    const QString path = writeBytes(QStringLiteral("tabbed.txt"), QByteArray("a\tb"));
+    QFile::setPermissions(path, QFile::ReadOwner);
+    TForm1 &w = start({path});
+    EXPECT_EQ(w.statusText(1), QStringLiteral("ReadOnly"));
+
+    w.MenuDebugAction->setVisible(true);
+    w.RefreshViewState();
+    EXPECT_EQ(w.statusWidth(2), 50);
+    EXPECT_EQ(w.statusText(2), QStringLiteral("BINARY"));
+
+    const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
+    w.LoadDocument(text, 'N', 0);
+    EXPECT_EQ(w.statusText(2), QStringLiteral("TEXT"));
+}
+
+TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
+{
+    TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
+    EXPECT_EQ(w.statusText(3), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(w.statusText(4), QStringLiteral("全0行"));
+    for (QAction *a : {w.ActionNoCRLF, w.ActionNoSpace, w.ActionNoHtmlTag, w.ActionNoTFS, w.ActionNumbering})
+        EXPECT_FALSE(a->isEnabled());
+}
+
+TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
+{
+    const QString longLine = QString(400, QLatin1Char('x'));
+    TForm1 &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
+    const qint64 wrapped = w.statusText(4).mid(1).chopped(1).toLongLong();
+    EXPECT_GT(wrapped, 2); // the long line takes several display lines
+
+    w.Settings.WordWrapFlag = 'N';
+    w.RefreshViewState();
+    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesEverythingAsItWas)
+{
+    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
+    TForm1 &w = start({path});
+    // Reading this file fails even for the superuser.
+    w.LoadDocument(QStringLiteral("/proc/self/mem"), 'N', 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Failure);
+    EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
+    EXPECT_EQ(viewText(), QStringLiteral("kept"));
+    EXPECT_EQ(w.FileNameNow(), path);
+    EXPECT_EQ(w.FilePathBox->currentText(), path);
+    EXPECT_TRUE(w.Settings.History.PreHistory[0].isEmpty());
+}
+
+TEST_F(MainWindowTest, AFolderOrAMissingPathOnlyRefreshes)
+{
+    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
+    TForm1 &w = start({path});
+    w.LoadDocument(filesDir.path(), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), 'N', 0);
+    EXPECT_EQ(viewText(), QStringLiteral("kept"));
+    EXPECT_EQ(w.FileNameNow(), path);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition)
+{
+    storeValues({{"WindowX", QStringLiteral("33")}, {"WindowY", QStringLiteral("44")},
+                 {"FileNameNow", writeText(QStringLiteral("last.txt"), QStringLiteral("last"))}});
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+    EXPECT_EQ(fileList()->directory(), filesDir.path() + QLatin1Char('/'));
+    w.move(200, 150);
+    w.close();
+    EXPECT_EQ(stored("WindowX"), QStringLiteral("33"));
+    EXPECT_EQ(stored("WindowY"), QStringLiteral("44"));
+    EXPECT_EQ(stored("FileNameNow"), QString());
+}
+
+TEST_F(MainWindowTest, CloseWritesTheSettings)
+{
+    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("text"));
+    TForm1 &w = start({path});
+    w.ViewTool->trigger(); // hide the tool bar
+    EXPECT_TRUE(w.PanelToolBars->isHidden());
+    w.resize(640, 400);
+    w.close();
+    EXPECT_EQ(stored("FileNameNow"), path);
+    EXPECT_EQ(stored("Version"), QStringLiteral("1.40"));
+    EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
+    EXPECT_EQ(stored("AppliSetFlags"), QStringLiteral("110111C0001000S0"));
+    EXPECT_EQ(stored("WindowWidth"), QStringLiteral("640"));
+    EXPECT_EQ(stored("WindowHeight"), QStringLiteral("400"));
+    EXPECT_EQ(stored("FontSize"), QStringLiteral("9"));
+    EXPECT_TRUE(isStored("WindowX"));
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("FORWORK.TMP"))));
+}
+
+TEST_F(MainWindowTest, StoredValuesAreAppliedAtStart)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    storeValues({{"FontSize", QStringLiteral("3")}, {"WindowWidth", QString::number(screen.width() + 300)},
+                 {"AppliSetFlags", QStringLiteral("1100")}, {"RunTime", QStringLiteral("34")}});
+    TForm1 &w = start();
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 9);
+    EXPECT_EQ(w.width(), screen.width());
+    EXPECT_EQ(w.pos().x(), 0);
+    EXPECT_TRUE(w.PanelToolBars->isHidden());
+    EXPECT_TRUE(w.PanelPathBar->isHidden());
+    EXPECT_FALSE(w.PanelToolsOnViewArea->isHidden()); // a NUL position leaves its bar shown
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kAuthorCaption);
+    EXPECT_EQ(dialogs.messages[0].text, MainTexts::kAuthorText);
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
+    EXPECT_EQ(w.Settings.RunTime, 0);
+    EXPECT_EQ(w.PanelDirBars->FileListBox1, QApplication::focusWidget());
+    w.close();
+    EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
+    EXPECT_EQ(stored("FontSize"), QStringLiteral("9"));
+    // Start-up refilled position 6, the close positions 4, 5, 11 and 13.
+    EXPECT_EQ(stored("AppliSetFlags"), QStringLiteral("110011C"));
+}
+
+TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
+{
+    storeValues({{"RunTime", QStringLiteral("3")}});
+    TForm1 &w = start();
+    w.SetUninstallClick(); // declined by the default button
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kUninstallCaption);
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::ConfirmNotice);
+    EXPECT_TRUE(w.isVisible());
+
+    dialogs.answers.push_back(Dialogs::Answer::Yes);
+    w.SetUninstallClick();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(QFile::exists(storePath));
+}
+
+TEST_F(MainWindowTest, AFailedSettingsWriteIsReported)
+{
+    TForm1 &w = start();
+    // A folder where the settings file should be makes every write fail.
+    QDir().mkpath(storePath);
+    w.close();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("レジストリに書き込めませんでした。"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Plain);
+}
+
+TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
+{
+    TForm1 &w = start();
+    EXPECT_EQ(w.ActionViewPre->text(), QStringLiteral("１つ前へ戻る(&B)"));
+    EXPECT_EQ(w.ActionViewPre->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    EXPECT_EQ(w.ActionViewNext->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Insert));
+    EXPECT_EQ(w.ActionFileDelete->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(w.ActionFileCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
+    EXPECT_TRUE(w.ActionOpenAppSetDialog->shortcut().isEmpty());
+    EXPECT_TRUE(w.ActionOpenAppSetDialog->text().endsWith(QStringLiteral("\tCtrl+Alt+C")));
+    EXPECT_FALSE(w.ActionWrapNum->isVisible());
+    EXPECT_FALSE(w.MenuDebugAction->isVisible());
+    EXPECT_EQ(w.BtnBack->toolTip(), QStringLiteral("履歴を戻ります。"));
+    EXPECT_EQ(w.BtnBack->toolTipDuration(), 25000);
+    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、9ptです。）"));
+    EXPECT_EQ(w.FilePathBox->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
+    for (int i : {0, 1, 3, 4, 5, 6})
+        EXPECT_GT(w.statusWidth(i), 0) << i;
+}
+
+TEST_F(MainWindowTest, QuitClosesTheWindow)
+{
+    TForm1 &w = start();
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(QFile::exists(storePath));
+}
+
+TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)
+{
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    w.ActionNewWindow->trigger();
+    ASSERT_EQ(shell.launches.size(), 1u);
+    EXPECT_EQ(shell.launches[0].arguments, QStringList({QStringLiteral("/n"), filesDir.path() + QLatin1Char('/')}));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSplitter;
+class QToolButton;
+class DriveComboBox;
+class DirectoryListBox;
+class FilterComboBox;
+class FileListBox;
+
+// The file-selection box: title, layout buttons, drive, folder, file-type and file lists.
+// It owns its controls and their layouts; the main window drives what they show.
+class FileSelectionBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit FileSelectionBox(QWidget *parent = nullptr);
+
+    // Applies the layout of the pressed button; returns its letter: 'A', 'B' or 'C'.
+    QChar BtnFileSelBoxCompClick();
+    // Presses the button of a stored layout letter ("A", "B", anything else "C").
+    void pressLayout(QChar letter);
+    // Title colours for the focus being inside the box or not.
+    void setTitleActive(bool active);
+    bool titleActive() const { return titleActive_; }
+
+    QWidget *PanelTitleOnDirBars;
+    QLabel *TitleLabel;
+    QToolButton *BtnCloseFileSelectBox;
+    QWidget *PanelDirBarsBtns;
+    QToolButton *BtnFileSelBoxComp;
+    QToolButton *BtnFileSelBoxBig;
+    QToolButton *BtnFileSelBoxAll;
+    QWidget *PanelDirBarsDrive;
+    DriveComboBox *DriveComboBox1;
+    QWidget *PanelDirBarsFolder;
+    DirectoryListBox *DirectoryListBox1;
+    QSplitter *SplitterBox;
+    QWidget *PanelDirBarsFilter;
+    FilterComboBox *FilterComboBox1;
+    QWidget *PanelDirBarsFile;
+    FileListBox *FileListBox1;
+
+signals:
+    void titleClicked();
+    void closeClicked();
+    void layoutButtonClicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool titleActive_ = false;
+};

@@ -1,0 +1,74 @@
+// The address bar and the reload command.
+#include "ui/Mainunit.h"
+
+#include "core/PathUtil.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FileListBox.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+
+void TForm1::connectAddressBar()
+{
+    // Only the user's edits and choices run the handler; texts set by the program do not.
+    connect(FilePathBox->lineEdit(), &QLineEdit::textEdited, this, [this] { FilePathBoxChange(); });
+    connect(FilePathBox, &QComboBox::activated, this, [this] { FilePathBoxChange(); });
+    connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
+}
+
+void TForm1::FilePathBoxChange()
+{
+    const QString typed = FilePathBox->currentText();
+    QString path = typed;
+    if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
+        && !path.contains(QLatin1String("://")))
+        path = PanelDirBars->FileListBox1->directory() + path;
+    if (FileSystem::folderExists(path))
+        OpenFolder(path);
+    if (FileSystem::fileExists(path))
+        SelectByPath(QDir::cleanPath(path));
+    if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
+        ActionExport->setEnabled(false);
+        if (typed[8] == QLatin1Char('1'))
+            services_.dialogs.message(this, MainTexts::kAboutText, MainTexts::kAboutCaption, Dialogs::Kind::Notice);
+    }
+    QPalette p = FilePathBox->palette();
+    p.setColor(QPalette::Text, typed.startsWith(QLatin1String("http://")) ? QColor(Qt::blue)
+                                                                           : palette().color(QPalette::Text));
+    FilePathBox->setPalette(p);
+}
+
+void TForm1::ActionReLoadExecute()
+{
+    FileSelectionBox *box = PanelDirBars;
+    box->DriveComboBox1->refreshRoots();
+    box->DirectoryListBox1->rebuild();
+    {
+        // Re-reading shows nothing; the reload below shows the file.
+        const QSignalBlocker blocker(box->FileListBox1);
+        box->FileListBox1->reread();
+    }
+    const QString file = FileNameNow();
+    if (FileSystem::fileExists(file)) {
+        LoadDocument(file, QLatin1Char('R'), 0);
+        SyncingFileList = true;
+        SelectByPath(file);
+        SyncingFileList = false;
+    } else {
+        services_.dialogs.message(this, MainTexts::kReloadMissingText, MainTexts::kReloadMissingCaption,
+                                  Dialogs::Kind::Failure);
+    }
+}
+
+void TForm1::reopenLastFile()
+{
+    ActionReLoadExecute();
+    FilePathBoxChange();
+}

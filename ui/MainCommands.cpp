@@ -1,0 +1,460 @@
+// The command table, the menus, the tool bars and their hints.
+#include "ui/Mainunit.h"
+
+#include "resources/FileBoxTexts.h"
+#include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FileListBox.h"
+#include "ui/widgets/FilterComboBox.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStyle>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kHintDuration = 25000;
+
+void setHint(QWidget *widget, const QString &text)
+{
+    widget->setToolTip(text);
+    widget->setToolTipDuration(kHintDuration);
+}
+
+// A small picture drawn from a few characters, for the format tool bar.
+QIcon glyphIcon(const QString &glyph, bool bold = false)
+{
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(glyph.size() > 2 ? 9 : 13);
+    font.setBold(bold);
+    painter.setFont(font);
+    painter.setPen(QColor(0x20, 0x30, 0x60));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+// A tool button with a caption of its own that runs an action and follows its enabling.
+QToolButton *commandButton(QAction *action, const QString &caption, const QIcon &icon)
+{
+    auto *button = new QToolButton;
+    button->setText(caption);
+    button->setIcon(icon);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setFixedSize(50, 35);
+    button->setIconSize(QSize(16, 16));
+    button->setEnabled(action->isEnabled());
+    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
+    return button;
+}
+
+QToolButton *formatButton(QAction *action, const QIcon &icon, const char *name)
+{
+    action->setIcon(icon);
+    auto *button = new QToolButton;
+    button->setObjectName(QLatin1String(name));
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 24);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    return button;
+}
+
+// A check button of a display effect: it follows the command's mark and enabling, and is
+// also switched off on its own when the text is too long for effects.
+QToolButton *effectButton(QAction *action, const QIcon &icon, const char *name)
+{
+    auto *button = new QToolButton;
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(icon);
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 24);
+    button->setProperty("limitEnabled", true);
+    QObject::connect(button, &QToolButton::clicked, action, [button, action] {
+        button->setChecked(action->isChecked());
+        action->trigger();
+    });
+    QObject::connect(action, &QAction::toggled, button, &QToolButton::setChecked);
+    QObject::connect(action, &QAction::enabledChanged, button, [button](bool on) {
+        button->setEnabled(on && button->property("limitEnabled").toBool());
+    });
+    return button;
+}
+
+QFrame *separator()
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+} // namespace
+
+QAction *TForm1::makeAction(const char *name)
+{
+    for (const MainTexts::CommandText &command : MainTexts::kCommands) {
+        if (qstrcmp(command.name, name) != 0)
+            continue;
+        auto *action = new QAction(QString::fromUtf16(command.caption), this);
+        action->setObjectName(QLatin1String(name));
+        if (*command.key)
+            action->setShortcut(QKeySequence(QLatin1String(command.key)));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    }
+    Q_UNREACHABLE();
+}
+
+void TForm1::createActions()
+{
+    ActionNewWindow = makeAction("ActionNewWindow");
+    ActionFileOpen = makeAction("ActionFileOpen");
+    ActionFolderOpen = makeAction("ActionFolderOpen");
+    ActionFolderExplorer = makeAction("ActionFolderExplorer");
+    ActionFileCopy = makeAction("ActionFileCopy");
+    ActionFileMove = makeAction("ActionFileMove");
+    ActionFileRename = makeAction("ActionFileRename");
+    ActionFileDelete = makeAction("ActionFileDelete");
+    ActionEdit = makeAction("ActionEdit");
+    ActionExport = makeAction("ActionExport");
+    ActionSaveAs = makeAction("ActionSaveAs");
+    ActionPrint = makeAction("ActionPrint");
+    ActionAppQuit = makeAction("ActionAppQuit");
+    ActionCopy = makeAction("ActionCopy");
+    ActionSelectAll = makeAction("ActionSelectAll");
+    ActionOpenSearch = makeAction("ActionOpenSearch");
+    ActionFindNext = makeAction("ActionFindNext");
+    ActionGoSearch = makeAction("ActionGoSearch");
+    ActionViewPre = makeAction("ActionViewPre");
+    ActionViewNext = makeAction("ActionViewNext");
+    ActionReLoad = makeAction("ActionReLoad");
+    ActionSetFont = makeAction("ActionSetFont");
+    ActionFullScreen = makeAction("ActionFullScreen");
+    ActionWrapNone = makeAction("ActionWrapNone");
+    ActionWrapNum = makeAction("ActionWrapNum");
+    ActionWrapSide = makeAction("ActionWrapSide");
+    ActionNoCRLF = makeAction("ActionNoCRLF");
+    ActionNoSpace = makeAction("ActionNoSpace");
+    ActionNoHtmlTag = makeAction("ActionNoHtmlTag");
+    ActionNoTFS = makeAction("ActionNoTFS");
+    ActionNumbering = makeAction("ActionNumbering");
+    ActionFontSizeUp = makeAction("ActionFontSizeUp");
+    ActionFontSizeDown = makeAction("ActionFontSizeDown");
+    ActionViewBookmark = makeAction("ActionViewBookmark");
+    ActionBookmarkClick = makeAction("ActionBookmarkClick");
+    ActionOpenAddBookmarkDialog = makeAction("ActionOpenAddBookmarkDialog");
+    ActionOpenAppSetDialog = makeAction("ActionOpenAppSetDialog");
+    ActionOpenHelp = makeAction("ActionOpenHelp");
+    ActionVerInfo = makeAction("ActionVerInfo");
+    ActionVerCheck = makeAction("ActionVerCheck");
+    ActionGoMyWebSite = makeAction("ActionGoMyWebSite");
+    ActionSendMail = makeAction("ActionSendMail");
+
+    // The settings command shows the copy command's key; a press reaches the copy command.
+    ActionOpenAppSetDialog->setText(ActionOpenAppSetDialog->text() + QLatin1Char('\t') + MainTexts::kAppSetShownKey);
+
+    ActionWrapNum->setVisible(false);
+    auto *wrapGroup = new QActionGroup(this);
+    for (QAction *a : {ActionWrapNone, ActionWrapNum, ActionWrapSide}) {
+        a->setCheckable(true);
+        wrapGroup->addAction(a);
+    }
+    for (QAction *a : {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNoTFS, ActionNumbering})
+        a->setCheckable(true);
+
+    connect(ActionNewWindow, &QAction::triggered, this, &TForm1::ActionNewWindowExecute);
+    connect(ActionAppQuit, &QAction::triggered, this, &TForm1::ActionAppQuitExecute);
+}
+
+void TForm1::createPopupMenus()
+{
+    PopupMenuPre = new QMenu(this);
+    PopupMenuPre->setObjectName(QStringLiteral("PopupMenuPre"));
+    PopupMenuNext = new QMenu(this);
+    PopupMenuNext->setObjectName(QStringLiteral("PopupMenuNext"));
+    for (int k = 0; k < 10; ++k) {
+        PopupPre[k] = PopupMenuPre->addAction(QString());
+        PopupPre[k]->setObjectName(QStringLiteral("PopupPre%1").arg(k));
+        PopupPre[k]->setData(k);
+        PopupNext[k] = PopupMenuNext->addAction(QString());
+        PopupNext[k]->setObjectName(QStringLiteral("PopupNext%1").arg(k));
+        PopupNext[k]->setData(k);
+    }
+
+    PopupMenuView = new QMenu(this);
+    PopupMenuView->setObjectName(QStringLiteral("PopupMenuView"));
+    PopupMenuView->addAction(ActionCopy);
+    PopupMenuView->addAction(ActionSelectAll);
+    PopupMenuView->addSeparator();
+    PopupMenuView->addAction(ActionReLoad);
+    PopupMenuView->addSeparator();
+    QAction *fontChange = PopupMenuView->addAction(MainTexts::kPopupFontChange);
+    connect(fontChange, &QAction::triggered, ActionSetFont, &QAction::trigger);
+
+    PopupMenuHelp = new QMenu(this);
+    PopupMenuHelp->setObjectName(QStringLiteral("PopupMenuHelp"));
+
+    PopupMenuFile = new QMenu(this);
+    PopupMenuFile->setObjectName(QStringLiteral("PopupMenuFile"));
+    QAction *reView = PopupMenuFile->addAction(MainTexts::kPopupReView);
+    connect(reView, &QAction::triggered, ActionReLoad, &QAction::trigger);
+    PopupMenuFile->addSeparator();
+    PopupMenuFile->addActions({ActionFileCopy, ActionFileMove, ActionFileRename});
+    PopupMenuFile->addSeparator();
+    PopupMenuFile->addAction(ActionFileDelete);
+    PopupMenuFile->addSeparator();
+    PopupMenuFile->addAction(ActionFolderExplorer);
+
+    PopupMenuFolder = new QMenu(this);
+    PopupMenuFolder->setObjectName(QStringLiteral("PopupMenuFolder"));
+    PopupMenuFolder->addAction(ActionFolderExplorer);
+    PopupMenuFolder->addSeparator();
+    QAction *reRead = PopupMenuFolder->addAction(MainTexts::kPopupReRead);
+    connect(reRead, &QAction::triggered, ActionReLoad, &QAction::trigger);
+
+    PopupMenuEditor = new QMenu(this);
+    PopupMenuEditor->setObjectName(QStringLiteral("PopupMenuEditor"));
+    for (int i = 0; i < 4; ++i) {
+        PopupEditor[i] = PopupMenuEditor->addAction(MainTexts::kEditor.arg(i + 1));
+        PopupEditor[i]->setObjectName(QStringLiteral("PopupEditor%1").arg(i + 1));
+        PopupEditor[i]->setData(i);
+        connect(PopupEditor[i], &QAction::triggered, ActionEdit, &QAction::trigger);
+    }
+
+    auto attachContextMenu = [](QWidget *widget, QMenu *menu) {
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
+                         [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });
+    };
+    attachContextMenu(RichEdit, PopupMenuView);
+    attachContextMenu(PanelDirBars->FileListBox1, PopupMenuFile);
+    attachContextMenu(PanelDirBars->DirectoryListBox1, PopupMenuFolder);
+}
+
+void TForm1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    MenuFile = bar->addMenu(MainTexts::kMenuFile);
+    MenuFile->addAction(ActionNewWindow);
+    MenuFile->addSeparator();
+    MenuFile->addActions({ActionFileOpen, ActionFolderOpen});
+    MenuFile->addSeparator();
+    QMenu *operations = MenuFile->addMenu(MainTexts::kMenuFileOperations);
+    operations->addAction(ActionFolderExplorer);
+    operations->addSeparator();
+    operations->addActions({ActionFileCopy, ActionFileMove, ActionFileRename});
+    operations->addSeparator();
+    operations->addAction(ActionFileDelete);
+    MenuFile->addSeparator();
+    MenuFile->addActions({ActionEdit, ActionExport, ActionSaveAs, ActionPrint});
+    MenuFile->addSeparator();
+    MenuFile->addAction(ActionAppQuit);
+
+    MenuEdit = bar->addMenu(MainTexts::kMenuEdit);
+    MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
+    MenuEdit->addActions({ActionCopy, ActionSelectAll});
+    MenuEdit->addSeparator();
+    MenuEdit->addActions({ActionOpenSearch, ActionFindNext});
+
+    MenuView = bar->addMenu(MainTexts::kMenuView);
+    auto checkEntry = [this](QMenu *menu, const QString &caption, const char *name) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        a->setCheckable(true);
+        a->setChecked(true);
+        return a;
+    };
+    ViewTool = checkEntry(MenuView, MainTexts::kViewTool, "ViewTool");
+    ViewPath = checkEntry(MenuView, MainTexts::kViewPath, "ViewPath");
+    ViewSelect = checkEntry(MenuView, MainTexts::kViewSelect, "ViewSelect");
+    ViewStyle = checkEntry(MenuView, MainTexts::kViewStyle, "ViewStyle");
+    ViewSearch = checkEntry(MenuView, MainTexts::kViewSearch, "ViewSearch");
+    // The entries flip their bars themselves; the mark follows the bar, not the click.
+    for (QAction *a : {ViewTool, ViewPath, ViewSelect, ViewStyle, ViewSearch})
+        connect(a, &QAction::triggered, a, [a] { a->setChecked(!a->isChecked()); });
+    connect(ViewTool, &QAction::triggered, this, &TForm1::ViewToolClick);
+    connect(ViewPath, &QAction::triggered, this, &TForm1::ViewPathClick);
+    connect(ViewStyle, &QAction::triggered, this, &TForm1::ViewStyleClick);
+    connect(ViewSearch, &QAction::triggered, this, &TForm1::ViewSearchClick);
+    MenuView->addSeparator();
+    MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
+    MenuView->addSeparator();
+    MenuView->addActions({ActionSetFont, ActionFullScreen});
+
+    MenuStyle = bar->addMenu(MainTexts::kMenuStyle);
+    MenuStyle->addActions({ActionWrapNone, ActionWrapNum, ActionWrapSide});
+    MenuStyle->addSeparator();
+    // The effect entries are separate from the tool buttons so that each can be disabled alone.
+    auto styleEntry = [this](QAction *command, const char *name) {
+        QAction *entry = MenuStyle->addAction(command->text());
+        entry->setObjectName(QLatin1String(name));
+        entry->setShortcut(command->shortcut());
+        entry->setShortcutContext(Qt::WidgetShortcut); // the key belongs to the command
+        entry->setCheckable(true);
+        connect(entry, &QAction::triggered, command, [command, entry] {
+            entry->setChecked(command->isChecked());
+            command->trigger();
+        });
+        connect(command, &QAction::toggled, entry, &QAction::setChecked);
+        connect(command, &QAction::enabledChanged, entry, [entry](bool on) {
+            entry->setEnabled(on && entry->property("limitEnabled").toBool());
+        });
+        entry->setProperty("limitEnabled", true);
+        return entry;
+    };
+    StyleNoCRLF = styleEntry(ActionNoCRLF, "StyleNoCRLF");
+    StyleNoSpace = styleEntry(ActionNoSpace, "StyleNoSpace");
+    StyleTag = styleEntry(ActionNoHtmlTag, "StyleTag");
+    StyleNoTFS = styleEntry(ActionNoTFS, "StyleNoTFS");
+    MenuStyle->addSeparator();
+    StyleNumbering = styleEntry(ActionNumbering, "StyleNumbering");
+    MenuStyle->addSeparator();
+    MenuStyle->addActions({ActionFontSizeUp, ActionFontSizeDown});
+
+    MenuBookmark = bar->addMenu(MainTexts::kMenuBookmark);
+    MenuBookmark->setObjectName(QStringLiteral("MenuBookmark"));
+    BookmarkAdd = MenuBookmark->addAction(MainTexts::kBookmarkAdd);
+    BookmarkAdd->setData(1);
+    BookmarkOrganise = MenuBookmark->addAction(MainTexts::kBookmarkOrganise);
+    BookmarkOrganise->setData(2);
+    MenuBookmark->addSeparator();
+    connect(MenuBookmark, &QMenu::aboutToShow, ActionViewBookmark, &QAction::trigger);
+
+    MenuSettings = bar->addMenu(MainTexts::kMenuSettings);
+    MenuSettings->addAction(ActionOpenAppSetDialog);
+    MenuSettings->addSeparator();
+    SetUninstall = MenuSettings->addAction(MainTexts::kSetUninstall);
+    SetUninstall->setObjectName(QStringLiteral("SetUninstall"));
+    connect(SetUninstall, &QAction::triggered, this, &TForm1::SetUninstallClick);
+
+    MenuDebug = bar->addMenu(MainTexts::kMenuDebug);
+    MenuDebug->setObjectName(QStringLiteral("MenuDebug"));
+    MenuDebugAction = MenuDebug->menuAction();
+    MenuDebugAction->setVisible(false);
+    DebugHistories = MenuDebug->addAction(MainTexts::kDebugHistories);
+    DebugWriteMode = MenuDebug->addAction(MainTexts::kDebugWriteMode);
+
+    MenuHelp = bar->addMenu(MainTexts::kMenuHelp);
+    for (QMenu *menu : {MenuHelp, PopupMenuHelp}) {
+        menu->addActions({ActionOpenHelp, ActionVerInfo});
+        menu->addSeparator();
+        menu->addActions({ActionVerCheck, ActionGoMyWebSite, ActionSendMail});
+        menu->addSeparator();
+    }
+    HelpCannotShow = MenuHelp->addAction(MainTexts::kHelpCannotShow);
+    PopupMenuHelp->addAction(HelpCannotShow);
+}
+
+void TForm1::createToolBars()
+{
+    QStyle *s = style();
+    BtnFile = commandButton(ActionFileOpen, MainTexts::kBtnFile, s->standardIcon(QStyle::SP_FileIcon));
+    BtnFolder = commandButton(ActionFolderOpen, MainTexts::kBtnFolder, s->standardIcon(QStyle::SP_DirOpenIcon));
+    BtnBack = commandButton(ActionViewPre, MainTexts::kBtnBack, s->standardIcon(QStyle::SP_ArrowBack));
+    BtnForward = commandButton(ActionViewNext, MainTexts::kBtnForward, s->standardIcon(QStyle::SP_ArrowForward));
+    BtnReload = commandButton(ActionReLoad, MainTexts::kBtnReload, s->standardIcon(QStyle::SP_BrowserReload));
+    BtnFont = commandButton(ActionSetFont, MainTexts::kBtnFont, glyphIcon(QStringLiteral("Aa")));
+    BtnFullScreen = commandButton(ActionFullScreen, MainTexts::kBtnFullScreen, s->standardIcon(QStyle::SP_TitleBarMaxButton));
+    BtnEdit = commandButton(ActionEdit, MainTexts::kBtnEdit, s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    BtnPrint = commandButton(ActionPrint, MainTexts::kBtnPrint, glyphIcon(QStringLiteral("印")));
+    BtnSave = commandButton(ActionSaveAs, MainTexts::kBtnSave, s->standardIcon(QStyle::SP_DialogSaveButton));
+    BtnHelp = commandButton(ActionOpenHelp, MainTexts::kBtnHelp, s->standardIcon(QStyle::SP_DialogHelpButton));
+    for (QToolButton *b : {BtnBack, BtnForward, BtnHelp}) {
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+        b->setFixedWidth(62);
+    }
+    BtnBack->setMenu(PopupMenuPre);
+    BtnForward->setMenu(PopupMenuNext);
+    BtnHelp->setMenu(PopupMenuHelp);
+    // The forward list is also the forward button's right-click menu.
+    BtnForward->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(BtnForward, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (BtnForward->isEnabled())
+            PopupMenuNext->popup(BtnForward->mapToGlobal(pos));
+    });
+
+    auto *row = new QHBoxLayout(ToolBar1);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (QWidget *w : std::initializer_list<QWidget *>{BtnFile, BtnFolder, separator(), BtnBack, BtnForward, BtnReload, separator(), BtnFont, BtnFullScreen, BtnEdit, BtnPrint, BtnSave, separator(), BtnHelp})
+        row->addWidget(w);
+
+    BtnExport->setDefaultAction(ActionExport);
+    BtnExport->setText(MainTexts::kBtnExport);
+    BtnExport->setAutoRaise(true);
+    connect(ActionExport, &QAction::changed, BtnExport, [this] { BtnExport->setText(MainTexts::kBtnExport); });
+
+    ToolButtonWrap1 = formatButton(ActionWrapNone, glyphIcon(QStringLiteral("→")), "ToolButtonWrap1");
+    ToolButtonWrap2 = formatButton(ActionWrapNum, glyphIcon(QStringLiteral("桁")), "ToolButtonWrap2");
+    ToolButtonWrap3 = formatButton(ActionWrapSide, glyphIcon(QStringLiteral("↵")), "ToolButtonWrap3");
+    ToolButton12 = effectButton(ActionNoCRLF, glyphIcon(QStringLiteral("¶"), true), "ToolButton12");
+    ToolButton13 = effectButton(ActionNoSpace, glyphIcon(QStringLiteral("␣")), "ToolButton13");
+    ToolButton14 = effectButton(ActionNoHtmlTag, glyphIcon(QStringLiteral("<>"), true), "ToolButton14");
+    ToolButton18 = effectButton(ActionNoTFS, glyphIcon(QStringLiteral("✉")), "ToolButton18");
+    ToolButton17 = effectButton(ActionNumbering, glyphIcon(QStringLiteral("#"), true), "ToolButton17");
+    ToolButton23 = formatButton(ActionFontSizeUp, glyphIcon(QStringLiteral("A+")), "ToolButton23");
+    ToolButton24 = formatButton(ActionFontSizeDown, glyphIcon(QStringLiteral("A-")), "ToolButton24");
+    ToolButtonWrap2->hide(); // its command has no display of its own
+    auto *formatRow = new QHBoxLayout(ToolBar2);
+    formatRow->setContentsMargins(0, 0, 0, 0);
+    formatRow->setSpacing(0);
+    for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, separator(), ToolButton12, ToolButton13, ToolButton14, ToolButton18, separator(), ToolButton17, separator(), ToolButton23, ToolButton24})
+        formatRow->addWidget(w);
+}
+
+void TForm1::SetHints()
+{
+    setHint(BtnFile, MainTexts::kHintFile);
+    setHint(BtnFolder, MainTexts::kHintFolder);
+    setHint(BtnBack, MainTexts::kHintBack);
+    setHint(BtnForward, MainTexts::kHintForward);
+    setHint(BtnReload, MainTexts::kHintReload);
+    setHint(BtnFont, MainTexts::kHintFont);
+    setHint(BtnFullScreen, MainTexts::kHintFullScreen);
+    setHint(BtnEdit, MainTexts::kHintEdit);
+    setHint(BtnPrint, MainTexts::kHintPrint);
+    setHint(BtnSave, MainTexts::kHintSave);
+    setHint(BtnHelp, MainTexts::kHintHelp);
+    setHint(PanelDirBars->PanelTitleOnDirBars, FileBoxTexts::kHintTitle);
+    setHint(FilePathBox, MainTexts::kHintPathBox);
+    ActionExport->setToolTip(MainTexts::kHintExport);
+    ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
+    ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
+    setHint(ToolButton12, MainTexts::kHintNoCRLF);
+    setHint(ToolButton13, MainTexts::kHintNoSpace);
+    setHint(ToolButton14, MainTexts::kHintNoTag);
+    setHint(ToolButton18, MainTexts::kHintNoTFS);
+    setHint(ToolButton17, MainTexts::kHintNumbering);
+    setHint(PanelDirBars->DriveComboBox1, FileBoxTexts::kHintDrive);
+    setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
+    setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);
+    for (QToolButton *b : {BtnExport, ToolButtonWrap1, ToolButtonWrap3, ToolButton23, ToolButton24})
+        b->setToolTipDuration(kHintDuration);
+}
+
+void TForm1::UpdateFontSizeHints()
+{
+    const QString size = QString::number(RichEdit->font().pointSize());
+    ActionFontSizeUp->setToolTip(MainTexts::kHintFontUp.arg(size));
+    ActionFontSizeDown->setToolTip(MainTexts::kHintFontDown.arg(size));
+}

@@ -1,0 +1,109 @@
+// Loading a file into the view and bringing the window in line with it.
+#include "ui/Mainunit.h"
+
+#include "core/Cp932.h"
+#include "core/PathUtil.h"
+#include "core/StatusTexts.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "resources/MainTexts.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+void TForm1::LoadDocument(const QString &path, QChar mode, int index)
+{
+    if (FileSystem::fileExists(path)) {
+        FileSystem::ReadResult read = FileSystem::readWholeFile(path);
+        if (!read.bytes) {
+            // The view keeps its text and nothing else of the load happens.
+            services_.dialogs.message(this, read.error, QApplication::applicationDisplayName(),
+                                      Dialogs::Kind::Failure);
+            return;
+        }
+        RichEdit->setText(Cp932::decode(*read.bytes));
+        read.bytes.reset();
+        {
+            const QSignalBlocker blocker(FilePathBox);
+            FilePathBox->setEditText(path);
+        }
+        if (mode == QLatin1Char('N'))
+            Settings.History.RecordNewFile(path);
+        else if (mode == QLatin1Char('H'))
+            Settings.History.StepBackTo(index);
+        else if (mode == QLatin1Char('M'))
+            Settings.History.StepForwardTo(index);
+        if (mode == QLatin1Char('H') || mode == QLatin1Char('M')) {
+            SyncingFileList = true;
+            SelectByPath(path);
+            SyncingFileList = false;
+        }
+        setWindowTitles(PathUtil::SplitPath(path, QLatin1Char('F')) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
+    }
+    RefreshViewState();
+}
+
+void TForm1::setWindowTitles(const QString &title)
+{
+    QApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
+}
+
+void TForm1::RefreshViewState()
+{
+    const BrowsingHistory &history = Settings.History;
+    ActionViewPre->setEnabled(!history.PreHistory[0].isEmpty());
+    ActionViewNext->setEnabled(!history.NextHistory[0].isEmpty());
+    ActionReLoad->setEnabled(!history.FileNameNow.isEmpty());
+    ActionFullScreen->setEnabled(!history.FileNameNow.isEmpty());
+    ActionExport->setEnabled(FileSystem::fileExists(FilePathBox->currentText()));
+
+    ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
+
+    if (Settings.flagIs(12, '1')) {
+        BtnEdit->setMenu(PopupMenuEditor);
+        BtnEdit->setPopupMode(QToolButton::MenuButtonPopup);
+        BtnEdit->setFixedWidth(62);
+    } else {
+        BtnEdit->setMenu(nullptr);
+        BtnEdit->setPopupMode(QToolButton::DelayedPopup);
+        BtnEdit->setFixedWidth(50);
+    }
+    for (int i = 0; i < 4; ++i)
+        PopupEditor[i]->setText(Settings.AppliForEditN[i]);
+    for (int i = 1; i < 4; ++i)
+        PopupEditor[i]->setVisible(!Settings.AppliForEdit[i].isEmpty());
+
+    ClearEffects(QLatin1Char('N'));
+
+    const qint64 bytes = RichEdit->byteLength();
+    setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
+    const bool hasText = !RichEdit->isEmpty();
+    for (QAction *a : {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNumbering, ActionNoTFS})
+        a->setEnabled(hasText);
+
+    const QString &file = history.FileNameNow;
+    setStatus(0, FileDateText(file));
+    setStatus(1, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
+    QLabel *debugPanel = statusPanels_[2];
+    if (MenuDebugAction->isVisible()) {
+        debugPanel->setFixedWidth(50);
+        debugPanel->show();
+        setStatus(2, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
+    } else {
+        debugPanel->setFixedWidth(0);
+        debugPanel->hide();
+    }
+    setStatus(3, StatusTexts::sizeText(bytes));
+    setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+}
+
+QString TForm1::FileDateText(const QString &path) const
+{
+    return StatusTexts::fileDateText(FileSystem::lastWriteTime(path));
+}

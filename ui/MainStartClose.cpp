@@ -1,0 +1,242 @@
+// Coming up, settings in and out, and closing.
+#include "ui/Mainunit.h"
+
+#include "core/ColorText.h"
+#include "core/WindowGeometry.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
+#include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/SystemColors.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FileListBox.h"
+#include "ui/widgets/FilterComboBox.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QSplitter>
+
+namespace {
+constexpr int kDesignedBoxWidth = 169;
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+bool TForm1::startedAsNewWindow() const
+{
+    return arguments_.value(0) == QLatin1String("/n");
+}
+
+void TForm1::FormShow()
+{
+    Settings.UninstallRequested = false;
+    Settings.SettingsKeyMissing = false;
+    LoadSettings(Settings, services_.store);
+    applyLoadedSettings();
+    BuildFilterList();
+    applyStoredFilterEntry();
+    actOnCommandLine();
+    ActionViewBookmarkExecute();
+    if (RichEdit->font().pointSize() < 5) {
+        QFont font = RichEdit->font();
+        font.setPointSize(SettingsRecord::kDefaultFontSize);
+        RichEdit->setFont(font);
+    }
+    applyWindowGeometry();
+    // Every start begins with the box at its designed width.
+    Splitter1->setSizes({kDesignedBoxWidth, std::max(1, width() - kDesignedBoxWidth - Splitter1->handleWidth())});
+    applyBarFlags();
+    applyStoredLayout();
+    RefreshViewState();
+    SetHints();
+    UpdateFontSizeHints();
+    if (Settings.RunTime > 34) {
+        ShowAuthorMessage();
+        Settings.RunTime = 0;
+    }
+    PanelDirBars->FileListBox1->setFocus();
+}
+
+// The view font, the view colours and the window size take effect as soon as they are read.
+void TForm1::applyLoadedSettings()
+{
+    QFont font = RichEdit->font();
+    font.setFamily(Settings.FontName);
+    // Sizes below 1 pt cannot be set; the start-up rule lifts anything below 5 pt to 9 pt anyway.
+    font.setPointSize(std::max(1, Settings.FontSize));
+    RichEdit->setFont(font);
+    RichEdit->setColors(SystemColors::toQColor(Settings.ColorText, palette()),
+                        SystemColors::toQColor(Settings.ColorBack, palette()));
+    resize(Settings.WindowWidth, Settings.WindowHeight);
+}
+
+void TForm1::actOnCommandLine()
+{
+    const QString first = arguments_.value(0);
+    if (first.isEmpty()) {
+        if (Settings.flagIs(0, '1') && FileSystem::fileExists(FileNameNow()))
+            reopenLastFile();
+        else
+            Settings.History.FileNameNow.clear();
+    } else if (first == QLatin1String("/n")) {
+        Settings.History.FileNameNow.clear();
+        OpenFolder(arguments_.value(1));
+    } else if (FileSystem::fileExists(first)) {
+        LoadDocument(QFileInfo(first).absoluteFilePath(), QLatin1Char('N'), 0);
+        FilePathBoxChange();
+    }
+}
+
+void TForm1::applyWindowGeometry()
+{
+    QRect window(pos(), size());
+    bool place = false;
+    if (!startedAsNewWindow() && Settings.WindowX != SettingsRecord::kNoPosition) {
+        window.moveTo(Settings.WindowY, Settings.WindowX); // WindowX holds the top, WindowY the left
+        place = true;
+    }
+    const QRect fitted = WindowGeometry::clampToScreen(window, Desktop::screenSize());
+    place = place || fitted != window;
+    resize(fitted.size());
+    if (place)
+        move(fitted.topLeft());
+}
+
+void TForm1::applyBarFlags()
+{
+    if (Settings.flagIs(2, '0'))
+        setBarVisible(PanelToolBars, ViewTool, false);
+    if (Settings.flagIs(3, '0'))
+        setBarVisible(PanelPathBar, ViewPath, false);
+    if (Settings.flagIs(4, '0'))
+        ShowFileSelectionBox(false);
+    if (Settings.flagIs(5, '0'))
+        setBarVisible(PanelToolsOnViewArea, ViewStyle, false);
+    if (Settings.flagIs(13, '0'))
+        setBarVisible(PanelSearch, ViewSearch, false);
+}
+
+void TForm1::setBarVisible(QWidget *bar, QAction *mark, bool visible)
+{
+    bar->setVisible(visible);
+    mark->setChecked(visible);
+}
+
+void TForm1::ViewToolClick()
+{
+    setBarVisible(PanelToolBars, ViewTool, PanelToolBars->isHidden());
+}
+
+void TForm1::ViewPathClick()
+{
+    // The address bar sits in its own row under the tool bar, so showing it keeps that order.
+    setBarVisible(PanelPathBar, ViewPath, PanelPathBar->isHidden());
+}
+
+void TForm1::ViewStyleClick()
+{
+    setBarVisible(PanelToolsOnViewArea, ViewStyle, PanelToolsOnViewArea->isHidden());
+}
+
+void TForm1::ViewSearchClick()
+{
+    setBarVisible(PanelSearch, ViewSearch, PanelSearch->isHidden());
+}
+
+void TForm1::captureWindowState()
+{
+    const auto mark = [](QAction *a) { return QLatin1Char(a->isChecked() ? '1' : '0'); };
+    Settings.setFlag(2, mark(ViewTool));
+    Settings.setFlag(3, mark(ViewPath));
+    Settings.setFlag(4, mark(ViewSelect));
+    Settings.setFlag(5, mark(ViewStyle));
+    Settings.setFlag(13, mark(ViewSearch));
+    const int entry = PanelDirBars->FilterComboBox1->currentIndex();
+    Settings.setFlag(11, entry >= 1 && entry <= 5 ? QChar(u'0' + entry) : QLatin1Char('0'));
+    Settings.setFlag(16, QChar());
+
+    const QFont font = RichEdit->font();
+    Settings.FontName = font.family();
+    Settings.FontSize = font.pointSize();
+    const bool normal = !isMaximized() && !isFullScreen();
+    const QSize size = normal ? this->size() : normalGeometry().size();
+    const QPoint topLeft = normal ? pos() : normalGeometry().topLeft();
+    Settings.WindowWidth = size.width();
+    Settings.WindowHeight = size.height();
+    Settings.WindowX = topLeft.y();
+    Settings.WindowY = topLeft.x();
+}
+
+void TForm1::FormClose()
+{
+    if (Settings.UninstallRequested) {
+        services_.store.deleteKey();
+    } else {
+        DeleteStoredHistory(Settings, services_.store);
+        captureWindowState();
+        if (SaveSettings(Settings, services_.store, !startedAsNewWindow(), ProgramFilePath())
+            == SaveResult::WriteFailed)
+            services_.dialogs.message(this, MainTexts::kRegistryWriteFailed, MainTexts::kAppTitle,
+                                      Dialogs::Kind::Plain);
+    }
+    DeleteWorkFiles();
+}
+
+void TForm1::DeleteWorkFiles()
+{
+    FileSystem::removeIfExists(WorkFolder() + QStringLiteral("FORWORK.TMP"));
+    FileSystem::removeIfExists(WorkFolder() + QStringLiteral("EFFECT.TMP"));
+}
+
+void TForm1::ActionAppQuitExecute()
+{
+    close();
+}
+
+void TForm1::ActionNewWindowExecute()
+{
+    services_.shell.startProgram(ProgramFilePath(),
+                                 {QStringLiteral("/n"), PanelDirBars->DirectoryListBox1->directory()});
+}
+
+void TForm1::SetUninstallClick()
+{
+    if (services_.dialogs.message(this, MainTexts::kUninstallText, MainTexts::kUninstallCaption,
+                                  Dialogs::Kind::ConfirmNotice)
+        != Dialogs::Answer::Yes)
+        return;
+    Settings.UninstallRequested = true;
+    close();
+}
+
+void TForm1::ShowAuthorMessage()
+{
+    services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
+}
+
+void TForm1::ActionViewBookmarkExecute()
+{
+    // The bookmark menu is built here once bookmarks are read from their file.
+}

@@ -1,0 +1,170 @@
+#include "ui/Mainunit.h"
+
+#include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/widgets/TextView.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kStatusWidths[] = {115, 55, 50, 160, 75, 130, 50};
+
+QWidget *namedPanel(const char *name, int height)
+{
+    auto *w = new QWidget;
+    w->setObjectName(QLatin1String(name));
+    if (height > 0)
+        w->setFixedHeight(height);
+    return w;
+}
+
+} // namespace
+
+TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
+    : QMainWindow(parent), services_(services), arguments_(std::move(arguments))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(MainTexts::kAppTitle);
+    QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
+    setFont(dialogFont);
+    resize(SettingsRecord::kDefaultWidth, SettingsRecord::kDefaultHeight);
+
+    createActions();
+    createPanels();
+    createStatusBar();
+    createPopupMenus();
+    createMenus();
+    createToolBars();
+    connectNavigation();
+    connectAddressBar();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createPanels()
+{
+    auto *central = new QWidget;
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    PanelToolBars = namedPanel("PanelToolBars", 37);
+    ToolBar1 = new QWidget(PanelToolBars);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    auto *toolRow = new QHBoxLayout(PanelToolBars);
+    toolRow->setContentsMargins(1, 1, 1, 1);
+    toolRow->addWidget(ToolBar1);
+    toolRow->addStretch(1);
+
+    PanelPathBar = namedPanel("PanelPathBar", 28);
+    LabelFilePath = new QLabel(MainTexts::kPathLabel);
+    FilePathBox = new QComboBox;
+    FilePathBox->setObjectName(QStringLiteral("FilePathBox"));
+    FilePathBox->setEditable(true);
+    FilePathBox->setInsertPolicy(QComboBox::NoInsert);
+    FilePathBox->addItem(MainTexts::kPathAboutEntry);
+    FilePathBox->setEditText(QString());
+    LabelFilePath->setBuddy(FilePathBox);
+    BtnExport = new QToolButton;
+    BtnExport->setObjectName(QStringLiteral("BtnExport"));
+    EditLRL = new QLineEdit(MainTexts::kEditLRLInitial, PanelPathBar);
+    EditLRL->setObjectName(QStringLiteral("EditLRL"));
+    EditLRL->hide();
+    EditClipboard = new QLineEdit(PanelPathBar);
+    EditClipboard->setObjectName(QStringLiteral("EditClipboard"));
+    EditClipboard->hide();
+    auto *pathRow = new QHBoxLayout(PanelPathBar);
+    pathRow->setContentsMargins(4, 2, 2, 2);
+    pathRow->addWidget(LabelFilePath);
+    pathRow->addWidget(FilePathBox, 1);
+    pathRow->addWidget(BtnExport);
+
+    PanelDirBars = new FileSelectionBox;
+
+    PanelViewArea = new QWidget;
+    PanelViewArea->setObjectName(QStringLiteral("PanelViewArea"));
+    auto *viewColumn = new QVBoxLayout(PanelViewArea);
+    viewColumn->setContentsMargins(0, 0, 0, 0);
+    viewColumn->setSpacing(0);
+
+    PanelToolsOnViewArea = namedPanel("PanelToolsOnViewArea", 28);
+    ToolBar2 = new QWidget;
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    PanelFilePropaty = new QWidget;
+    PanelFilePropaty->setObjectName(QStringLiteral("PanelFilePropaty"));
+    auto *formatRow = new QHBoxLayout(PanelToolsOnViewArea);
+    formatRow->setContentsMargins(1, 1, 1, 1);
+    formatRow->addWidget(ToolBar2);
+    formatRow->addWidget(PanelFilePropaty, 1);
+
+    PanelSearch = namedPanel("PanelSearch", 30);
+
+    RichEdit = new TextView;
+    RichEdit->setObjectName(QStringLiteral("RichEdit"));
+    RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
+    RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    RichEditForBackup = new TextView(PanelViewArea);
+    RichEditForBackup->setObjectName(QStringLiteral("RichEditForBackup"));
+    RichEditForBackup->setWrap(false);
+    RichEditForBackup->hide();
+
+    viewColumn->addWidget(PanelToolsOnViewArea);
+    viewColumn->addWidget(PanelSearch);
+    viewColumn->addWidget(RichEdit, 1);
+
+    Splitter1 = new QSplitter(Qt::Horizontal);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->addWidget(PanelDirBars);
+    Splitter1->addWidget(PanelViewArea);
+    Splitter1->setCollapsible(0, true);
+    Splitter1->setCollapsible(1, false);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({169, SettingsRecord::kDefaultWidth - 172});
+
+    column->addWidget(PanelToolBars);
+    column->addWidget(PanelPathBar);
+    column->addWidget(Splitter1, 1);
+    setCentralWidget(central);
+}
+
+void TForm1::createStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < 7; ++i) {
+        auto *label = new QLabel;
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        label->setFixedWidth(kStatusWidths[i]);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment((i >= 3 && i <= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        bar->addWidget(label);
+        statusPanels_ << label;
+    }
+}
+
+QString TForm1::statusText(int panel) const
+{
+    return statusPanels_.value(panel) ? statusPanels_[panel]->text() : QString();
+}
+
+int TForm1::statusWidth(int panel) const
+{
+    const QLabel *label = statusPanels_.value(panel);
+    return label && label->isVisibleTo(const_cast<TForm1 *>(this)) ? label->width() : 0;
+}
+
+void TForm1::setStatus(int panel, const QString &text)
+{
+    statusPanels_[panel]->setText(text);
+}

@@ -1,0 +1,197 @@
+#pragma once
+
+#include "core/SettingsRecord.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSplitter;
+class QToolButton;
+class Dialogs;
+class Shell;
+class FileSelectionBox;
+class TextView;
+
+// What the main window reaches the outside world through.
+struct AppServices {
+    Dialogs &dialogs;
+    Shell &shell;
+    SettingsStore &store;
+};
+
+// The main window. It owns the settings record, the history and the viewed file for the
+// whole run; its implementation is split by concern over the Main*.cpp files.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(AppServices services, QStringList arguments, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // State shared by the commands.
+    SettingsRecord Settings;
+    bool SyncingFileList = false;
+    int BoxWidthBeforeHiding = 0;
+    const QString &FileNameNow() const { return Settings.History.FileNameNow; }
+
+    // Loading and the window state.
+    void LoadDocument(const QString &path, QChar mode, int index);
+    void RefreshViewState();
+    QString FileDateText(const QString &path) const;
+
+    // Small services.
+    void DeleteWorkFiles();
+    void UpdateFontSizeHints();
+    void ApplyWrapMode(QChar mode);
+    void ClearEffects(QChar mode);
+    void ShowAuthorMessage();
+    // The text of a status-bar panel (0-6).
+    QString statusText(int panel) const;
+    int statusWidth(int panel) const;
+
+    // Panels and controls, named as the commands and tests refer to them.
+    QWidget *PanelToolBars;
+    QWidget *ToolBar1;
+    QWidget *PanelPathBar;
+    QLabel *LabelFilePath;
+    QComboBox *FilePathBox;
+    QToolButton *BtnExport;
+    QLineEdit *EditLRL;
+    QLineEdit *EditClipboard;
+    QSplitter *Splitter1;
+    FileSelectionBox *PanelDirBars;
+    QWidget *PanelViewArea;
+    QWidget *PanelToolsOnViewArea;
+    QWidget *ToolBar2;
+    QWidget *PanelFilePropaty;
+    QWidget *PanelSearch;
+    TextView *RichEdit;
+    TextView *RichEditForBackup;
+
+    // Tool buttons.
+    QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
+        *BtnEdit, *BtnPrint, *BtnSave, *BtnHelp;
+    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
+        *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
+
+    // Commands.
+    QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
+        *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
+        *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
+        *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
+        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionNoCRLF, *ActionNoSpace, *ActionNoHtmlTag,
+        *ActionNoTFS, *ActionNumbering, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
+        *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
+        *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;
+
+    // Menus and their entries.
+    QMenu *MenuFile, *MenuEdit, *MenuView, *MenuStyle, *MenuBookmark, *MenuSettings, *MenuDebug, *MenuHelp;
+    QAction *MenuDebugAction;
+    QAction *ViewTool, *ViewPath, *ViewSelect, *ViewStyle, *ViewSearch;
+    QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
+    QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
+    QAction *BookmarkAdd, *BookmarkOrganise;
+    QMenu *PopupMenuPre, *PopupMenuNext, *PopupMenuView, *PopupMenuHelp, *PopupMenuFile, *PopupMenuFolder,
+        *PopupMenuEditor;
+    QAction *PopupPre[10], *PopupNext[10];
+    QAction *PopupEditor[4];
+
+public slots:
+    void FormShow();
+    // Navigation.
+    void FileListBox1Change(const QString &path);
+    void OpenFolder(const QString &path);
+    void SelectByPath(const QString &path);
+    void DirectoryListBox1Click(const QString &folder);
+    void BtnFileSelBoxCompClick();
+    void ShowFileSelectionBox(bool show);
+    void Splitter1Moved();
+    void BtnCloseFileSelectBoxClick();
+    void ViewSelectClick();
+    void PanelTitleOnDirBarsClick();
+    void PanelDirBarsEnter();
+    void PanelDirBarsExit();
+    void ActionViewPreExecute();
+    void ActionViewNextExecute();
+    void PopupMenuPrePopup();
+    void PopupMenuNextPopup();
+    void PopupPre0Click(int index);
+    void PopupNext0Click(int index);
+    void DebugHistoriesClick();
+    // Address bar.
+    void FilePathBoxChange();
+    void ActionReLoadExecute();
+    // View.
+    void MenuEditClick();
+    void RestoreUnprocessedText();
+    void ActionNewWindowExecute();
+    void ActionAppQuitExecute();
+    void SetUninstallClick();
+    void ViewToolClick();
+    void ViewPathClick();
+    void ViewStyleClick();
+    void ViewSearchClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Construction (Mainunit.cpp, MainCommands.cpp).
+    void createPanels();
+    void createStatusBar();
+    void createActions();
+    void createMenus();
+    void createPopupMenus();
+    void createToolBars();
+    void SetHints();
+    QAction *makeAction(const char *name);
+
+    // Start and close (MainStartClose.cpp).
+    void FormClose();
+    void applyLoadedSettings();
+    void applyWindowGeometry();
+    void applyBarFlags();
+    void captureWindowState();
+    void setBarVisible(QWidget *bar, QAction *mark, bool visible);
+    bool startedAsNewWindow() const;
+
+    // Steps of start-up.
+    void BuildFilterList();
+    void applyStoredFilterEntry();
+    void actOnCommandLine();
+    void reopenLastFile();
+    void ActionViewBookmarkExecute();
+    void applyStoredLayout();
+
+    // Navigation (MainNavigation.cpp).
+    void connectNavigation();
+    void FileListBox1KeyDown(QKeyEvent *event);
+    int boxWidth() const;
+    void stepThroughHistory(const QString &path, QChar mode, int index);
+    void fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries);
+
+    // Address bar (MainAddress.cpp).
+    void connectAddressBar();
+
+    // Effects (MainEffects.cpp).
+    QList<QAction *> effectCommands() const;
+    void setEffectsWithinLimit(bool within);
+
+    // Loading (MainLoad.cpp).
+    void setStatus(int panel, const QString &text);
+    void setWindowTitles(const QString &title);
+
+    AppServices services_;
+    QStringList arguments_;
+    bool shownOnce_ = false;
+    bool closed_ = false;
+    QList<QLabel *> statusPanels_;
+};

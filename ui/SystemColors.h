@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+#include <cstdint>
+
+// Stored colours shown on screen: plain colours as they are, system colours through the
+// matching palette roles.
+namespace SystemColors {
+
+QColor toQColor(std::uint32_t stored, const QPalette &palette);
+// A colour picked on screen as a plain stored colour.
+std::uint32_t fromQColor(const QColor &color);
+
+} // namespace SystemColors

@@ -1,0 +1,63 @@
+#include "ui/widgets/DirectoryListBox.h"
+
+#include "core/PathUtil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace {
+constexpr int kPathRole = Qt::UserRole;
+}
+
+DirectoryListBox::DirectoryListBox(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        emit folderOpened(item->data(kPathRole).toString());
+    });
+}
+
+void DirectoryListBox::setDirectory(const QString &folder)
+{
+    directory_ = PathUtil::withTrailingSlash(QDir::cleanPath(folder));
+    rebuild();
+}
+
+void DirectoryListBox::rebuild()
+{
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QSignalBlocker blocker(this);
+    clear();
+    // The chain from the root down to the current folder, each one step further in.
+    QStringList parts = directory_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString path = QStringLiteral("/");
+    int depth = 0;
+    auto add = [this](const QString &label, const QString &folder, int indent, const QIcon &icon) {
+        auto *item = new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + label, this);
+        item->setData(kPathRole, folder);
+        return item;
+    };
+    QListWidgetItem *current = add(QStringLiteral("/"), path, depth, openIcon);
+    for (const QString &part : parts) {
+        path += part + QLatin1Char('/');
+        current = add(part, path, ++depth, openIcon);
+    }
+    const QDir dir(directory_);
+    const QStringList subfolders =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &sub : subfolders)
+        add(sub, directory_ + sub + QLatin1Char('/'), depth + 1, closedIcon);
+    setCurrentItem(current);
+}
+
+void DirectoryListBox::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit folderOpened(currentItem()->data(kPathRole).toString());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QListWidget>
+
+// The folder tree along the current folder: the root, each folder down to the current one,
+// then the current folder's subfolders.
+class DirectoryListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirectoryListBox(QWidget *parent = nullptr);
+
+    // Moves to `folder` and rebuilds the list from disk.
+    void setDirectory(const QString &folder);
+    // The current folder with a trailing '/'.
+    QString directory() const { return directory_; }
+    // Rebuilds the list for the current folder.
+    void rebuild();
+
+signals:
+    // The user opened a folder of the list (click or Enter).
+    void folderOpened(const QString &folder);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QString directory_ = QStringLiteral("/");
+};

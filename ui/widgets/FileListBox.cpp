@@ -1,0 +1,55 @@
+#include "ui/widgets/FileListBox.h"
+
+#include "core/FileFilter.h"
+#include "core/PathUtil.h"
+
+FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setStyleSheet(QStringLiteral("QListView::item { height: 16px; }"));
+    connect(this, &QListWidget::currentRowChanged, this, [this] { emit selectionChangedTo(selectedPath()); });
+}
+
+void FileListBox::setDirectory(const QString &folder)
+{
+    directory_ = PathUtil::withTrailingSlash(folder);
+    reread();
+}
+
+void FileListBox::setMask(const QString &mask)
+{
+    mask_ = mask;
+    reread();
+}
+
+void FileListBox::reread()
+{
+    {
+        const QSignalBlocker blocker(this);
+        clear();
+        if (!directory_.isEmpty())
+            addItems(listFolder(directory_, mask_));
+        setCurrentRow(-1);
+    }
+    emit selectionChangedTo(QString());
+}
+
+QString FileListBox::selectedPath() const
+{
+    const QListWidgetItem *item = currentItem();
+    if (!item || !item->isSelected())
+        return {};
+    return directory_ + item->text();
+}
+
+bool FileListBox::selectName(const QString &name)
+{
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->text() == name) {
+            setCurrentRow(row);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QListWidget>
+
+// The files of one folder that match a mask, sorted by name without regard to case.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget *parent = nullptr);
+
+    QString directory() const { return directory_; }
+    QString mask() const { return mask_; }
+    // Each re-reads the list; afterwards nothing is selected.
+    void setDirectory(const QString &folder);
+    void setMask(const QString &mask);
+    void reread();
+
+    // The full path of the selected file, or empty.
+    QString selectedPath() const;
+    // Selects the first item with exactly this name; false when there is none.
+    bool selectName(const QString &name);
+
+signals:
+    // The selection changed, also to nothing after a re-read.
+    void selectionChangedTo(const QString &path);
+
+private:
+    QString directory_;
+    QString mask_;
+};
