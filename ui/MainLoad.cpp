@@ -16,7 +16,8 @@
 #include <QMenu>
 #include <QToolButton>
 
-void TForm1::LoadDocument(const QString &path, QChar mode, int index)
+// The path is taken by value: callers pass history entries that the history step rewrites.
+void TForm1::LoadDocument(const QString path, QChar mode, int index)
 {
     if (FileSystem::fileExists(path)) {
         FileSystem::ReadResult read = FileSystem::readWholeFile(path);

@@ -41,7 +41,7 @@ public:
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
 
     // Loading and the window state.
-    void LoadDocument(const QString &path, QChar mode, int index);
+    void LoadDocument(QString path, QChar mode, int index);
     void RefreshViewState();
     QString FileDateText(const QString &path) const;
 

@@ -3,12 +3,26 @@
 #include "core/FileFilter.h"
 #include "core/PathUtil.h"
 
+#include <QKeyEvent>
+
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setStyleSheet(QStringLiteral("QListView::item { height: 16px; }"));
-    connect(this, &QListWidget::currentRowChanged, this, [this] { emit selectionChangedTo(selectedPath()); });
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] { emit selectionChangedTo(selectedPath()); });
+}
+
+void FileListBox::keyPressEvent(QKeyEvent *event)
+{
+    // Taking the focus makes the first entry current without selecting it; the first Down
+    // then shows that entry instead of skipping it.
+    QListWidgetItem *item = currentItem();
+    if (item && !item->isSelected() && event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier) {
+        item->setSelected(true);
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void FileListBox::setDirectory(const QString &folder)

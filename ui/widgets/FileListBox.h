@@ -20,6 +20,9 @@ public:
     // Selects the first item with exactly this name; false when there is none.
     bool selectName(const QString &name);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 signals:
     // The selection changed, also to nothing after a re-read.
     void selectionChangedTo(const QString &path);

@@ -1,0 +1,275 @@
+#include "UiFixture.h"
+
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QToolButton>
+
+class NavigationTest : public UiFixture {
+protected:
+    QStringList files;
+
+    // Three text files, a log and an HTML page the default mask leaves out.
+    void makeFolder()
+    {
+        files << writeText(QStringLiteral("a.txt"), QStringLiteral("first"))
+              << writeText(QStringLiteral("B.txt"), QStringLiteral("second"))
+              << writeText(QStringLiteral("c.log"), QStringLiteral("third"));
+        writeText(QStringLiteral("page.html"), QStringLiteral("<p>web</p>"));
+        writeText(QStringLiteral(".hidden.txt"), QStringLiteral("hidden"));
+        QDir(filesDir.path()).mkdir(QStringLiteral("sub.txt"));
+    }
+    TForm1 &startInFolder()
+    {
+        makeFolder();
+        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        fileList()->setFocus();
+        return w;
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < fileList()->count(); ++i)
+            names << fileList()->item(i)->text();
+        return names;
+    }
+    void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
+};
+
+TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
+{
+    TForm1 &w = startInFolder();
+    EXPECT_EQ(listed(), QStringList({"a.txt", "B.txt", "c.log"}));
+    EXPECT_TRUE(w.RichEdit->isEmpty()); // a freshly read list shows nothing
+
+    keyDown();
+    EXPECT_EQ(viewText(), "first");
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("a.txt - Orlimbo  Ver 1.40"));
+    keyDown();
+    EXPECT_EQ(viewText(), "second");
+    EXPECT_EQ(w.FileNameNow(), files[1]);
+    EXPECT_EQ(w.Settings.History.PreHistory[0], files[0]);
+    keyDown();
+    EXPECT_EQ(viewText(), "third");
+    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+    EXPECT_EQ(QApplication::focusWidget(), fileList());
+    EXPECT_TRUE(w.ActionViewPre->isEnabled());
+
+    // Down on the last item selects nothing new and loads nothing.
+    keyDown();
+    EXPECT_EQ(w.FileNameNow(), files[2]);
+    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+}
+
+TEST_F(NavigationTest, SpacePagesTheViewFromTheFileList)
+{
+    QString text;
+    for (int i = 0; i < 500; ++i)
+        text += QStringLiteral("line %1\n").arg(i);
+    writeText(QStringLiteral("long.txt"), text);
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    fileList()->setFocus();
+    keyDown();
+    QScrollBar *bar = w.RichEdit->verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+    QTest::keyClick(fileList(), Qt::Key_Space);
+    const int paged = bar->value();
+    EXPECT_GT(paged, 0);
+    EXPECT_EQ(viewText(), text); // the list kept its selection and showed nothing else
+    QTest::keyClick(fileList(), Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(bar->value(), 0);
+    // The filter box pages the view as well.
+    QTest::keyClick(w.PanelDirBars->FilterComboBox1, Qt::Key_Space);
+    EXPECT_EQ(bar->value(), paged);
+}
+
+TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
+{
+    TForm1 &w = startInFolder();
+    const QString page = filesDir.filePath(QStringLiteral("page.html"));
+    w.SelectByPath(page);
+    EXPECT_EQ(listed(), QStringList({"page.html"}));
+    EXPECT_EQ(fileList()->selectedPath(), page);
+    EXPECT_EQ(viewText(), "<p>web</p>");
+    EXPECT_EQ(w.PanelDirBars->FilterComboBox1->currentIndex(), 0);
+
+    // Choosing an entry of the file types restores a normal list.
+    w.PanelDirBars->FilterComboBox1->setCurrentIndex(5);
+    emit w.PanelDirBars->FilterComboBox1->activated(5);
+    EXPECT_EQ(listed(), QStringList({"a.txt", "B.txt", "c.log", "page.html"}));
+}
+
+TEST_F(NavigationTest, WildcardsAndInvalidNames)
+{
+    TForm1 &w = startInFolder();
+    w.SelectByPath(filesDir.filePath(QStringLiteral("*.log")));
+    EXPECT_EQ(listed(), QStringList({"c.log"}));
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+
+    const QString bad = filesDir.filePath(QStringLiteral("nothing.txt"));
+    w.SelectByPath(bad);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("不正なファイル名 - ") + bad);
+}
+
+TEST_F(NavigationTest, BackAndForwardThroughTheDropDownLists)
+{
+    TForm1 &w = startInFolder();
+    keyDown();
+    keyDown();
+    keyDown(); // a, B, c shown
+
+    emit w.PopupMenuPre->aboutToShow();
+    EXPECT_EQ(w.PopupPre[0]->text(), QStringLiteral("&0 ") + files[1]);
+    EXPECT_EQ(w.PopupPre[1]->text(), QStringLiteral("&1 ") + files[0]);
+    EXPECT_TRUE(w.PopupPre[1]->isVisible());
+    EXPECT_FALSE(w.PopupPre[3]->isVisible()); // the empty entry of the "/n" start and beyond
+
+    w.PopupPre[1]->trigger();
+    EXPECT_EQ(viewText(), "first");
+    EXPECT_EQ(fileList()->selectedPath(), files[0]);
+    EXPECT_EQ(w.Settings.History.NextHistory[0], files[1]);
+    EXPECT_EQ(w.Settings.History.NextHistory[1], files[2]);
+    EXPECT_TRUE(w.ActionViewNext->isEnabled());
+
+    emit w.PopupMenuNext->aboutToShow();
+    w.PopupNext[1]->trigger();
+    EXPECT_EQ(viewText(), "third");
+    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+
+    QTest::keyClick(&w, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(viewText(), "second");
+    QTest::keyClick(&w, Qt::Key_Insert, Qt::AltModifier);
+    EXPECT_EQ(viewText(), "third");
+}
+
+TEST_F(NavigationTest, AHistoryFileThatIsGoneChangesNothing)
+{
+    TForm1 &w = startInFolder();
+    keyDown();
+    keyDown();
+    QFile::remove(files[0]);
+    const BrowsingHistory before = w.Settings.History;
+    w.ActionViewPre->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("履歴にあるファイルは、削除されたか移動されたようです。\n\n読み込めませんでした。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("読み込み失敗"));
+    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Failure);
+    EXPECT_EQ(viewText(), "second");
+    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
+    EXPECT_EQ(w.Settings.History.NextHistory, before.NextHistory);
+}
+
+TEST_F(NavigationTest, HistorySurvivesARestart)
+{
+    TForm1 &w = startInFolder();
+    keyDown();
+    keyDown();
+    w.close();
+    form.reset();
+    TForm1 &again = start();
+    EXPECT_EQ(again.FileNameNow(), files[1]); // reopened at start
+    EXPECT_EQ(again.Settings.History.PreHistory[0], files[0]);
+    EXPECT_TRUE(again.ActionViewPre->isEnabled());
+}
+
+TEST_F(NavigationTest, TheDebugListingShowsBothLists)
+{
+    TForm1 &w = startInFolder();
+    keyDown();
+    w.DebugHistoriesClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("履歴管理状態一覧"));
+    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Plain);
+    EXPECT_EQ(dialogs.messages[0].text, w.Settings.History.DebugListing());
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("FileNameNow...\n  : ") + files[0]));
+}
+
+TEST_F(NavigationTest, DraggingTheBoxNarrowHidesItAndShowingRestoresIt)
+{
+    TForm1 &w = startInFolder();
+    EXPECT_EQ(w.Splitter1->sizes()[0], 169);
+    const int total = w.Splitter1->sizes()[0] + w.Splitter1->sizes()[1];
+    w.Splitter1->setSizes({20, total - 20});
+    emit w.Splitter1->splitterMoved(20, 1);
+    EXPECT_EQ(w.Splitter1->sizes()[0], 0);
+    EXPECT_FALSE(w.ViewSelect->isChecked());
+    // The remembered width was below 100, so the box comes back at 169.
+    w.ViewSelect->trigger();
+    EXPECT_EQ(w.Splitter1->sizes()[0], 169);
+    EXPECT_TRUE(w.ViewSelect->isChecked());
+
+    w.Splitter1->setSizes({240, total - 240});
+    w.BtnCloseFileSelectBoxClick();
+    EXPECT_EQ(w.Splitter1->sizes()[0], 0);
+    w.ViewSelectClick();
+    EXPECT_EQ(w.Splitter1->sizes()[0], 240);
+    // The file list keeps the focus even while the box is hidden.
+    w.BtnCloseFileSelectBoxClick();
+    fileList()->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), fileList());
+}
+
+TEST_F(NavigationTest, LayoutsAndStoredBoxState)
+{
+    makeFolder();
+    storeValues({{"AppliSetFlags", QStringLiteral("111101B0001300S0")}});
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    EXPECT_TRUE(w.PanelDirBars->BtnFileSelBoxBig->isChecked());
+    EXPECT_TRUE(w.PanelDirBars->PanelDirBarsDrive->isHidden());
+    EXPECT_FALSE(w.PanelDirBars->PanelDirBarsFolder->isHidden());
+    EXPECT_EQ(w.PanelDirBars->FilterComboBox1->currentIndex(), 3);
+    EXPECT_EQ(fileList()->mask(), QStringLiteral("*.ini;*.reg;*.htt;"));
+    EXPECT_EQ(w.Splitter1->sizes()[0], 0); // flag 4 hides the box
+    EXPECT_FALSE(w.ViewSelect->isChecked());
+
+    w.PanelDirBars->BtnFileSelBoxAll->click();
+    EXPECT_TRUE(w.PanelDirBars->PanelDirBarsFolder->isHidden());
+    EXPECT_FALSE(w.PanelDirBars->PanelDirBarsFilter->isHidden());
+    EXPECT_EQ(w.Settings.flag(6), 'A');
+    w.close();
+    EXPECT_EQ(stored("AppliSetFlags"), QStringLiteral("111101A0001300S0"));
+}
+
+TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
+{
+    TForm1 &w = startInFolder();
+    DirectoryListBox *folders = w.PanelDirBars->DirectoryListBox1;
+    const QString sub = filesDir.filePath(QStringLiteral("sub.txt")) + QLatin1Char('/');
+    writeText(QStringLiteral("inner.txt"), QStringLiteral("inner"), sub);
+    const QList<QListWidgetItem *> found = folders->findItems(QStringLiteral("sub.txt"), Qt::MatchEndsWith);
+    ASSERT_EQ(found.size(), 1);
+    folders->setCurrentItem(found[0]);
+    QTest::keyClick(folders, Qt::Key_Return);
+    EXPECT_EQ(fileList()->directory(), sub);
+    EXPECT_EQ(listed(), QStringList({"inner.txt"}));
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+
+    // Each root keeps its own current folder: the home root starts at home, "/" comes back to sub.
+    DriveComboBox *drives = w.PanelDirBars->DriveComboBox1;
+    drives->setCurrentIndex(1);
+    emit drives->activated(1);
+    EXPECT_EQ(folders->directory(), QDir::homePath() + QLatin1Char('/'));
+    drives->setCurrentIndex(0);
+    emit drives->activated(0);
+    EXPECT_EQ(folders->directory(), sub);
+}
+
+TEST_F(NavigationTest, TheTitleFollowsTheFocus)
+{
+    TForm1 &w = startInFolder();
+    w.activateWindow();
+    fileList()->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.PanelDirBars->titleActive());
+    w.RichEdit->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(w.PanelDirBars->titleActive());
+}
