@@ -12,9 +12,19 @@ QSize screenSize()
     return screen ? screen->geometry().size() : QSize(1024, 768);
 }
 
+namespace {
+int beeps = 0;
+}
+
 void beep()
 {
+    ++beeps;
     QApplication::beep();
+}
+
+int beepCount()
+{
+    return beeps;
 }
 
 void setClipboardText(const QString &text)

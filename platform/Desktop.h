@@ -10,6 +10,8 @@ namespace Desktop {
 QSize screenSize();
 // The system's short alert sound.
 void beep();
+// How many alert sounds were played in this run (tests listen to the sound through it).
+int beepCount();
 void setClipboardText(const QString &text);
 QString clipboardText();
 

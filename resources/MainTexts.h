@@ -161,6 +161,17 @@ inline const QString kAboutText = QStringLiteral(
     "この「ファイルパス」欄のドロップダウンリストは、「ブックマーク」と連動しています。\n"
     "つまり、ここには、ブックマークとして登録したフォルダやファイルが表示されます。\n"
     "ここに追加するには、「ブックマーク」メニューを利用して下さい。");
+inline const QString kFileOpenTitle = QStringLiteral("ファイルを開く");
+inline const QString kFolderOpenTitle = QStringLiteral("開きたいフォルダを選択して下さい。：");
+
+// The search bar.
+inline const QString kSearchLabel = QStringLiteral("検索語(&W)：");
+inline const QString kSearchButton = QStringLiteral("検索");
+inline const QString kSearchButtonHint = QStringLiteral("カーソル位置から下を検索します (F3)");
+inline const QString kMatchCase = QStringLiteral("大文字小文字を区別する(&C)");
+inline const QString kCloseSearch = QStringLiteral("×");
+inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる");
+
 inline const QString kHistoryListingCaption = QStringLiteral("履歴管理状態一覧");
 
 } // namespace MainTexts

@@ -1,11 +1,13 @@
 // The address bar and the reload command.
 #include "ui/Mainunit.h"
 
+#include "core/FileFilter.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -20,7 +22,52 @@ void TForm1::connectAddressBar()
     // Only the user's edits and choices run the handler; texts set by the program do not.
     connect(FilePathBox->lineEdit(), &QLineEdit::textEdited, this, [this] { FilePathBoxChange(); });
     connect(FilePathBox, &QComboBox::activated, this, [this] { FilePathBoxChange(); });
+    connect(FilePathBox, &PathComboBox::aboutToDropDown, this, &TForm1::FilePathBoxDropDown);
     connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
+    connect(ActionFileOpen, &QAction::triggered, this, &TForm1::ActionFileOpenExecute);
+    connect(ActionFolderOpen, &QAction::triggered, this, &TForm1::ActionFolderOpenExecute);
+    connect(EditLRL, &QLineEdit::textChanged, this, &TForm1::EditLRLChange);
+}
+
+void TForm1::FilePathBoxDropDown()
+{
+    FillPathList();
+}
+
+void TForm1::FillPathList()
+{
+    // The fixed first entry; bookmarked paths follow it once bookmarks exist.
+    const QSignalBlocker blocker(FilePathBox);
+    const QString text = FilePathBox->currentText();
+    while (FilePathBox->count() > 1)
+        FilePathBox->removeItem(1);
+    FilePathBox->setEditText(text);
+}
+
+void TForm1::ActionFileOpenExecute()
+{
+    const std::vector<FilterEntry> entries = filterEntries(Settings);
+    const std::optional<QString> chosen =
+        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->DirectoryListBox1->directory(),
+                                   dialogFilters(entries), 0);
+    if (!chosen)
+        return;
+    OpenFolder(*chosen);
+    SelectByPath(*chosen);
+}
+
+void TForm1::ActionFolderOpenExecute()
+{
+    const std::optional<QString> folder =
+        services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, QStringLiteral("/"));
+    if (folder)
+        OpenFolder(*folder);
+}
+
+void TForm1::EditLRLChange()
+{
+    if (FileSystem::fileExists(EditLRL->text()))
+        SelectByPath(EditLRL->text());
 }
 
 void TForm1::FilePathBoxChange()

@@ -8,6 +8,7 @@
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
 #include "ui/widgets/FilterComboBox.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>

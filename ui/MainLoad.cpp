@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>

@@ -8,6 +8,7 @@
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSplitter>
 
@@ -70,8 +72,12 @@ void TForm1::connectNavigation()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress)
-        FileListBox1KeyDown(static_cast<QKeyEvent *>(event));
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == PanelSearch->EditSearch)
+            return EditSearchKeyPress(key);
+        FileListBox1KeyDown(key);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -10,10 +10,12 @@
 #include "platform/Shell.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
 #include "ui/SystemColors.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FileListBox.h"
 #include "ui/widgets/FilterComboBox.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>

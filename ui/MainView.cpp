@@ -2,6 +2,7 @@
 #include "ui/Mainunit.h"
 
 #include "ui/FileSelectionBox.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>

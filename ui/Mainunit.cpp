@@ -2,6 +2,8 @@
 
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
+#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QComboBox>
@@ -45,6 +47,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     createToolBars();
     connectNavigation();
     connectAddressBar();
+    connectSearch();
 }
 
 TForm1::~TForm1() = default;
@@ -66,7 +69,7 @@ void TForm1::createPanels()
 
     PanelPathBar = namedPanel("PanelPathBar", 28);
     LabelFilePath = new QLabel(MainTexts::kPathLabel);
-    FilePathBox = new QComboBox;
+    FilePathBox = new PathComboBox;
     FilePathBox->setObjectName(QStringLiteral("FilePathBox"));
     FilePathBox->setEditable(true);
     FilePathBox->setInsertPolicy(QComboBox::NoInsert);
@@ -105,7 +108,7 @@ void TForm1::createPanels()
     formatRow->addWidget(ToolBar2);
     formatRow->addWidget(PanelFilePropaty, 1);
 
-    PanelSearch = namedPanel("PanelSearch", 30);
+    PanelSearch = new SearchBar;
 
     RichEdit = new TextView;
     RichEdit->setObjectName(QStringLiteral("RichEdit"));

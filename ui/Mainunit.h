@@ -8,6 +8,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class PathComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -18,6 +19,7 @@ class Dialogs;
 class Shell;
 class FileSelectionBox;
 class TextView;
+class SearchBar;
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -60,7 +62,7 @@ public:
     QWidget *ToolBar1;
     QWidget *PanelPathBar;
     QLabel *LabelFilePath;
-    QComboBox *FilePathBox;
+    PathComboBox *FilePathBox;
     QToolButton *BtnExport;
     QLineEdit *EditLRL;
     QLineEdit *EditClipboard;
@@ -70,7 +72,7 @@ public:
     QWidget *PanelToolsOnViewArea;
     QWidget *ToolBar2;
     QWidget *PanelFilePropaty;
-    QWidget *PanelSearch;
+    SearchBar *PanelSearch;
     TextView *RichEdit;
     TextView *RichEditForBackup;
 
@@ -127,6 +129,15 @@ public slots:
     // Address bar.
     void FilePathBoxChange();
     void ActionReLoadExecute();
+    void ActionFileOpenExecute();
+    void ActionFolderOpenExecute();
+    void FilePathBoxDropDown();
+    void EditLRLChange();
+    // Search bar.
+    void ActionOpenSearchExecute();
+    void ActionGoSearchExecute();
+    void ActionFindNextExecute();
+    void BtnClosePanelSearchClick();
     // View.
     void MenuEditClick();
     void RestoreUnprocessedText();
@@ -180,6 +191,11 @@ private:
 
     // Address bar (MainAddress.cpp).
     void connectAddressBar();
+    void FillPathList();
+
+    // Search bar (MainSearch.cpp).
+    void connectSearch();
+    bool EditSearchKeyPress(QKeyEvent *event);
 
     // Effects (MainEffects.cpp).
     QList<QAction *> effectCommands() const;

@@ -9,6 +9,8 @@
 #include "ui/FileSelectionBox.h"
 #include "ui/Mainunit.h"
 #include "ui/widgets/FileListBox.h"
+#include "ui/widgets/PathComboBox.h"
+#include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
 #include <QDir>

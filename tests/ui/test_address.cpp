@@ -1,0 +1,181 @@
+#include "UiFixture.h"
+
+#include "platform/Desktop.h"
+#include "resources/MainTexts.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+
+class AddressTest : public UiFixture {
+protected:
+    QLineEdit *pathEdit() const { return form->FilePathBox->lineEdit(); }
+    void typeInto(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        QTest::keyClicks(edit, text);
+    }
+    void paste(const QString &text)
+    {
+        pathEdit()->clear();
+        pathEdit()->setFocus();
+        pathEdit()->insert(text); // an edit of the user's, as a paste is
+        emit pathEdit()->textEdited(pathEdit()->text());
+    }
+};
+
+TEST_F(AddressTest, TypingAFolderPathMovesTheListsAsItGoes)
+{
+    const QString folder = filesDir.filePath(QStringLiteral("deep"));
+    writeText(QStringLiteral("x.txt"), QStringLiteral("x"), folder);
+    TForm1 &w = start({QStringLiteral("/n"), QDir::homePath()});
+    pathEdit()->clear();
+    typeInto(pathEdit(), folder);
+    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), folder + QLatin1Char('/'));
+    EXPECT_EQ(fileList()->count(), 1);
+    EXPECT_TRUE(w.RichEdit->isEmpty()); // a folder shows no file
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+}
+
+TEST_F(AddressTest, PastingAFilePathShowsItOnceEvenWhenMaskedOut)
+{
+    const QString other = filesDir.filePath(QStringLiteral("other"));
+    const QString page = writeText(QStringLiteral("page.html"), QStringLiteral("<b>hi</b>"), other);
+    writeText(QStringLiteral("a.txt"), QStringLiteral("a"), other);
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    paste(page);
+    EXPECT_EQ(viewText(), QStringLiteral("<b>hi</b>"));
+    EXPECT_EQ(fileList()->count(), 1);
+    EXPECT_EQ(fileList()->selectedPath(), page);
+    EXPECT_EQ(w.FileNameNow(), page);
+
+    // The path of the file already shown adds no history entry.
+    const BrowsingHistory before = w.Settings.History;
+    paste(page);
+    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
+}
+
+TEST_F(AddressTest, RelativeTextsResolveAgainstTheListedFolder)
+{
+    writeText(QStringLiteral("rel.txt"), QStringLiteral("relative"));
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    paste(QStringLiteral("rel.txt"));
+    EXPECT_EQ(viewText(), QStringLiteral("relative"));
+    EXPECT_EQ(w.FileNameNow(), filesDir.filePath(QStringLiteral("rel.txt")));
+}
+
+TEST_F(AddressTest, AboutTextsAndTheAddressColour)
+{
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    w.ActionExport->setEnabled(true);
+    paste(QStringLiteral("about:"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(w.ActionExport->isEnabled());
+
+    w.FilePathBox->setCurrentIndex(0);
+    emit w.FilePathBox->activated(0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("about:"));
+    EXPECT_EQ(dialogs.messages[0].text, MainTexts::kAboutText);
+    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Notice);
+    EXPECT_FALSE(w.ActionExport->isEnabled());
+
+    paste(QStringLiteral("http://example.com/"));
+    EXPECT_EQ(w.FilePathBox->palette().color(QPalette::Text), QColor(Qt::blue));
+    paste(QStringLiteral("HTTP://example.com/"));
+    EXPECT_NE(w.FilePathBox->palette().color(QPalette::Text), QColor(Qt::blue));
+
+    // Text set by the program runs nothing.
+    w.FilePathBox->setEditText(QStringLiteral("about: 1 set by the program"));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(AddressTest, ReloadOfARenamedFileFailsAndKeepsTheText)
+{
+    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("old text"));
+    TForm1 &w = start({path});
+    QFile::rename(path, filesDir.filePath(QStringLiteral("b.txt")));
+    QTest::keyClick(&w, Qt::Key_F5);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("更新失敗"));
+    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Failure);
+    EXPECT_EQ(viewText(), QStringLiteral("old text"));
+    // The lists were refreshed already.
+    ASSERT_EQ(fileList()->count(), 1);
+    EXPECT_EQ(fileList()->item(0)->text(), QStringLiteral("b.txt"));
+}
+
+TEST_F(AddressTest, ReloadReadsTheFileAfreshWithoutAHistoryStep)
+{
+    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("one"));
+    TForm1 &w = start({path});
+    writeText(QStringLiteral("a.txt"), QStringLiteral("two"));
+    const BrowsingHistory before = w.Settings.History;
+    w.ActionReLoad->trigger();
+    EXPECT_EQ(viewText(), QStringLiteral("two"));
+    EXPECT_EQ(fileList()->selectedPath(), path);
+    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(AddressTest, TheLastFileIsReopenedOrForgottenAtStart)
+{
+    const QString path = writeText(QStringLiteral("last.txt"), QStringLiteral("again"));
+    // A key without the flag text would leave every flag NUL, so the defaults are stored.
+    storeValues({{"FileNameNow", path}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
+    TForm1 &w = start();
+    EXPECT_EQ(viewText(), QStringLiteral("again"));
+    EXPECT_EQ(fileList()->selectedPath(), path);
+    EXPECT_EQ(w.FilePathBox->currentText(), path);
+    w.close();
+    form.reset();
+
+    QFile::remove(path);
+    TForm1 &again = start();
+    EXPECT_TRUE(again.FileNameNow().isEmpty());
+    EXPECT_TRUE(again.RichEdit->isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    again.close();
+    form.reset();
+
+    // With flag 0 off the file is not reopened even when it exists.
+    writeText(QStringLiteral("last.txt"), QStringLiteral("again"));
+    storeValues({{"FileNameNow", path}, {"AppliSetFlags", QStringLiteral("011111C0001000S0")}});
+    EXPECT_TRUE(start().FileNameNow().isEmpty());
+}
+
+TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
+{
+    const QString sub = filesDir.filePath(QStringLiteral("sub"));
+    const QString file = writeText(QStringLiteral("opened.txt"), QStringLiteral("opened"), sub);
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    w.PanelDirBars->FilterComboBox1->setCurrentIndex(3);
+
+    dialogs.fileAnswers.push_back(file);
+    w.ActionFileOpen->trigger();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("ファイルを開く"));
+    EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(dialogs.fileRequests[0].filters.size(), 6);
+    EXPECT_EQ(dialogs.fileRequests[0].selectedFilter, 0);
+    EXPECT_EQ(viewText(), QStringLiteral("opened"));
+    EXPECT_EQ(w.FileNameNow(), file);
+
+    const QString missing = sub + QStringLiteral("/missing.txt");
+    dialogs.fileAnswers.push_back(missing);
+    w.ActionFileOpen->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("不正なファイル名 - ") + missing);
+    EXPECT_EQ(viewText(), QStringLiteral("opened"));
+
+    dialogs.folderAnswers.push_back(filesDir.path());
+    w.ActionFolderOpen->trigger();
+    EXPECT_EQ(dialogs.folderTitles, std::vector<QString>{QStringLiteral("開きたいフォルダを選択して下さい。：")});
+    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), filesDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(fileList()->selectedPath(), QString());
+    EXPECT_EQ(viewText(), QStringLiteral("opened"));
+}
