@@ -1,6 +1,8 @@
 #include "platform/Dialogs.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -97,6 +99,10 @@ std::optional<QFont> DesktopDialogs::chooseFont(QWidget *parent, const QFont &in
     QFontDialog dialog(initial, parent);
     // Qt's own dialog, so that an Apply button can be added beside OK and Cancel.
     dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // Face, style and size only: the effects (underline, strike-out) are not offered.
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>())
+        if (group->findChild<QCheckBox *>())
+            group->hide();
     if (auto *buttons = dialog.findChild<QDialogButtonBox *>()) {
         QPushButton *applyButton = buttons->addButton(QDialogButtonBox::Apply);
         QObject::connect(applyButton, &QPushButton::clicked, &dialog,

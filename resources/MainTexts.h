@@ -172,6 +172,22 @@ inline const QString kMatchCase = QStringLiteral("大文字小文字を区別す
 inline const QString kCloseSearch = QStringLiteral("×");
 inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる");
 
+// View commands.
+inline const QString kFontTooSmallText = QStringLiteral("これ以上は小さくできません。現在1ptです。");
+inline const QString kFontSizeCaption = QStringLiteral("フォントサイズ変更");
+
+// Display effects.
+inline const QString kEffectNoteCaption = QStringLiteral("無意味だと思われる操作の実行前解説");
+inline const QString kNoteNumberingAfterNoCRLF = QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）");
+inline const QString kNoteNoTFSAfterNumbering = QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）");
+inline const QString kNoteNoTFSAfterNoCRLF = QStringLiteral("改行が無視されていますので、空白行は存在しないと思います。（＾＾;）");
+inline const QString kLargeEffectText = QStringLiteral("データサイズが大きいため、エフェクト処理に膨大な時間がかかると予測されます。\nそれでも実行しますか？");
+inline const QString kLargeEffectCaption = QStringLiteral("確認");
+inline const QString kWorkFileCreateText = QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。");
+inline const QString kWorkFileCreateCaption = QStringLiteral("一時ファイル作成失敗");
+inline const QString kWorkFileOpenText = QStringLiteral("作業用ファイルを開けませんでした。\n\n処理を続行できません。");
+inline const QString kWorkFileOpenCaption = QStringLiteral("TemporaryFile Open Error");
+
 inline const QString kHistoryListingCaption = QStringLiteral("履歴管理状態一覧");
 
 } // namespace MainTexts

@@ -72,6 +72,9 @@ void TForm1::connectNavigation()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // Leaving the shortcut unclaimed lets the window's copy and select-all commands have the key.
+    if (event->type() == QEvent::ShortcutOverride && isCommandKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (watched == PanelSearch->EditSearch)

@@ -1,24 +1,155 @@
 // Commands that act on the view itself: wrapping, font, copy and select-all, the caret.
 #include "ui/Mainunit.h"
 
+#include "core/StatusTexts.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FileListBox.h"
 #include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
-#include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
+
+void TForm1::connectView()
+{
+    connect(ActionWrapNone, &QAction::triggered, this, &TForm1::ActionWrapNoneExecute);
+    connect(ActionWrapNum, &QAction::triggered, this, &TForm1::ActionWrapNumExecute);
+    connect(ActionWrapSide, &QAction::triggered, this, &TForm1::ActionWrapSideExecute);
+    connect(ActionSetFont, &QAction::triggered, this, &TForm1::ActionSetFontExecute);
+    connect(ActionFontSizeUp, &QAction::triggered, this, &TForm1::ActionFontSizeUpExecute);
+    connect(ActionFontSizeDown, &QAction::triggered, this, &TForm1::ActionFontSizeDownExecute);
+    connect(ActionCopy, &QAction::triggered, this, &TForm1::ActionCopyExecute);
+    connect(ActionSelectAll, &QAction::triggered, this, &TForm1::ActionSelectAllExecute);
+    connect(DebugWriteMode, &QAction::triggered, this, &TForm1::DebugWriteModeClick);
+    connect(RichEdit, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEditSelectionChange);
+    connect(RichEdit, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEditSelectionChange);
+    for (QMenu *menu : {MenuEdit, PopupMenuView}) {
+        connect(menu, &QMenu::aboutToShow, this, &TForm1::MenuEditClick);
+        // The menu shows what applies now; once it is closed the keys work wherever the focus goes.
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            ActionCopy->setEnabled(true);
+            ActionSelectAll->setEnabled(true);
+        });
+    }
+    // The copy and select-all keys reach the commands also from the one-line fields.
+    for (QWidget *field : std::initializer_list<QWidget *>{FilePathBox->lineEdit(), PanelSearch->EditSearch})
+        field->installEventFilter(this);
+}
+
+bool TForm1::isCommandKey(QKeyEvent *event) const
+{
+    const QKeySequence pressed(event->keyCombination());
+    return pressed == ActionCopy->shortcut() || pressed == ActionSelectAll->shortcut();
+}
 
 void TForm1::ApplyWrapMode(QChar mode)
 {
-    if (mode == QLatin1Char('R')) {
+    if (mode == QLatin1Char('R'))
         RichEdit->setWrap(true);
-        ActionWrapSide->setChecked(true);
-    } else if (mode == QLatin1Char('N')) {
+    else if (mode == QLatin1Char('N'))
         RichEdit->setWrap(false);
-        ActionWrapNone->setChecked(true);
+    syncWrapMarks();
+}
+
+void TForm1::syncWrapMarks()
+{
+    // The marks follow what the view does; the hidden column mode has no display of its own.
+    ActionWrapSide->setChecked(RichEdit->wraps());
+    ActionWrapNone->setChecked(!RichEdit->wraps());
+}
+
+void TForm1::setWrapCommand(QChar mode)
+{
+    if (Settings.WordWrapFlag != mode) {
+        Settings.WordWrapFlag = mode;
+        ApplyWrapMode(mode);
     }
+    syncWrapMarks();
+}
+
+void TForm1::ActionWrapNoneExecute()
+{
+    setWrapCommand(QLatin1Char('N'));
+}
+
+void TForm1::ActionWrapNumExecute()
+{
+    setWrapCommand(QLatin1Char('0'));
+}
+
+void TForm1::ActionWrapSideExecute()
+{
+    setWrapCommand(QLatin1Char('R'));
+}
+
+void TForm1::ActionSetFontExecute()
+{
+    const QFont kept = RichEdit->font();
+    const std::optional<QFont> chosen =
+        services_.dialogs.chooseFont(this, kept, [this](const QFont &font) { RichEdit->setFont(font); });
+    RichEdit->setFont(chosen ? *chosen : kept);
+    UpdateFontSizeHints();
+}
+
+void TForm1::ActionFontSizeUpExecute()
+{
+    QFont font = RichEdit->font();
+    font.setPointSize(font.pointSize() + 1);
+    RichEdit->setFont(font);
+    UpdateFontSizeHints();
+}
+
+void TForm1::ActionFontSizeDownExecute()
+{
+    QFont font = RichEdit->font();
+    if (font.pointSize() < 2) {
+        services_.dialogs.message(this, MainTexts::kFontTooSmallText, MainTexts::kFontSizeCaption,
+                                  Dialogs::Kind::Warning);
+    } else {
+        font.setPointSize(font.pointSize() - 1);
+        RichEdit->setFont(font);
+    }
+    UpdateFontSizeHints();
+}
+
+void TForm1::ActionCopyExecute()
+{
+    QWidget *focus = focusWidget();
+    if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus))) {
+        RichEdit->copy();
+        return;
+    }
+    FileSelectionBox *box = PanelDirBars;
+    if (focus == FilePathBox || focus == FilePathBox->lineEdit())
+        EditClipboard->setText(FilePathBox->lineEdit()->selectedText());
+    else if (focus == box->FileListBox1)
+        EditClipboard->setText(box->FileListBox1->selectedPath());
+    else if (focus == box->DirectoryListBox1)
+        EditClipboard->setText(box->DirectoryListBox1->directory());
+    else if (focus == box->DriveComboBox1)
+        EditClipboard->setText(box->DriveComboBox1->currentRoot());
+    else
+        EditClipboard->setText(Desktop::clipboardText());
+    EditClipboard->selectAll();
+    Desktop::setClipboardText(EditClipboard->selectedText());
+}
+
+void TForm1::ActionSelectAllExecute()
+{
+    QWidget *focus = focusWidget();
+    if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus)))
+        RichEdit->selectAll();
+    else if (focus == FilePathBox || focus == FilePathBox->lineEdit())
+        FilePathBox->lineEdit()->selectAll();
 }
 
 void TForm1::MenuEditClick()
@@ -34,4 +165,16 @@ void TForm1::MenuEditClick()
         ActionCopy->setEnabled(true);
         ActionSelectAll->setEnabled(true);
     }
+}
+
+void TForm1::RichEditSelectionChange()
+{
+    const qint64 caret = RichEdit->selectionStart();
+    const auto [line, lineStart] = RichEdit->displayLineAt(caret);
+    setStatus(5, StatusTexts::caretText(line + 1, caret - lineStart + 1));
+}
+
+void TForm1::DebugWriteModeClick()
+{
+    RichEdit->setReadOnly(false);
 }

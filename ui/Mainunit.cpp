@@ -48,6 +48,8 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectNavigation();
     connectAddressBar();
     connectSearch();
+    connectView();
+    connectEffects();
 }
 
 TForm1::~TForm1() = default;

@@ -139,7 +139,26 @@ public slots:
     void ActionFindNextExecute();
     void BtnClosePanelSearchClick();
     // View.
+    void ActionWrapNoneExecute();
+    void ActionWrapNumExecute();
+    void ActionWrapSideExecute();
+    void ActionSetFontExecute();
+    void ActionFontSizeUpExecute();
+    void ActionFontSizeDownExecute();
+    void ActionCopyExecute();
+    void ActionSelectAllExecute();
     void MenuEditClick();
+    void RichEditSelectionChange();
+    void DebugWriteModeClick();
+    // Display effects.
+    void ActionNoCRLFExecute();
+    void ActionNoSpaceExecute();
+    void ActionNoHtmlTagExecute();
+    void ActionNoTFSExecute();
+    void ActionNumberingExecute();
+    bool ApplyEffect(QChar kind);
+    bool ConfirmLargeEffect();
+    void KeepUnprocessedText();
     void RestoreUnprocessedText();
     void ActionNewWindowExecute();
     void ActionAppQuitExecute();
@@ -197,7 +216,15 @@ private:
     void connectSearch();
     bool EditSearchKeyPress(QKeyEvent *event);
 
+    // View (MainView.cpp).
+    void connectView();
+    bool isCommandKey(QKeyEvent *event) const;
+    void syncWrapMarks();
+    void setWrapCommand(QChar mode);
+
     // Effects (MainEffects.cpp).
+    void connectEffects();
+    void runEffectCommand(QAction *command, QChar kind);
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 

@@ -4,8 +4,10 @@
 #include "core/StatusTexts.h"
 #include "core/WindowGeometry.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
@@ -141,4 +143,17 @@ TEST(FileSystem, ReadOnlyAndExistence)
     const FileSystem::ReadResult missing = FileSystem::readWholeFile(dir.filePath("missing"));
     EXPECT_FALSE(missing.bytes.has_value());
     EXPECT_FALSE(missing.error.isEmpty());
+}
+
+TEST(ProgramFolder, WorkFilesMoveToTheCacheWhenTheFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    SetProgramFolderOverride(dir.path());
+    EXPECT_EQ(WorkFolder(), dir.path() + QLatin1Char('/'));
+    SetProgramFolderOverride(dir.filePath(QStringLiteral("missing/folder")));
+    const QString fallback = WorkFolder();
+    EXPECT_FALSE(fallback.startsWith(dir.path()));
+    EXPECT_TRUE(fallback.endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo(fallback).isWritable());
+    SetProgramFolderOverride(QString());
 }

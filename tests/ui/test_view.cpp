@@ -1,0 +1,262 @@
+#include "UiFixture.h"
+
+#include "platform/Desktop.h"
+#include "resources/MainTexts.h"
+#include "ui/widgets/DriveComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QToolButton>
+
+using Kind = Dialogs::Kind;
+
+class ViewTest : public UiFixture {
+protected:
+    TForm1 &startWith(const QString &text)
+    {
+        return start({writeText(QStringLiteral("t.txt"), text)});
+    }
+};
+
+TEST_F(ViewTest, StackedEffectsComeOffTogether)
+{
+    TForm1 &w = startWith(QStringLiteral("a b <i>c</i>\nd"));
+    w.ActionNoSpace->trigger();
+    EXPECT_EQ(viewText(), QStringLiteral("ab<i>c</i>\nd"));
+    EXPECT_TRUE(w.ActionNoSpace->isChecked());
+    EXPECT_TRUE(w.ToolButton13->isChecked());
+    EXPECT_TRUE(w.StyleNoSpace->isChecked());
+    w.ToolButton14->click();
+    EXPECT_EQ(viewText(), QStringLiteral("abc\nd"));
+    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
+    EXPECT_EQ(w.RichEditForBackup->text(), QStringLiteral("a b <i>c</i>\nd")); // from before the first effect
+
+    w.StyleNoSpace->trigger(); // turning one off restores the text and clears every mark
+    EXPECT_EQ(viewText(), QStringLiteral("a b <i>c</i>\nd"));
+    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+    EXPECT_FALSE(w.ActionNoHtmlTag->isChecked());
+    EXPECT_FALSE(w.ToolButton14->isChecked());
+    EXPECT_TRUE(w.RichEditForBackup->isEmpty());
+    EXPECT_EQ(w.RichEdit->selectionStart(), 0);
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("FORWORK.TMP"))));
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("EFFECT.TMP"))));
+}
+
+TEST_F(ViewTest, NoLineBreaksSwitchesWrappingWhichStaysAfterwards)
+{
+    storeValues({{"WordWrapFlag", QStringLiteral("N")}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
+    TForm1 &w = startWith(QStringLiteral("one\ntwo\n"));
+    ASSERT_FALSE(w.RichEdit->wraps());
+    QTest::keyClick(&w, Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(viewText(), QStringLiteral("onetwo"));
+    EXPECT_TRUE(w.RichEdit->wraps());
+    EXPECT_EQ(w.Settings.WordWrapFlag, 'R');
+    EXPECT_TRUE(w.ActionWrapSide->isChecked());
+    QTest::keyClick(&w, Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(viewText(), QStringLiteral("one\ntwo\n"));
+    EXPECT_TRUE(w.RichEdit->wraps());
+}
+
+TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
+{
+    TForm1 &w = startWith(QStringLiteral("a\n\nb\n"));
+    w.ActionNoCRLF->trigger();
+    EXPECT_TRUE(dialogs.messages.empty());
+    w.ActionNumbering->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("無意味だと思われる操作の実行前解説"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
+    EXPECT_EQ(viewText(), QStringLiteral("0001 ab")); // applied anyway
+
+    w.ActionNoTFS->trigger(); // N is on: its note wins over C's
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"));
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(w.ActionNoTFS->isChecked());
+}
+
+TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
+{
+    // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
+    TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
+    w.ActionNoSpace->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("確認"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Confirm);
+    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+    EXPECT_FALSE(w.ToolButton13->isEnabled()); // above the 524228 limit
+    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
+    EXPECT_TRUE(w.ActionNoSpace->isEnabled()); // the key still reaches the command
+
+    // 524288 bytes does not ask, but is still above the limit for the buttons.
+    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), 'N', 0);
+    EXPECT_FALSE(w.ToolButton13->isEnabled());
+    w.ActionNoSpace->trigger();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.RichEdit->byteLength(), 524287);
+    EXPECT_TRUE(w.ActionNoSpace->isChecked());
+
+    // At the limit itself everything is offered.
+    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), 'N', 0);
+    EXPECT_TRUE(w.ToolButton13->isEnabled());
+    EXPECT_TRUE(w.StyleNoSpace->isEnabled());
+    EXPECT_FALSE(w.ActionNoSpace->isChecked()); // the load cleared the effect
+}
+
+TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
+{
+    TForm1 &w = startWith(QStringLiteral("a b"));
+    QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
+    w.ActionNoSpace->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("一時ファイル作成失敗"));
+    EXPECT_EQ(viewText(), QStringLiteral("a b"));
+    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+
+    QDir(programDir.path()).rmdir(QStringLiteral("EFFECT.TMP"));
+    QFile::remove(programDir.filePath(QStringLiteral("FORWORK.TMP")));
+    QDir(programDir.path()).mkdir(QStringLiteral("FORWORK.TMP"));
+    w.ActionNoSpace->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].kind, Kind::Failure);
+    EXPECT_FALSE(dialogs.messages[1].text.isEmpty());
+    EXPECT_EQ(viewText(), QStringLiteral("a b"));
+}
+
+TEST_F(ViewTest, WrapCommandsAndTheHiddenColumnMode)
+{
+    TForm1 &w = startWith(QString(300, QLatin1Char('w')));
+    w.ActionWrapNone->trigger();
+    EXPECT_FALSE(w.RichEdit->wraps());
+    EXPECT_TRUE(w.ActionWrapNone->isChecked());
+    EXPECT_EQ(w.Settings.WordWrapFlag, 'N');
+    w.ActionWrapNone->trigger(); // a second time changes nothing
+    EXPECT_FALSE(w.RichEdit->wraps());
+    EXPECT_TRUE(w.ToolButtonWrap1->isChecked());
+
+    w.ActionWrapNum->trigger(); // only recorded
+    EXPECT_EQ(w.Settings.WordWrapFlag, '0');
+    EXPECT_FALSE(w.RichEdit->wraps());
+    EXPECT_TRUE(w.ActionWrapNone->isChecked());
+    w.RefreshViewState(); // and shown as wrapping at the edge after a refresh
+    EXPECT_TRUE(w.RichEdit->wraps());
+    EXPECT_TRUE(w.ActionWrapSide->isChecked());
+}
+
+TEST_F(ViewTest, FontSizeStepsAndTheOnePointFloor)
+{
+    TForm1 &w = startWith(QStringLiteral("x"));
+    QFont font = w.RichEdit->font();
+    font.setPointSize(2);
+    w.RichEdit->setFont(font);
+    QTest::keyClick(&w, Qt::Key_PageDown, Qt::AltModifier);
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 1);
+    EXPECT_EQ(w.ToolButton24->toolTip(), QStringLiteral("フォントサイズを1pt小さくします。\n（現在は、1ptです。）"));
+    w.ActionFontSizeDown->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("これ以上は小さくできません。現在1ptです。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("フォントサイズ変更"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 1);
+    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 2);
+}
+
+TEST_F(ViewTest, FontDialogCancelUndoesApply)
+{
+    TForm1 &w = startWith(QStringLiteral("x"));
+    const QFont before = w.RichEdit->font();
+    QFont previewed;
+    dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
+        EXPECT_EQ(initial, before);
+        QFont bigger = initial;
+        bigger.setPointSize(30);
+        apply(bigger);
+        previewed = w.RichEdit->font();
+        return std::optional<QFont>();
+    };
+    w.ActionSetFont->trigger();
+    EXPECT_EQ(previewed.pointSize(), 30); // Apply previews at once
+    EXPECT_EQ(w.RichEdit->font(), before);
+
+    dialogs.fontScript = [](const QFont &initial, const std::function<void(const QFont &)> &) {
+        QFont chosen = initial;
+        chosen.setPointSize(14);
+        return std::optional<QFont>(chosen);
+    };
+    w.ActionSetFont->trigger();
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 14);
+    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、14ptです。）"));
+}
+
+TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
+{
+    writeText(QStringLiteral("listed.txt"), QStringLiteral("x"));
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    QClipboard *clipboard = QGuiApplication::clipboard();
+
+    fileList()->setFocus();
+    QTest::keyClick(fileList(), Qt::Key_Down);
+    w.ActionCopy->trigger();
+    EXPECT_EQ(clipboard->text(), filesDir.filePath(QStringLiteral("listed.txt")));
+
+    w.PanelDirBars->DriveComboBox1->setFocus();
+    w.ActionCopy->trigger();
+    EXPECT_EQ(clipboard->text(), w.PanelDirBars->DriveComboBox1->currentRoot());
+
+    // In the search field the copy command keeps the clipboard as it was.
+    clipboard->setText(QStringLiteral("kept"));
+    w.ActionOpenSearch->trigger();
+    w.PanelSearch->EditSearch->setText(QStringLiteral("typed"));
+    w.PanelSearch->EditSearch->selectAll();
+    QTest::keyClick(w.PanelSearch->EditSearch, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("kept"));
+
+    // In the view it copies the selection.
+    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), 'N', 0);
+    w.RichEdit->setFocus();
+    w.ActionSelectAll->trigger();
+    w.ActionCopy->trigger();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("x"));
+}
+
+TEST_F(ViewTest, TheEditMenuFollowsTheFocus)
+{
+    TForm1 &w = startWith(QStringLiteral("text"));
+    w.RichEdit->setFocus();
+    w.RichEdit->moveCaretToStart();
+    w.MenuEditClick();
+    EXPECT_FALSE(w.ActionCopy->isEnabled());
+    EXPECT_TRUE(w.ActionSelectAll->isEnabled());
+    w.RichEdit->selectRange(0, 2);
+    w.MenuEditClick();
+    EXPECT_TRUE(w.ActionCopy->isEnabled());
+}
+
+TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
+{
+    TForm1 &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
+    w.RichEdit->moveCaretToStart();
+    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 1行 1桁"));
+    w.RichEdit->selectRange(301, 0); // start of the second logical line, below the wrapped first one
+    const QString status = w.statusText(5);
+    EXPECT_TRUE(status.endsWith(QStringLiteral("行 1桁")));
+    EXPECT_NE(status, QStringLiteral("現在: 2行 1桁"));
+    w.ActionWrapNone->trigger();
+    w.RichEdit->selectRange(303, 0);
+    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 2行 3桁"));
+}
+
+TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
+{
+    TForm1 &w = startWith(QStringLiteral("abc"));
+    EXPECT_TRUE(w.RichEdit->isReadOnly());
+    w.DebugWriteMode->trigger();
+    EXPECT_FALSE(w.RichEdit->isReadOnly());
+    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), 'N', 0);
+    EXPECT_FALSE(w.RichEdit->isReadOnly());
+}
