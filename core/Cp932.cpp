@@ -14,60 +14,82 @@ constexpr char16_t kReplacement = 0xFFFD;
 const char *codecName() { return "windows-31j"; }
 
 // Decodes one run that holds no 0x1A byte, so every 0x1A in the result marks invalid input.
-void decodeRun(const char *data, qsizetype size, QString &out)
+// Returns how many characters were invalid.
+qsizetype decodeRun(const char *data, qsizetype size, QString &out)
 {
     QStringDecoder decoder(codecName(), QStringDecoder::Flag::Stateless);
-    QString part = decoder.decode(QByteArrayView(data, size));
-    for (QChar &c : part)
-        if (c.unicode() == kSubstitute)
-            c = QChar(kReplacement);
-    out += part;
+    const qsizetype at = out.size();
+    out += decoder.decode(QByteArrayView(data, size));
+    qsizetype invalid = 0;
+    QChar *c = out.data() + at;
+    const QChar *end = out.constData() + out.size();
+    for (; c < end; ++c) {
+        if (c->unicode() == kSubstitute) {
+            *c = QChar(kReplacement);
+            ++invalid;
+        }
+    }
+    return invalid;
 }
 
-// Turns CR LF and lone CR into '\n' in place.
-void normaliseLineBreaks(QString &text)
+// Turns CR LF and lone CR into '\n' in place; returns how many breaks were lone CR or LF.
+qsizetype normaliseLineBreaks(QString &text)
 {
-    if (!text.contains(QLatin1Char('\r')))
-        return;
     QChar *begin = text.data();
     const QChar *end = begin + text.size();
+    qsizetype lone = 0;
     QChar *w = begin;
     for (const QChar *r = begin; r < end; ++r) {
-        if (r->unicode() == u'\r') {
+        const char16_t c = r->unicode();
+        if (c == u'\r') {
             *w++ = QLatin1Char('\n');
             if (r + 1 < end && r[1].unicode() == u'\n')
                 ++r;
+            else
+                ++lone;
         } else {
+            if (c == u'\n')
+                ++lone;
             *w++ = *r;
         }
     }
     text.truncate(w - begin);
+    return lone;
 }
 
 } // namespace
 
 namespace Cp932 {
 
-QString decode(const QByteArray &bytes)
+Decoded decodeCounting(const QByteArray &bytes)
 {
-    QString out;
+    Decoded result;
+    QString &out = result.text;
     out.reserve(bytes.size());
     const char *p = bytes.constData();
     const char *end = p + bytes.size();
+    qsizetype invalid = 0;
     // A genuine 0x1A byte is always a character of its own in CP932, so the runs
     // between such bytes decode independently.
     while (p < end) {
         const char *sub = static_cast<const char *>(std::memchr(p, 0x1A, end - p));
         const char *runEnd = sub ? sub : end;
         if (runEnd > p)
-            decodeRun(p, runEnd - p, out);
+            invalid += decodeRun(p, runEnd - p, out);
         if (!sub)
             break;
         out += QChar(kSubstitute);
         p = sub + 1;
     }
-    normaliseLineBreaks(out);
-    return out;
+    const qsizetype lone = normaliseLineBreaks(out);
+    // Every line break counts as CR LF: a lone CR or LF gains a byte.
+    result.byteLength = invalid == 0 ? bytes.size() + lone : byteLength(out);
+    return result;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    return decodeCounting(bytes).text;
 }
 
 QByteArray encode(QStringView text)

@@ -12,6 +12,14 @@ namespace Cp932 {
 // bytes that are not valid CP932 become U+FFFD.
 QString decode(const QByteArray &bytes);
 
+struct Decoded {
+    QString text;
+    qint64 byteLength; // the length of encode(text)
+};
+// decode() that also gives the byte length of the text's code page 932 form with CR LF
+// breaks, mostly without a second pass: a valid text re-encodes to as many bytes as it had.
+Decoded decodeCounting(const QByteArray &bytes);
+
 // Encodes a text with every '\n' written as CR LF.
 QByteArray encode(QStringView text);
 

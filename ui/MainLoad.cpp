@@ -28,8 +28,10 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
                                       Dialogs::Kind::Failure);
             return;
         }
-        RichEdit->setText(Cp932::decode(*read.bytes));
+        Cp932::Decoded decoded = Cp932::decodeCounting(*read.bytes);
         read.bytes.reset();
+        RichEdit->setText(decoded.text, decoded.byteLength);
+        decoded.text.clear();
         {
             const QSignalBlocker blocker(FilePathBox);
             FilePathBox->setEditText(path);

@@ -39,7 +39,7 @@ void TForm1::ActionGoSearchExecute()
         ActionOpenSearchExecute();
         return;
     }
-    const qint64 from = RichEdit->textCursor().hasSelection() ? RichEdit->selectionEnd() : RichEdit->selectionStart();
+    const qint64 from = RichEdit->hasSelection() ? RichEdit->selectionEnd() : RichEdit->selectionStart();
     const qint64 found = RichEdit->find(word, from, PanelSearch->cbMatchCase->isChecked());
     if (found >= 0) {
         RichEdit->setFocus();

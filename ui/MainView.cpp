@@ -30,8 +30,8 @@ void TForm1::connectView()
     connect(ActionCopy, &QAction::triggered, this, &TForm1::ActionCopyExecute);
     connect(ActionSelectAll, &QAction::triggered, this, &TForm1::ActionSelectAllExecute);
     connect(DebugWriteMode, &QAction::triggered, this, &TForm1::DebugWriteModeClick);
-    connect(RichEdit, &QPlainTextEdit::cursorPositionChanged, this, &TForm1::RichEditSelectionChange);
-    connect(RichEdit, &QPlainTextEdit::selectionChanged, this, &TForm1::RichEditSelectionChange);
+    connect(RichEdit, &TextView::cursorPositionChanged, this, &TForm1::RichEditSelectionChange);
+    connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {
         connect(menu, &QMenu::aboutToShow, this, &TForm1::MenuEditClick);
         // The menu shows what applies now; once it is closed the keys work wherever the focus goes.
@@ -156,7 +156,7 @@ void TForm1::MenuEditClick()
 {
     QWidget *focus = focusWidget();
     if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus))) {
-        ActionCopy->setEnabled(RichEdit->textCursor().hasSelection());
+        ActionCopy->setEnabled(RichEdit->hasSelection());
         ActionSelectAll->setEnabled(!RichEdit->isEmpty());
     } else if (focus == FilePathBox || focus == FilePathBox->lineEdit()) {
         ActionCopy->setEnabled(FilePathBox->lineEdit()->hasSelectedText());

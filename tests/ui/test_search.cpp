@@ -58,7 +58,7 @@ TEST_F(SearchTest, TheCaseOption)
     const int beeps = Desktop::beepCount();
     search(QStringLiteral("WORD"));
     EXPECT_EQ(Desktop::beepCount(), beeps + 1);
-    EXPECT_FALSE(w.RichEdit->textCursor().hasSelection());
+    EXPECT_FALSE(w.RichEdit->hasSelection());
 }
 
 TEST_F(SearchTest, CtrlFShowsTheBarThenDrawsAttention)

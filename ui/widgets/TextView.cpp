@@ -2,101 +2,395 @@
 
 #include "core/Cp932.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 
-TextView::TextView(QWidget *parent) : QPlainTextEdit(parent)
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMargin = 4;
+constexpr int kTabColumns = 8;
+
+// A line may break before or after a character of the wide scripts, as Japanese text does.
+inline bool breaksAround(char16_t c)
 {
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
-    setTabChangesFocus(false);
-    setCenterOnScroll(false);
+    return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
+}
+
+} // namespace
+
+TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Keep the selection visible while the focus is elsewhere (the file list keeps it).
-    QPalette p = palette();
-    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
-    setPalette(p);
-    connect(document(), &QTextDocument::contentsChanged, this, [this] { byteLength_ = -1; });
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(20);
+    lineStarts_.push_back(0);
 }
 
-void TextView::setText(const QString &text)
+void TextView::setText(const QString &text, qint64 knownByteLength)
 {
-    setPlainText(text);
-    byteLength_ = -1;
-}
-
-QString TextView::text() const
-{
-    return toPlainText();
-}
-
-bool TextView::isEmpty() const
-{
-    return document()->isEmpty();
+    text_ = text;
+    byteLength_ = knownByteLength;
+    anchor_ = caret_ = 0;
+    preferredX_ = -1;
+    invalidateLayout();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    emit textChanged();
+    emit cursorPositionChanged();
+    emit selectionChanged();
 }
 
 qint64 TextView::byteLength() const
 {
     if (byteLength_ < 0)
-        byteLength_ = Cp932::byteLength(toPlainText());
+        byteLength_ = Cp932::byteLength(text_);
     return byteLength_;
 }
 
 void TextView::setWrap(bool wrap)
 {
-    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    if (wrap_ == wrap)
+        return;
+    wrap_ = wrap;
+    invalidateLayout();
 }
 
-bool TextView::wraps() const
+void TextView::invalidateLayout()
 {
-    return lineWrapMode() != QPlainTextEdit::NoWrap;
+    indexValid_ = false;
+    // A hidden view (the kept unprocessed text) never pays for a layout.
+    if (isVisible()) {
+        updateScrollBars();
+        viewport()->update();
+    }
+}
+
+int TextView::wrapWidth() const
+{
+    return std::max(1, viewport()->width() - 2 * kMargin);
+}
+
+qreal TextView::charWidth(char16_t c) const
+{
+    if (!widthsValid_) {
+        widths_.fill(-1.0f);
+        widthsValid_ = true;
+    }
+    float &w = widths_[c];
+    if (w < 0) {
+        const QFontMetricsF metrics(font());
+        if (QChar::isHighSurrogate(c))
+            w = float(metrics.horizontalAdvance(QChar(0x56FD))); // a supplementary character: as wide as a kanji
+        else if (QChar::isLowSurrogate(c))
+            w = 0;
+        else
+            w = float(metrics.horizontalAdvance(QChar(c)));
+    }
+    return w;
+}
+
+qreal TextView::tabWidth(qreal x) const
+{
+    const qreal stop = kTabColumns * charWidth(u' ');
+    if (stop <= 0)
+        return 0;
+    return stop - std::fmod(x, stop);
+}
+
+qreal TextView::advance(qsizetype i) const
+{
+    const char16_t c = text_[i].unicode();
+    return c == u'\t' ? 0 : charWidth(c);
+}
+
+void TextView::ensureIndex() const
+{
+    if (!indexValid_ || (wrap_ && indexedWidth_ != wrapWidth()))
+        buildIndex();
+}
+
+void TextView::buildIndex() const
+{
+    lineStarts_.clear();
+    lineStarts_.reserve(size_t(text_.size() / 40 + 1));
+    lineStarts_.push_back(0);
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    const qsizetype n = text_.size();
+    qreal x = 0;
+    qreal widest = 0;
+    for (char16_t c : {u' ', u'x'})
+        charWidth(c); // makes sure the table is set up before the raw reads below
+    if (!wrap_) {
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = d[i];
+            if (c == u'\n') {
+                widest = std::max(widest, x);
+                x = 0;
+                lineStarts_.push_back(i + 1);
+            } else if (c == u'\t') {
+                x += tabWidth(x);
+            } else {
+                const float w = widths_[c];
+                x += w >= 0 ? w : charWidth(c);
+            }
+        }
+        widest = std::max(widest, x);
+    } else {
+        const qreal available = wrapWidth();
+        qsizetype lineStart = 0;
+        qsizetype lastBreak = -1;
+        qreal xAtBreak = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = d[i];
+            if (c == u'\n') {
+                lineStarts_.push_back(i + 1);
+                lineStart = i + 1;
+                lastBreak = -1;
+                x = 0;
+                continue;
+            }
+            qreal w;
+            if (c == u'\t') {
+                w = tabWidth(x);
+            } else {
+                const float cached = widths_[c];
+                w = cached >= 0 ? cached : charWidth(c);
+            }
+            if (i > lineStart && (breaksAround(c) || breaksAround(d[i - 1]))) {
+                lastBreak = i;
+                xAtBreak = x;
+            }
+            // Blanks may hang past the edge; anything else starts a new display line.
+            if (x + w > available && i > lineStart && c != u' ') {
+                if (lastBreak > lineStart) {
+                    lineStart = lastBreak;
+                    x -= xAtBreak;
+                } else {
+                    lineStart = i;
+                    x = 0;
+                }
+                lineStarts_.push_back(lineStart);
+                lastBreak = -1;
+                if (x + w > available && i > lineStart) {
+                    lineStart = i;
+                    x = 0;
+                    lineStarts_.push_back(lineStart);
+                }
+            }
+            x += w;
+            if (c == u' ' || c == u'\t') {
+                lastBreak = i + 1;
+                xAtBreak = x;
+            }
+        }
+    }
+    maxLineWidth_ = widest;
+    indexedWidth_ = wrap_ ? wrapWidth() : -1;
+    indexValid_ = true;
+}
+
+qint64 TextView::lineCount() const
+{
+    ensureIndex();
+    return qint64(lineStarts_.size());
+}
+
+qint64 TextView::lineEnd(qint64 line) const
+{
+    const qint64 next = line + 1 < qint64(lineStarts_.size()) ? lineStarts_[size_t(line + 1)] : text_.size();
+    if (next > lineStarts_[size_t(line)] && next <= text_.size() && next > 0 && text_[next - 1] == QLatin1Char('\n'))
+        return next - 1;
+    return next;
 }
 
 qint64 TextView::displayedLineCount() const
 {
-    const QTextDocument *doc = document();
-    if (doc->isEmpty())
+    if (text_.isEmpty())
         return 0;
-    const QTextBlock last = doc->lastBlock();
-    const bool trailingBreak = doc->blockCount() > 1 && last.length() <= 1;
-    if (!wraps())
-        return doc->blockCount() - (trailingBreak ? 1 : 0);
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    qint64 lines = 0;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (trailingBreak && block == last)
-            break;
-        layout->blockBoundingRect(block); // lays the block out when it has not been yet
-        lines += std::max(1, block.layout()->lineCount());
-    }
-    return lines;
+    const qint64 lines = lineCount();
+    return text_.endsWith(QLatin1Char('\n')) ? lines - 1 : lines;
 }
 
 std::pair<qint64, qint64> TextView::displayLineAt(qint64 position) const
 {
-    const QTextDocument *doc = document();
-    const QTextBlock target = doc->findBlock(int(position));
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    qint64 line = 0;
-    if (!wraps()) {
-        line = target.blockNumber();
-        return {line, target.position()};
+    ensureIndex();
+    const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), position);
+    const qint64 line = std::max<qint64>(0, qint64(it - lineStarts_.begin()) - 1);
+    return {line, lineStarts_[size_t(line)]};
+}
+
+int TextView::lineHeight() const
+{
+    return std::max(1, QFontMetrics(font()).lineSpacing());
+}
+
+int TextView::visibleLines() const
+{
+    return std::max(1, (viewport()->height() - kMargin) / lineHeight());
+}
+
+void TextView::updateScrollBars()
+{
+    ensureIndex();
+    const int page = visibleLines();
+    QScrollBar *v = verticalScrollBar();
+    v->setRange(0, int(std::min<qint64>(INT_MAX, std::max<qint64>(0, lineCount() - page))));
+    v->setPageStep(page);
+    QScrollBar *h = horizontalScrollBar();
+    if (wrap_) {
+        h->setRange(0, 0);
+    } else {
+        h->setRange(0, std::max(0, int(std::ceil(maxLineWidth_)) + 2 * kMargin - viewport()->width()));
+        h->setPageStep(viewport()->width());
     }
-    for (QTextBlock block = doc->begin(); block.isValid() && block != target; block = block.next()) {
-        layout->blockBoundingRect(block);
-        line += std::max(1, block.layout()->lineCount());
+}
+
+void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left,
+                       qreal right) const
+{
+    qint64 segment = -1;
+    qreal segmentX = 0;
+    auto flush = [&](qint64 end) {
+        if (segment >= 0 && end > segment)
+            painter.drawText(QPointF(left + segmentX, baseline), text_.mid(segment, end - segment));
+        segment = -1;
+    };
+    for (qint64 i = from; i < to; ++i) {
+        const char16_t c = text_[i].unicode();
+        const qreal w = c == u'\t' ? tabWidth(x) : charWidth(c);
+        if (left + x + w < 0 || c == u'\t') { // left of the view, or a tab: nothing to draw
+            flush(i);
+            x += w;
+            continue;
+        }
+        if (left + x > right) {
+            flush(i);
+            x += w;
+            return;
+        }
+        if (segment < 0) {
+            segment = i;
+            segmentX = x;
+        }
+        x += w;
     }
-    layout->blockBoundingRect(target);
-    const QTextLayout *tl = target.layout();
-    const int inBlock = int(position - target.position());
-    const QTextLine textLine = tl->lineForTextPosition(inBlock);
-    if (!textLine.isValid())
-        return {line, target.position()};
-    return {line + textLine.lineNumber(), target.position() + textLine.textStart()};
+    flush(to);
+}
+
+void TextView::paintEvent(QPaintEvent *)
+{
+    ensureIndex();
+    QPainter painter(viewport());
+    const QPalette pal = palette();
+    painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
+    painter.setFont(font());
+    const QFontMetricsF metrics(font());
+    const int height = lineHeight();
+    const qreal left = kMargin - horizontalScrollBar()->value();
+    const qreal right = viewport()->width();
+    const qint64 selStart = selectionStart();
+    const qint64 selEnd = selectionEnd();
+    const qint64 count = lineCount();
+    qint64 line = verticalScrollBar()->value();
+    for (int row = 0; line < count && row * height < viewport()->height(); ++row, ++line) {
+        const qint64 start = lineStarts_[size_t(line)];
+        const qint64 end = lineEnd(line);
+        const qreal top = kMargin / 2 + row * height;
+        const qreal baseline = top + metrics.ascent();
+        // Skip quickly to the visible part of a long unwrapped line.
+        qint64 from = start;
+        qreal x = 0;
+        if (!wrap_) {
+            while (from < end && left + x + advance(from) < 0) {
+                x += text_[from] == QLatin1Char('\t') ? tabWidth(x) : advance(from);
+                ++from;
+            }
+        }
+        const qint64 s0 = std::clamp(selStart, from, end);
+        const qint64 s1 = std::clamp(selEnd, from, end);
+        painter.setPen(pal.color(QPalette::Text));
+        drawRun(painter, from, s0, x, baseline, left, right);
+        if (s1 > s0 || (selStart <= end && selEnd > end && end < text_.size())) {
+            qreal selX = x;
+            qreal measure = x;
+            for (qint64 i = s0; i < s1; ++i)
+                measure += text_[i] == QLatin1Char('\t') ? tabWidth(measure) : advance(i);
+            // A selected line break shows as a little space at the end of its line.
+            const qreal extra = selEnd > end && end < qint64(text_.size()) && s1 == end ? charWidth(u' ') : 0;
+            painter.fillRect(QRectF(left + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
+            painter.setPen(pal.color(QPalette::HighlightedText));
+            drawRun(painter, s0, s1, x, baseline, left, right);
+            painter.setPen(pal.color(QPalette::Text));
+        }
+        drawRun(painter, s1, end, x, baseline, left, right);
+    }
+    if (hasFocus()) {
+        const auto [caretLine, lineStart] = displayLineAt(caret_);
+        const qint64 row = caretLine - verticalScrollBar()->value();
+        if (row >= 0 && row * height < viewport()->height()) {
+            const qreal cx = left + xOf(caretLine, caret_);
+            const qreal top = kMargin / 2 + row * height;
+            painter.fillRect(QRectF(cx, top, 1, height), pal.color(QPalette::Text));
+        }
+    }
+}
+
+qreal TextView::xOf(qint64 line, qint64 position) const
+{
+    qreal x = 0;
+    for (qint64 i = lineStarts_[size_t(line)]; i < position && i < text_.size(); ++i)
+        x += text_[i] == QLatin1Char('\t') ? tabWidth(x) : advance(i);
+    return x;
+}
+
+qint64 TextView::positionInLine(qint64 line, qreal x) const
+{
+    const qint64 end = lineEnd(line);
+    qreal at = 0;
+    for (qint64 i = lineStarts_[size_t(line)]; i < end; ++i) {
+        const qreal w = text_[i] == QLatin1Char('\t') ? tabWidth(at) : advance(i);
+        if (x < at + w / 2)
+            return i;
+        at += w;
+    }
+    return end;
+}
+
+qint64 TextView::positionAt(const QPoint &point) const
+{
+    ensureIndex();
+    const qint64 row = std::max(0, point.y() - kMargin / 2) / lineHeight();
+    const qint64 line = std::clamp<qint64>(verticalScrollBar()->value() + row, 0, lineCount() - 1);
+    return positionInLine(line, point.x() - kMargin + horizontalScrollBar()->value());
+}
+
+void TextView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TextView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        widthsValid_ = false;
+        indexValid_ = false;
+        updateScrollBars();
+        viewport()->update();
+    }
+    QAbstractScrollArea::changeEvent(event);
 }
 
 void TextView::pageDown()
@@ -111,46 +405,73 @@ void TextView::pageUp()
 
 void TextView::scrollToCaret()
 {
-    ensureCursorVisible();
+    ensureIndex();
+    updateScrollBars();
+    const qint64 line = displayLineAt(caret_).first;
+    QScrollBar *v = verticalScrollBar();
+    if (line < v->value())
+        v->setValue(int(line));
+    else if (line >= v->value() + visibleLines())
+        v->setValue(int(line - visibleLines() + 1));
+    if (!wrap_) {
+        QScrollBar *h = horizontalScrollBar();
+        const qreal x = xOf(line, caret_);
+        const int room = viewport()->width() - 2 * kMargin;
+        if (x < h->value())
+            h->setValue(int(x));
+        else if (x > h->value() + room)
+            h->setValue(int(x - room + charWidth(u'x')));
+    }
+    viewport()->update();
 }
 
 void TextView::moveCaretToStart()
 {
-    QTextCursor cursor = textCursor();
-    cursor.movePosition(QTextCursor::Start);
-    setTextCursor(cursor);
+    moveCaret(0, false);
 }
 
-qint64 TextView::selectionStart() const
+void TextView::moveCaret(qint64 position, bool keepAnchor)
 {
-    return textCursor().selectionStart();
-}
-
-qint64 TextView::selectionEnd() const
-{
-    return textCursor().selectionEnd();
+    const bool hadSelection = hasSelection();
+    const qint64 oldCaret = caret_;
+    caret_ = std::clamp<qint64>(position, 0, text_.size());
+    if (!keepAnchor)
+        anchor_ = caret_;
+    scrollToCaret();
+    if (oldCaret != caret_ || hadSelection != hasSelection())
+        emit cursorPositionChanged();
+    if (hadSelection || hasSelection())
+        emit selectionChanged();
 }
 
 void TextView::selectRange(qint64 start, qint64 length)
 {
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(int(start));
-    cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
+    anchor_ = std::clamp<qint64>(start, 0, text_.size());
+    moveCaret(start + length, true);
+}
+
+void TextView::selectAll()
+{
+    anchor_ = 0;
+    moveCaret(text_.size(), true);
 }
 
 QString TextView::selectedText() const
 {
-    QString text = textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return text_.mid(selectionStart(), selectionEnd() - selectionStart());
+}
+
+void TextView::copy() const
+{
+    if (hasSelection())
+        QGuiApplication::clipboard()->setText(selectedText());
 }
 
 qint64 TextView::find(const QString &word, qint64 from, bool matchCase) const
 {
     if (word.isEmpty())
         return -1;
-    return toPlainText().indexOf(word, from, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    return text_.indexOf(word, from, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 void TextView::setColors(const QColor &text, const QColor &background)
@@ -161,4 +482,155 @@ void TextView::setColors(const QColor &text, const QColor &background)
         p.setColor(group, QPalette::Base, background);
     }
     setPalette(p);
+    viewport()->update();
+}
+
+qint64 TextView::previousPosition(qint64 position) const
+{
+    if (position <= 0)
+        return 0;
+    if (position >= 2 && text_[position - 1].isLowSurrogate() && text_[position - 2].isHighSurrogate())
+        return position - 2;
+    return position - 1;
+}
+
+qint64 TextView::nextPosition(qint64 position) const
+{
+    if (position >= text_.size())
+        return text_.size();
+    if (position + 1 < text_.size() && text_[position].isHighSurrogate() && text_[position + 1].isLowSurrogate())
+        return position + 2;
+    return position + 1;
+}
+
+void TextView::replaceSelection(const QString &with)
+{
+    const qint64 start = selectionStart();
+    text_.replace(start, selectionEnd() - start, with);
+    byteLength_ = -1;
+    anchor_ = caret_ = start + with.size();
+    invalidateLayout();
+    scrollToCaret();
+    emit textChanged();
+    emit cursorPositionChanged();
+    emit selectionChanged();
+}
+
+void TextView::keyPressEvent(QKeyEvent *event)
+{
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    ensureIndex();
+    const qint64 line = displayLineAt(caret_).first;
+    const auto vertical = [&](qint64 target) {
+        if (preferredX_ < 0)
+            preferredX_ = xOf(line, caret_);
+        const qreal keep = preferredX_;
+        moveCaret(positionInLine(std::clamp<qint64>(target, 0, lineCount() - 1), keep), shift);
+        preferredX_ = keep;
+    };
+    switch (event->key()) {
+    case Qt::Key_Left:
+        if (hasSelection() && !shift)
+            moveCaret(selectionStart(), false);
+        else
+            moveCaret(previousPosition(caret_), shift);
+        break;
+    case Qt::Key_Right:
+        if (hasSelection() && !shift)
+            moveCaret(selectionEnd(), false);
+        else
+            moveCaret(nextPosition(caret_), shift);
+        break;
+    case Qt::Key_Up:
+        vertical(line - 1);
+        return;
+    case Qt::Key_Down:
+        vertical(line + 1);
+        return;
+    case Qt::Key_PageUp:
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+        vertical(line - visibleLines());
+        return;
+    case Qt::Key_PageDown:
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        vertical(line + visibleLines());
+        return;
+    case Qt::Key_Home:
+        moveCaret(control ? 0 : lineStarts_[size_t(line)], shift);
+        break;
+    case Qt::Key_End:
+        moveCaret(control ? text_.size() : lineEnd(line), shift);
+        break;
+    case Qt::Key_Backspace:
+        if (readOnly_)
+            return event->ignore();
+        if (!hasSelection())
+            anchor_ = previousPosition(caret_);
+        replaceSelection(QString());
+        break;
+    case Qt::Key_Delete:
+        if (readOnly_)
+            return event->ignore();
+        if (!hasSelection())
+            anchor_ = nextPosition(caret_);
+        replaceSelection(QString());
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (readOnly_)
+            return event->ignore();
+        replaceSelection(QStringLiteral("\n"));
+        break;
+    default:
+        if (!readOnly_ && !control && !event->text().isEmpty() && event->text()[0].isPrint()) {
+            replaceSelection(event->text());
+            break;
+        }
+        return event->ignore();
+    }
+    preferredX_ = -1;
+}
+
+void TextView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    preferredX_ = -1;
+    moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+}
+
+void TextView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    preferredX_ = -1;
+    moveCaret(positionAt(event->position().toPoint()), true);
+}
+
+void TextView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const qint64 at = positionAt(event->position().toPoint());
+    const auto sameKind = [this](qint64 i) { return i >= 0 && i < text_.size() && text_[i].isLetterOrNumber(); };
+    if (!sameKind(at))
+        return;
+    qint64 start = at;
+    qint64 end = at;
+    while (sameKind(start - 1))
+        --start;
+    while (sameKind(end))
+        ++end;
+    selectRange(start, end - start);
+}
+
+void TextView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TextView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }

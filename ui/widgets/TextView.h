@@ -1,29 +1,36 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include <QAbstractScrollArea>
 
-// The plain-text view. The windows reach the view only through these operations, so the
-// control underneath can be replaced by a faster one.
-class TextView : public QPlainTextEdit {
+#include <array>
+#include <vector>
+
+// The plain-text view. It keeps the whole text and an index of where each displayed line
+// starts, and lays out and paints only what is visible, so a file of any size is shown at
+// once. Widths come from a per-character table of the font's advances, so both monospaced
+// and proportional faces wrap correctly; double-width characters take their real width.
+class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TextView(QWidget *parent = nullptr);
 
-    // Replaces the whole text; line breaks are '\n'.
-    void setText(const QString &text);
-    QString text() const;
-    bool isEmpty() const;
+    // Replaces the whole text; line breaks are '\n'. A byte length already known from the
+    // file saves computing it again.
+    void setText(const QString &text, qint64 knownByteLength = -1);
+    QString text() const { return text_; }
+    bool isEmpty() const { return text_.isEmpty(); }
     // The length of the text in bytes of its code page 932 form with CR LF line breaks.
     qint64 byteLength() const;
 
     void setWrap(bool wrap);
-    bool wraps() const;
+    bool wraps() const { return wrap_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool isReadOnly() const { return readOnly_; }
 
     // Lines as displayed: with wrapping every wrapped line counts; a final line break opens
     // no counted line; an empty view counts 0.
     qint64 displayedLineCount() const;
-    // The display line (from 0) holding the character position, and the position of that
-    // line's first character.
+    // The display line (from 0) holding the character position, and that line's first position.
     std::pair<qint64, qint64> displayLineAt(qint64 position) const;
 
     void pageDown();
@@ -31,15 +38,70 @@ public:
     void scrollToCaret();
     void moveCaretToStart();
 
-    qint64 selectionStart() const;
-    qint64 selectionEnd() const;
+    qint64 caretPosition() const { return caret_; }
+    qint64 selectionStart() const { return std::min(anchor_, caret_); }
+    qint64 selectionEnd() const { return std::max(anchor_, caret_); }
+    bool hasSelection() const { return anchor_ != caret_; }
     void selectRange(qint64 start, qint64 length);
+    void selectAll();
     QString selectedText() const;
+    void copy() const;
     // The position of `word` at or after `from`, or -1.
     qint64 find(const QString &word, qint64 from, bool matchCase) const;
 
     void setColors(const QColor &text, const QColor &background);
 
+signals:
+    void cursorPositionChanged();
+    void selectionChanged();
+    void textChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    void invalidateLayout();
+    void ensureIndex() const;
+    void buildIndex() const;
+    void updateScrollBars();
+    qreal advance(qsizetype i) const;
+    qreal charWidth(char16_t c) const;
+    qreal tabWidth(qreal x) const;
+    qint64 lineEnd(qint64 line) const;
+    qint64 lineCount() const;
+    qreal xOf(qint64 line, qint64 position) const;
+    qint64 positionAt(const QPoint &viewportPoint) const;
+    qint64 positionInLine(qint64 line, qreal x) const;
+    int visibleLines() const;
+    int lineHeight() const;
+    int wrapWidth() const;
+    void drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left, qreal right) const;
+    void moveCaret(qint64 position, bool keepAnchor);
+    void replaceSelection(const QString &with);
+    qint64 previousPosition(qint64 position) const;
+    qint64 nextPosition(qint64 position) const;
+
+    QString text_;
     mutable qint64 byteLength_ = -1;
+    bool wrap_ = true;
+    bool readOnly_ = true;
+    qint64 anchor_ = 0;
+    qint64 caret_ = 0;
+    qreal preferredX_ = -1;
+
+    // The layout, rebuilt lazily after the text, the font, the wrap mode or the width changed.
+    mutable bool indexValid_ = false;
+    mutable std::vector<qint64> lineStarts_;
+    mutable qreal maxLineWidth_ = 0;
+    mutable int indexedWidth_ = -1;
+    mutable std::array<float, 0x10000> widths_;
+    mutable bool widthsValid_ = false;
 };
