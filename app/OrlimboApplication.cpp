@@ -1,8 +1,6 @@
 #include "app/OrlimboApplication.h"
 
-#include "platform/Dialogs.h"
-
-#include <exception>
+#include "platform/ExceptionGuard.h"
 
 OrlimboApplication::OrlimboApplication(int &argc, char **argv, Dialogs &dialogs)
     : QApplication(argc, argv), dialogs_(dialogs)
@@ -11,14 +9,5 @@ OrlimboApplication::OrlimboApplication(int &argc, char **argv, Dialogs &dialogs)
 
 bool OrlimboApplication::notify(QObject *receiver, QEvent *event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &e) {
-        dialogs_.message(activeWindow(), QString::fromLocal8Bit(e.what()), applicationDisplayName(),
-                         Dialogs::Kind::Failure);
-    } catch (...) {
-        dialogs_.message(activeWindow(), QStringLiteral("Unknown exception"), applicationDisplayName(),
-                         Dialogs::Kind::Failure);
-    }
-    return false;
+    return runReportingExceptions([&] { return QApplication::notify(receiver, event); }, dialogs_, activeWindow());
 }
