@@ -58,12 +58,15 @@ Dialogs::Answer DesktopDialogs::message(QWidget *parent, const QString &text, co
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &title, const QString &folder,
-                                                const QStringList &filters, int selectedFilter)
+namespace {
+
+std::optional<QString> runFileDialog(QWidget *parent, const QString &title, const QString &folder,
+                                     const QStringList &filters, int selectedFilter, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent, title, folder);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog.setFileMode(QFileDialog::AnyFile); // a name that names no file is reported by the caller
     dialog.setNameFilters(filters);
     if (selectedFilter >= 0 && selectedFilter < filters.size())
         dialog.selectNameFilter(filters[selectedFilter]);
@@ -72,17 +75,18 @@ std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &
     return dialog.selectedFiles().first();
 }
 
+} // namespace
+
+std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &title, const QString &folder,
+                                                const QStringList &filters, int selectedFilter)
+{
+    return runFileDialog(parent, title, folder, filters, selectedFilter, QFileDialog::AcceptOpen);
+}
+
 std::optional<QString> DesktopDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
                                                 const QStringList &filters, int selectedFilter)
 {
-    QFileDialog dialog(parent, title, folder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(filters);
-    if (selectedFilter >= 0 && selectedFilter < filters.size())
-        dialog.selectNameFilter(filters[selectedFilter]);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first();
+    return runFileDialog(parent, title, folder, filters, selectedFilter, QFileDialog::AcceptSave);
 }
 
 std::optional<QString> DesktopDialogs::chooseFolder(QWidget *parent, const QString &title, const QString &start)

@@ -12,30 +12,32 @@
 
 namespace FileSystem {
 
+namespace {
+
+// The file's status, following links; false for an empty path or a missing file.
+bool statOf(const QString &path, struct stat &st)
+{
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
 bool fileExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return statOf(path, st) && S_ISREG(st.st_mode);
 }
 
 bool folderExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return statOf(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool IsReadOnlyFile(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    return (st.st_mode & S_IWUSR) == 0;
+    return statOf(path, st) && (st.st_mode & S_IWUSR) == 0;
 }
 
 QDateTime lastWriteTime(const QString &path)
