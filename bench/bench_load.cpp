@@ -1,40 +1,118 @@
+// Loading a file into the window, against the raw limits of reading and decoding it.
+#include "bench/BenchSupport.h"
+
 #include "core/Cp932.h"
+#include "core/StatusTexts.h"
+#include "platform/FileSystem.h"
+#include "ui/widgets/TextView.h"
 
-#include <QByteArray>
-#include <QRandomGenerator>
+#include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include <vector>
 
+namespace bench {
 namespace {
 
-// CP932 text of Japanese and ASCII lines of 10-120 characters with CR LF, from a fixed seed.
-QByteArray generateText(qsizetype bytes)
+std::vector<qint64> sizes(std::initializer_list<qint64> always, bool withHuge)
 {
-    static const QString japanese = QStringLiteral("吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。～①ソ表");
-    QRandomGenerator random(42);
-    QString text;
-    QByteArray out;
-    while (out.size() < bytes) {
-        const int length = 10 + int(random.bounded(111));
-        QString line;
-        const bool ascii = random.bounded(2) == 0;
-        for (int i = 0; i < length; ++i)
-            line += ascii ? QChar(u'a' + random.bounded(26)) : japanese[random.bounded(japanese.size())];
-        out += Cp932::encode(line + QLatin1Char('\n'));
-    }
-    out.truncate(bytes);
+    std::vector<qint64> out(always);
+    if (withHuge)
+        out.push_back(100 * kMB);
     return out;
 }
 
-void BM_DecodeCp932(benchmark::State &state)
+void BM_ReadWholeFile(benchmark::State &state, qint64 size)
 {
-    const QByteArray bytes = generateText(state.range(0));
+    QTemporaryDir dir;
+    const QString path = writeFile(dir.filePath(QStringLiteral("read.txt")), cachedText(size));
+    for (auto _ : state) {
+        FileSystem::ReadResult read = FileSystem::readWholeFile(path);
+        if (!read.bytes || read.bytes->size() != size) {
+            state.SkipWithError("the file did not read back whole");
+            break;
+        }
+        benchmark::DoNotOptimize(read.bytes->data());
+    }
+    state.SetBytesProcessed(state.iterations() * size);
+}
+
+void BM_DecodeCp932(benchmark::State &state, qint64 size)
+{
+    const QByteArray bytes = cachedText(size);
     for (auto _ : state)
         benchmark::DoNotOptimize(Cp932::decode(bytes));
-    state.SetBytesProcessed(state.iterations() * bytes.size());
+    state.SetBytesProcessed(state.iterations() * size);
 }
-BENCHMARK(BM_DecodeCp932)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+// LoadDocument (which ends in RefreshViewState and so counts the displayed lines for panel 4)
+// and the queued painting of the first screen.
+void BM_Load(benchmark::State &state, qint64 size, QChar wrap)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = cachedText(size);
+    const QString path = writeFile(dir.filePath(QStringLiteral("load.txt")), bytes);
+    // The status must count the file's lines: exactly without wrapping, at least as many with it.
+    const qint64 logicalLines = StatusTexts::logicalLineCount(Cp932::decode(bytes));
+    Window window;
+    if (!window.start()) {
+        state.SkipWithError("the window was not shown");
+        return;
+    }
+    TForm1 &form = window.form();
+    for (auto _ : state) {
+        // Every load starts from an empty view, so dropping the last text is not timed.
+        form.RichEdit->setText(QString());
+        settle();
+        form.Settings.WordWrapFlag = wrap;
+        const Stopwatch watch;
+        form.LoadDocument(path, QLatin1Char('N'), 0);
+        settle();
+        state.SetIterationTime(watch.seconds());
+        if (form.RichEdit->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
+            state.SkipWithError("the view or the status bar stayed empty after the load");
+            break;
+        }
+        const qint64 shown = digitsIn(form.statusText(4));
+        if (wrap == QLatin1Char('N') ? shown != logicalLines : shown < logicalLines) {
+            state.SkipWithError("the status bar shows a wrong line count");
+            break;
+        }
+    }
+    state.counters["lines"] = double(digitsIn(form.statusText(4)));
+    state.SetBytesProcessed(state.iterations() * size);
+}
+
+const bool registered = [] {
+    const bool huge = hugeEnabled();
+    for (qint64 size : sizes({10 * kMB}, true)) {
+        benchmark::RegisterBenchmark(("Raw/ReadWholeFile/" + sizeName(size)).toStdString().c_str(),
+                                     BM_ReadWholeFile, size)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(3);
+    }
+    for (qint64 size : sizes({100 * kKB, kMB, 10 * kMB}, true)) {
+        benchmark::RegisterBenchmark(("Raw/DecodeCp932/" + sizeName(size)).toStdString().c_str(), BM_DecodeCp932,
+                                     size)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(3);
+    }
+    for (qint64 size : sizes({100 * kKB, kMB, 10 * kMB}, huge)) {
+        for (QChar wrap : {QLatin1Char('N'), QLatin1Char('R')}) {
+            const QString name = QStringLiteral("Load/%1/%2")
+                                     .arg(sizeName(size), wrap == QLatin1Char('N') ? "wrap_off" : "wrap_on");
+            auto *b = benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, wrap)
+                          ->UseManualTime()
+                          ->Unit(benchmark::kMillisecond);
+            // Every size repeats for a median; from 10 MB a single load is one sample, since
+            // a slow view may take many seconds for it.
+            if (size <= kMB)
+                b->Repetitions(5);
+            else
+                b->Iterations(1)->Repetitions(3);
+        }
+    }
+    return true;
+}();
 
 } // namespace
-
-BENCHMARK_MAIN();
+} // namespace bench
