@@ -17,6 +17,9 @@ class FileSelectionBox : public QWidget {
 public:
     explicit FileSelectionBox(QWidget *parent = nullptr);
 
+    // The width every start begins with, and the one a shown box falls back to.
+    static constexpr int kDesignedWidth = 169;
+
     // Applies the layout of the pressed button; returns its letter: 'A', 'B' or 'C'.
     QChar BtnFileSelBoxCompClick();
     // Presses the button of a stored layout letter ("A", "B", anything else "C").

@@ -25,7 +25,6 @@
 #include <QSplitter>
 
 namespace {
-constexpr int kDefaultBoxWidth = 169;
 constexpr int kHideBelow = 30;
 constexpr int kRememberAtLeast = 100;
 } // namespace
@@ -179,7 +178,7 @@ void TForm1::ShowFileSelectionBox(bool show)
     const int total = Splitter1->sizes().value(0) + Splitter1->sizes().value(1);
     if (show) {
         if (BoxWidthBeforeHiding < kRememberAtLeast)
-            BoxWidthBeforeHiding = kDefaultBoxWidth;
+            BoxWidthBeforeHiding = FileSelectionBox::kDesignedWidth;
         Splitter1->setSizes({BoxWidthBeforeHiding, std::max(1, total - BoxWidthBeforeHiding)});
         ViewSelect->setChecked(true);
     } else {

@@ -24,10 +24,6 @@
 #include <QFileInfo>
 #include <QSplitter>
 
-namespace {
-constexpr int kDesignedBoxWidth = 169;
-}
-
 void TForm1::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -68,7 +64,8 @@ void TForm1::FormShow()
     }
     applyWindowGeometry();
     // Every start begins with the box at its designed width.
-    Splitter1->setSizes({kDesignedBoxWidth, std::max(1, width() - kDesignedBoxWidth - Splitter1->handleWidth())});
+    const int box = FileSelectionBox::kDesignedWidth;
+    Splitter1->setSizes({box, std::max(1, width() - box - Splitter1->handleWidth())});
     applyBarFlags();
     applyStoredLayout();
     RefreshViewState();

@@ -133,7 +133,8 @@ void TForm1::createPanels()
     Splitter1->setCollapsible(0, true);
     Splitter1->setCollapsible(1, false);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({169, SettingsRecord::kDefaultWidth - 172});
+    Splitter1->setSizes({FileSelectionBox::kDesignedWidth,
+                         SettingsRecord::kDefaultWidth - FileSelectionBox::kDesignedWidth - Splitter1->handleWidth()});
 
     column->addWidget(PanelToolBars);
     column->addWidget(PanelPathBar);

@@ -210,9 +210,9 @@ qint64 TextView::lineCount() const
 qint64 TextView::lineEnd(qint64 line) const
 {
     const qint64 next = line + 1 < qint64(lineStarts_.size()) ? lineStarts_[size_t(line + 1)] : text_.size();
-    if (next > lineStarts_[size_t(line)] && next <= text_.size() && next > 0 && text_[next - 1] == QLatin1Char('\n'))
-        return next - 1;
-    return next;
+    // A display line ends before the line break that closes it.
+    const bool closedByBreak = next > lineStarts_[size_t(line)] && text_[next - 1] == QLatin1Char('\n');
+    return closedByBreak ? next - 1 : next;
 }
 
 qint64 TextView::displayedLineCount() const
