@@ -6,6 +6,9 @@
 #include "ui/Mainunit.h"
 
 #include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProxyStyle>
@@ -28,6 +31,30 @@ public:
     }
 };
 
+// The program's icon: the initial on a page.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF page(size * 0.12, size * 0.04, size * 0.76, size * 0.92);
+        painter.setPen(QPen(QColor(0x30, 0x48, 0x80), std::max(1.0, size / 24.0)));
+        painter.setBrush(QColor(0xF4, 0xF6, 0xFB));
+        painter.drawRoundedRect(page, size * 0.08, size * 0.08);
+        QFont font(QStringLiteral("IPAPGothic"));
+        font.setPixelSize(int(size * 0.6));
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(QColor(0x30, 0x48, 0x80));
+        painter.drawText(page, Qt::AlignCenter, QStringLiteral("O"));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 void installFontSubstitutes()
 {
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
@@ -46,6 +73,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(MainTexts::kAppTitle);
     QApplication::setStyle(new HintStyle);
     installFontSubstitutes();
+    QApplication::setWindowIcon(programIcon());
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -27,6 +27,9 @@ QString fileDateText(const QDateTime &lastWrite)
     if (!lastWrite.isValid())
         return {};
     const QDateTime local = lastWrite.toLocalTime();
+    // The two-second stamps the texts come from reach from 1980 to 2107 only.
+    if (local.date().year() < 1980 || local.date().year() > 2107)
+        return {};
     QTime time = local.time();
     time = QTime(time.hour(), time.minute(), time.second() - time.second() % 2);
     QString text = local.date().toString(QStringLiteral("yyyy/MM/dd"));

@@ -14,7 +14,7 @@ QString lineCountText(qint64 lines);
 // "現在: L行 C桁" for a 1-based line and column.
 QString caretText(qint64 line, qint64 column);
 // Short date, a blank and the long time (left out at exactly 0:00:00); the seconds are
-// truncated to an even number as the file systems of the original format keep them.
+// truncated to an even number. Times outside 1980-2107 give an empty text.
 QString fileDateText(const QDateTime &lastWrite);
 // Lines of an unwrapped text: a final line break opens no counted line, empty text counts 0.
 qint64 logicalLineCount(QStringView text);

@@ -42,6 +42,8 @@ TEST(StatusTexts, FileDateDropsMidnightAndOddSeconds)
     EXPECT_EQ(StatusTexts::fileDateText(noon), "2024/03/05 9:07:30");
     EXPECT_EQ(StatusTexts::fileDateText(QDateTime(QDate(2024, 3, 5), QTime(0, 0, 1))), "2024/03/05");
     EXPECT_EQ(StatusTexts::fileDateText(QDateTime()), "");
+    EXPECT_EQ(StatusTexts::fileDateText(QDateTime(QDate(1975, 1, 1), QTime(12, 0))), "");
+    EXPECT_EQ(StatusTexts::fileDateText(QDateTime(QDate(2107, 12, 31), QTime(12, 0))), "2107/12/31 12:00:00");
 }
 
 TEST(ColorText, NamesAndHexRoundTrip)
