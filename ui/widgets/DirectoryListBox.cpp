@@ -59,5 +59,9 @@ void DirectoryListBox::keyPressEvent(QKeyEvent *event)
         emit folderOpened(currentItem()->data(kPathRole).toString());
         return;
     }
+    // Selecting an entry from the keyboard opens it at once, as a click does.
+    const QListWidgetItem *before = currentItem();
     QListWidget::keyPressEvent(event);
+    if (currentItem() && currentItem() != before)
+        emit folderOpened(currentItem()->data(kPathRole).toString());
 }

@@ -17,7 +17,7 @@ public:
     void rebuild();
 
 signals:
-    // The user opened a folder of the list (click or Enter).
+    // The user opened a folder of the list (click, keyboard selection or Enter).
     void folderOpened(const QString &folder);
 
 protected:
