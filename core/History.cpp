@@ -73,11 +73,3 @@ QString BrowsingHistory::DebugListing() const
     appendList(out, NextHistory);
     return out;
 }
-
-void BrowsingHistory::ClearLists()
-{
-    for (QString &entry : PreHistory)
-        entry.clear();
-    for (QString &entry : NextHistory)
-        entry.clear();
-}

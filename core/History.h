@@ -23,6 +23,4 @@ struct BrowsingHistory {
 
     // The text of the debug listing.
     QString DebugListing() const;
-    // Empties all twenty entries; FileNameNow stays.
-    void ClearLists();
 };

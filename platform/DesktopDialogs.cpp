@@ -1,8 +1,11 @@
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -115,4 +118,22 @@ std::optional<QFont> DesktopDialogs::chooseFont(QWidget *parent, const QFont &in
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFont();
+}
+
+std::optional<QString> DesktopDialogs::inputText(QWidget *parent, const QString &caption, const QString &prompt,
+                                                 const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QColor> DesktopDialogs::chooseColor(QWidget *parent, const QColor &initial)
+{
+    const QColor color = QColorDialog::getColor(initial, parent);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
 }

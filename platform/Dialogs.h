@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,10 @@ public:
     // A font dialog with an Apply button that calls `apply` with the current choice.
     virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
                                             const std::function<void(const QFont &)> &apply) = 0;
+    // A one-line input box: the text entered, or nothing on cancel.
+    virtual std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,
+                                             const QString &initial) = 0;
+    virtual std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) = 0;
 };
 
 // The message boxes and dialogs of the desktop.
@@ -50,4 +55,7 @@ public:
     std::optional<QString> chooseFolder(QWidget *parent, const QString &title, const QString &start) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
                                     const std::function<void(const QFont &)> &apply) override;
+    std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,
+                                     const QString &initial) override;
+    std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) override;
 };

@@ -1,5 +1,17 @@
 #include "platform/ScriptedDialogs.h"
 
+namespace {
+template <typename T>
+std::optional<T> nextAnswer(std::deque<std::optional<T>> &answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    std::optional<T> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+} // namespace
+
 Dialogs::Answer ScriptedDialogs::defaultAnswer(Kind kind)
 {
     switch (kind) {
@@ -27,11 +39,7 @@ std::optional<QString> ScriptedDialogs::openFile(QWidget *, const QString &title
                                                  const QStringList &filters, int selectedFilter)
 {
     fileRequests.push_back({title, folder, filters, selectedFilter});
-    if (fileAnswers.empty())
-        return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return nextAnswer(fileAnswers);
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
@@ -43,11 +51,7 @@ std::optional<QString> ScriptedDialogs::saveFile(QWidget *parent, const QString 
 std::optional<QString> ScriptedDialogs::chooseFolder(QWidget *, const QString &title, const QString &)
 {
     folderTitles.push_back(title);
-    if (folderAnswers.empty())
-        return std::nullopt;
-    auto answer = folderAnswers.front();
-    folderAnswers.pop_front();
-    return answer;
+    return nextAnswer(folderAnswers);
 }
 
 std::optional<QFont> ScriptedDialogs::chooseFont(QWidget *, const QFont &initial,
@@ -56,4 +60,15 @@ std::optional<QFont> ScriptedDialogs::chooseFont(QWidget *, const QFont &initial
     if (!fontScript)
         return std::nullopt;
     return fontScript(initial, apply);
+}
+
+std::optional<QString> ScriptedDialogs::inputText(QWidget *, const QString &, const QString &prompt, const QString &)
+{
+    inputPrompts.push_back(prompt);
+    return nextAnswer(inputAnswers);
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget *, const QColor &)
+{
+    return nextAnswer(colorAnswers);
 }

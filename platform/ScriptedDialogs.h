@@ -28,6 +28,9 @@ public:
     std::deque<std::optional<QString>> folderAnswers;
     // Runs inside the font dialog: may call `apply` and returns the dialog's result.
     std::function<std::optional<QFont>(const QFont &, const std::function<void(const QFont &)> &)> fontScript;
+    std::vector<QString> inputPrompts;
+    std::deque<std::optional<QString>> inputAnswers; // empty: cancel
+    std::deque<std::optional<QColor>> colorAnswers;  // empty: cancel
 
     Answer message(QWidget *parent, const QString &text, const QString &caption, Kind kind) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &folder,
@@ -37,6 +40,9 @@ public:
     std::optional<QString> chooseFolder(QWidget *parent, const QString &title, const QString &start) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
                                     const std::function<void(const QFont &)> &apply) override;
+    std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,
+                                     const QString &initial) override;
+    std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) override;
 
     static Answer defaultAnswer(Kind kind);
 };

@@ -30,9 +30,4 @@ QColor toQColor(std::uint32_t stored, const QPalette &palette)
     }
 }
 
-std::uint32_t fromQColor(const QColor &color)
-{
-    return ColorText::fromRgb(color.rgb() & 0xFFFFFF);
-}
-
 } // namespace SystemColors

@@ -10,7 +10,5 @@
 namespace SystemColors {
 
 QColor toQColor(std::uint32_t stored, const QPalette &palette);
-// A colour picked on screen as a plain stored colour.
-std::uint32_t fromQColor(const QColor &color);
 
 } // namespace SystemColors
