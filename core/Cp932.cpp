@@ -5,21 +5,33 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr char16_t kSubstitute = 0x1A;       // what the converter gives for invalid input
 constexpr char16_t kReplacement = 0xFFFD;
 
+// The converter trades three control codes round (0x1A, 0x1C and 0x7F) as an IBM code page
+// does; code page 932 keeps every byte below 0x80 as the character of the same value.
+inline bool isSwappedControl(char c)
+{
+    return c == 0x1A || c == 0x1C || c == 0x7F;
+}
+
 const char *codecName() { return "windows-31j"; }
 
-// Decodes one run that holds no 0x1A byte, so every 0x1A in the result marks invalid input.
+// Decodes one run that holds none of the swapped control bytes, so every 0x1A in the result
+// marks invalid input.
 // Returns how many characters were invalid.
 qsizetype decodeRun(const char *data, qsizetype size, QString &out)
 {
     QStringDecoder decoder(codecName(), QStringDecoder::Flag::Stateless);
     const qsizetype at = out.size();
-    out += decoder.decode(QByteArrayView(data, size));
+    // A line feed after the run makes the converter settle a lead byte left at its end (it would
+    // drop it otherwise); no lead byte takes a line feed as its second byte.
+    out += decoder.decode(QByteArray(data, size) + '\n');
+    out.chop(1);
     qsizetype invalid = 0;
     QChar *c = out.data() + at;
     const QChar *end = out.constData() + out.size();
@@ -57,33 +69,137 @@ qsizetype normaliseLineBreaks(QString &text)
     return lone;
 }
 
+
+// What a lead byte followed by a byte that cannot continue it gives: the lead alone is invalid.
+constexpr char16_t kLeadAlone = 0xFFFF;
+
+// The converter's own mapping, asked once for every single byte and every lead/next-byte pair,
+// so that decoding is a table walk yet gives exactly what the converter gives.
+struct DecodeTables {
+    std::array<bool, 256> isLead{};
+    std::array<char16_t, 256> single{};
+    std::vector<char16_t> pair = std::vector<char16_t>(256 * 256, kReplacement);
+};
+
+const DecodeTables &decodeTables()
+{
+    static const DecodeTables tables = [] {
+        DecodeTables t;
+        QStringDecoder decoder(codecName(), QStringDecoder::Flag::Stateless);
+        for (int b = 0; b < 256; ++b) {
+            const QString one = decoder.decode(QByteArray(1, char(b)));
+            const bool valid = one.size() == 1 && one[0].unicode() != kSubstitute;
+            t.single[b] = b < 0x80 ? char16_t(b) : valid ? one[0].unicode() : kReplacement;
+            t.isLead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        }
+        // All pairs in one call, each followed by LF, which no lead byte takes as its trail.
+        QByteArray batch;
+        std::vector<int> leads;
+        for (int lead = 0; lead < 256; ++lead) {
+            if (!t.isLead[lead])
+                continue;
+            leads.push_back(lead);
+            for (int trail = 0; trail < 256; ++trail) {
+                if (trail == '\n' || trail == 0x1A)
+                    continue;
+                batch += char(lead);
+                batch += char(trail);
+                batch += '\n';
+            }
+        }
+        const QString decoded = decoder.decode(batch);
+        qsizetype at = 0;
+        for (int lead : leads) {
+            for (int trail = 0; trail < 256; ++trail) {
+                char16_t &slot = t.pair[size_t(lead) << 8 | size_t(trail)];
+                if (trail == '\n' || trail == 0x1A) {
+                    slot = kLeadAlone;
+                    continue;
+                }
+                const qsizetype end = decoded.indexOf(QLatin1Char('\n'), at);
+                const QStringView got = QStringView(decoded).mid(at, end - at);
+                at = end + 1;
+                if (got.size() == 1)
+                    slot = got[0].unicode() == kSubstitute ? kReplacement : got[0].unicode();
+                else
+                    slot = kLeadAlone; // the lead alone failed and the next byte stood on its own
+            }
+        }
+        return t;
+    }();
+    return tables;
+}
 } // namespace
 
 namespace Cp932 {
 
-Decoded decodeCounting(const QByteArray &bytes)
+QString referenceDecode(const QByteArray &bytes)
 {
-    Decoded result;
-    QString &out = result.text;
+    QString out;
     out.reserve(bytes.size());
     const char *p = bytes.constData();
     const char *end = p + bytes.size();
-    qsizetype invalid = 0;
-    // A genuine 0x1A byte is always a character of its own in CP932, so the runs
-    // between such bytes decode independently.
+    // The bytes the converter maps elsewhere are characters of their own (never trail bytes),
+    // so the runs between them decode independently and they stand for themselves.
     while (p < end) {
-        const char *sub = static_cast<const char *>(std::memchr(p, 0x1A, end - p));
-        const char *runEnd = sub ? sub : end;
-        if (runEnd > p)
-            invalid += decodeRun(p, runEnd - p, out);
-        if (!sub)
+        const char *q = p;
+        while (q < end && !isSwappedControl(*q))
+            ++q;
+        if (q > p)
+            decodeRun(p, q - p, out);
+        if (q == end)
             break;
-        out += QChar(kSubstitute);
-        p = sub + 1;
+        out += QChar(char16_t(*q));
+        p = q + 1;
     }
-    const qsizetype lone = normaliseLineBreaks(out);
-    // Every line break counts as CR LF: a lone CR or LF gains a byte.
-    result.byteLength = invalid == 0 ? bytes.size() + lone : byteLength(out);
+    normaliseLineBreaks(out);
+    return out;
+}
+
+Decoded decodeCounting(const QByteArray &bytes)
+{
+    const DecodeTables &t = decodeTables();
+    Decoded result;
+    result.text = QString(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.text.data());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype w = 0;
+    qsizetype invalid = 0;
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (!t.isLead[b]) {
+            if (b == '\r') {
+                out[w++] = u'\n';
+                if (i + 1 < n && p[i + 1] == '\n')
+                    ++i;
+                else
+                    ++lone;
+            } else {
+                lone += b == '\n';
+                const char16_t c = t.single[b];
+                invalid += c == kReplacement;
+                out[w++] = c;
+            }
+            ++i;
+            continue;
+        }
+        const char16_t c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : kLeadAlone;
+        if (c == kLeadAlone) { // the next byte is no trail byte: it starts a character of its own
+            out[w++] = kReplacement;
+            ++invalid;
+            ++i;
+            continue;
+        }
+        invalid += c == kReplacement;
+        out[w++] = c;
+        i += 2;
+    }
+    result.text.truncate(w);
+    // Every line break counts as CR LF: a lone CR or LF gains a byte. A valid text re-encodes to
+    // as many bytes as it had.
+    result.byteLength = invalid == 0 ? n + lone : byteLength(result.text);
     return result;
 }
 
@@ -95,16 +211,23 @@ QString decode(const QByteArray &bytes)
 QByteArray encode(QStringView text)
 {
     QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
-    QByteArray raw = encoder.encode(text);
-    const qsizetype breaks = raw.count('\n');
-    if (breaks == 0)
-        return raw;
     QByteArray out;
-    out.reserve(raw.size() + breaks);
-    for (char c : raw) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
+    out.reserve(text.size() + text.size() / 2);
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        // Characters below 0x80 are written as they are (the converter would swap three of them).
+        while (i < n && text[i].unicode() < 0x80) {
+            const char16_t c = text[i++].unicode();
+            if (c == u'\n')
+                out += '\r';
+            out += char(c);
+        }
+        const qsizetype start = i;
+        while (i < n && text[i].unicode() >= 0x80)
+            ++i;
+        if (i > start)
+            out += encoder.encode(text.mid(start, i - start));
     }
     return out;
 }

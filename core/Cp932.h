@@ -20,6 +20,10 @@ struct Decoded {
 // breaks, mostly without a second pass: a valid text re-encodes to as many bytes as it had.
 Decoded decodeCounting(const QByteArray &bytes);
 
+// The same decoding straight through the platform's converter, slower; the tables of the
+// decoder above are taken from it, and tests compare the two.
+QString referenceDecode(const QByteArray &bytes);
+
 // Encodes a text with every '\n' written as CR LF.
 QByteArray encode(QStringView text);
 

@@ -101,6 +101,10 @@ TEST(Cp932, EncodesWithCrLfAndCountsTheSameLength)
     const QString odd = QStringLiteral("\uFFFD😀é");
     EXPECT_EQ(Cp932::byteLength(odd), Cp932::encode(odd).size());
     EXPECT_EQ(Cp932::decode(bytes), text);
+    // Control codes keep their values both ways (the platform converter would swap three of them).
+    const QByteArray controls("\x1a\x1c\x7f\x01", 4);
+    EXPECT_EQ(Cp932::decode(controls), QStringLiteral("\x1a\x1c\x7f\x01"));
+    EXPECT_EQ(Cp932::encode(Cp932::decode(controls)), controls);
 }
 
 TEST(WindowGeometry, ClampsToTheScreen)
@@ -158,4 +162,28 @@ TEST(ProgramFolder, WorkFilesMoveToTheCacheWhenTheFolderCannotBeWritten)
     EXPECT_TRUE(fallback.endsWith(QLatin1Char('/')));
     EXPECT_TRUE(QFileInfo(fallback).isWritable());
     SetProgramFolderOverride(QString());
+}
+
+TEST(Cp932, TheTableDecoderGivesWhatTheConverterGives)
+{
+    // Every single byte and every two-byte sequence, then random bytes full of invalid input.
+    QByteArray all;
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            all += char(a);
+            all += char(b);
+            all += ' ';
+        }
+    }
+    EXPECT_EQ(Cp932::decode(all), Cp932::referenceDecode(all));
+    quint32 seed = 12345;
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes;
+        for (int i = 0; i < 300; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            bytes += char(seed >> 24);
+        }
+        ASSERT_EQ(Cp932::decode(bytes), Cp932::referenceDecode(bytes)) << round;
+        EXPECT_EQ(Cp932::decodeCounting(bytes).byteLength, Cp932::byteLength(Cp932::decode(bytes)));
+    }
 }
