@@ -45,6 +45,18 @@ void TForm1::connectView()
         field->installEventFilter(this);
 }
 
+bool TForm1::viewHasFocus() const
+{
+    const QWidget *focus = focusWidget();
+    return focus && (focus == RichEdit || RichEdit->isAncestorOf(focus));
+}
+
+bool TForm1::pathBoxHasFocus() const
+{
+    const QWidget *focus = focusWidget();
+    return focus && (focus == FilePathBox || focus == FilePathBox->lineEdit());
+}
+
 bool TForm1::isCommandKey(QKeyEvent *event) const
 {
     const QKeySequence pressed(event->keyCombination());
@@ -123,13 +135,13 @@ void TForm1::ActionFontSizeDownExecute()
 
 void TForm1::ActionCopyExecute()
 {
-    QWidget *focus = focusWidget();
-    if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus))) {
+    if (viewHasFocus()) {
         RichEdit->copy();
         return;
     }
+    QWidget *focus = focusWidget();
     FileSelectionBox *box = PanelDirBars;
-    if (focus == FilePathBox || focus == FilePathBox->lineEdit())
+    if (pathBoxHasFocus())
         EditClipboard->setText(FilePathBox->lineEdit()->selectedText());
     else if (focus == box->FileListBox1)
         EditClipboard->setText(box->FileListBox1->selectedPath());
@@ -145,20 +157,18 @@ void TForm1::ActionCopyExecute()
 
 void TForm1::ActionSelectAllExecute()
 {
-    QWidget *focus = focusWidget();
-    if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus)))
+    if (viewHasFocus())
         RichEdit->selectAll();
-    else if (focus == FilePathBox || focus == FilePathBox->lineEdit())
+    else if (pathBoxHasFocus())
         FilePathBox->lineEdit()->selectAll();
 }
 
 void TForm1::MenuEditClick()
 {
-    QWidget *focus = focusWidget();
-    if (focus == RichEdit || (focus && RichEdit->isAncestorOf(focus))) {
+    if (viewHasFocus()) {
         ActionCopy->setEnabled(RichEdit->hasSelection());
         ActionSelectAll->setEnabled(!RichEdit->isEmpty());
-    } else if (focus == FilePathBox || focus == FilePathBox->lineEdit()) {
+    } else if (pathBoxHasFocus()) {
         ActionCopy->setEnabled(FilePathBox->lineEdit()->hasSelectedText());
         ActionSelectAll->setEnabled(!FilePathBox->currentText().isEmpty());
     } else {

@@ -150,7 +150,10 @@ void TForm1::createStatusBar()
     for (int i = 0; i < 7; ++i) {
         auto *label = new QLabel;
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        label->setFixedWidth(kStatusWidths[i]);
+        // The designed widths are floors: the desktop's Japanese faces set dates wider than the
+        // designed face did, and a panel grows rather than cut its text.
+        label->setMinimumWidth(kStatusWidths[i]);
+        label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setAlignment((i >= 3 && i <= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);

@@ -219,6 +219,8 @@ private:
     // View (MainView.cpp).
     void connectView();
     bool isCommandKey(QKeyEvent *event) const;
+    bool viewHasFocus() const;
+    bool pathBoxHasFocus() const;
     void syncWrapMarks();
     void setWrapCommand(QChar mode);
 

@@ -40,6 +40,7 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
 
 void TextView::setText(const QString &text, qint64 knownByteLength)
 {
+    const bool hadSelection = hasSelection();
     text_ = text;
     byteLength_ = knownByteLength;
     anchor_ = caret_ = 0;
@@ -49,7 +50,8 @@ void TextView::setText(const QString &text, qint64 knownByteLength)
     horizontalScrollBar()->setValue(0);
     emit textChanged();
     emit cursorPositionChanged();
-    emit selectionChanged();
+    if (hadSelection)
+        emit selectionChanged();
 }
 
 qint64 TextView::byteLength() const
@@ -109,10 +111,10 @@ qreal TextView::tabWidth(qreal x) const
     return stop - std::fmod(x, stop);
 }
 
-qreal TextView::advance(qsizetype i) const
+qreal TextView::advance(qsizetype i, qreal x) const
 {
     const char16_t c = text_[i].unicode();
-    return c == u'\t' ? 0 : charWidth(c);
+    return c == u'\t' ? tabWidth(x) : charWidth(c);
 }
 
 void TextView::ensureIndex() const
@@ -269,7 +271,7 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
     };
     for (qint64 i = from; i < to; ++i) {
         const char16_t c = text_[i].unicode();
-        const qreal w = c == u'\t' ? tabWidth(x) : charWidth(c);
+        const qreal w = advance(i, x);
         if (left + x + w < 0 || c == u'\t') { // left of the view, or a tab: nothing to draw
             flush(i);
             x += w;
@@ -313,8 +315,8 @@ void TextView::paintEvent(QPaintEvent *)
         qint64 from = start;
         qreal x = 0;
         if (!wrap_) {
-            while (from < end && left + x + advance(from) < 0) {
-                x += text_[from] == QLatin1Char('\t') ? tabWidth(x) : advance(from);
+            while (from < end && left + x + advance(from, x) < 0) {
+                x += advance(from, x);
                 ++from;
             }
         }
@@ -326,7 +328,7 @@ void TextView::paintEvent(QPaintEvent *)
             qreal selX = x;
             qreal measure = x;
             for (qint64 i = s0; i < s1; ++i)
-                measure += text_[i] == QLatin1Char('\t') ? tabWidth(measure) : advance(i);
+                measure += advance(i, measure);
             // A selected line break shows as a little space at the end of its line.
             const qreal extra = selEnd > end && end < qint64(text_.size()) && s1 == end ? charWidth(u' ') : 0;
             painter.fillRect(QRectF(left + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
@@ -351,7 +353,7 @@ qreal TextView::xOf(qint64 line, qint64 position) const
 {
     qreal x = 0;
     for (qint64 i = lineStarts_[size_t(line)]; i < position && i < text_.size(); ++i)
-        x += text_[i] == QLatin1Char('\t') ? tabWidth(x) : advance(i);
+        x += advance(i, x);
     return x;
 }
 
@@ -360,7 +362,7 @@ qint64 TextView::positionInLine(qint64 line, qreal x) const
     const qint64 end = lineEnd(line);
     qreal at = 0;
     for (qint64 i = lineStarts_[size_t(line)]; i < end; ++i) {
-        const qreal w = text_[i] == QLatin1Char('\t') ? tabWidth(at) : advance(i);
+        const qreal w = advance(i, at);
         if (x < at + w / 2)
             return i;
         at += w;

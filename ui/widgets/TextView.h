@@ -72,7 +72,8 @@ private:
     void ensureIndex() const;
     void buildIndex() const;
     void updateScrollBars();
-    qreal advance(qsizetype i) const;
+    // The width of the character at i when it starts at x (a tab runs to the next stop).
+    qreal advance(qsizetype i, qreal x) const;
     qreal charWidth(char16_t c) const;
     qreal tabWidth(qreal x) const;
     qint64 lineEnd(qint64 line) const;
