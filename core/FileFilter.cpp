@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kAllTextFlag = 10;
-
 // Folding one UTF-16 unit at a time keeps lengths equal, so '?' and '*' line up
 // between the folded and the original text.
 QString foldUnits(const QString &text)
@@ -149,7 +147,7 @@ QStringList listFolder(const QString &folder, const QString &mask)
 QString allTextFilesMask(const SettingsRecord &r)
 {
     const auto &b = r.EditFilterB;
-    switch (r.flag(kAllTextFlag).unicode()) {
+    switch (r.flag(Flag::AllTextLists).unicode()) {
     case u'0':
         return b[0] + b[1];
     case u'1':

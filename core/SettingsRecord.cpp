@@ -186,7 +186,7 @@ SaveResult SaveSettings(const SettingsRecord &r, SettingsStore &store, bool writ
     for (int i = 0; i < 4; ++i)
         add(numbered("EditFilterU", i + 1), r.EditFilterU[i]);
     add(QStringLiteral("FileNameNow"), r.History.FileNameNow);
-    if (r.flagIs(1, '1')) {
+    if (r.flagIs(Flag::KeepHistory, '1')) {
         for (int i = 0; i < BrowsingHistory::kSize; ++i)
             if (!r.History.PreHistory[i].isEmpty())
                 add(numbered("rp", i), r.History.PreHistory[i]);

@@ -8,12 +8,36 @@
 #include <array>
 #include <cstdint>
 
+// Positions in the flag buffer `AppliSetFlags`. 0-15 are stored; the NUL at 16 ends the stored
+// text; 17 and 18 carry a dialog's mode for the time it is open and are never stored.
+namespace Flag {
+inline constexpr int ReopenLastFile = 0;     // "1": a start without argument reopens FileNameNow
+inline constexpr int KeepHistory = 1;        // "1": the history is stored at exit
+inline constexpr int ShowToolBars = 2;       // "0" hides PanelToolBars
+inline constexpr int ShowPathBar = 3;        // "0" hides PanelPathBar
+inline constexpr int ShowFileSelect = 4;     // "0" hides the file-selection box
+inline constexpr int ShowStyleBar = 5;       // "0" hides PanelToolsOnViewArea
+inline constexpr int FileBoxLayout = 6;      // "A", "B", else complete
+inline constexpr int NoReloadAfterMove = 7;  // "1": moving or deleting leaves list and view alone
+inline constexpr int DeleteWithoutAsking = 8;
+inline constexpr int DeleteNonText = 9;
+inline constexpr int AllTextLists = 10;      // "0", "1", "2": which main lists form all text files
+inline constexpr int FilterEntry = 11;       // "0"-"5"
+inline constexpr int UseEditors = 12;        // "1": the Edit button opens the editor menu
+inline constexpr int ShowSearchBar = 13;     // "0" hides PanelSearch
+inline constexpr int ColorPreset = 14;       // "S", "M", "G", "T", "U"
+inline constexpr int SwapColors = 15;        // "1": text and background shown swapped
+inline constexpr int Terminator = 16;
+inline constexpr int BookmarkDialogMode = 17; // "A" add, "E" organise
+inline constexpr int CopyMoveMode = 18;       // "C" copy, "M" move
+} // namespace Flag
+
 // The persistent settings of the main window with their stored layout.
 struct SettingsRecord {
     static constexpr int kFlagCount = 16;
     static constexpr int kFlagBufferSize = 20;
-    static constexpr int kBookmarkDialogMode = 17;
-    static constexpr int kCopyMoveMode = 18;
+    static constexpr int kBookmarkDialogMode = Flag::BookmarkDialogMode;
+    static constexpr int kCopyMoveMode = Flag::CopyMoveMode;
     static constexpr int kDefaultLimitSizeForEffect = 524228;
     static constexpr int kDefaultWidth = 696;
     static constexpr int kDefaultHeight = 480;

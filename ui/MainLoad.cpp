@@ -69,7 +69,7 @@ void TForm1::RefreshViewState()
 
     ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
 
-    if (Settings.flagIs(12, '1')) {
+    if (Settings.flagIs(Flag::UseEditors, '1')) {
         BtnEdit->setMenu(PopupMenuEditor);
         BtnEdit->setPopupMode(QToolButton::MenuButtonPopup);
         BtnEdit->setFixedWidth(62);

@@ -110,7 +110,7 @@ void TForm1::BuildFilterList()
 
 void TForm1::applyStoredFilterEntry()
 {
-    const QChar entry = Settings.flag(11);
+    const QChar entry = Settings.flag(Flag::FilterEntry);
     if (entry >= QLatin1Char('0') && entry <= QLatin1Char('5'))
         PanelDirBars->FilterComboBox1->setCurrentIndex(entry.unicode() - u'0');
     PanelDirBars->FileListBox1->setMask(PanelDirBars->FilterComboBox1->mask());
@@ -159,12 +159,12 @@ void TForm1::SelectByPath(const QString &path)
 
 void TForm1::BtnFileSelBoxCompClick()
 {
-    Settings.setFlag(6, PanelDirBars->BtnFileSelBoxCompClick());
+    Settings.setFlag(Flag::FileBoxLayout, PanelDirBars->BtnFileSelBoxCompClick());
 }
 
 void TForm1::applyStoredLayout()
 {
-    PanelDirBars->pressLayout(Settings.flag(6));
+    PanelDirBars->pressLayout(Settings.flag(Flag::FileBoxLayout));
     BtnFileSelBoxCompClick();
 }
 

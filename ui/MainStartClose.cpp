@@ -95,7 +95,7 @@ void TForm1::actOnCommandLine()
 {
     const QString first = arguments_.value(0);
     if (first.isEmpty()) {
-        if (Settings.flagIs(0, '1') && FileSystem::fileExists(FileNameNow()))
+        if (Settings.flagIs(Flag::ReopenLastFile, '1') && FileSystem::fileExists(FileNameNow()))
             reopenLastFile();
         else
             Settings.History.FileNameNow.clear();
@@ -125,15 +125,15 @@ void TForm1::applyWindowGeometry()
 
 void TForm1::applyBarFlags()
 {
-    if (Settings.flagIs(2, '0'))
+    if (Settings.flagIs(Flag::ShowToolBars, '0'))
         setBarVisible(PanelToolBars, ViewTool, false);
-    if (Settings.flagIs(3, '0'))
+    if (Settings.flagIs(Flag::ShowPathBar, '0'))
         setBarVisible(PanelPathBar, ViewPath, false);
-    if (Settings.flagIs(4, '0'))
+    if (Settings.flagIs(Flag::ShowFileSelect, '0'))
         ShowFileSelectionBox(false);
-    if (Settings.flagIs(5, '0'))
+    if (Settings.flagIs(Flag::ShowStyleBar, '0'))
         setBarVisible(PanelToolsOnViewArea, ViewStyle, false);
-    if (Settings.flagIs(13, '0'))
+    if (Settings.flagIs(Flag::ShowSearchBar, '0'))
         setBarVisible(PanelSearch, ViewSearch, false);
 }
 
@@ -167,14 +167,14 @@ void TForm1::ViewSearchClick()
 void TForm1::captureWindowState()
 {
     const auto mark = [](QAction *a) { return QLatin1Char(a->isChecked() ? '1' : '0'); };
-    Settings.setFlag(2, mark(ViewTool));
-    Settings.setFlag(3, mark(ViewPath));
-    Settings.setFlag(4, mark(ViewSelect));
-    Settings.setFlag(5, mark(ViewStyle));
-    Settings.setFlag(13, mark(ViewSearch));
+    Settings.setFlag(Flag::ShowToolBars, mark(ViewTool));
+    Settings.setFlag(Flag::ShowPathBar, mark(ViewPath));
+    Settings.setFlag(Flag::ShowFileSelect, mark(ViewSelect));
+    Settings.setFlag(Flag::ShowStyleBar, mark(ViewStyle));
+    Settings.setFlag(Flag::ShowSearchBar, mark(ViewSearch));
     const int entry = PanelDirBars->FilterComboBox1->currentIndex();
-    Settings.setFlag(11, entry >= 1 && entry <= 5 ? QChar(u'0' + entry) : QLatin1Char('0'));
-    Settings.setFlag(16, QChar());
+    Settings.setFlag(Flag::FilterEntry, entry >= 1 && entry <= 5 ? QChar(u'0' + entry) : QLatin1Char('0'));
+    Settings.setFlag(Flag::Terminator, QChar());
 
     const QFont font = RichEdit->font();
     Settings.FontName = font.family();

@@ -173,13 +173,13 @@ TEST_F(FileFilterEntries, AllTextFilesFollowsFlagTen)
 {
     EXPECT_EQ(allTextFilesMask(r), b[2] + b[0] + b[1]);
     EXPECT_TRUE(allTextFilesMask(r).startsWith(QStringLiteral("*.js;")));
-    r.setFlag(10, QLatin1Char('0'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('0'));
     EXPECT_EQ(allTextFilesMask(r), QStringLiteral("*.txt;*.log;*.csv;*.doc;*.html;*.shtml;*.htm;*.css;*.xml;"));
-    r.setFlag(10, QLatin1Char('2'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('2'));
     EXPECT_EQ(allTextFilesMask(r), QStringLiteral("*.ini;*.reg;*.htt;") + b[2] + b[0] + b[1]);
-    r.setFlag(10, QLatin1Char('x'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('x'));
     EXPECT_TRUE(allTextFilesMask(r).isEmpty());
-    r.setFlag(10, QChar());
+    r.setFlag(Flag::AllTextLists, QChar());
     EXPECT_TRUE(allTextFilesMask(r).isEmpty());
 }
 
@@ -187,7 +187,7 @@ TEST_F(FileFilterEntries, SupplementaryListsStayOutOfAllText)
 {
     for (int k = 0; k < 4; ++k)
         r.EditFilterU[size_t(k)] = QStringLiteral("*.u%1;").arg(k);
-    r.setFlag(10, QLatin1Char('2'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('2'));
     EXPECT_EQ(allTextFilesMask(r), b[3] + b[2] + b[0] + b[1]);
     const auto entries = filterEntries(r);
     EXPECT_EQ(entries[0].mask, b[0] + QStringLiteral("*.u0;"));
@@ -210,7 +210,7 @@ TEST_F(FileFilterEntries, DefaultEntries)
 
 TEST_F(FileFilterEntries, FilterTextJoinsPairs)
 {
-    r.setFlag(10, QLatin1Char('0'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('0'));
     const QString expected = QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;)|*.txt;*.log;*.csv;*.doc;|")
         + QStringLiteral("Web関連テキストファイル(") + b[1] + QStringLiteral(")|") + b[1] + QLatin1Char('|')
         + QStringLiteral("スクリプト・ソースファイル(") + b[2] + QStringLiteral(")|") + b[2] + QLatin1Char('|')
@@ -219,13 +219,13 @@ TEST_F(FileFilterEntries, FilterTextJoinsPairs)
         + QStringLiteral("すべてのファイル(*.*)|*.*");
     EXPECT_EQ(filterText(filterEntries(r)), expected);
 
-    r.setFlag(10, QLatin1Char('x'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('x'));
     EXPECT_TRUE(filterText(filterEntries(r)).endsWith(QStringLiteral("|すべてのテキストファイル||すべてのファイル(*.*)|*.*")));
 }
 
 TEST_F(FileFilterEntries, DialogFiltersUseSpaceSeparatedPatterns)
 {
-    r.setFlag(10, QLatin1Char('x'));
+    r.setFlag(Flag::AllTextLists, QLatin1Char('x'));
     const QStringList filters = dialogFilters(filterEntries(r));
     ASSERT_EQ(filters.size(), 6);
     EXPECT_EQ(filters[0], QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;) (*.txt *.log *.csv *.doc)"));

@@ -119,7 +119,7 @@ TEST_F(SettingsTest, AShortFlagTextLeavesNulsBehindIt)
     EXPECT_EQ(r.flagText(), "1101");
     for (int i = 4; i <= 16; ++i)
         EXPECT_TRUE(r.flag(i).isNull()) << i;
-    EXPECT_FALSE(r.flagIs(4, '0')); // the bar of position 4 stays shown
+    EXPECT_FALSE(r.flagIs(Flag::ShowFileSelect, '0')); // the bar of position 4 stays shown
 
     storeValues({{"AppliSetFlags", ""}});
     EXPECT_EQ(loaded().flagText(), "");
@@ -153,7 +153,7 @@ TEST_F(SettingsTest, FlagOneOffStoresNoHistoryButKeepsTheShownFile)
 {
     storeValues({{"rp5", "/old"}, {"rn1", "/older"}});
     SettingsRecord r = loaded();
-    r.setFlag(1, QLatin1Char('0'));
+    r.setFlag(Flag::KeepHistory, QLatin1Char('0'));
     r.History.PreHistory[0] = "/a";
     r.History.FileNameNow = "/now";
     DeleteStoredHistory(r, store);

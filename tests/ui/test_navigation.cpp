@@ -233,7 +233,7 @@ TEST_F(NavigationTest, LayoutsAndStoredBoxState)
     w.PanelDirBars->BtnFileSelBoxAll->click();
     EXPECT_TRUE(w.PanelDirBars->PanelDirBarsFolder->isHidden());
     EXPECT_FALSE(w.PanelDirBars->PanelDirBarsFilter->isHidden());
-    EXPECT_EQ(w.Settings.flag(6), 'A');
+    EXPECT_EQ(w.Settings.flag(Flag::FileBoxLayout), 'A');
     w.close();
     EXPECT_EQ(stored("AppliSetFlags"), QStringLiteral("111101A0001300S0"));
 }
