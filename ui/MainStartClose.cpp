@@ -234,8 +234,3 @@ void TForm1::ShowAuthorMessage()
 {
     services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
 }
-
-void TForm1::ActionViewBookmarkExecute()
-{
-    // The bookmark menu is built here once bookmarks are read from their file.
-}

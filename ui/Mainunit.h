@@ -40,6 +40,8 @@ public:
     SettingsRecord Settings;
     bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
+    bool BookmarkMenuBuilt = false;
+    bool PathListBuilt = false;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
 
     // Loading and the window state.
@@ -133,6 +135,9 @@ public slots:
     void ActionFolderOpenExecute();
     void FilePathBoxDropDown();
     void EditLRLChange();
+    // Bookmarks.
+    void ActionBookmarkClickExecute(QAction *item);
+    void ActionOpenAddBookmarkDialogExecute();
     // Search bar.
     void ActionOpenSearchExecute();
     void ActionGoSearchExecute();
@@ -211,6 +216,12 @@ private:
     // Address bar (MainAddress.cpp).
     void connectAddressBar();
     void FillPathList();
+
+    // Bookmarks (MainBookmarks.cpp).
+    void connectBookmarks();
+    QString BookmarkFileName() const;
+    void BuildBookmarkMenu();
+    void ClearBookmarkMenu();
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
