@@ -18,6 +18,7 @@
 #include <QTableWidget>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -32,7 +33,11 @@ constexpr int kPathColumn = 1;
 // hold what is typed, and that report their keys to the dialog before handling them.
 class CellDelegate : public QStyledItemDelegate {
 public:
-    CellDelegate(QObject *keyWatcher, QObject *parent) : QStyledItemDelegate(parent), keyWatcher_(keyWatcher) {}
+    // `onKey` sees each key pressed in an editor first; true when it took the key.
+    CellDelegate(std::function<bool(QKeyEvent *)> onKey, QObject *parent)
+        : QStyledItemDelegate(parent), onKey_(std::move(onKey))
+    {
+    }
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -45,16 +50,22 @@ public:
     }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
     {
-        // Installed here, after the view's own filter, so the dialog sees a key first.
-        editor->installEventFilter(keyWatcher_);
         auto *edit = qobject_cast<QLineEdit *>(editor);
         if (edit && edit->text() == index.data(Qt::EditRole).toString())
             return; // the text came from this editor; resetting it would move the cursor
         QStyledItemDelegate::setEditorData(editor, index);
     }
 
+protected:
+    bool eventFilter(QObject *editor, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && onKey_(static_cast<QKeyEvent *>(event)))
+            return true;
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
 private:
-    QObject *keyWatcher_;
+    std::function<bool(QKeyEvent *)> onKey_;
 };
 
 QString cellText(const QTableWidget *grid, int row, int column)
@@ -162,7 +173,7 @@ void TBookmarkForm::createControls()
     StringGrid->verticalHeader()->setDefaultSectionSize(kRowHeight);
     StringGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid->setItemDelegate(new CellDelegate(this, StringGrid));
+    StringGrid->setItemDelegate(new CellDelegate([this](QKeyEvent *key) { return gridKeyPressed(key); }, StringGrid));
     StringGrid->installEventFilter(this);
 
     // The row buttons take no focus, so pressing them leaves the grid focused and enabled.
@@ -345,9 +356,19 @@ QList<Bookmark> TBookmarkForm::gridRows() const
 
 bool TBookmarkForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && isInGrid(qobject_cast<QWidget *>(watched)))
-        StringGridKeyDown();
+    if (watched == StringGrid && event->type() == QEvent::KeyPress && gridKeyPressed(static_cast<QKeyEvent *>(event)))
+        return true;
     return QDialog::eventFilter(watched, event);
+}
+
+bool TBookmarkForm::gridKeyPressed(QKeyEvent *key)
+{
+    StringGridKeyDown();
+    // Esc cancels the dialog from the grid too, not only the cell being edited.
+    if (key->key() != Qt::Key_Escape)
+        return false;
+    reject();
+    return true;
 }
 
 bool TBookmarkForm::isInGrid(const QWidget *widget) const

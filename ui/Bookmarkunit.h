@@ -6,6 +6,7 @@
 
 class Dialogs;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +74,7 @@ private:
     void createControls();
     void layOutForOrganising();
     void StringGridKeyDown();
+    bool gridKeyPressed(QKeyEvent *key);
     bool isOrganising() const;
     bool refuse(const QString &text, const QString &caption);
     bool rowsCanBeSaved();

@@ -31,7 +31,7 @@ fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
 wait_for_window() {
     local title=$1 id=""
     for _ in $(seq 1 100); do
-        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
+        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
     done
@@ -52,8 +52,9 @@ keys() {
 pid=$!
 id=$(wait_for_window "Orlimbo") || fail "no main window"
 
-# The menu: add, organise, a separator, the folder, the file.
-keys "$id" alt+b Down Down Down Down Return
+# The menu opens on its first item: add, organise, (a separator), the folder, the file.
+sleep 0.5
+keys "$id" alt+b Down Down Down Return
 title="メモ.txt - Orlimbo  Ver 1.40"
 wait_for_window "$title" >/dev/null || fail "the file bookmark did not show the file (title '$(xdotool getwindowname "$id")')"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"

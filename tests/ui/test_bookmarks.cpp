@@ -232,6 +232,11 @@ TEST_F(BookmarkTest, OrganiseModeTypingIntoTheBottomRowAddsAFreshOne)
     QTest::keyClicks(editor, QStringLiteral("xy"));
     EXPECT_EQ(editor->text(), "xyab");
     EXPECT_EQ(gridTexts(*d), QStringList({"xyab|", "|"}));
+
+    // Esc in a cell cancels the whole dialog.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_FALSE(d->isVisible());
 }
 
 TEST_F(BookmarkTest, OrganiseModeAddsOnlyExistingFolders)
