@@ -103,6 +103,14 @@ press Return
 [ "$(xdotool getwindowname "$main")" = "い.txt - $version" ] || fail "the main window's title changed on the failed reload"
 ok
 
+# A dialog of Qt's own carries its caption alone too.
+xdotool windowfocus "$main" 2>/dev/null || true
+press ctrl+alt+f
+font=$(window_named "フォントの選択") || fail "no font dialog titled exactly 'フォントの選択' ($(xdotool search --name 'フォント' getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+ok
+xdotool windowfocus "$font" 2>/dev/null || true
+press Escape
+
 xdotool windowfocus "$main" 2>/dev/null || true
 press ctrl+q
 for _ in $(seq 1 100); do
