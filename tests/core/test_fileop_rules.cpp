@@ -64,9 +64,6 @@ TEST(FileNames, ForbiddenCharactersAreTestedOnWholeCharacters)
     EXPECT_TRUE(FileNames::containsForbiddenCharacter(QStringLiteral("表\\a")));
     EXPECT_TRUE(FileNames::containsForbiddenCharacter(QStringLiteral("a,b")));
     EXPECT_TRUE(FileNames::containsForbiddenCharacter(QStringLiteral("a;b")));
-    for (QChar c : FileNames::kForbiddenCharacters)
-        EXPECT_TRUE(FileNames::containsForbiddenCharacter(QStringLiteral("x") + c)) << int(c.unicode());
-    EXPECT_EQ(FileNames::kForbiddenCharacters.size(), 11);
     EXPECT_FALSE(FileNames::containsForbiddenCharacter(QStringLiteral("a b.txt")));
     EXPECT_FALSE(FileNames::containsForbiddenCharacter(QString()));
 }

@@ -150,26 +150,17 @@ TEST_F(FileOperations, RenameOntoAnExistingNameFailsWithBothFilesIntact)
 {
     const QString a = write("a.txt", "a");
     const QString b = write("b.txt", "b");
-    const FileOps::Result r = FileOps::moveFile(a, b);
-    EXPECT_EQ(r.status, Status::TargetExists);
+    EXPECT_EQ(FileOps::moveFile(a, b).status, Status::TargetExists);
     EXPECT_EQ(contents(a), "a");
     EXPECT_EQ(contents(b), "b");
-    const auto m = FileOpMessages::failure(FileOpMessages::Operation::Rename, r);
-    EXPECT_EQ(m.text, "ファイル名の変更に失敗しました。\n\n既に存在するファイル名を指定していないか確認して下さい。");
-    EXPECT_EQ(m.caption, "何らかのエラー");
-    EXPECT_EQ(m.kind, Dialogs::Kind::Failure);
 }
 
 TEST_F(FileOperations, DeleteRefusesReadOnlyFilesEvenForTheSuperuser)
 {
     const QString a = write("a.txt", "keep");
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
-    const FileOps::Result r = FileOps::deleteFile(a);
-    EXPECT_EQ(r.status, Status::ReadOnly);
+    EXPECT_EQ(FileOps::deleteFile(a).status, Status::ReadOnly);
     EXPECT_TRUE(QFile::exists(a));
-    const auto m = FileOpMessages::failure(FileOpMessages::Operation::Delete, r);
-    EXPECT_EQ(m.text, "削除に失敗しました。\nファイルの属性などを確認して下さい。");
-    EXPECT_EQ(m.caption, "削除失敗");
 
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = false}).ok());
     EXPECT_TRUE(FileOps::deleteFile(a).ok());
