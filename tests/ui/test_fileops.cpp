@@ -58,13 +58,6 @@ protected:
             QTest::keyClick(fileList(), Qt::Key_Down);
         return w;
     }
-    QStringList listed() const
-    {
-        QStringList names;
-        for (int i = 0; i < fileList()->count(); ++i)
-            names << fileList()->item(i)->text();
-        return names;
-    }
     // A key of the window's commands, once the window is active again after a dialog.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
