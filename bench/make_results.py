@@ -178,6 +178,7 @@ def main():
             break
         except (OSError, json.JSONDecodeError):
             pass
+    blackbox = (folder / "blackbox.md").read_text() if (folder / "blackbox.md").exists() else ""
     build_note = ""
     if context.get("library_build_type") == "debug":
         build_note = ("- Debian's libbenchmark reports itself built as DEBUG; that slows only the harness's "
@@ -187,7 +188,8 @@ def main():
 Written by `bench/run`; do not edit by hand.
 
 {machine}
-## Figures
+{blackbox}
+## Figures inside the process
 
 Times are wall-clock milliseconds per run of the case (manual timing where a case has
 untimed set-up between runs). "Runs" is repetitions × iterations; the median is over
