@@ -145,6 +145,16 @@ TEST_F(LayoutTest, TheBulkWidthsAreTheFontsOwnAdvances)
     const QFontMetricsF metrics(font);
     for (QChar c : sample)
         EXPECT_FLOAT_EQ(widths.known(c.unicode()), float(metrics.horizontalAdvance(c))) << int(c.unicode());
+    // In bulk, as a load learns them: every kana and a thousand kanji.
+    QString many;
+    for (char16_t c = 0x3041; c < 0x30FF; ++c)
+        many += QChar(c);
+    for (char16_t c = 0x4E00; c < 0x4E00 + 1000; ++c)
+        many += QChar(c);
+    CharWidths bulk(font);
+    bulk.learn(many);
+    for (QChar c : many)
+        ASSERT_FLOAT_EQ(bulk.known(c.unicode()), float(metrics.horizontalAdvance(c))) << int(c.unicode());
     // Learnt once: a second text with the same characters asks the font for nothing.
     widths.learn(sample + sample);
     EXPECT_EQ(widths.learnt(), sample.size());

@@ -59,6 +59,51 @@ std::vector<char16_t> unknownUnits(const CharWidths &widths, QStringView text)
     return units;
 }
 
+// Reading a glyph's advance through the font engine loads and hints its outline, which costs
+// more than all the rest of a load for a text of a few thousand distinct kanji. The face's
+// metrics table gives the same advances at once; a sample of glyphs asked the slow way must
+// agree, or the table is not used. Gives false when the table cannot be used.
+bool advancesFromTable(const QRawFont &raw, const quint32 *glyphs, int count, QPointF *advances)
+{
+    constexpr int kWorthIt = 32;
+    constexpr int kSample = 24;
+    if (count < kWorthIt)
+        return false;
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray hhea = raw.fontTable("hhea");
+    const QByteArray hmtx = raw.fontTable("hmtx");
+    const auto u16 = [](const QByteArray &t, qsizetype at) {
+        return quint32(quint8(t[at])) << 8 | quint8(t[at + 1]);
+    };
+    if (head.size() < 54 || hhea.size() < 36)
+        return false;
+    const quint32 unitsPerEm = u16(head, 18);
+    const quint32 metrics = u16(hhea, 34);
+    if (unitsPerEm == 0 || metrics == 0 || hmtx.size() < qsizetype(metrics) * 4)
+        return false;
+    const qreal scale = raw.pixelSize() / unitsPerEm;
+    const auto design = [&](quint32 glyph) { return u16(hmtx, 4 * qsizetype(std::min(glyph, metrics - 1))) * scale; };
+
+    std::vector<quint32> sample;
+    for (int k = 0; k < kSample; ++k)
+        sample.push_back(glyphs[qsizetype(k) * count / kSample]);
+    std::vector<QPointF> truth(sample.size());
+    raw.advancesForGlyphIndexes(sample.data(), truth.data(), int(sample.size()), QRawFont::SeparateAdvances);
+    // The engine gives whole pixels where it hints, fractions where it does not.
+    for (bool rounded : {true, false}) {
+        const auto advance = [&](quint32 glyph) { return rounded ? qreal(qRound(design(glyph))) : design(glyph); };
+        bool agrees = true;
+        for (size_t k = 0; k < sample.size() && agrees; ++k)
+            agrees = std::abs(advance(sample[k]) - truth[k].x()) < 1.0 / 128;
+        if (!agrees)
+            continue;
+        for (int i = 0; i < count; ++i)
+            advances[i] = QPointF(advance(glyphs[i]), 0);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
@@ -120,7 +165,8 @@ void CharWidths::fill(const std::vector<char16_t> &units)
     std::vector<QPointF> advances(asked.size() + 1);
     if (raw.isValid() && count > 0) {
         raw.glyphIndexesForChars(asked.data(), count, glyphs.data(), &count);
-        raw.advancesForGlyphIndexes(glyphs.data(), advances.data(), count, QRawFont::SeparateAdvances);
+        if (!advancesFromTable(raw, glyphs.data(), count, advances.data()))
+            raw.advancesForGlyphIndexes(glyphs.data(), advances.data(), count, QRawFont::SeparateAdvances);
     }
     for (size_t i = 0; i < asked.size(); ++i) {
         const QChar ch = asked[i];
@@ -279,10 +325,14 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         qsizetype lastBreak = -1;
         qreal xAtBreak = 0;
         qreal x = 0;
+        bool afterWide = false;
         for (qsizetype i = start; i < end; ++i) {
             const char16_t c = d[i];
+            const bool wide = breaksAround(c);
             const qreal w = c == u'\t' ? tabWidth(x) : qreal(table.known(c));
-            if (i > lineStart && (breaksAround(c) || breaksAround(d[i - 1]))) {
+            const bool breakHere = wide || afterWide;
+            afterWide = wide;
+            if (i > lineStart && breakHere) {
                 lastBreak = i;
                 xAtBreak = x;
             }
