@@ -120,15 +120,17 @@ def summarise(samples):
 def markdown(summary, sizes, load_start, load_end, runs):
     floor = summary.get("floor", {})
     f_settle, f_rss = floor.get("settle_ms"), floor.get("peak_rss")
-    rows = ["| Case | Settle ms | File cost ms | CPU ms | Peak RSS MB | RSS above floor, B/B | Per step ms | Target | Met |",
-            "|---|---:|---:|---:|---:|---:|---:|---|---|"]
+    f_cpu = floor.get("cpu_ms")
+    rows = ["| Case | Settle ms | File cost ms | CPU ms | CPU cost ms | Peak RSS MB | RSS above floor, B/B | Per step ms | Target | Met |",
+            "|---|---:|---:|---:|---:|---:|---:|---:|---|---|"]
     for name, s in summary.items():
         if not s.get("runs"):
-            rows.append(f"| {name} | failed: {'; '.join(s['errors'])[:120]} | | | | | | | no |")
+            rows.append(f"| {name} | failed: {'; '.join(s['errors'])[:120]} | | | | | | | | no |")
             continue
         size = next((v for k, v in sizes.items() if f"/{k}/" in name), None)
         cost = s["settle_ms"] - f_settle if f_settle is not None and name.startswith("load/") else None
-        bpb = (s["peak_rss"] - f_rss) / size if size and f_rss and name.startswith("load/") else None
+        bpb = (s["peak_rss"] - f_rss) / size if size and size >= MB and f_rss and name.startswith("load/") else None
+        cpu_cost = s["cpu_ms"] - f_cpu if f_cpu is not None and name.startswith("load/") else None
         limit, what, text = TARGETS.get(name, (None, None, ""))
         met = ""
         if what == "file_cost" and cost is not None:
@@ -139,6 +141,7 @@ def markdown(summary, sizes, load_start, load_end, runs):
         step = s.get("per_step")
         rows.append(
             f"| {name} | {s['settle_ms']:,.0f} | {'' if cost is None else f'{cost:,.0f}'} | {s['cpu_ms']:,.0f} "
+            f"| {'' if cpu_cost is None else f'{cpu_cost:,.0f}'} "
             f"| {s['peak_rss'] / MB:,.0f} | {'' if bpb is None else f'{bpb:.2f}'} "
             f"| {'' if step is None else f'{step:.2f}'} | {text} | {met} |")
     return f"""## As the user sees it (black box)
@@ -154,7 +157,8 @@ alike. Load average at the start of these cases: {load_start}; at the end: {load
 - **Settle**: from launch until a window of the process is viewable and its CPU time
   (utime+stime of /proc/PID/stat, 10 ms ticks) has not grown for 500 ms, the 500 ms not
   counted. **File cost** = settle with the file − settle of **floor** (the same binary
-  started with no file, same rounds). **Peak RSS** is VmHWM at settle; "RSS above floor" is
+  started with no file, same rounds); **CPU cost** the same for the CPU time (both threads
+  counted), the steadier figure on a loaded machine. **Peak RSS** is VmHWM at settle; "RSS above floor" is
   (peak − floor peak) / file size.
 - **load/size/wrap**: `orlimbo FILE` with the stored `WordWrapFlag` R (on, the default) or N
   (off); the settle also waits for the caption to name the file. Files are generated CP932
@@ -170,7 +174,17 @@ alike. Load average at the start of these cases: {load_start}; at the end: {load
 """
 
 
+def rerender(results):
+    """Writes blackbox.md again from a run's blackbox.json."""
+    data = json.loads((results / "blackbox.json").read_text())
+    sizes = {size_name(s): s for s in [20 * KB, MB, 10 * MB, 100 * MB, GB]}
+    (results / "blackbox.md").write_text(markdown(data["summary"], sizes, data.get("load_start", "?"),
+                                                  data.get("load_end", "?"), data.get("runs", 3)))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--rerender":
+        return rerender(Path(sys.argv[2]))
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     opts = [a for a in sys.argv[1:] if a.startswith("--")]
     orlimbo, probe, results = args[0], args[1], Path(args[2])
@@ -219,7 +233,9 @@ def main():
                 bench.probe_run(name, argv, options, settings, page)
         load_end = open("/proc/loadavg").read().split()[:3]
         summary = {name: summarise(bench.samples.get(name, [])) for name, *_ in cases}
-        (results / "blackbox.json").write_text(json.dumps({"samples": bench.samples, "summary": summary}, indent=1))
+        (results / "blackbox.json").write_text(json.dumps({"samples": bench.samples, "summary": summary, "runs": runs,
+                                                             "load_start": " ".join(load_start),
+                                                             "load_end": " ".join(load_end)}, indent=1))
         (results / "blackbox.md").write_text(markdown(summary, sizes, " ".join(load_start), " ".join(load_end), runs))
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -62,7 +62,7 @@ def collect(folder):
     """Case name -> dict(median, mean, runs, counters, error)."""
     cases = {}
     order = []
-    for path in sorted(folder.glob("*.json"), key=lambda p: int(p.stem)):
+    for path in sorted((p for p in folder.glob("*.json") if p.stem.isdigit()), key=lambda p: int(p.stem)):
         try:
             data = json.loads(path.read_text())
         except (OSError, json.JSONDecodeError):
@@ -195,7 +195,7 @@ Times are wall-clock milliseconds per run of the case (manual timing where a cas
 untimed set-up between runs). "Runs" is repetitions × iterations; the median is over
 repetitions, or the single run itself. Targets are compared with the median where there is one.
 
-{table(cases, order, status)}
+{table(cases, order, status) if cases else "Not run this time (`bench/run --blackbox-only`); the last figures are in this file's history."}
 
 ## How the cases are measured
 
