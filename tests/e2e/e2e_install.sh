@@ -111,6 +111,16 @@ run_with_effect() {
     quit "$id" "$pid"
 }
 
+# At a device pixel ratio of 2 the window manager is offered the icon drawn at 128 px.
+QT_SCALE_FACTOR=2 "$bin" "$share/orlimbo/samples/00はじめに.txt" >"$work/out.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no window at scale factor 2"
+sleep 0.5
+icons=$(xprop -id "$id" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[[ "$icons" == *"Icon (128 x 128)"* ]] || fail "the window icon at scale factor 2 comes only as: $icons"
+quit "$id" "$pid"
+pass
+
 # A writable program folder keeps the work files beside the program, as in the build folder.
 run_with_effect
 [ ! -e "$XDG_CACHE_HOME/Orlimbo" ] || fail "the cache was used although bin/ is writable"
