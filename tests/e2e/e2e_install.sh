@@ -121,6 +121,14 @@ icons=$(xprop -id "$id" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' 
 quit "$id" "$pid"
 pass
 
+# "/n FOLDER" still starts a further window, with nothing shown.
+"$bin" /n "$share/orlimbo/samples/" >"$work/out.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "Orlimbo") || fail "/n FOLDER did not start a window"
+grep -q '使い方' "$work/out.log" && fail "/n FOLDER printed the usage"
+quit "$id" "$pid"
+pass
+
 # A writable program folder keeps the work files beside the program, as in the build folder.
 run_with_effect
 [ ! -e "$XDG_CACHE_HOME/Orlimbo" ] || fail "the cache was used although bin/ is writable"
