@@ -1,4 +1,5 @@
 #include "app/OrlimboApplication.h"
+#include "core/CommandLine.h"
 #include "platform/Dialogs.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Shell.h"
@@ -14,6 +15,7 @@
 #include <QProxyStyle>
 #include <QTranslator>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -35,7 +37,7 @@ public:
 QIcon programIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
+    for (int size : {16, 24, 32, 48, 64, 96, 128, 256}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -67,10 +69,20 @@ void installFontSubstitutes()
 
 int main(int argc, char **argv)
 {
+    // Answered before the application object exists, so it works without a display.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    if (const auto answer = CommandLine::answerWithoutWindow(given)) {
+        std::fputs(answer->toUtf8().constData(), stdout);
+        return 0;
+    }
+
     DesktopDialogs dialogs;
     OrlimboApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QStringLiteral("Orlimbo"));
     // No display name: Qt on X11 would append it to every other window's title.
+    QApplication::setDesktopFileName(QStringLiteral("net.brennick.Orlimbo"));
     QApplication::setStyle(new HintStyle);
     installFontSubstitutes();
     QApplication::setWindowIcon(programIcon());

@@ -87,10 +87,10 @@ bool writeAndFlush(QSaveFile &file, const QByteArray &bytes)
 
 } // namespace
 
-QString BookmarkFilePath(const QString &programFolder)
+QString BookmarkFilePath(const QString &programFolder, bool programFolderWritable)
 {
     const QString name = QStringLiteral("BOOKMARK.CSV");
-    if (QFileInfo(programFolder).isWritable())
+    if (programFolderWritable)
         return programFolder + name;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

@@ -20,7 +20,7 @@ inline constexpr qsizetype kBookmarkLineLimit = 511;
 
 // Where BOOKMARK.CSV lives: in the program's folder (given with its trailing '/'), or in the
 // per-user data folder when the program's folder cannot be written (an installed copy).
-QString BookmarkFilePath(const QString &programFolder);
+QString BookmarkFilePath(const QString &programFolder, bool programFolderWritable);
 
 // The records of a bookmark file in file order; a missing or unreadable file has none.
 QList<Bookmark> ReadBookmarkFile(const QString &filePath);

@@ -34,7 +34,7 @@ void TForm1::connectBookmarks()
 
 QString TForm1::BookmarkFileName() const
 {
-    return BookmarkFilePath(ProgramFolder());
+    return BookmarkFilePath(ProgramFolder(), ProgramFolderWritable());
 }
 
 void TForm1::ActionViewBookmarkExecute()

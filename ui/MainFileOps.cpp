@@ -82,7 +82,7 @@ void TForm1::ActionFileDeleteExecute()
 QStringList TForm1::bookmarkPaths() const
 {
     QStringList paths;
-    for (const Bookmark &record : ReadBookmarkFile(BookmarkFilePath(ProgramFolder())))
+    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName()))
         paths << record.path;
     return paths;
 }

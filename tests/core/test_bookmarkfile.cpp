@@ -192,11 +192,11 @@ TEST(BookmarkLocation, ProgramFolderWhenWritableElseThePerUserDataFolder)
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    EXPECT_EQ(BookmarkFilePath(folder), folder + "BOOKMARK.CSV");
+    EXPECT_EQ(BookmarkFilePath(folder, true), folder + "BOOKMARK.CSV");
 
     QStandardPaths::setTestModeEnabled(true);
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    EXPECT_EQ(BookmarkFilePath(dir.filePath(QStringLiteral("missing/"))), data + "/BOOKMARK.CSV");
+    EXPECT_EQ(BookmarkFilePath(folder, false), data + "/BOOKMARK.CSV");
     EXPECT_TRUE(QDir(data).exists());
     QStandardPaths::setTestModeEnabled(false);
 }
