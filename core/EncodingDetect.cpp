@@ -606,45 +606,144 @@ void normaliseLineBreaks(QString &text)
     text.truncate(w - begin);
 }
 
-void append(QString &out, char32_t c)
-{
-    if (c > 0xFFFF) {
-        const char32_t both[1] = {c};
-        out += QString::fromUcs4(both, 1);
-    } else {
-        out += QChar(char16_t(c));
+// Writes decoded characters into a buffer of as many units as the input has bytes, which is
+// always enough: no character takes more units than it had bytes. CR LF and a lone CR are
+// written as '\n' on the way.
+class TextWriter {
+public:
+    explicit TextWriter(qsizetype bytes) : text_(bytes, Qt::Uninitialized), out_(reinterpret_cast<char16_t *>(text_.data())) {}
+
+    void put(char32_t c)
+    {
+        if (c > 0xFFFF) {
+            out_[w_++] = QChar::highSurrogate(c);
+            out_[w_++] = QChar::lowSurrogate(c);
+        } else {
+            out_[w_++] = char16_t(c);
+        }
     }
-}
+    // An ASCII byte at p[i]; returns how many bytes it took (2 for CR LF).
+    qsizetype putAscii(const uchar *p, qsizetype i, qsizetype n)
+    {
+        if (p[i] != '\r') {
+            out_[w_++] = p[i];
+            return 1;
+        }
+        out_[w_++] = u'\n';
+        return i + 1 < n && p[i + 1] == '\n' ? 2 : 1;
+    }
+    QString take()
+    {
+        text_.truncate(w_);
+        return std::move(text_);
+    }
+
+private:
+    QString text_;
+    char16_t *out_;
+    qsizetype w_ = 0;
+};
 
 QString decodeEuc(const QByteArray &bytes)
 {
     const EucTables &t = eucTables();
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     const qsizetype n = bytes.size();
-    QString out;
-    out.reserve(n);
+    TextWriter out(n);
     for (qsizetype i = 0; i < n;) {
         const uchar b = p[i];
         if (b < 0x80) {
-            out += QLatin1Char(char(b));
-            ++i;
+            i += out.putAscii(p, i, n);
         } else if (isEucCell(b) && i + 1 < n && isEucCell(p[i + 1])) {
-            append(out, t.pair[(b - kFirstCell) * kCells + (p[i + 1] - kFirstCell)]);
+            out.put(t.pair[(b - kFirstCell) * kCells + (p[i + 1] - kFirstCell)]);
             i += 2;
         } else if (b == kSs2 && i + 1 < n && isEucCell(p[i + 1])) {
-            append(out, t.ss2[p[i + 1] - kFirstCell]);
+            out.put(t.ss2[p[i + 1] - kFirstCell]);
             i += 2;
         } else if (b == kSs3 && i + 2 < n && isEucCell(p[i + 1]) && isEucCell(p[i + 2])) {
-            append(out, t.ss3[(p[i + 1] - kFirstCell) * kCells + (p[i + 2] - kFirstCell)]);
+            out.put(t.ss3[(p[i + 1] - kFirstCell) * kCells + (p[i + 2] - kFirstCell)]);
             i += 3;
         } else {
             // A lead without its trail is invalid alone; the next byte starts afresh.
-            append(out, t.single[b]);
+            out.put(t.single[b]);
             ++i;
         }
     }
-    normaliseLineBreaks(out);
-    return out;
+    return out.take();
+}
+
+// ISO-2022-JP as the converter reads it, through the EUC-JP tables (a JIS X 0208 or 0212 code
+// is its EUC-JP form without the high bits): ESC ( B ASCII, ESC ( J JIS Roman, ESC ( I
+// half-width katakana, ESC $ @ and ESC $ B JIS X 0208, ESC $ ( D JIS X 0212. A line break
+// returns to ASCII; an unknown escape and any byte from 0x80 up are invalid.
+QString decodeJisFast(const QByteArray &bytes)
+{
+    enum class Set { Ascii, Roman, Kana, Jis0208, Jis0212 };
+    const EucTables &t = eucTables();
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    const auto at = [&](qsizetype k) { return k < n ? p[k] : uchar(0); };
+    const auto graphic = [](uchar b) { return b >= 0x21 && b <= 0x7E; };
+    TextWriter out(n);
+    Set set = Set::Ascii;
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = p[i];
+        if (b == 0x1B) {
+            const uchar b1 = at(i + 1), b2 = at(i + 2);
+            qsizetype length = 3;
+            if (b1 == '(' && b2 == 'B')
+                set = Set::Ascii;
+            else if (b1 == '(' && b2 == 'J')
+                set = Set::Roman;
+            else if (b1 == '(' && b2 == 'I')
+                set = Set::Kana;
+            else if (b1 == '$' && (b2 == '@' || b2 == 'B'))
+                set = Set::Jis0208;
+            else if (b1 == '$' && b2 == '(' && at(i + 3) == 'D') {
+                set = Set::Jis0212;
+                length = 4;
+            } else {
+                out.put(kReplacement);
+                length = 1;
+            }
+            i += length;
+            continue;
+        }
+        if (b >= 0x80) {
+            out.put(kReplacement);
+            ++i;
+            continue;
+        }
+        if (b == '\r' || b == '\n')
+            set = Set::Ascii;
+        if (!graphic(b) || set == Set::Ascii) {
+            i += out.putAscii(p, i, n);
+            continue;
+        }
+        switch (set) {
+        case Set::Roman:
+            out.put(b == 0x5C ? U'\u00A5' : b == 0x7E ? U'\u203E' : char32_t(b));
+            ++i;
+            break;
+        case Set::Kana:
+            out.put(b <= 0x5F ? t.ss2[b + 0x80 - kFirstCell] : kReplacement);
+            ++i;
+            break;
+        default:
+            if (!graphic(at(i + 1))) { // half a character
+                out.put(kReplacement);
+                ++i;
+                break;
+            }
+            {
+                const int code = (b - 0x21) * kCells + (p[i + 1] - 0x21);
+                out.put(set == Set::Jis0208 ? t.pair[code] : t.ss3[code]);
+            }
+            i += 2;
+            break;
+        }
+    }
+    return out.take();
 }
 
 QString decodeUtf16(const QByteArray &bytes)
@@ -673,7 +772,7 @@ QString decodeUtf8(const QByteArray &bytes)
     return out;
 }
 
-QString decodeJis(const QByteArray &bytes)
+QString decodeJisThroughConverter(const QByteArray &bytes)
 {
     // The -1 variant also knows JIS X 0212 (ESC $ ( D). A closing switch to ASCII makes the
     // converter settle a half character left at the end instead of dropping it.
@@ -753,9 +852,22 @@ QString decode(const QByteArray &bytes, Encoding encoding)
     case Encoding::Euc:
         return decodeEuc(bytes);
     case Encoding::Jis:
-        return decodeJis(bytes);
+        return decodeJisFast(bytes);
     }
     return Cp932::decode(bytes);
+}
+
+QString referenceDecode(const QByteArray &bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Jis)
+        return decodeJisThroughConverter(bytes);
+    if (encoding == Encoding::Euc) {
+        QStringDecoder decoder(converterName(encoding), QStringDecoder::Flag::Stateless);
+        QString out = decoder.decode(bytes);
+        normaliseLineBreaks(out);
+        return out;
+    }
+    return decode(bytes, encoding);
 }
 
 double japaneseScore(const QByteArray &bytes, Encoding encoding)

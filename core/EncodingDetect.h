@@ -35,6 +35,10 @@ Detection detect(const QByteArray &bytes);
 // UTF-16 without a mark is read as little-endian, as Windows writes it.
 QString decode(const QByteArray &bytes, Encoding encoding);
 
+// decode() straight through the platform's converter for EUC-JP and ISO-2022-JP (decode()
+// walks tables taken from it), slower; tests compare the two on valid input.
+QString referenceDecode(const QByteArray &bytes, Encoding encoding);
+
 // How Japanese a decoding of the bytes looks, for the choice between CP932 and EUC-JP: kana,
 // punctuation and common kanji count for it, rare kanji, extensions and private-use code
 // points against it. Undefined for the other encodings; -inf where the bytes do not decode.

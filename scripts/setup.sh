@@ -7,6 +7,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translat
           libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-noto-cjk
           xvfb xauth xdotool imagemagick libgl-dev
           dbus at-spi2-core python3-pyatspi xclip)
+# The encoding recognition is measured against uchardet (bench/encoding_results.sh).
+packages+=(libuchardet-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

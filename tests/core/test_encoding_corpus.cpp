@@ -19,6 +19,7 @@ TEST(EncodingCorpus, EveryTextOfASmallSampleIsRecognisedAndDecodesBack)
         ASSERT_GE(s.bytes.size(), qMin<qsizetype>(s.targetSize, 20) - 8) << what.toStdString();
         EXPECT_EQ(EncodingDetect::detect(s.bytes).encoding, s.encoding) << what.toStdString();
         EXPECT_EQ(EncodingDetect::decode(s.bytes, s.encoding), s.text) << what.toStdString();
+        EXPECT_EQ(EncodingDetect::referenceDecode(s.bytes, s.encoding), s.text) << what.toStdString();
     }
 }
 

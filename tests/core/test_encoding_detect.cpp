@@ -249,3 +249,22 @@ TEST(EncodingDetect, BrokenEndsBecomeReplacementCharacters)
     ASSERT_GT(cut.size(), 1);
     EXPECT_EQ(cut.mid(1), QString(cut.size() - 1, QChar(0xFFFD)));
 }
+
+// The table decoder of ISO-2022-JP reads every designation as the converter does.
+TEST(EncodingDetect, Iso2022JpDecodingAgreesWithTheConverter)
+{
+    const char *const cases[] = {
+        "\x1B$B$\"$$\x1B(B ascii \x1B(J\\~\x1B(B\\~",       // JIS X 0208, JIS Roman's yen and overline
+        "\x1B$@4A;z\x1B(B",                                   // the older JIS C 6226 designation
+        "\x1B(I12_\x1B(B",                                    // half-width katakana
+        "\x1B$(DB!\x1B(B",                                    // JIS X 0212
+        "\x1B$B$\"\r\n$\"\x1B(B",                              // a line break returns to ASCII
+        "\x1B$B-!-\"\x1B(B\x1A\x1C\x7F",                        // NEC specials; control codes kept
+    };
+    for (const char *c : cases)
+        EXPECT_EQ(EncodingDetect::decode(bytes(c), Encoding::Jis), EncodingDetect::referenceDecode(bytes(c), Encoding::Jis))
+            << c;
+    // Half a character at the end and a byte from 0x80 up are invalid.
+    EXPECT_EQ(EncodingDetect::decode(bytes("\x1B$B$\"$"), Encoding::Jis), QStringLiteral("あ\uFFFD"));
+    EXPECT_EQ(EncodingDetect::decode(bytes("a\xA4z"), Encoding::Jis), QStringLiteral("a\uFFFDz"));
+}
