@@ -8,6 +8,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translat
           xvfb xauth xdotool imagemagick libgl-dev libxcb1-dev libxcb-xtest0-dev locales
           dbus at-spi2-core python3-pyatspi xclip
           librsvg2-bin desktop-file-utils appstream x11-utils)
+# The encoding recognition is measured against uchardet (bench/encoding_results.sh).
+packages+=(libuchardet-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

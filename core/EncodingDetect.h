@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Which of the five encodings of Japanese text a file's bytes are in, and decoding from each.
+namespace EncodingDetect {
+
+enum class Encoding { Sjis, Utf8, Utf16, Euc, Jis };
+
+// The name the status bar shows: "SJIS", "UTF-8", "UTF-16", "EUC", "JIS".
+QString panelName(Encoding encoding);
+
+// The converter name for QStringDecoder / QStringEncoder ("windows-31j", "UTF-8", "UTF-16",
+// "EUC-JP", "ISO-2022-JP"); writing UTF-16 picks its byte order from the Detection.
+const char *converterName(Encoding encoding);
+
+struct Detection {
+    Encoding encoding = Encoding::Sjis;
+    bool hasBom = false;    // the bytes begin with the encoding's byte-order mark
+    bool bigEndian = false; // UTF-16 only
+};
+
+// Recognises the encoding in this order: a byte-order mark (UTF-8, UTF-16 LE/BE); 7-bit bytes
+// holding ISO-2022-JP escape sequences; valid UTF-8 with at least one multi-byte sequence;
+// else CP932 or EUC-JP, whichever decodes without an error (or reaches further before its
+// first one), and where both do, by how Japanese each decoded text looks (japaneseScore).
+// CP932 wins ties and is the answer for pure ASCII and for no bytes at all. The bytes are read
+// once and only as far as needed: the two decodings advance together until one fails, and
+// where both still decode 256 KB after the first non-ASCII byte, the score so far decides.
+Detection detect(const QByteArray &bytes);
+
+// The text form of the bytes in the given encoding: CR LF, a lone CR and a lone LF become
+// '\n', a leading byte-order mark is dropped, bytes that are invalid there become U+FFFD.
+// UTF-16 without a mark is read as little-endian, as Windows writes it.
+QString decode(const QByteArray &bytes, Encoding encoding);
+
+// decode() straight through the platform's converter for EUC-JP and ISO-2022-JP (decode()
+// walks tables taken from it), slower; tests compare the two on valid input.
+QString referenceDecode(const QByteArray &bytes, Encoding encoding);
+
+// How Japanese a decoding of the bytes looks, for the choice between CP932 and EUC-JP: kana,
+// punctuation and common kanji count for it, rare kanji, extensions and private-use code
+// points against it. Undefined for the other encodings; -inf where the bytes do not decode.
+double japaneseScore(const QByteArray &bytes, Encoding encoding);
+
+// Tests set this to check the 16-byte UTF-8 checks on a processor that has wider ones.
+extern bool narrowVectorsOnly;
+
+} // namespace EncodingDetect
