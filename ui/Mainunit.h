@@ -78,7 +78,7 @@ public:
 
     // Tool buttons.
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
-        *BtnEdit, *BtnPrint, *BtnSave, *BtnHelp;
+        *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
     QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
         *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
 
@@ -167,6 +167,16 @@ public slots:
     void ViewPathClick();
     void ViewStyleClick();
     void ViewSearchClick();
+    // External applications (MainExternal.cpp).
+    void ActionEditExecute(QObject *sender);
+    void ActionPrintExecute();
+    void ActionExportExecute();
+    void ActionSaveAsExecute();
+    void ActionFolderExplorerExecute();
+    // The plain-text editor's path, or empty when none is found.
+    QString FindNotepad();
+    // Starts the plain-text editor on the viewed file; false when there is none.
+    bool RunNotepad(const QString &prefix, bool verbose);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -229,6 +239,9 @@ private:
     void runEffectCommand(QAction *command, QChar kind);
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
+
+    // External applications (MainExternal.cpp).
+    void connectExternal();
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);
