@@ -48,9 +48,19 @@ TEST(FileSystem, WriteAtomicallyCreatesAndReplaces)
     EXPECT_TRUE(result.written) << result.error.toStdString();
     EXPECT_EQ(contents(path), "first\r\n");
 
-    result = FileSystem::writeFileAtomically(path, "second");
+    // A replaced file keeps its permissions, and a link keeps pointing at the file it names.
+    const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    QFile::setPermissions(path, shared);
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(path, link));
+    result = FileSystem::writeFileAtomically(link, "second");
     EXPECT_TRUE(result.written);
     EXPECT_EQ(contents(path), "second");
+    // The "user" bits describe the caller's access rather than the file's mode.
+    const QFile::Permissions modeBits = QFile::Permissions::fromInt(0x7077);
+    EXPECT_EQ(QFileInfo(path).permissions() & modeBits, shared);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QFile::remove(link);
     // Nothing but the file itself is left in the folder.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.txt")});
 }
