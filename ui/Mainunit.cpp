@@ -50,6 +50,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectSearch();
     connectView();
     connectEffects();
+    connectFileOps();
     connectExternal();
 }
 

@@ -40,6 +40,9 @@ public:
     SettingsRecord Settings;
     bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
+    // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
+    QChar CopyMoveChoice;
+    int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
 
     // Loading and the window state.
@@ -167,6 +170,11 @@ public slots:
     void ViewPathClick();
     void ViewStyleClick();
     void ViewSearchClick();
+    // File operations (MainFileOps.cpp).
+    void ActionFileDeleteExecute();
+    void ActionFileCopyExecute(QObject *sender);
+    void ActionFileRenameExecute();
+    void MoveToNextListedFile();
     // External applications (MainExternal.cpp).
     void ActionEditExecute(QObject *sender);
     void ActionPrintExecute();
@@ -240,6 +248,10 @@ private:
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 
+    // File operations (MainFileOps.cpp).
+    void connectFileOps();
+    void stepPastRemovedFile();
+    QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
 
