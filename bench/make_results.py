@@ -62,7 +62,7 @@ def collect(folder):
     """Case name -> dict(median, mean, runs, counters, error)."""
     cases = {}
     order = []
-    for path in sorted(folder.glob("*.json"), key=lambda p: int(p.stem)):
+    for path in sorted((p for p in folder.glob("*.json") if p.stem.isdigit()), key=lambda p: int(p.stem)):
         try:
             data = json.loads(path.read_text())
         except (OSError, json.JSONDecodeError):
@@ -178,6 +178,7 @@ def main():
             break
         except (OSError, json.JSONDecodeError):
             pass
+    blackbox = (folder / "blackbox.md").read_text() if (folder / "blackbox.md").exists() else ""
     build_note = ""
     if context.get("library_build_type") == "debug":
         build_note = ("- Debian's libbenchmark reports itself built as DEBUG; that slows only the harness's "
@@ -187,13 +188,14 @@ def main():
 Written by `bench/run`; do not edit by hand.
 
 {machine}
-## Figures
+{blackbox}
+## Figures inside the process
 
 Times are wall-clock milliseconds per run of the case (manual timing where a case has
 untimed set-up between runs). "Runs" is repetitions × iterations; the median is over
 repetitions, or the single run itself. Targets are compared with the median where there is one.
 
-{table(cases, order, status)}
+{table(cases, order, status) if cases else "Not run this time (`bench/run --blackbox-only`); the last figures are in this file's history."}
 
 ## How the cases are measured
 

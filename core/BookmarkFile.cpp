@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 const char kHeader[] = "# Orlimbo - Bookmark File,\r\n";
@@ -170,4 +172,9 @@ BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookm
     if (!file.commit())
         result.status = Status::WriteFailed;
     return result;
+}
+
+bool isStorableInBookmarkFile(const QString &text)
+{
+    return Cp932::decode(Cp932::encode(text)) == text;
 }

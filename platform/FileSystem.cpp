@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -48,8 +49,18 @@ QDateTime lastWriteTime(const QString &path)
     return QFileInfo(file).lastModified();
 }
 
+namespace {
+std::atomic<qint64> wholeFileReadCount{0};
+}
+
+qint64 wholeFileReads()
+{
+    return wholeFileReadCount.load();
+}
+
 ReadResult readWholeFile(const QString &path)
 {
+    ++wholeFileReadCount;
     ReadResult result;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

@@ -22,6 +22,8 @@ struct ReadResult {
     QString error; // the platform's text when reading failed
 };
 ReadResult readWholeFile(const QString &path);
+// How many times readWholeFile was called in this process (tests see a file read once).
+qint64 wholeFileReads();
 
 // True as soon as a byte 1-9, 11, 12 or 14-31 is met; a file that cannot be opened is text.
 bool IsBinaryFile(const QString &path);

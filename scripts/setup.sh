@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n
           libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-noto-cjk
-          xvfb xauth xdotool imagemagick libgl-dev
+          xvfb xauth xdotool imagemagick libgl-dev libxcb1-dev libxcb-xtest0-dev locales
           dbus at-spi2-core python3-pyatspi xclip)
 missing=()
 for p in "${packages[@]}"; do

@@ -34,16 +34,6 @@ void TForm1::FilePathBoxDropDown()
     FillPathList();
 }
 
-void TForm1::FillPathList()
-{
-    // The fixed first entry; bookmarked paths follow it once bookmarks exist.
-    const QSignalBlocker blocker(FilePathBox);
-    const QString text = FilePathBox->currentText();
-    while (FilePathBox->count() > 1)
-        FilePathBox->removeItem(1);
-    FilePathBox->setEditText(text);
-}
-
 void TForm1::ActionFileOpenExecute()
 {
     const std::vector<FilterEntry> entries = filterEntries(Settings);

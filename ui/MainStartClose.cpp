@@ -55,8 +55,9 @@ void TForm1::FormShow()
     applyLoadedSettings();
     BuildFilterList();
     applyStoredFilterEntry();
-    actOnCommandLine();
-    ActionViewBookmarkExecute();
+    // The font and the geometry come before the command line, though nothing of them shows
+    // before the window does: the file named there is then laid out once, in the font and at
+    // the width it is shown in, instead of again after every step of the window's set-up.
     if (RichEdit->font().pointSize() < 5) {
         QFont font = RichEdit->font();
         font.setPointSize(SettingsRecord::kDefaultFontSize);
@@ -68,6 +69,8 @@ void TForm1::FormShow()
     Splitter1->setSizes({box, std::max(1, width() - box - Splitter1->handleWidth())});
     applyBarFlags();
     applyStoredLayout();
+    actOnCommandLine();
+    ActionViewBookmarkExecute();
     RefreshViewState();
     SetHints();
     UpdateFontSizeHints();
@@ -104,7 +107,11 @@ void TForm1::actOnCommandLine()
         OpenFolder(arguments_.value(1));
     } else if (FileSystem::fileExists(first)) {
         LoadDocument(QFileInfo(first).absoluteFilePath(), QLatin1Char('N'), 0);
+        // The address bar's handler selects the file just shown in the list; that selection
+        // must not load it a second time.
+        SyncingFileList = true;
         FilePathBoxChange();
+        SyncingFileList = false;
     }
 }
 
@@ -232,9 +239,4 @@ void TForm1::SetUninstallClick()
 void TForm1::ShowAuthorMessage()
 {
     services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
-}
-
-void TForm1::ActionViewBookmarkExecute()
-{
-    // The bookmark menu is built here once bookmarks are read from their file.
 }

@@ -47,6 +47,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     createToolBars();
     connectNavigation();
     connectAddressBar();
+    connectBookmarks();
     connectSearch();
     connectView();
     connectEffects();

@@ -40,6 +40,8 @@ public:
     SettingsRecord Settings;
     bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
+    bool BookmarkMenuBuilt = false;
+    bool PathListBuilt = false;
     // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;
@@ -136,6 +138,9 @@ public slots:
     void ActionFolderOpenExecute();
     void FilePathBoxDropDown();
     void EditLRLChange();
+    // Bookmarks.
+    void ActionBookmarkClickExecute(QAction *item);
+    void ActionOpenAddBookmarkDialogExecute();
     // Search bar.
     void ActionOpenSearchExecute();
     void ActionGoSearchExecute();
@@ -229,6 +234,12 @@ private:
     // Address bar (MainAddress.cpp).
     void connectAddressBar();
     void FillPathList();
+
+    // Bookmarks (MainBookmarks.cpp).
+    void connectBookmarks();
+    QString BookmarkFileName() const;
+    void BuildBookmarkMenu();
+    void ClearBookmarkMenu();
 
     // Search bar (MainSearch.cpp).
     void connectSearch();

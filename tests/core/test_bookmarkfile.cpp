@@ -54,7 +54,8 @@ TEST(BookmarkParse, SkipsCommentsAndKeepsFileOrderOfCp932Records)
                              + "#x,/commented\r\n" + sjis(QStringLiteral("日記ソ.txt,/home/u/Memo/日記ソ.txt\n"))
                              + "last,/no/line/end";
     EXPECT_EQ(namesAndPaths(parseBookmarkFile(bytes)),
-              QStringList({QStringLiteral("メモ|/home/u/Memo/"), QStringLiteral("日記ソ.txt|/home/u/Memo/日記ソ.txt"), "last|/no/line/end"}));
+              QStringList({QStringLiteral("メモ|/home/u/Memo/"), QStringLiteral("日記ソ.txt|/home/u/Memo/日記ソ.txt"),
+                           "last|/no/line/end"}));
 }
 
 TEST(BookmarkParse, HandWrittenLinesKeepTheFirstTwoFieldsAndLinesWithoutBothGiveNothing)

@@ -16,13 +16,6 @@
 namespace {
 
 constexpr int kMargin = 4;
-constexpr int kTabColumns = 8;
-
-// A line may break before or after a character of the wide scripts, as Japanese text does.
-inline bool breaksAround(char16_t c)
-{
-    return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
-}
 
 } // namespace
 
@@ -36,7 +29,7 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
-    lineStarts_.push_back(0);
+    layout_.setWidths(CharWidths::of(font()));
     TextViewAccessible::watch(this);
 }
 
@@ -68,12 +61,16 @@ void TextView::setWrap(bool wrap)
     if (wrap_ == wrap)
         return;
     wrap_ = wrap;
-    invalidateLayout();
+    // Both layers of the layout stay: the hard lines serve either mode.
+    if (isVisible()) {
+        updateScrollBars();
+        viewport()->update();
+    }
 }
 
 void TextView::invalidateLayout()
 {
-    indexValid_ = false;
+    layout_.invalidate();
     // A hidden view (the kept unprocessed text) never pays for a layout.
     if (isVisible()) {
         updateScrollBars();
@@ -88,29 +85,12 @@ int TextView::wrapWidth() const
 
 qreal TextView::charWidth(char16_t c) const
 {
-    if (!widthsValid_) {
-        widths_.fill(-1.0f);
-        widthsValid_ = true;
-    }
-    float &w = widths_[c];
-    if (w < 0) {
-        const QFontMetricsF metrics(font());
-        if (QChar::isHighSurrogate(c))
-            w = float(metrics.horizontalAdvance(QChar(0x56FD))); // a supplementary character: as wide as a kanji
-        else if (QChar::isLowSurrogate(c))
-            w = 0;
-        else
-            w = float(metrics.horizontalAdvance(QChar(c)));
-    }
-    return w;
+    return layout_.widths().width(c);
 }
 
 qreal TextView::tabWidth(qreal x) const
 {
-    const qreal stop = kTabColumns * charWidth(u' ');
-    if (stop <= 0)
-        return 0;
-    return stop - std::fmod(x, stop);
+    return layout_.tabWidth(x);
 }
 
 qreal TextView::advance(qsizetype i, qreal x) const
@@ -121,101 +101,19 @@ qreal TextView::advance(qsizetype i, qreal x) const
 
 void TextView::ensureIndex() const
 {
-    if (!indexValid_ || (wrap_ && indexedWidth_ != wrapWidth()))
-        buildIndex();
-}
-
-void TextView::buildIndex() const
-{
-    lineStarts_.clear();
-    lineStarts_.reserve(size_t(text_.size() / 40 + 1));
-    lineStarts_.push_back(0);
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
-    const qsizetype n = text_.size();
-    qreal x = 0;
-    qreal widest = 0;
-    for (char16_t c : {u' ', u'x'})
-        charWidth(c); // makes sure the table is set up before the raw reads below
-    if (!wrap_) {
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = d[i];
-            if (c == u'\n') {
-                widest = std::max(widest, x);
-                x = 0;
-                lineStarts_.push_back(i + 1);
-            } else if (c == u'\t') {
-                x += tabWidth(x);
-            } else {
-                const float w = widths_[c];
-                x += w >= 0 ? w : charWidth(c);
-            }
-        }
-        widest = std::max(widest, x);
-    } else {
-        const qreal available = wrapWidth();
-        qsizetype lineStart = 0;
-        qsizetype lastBreak = -1;
-        qreal xAtBreak = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = d[i];
-            if (c == u'\n') {
-                lineStarts_.push_back(i + 1);
-                lineStart = i + 1;
-                lastBreak = -1;
-                x = 0;
-                continue;
-            }
-            qreal w;
-            if (c == u'\t') {
-                w = tabWidth(x);
-            } else {
-                const float cached = widths_[c];
-                w = cached >= 0 ? cached : charWidth(c);
-            }
-            if (i > lineStart && (breaksAround(c) || breaksAround(d[i - 1]))) {
-                lastBreak = i;
-                xAtBreak = x;
-            }
-            // Blanks may hang past the edge; anything else starts a new display line.
-            if (x + w > available && i > lineStart && c != u' ') {
-                if (lastBreak > lineStart) {
-                    lineStart = lastBreak;
-                    x -= xAtBreak;
-                } else {
-                    lineStart = i;
-                    x = 0;
-                }
-                lineStarts_.push_back(lineStart);
-                lastBreak = -1;
-                if (x + w > available && i > lineStart) {
-                    lineStart = i;
-                    x = 0;
-                    lineStarts_.push_back(lineStart);
-                }
-            }
-            x += w;
-            if (c == u' ' || c == u'\t') {
-                lastBreak = i + 1;
-                xAtBreak = x;
-            }
-        }
-    }
-    maxLineWidth_ = widest;
-    indexedWidth_ = wrap_ ? wrapWidth() : -1;
-    indexValid_ = true;
+    starts();
 }
 
 qint64 TextView::lineCount() const
 {
-    ensureIndex();
-    return qint64(lineStarts_.size());
+    return qint64(starts().size());
 }
 
 qint64 TextView::lineEnd(qint64 line) const
 {
-    const qint64 next = line + 1 < qint64(lineStarts_.size()) ? lineStarts_[size_t(line + 1)] : text_.size();
+    const qint64 next = line + 1 < qint64(starts().size()) ? starts()[size_t(line + 1)] : text_.size();
     // A display line ends before the line break that closes it.
-    const bool closedByBreak = next > lineStarts_[size_t(line)] && text_[next - 1] == QLatin1Char('\n');
+    const bool closedByBreak = next > starts()[size_t(line)] && text_[next - 1] == QLatin1Char('\n');
     return closedByBreak ? next - 1 : next;
 }
 
@@ -230,9 +128,9 @@ qint64 TextView::displayedLineCount() const
 std::pair<qint64, qint64> TextView::displayLineAt(qint64 position) const
 {
     ensureIndex();
-    const auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), position);
-    const qint64 line = std::max<qint64>(0, qint64(it - lineStarts_.begin()) - 1);
-    return {line, lineStarts_[size_t(line)]};
+    const auto it = std::upper_bound(starts().begin(), starts().end(), position);
+    const qint64 line = std::max<qint64>(0, qint64(it - starts().begin()) - 1);
+    return {line, starts()[size_t(line)]};
 }
 
 int TextView::lineHeight() const
@@ -256,7 +154,7 @@ void TextView::updateScrollBars()
     if (wrap_) {
         h->setRange(0, 0);
     } else {
-        h->setRange(0, std::max(0, int(std::ceil(maxLineWidth_)) + 2 * kMargin - viewport()->width()));
+        h->setRange(0, std::max(0, int(std::ceil(layout_.maxLineWidth())) + 2 * kMargin - viewport()->width()));
         h->setPageStep(viewport()->width());
     }
 }
@@ -309,7 +207,7 @@ void TextView::paintEvent(QPaintEvent *)
     const qint64 count = lineCount();
     qint64 line = verticalScrollBar()->value();
     for (int row = 0; line < count && row * height < viewport()->height(); ++row, ++line) {
-        const qint64 start = lineStarts_[size_t(line)];
+        const qint64 start = starts()[size_t(line)];
         const qint64 end = lineEnd(line);
         const qreal top = kMargin / 2 + row * height;
         const qreal baseline = top + metrics.ascent();
@@ -354,7 +252,7 @@ void TextView::paintEvent(QPaintEvent *)
 qreal TextView::xOf(qint64 line, qint64 position) const
 {
     qreal x = 0;
-    for (qint64 i = lineStarts_[size_t(line)]; i < position && i < text_.size(); ++i)
+    for (qint64 i = starts()[size_t(line)]; i < position && i < text_.size(); ++i)
         x += advance(i, x);
     return x;
 }
@@ -363,7 +261,7 @@ qint64 TextView::positionInLine(qint64 line, qreal x) const
 {
     const qint64 end = lineEnd(line);
     qreal at = 0;
-    for (qint64 i = lineStarts_[size_t(line)]; i < end; ++i) {
+    for (qint64 i = starts()[size_t(line)]; i < end; ++i) {
         const qreal w = advance(i, at);
         if (x < at + w / 2)
             return i;
@@ -389,8 +287,7 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
-        widthsValid_ = false;
-        indexValid_ = false;
+        layout_.setWidths(CharWidths::of(font()));
         updateScrollBars();
         viewport()->update();
     }
@@ -561,7 +458,7 @@ void TextView::keyPressEvent(QKeyEvent *event)
         vertical(line + visibleLines());
         return;
     case Qt::Key_Home:
-        moveCaret(control ? 0 : lineStarts_[size_t(line)], shift);
+        moveCaret(control ? 0 : starts()[size_t(line)], shift);
         break;
     case Qt::Key_End:
         moveCaret(control ? text_.size() : lineEnd(line), shift);
@@ -642,7 +539,7 @@ void TextView::focusOutEvent(QFocusEvent *event)
 std::pair<qint64, qint64> TextView::displayLineSpan(qint64 position) const
 {
     const auto [line, start] = displayLineAt(position);
-    const qint64 next = line + 1 < qint64(lineStarts_.size()) ? lineStarts_[size_t(line + 1)] : text_.size();
+    const qint64 next = line + 1 < qint64(starts().size()) ? starts()[size_t(line + 1)] : text_.size();
     return {start, next};
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "ui/widgets/TextLayout.h"
+
 #include <QAbstractScrollArea>
 
-#include <array>
 #include <vector>
 
 // The plain-text view. It keeps the whole text and an index of where each displayed line
-// starts, and lays out and paints only what is visible, so a file of any size is shown at
+// starts (TextLayout), and paints only what is visible, so a file of any size is shown at
 // once. Widths come from a per-character table of the font's advances, so both monospaced
 // and proportional faces wrap correctly; double-width characters take their real width.
 class TextView : public QAbstractScrollArea {
@@ -51,6 +52,9 @@ public:
 
     void setColors(const QColor &text, const QColor &background);
 
+    // The layout behind the view, for tests that check work is not repeated.
+    const TextLayout &layout() const { return layout_; }
+
     // For assistive technology: the display line around a position as [start, end) with its
     // closing break, a character's box and the position at a point, both in viewport coordinates.
     std::pair<qint64, qint64> displayLineSpan(qint64 position) const;
@@ -76,7 +80,8 @@ protected:
 private:
     void invalidateLayout();
     void ensureIndex() const;
-    void buildIndex() const;
+    // The first position of every display line in the current wrap mode and width.
+    const std::vector<qint64> &starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
     void updateScrollBars();
     // The width of the character at i when it starts at x (a tab runs to the next stop).
     qreal advance(qsizetype i, qreal x) const;
@@ -104,11 +109,6 @@ private:
     qint64 caret_ = 0;
     qreal preferredX_ = -1;
 
-    // The layout, rebuilt lazily after the text, the font, the wrap mode or the width changed.
-    mutable bool indexValid_ = false;
-    mutable std::vector<qint64> lineStarts_;
-    mutable qreal maxLineWidth_ = 0;
-    mutable int indexedWidth_ = -1;
-    mutable std::array<float, 0x10000> widths_;
-    mutable bool widthsValid_ = false;
+    // Rebuilt lazily after the text, the font, the wrap mode or the width changed.
+    mutable TextLayout layout_{text_};
 };

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Bookmarks in the real window: a file bookmark chosen from the menu by keyboard shows the file;
+# the bookmark dialog opened from the menu adds the viewed file's folder and saves it.
+set -euo pipefail
+
+bin=$1
+
+if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
+    export ORLIMBO_E2E_IN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$work/data"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/prog" "$work/files/sub"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# A program folder of its own, so BOOKMARK.CSV is not written beside the built binary.
+cp "$bin" "$work/prog/orlimbo"
+bookmarks="$work/prog/BOOKMARK.CSV"
+printf 'メモ\r\n' | iconv -f UTF-8 -t CP932 >"$work/files/メモ.txt"
+printf '# Orlimbo - Bookmark File,\r\nフォルダ,%s\r\nメモ,%s\r\n' "$work/files/sub/" "$work/files/メモ.txt" |
+    iconv -f UTF-8 -t CP932 >"$bookmarks"
+
+passed=0
+fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
+
+wait_for_window() {
+    local title=$1 id=""
+    for _ in $(seq 1 100); do
+        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+keys() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    for k in "$@"; do
+        xdotool key --clearmodifiers "$k"
+        sleep 0.2
+    done
+}
+
+"$work/prog/orlimbo" /n "$work/files" >"$work/out.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "Orlimbo") || fail "no main window"
+
+# The menu opens on its first item: add, organise, (a separator), the folder, the file.
+sleep 0.5
+keys "$id" alt+b Down Down Down Return
+title="メモ.txt - Orlimbo  Ver 1.40"
+wait_for_window "$title" >/dev/null || fail "the file bookmark did not show the file (title '$(xdotool getwindowname "$id")')"
+[ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
+passed=$((passed + 1))
+
+# Add mode: Enter adds the viewed file's folder under its path, Enter again saves.
+keys "$id" alt+b Return
+dialog=$(wait_for_window "ブックマーク管理") || fail "no bookmark dialog"
+keys "$dialog" Return Return
+for _ in $(seq 1 50); do
+    xdotool search --name "^ブックマーク管理\$" >/dev/null 2>&1 || break
+    sleep 0.1
+done
+expected=$(printf '%s,%s\r' "$work/files/" "$work/files/" | iconv -f UTF-8 -t CP932)
+[ "$(sed -n 4p "$bookmarks")" = "$expected" ] || fail "the folder was not saved: $(iconv -f CP932 -t UTF-8 "$bookmarks")"
+[ "$(wc -l <"$bookmarks")" = 4 ] || fail "the bookmark file has $(wc -l <"$bookmarks") lines"
+passed=$((passed + 1))
+
+keys "$id" ctrl+q
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$pid" 2>/dev/null && fail "Ctrl+Q did not close the window"
+wait "$pid" || true
+
+echo "e2e: $passed passed, 0 failed"

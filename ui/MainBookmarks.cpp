@@ -1,0 +1,119 @@
+// The bookmark menu, the address bar's list of bookmarked paths and the bookmark dialog.
+#include "ui/Mainunit.h"
+
+#include "core/BookmarkFile.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramFolder.h"
+#include "resources/BookmarkTexts.h"
+#include "ui/Bookmarkunit.h"
+#include "ui/widgets/PathComboBox.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace {
+
+// The hints of the two fixed menu items; every other item's hint is its bookmark's path.
+const QString kAddHint = QStringLiteral("#");
+const QString kOrganiseHint = QStringLiteral("@");
+// Add, organise and the separator come before the bookmarks.
+constexpr int kFixedMenuItems = 3;
+
+} // namespace
+
+void TForm1::connectBookmarks()
+{
+    BookmarkAdd->setToolTip(kAddHint);
+    BookmarkOrganise->setToolTip(kOrganiseHint);
+    connect(ActionViewBookmark, &QAction::triggered, this, &TForm1::ActionViewBookmarkExecute);
+    connect(ActionOpenAddBookmarkDialog, &QAction::triggered, this, &TForm1::ActionOpenAddBookmarkDialogExecute);
+    for (QAction *item : {BookmarkAdd, BookmarkOrganise})
+        connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });
+}
+
+QString TForm1::BookmarkFileName() const
+{
+    return BookmarkFilePath(ProgramFolder());
+}
+
+void TForm1::ActionViewBookmarkExecute()
+{
+    BuildBookmarkMenu();
+}
+
+void TForm1::BuildBookmarkMenu()
+{
+    if (BookmarkMenuBuilt)
+        return;
+    BookmarkMenuBuilt = true;
+    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName())) {
+        QAction *item = MenuBookmark->addAction(record.name);
+        item->setToolTip(record.path);
+        connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });
+    }
+}
+
+void TForm1::ClearBookmarkMenu()
+{
+    const QList<QAction *> items = MenuBookmark->actions();
+    for (qsizetype i = kFixedMenuItems; i < items.size(); ++i) {
+        MenuBookmark->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    BookmarkMenuBuilt = false;
+}
+
+void TForm1::ActionBookmarkClickExecute(QAction *item)
+{
+    const QString hint = item->toolTip();
+    if (hint.startsWith(kAddHint)) {
+        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(BookmarkMode::Add));
+        ActionOpenAddBookmarkDialogExecute();
+    } else if (hint.startsWith(kOrganiseHint)) {
+        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(BookmarkMode::Organise));
+        ActionOpenAddBookmarkDialogExecute();
+    } else {
+        FilePathBox->setEditText(hint);
+        FilePathBoxChange();
+    }
+}
+
+void TForm1::ActionOpenAddBookmarkDialogExecute()
+{
+    {
+        TBookmarkForm dialog(
+            BookmarkDialogContext{FileNameNow(), Settings.flag(Flag::BookmarkDialogMode), BookmarkFileName(),
+                                  services_.dialogs},
+            this);
+        dialog.exec();
+    }
+    // Saved or cancelled, the menu is read anew from the file.
+    ClearBookmarkMenu();
+    ActionViewBookmarkExecute();
+    PathListBuilt = false;
+}
+
+void TForm1::FillPathList()
+{
+    if (!BookmarkMenuBuilt) {
+        services_.dialogs.message(this, BookmarkTexts::kNotInitialisedText, BookmarkTexts::kNotInitialisedCaption,
+                                  Dialogs::Kind::Warning);
+        ActionViewBookmarkExecute();
+        services_.dialogs.message(this, BookmarkTexts::kWorkedAroundText, BookmarkTexts::kWorkedAroundCaption,
+                                  Dialogs::Kind::Notice);
+        return;
+    }
+    if (PathListBuilt)
+        return;
+    // Refilling the list must not change the text being typed.
+    const QSignalBlocker blocker(FilePathBox);
+    const QString text = FilePathBox->currentText();
+    while (FilePathBox->count() > 1)
+        FilePathBox->removeItem(1);
+    const QList<QAction *> items = MenuBookmark->actions();
+    for (qsizetype i = kFixedMenuItems; i < items.size(); ++i)
+        FilePathBox->addItem(items[i]->toolTip());
+    FilePathBox->setEditText(text);
+    PathListBuilt = true;
+}

@@ -1,0 +1,363 @@
+#include "ui/widgets/TextLayout.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+namespace {
+
+// Below this many characters a second thread costs more than it saves.
+constexpr qsizetype kTwoThreadsFrom = 1 << 20;
+
+// Runs first here and second on a thread of its own, both to their end; an exception of
+// either comes out here.
+template <typename First, typename Second>
+void onTwoThreads(First first, Second second)
+{
+    std::exception_ptr failed;
+    std::thread other([&] {
+        try {
+            second();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        first();
+    } catch (...) {
+        other.join();
+        throw;
+    }
+    other.join();
+    if (failed)
+        std::rethrow_exception(failed);
+}
+
+// A line may break before or after a character of the wide scripts, as Japanese text does.
+inline bool breaksAround(char16_t c)
+{
+    return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
+}
+
+// The units of text whose width the table lacks, each once.
+std::vector<char16_t> unknownUnits(const CharWidths &widths, QStringView text)
+{
+    std::vector<bool> seen(0x10000);
+    std::vector<char16_t> units;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (!widths.isKnown(c) && !seen[c]) {
+            seen[c] = true;
+            units.push_back(c);
+        }
+    }
+    return units;
+}
+
+// Reading a glyph's advance through the font engine loads and hints its outline, which costs
+// more than all the rest of a load for a text of a few thousand distinct kanji. The face's
+// metrics table gives the same advances at once; a sample of glyphs asked the slow way must
+// agree, or the table is not used. Gives false when the table cannot be used.
+bool advancesFromTable(const QRawFont &raw, const quint32 *glyphs, int count, QPointF *advances)
+{
+    constexpr int kWorthIt = 32;
+    constexpr int kSample = 24;
+    if (count < kWorthIt)
+        return false;
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray hhea = raw.fontTable("hhea");
+    const QByteArray hmtx = raw.fontTable("hmtx");
+    const auto u16 = [](const QByteArray &t, qsizetype at) {
+        return quint32(quint8(t[at])) << 8 | quint8(t[at + 1]);
+    };
+    if (head.size() < 54 || hhea.size() < 36)
+        return false;
+    const quint32 unitsPerEm = u16(head, 18);
+    const quint32 metrics = u16(hhea, 34);
+    if (unitsPerEm == 0 || metrics == 0 || hmtx.size() < qsizetype(metrics) * 4)
+        return false;
+    const qreal scale = raw.pixelSize() / unitsPerEm;
+    const auto design = [&](quint32 glyph) { return u16(hmtx, 4 * qsizetype(std::min(glyph, metrics - 1))) * scale; };
+
+    std::vector<quint32> sample;
+    for (int k = 0; k < kSample; ++k)
+        sample.push_back(glyphs[qsizetype(k) * count / kSample]);
+    std::vector<QPointF> truth(sample.size());
+    raw.advancesForGlyphIndexes(sample.data(), truth.data(), int(sample.size()), QRawFont::SeparateAdvances);
+    // The engine gives whole pixels where it hints, fractions where it does not.
+    for (bool rounded : {true, false}) {
+        const auto advance = [&](quint32 glyph) { return rounded ? qreal(qRound(design(glyph))) : design(glyph); };
+        bool agrees = true;
+        for (size_t k = 0; k < sample.size() && agrees; ++k)
+            agrees = std::abs(advance(sample[k]) - truth[k].x()) < 1.0 / 128;
+        if (!agrees)
+            continue;
+        for (int i = 0; i < count; ++i)
+            advances[i] = QPointF(advance(glyphs[i]), 0);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
+{
+    static QHash<QString, std::shared_ptr<CharWidths>> tables;
+    const QString key = font.key();
+    std::shared_ptr<CharWidths> &table = tables[key];
+    if (!table) {
+        if (tables.size() > 32) { // a run that tries many sizes; the views keep theirs
+            tables.clear();
+            return tables[key] = std::make_shared<CharWidths>(font);
+        }
+        table = std::make_shared<CharWidths>(font);
+    }
+    return table;
+}
+
+CharWidths::CharWidths(const QFont &font) : font_(font)
+{
+    table_.fill(-1.0f);
+}
+
+qreal CharWidths::width(char16_t c)
+{
+    if (table_[c] < 0)
+        fill({c});
+    return table_[c];
+}
+
+void CharWidths::learn(QStringView text)
+{
+    const std::vector<char16_t> units = unknownUnits(*this, text);
+    if (!units.empty())
+        fill(units);
+}
+
+void CharWidths::fill(const std::vector<char16_t> &units)
+{
+    const QFontMetricsF metrics(font_);
+    // A supplementary character is as wide as a kanji; its high half carries the width.
+    constexpr char16_t kKanji = 0x56FD;
+    std::vector<QChar> asked;
+    asked.reserve(units.size() + 1);
+    for (char16_t c : units) {
+        if (QChar::isLowSurrogate(c))
+            table_[c] = 0;
+        else if (!QChar::isHighSurrogate(c))
+            asked.push_back(QChar(c));
+    }
+    const bool needKanji = std::any_of(units.begin(), units.end(), [](char16_t c) { return QChar::isHighSurrogate(c); });
+    if (needKanji && table_[kKanji] < 0)
+        asked.push_back(QChar(kKanji));
+
+    // One request for all glyphs of the face itself; what it lacks comes from the fallback
+    // faces, one character at a time, as the painter would find it.
+    const QRawFont raw = QRawFont::fromFont(font_);
+    int count = int(asked.size());
+    std::vector<quint32> glyphs(asked.size() + 1, 0);
+    std::vector<QPointF> advances(asked.size() + 1);
+    if (raw.isValid() && count > 0) {
+        raw.glyphIndexesForChars(asked.data(), count, glyphs.data(), &count);
+        if (!advancesFromTable(raw, glyphs.data(), count, advances.data()))
+            raw.advancesForGlyphIndexes(glyphs.data(), advances.data(), count, QRawFont::SeparateAdvances);
+    }
+    for (size_t i = 0; i < asked.size(); ++i) {
+        const QChar ch = asked[i];
+        const bool own = raw.isValid() && qsizetype(i) < count && glyphs[i] != 0
+                         && ch.category() != QChar::Mark_NonSpacing && ch.unicode() >= 0x20;
+        table_[ch.unicode()] = float(own ? advances[i].x() : metrics.horizontalAdvance(ch));
+    }
+    learnt_ += qint64(asked.size());
+    for (char16_t c : units)
+        if (QChar::isHighSurrogate(c))
+            table_[c] = table_[kKanji];
+}
+
+void TextLayout::invalidate()
+{
+    hardValid_ = false;
+    wrappedRoom_ = -1;
+    // The old layout goes at once, so a large text does not hold it through the next load.
+    hardStarts_ = {0};
+    hardWidths_ = {};
+    wrappedStarts_ = {};
+}
+
+void TextLayout::setWidths(std::shared_ptr<CharWidths> widths)
+{
+    if (widths == widths_)
+        return;
+    widths_ = std::move(widths);
+    invalidate();
+}
+
+qreal TextLayout::tabWidth(qreal x) const
+{
+    const qreal stop = kTabColumns * widths_->width(u' ');
+    if (stop <= 0)
+        return 0;
+    return stop - std::fmod(x, stop);
+}
+
+const std::vector<qint64> &TextLayout::lineStarts(bool wrap, int room)
+{
+    if (!hardValid_)
+        buildHard();
+    if (!wrap)
+        return hardStarts_;
+    if (wrappedRoom_ != room)
+        buildWrapped(room);
+    return wrappedStarts_;
+}
+
+qreal TextLayout::maxLineWidth()
+{
+    if (!hardValid_)
+        buildHard();
+    return maxWidth_;
+}
+
+void TextLayout::buildHard()
+{
+    hardBuilds_ += text_.isEmpty() ? 0 : 1;
+    wrappedRoom_ = -1;
+    const qsizetype n = text_.size();
+    const QStringView all(text_);
+    // A break after the middle, so that each half starts a line.
+    const qsizetype split = n >= kTwoThreadsFrom ? all.indexOf(QLatin1Char('\n'), n / 2) + 1 : 0;
+
+    // The widths the text needs are asked from the font first, all at once: the font is
+    // only used here, on this thread.
+    widths_->width(u' ');
+    if (split > 0) {
+        std::vector<char16_t> first, second;
+        onTwoThreads([&] { first = unknownUnits(*widths_, all.first(split)); },
+                     [&] { second = unknownUnits(*widths_, all.sliced(split)); });
+        first.insert(first.end(), second.begin(), second.end());
+        widths_->learn(QStringView(reinterpret_cast<const QChar *>(first.data()), qsizetype(first.size())));
+    } else {
+        widths_->learn(all);
+    }
+
+    hardStarts_.clear();
+    hardWidths_.clear();
+    hardStarts_.reserve(size_t(n / 48 + 1));
+    hardWidths_.reserve(size_t(n / 48 + 1));
+    hardStarts_.push_back(0);
+    if (split > 0) {
+        std::vector<qint64> starts;
+        std::vector<float> widths;
+        onTwoThreads([&] { measureRange(0, split, hardStarts_, hardWidths_); },
+                     [&] { measureRange(split, n, starts, widths); });
+        hardStarts_.insert(hardStarts_.end(), starts.begin(), starts.end());
+        hardWidths_.insert(hardWidths_.end(), widths.begin(), widths.end());
+    } else {
+        measureRange(0, n, hardStarts_, hardWidths_);
+    }
+    maxWidth_ = hardWidths_.empty() ? 0 : *std::max_element(hardWidths_.begin(), hardWidths_.end());
+    hardValid_ = true;
+}
+
+// From the start of a line to `to`: the start of every further line and the width of every
+// line, the last one (which runs on past `to` or ends the text) included.
+void TextLayout::measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts,
+                              std::vector<float> &widths) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    const CharWidths &table = *widths_;
+    qreal x = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const char16_t c = d[i];
+        if (c == u'\n') {
+            widths.push_back(float(x));
+            starts.push_back(i + 1);
+            x = 0;
+        } else if (c == u'\t') {
+            x += tabWidth(x);
+        } else {
+            x += table.known(c);
+        }
+    }
+    // A range ends just after a line break or at the end of the text, which closes a line.
+    if (to == text_.size())
+        widths.push_back(float(x));
+}
+
+void TextLayout::buildWrapped(int room)
+{
+    wrapBuilds_ += text_.isEmpty() ? 0 : 1;
+    const size_t lines = hardStarts_.size();
+    wrappedStarts_.clear();
+    wrappedStarts_.reserve(lines + lines / 2);
+    if (text_.size() >= kTwoThreadsFrom) {
+        const size_t half = lines / 2;
+        std::vector<qint64> second;
+        onTwoThreads([&] { wrapRange(0, half, room, wrappedStarts_); },
+                     [&] { wrapRange(half, lines, room, second); });
+        wrappedStarts_.insert(wrappedStarts_.end(), second.begin(), second.end());
+    } else {
+        wrapRange(0, lines, room, wrappedStarts_);
+    }
+    wrappedRoom_ = room;
+}
+
+void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std::vector<qint64> &out) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    const CharWidths &table = *widths_;
+    const qsizetype n = text_.size();
+    for (size_t line = fromLine; line < toLine; ++line) {
+        const qsizetype start = hardStarts_[line];
+        out.push_back(start);
+        // A line narrower than the room by a safe margin cannot break; the margin covers the
+        // rounding of its stored width.
+        if (hardWidths_[line] <= available - 0.5)
+            continue;
+        const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
+        qsizetype lineStart = start;
+        qsizetype lastBreak = -1;
+        qreal xAtBreak = 0;
+        qreal x = 0;
+        bool afterWide = false;
+        for (qsizetype i = start; i < end; ++i) {
+            const char16_t c = d[i];
+            const bool wide = breaksAround(c);
+            const qreal w = c == u'\t' ? tabWidth(x) : qreal(table.known(c));
+            const bool breakHere = wide || afterWide;
+            afterWide = wide;
+            if (i > lineStart && breakHere) {
+                lastBreak = i;
+                xAtBreak = x;
+            }
+            // Blanks may hang past the edge; anything else starts a new display line.
+            if (x + w > available && i > lineStart && c != u' ') {
+                if (lastBreak > lineStart) {
+                    lineStart = lastBreak;
+                    x -= xAtBreak;
+                } else {
+                    lineStart = i;
+                    x = 0;
+                }
+                out.push_back(lineStart);
+                lastBreak = -1;
+                if (x + w > available && i > lineStart) {
+                    lineStart = i;
+                    x = 0;
+                    out.push_back(lineStart);
+                }
+            }
+            x += w;
+            if (c == u' ' || c == u'\t') {
+                lastBreak = i + 1;
+                xAtBreak = x;
+            }
+        }
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+// The advance of every UTF-16 unit in one font, learnt in bulk: the characters a text needs
+// and the table lacks are asked from the font in one call. One table per font is shared by
+// every view and kept for the run, so walking from file to file asks the font for nothing new.
+class CharWidths {
+public:
+    static std::shared_ptr<CharWidths> of(const QFont &font);
+
+    explicit CharWidths(const QFont &font);
+    // The width of c; learns it on the spot when it is not known yet.
+    qreal width(char16_t c);
+    // Learns the widths of every unit of text that is not known yet, in one request to the font.
+    void learn(QStringView text);
+    // Only after learn() covered c: the width, without a check.
+    float known(char16_t c) const { return table_[c]; }
+    bool isKnown(char16_t c) const { return table_[c] >= 0; }
+    // How many characters were ever asked from the font (a test sees the table kept).
+    qint64 learnt() const { return learnt_; }
+
+private:
+    void fill(const std::vector<char16_t> &units);
+
+    QFont font_;
+    std::array<float, 0x10000> table_;
+    qint64 learnt_ = 0;
+};
+
+// Where the display lines of a text start, in two layers: the hard lines (between line breaks)
+// with their unwrapped widths depend only on the text and the font and are measured once; the
+// wrapped lines depend on the width too and are rebuilt from the first layer, where only the
+// hard lines wider than the room need to be walked character by character.
+// Texts of many characters are measured on two threads; the result is the same.
+class TextLayout {
+public:
+    static constexpr int kTabColumns = 8;
+
+    explicit TextLayout(const QString &text) : text_(text) {}
+
+    // The text changed (it is read where it lives), or the font did.
+    void invalidate();
+    void setWidths(std::shared_ptr<CharWidths> widths);
+    CharWidths &widths() const { return *widths_; }
+
+    // The first position of every display line, at least {0}; with wrap, at the room given.
+    const std::vector<qint64> &lineStarts(bool wrap, int room);
+    // The widest unwrapped line.
+    qreal maxLineWidth();
+    // The width a tab takes when it starts at x.
+    qreal tabWidth(qreal x) const;
+
+    // How often the hard lines and the wrapped lines of a text were built (tests see work not
+    // repeated); an empty text costs nothing and is not counted.
+    int hardBuilds() const { return hardBuilds_; }
+    int wrapBuilds() const { return wrapBuilds_; }
+
+private:
+    void buildHard();
+    void buildWrapped(int room);
+    void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths) const;
+    void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
+
+    const QString &text_;
+    std::shared_ptr<CharWidths> widths_;
+    bool hardValid_ = false;
+    std::vector<qint64> hardStarts_{0};
+    std::vector<float> hardWidths_;
+    qreal maxWidth_ = 0;
+    int wrappedRoom_ = -1;
+    std::vector<qint64> wrappedStarts_;
+    int hardBuilds_ = 0;
+    int wrapBuilds_ = 0;
+};
