@@ -208,7 +208,30 @@ QString decode(const QByteArray &bytes)
     return decodeCounting(bytes).text;
 }
 
-QByteArray encode(QStringView text)
+namespace {
+
+// Encodes a run of characters from 0x80 up, writing '?' for each one the code page lacks.
+void encodeRunReplacing(QStringView run, QByteArray &out)
+{
+    QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
+    const QByteArray whole = encoder.encode(run);
+    if (!encoder.hasError()) {
+        out += whole;
+        return;
+    }
+    qsizetype i = 0;
+    while (i < run.size()) {
+        const bool pair = QChar::isHighSurrogate(run[i].unicode()) && i + 1 < run.size()
+                          && QChar::isLowSurrogate(run[i + 1].unicode());
+        const qsizetype length = pair ? 2 : 1;
+        QStringEncoder single(codecName(), QStringEncoder::Flag::Stateless);
+        const QByteArray bytes = single.encode(run.mid(i, length));
+        out += single.hasError() ? QByteArray(1, '?') : bytes;
+        i += length;
+    }
+}
+
+QByteArray encodeText(QStringView text, bool replaceUnmappable)
 {
     QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
     QByteArray out;
@@ -226,10 +249,26 @@ QByteArray encode(QStringView text)
         const qsizetype start = i;
         while (i < n && text[i].unicode() >= 0x80)
             ++i;
-        if (i > start)
+        if (i == start)
+            continue;
+        if (replaceUnmappable)
+            encodeRunReplacing(text.mid(start, i - start), out);
+        else
             out += encoder.encode(text.mid(start, i - start));
     }
     return out;
+}
+
+} // namespace
+
+QByteArray encode(QStringView text)
+{
+    return encodeText(text, false);
+}
+
+QByteArray encodeReplacing(QStringView text)
+{
+    return encodeText(text, true);
 }
 
 qint64 byteLength(QStringView text)

@@ -27,6 +27,10 @@ QString referenceDecode(const QByteArray &bytes);
 // Encodes a text with every '\n' written as CR LF.
 QByteArray encode(QStringView text);
 
+// encode() that writes '?' for every character code page 932 cannot represent, as a text
+// saved to a file is written.
+QByteArray encodeReplacing(QStringView text);
+
 // The length of encode(text) without building it.
 qint64 byteLength(QStringView text);
 

@@ -70,6 +70,8 @@ std::optional<QString> runFileDialog(QWidget *parent, const QString &title, cons
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen)
         dialog.setFileMode(QFileDialog::AnyFile); // a name that names no file is reported by the caller
+    else
+        dialog.setOption(QFileDialog::DontConfirmOverwrite); // choosing an existing file is the answer
     // The names carry their patterns already; Qt would show them a second time.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);

@@ -43,3 +43,8 @@ QString DesktopShell::findTextEditor()
     }
     return {};
 }
+
+QString DesktopShell::findPrintSpooler()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("lp"));
+}

@@ -252,7 +252,6 @@ void TForm1::createPopupMenus()
         PopupEditor[i] = PopupMenuEditor->addAction(MainTexts::kEditor.arg(i + 1));
         PopupEditor[i]->setObjectName(QStringLiteral("PopupEditor%1").arg(i + 1));
         PopupEditor[i]->setData(i);
-        connect(PopupEditor[i], &QAction::triggered, ActionEdit, &QAction::trigger);
     }
 
     auto attachContextMenu = [](QWidget *widget, QMenu *menu) {
@@ -391,7 +390,8 @@ void TForm1::createToolBars()
     BtnReload = commandButton(ActionReLoad, MainTexts::kBtnReload, s->standardIcon(QStyle::SP_BrowserReload));
     BtnFont = commandButton(ActionSetFont, MainTexts::kBtnFont, glyphIcon(QStringLiteral("Aa")));
     BtnFullScreen = commandButton(ActionFullScreen, MainTexts::kBtnFullScreen, s->standardIcon(QStyle::SP_TitleBarMaxButton));
-    BtnEdit = commandButton(ActionEdit, MainTexts::kBtnEdit, s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolButton10 = commandButton(ActionEdit, MainTexts::kBtnEdit, s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolButton10->setObjectName(QStringLiteral("ToolButton10"));
     BtnPrint = commandButton(ActionPrint, MainTexts::kBtnPrint, glyphIcon(QStringLiteral("印")));
     BtnSave = commandButton(ActionSaveAs, MainTexts::kBtnSave, s->standardIcon(QStyle::SP_DialogSaveButton));
     BtnHelp = commandButton(ActionOpenHelp, MainTexts::kBtnHelp, s->standardIcon(QStyle::SP_DialogHelpButton));
@@ -412,7 +412,7 @@ void TForm1::createToolBars()
     auto *row = new QHBoxLayout(ToolBar1);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    for (QWidget *w : std::initializer_list<QWidget *>{BtnFile, BtnFolder, separator(), BtnBack, BtnForward, BtnReload, separator(), BtnFont, BtnFullScreen, BtnEdit, BtnPrint, BtnSave, separator(), BtnHelp})
+    for (QWidget *w : std::initializer_list<QWidget *>{BtnFile, BtnFolder, separator(), BtnBack, BtnForward, BtnReload, separator(), BtnFont, BtnFullScreen, ToolButton10, BtnPrint, BtnSave, separator(), BtnHelp})
         row->addWidget(w);
 
     BtnExport->setDefaultAction(ActionExport);
@@ -447,7 +447,7 @@ void TForm1::SetHints()
     setHint(BtnReload, MainTexts::kHintReload);
     setHint(BtnFont, MainTexts::kHintFont);
     setHint(BtnFullScreen, MainTexts::kHintFullScreen);
-    setHint(BtnEdit, MainTexts::kHintEdit);
+    setHint(ToolButton10, MainTexts::kHintEdit);
     setHint(BtnPrint, MainTexts::kHintPrint);
     setHint(BtnSave, MainTexts::kHintSave);
     setHint(BtnHelp, MainTexts::kHintHelp);

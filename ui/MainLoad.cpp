@@ -63,13 +63,13 @@ void TForm1::RefreshViewState()
     ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
 
     if (Settings.flagIs(Flag::UseEditors, '1')) {
-        BtnEdit->setMenu(PopupMenuEditor);
-        BtnEdit->setPopupMode(QToolButton::MenuButtonPopup);
-        BtnEdit->setFixedWidth(62);
+        ToolButton10->setMenu(PopupMenuEditor);
+        ToolButton10->setPopupMode(QToolButton::MenuButtonPopup);
+        ToolButton10->setFixedWidth(62);
     } else {
-        BtnEdit->setMenu(nullptr);
-        BtnEdit->setPopupMode(QToolButton::DelayedPopup);
-        BtnEdit->setFixedWidth(50);
+        ToolButton10->setMenu(nullptr);
+        ToolButton10->setPopupMode(QToolButton::DelayedPopup);
+        ToolButton10->setFixedWidth(50);
     }
     for (int i = 0; i < 4; ++i)
         PopupEditor[i]->setText(Settings.AppliForEditN[i]);

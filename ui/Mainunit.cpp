@@ -52,6 +52,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectView();
     connectEffects();
     connectFileOps();
+    connectExternal();
 }
 
 TForm1::~TForm1() = default;

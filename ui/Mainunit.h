@@ -83,7 +83,7 @@ public:
 
     // Tool buttons.
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
-        *BtnEdit, *BtnPrint, *BtnSave, *BtnHelp;
+        *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
     QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
         *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
 
@@ -180,6 +180,16 @@ public slots:
     void ActionFileCopyExecute(QObject *sender);
     void ActionFileRenameExecute();
     void MoveToNextListedFile();
+    // External applications (MainExternal.cpp).
+    void ActionEditExecute(QObject *sender);
+    void ActionPrintExecute();
+    void ActionExportExecute();
+    void ActionSaveAsExecute();
+    void ActionFolderExplorerExecute();
+    // The plain-text editor's path, or empty when none is found.
+    QString FindNotepad();
+    // Starts the plain-text editor on the viewed file; false when there is none.
+    bool RunNotepad(const QString &prefix, bool verbose);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -253,6 +263,8 @@ private:
     void connectFileOps();
     void stepPastRemovedFile();
     QStringList bookmarkPaths() const;
+    // External applications (MainExternal.cpp).
+    void connectExternal();
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Hands the viewed file to other programs in the real window: the plain-text editor and the
+# print spooler are small scripts on PATH that record their arguments; then the displayed text
+# with line numbers is saved under a new name through the real save dialog.
+set -euo pipefail
+
+bin=$1
+
+if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
+    export ORLIMBO_E2E_IN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin" "$work/my docs"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# Fake programs: each writes its arguments, one a line, to a file named after it.
+for name in mousepad lp; do
+    printf '#!/bin/sh\nfor a in "$@"; do printf "%%s\\n" "$a"; done > "%s/%s.args"\n' "$work" "$name" >"$work/bin/$name"
+    chmod +x "$work/bin/$name"
+done
+export PATH="$work/bin:$PATH"
+
+file="$work/my docs/memo one.txt"
+printf 'first\r\n\x82\xa0\r\n' >"$file"
+
+passed=0
+fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
+
+wait_for_window() {
+    local title=$1 id=""
+    for _ in $(seq 1 100); do
+        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+wait_for_file() {
+    for _ in $(seq 1 50); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+press() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    xdotool key --clearmodifiers "$2"
+}
+
+title="memo one.txt - Orlimbo  Ver 1.40"
+"$bin" "$file" >"$work/out.log" 2>&1 &
+pid=$!
+id=$(wait_for_window "$title") || fail "no window titled '$title'"
+
+# No editor is set: Ctrl+E starts the plain-text editor with the path as one argument.
+press "$id" ctrl+e
+wait_for_file "$work/mousepad.args" || fail "the plain-text editor was not started"
+[ "$(cat "$work/mousepad.args")" = "$file" ] || fail "the editor got '$(cat "$work/mousepad.args")'"
+[ "$(xdotool getwindowname "$id")" = "$title" ] || fail "the window changed after the editor launch"
+passed=$((passed + 1))
+
+# No print application is set: the print dialog offers the plain-text choice; Enter prints.
+press "$id" ctrl+p
+dialog=$(wait_for_window "印刷") || fail "no print dialog"
+press "$dialog" Return
+wait_for_file "$work/lp.args" || fail "the print spooler was not started"
+[ "$(cat "$work/lp.args")" = "$file" ] || fail "the spooler got '$(cat "$work/lp.args")'"
+passed=$((passed + 1))
+
+# Line numbers on, then save as "saved copy.txt" in the listed folder through the real dialog.
+wait_for_window "$title" >/dev/null || fail "the print dialog did not close"
+press "$id" ctrl+i
+press "$id" ctrl+s
+dialog=$(wait_for_window "名前を付けて保存") || fail "no save dialog"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool type --delay 30 "saved copy.txt"
+xdotool key Return
+saved="$work/my docs/saved copy.txt"
+wait_for_window "saved copy.txt - Orlimbo  Ver 1.40" >/dev/null || fail "the saved file is not shown"
+expected="$work/expected"
+printf '0001 first\r\n0002 \x82\xa0\r\n0003 ' >"$expected"
+cmp -s "$saved" "$expected" || fail "saved bytes: $(od -c "$saved" | head -n 3)"
+passed=$((passed + 1))
+
+press "$id" ctrl+q
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+pid=""
+
+echo "e2e: $passed passed, 0 failed"

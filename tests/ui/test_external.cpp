@@ -1,0 +1,369 @@
+#include "UiFixture.h"
+
+#include "core/FileFilter.h"
+#include "resources/ExternalTexts.h"
+#include "resources/PrintTexts.h"
+#include "ui/Printunit.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+using Kind = Dialogs::Kind;
+using Answer = Dialogs::Answer;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class ExternalTest : public UiFixture {
+protected:
+    const QString text = QStringLiteral("一行目\nsecond line\n");
+    QString viewed;
+
+    // Shows a file whose name has blanks in it.
+    TForm1 &startViewing()
+    {
+        viewed = writeText(QStringLiteral("a b c.txt"), text);
+        return start({viewed});
+    }
+    // A file standing for an installed program; the recording shell never runs it.
+    QString program(const QString &name)
+    {
+        return writeText(name, QStringLiteral("#!/bin/sh\n"), programDir.filePath(QStringLiteral("bin dir")));
+    }
+    void expectLaunches(const std::vector<RecordingShell::Launch> &expected)
+    {
+        ASSERT_EQ(shell.launches.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(shell.launches[i].verb, expected[i].verb) << i;
+            EXPECT_EQ(shell.launches[i].target, expected[i].target) << i;
+            EXPECT_EQ(shell.launches[i].arguments, expected[i].arguments) << i;
+        }
+    }
+    void expectOnlyMessage(const QString &text, const QString &caption, Kind kind)
+    {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, text);
+        EXPECT_EQ(dialogs.messages[0].caption, caption);
+        EXPECT_EQ(dialogs.messages[0].kind, kind);
+        dialogs.messages.clear();
+    }
+    // Presses Ctrl+P and runs `inDialog` on the print dialog once it is up, cancelling the
+    // dialog if it is still open after that.
+    void printWith(std::function<void(TPrintForm &)> inDialog)
+    {
+        activate();
+        QTimer::singleShot(0, [inDialog] {
+            auto *form = qobject_cast<TPrintForm *>(QApplication::activeModalWidget());
+            if (!form) {
+                ADD_FAILURE() << "the print dialog is not shown";
+                return;
+            }
+            inDialog(*form);
+            if (form->isVisible())
+                form->reject();
+        });
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+    }
+    // A command key; the window is made active again first, as a closed dialog leaves it.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        activate();
+        QTest::keyClick(form.get(), key, modifiers);
+    }
+    void activate()
+    {
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+};
+
+TEST_F(ExternalTest, NoEditorSetUsesThePlainTextEditorOrSaysThereIsNone)
+{
+    shell.editor = QStringLiteral("/usr/bin/mousepad");
+    startViewing();
+    press(Qt::Key_E);
+    EXPECT_TRUE(dialogs.messages.empty());
+    expectLaunches({{QStringLiteral("start"), QStringLiteral("/usr/bin/mousepad"), {viewed}}});
+
+    shell.launches.clear();
+    shell.editor.clear();
+    press(Qt::Key_E);
+    expectOnlyMessage(ExternalTexts::kNoEditorText, ExternalTexts::kNoEditorCaption, Kind::Notice);
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(ExternalTest, AMissingEditorOffersThePlainTextEditorInstead)
+{
+    storeValues({{"AppliForEdit", filesDir.filePath(QStringLiteral("gone/editor"))}});
+    shell.editor = QStringLiteral("/usr/bin/gedit");
+    startViewing();
+
+    press(Qt::Key_E); // Yes is the default
+    expectOnlyMessage(ExternalTexts::kEditorMissingText, ExternalTexts::kEditorMissingCaption,
+                      Kind::QuestionAfterFailure);
+    expectLaunches({{QStringLiteral("start"), QStringLiteral("/usr/bin/gedit"), {viewed}}});
+
+    shell.launches.clear();
+    dialogs.answers = {Answer::No};
+    press(Qt::Key_E);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(shell.launches.empty());
+
+    // Yes, but no plain-text editor either.
+    dialogs.messages.clear();
+    shell.editor.clear();
+    dialogs.answers = {Answer::Yes};
+    press(Qt::Key_E);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, ExternalTexts::kNotepadFailedText);
+    EXPECT_EQ(dialogs.messages[1].caption, ExternalTexts::kNotepadFailedCaption);
+    EXPECT_EQ(dialogs.messages[1].kind, Kind::Failure);
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(ExternalTest, EachEditorEntryStartsItsEditorWithThePathAsOneArgument)
+{
+    const QString one = program(QStringLiteral("editor one"));
+    const QString three = program(QStringLiteral("editor three"));
+    storeValues({{"AppliForEdit", one}, {"AppliForEdit3", three}});
+    TForm1 &w = startViewing();
+
+    w.PopupEditor[2]->trigger();
+    w.ToolButton10->click();
+    w.PopupEditor[0]->trigger();
+    expectLaunches({{QStringLiteral("start"), three, {viewed}},
+                    {QStringLiteral("start"), one, {viewed}},
+                    {QStringLiteral("start"), one, {viewed}}});
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Editor 2 is not set: the plain-text editor stands in, without a question.
+    shell.launches.clear();
+    shell.editor = QStringLiteral("/opt/my editor/bin/xed");
+    w.PopupEditor[1]->trigger();
+    expectLaunches({{QStringLiteral("start"), QStringLiteral("/opt/my editor/bin/xed"), {viewed}}});
+}
+
+TEST_F(ExternalTest, TheEditorMenuFollowsTheSettings)
+{
+    storeValues({{"AppliForEdit2", QStringLiteral("/opt/hidemaru")},
+                 {"AppliForEditN2", QStringLiteral("秀丸")},
+                 {"AppliForEditN", QStringLiteral("メイン")}});
+    TForm1 &w = startViewing();
+    EXPECT_EQ(w.PopupEditor[0]->text(), QStringLiteral("メイン"));
+    EXPECT_EQ(w.PopupEditor[1]->text(), QStringLiteral("秀丸"));
+    EXPECT_EQ(w.PopupEditor[2]->text(), QStringLiteral("エディタ3"));
+    EXPECT_TRUE(w.PopupEditor[0]->isVisible());
+    EXPECT_TRUE(w.PopupEditor[1]->isVisible());
+    EXPECT_FALSE(w.PopupEditor[2]->isVisible());
+    EXPECT_FALSE(w.PopupEditor[3]->isVisible());
+    // Flag 12 is "0" by default: a plain button.
+    EXPECT_EQ(w.ToolButton10->menu(), nullptr);
+
+    // A right click opens the editor menu all the same.
+    const QPoint inside = w.ToolButton10->rect().center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, w.ToolButton10->mapToGlobal(inside));
+    QApplication::sendEvent(w.ToolButton10, &rightClick);
+    EXPECT_TRUE(w.PopupMenuEditor->isVisible());
+    w.PopupMenuEditor->hide();
+
+    w.Settings.setFlag(Flag::UseEditors, QLatin1Char('1'));
+    w.Settings.AppliForEdit[1].clear();
+    w.RefreshViewState();
+    EXPECT_EQ(w.ToolButton10->menu(), w.PopupMenuEditor);
+    EXPECT_EQ(w.ToolButton10->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_FALSE(w.PopupEditor[1]->isVisible());
+}
+
+TEST_F(ExternalTest, PrintingWithAMissingPrintApplicationOffersOnlyThePlainTextChoice)
+{
+    const QString missing = filesDir.filePath(QStringLiteral("gone/print.exe"));
+    storeValues({{"AppliForPrint", missing}});
+    shell.spooler = QStringLiteral("/usr/bin/lp");
+    startViewing();
+
+    printWith([&](TPrintForm &f) {
+        EXPECT_EQ(f.windowTitle(), PrintTexts::kCaption);
+        EXPECT_EQ(f.EditFilePath->text(), viewed);
+        EXPECT_TRUE(f.EditFilePath->isReadOnly());
+        EXPECT_EQ(f.EditPrintSoft->text(), missing);
+        EXPECT_FALSE(f.RadioApp->isEnabled());
+        EXPECT_TRUE(f.RadioNotepad->isChecked());
+        EXPECT_EQ(f.focusWidget(), f.BitBtn1);
+        EXPECT_TRUE(f.BitBtn1->isDefault());
+        f.BitBtn1->click();
+    });
+    EXPECT_TRUE(dialogs.messages.empty());
+    expectLaunches({{QStringLiteral("start"), QStringLiteral("/usr/bin/lp"), {viewed}}});
+
+    // No print spooler to be found.
+    shell.launches.clear();
+    shell.spooler.clear();
+    printWith([](TPrintForm &f) { f.BitBtn1->click(); });
+    expectOnlyMessage(ExternalTexts::kNoNotepadForPrintText, ExternalTexts::kNoNotepadForPrintCaption, Kind::Notice);
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(ExternalTest, PrintingWithThePrintApplicationCancellingAndNoChoice)
+{
+    const QString printer = program(QStringLiteral("print app"));
+    storeValues({{"AppliForPrint", printer}});
+    startViewing();
+
+    printWith([](TPrintForm &f) {
+        EXPECT_TRUE(f.RadioApp->isEnabled());
+        EXPECT_TRUE(f.RadioApp->isChecked());
+        f.BitBtn1->click();
+    });
+    expectLaunches({{QStringLiteral("start"), printer, {QStringLiteral("/p"), viewed}}});
+
+    shell.launches.clear();
+    printWith([](TPrintForm &f) { f.BitBtn2->click(); });
+    EXPECT_TRUE(shell.launches.empty());
+
+    // With neither choice checked the dialog asks for one and stays open.
+    bool stillOpen = false;
+    printWith([&stillOpen](TPrintForm &f) {
+        for (QRadioButton *r : {f.RadioApp, f.RadioNotepad}) {
+            r->setAutoExclusive(false);
+            r->setChecked(false);
+        }
+        f.BitBtn1->click();
+        stillOpen = f.isVisible();
+    });
+    EXPECT_TRUE(stillOpen);
+    expectOnlyMessage(PrintTexts::kChooseText, PrintTexts::kCaption, Kind::Notice);
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(ExternalTest, PrintingAVanishedFileIsRefused)
+{
+    startViewing();
+    QFile::remove(viewed);
+    // Should a dialog come up after all, it is closed so the test goes on to fail.
+    activate();
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+    expectOnlyMessage(ExternalTexts::kNothingToPrintText, ExternalTexts::kNothingToPrintCaption, Kind::Warning);
+    EXPECT_TRUE(shell.launches.empty());
+}
+
+TEST_F(ExternalTest, SaveAsReplacesAnExistingFileAndTheViewShowsIt)
+{
+    const QString target = writeText(QStringLiteral("old.txt"), QStringLiteral("old content that is longer"));
+    TForm1 &w = startViewing();
+    w.PanelDirBars->FilterComboBox1->setCurrentIndex(2);
+    dialogs.fileAnswers = {target};
+    press(Qt::Key_S);
+
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const ScriptedDialogs::FileRequest &request = dialogs.fileRequests[0];
+    EXPECT_EQ(request.title, ExternalTexts::kSaveDialogTitle);
+    EXPECT_EQ(request.folder, w.PanelDirBars->DirectoryListBox1->directory());
+    EXPECT_EQ(request.filters, dialogFilters(w.PanelDirBars->FilterComboBox1->entries()));
+    EXPECT_EQ(request.selectedFilter, 2);
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(target), QByteArray("\x88\xea\x8d\x73\x96\xda\r\nsecond line\r\n"));
+    EXPECT_EQ(w.FileNameNow(), target);
+    EXPECT_EQ(w.Settings.History.PreHistory[0], viewed);
+    EXPECT_EQ(viewText(), text);
+    EXPECT_EQ(w.FilePathBox->currentText(), target);
+}
+
+TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
+{
+    TForm1 &w = startViewing();
+    w.ActionNumbering->trigger();
+    const QString numbered = viewText();
+    ASSERT_TRUE(numbered.startsWith(QStringLiteral("0001 一行目\n0002 second")));
+    const QString target = filesDir.filePath(QStringLiteral("numbered.txt"));
+    dialogs.fileAnswers = {target};
+    press(Qt::Key_S);
+    EXPECT_EQ(contents(target), Cp932::encode(numbered));
+    EXPECT_EQ(w.FileNameNow(), target);
+    EXPECT_EQ(viewText(), numbered);
+    EXPECT_FALSE(w.ActionNumbering->isChecked()); // the saved file is shown as it is
+}
+
+TEST_F(ExternalTest, AFailedSaveKeepsTheOldFileAndLoadsNothing)
+{
+    const QString locked = writeText(QStringLiteral("locked.txt"), QStringLiteral("keep me"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    TForm1 &w = startViewing();
+    dialogs.fileAnswers = {locked};
+    press(Qt::Key_S);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Failure);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(locked + QStringLiteral("\n\n")));
+    EXPECT_GT(dialogs.messages[0].text.size(), locked.size() + 2); // the platform's reason follows
+    EXPECT_EQ(contents(locked), "keep me");
+    EXPECT_EQ(w.FileNameNow(), viewed);
+    EXPECT_EQ(viewText(), text);
+}
+
+TEST_F(ExternalTest, SaveAsWithNothingToSaveOrCancelled)
+{
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    press(Qt::Key_S);
+    expectOnlyMessage(ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption, Kind::Warning);
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+
+    viewed = writeText(QStringLiteral("v.txt"), text);
+    w.LoadDocument(viewed, QLatin1Char('N'), 0);
+    press(Qt::Key_S); // the dialog is cancelled
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QDir(filesDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("v.txt")});
+    EXPECT_EQ(w.FileNameNow(), viewed);
+}
+
+TEST_F(ExternalTest, ShellOpenTakesAnExistingFileOrALowerCaseWebAddress)
+{
+    TForm1 &w = startViewing();
+    auto openAddress = [&w](const QString &address) {
+        w.FilePathBox->setEditText(address);
+        w.ActionExport->setEnabled(true);
+        w.ActionExport->trigger();
+    };
+    openAddress(QStringLiteral("HTTP://example.com/"));
+    openAddress(QStringLiteral(" http://example.com/"));
+    openAddress(filesDir.filePath(QStringLiteral("missing.txt")));
+    EXPECT_TRUE(shell.launches.empty());
+
+    openAddress(QStringLiteral("http://example.com/a b"));
+    openAddress(viewed);
+    expectLaunches({{QStringLiteral("open"), QStringLiteral("http://example.com/a b"), {}},
+                    {QStringLiteral("open"), viewed, {}}});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ExternalTest, TheExplorerCommandOpensTheListedFolder)
+{
+    const QString folder = filesDir.filePath(QStringLiteral("some folder"));
+    QDir().mkpath(folder);
+    TForm1 &w = start({QStringLiteral("/n"), folder});
+    press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    expectLaunches({{QStringLiteral("explore"), w.PanelDirBars->DirectoryListBox1->directory(), {}}});
+    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), folder + QLatin1Char('/'));
+}

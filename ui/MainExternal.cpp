@@ -1,0 +1,159 @@
+// Handing the viewed file or folder to other programs, printing, and saving the displayed text.
+#include "ui/Mainunit.h"
+
+#include "core/FileFilter.h"
+#include "core/Cp932.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/SaveFile.h"
+#include "platform/Shell.h"
+#include "resources/ExternalTexts.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/Printunit.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FilterComboBox.h"
+#include "ui/widgets/PathComboBox.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+// The parameter prefix that turns an editor's launch into printing.
+const QString kPrintSwitch = QStringLiteral("/p ");
+
+// A parameter string "prefix P" as the launched program's arguments: the prefix's switch, then
+// the path whole. An empty path is no argument at all.
+QStringList launchArguments(const QString &prefix, const QString &path)
+{
+    QStringList arguments;
+    if (!prefix.trimmed().isEmpty())
+        arguments << prefix.trimmed();
+    if (!path.isEmpty())
+        arguments << path;
+    return arguments;
+}
+} // namespace
+
+void TForm1::connectExternal()
+{
+    connect(ActionEdit, &QAction::triggered, this, [this] { ActionEditExecute(ActionEdit); });
+    for (QAction *item : PopupEditor)
+        connect(item, &QAction::triggered, this, [this, item] { ActionEditExecute(item); });
+    // The editor menu is also the edit button's right-click menu, drop-down or not.
+    ToolButton10->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ToolButton10, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenuEditor->popup(ToolButton10->mapToGlobal(pos)); });
+    connect(ActionPrint, &QAction::triggered, this, &TForm1::ActionPrintExecute);
+    connect(ActionExport, &QAction::triggered, this, &TForm1::ActionExportExecute);
+    connect(ActionSaveAs, &QAction::triggered, this, &TForm1::ActionSaveAsExecute);
+    connect(ActionFolderExplorer, &QAction::triggered, this, &TForm1::ActionFolderExplorerExecute);
+}
+
+QString TForm1::FindNotepad()
+{
+    return services_.shell.findTextEditor();
+}
+
+bool TForm1::RunNotepad(const QString &prefix, bool verbose)
+{
+    // Printing goes to the print spooler, which takes the file as it is.
+    const bool printing = prefix == kPrintSwitch;
+    const QString program = printing ? services_.shell.findPrintSpooler() : FindNotepad();
+    if (program.isEmpty()) {
+        if (verbose)
+            services_.dialogs.message(this, ExternalTexts::kNotepadFailedText, ExternalTexts::kNotepadFailedCaption,
+                                      Dialogs::Kind::Failure);
+        return false;
+    }
+    services_.shell.startProgram(program, launchArguments(printing ? QString() : prefix, FileNameNow()));
+    return true;
+}
+
+void TForm1::ActionEditExecute(QObject *sender)
+{
+    int editor = 0;
+    if (sender == PopupEditor[3])
+        editor = 3;
+    else if (sender == PopupEditor[2])
+        editor = 2;
+    else if (sender == PopupEditor[1])
+        editor = 1;
+    const QString &program = Settings.AppliForEdit[editor];
+
+    if (program.isEmpty()) {
+        if (!RunNotepad(QString(), false))
+            services_.dialogs.message(this, ExternalTexts::kNoEditorText, ExternalTexts::kNoEditorCaption,
+                                      Dialogs::Kind::Notice);
+    } else if (FileSystem::fileExists(program)) {
+        services_.shell.startProgram(program, launchArguments(QString(), FileNameNow()));
+    } else if (services_.dialogs.message(this, ExternalTexts::kEditorMissingText, ExternalTexts::kEditorMissingCaption,
+                                         Dialogs::Kind::QuestionAfterFailure)
+               == Dialogs::Answer::Yes) {
+        RunNotepad(QString(), true);
+    }
+}
+
+void TForm1::ActionPrintExecute()
+{
+    const QString file = FileNameNow();
+    if (!FileSystem::fileExists(file) || RichEdit->isEmpty()) {
+        services_.dialogs.message(this, ExternalTexts::kNothingToPrintText, ExternalTexts::kNothingToPrintCaption,
+                                  Dialogs::Kind::Warning);
+        return;
+    }
+    TPrintForm::Choice choice;
+    {
+        TPrintForm form({file, Settings.AppliForPrint, services_.dialogs}, this);
+        form.exec();
+        choice = form.choice();
+    }
+    if (choice == TPrintForm::Choice::Application) {
+        services_.shell.startProgram(Settings.AppliForPrint, launchArguments(kPrintSwitch, file));
+    } else if (choice == TPrintForm::Choice::Notepad) {
+        if (!RunNotepad(kPrintSwitch, false))
+            services_.dialogs.message(this, ExternalTexts::kNoNotepadForPrintText,
+                                      ExternalTexts::kNoNotepadForPrintCaption, Dialogs::Kind::Notice);
+    }
+}
+
+void TForm1::ActionExportExecute()
+{
+    const QString address = FilePathBox->currentText();
+    // Only the lower-case scheme at the very start counts as an address.
+    if (!FileSystem::fileExists(address) && !address.startsWith(QLatin1String("http://")))
+        return;
+    // The desktop's handler takes the document or address alone; the viewed path that went
+    // with it as a parameter has no place in that hand-over.
+    services_.shell.openDocument(address);
+}
+
+void TForm1::ActionFolderExplorerExecute()
+{
+    services_.shell.explore(PanelDirBars->DirectoryListBox1->directory());
+}
+
+void TForm1::ActionSaveAsExecute()
+{
+    if (RichEdit->isEmpty()) {
+        services_.dialogs.message(this, ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption,
+                                  Dialogs::Kind::Warning);
+        return;
+    }
+    const FilterComboBox *types = PanelDirBars->FilterComboBox1;
+    const std::optional<QString> chosen =
+        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->DirectoryListBox1->directory(),
+                                   dialogFilters(types->entries()), types->currentIndex());
+    if (!chosen)
+        return;
+    const FileSystem::WriteResult written =
+        FileSystem::writeFileAtomically(*chosen, Cp932::encodeReplacing(RichEdit->text()));
+    if (!written.written) {
+        services_.dialogs.message(this, *chosen + QStringLiteral("\n\n") + written.error,
+                                  QApplication::applicationDisplayName(), Dialogs::Kind::Failure);
+        return;
+    }
+    LoadDocument(*chosen, QLatin1Char('N'), 0);
+}
