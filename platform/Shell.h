@@ -17,6 +17,8 @@ public:
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
     // The first plain-text editor found on PATH, or empty.
     virtual QString findTextEditor() = 0;
+    // Whether the desktop has a program registered to open a document of this file's type.
+    virtual bool hasViewerFor(const QString &path) = 0;
 };
 
 class DesktopShell : public Shell {
@@ -25,6 +27,7 @@ public:
     void explore(const QString &folder) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     QString findTextEditor() override;
+    bool hasViewerFor(const QString &path) override;
 };
 
 // A test double that records launches.
@@ -37,6 +40,7 @@ public:
     };
     std::vector<Launch> launches;
     QString editor;
+    bool viewerRegistered = true;
 
     void openDocument(const QString &pathOrUrl) override { launches.push_back({QStringLiteral("open"), pathOrUrl, {}}); }
     void explore(const QString &folder) override { launches.push_back({QStringLiteral("explore"), folder, {}}); }
@@ -46,4 +50,5 @@ public:
         return true;
     }
     QString findTextEditor() override { return editor; }
+    bool hasViewerFor(const QString &) override { return viewerRegistered; }
 };

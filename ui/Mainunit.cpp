@@ -50,6 +50,9 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectSearch();
     connectView();
     connectEffects();
+    connectFullScreen();
+    connectSettingsDialog();
+    connectHelp();
 }
 
 TForm1::~TForm1() = default;

@@ -167,6 +167,15 @@ public slots:
     void ViewPathClick();
     void ViewStyleClick();
     void ViewSearchClick();
+    // Full screen, settings dialog, help and version (MainFullScreen.cpp, MainSettingsDialog.cpp, MainHelp.cpp).
+    void ActionFullScreenExecute();
+    void ActionOpenAppSetDialogExecute();
+    void ActionOpenHelpExecute();
+    void ActionVerInfoExecute();
+    void ActionVerCheckExecute();
+    void ActionGoMySiteExecute();
+    void ActionSendMailExecute();
+    void HelpCannotShowClick();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -229,6 +238,10 @@ private:
     void runEffectCommand(QAction *command, QChar kind);
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
+
+    void connectFullScreen();
+    void connectSettingsDialog();
+    void connectHelp();
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);
