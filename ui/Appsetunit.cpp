@@ -73,6 +73,7 @@ TAppSetForm::TAppSetForm(AppSetHost host, QWidget *parent) : QDialog(parent), ho
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     PageControl1 = named(new QTabWidget, QStringLiteral("PageControl1"));
+    PageControl1->setUsesScrollButtons(false); // all six pages in sight
     PageControl1->addTab(createGeneralPage(), AppsetTexts::kPageGeneral);
     PageControl1->addTab(createFilterPage(), AppsetTexts::kPageFilters);
     PageControl1->addTab(createEditorPage(), AppsetTexts::kPageEditors);
