@@ -539,7 +539,7 @@ void TAppSetForm::BtnForDebugModeClick()
 {
     if (host_.showDebugMenu)
         host_.showDebugMenu();
-    host_.dialogs.message(this, AppsetTexts::kDebugEnabledText, QApplication::applicationDisplayName(),
+    host_.dialogs.message(this, AppsetTexts::kDebugEnabledText, host_.applicationTitle,
                           Dialogs::Kind::Plain);
 }
 

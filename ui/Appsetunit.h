@@ -25,6 +25,7 @@ struct AppSetHost {
     Dialogs &dialogs;
     std::function<bool()> debugMenuVisible;
     std::function<void()> showDebugMenu;
+    QString applicationTitle; // the caption of the plain message box
 };
 
 // The six-page settings dialog. It copies the record into its controls when shown and back

@@ -16,7 +16,7 @@ void TForm1::ActionOpenAppSetDialogExecute()
 {
     {
         TAppSetForm form({Settings, services_.dialogs, [this] { return MenuDebugAction->isVisible(); },
-                          [this] { MenuDebugAction->setVisible(true); }},
+                          [this] { MenuDebugAction->setVisible(true); }, windowTitle()},
                          this);
         form.exec();
     }

@@ -361,6 +361,7 @@ TEST_F(SettingsFromMainWindowTest, DebugButtonShowsTheDebugMenuForTheRun)
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("デバッグメニューを有効にしました。"));
         EXPECT_EQ(dialogs.messages[0].kind, Kind::Plain);
+        EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Orlimbo"));
         d.BitBtn2->click();
     });
     EXPECT_TRUE(w.MenuDebugAction->isVisible());
