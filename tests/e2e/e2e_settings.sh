@@ -21,8 +21,8 @@ export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/r
 export XDG_DATA_HOME="$work/data" XDG_DATA_DIRS="$work/share" XDG_CONFIG_DIRS="$work/xdg"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"
 chmod 700 "$XDG_RUNTIME_DIR"
-file="$work/はじめに.txt"
-cp "$samples/はじめに.txt" "$file"
+file="$work/00はじめに.txt"
+cp "$samples/00はじめに.txt" "$file"
 passed=0
 
 fail() { echo "e2e: $*" >&2; kill "$pid" 2>/dev/null || true; exit 1; }
@@ -52,7 +52,7 @@ shot() { [ -n "${ORLIMBO_E2E_SHOTS:-}" ] && import -window root "$ORLIMBO_E2E_SH
 
 "$bin" "$file" >"$work/out.log" 2>&1 &
 pid=$!
-main=$(wait_for_window "^はじめに.txt - Orlimbo  Ver 1.40\$") || fail "no main window"
+main=$(wait_for_window "^00はじめに.txt - Orlimbo  Ver 1.40\$") || fail "no main window"
 
 # Settings: menu 設定(&C), entry 動作設定(&C).
 focus "$main"
@@ -61,7 +61,7 @@ sleep 0.3
 xdotool key c
 settings=$(wait_for_window "^Orlimbo 設定") || fail "the settings dialog did not open from the menu"
 title=$(xdotool getwindowname "$settings")
-case "$title" in "Orlimbo 設定"*) ;; *) fail "settings title '$title'" ;; esac
+[ "$title" = "Orlimbo 設定" ] || fail "settings title '$title'"
 sleep 0.3
 shot settings
 focus "$settings"
