@@ -53,6 +53,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectFullScreen();
     connectSettingsDialog();
     connectHelp();
+    connectFileOps();
 }
 
 TForm1::~TForm1() = default;

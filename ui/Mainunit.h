@@ -40,6 +40,9 @@ public:
     SettingsRecord Settings;
     bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
+    // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
+    QChar CopyMoveChoice;
+    int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
 
     // Loading and the window state.
@@ -176,6 +179,11 @@ public slots:
     void ActionGoMySiteExecute();
     void ActionSendMailExecute();
     void HelpCannotShowClick();
+    // File operations (MainFileOps.cpp).
+    void ActionFileDeleteExecute();
+    void ActionFileCopyExecute(QObject *sender);
+    void ActionFileRenameExecute();
+    void MoveToNextListedFile();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -242,6 +250,10 @@ private:
     void connectFullScreen();
     void connectSettingsDialog();
     void connectHelp();
+    // File operations (MainFileOps.cpp).
+    void connectFileOps();
+    void stepPastRemovedFile();
+    QStringList bookmarkPaths() const;
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);
