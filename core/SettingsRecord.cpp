@@ -3,6 +3,7 @@
 #include "core/ColorText.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -26,14 +27,149 @@ int decimalOr(const QString &text, int fallback)
     return ok ? value : fallback;
 }
 
-void takeIfSet(const SettingsKey &key, const QString &name, QString &field)
+// What a save needs beyond the record.
+struct SaveContext {
+    bool writePosition;
+    QString programPath;
+};
+
+// One stored value: its name, how its text is read into the record (none: never read) and the
+// text written for it (nothing: not written this time). Read and written in the table's order.
+struct StoredValue {
+    QString name;
+    std::function<void(SettingsRecord &, const QString &)> load;
+    std::function<std::optional<QString>(const SettingsRecord &, const SaveContext &)> save;
+};
+
+// `field` is a generic lambda giving the record's field, const or not.
+template <typename Field> StoredValue textValue(QString name, Field field)
 {
-    const QString value = key.read(name);
-    if (!value.isEmpty())
-        field = value;
+    return {std::move(name),
+            [field](SettingsRecord &r, const QString &text) {
+                if (!text.isEmpty())
+                    field(r) = text;
+            },
+            [field](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> { return field(r); }};
+}
+
+template <typename Field> StoredValue intValue(QString name, Field field, int fallback)
+{
+    return {std::move(name),
+            [field, fallback](SettingsRecord &r, const QString &text) {
+                if (!text.isEmpty())
+                    field(r) = decimalOr(text, fallback);
+            },
+            [field](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                return QString::number(field(r));
+            }};
+}
+
+template <typename Field> StoredValue colorValue(QString name, Field field)
+{
+    return {std::move(name),
+            [field](SettingsRecord &r, const QString &text) {
+                if (!text.isEmpty())
+                    ColorText::fromText(text, field(r)); // an unreadable text keeps the colour in force
+            },
+            [field](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                return ColorText::toText(field(r));
+            }};
+}
+
+// A history entry: always read (absent is empty); written only while the history is kept, and
+// only when it holds a path.
+template <typename Field> StoredValue historyValue(QString name, Field field)
+{
+    return {std::move(name), [field](SettingsRecord &r, const QString &text) { field(r) = text; },
+            [field](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                if (!r.flagIs(Flag::KeepHistory, '1') || field(r).isEmpty())
+                    return std::nullopt;
+                return field(r);
+            }};
+}
+
+// The window position is not written by a further window.
+StoredValue positionValue(StoredValue value)
+{
+    auto save = std::move(value.save);
+    value.save = [save](const SettingsRecord &r, const SaveContext &c) -> std::optional<QString> {
+        return c.writePosition ? save(r, c) : std::nullopt;
+    };
+    return value;
+}
+
+std::vector<StoredValue> buildStoredValues()
+{
+    std::vector<StoredValue> t;
+    for (int i = 0; i < 4; ++i)
+        t.push_back(textValue(editName("AppliForEdit", i), [i](auto &r) -> auto & { return r.AppliForEdit[i]; }));
+    for (int i = 0; i < 4; ++i)
+        t.push_back(textValue(editName("AppliForEditN", i), [i](auto &r) -> auto & { return r.AppliForEditN[i]; }));
+    t.push_back(textValue(QStringLiteral("AppliForPrint"), [](auto &r) -> auto & { return r.AppliForPrint; }));
+    t.push_back({QStringLiteral("AppliSetFlags"), [](SettingsRecord &r, const QString &text) { r.copyFlags(text); },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> { return r.flagText(); }});
+    t.push_back({QStringLiteral("WordWrapFlag"),
+                 [](SettingsRecord &r, const QString &text) {
+                     if (!text.isEmpty())
+                         r.WordWrapFlag = text[0];
+                 },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(r.WordWrapFlag);
+                 }});
+    t.push_back(intValue(QStringLiteral("LimitSizeForEffect"), [](auto &r) -> auto & { return r.LimitSizeForEffect; },
+                         SettingsRecord::kDefaultLimitSizeForEffect));
+    for (int i = 0; i < 4; ++i)
+        t.push_back(textValue(numbered("FilterName", i + 1), [i](auto &r) -> auto & { return r.FilterName[i]; }));
+    for (int i = 0; i < 4; ++i)
+        t.push_back(textValue(numbered("EditFilterB", i + 1), [i](auto &r) -> auto & { return r.EditFilterB[i]; }));
+    for (int i = 0; i < 4; ++i)
+        t.push_back(textValue(numbered("EditFilterU", i + 1), [i](auto &r) -> auto & { return r.EditFilterU[i]; }));
+    t.push_back(textValue(QStringLiteral("FileNameNow"), [](auto &r) -> auto & { return r.History.FileNameNow; }));
+    for (int i = 0; i < BrowsingHistory::kSize; ++i)
+        t.push_back(historyValue(numbered("rp", i), [i](auto &r) -> auto & { return r.History.PreHistory[i]; }));
+    for (int i = 0; i < BrowsingHistory::kSize; ++i)
+        t.push_back(historyValue(numbered("rn", i), [i](auto &r) -> auto & { return r.History.NextHistory[i]; }));
+    t.push_back(textValue(QStringLiteral("CopyMoveFolder"), [](auto &r) -> auto & { return r.CopyMoveFolder; }));
+    t.push_back(textValue(QStringLiteral("FontName"), [](auto &r) -> auto & { return r.FontName; }));
+    t.push_back(intValue(QStringLiteral("FontSize"), [](auto &r) -> auto & { return r.FontSize; },
+                         SettingsRecord::kDefaultFontSize));
+    t.push_back(colorValue(QStringLiteral("ColorText"), [](auto &r) -> auto & { return r.ColorText; }));
+    t.push_back(colorValue(QStringLiteral("ColorBack"), [](auto &r) -> auto & { return r.ColorBack; }));
+    t.push_back(intValue(QStringLiteral("WindowWidth"), [](auto &r) -> auto & { return r.WindowWidth; },
+                         SettingsRecord::kDefaultWidth));
+    t.push_back(intValue(QStringLiteral("WindowHeight"), [](auto &r) -> auto & { return r.WindowHeight; },
+                         SettingsRecord::kDefaultHeight));
+    t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
+                                       SettingsRecord::kNoPosition)));
+    t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
+                                       SettingsRecord::kNoPosition)));
+    // Records for other software: written, never read.
+    t.push_back({QStringLiteral("Install"), nullptr,
+                 [](const SettingsRecord &, const SaveContext &c) -> std::optional<QString> { return c.programPath; }});
+    t.push_back({QStringLiteral("Version"), nullptr,
+                 [](const SettingsRecord &, const SaveContext &) -> std::optional<QString> {
+                     return QString::fromLatin1(kVersionText);
+                 }});
+    // Each start that finds a count counts one more.
+    t.push_back({QStringLiteral("RunTime"),
+                 [](SettingsRecord &r, const QString &text) {
+                     if (!text.isEmpty())
+                         r.RunTime = decimalOr(text, 0) + 1;
+                 },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString::number(r.RunTime);
+                 }});
+    return t;
+}
+
+const std::vector<StoredValue> &storedValues()
+{
+    static const std::vector<StoredValue> table = buildStoredValues();
+    return table;
 }
 
 } // namespace
+
 
 SettingsRecord::SettingsRecord()
     : ColorText(ColorText::clWindowText), ColorBack(ColorText::clWindow)
@@ -113,52 +249,9 @@ void LoadSettings(SettingsRecord &r, SettingsStore &store)
         r.SettingsKeyMissing = true;
         return;
     }
-    for (int i = 0; i < 4; ++i)
-        takeIfSet(*key, editName("AppliForEdit", i), r.AppliForEdit[i]);
-    for (int i = 0; i < 4; ++i)
-        takeIfSet(*key, editName("AppliForEditN", i), r.AppliForEditN[i]);
-    takeIfSet(*key, QStringLiteral("AppliForPrint"), r.AppliForPrint);
-    r.copyFlags(key->read(QStringLiteral("AppliSetFlags")));
-    const QString wrap = key->read(QStringLiteral("WordWrapFlag"));
-    if (!wrap.isEmpty())
-        r.WordWrapFlag = wrap[0];
-    const QString limit = key->read(QStringLiteral("LimitSizeForEffect"));
-    if (!limit.isEmpty())
-        r.LimitSizeForEffect = decimalOr(limit, SettingsRecord::kDefaultLimitSizeForEffect);
-    for (int i = 0; i < 4; ++i)
-        takeIfSet(*key, numbered("FilterName", i + 1), r.FilterName[i]);
-    for (int i = 0; i < 4; ++i)
-        takeIfSet(*key, numbered("EditFilterB", i + 1), r.EditFilterB[i]);
-    for (int i = 0; i < 4; ++i)
-        takeIfSet(*key, numbered("EditFilterU", i + 1), r.EditFilterU[i]);
-    takeIfSet(*key, QStringLiteral("FileNameNow"), r.History.FileNameNow);
-    for (int i = 0; i < BrowsingHistory::kSize; ++i)
-        r.History.PreHistory[i] = key->read(numbered("rp", i));
-    for (int i = 0; i < BrowsingHistory::kSize; ++i)
-        r.History.NextHistory[i] = key->read(numbered("rn", i));
-    takeIfSet(*key, QStringLiteral("CopyMoveFolder"), r.CopyMoveFolder);
-    takeIfSet(*key, QStringLiteral("FontName"), r.FontName);
-
-    const auto readInt = [&key](const char *name, int &field, int fallback) {
-        const QString text = key->read(QString::fromLatin1(name));
-        if (!text.isEmpty())
-            field = decimalOr(text, fallback);
-    };
-    readInt("FontSize", r.FontSize, SettingsRecord::kDefaultFontSize);
-    const auto readColor = [&key](const char *name, std::uint32_t &field) {
-        const QString text = key->read(QString::fromLatin1(name));
-        if (!text.isEmpty())
-            ColorText::fromText(text, field); // an unreadable text keeps the colour in force
-    };
-    readColor("ColorText", r.ColorText);
-    readColor("ColorBack", r.ColorBack);
-    readInt("WindowWidth", r.WindowWidth, SettingsRecord::kDefaultWidth);
-    readInt("WindowHeight", r.WindowHeight, SettingsRecord::kDefaultHeight);
-    readInt("WindowX", r.WindowX, SettingsRecord::kNoPosition);
-    readInt("WindowY", r.WindowY, SettingsRecord::kNoPosition);
-    const QString runTime = key->read(QStringLiteral("RunTime"));
-    if (!runTime.isEmpty())
-        r.RunTime = decimalOr(runTime, 0) + 1;
+    for (const StoredValue &value : storedValues())
+        if (value.load)
+            value.load(r, key->read(value.name));
     key->close();
 }
 
@@ -168,49 +261,10 @@ SaveResult SaveSettings(const SettingsRecord &r, SettingsStore &store, bool writ
     std::unique_ptr<SettingsKey> key = store.openOrCreate();
     if (!key)
         return SaveResult::KeyUnavailable;
-
-    std::vector<std::pair<QString, QString>> values;
-    const auto add = [&values](const QString &name, const QString &value) { values.emplace_back(name, value); };
-    for (int i = 0; i < 4; ++i)
-        add(editName("AppliForEdit", i), r.AppliForEdit[i]);
-    for (int i = 0; i < 4; ++i)
-        add(editName("AppliForEditN", i), r.AppliForEditN[i]);
-    add(QStringLiteral("AppliForPrint"), r.AppliForPrint);
-    add(QStringLiteral("AppliSetFlags"), r.flagText());
-    add(QStringLiteral("WordWrapFlag"), QString(r.WordWrapFlag));
-    add(QStringLiteral("LimitSizeForEffect"), QString::number(r.LimitSizeForEffect));
-    for (int i = 0; i < 4; ++i)
-        add(numbered("FilterName", i + 1), r.FilterName[i]);
-    for (int i = 0; i < 4; ++i)
-        add(numbered("EditFilterB", i + 1), r.EditFilterB[i]);
-    for (int i = 0; i < 4; ++i)
-        add(numbered("EditFilterU", i + 1), r.EditFilterU[i]);
-    add(QStringLiteral("FileNameNow"), r.History.FileNameNow);
-    if (r.flagIs(Flag::KeepHistory, '1')) {
-        for (int i = 0; i < BrowsingHistory::kSize; ++i)
-            if (!r.History.PreHistory[i].isEmpty())
-                add(numbered("rp", i), r.History.PreHistory[i]);
-        for (int i = 0; i < BrowsingHistory::kSize; ++i)
-            if (!r.History.NextHistory[i].isEmpty())
-                add(numbered("rn", i), r.History.NextHistory[i]);
-    }
-    add(QStringLiteral("CopyMoveFolder"), r.CopyMoveFolder);
-    add(QStringLiteral("FontName"), r.FontName);
-    add(QStringLiteral("FontSize"), QString::number(r.FontSize));
-    add(QStringLiteral("ColorText"), ColorText::toText(r.ColorText));
-    add(QStringLiteral("ColorBack"), ColorText::toText(r.ColorBack));
-    add(QStringLiteral("WindowWidth"), QString::number(r.WindowWidth));
-    add(QStringLiteral("WindowHeight"), QString::number(r.WindowHeight));
-    if (writePosition) {
-        add(QStringLiteral("WindowX"), QString::number(r.WindowX));
-        add(QStringLiteral("WindowY"), QString::number(r.WindowY));
-    }
-    add(QStringLiteral("Install"), programPath);
-    add(QStringLiteral("Version"), QString::fromLatin1(kVersionText));
-    add(QStringLiteral("RunTime"), QString::number(r.RunTime));
-
-    for (const auto &[name, value] : values) {
-        if (!key->write(name, value)) {
+    const SaveContext context{writePosition, programPath};
+    for (const StoredValue &value : storedValues()) {
+        const std::optional<QString> text = value.save(r, context);
+        if (text && !key->write(value.name, *text)) {
             key->close(); // what was written before the failure stays written
             return SaveResult::WriteFailed;
         }

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -47,4 +48,22 @@ QString DesktopShell::findTextEditor()
 QString DesktopShell::findPrintSpooler()
 {
     return QStandardPaths::findExecutable(QStringLiteral("lp"));
+}
+
+bool DesktopShell::hasViewerFor(const QString &path)
+{
+    // xdg-open hands a document to the default application of its type; without one it
+    // fails quietly, so ask the same database beforehand.
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return false;
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitCode() == 0 && !process.readAllStandardOutput().trimmed().isEmpty();
 }

@@ -19,6 +19,8 @@ public:
     virtual QString findTextEditor() = 0;
     // The print spooler command found on PATH, or empty.
     virtual QString findPrintSpooler() = 0;
+    // Whether the desktop has a program registered to open a document of this file's type.
+    virtual bool hasViewerFor(const QString &path) = 0;
 };
 
 class DesktopShell : public Shell {
@@ -28,6 +30,7 @@ public:
     bool startProgram(const QString &program, const QStringList &arguments) override;
     QString findTextEditor() override;
     QString findPrintSpooler() override;
+    bool hasViewerFor(const QString &path) override;
 };
 
 // A test double that records launches.
@@ -41,6 +44,7 @@ public:
     std::vector<Launch> launches;
     QString editor;
     QString spooler;
+    bool viewerRegistered = true;
 
     void openDocument(const QString &pathOrUrl) override { launches.push_back({QStringLiteral("open"), pathOrUrl, {}}); }
     void explore(const QString &folder) override { launches.push_back({QStringLiteral("explore"), folder, {}}); }
@@ -51,4 +55,5 @@ public:
     }
     QString findTextEditor() override { return editor; }
     QString findPrintSpooler() override { return spooler; }
+    bool hasViewerFor(const QString &) override { return viewerRegistered; }
 };

@@ -51,6 +51,9 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectSearch();
     connectView();
     connectEffects();
+    connectFullScreen();
+    connectSettingsDialog();
+    connectHelp();
     connectFileOps();
     connectExternal();
 }

@@ -175,6 +175,15 @@ public slots:
     void ViewPathClick();
     void ViewStyleClick();
     void ViewSearchClick();
+    // Full screen, settings dialog, help and version (MainFullScreen.cpp, MainSettingsDialog.cpp, MainHelp.cpp).
+    void ActionFullScreenExecute();
+    void ActionOpenAppSetDialogExecute();
+    void ActionOpenHelpExecute();
+    void ActionVerInfoExecute();
+    void ActionVerCheckExecute();
+    void ActionGoMySiteExecute();
+    void ActionSendMailExecute();
+    void HelpCannotShowClick();
     // File operations (MainFileOps.cpp).
     void ActionFileDeleteExecute();
     void ActionFileCopyExecute(QObject *sender);
@@ -259,6 +268,9 @@ private:
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 
+    void connectFullScreen();
+    void connectSettingsDialog();
+    void connectHelp();
     // File operations (MainFileOps.cpp).
     void connectFileOps();
     void stepPastRemovedFile();

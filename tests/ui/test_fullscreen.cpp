@@ -1,0 +1,138 @@
+#include "UiFixture.h"
+
+#include "platform/Desktop.h"
+#include "ui/Fsunit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTimer>
+
+#include <functional>
+
+class FullScreenTest : public UiFixture {
+protected:
+    // Opens the full-screen window with its key and runs `inside` while it is shown.
+    // True when the window had closed by the time the key's command returned.
+    bool whileFullScreen(const std::function<void(TfsForm &)> &inside)
+    {
+        bool ran = false;
+        QApplication::setActiveWindow(form.get());
+        QTimer::singleShot(0, [&] {
+            auto *fs = qobject_cast<TfsForm *>(QApplication::activeModalWidget());
+            ASSERT_NE(fs, nullptr);
+            // The offscreen platform leaves a modal child inactive; a desktop activates it.
+            QApplication::setActiveWindow(fs);
+            fs->RichEdit->setFocus();
+            ran = true;
+            inside(*fs);
+            if (fs->isVisible()) { // the step under test did not close it
+                closedByTest = true;
+                fs->reject();
+            }
+        });
+        closedByTest = false;
+        QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+        return ran && !closedByTest;
+    }
+    bool closedByTest = false;
+
+    static QString manyLines(int count)
+    {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("行 %1 の文章です。\n").arg(i);
+        return text;
+    }
+};
+
+TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowAlone)
+{
+    const QString path = writeText(QStringLiteral("m.txt"), QStringLiteral("a <b>b</b>\nc d\n"));
+    TForm1 &w = start({path});
+    w.ActionNoHtmlTag->trigger();
+    QFont font = w.RichEdit->font();
+    font.setPointSize(14);
+    w.RichEdit->setFont(font);
+    const QString shown = viewText();
+    ASSERT_EQ(shown, QStringLiteral("a b\nc d\n"));
+
+    EXPECT_TRUE(whileFullScreen([&](TfsForm &fs) {
+        EXPECT_EQ(fs.RichEdit->text(), shown);
+        EXPECT_EQ(fs.RichEdit->font().pointSize(), 14);
+        EXPECT_EQ(fs.EditNowFileName->text(), path);
+        EXPECT_TRUE(fs.EditNowFileName->isReadOnly());
+        EXPECT_EQ(fs.RichEdit->caretPosition(), 0);
+        EXPECT_EQ(fs.windowTitle(), QStringLiteral("Full Screen"));
+        EXPECT_TRUE(fs.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(fs.geometry(), QRect(QPoint(0, 0), Desktop::screenSize()));
+        QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
+    }));
+    EXPECT_EQ(viewText(), shown);
+    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 14);
+}
+
+TEST_F(FullScreenTest, WrapsLikeTheMainView)
+{
+    const QString longLine = QString(400, QLatin1Char('x'));
+    TForm1 &w = start({writeText(QStringLiteral("w.txt"), longLine)});
+    ASSERT_TRUE(w.RichEdit->wraps());
+    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) {
+        EXPECT_TRUE(fs.RichEdit->wraps());
+        EXPECT_GT(fs.RichEdit->displayedLineCount(), 1); // at its own, screen-wide edge
+        QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
+    }));
+    w.ActionWrapNone->trigger();
+    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) {
+        EXPECT_FALSE(fs.RichEdit->wraps());
+        EXPECT_EQ(fs.RichEdit->displayedLineCount(), 1);
+        QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
+    }));
+    EXPECT_FALSE(w.RichEdit->wraps());
+}
+
+TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)
+{
+    start({writeText(QStringLiteral("k.txt"), QStringLiteral("text"))});
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape}) {
+        EXPECT_TRUE(whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
+        EXPECT_TRUE(whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
+    }
+    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) { fs.BtnEndFullScreen->click(); }));
+}
+
+TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
+{
+    start({writeText(QStringLiteral("p.txt"), manyLines(600))});
+    whileFullScreen([](TfsForm &fs) {
+        QScrollBar *bar = fs.RichEdit->verticalScrollBar();
+        ASSERT_EQ(bar->value(), 0);
+        QTest::keyClick(fs.RichEdit, Qt::Key_Space);
+        EXPECT_EQ(bar->value(), bar->pageStep());
+        QTest::keyClick(fs.RichEdit, Qt::Key_Space);
+        EXPECT_EQ(bar->value(), 2 * bar->pageStep());
+        QTest::keyClick(fs.RichEdit, Qt::Key_Space, Qt::ShiftModifier);
+        EXPECT_EQ(bar->value(), bar->pageStep());
+        EXPECT_TRUE(fs.isVisible());
+    });
+}
+
+TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
+{
+    start({writeText(QStringLiteral("c.txt"), QStringLiteral("abc"))});
+    whileFullScreen([](TfsForm &fs) {
+        fs.PopupMenuPopup();
+        EXPECT_FALSE(fs.PopupCopy->isEnabled());
+        EXPECT_TRUE(fs.PopupSelectAll->isEnabled());
+        QTest::keyClick(fs.RichEdit, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(fs.RichEdit->selectedText(), QStringLiteral("abc"));
+        fs.PopupMenuPopup();
+        EXPECT_TRUE(fs.PopupCopy->isEnabled());
+        QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc"));
+    });
+}

@@ -1,0 +1,381 @@
+#include "UiFixture.h"
+
+#include "core/ColorText.h"
+#include "resources/AppsetTexts.h"
+#include "ui/Appsetunit.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+using Kind = Dialogs::Kind;
+
+namespace {
+
+constexpr std::uint32_t clInactiveCaption = ColorText::kSystemColorBase + 3;
+
+// Every field the dialog can change, as one comparable list.
+QStringList snapshot(const SettingsRecord &r)
+{
+    QStringList all{r.flagText(), ColorText::toText(r.ColorBack), ColorText::toText(r.ColorText), r.AppliForPrint};
+    for (const auto *list : {&r.AppliForEdit, &r.AppliForEditN, &r.FilterName, &r.EditFilterB, &r.EditFilterU})
+        for (const QString &s : *list)
+            all << s;
+    for (const auto *list : {&r.History.PreHistory, &r.History.NextHistory})
+        for (const QString &s : *list)
+            all << s;
+    return all;
+}
+
+} // namespace
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    SettingsRecord record;
+    ScriptedDialogs dialogs;
+    bool debugVisible = false;
+    std::unique_ptr<TAppSetForm> dialog;
+
+    TAppSetForm &open()
+    {
+        dialog = std::make_unique<TAppSetForm>(
+            AppSetHost{record, dialogs, [this] { return debugVisible; }, [this] { debugVisible = true; }});
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        QApplication::setActiveWindow(dialog.get());
+        return *dialog;
+    }
+    void pressOk() { QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton); }
+    // Tabs away from a field, as leaving it by keyboard.
+    void typeAndLeave(QLineEdit *field, const QString &text)
+    {
+        dialog->PageControl1->setCurrentWidget(field->parentWidget()->parentWidget());
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Delete);
+        else
+            QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+};
+
+TEST_F(SettingsDialogTest, OkWithoutChangesKeepsEveryPresetWithAndWithoutTheSwap)
+{
+    record.AppliForEdit = {QStringLiteral("/usr/bin/mousepad"), QString(), QStringLiteral("/opt/e3"), QString()};
+    record.EditFilterU[1] = QStringLiteral("*.ini;");
+    record.History.PreHistory[0] = QStringLiteral("/tmp/a.txt");
+    struct Case {
+        QRadioButton *TAppSetForm::*button;
+        char preset;
+    };
+    const Case cases[] = {{&TAppSetForm::rbColor1, 'S'}, {&TAppSetForm::rbColor2, 'M'}, {&TAppSetForm::rbColor3, 'G'},
+                          {&TAppSetForm::rbColor4, 'T'}, {&TAppSetForm::rbColor0, 'U'}};
+    for (const Case &c : cases) {
+        for (bool swap : {false, true}) {
+            SCOPED_TRACE(std::string(1, c.preset) + (swap ? " swapped" : ""));
+            // The view colours as this dialog sets them.
+            TAppSetForm &first = open();
+            if (c.preset == 'U') {
+                dialogs.colorAnswers = {QColor(0x11, 0x22, 0x33), QColor(0xF0, 0xE0, 0xD0)};
+                QTest::mouseClick(first.BitBtn3, Qt::LeftButton);
+                QTest::mouseClick(first.BitBtn4, Qt::LeftButton);
+            }
+            (first.*c.button)->click();
+            if (first.cbReverseColor->isChecked() != swap)
+                first.cbReverseColor->click();
+            pressOk();
+            ASSERT_EQ(record.flag(Flag::ColorPreset), QLatin1Char(c.preset));
+            ASSERT_EQ(record.flagIs(Flag::SwapColors, '1'), swap);
+            const QStringList before = snapshot(record);
+
+            TAppSetForm &second = open();
+            EXPECT_TRUE((second.*c.button)->isChecked());
+            EXPECT_EQ(second.cbReverseColor->isChecked(), swap);
+            pressOk();
+            EXPECT_EQ(snapshot(record), before);
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SettingsDialogTest, SwappedPresetShowsAndStoresTheSwappedColours)
+{
+    record.setFlag(Flag::ColorPreset, QLatin1Char('M'));
+    record.setFlag(Flag::SwapColors, QLatin1Char('1'));
+    TAppSetForm &d = open();
+    EXPECT_EQ(d.previewBackground(), 0x00FFFFFFu); // MS-DOS: white on black, swapped
+    EXPECT_EQ(d.previewText(), 0x00000000u);
+    pressOk();
+    EXPECT_EQ(record.ColorBack, 0x00FFFFFFu);
+    EXPECT_EQ(record.ColorText, 0x00000000u);
+}
+
+TEST_F(SettingsDialogTest, AnotherPresetCharacterSelectsNoButtonAndIsKept)
+{
+    record.setFlag(Flag::ColorPreset, QLatin1Char('X'));
+    record.ColorBack = 0x00102030u;
+    record.ColorText = 0x00405060u;
+    TAppSetForm &d = open();
+    for (QRadioButton *b : {d.rbColor1, d.rbColor2, d.rbColor3, d.rbColor4, d.rbColor0})
+        EXPECT_FALSE(b->isChecked());
+    pressOk();
+    EXPECT_EQ(record.flag(Flag::ColorPreset), QLatin1Char('X'));
+    EXPECT_EQ(record.ColorBack, 0x00102030u);
+    EXPECT_EQ(record.ColorText, 0x00405060u);
+}
+
+TEST_F(SettingsDialogTest, LeavingAnExtensionFieldEndsItWithASemicolon)
+{
+    TAppSetForm &d = open();
+    typeAndLeave(d.EditFilterU[0], QStringLiteral("*.ini"));
+    EXPECT_EQ(d.EditFilterU[0]->text(), QStringLiteral("*.ini;"));
+    typeAndLeave(d.EditFilter[2], QStringLiteral("*.ini;"));
+    EXPECT_EQ(d.EditFilter[2]->text(), QStringLiteral("*.ini;"));
+    typeAndLeave(d.EditFilterU[3], QString());
+    EXPECT_EQ(d.EditFilterU[3]->text(), QString());
+    typeAndLeave(d.EditFilter[1], QStringLiteral("*.htm"));
+    pressOk();
+    EXPECT_EQ(record.EditFilterU[0], QStringLiteral("*.ini;"));
+    EXPECT_EQ(record.EditFilterB[1], QStringLiteral("*.htm;"));
+    EXPECT_TRUE(d.EditFilter[0]->testAttribute(Qt::WA_InputMethodEnabled) == false);
+}
+
+TEST_F(SettingsDialogTest, DeletionWarningOnlyWhenTheUserTicksBoth)
+{
+    record.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('1'));
+    record.setFlag(Flag::DeleteNonText, QLatin1Char('1'));
+    TAppSetForm &both = open();
+    EXPECT_TRUE(dialogs.messages.empty()); // opening with both on warns of nothing
+    both.cbSafeFileDel->click();           // clearing one warns of nothing either
+    EXPECT_TRUE(dialogs.messages.empty());
+    both.cbSafeFileDel->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("あなたは、ソフトウェアの必須ファイルを誤って削除")));
+    EXPECT_TRUE(both.cbSafeFileDel->isChecked()); // advice only
+
+    record.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('0'));
+    record.setFlag(Flag::DeleteNonText, QLatin1Char('0'));
+    dialogs.messages.clear();
+    TAppSetForm &none = open();
+    none.cbSafeFileDel->click(); // one alone
+    EXPECT_TRUE(dialogs.messages.empty());
+    none.cbSafeNotOnlyText->click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    pressOk();
+    EXPECT_TRUE(record.flagIs(Flag::DeleteWithoutAsking, '1'));
+    EXPECT_TRUE(record.flagIs(Flag::DeleteNonText, '1'));
+}
+
+TEST_F(SettingsDialogTest, ChoosingATextColourUnderTheStandardPresetSwitchesToTheUsersColours)
+{
+    record.setFlag(Flag::ColorPreset, QLatin1Char('S'));
+    TAppSetForm &d = open();
+    ASSERT_TRUE(d.rbColor1->isChecked());
+    EXPECT_EQ(d.LabelFrontColor->text(), QStringLiteral("---"));
+    dialogs.colorAnswers = {QColor(0x11, 0x22, 0x33)};
+    QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+    EXPECT_TRUE(d.rbColor0->isChecked());
+    EXPECT_EQ(d.previewBackground(), clInactiveCaption); // the background panel's designed colour
+    EXPECT_EQ(d.previewText(), 0x00332211u);
+    EXPECT_EQ(d.LabelFrontColor->text(), QStringLiteral("$00332211"));
+    pressOk();
+    EXPECT_EQ(record.flag(Flag::ColorPreset), QLatin1Char('U'));
+    EXPECT_EQ(record.ColorBack, clInactiveCaption);
+    EXPECT_EQ(record.ColorText, 0x00332211u);
+
+    dialogs.colorAnswers.clear(); // a cancelled colour dialog changes nothing
+    TAppSetForm &again = open();
+    QTest::mouseClick(again.BitBtn4, Qt::LeftButton);
+    EXPECT_EQ(again.LabelBackColor->text(), QStringLiteral("---"));
+    EXPECT_EQ(again.previewBackground(), clInactiveCaption);
+}
+
+TEST_F(SettingsDialogTest, ClearedHistoryStaysClearedAfterCancel)
+{
+    for (int i = 0; i < 10; ++i) {
+        record.History.PreHistory[i] = QStringLiteral("/p%1").arg(i);
+        record.History.NextHistory[i] = QStringLiteral("/n%1").arg(i);
+    }
+    record.FilterName[0] = QStringLiteral("名前");
+    TAppSetForm &d = open();
+    d.EditFilterName[0]->setText(QStringLiteral("変更"));
+    QTest::mouseClick(d.BtnClearHistory, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("履歴情報をクリアしました。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("報告"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
+    QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(record.History.PreHistory[i].isEmpty());
+        EXPECT_TRUE(record.History.NextHistory[i].isEmpty());
+    }
+    EXPECT_EQ(record.FilterName[0], QStringLiteral("名前")); // nothing else copied back
+}
+
+TEST_F(SettingsDialogTest, EditorsTwoToFourAreStoredWhileGreyed)
+{
+    record.setFlag(Flag::UseEditors, QLatin1Char('0'));
+    TAppSetForm &d = open();
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    EXPECT_EQ(d.EditEditApp[1]->palette().color(QPalette::Base), face);
+    EXPECT_EQ(d.EditEditAppC[0]->palette().color(QPalette::Base), face);
+    EXPECT_EQ(d.EditEditApp[0]->palette().color(QPalette::Base), window); // editor 1's path stays plain
+    EXPECT_FALSE(d.LabelV[3]->isEnabled());
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_TRUE(d.EditEditApp[i]->isEnabled());
+        d.EditEditApp[i]->setText(QStringLiteral("/opt/editor%1").arg(i + 1));
+        d.EditEditAppC[i]->setText(QStringLiteral("エディタ%1号").arg(i + 1));
+    }
+    pressOk();
+    EXPECT_TRUE(record.flagIs(Flag::UseEditors, '0'));
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(record.AppliForEdit[i], QStringLiteral("/opt/editor%1").arg(i + 1));
+        EXPECT_EQ(record.AppliForEditN[i], QStringLiteral("エディタ%1号").arg(i + 1));
+    }
+
+    TAppSetForm &ticked = open();
+    ticked.cbUseEditors->click();
+    EXPECT_EQ(ticked.EditEditApp[1]->palette().color(QPalette::Base), window);
+    EXPECT_TRUE(ticked.LabelV[3]->isEnabled());
+    ticked.cbUseEditors->click();
+    EXPECT_EQ(ticked.EditEditApp[1]->palette().color(QPalette::Base), face);
+    EXPECT_FALSE(ticked.LabelV[3]->isEnabled());
+}
+
+TEST_F(SettingsDialogTest, ControlsFollowTheFlagsBothWays)
+{
+    record.copyFlags(QStringLiteral("0011110110201000"));
+    record.AppliForPrint = QStringLiteral("/usr/bin/lp");
+    TAppSetForm &d = open();
+    EXPECT_EQ(d.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(d.PageControl1->count(), 6);
+    EXPECT_EQ(d.PageControl1->tabText(5), QStringLiteral("表示色"));
+    EXPECT_FALSE(d.CheckBox1->isChecked());
+    EXPECT_FALSE(d.CheckBox2->isChecked());
+    EXPECT_TRUE(d.cbSafeFileDel->isChecked());
+    EXPECT_FALSE(d.cbSafeNotOnlyText->isChecked());
+    EXPECT_EQ(d.cbSelectTextFile->currentIndex(), 2);
+    EXPECT_TRUE(d.cbUseEditors->isChecked());
+    EXPECT_EQ(d.EditPrintApp->text(), QStringLiteral("/usr/bin/lp"));
+    d.CheckBox1->click();
+    d.cbSafeNotOnlyText->click();
+    d.cbSelectTextFile->setCurrentIndex(0);
+    pressOk();
+    EXPECT_EQ(record.flagText().left(13), QStringLiteral("1011110111001"));
+
+    record.setFlag(Flag::AllTextLists, QLatin1Char('7')); // any other character reads as entry 1
+    TAppSetForm &other = open();
+    EXPECT_EQ(other.cbSelectTextFile->currentIndex(), 1);
+}
+
+TEST_F(SettingsDialogTest, BrowseButtonsFillTheirOwnFields)
+{
+    TAppSetForm &d = open();
+    dialogs.fileAnswers = {QStringLiteral("/usr/bin/mousepad"), QStringLiteral("/usr/bin/lp")};
+    QTest::mouseClick(d.BtnForFileViewE[2], Qt::LeftButton);
+    QTest::mouseClick(d.BtnForFileView2, Qt::LeftButton);
+    QTest::mouseClick(d.BtnForFileViewE[0], Qt::LeftButton); // cancelled
+    EXPECT_EQ(d.EditEditApp[2]->text(), QStringLiteral("/usr/bin/mousepad"));
+    EXPECT_EQ(d.EditPrintApp->text(), QStringLiteral("/usr/bin/lp"));
+    EXPECT_EQ(d.EditEditApp[0]->text(), QString());
+    ASSERT_EQ(dialogs.fileRequests.size(), 3u);
+    EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("ファイルを開く"));
+    EXPECT_EQ(dialogs.fileRequests[0].filters.value(0).left(8), QStringLiteral("アプリケーション"));
+    EXPECT_EQ(dialogs.fileRequests[0].selectedFilter, 0);
+}
+
+TEST_F(SettingsDialogTest, RenameButtonsMakeTheNameFieldLookEditable)
+{
+    TAppSetForm &d = open();
+    d.PageControl1->setCurrentIndex(1);
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    EXPECT_EQ(d.EditFilterName[2]->palette().color(QPalette::Base), face);
+    QTest::mouseClick(d.BtnRen[2], Qt::LeftButton);
+    EXPECT_TRUE(d.EditFilterName[2]->hasFocus());
+    EXPECT_EQ(d.EditFilterName[2]->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    QTest::keyClick(d.EditFilterName[2], Qt::Key_Tab);
+    EXPECT_EQ(d.EditFilterName[2]->palette().color(QPalette::Base), face);
+}
+
+// The dialog opened from the main window, and what the window does afterwards.
+class SettingsFromMainWindowTest : public UiFixture {
+protected:
+    void withDialog(const std::function<void(TAppSetForm &)> &inside)
+    {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto *d = qobject_cast<TAppSetForm *>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            seen = true;
+            inside(*d);
+            if (d->isVisible())
+                d->reject();
+        });
+        form->ActionOpenAppSetDialog->trigger();
+        EXPECT_TRUE(seen);
+    }
+};
+
+TEST_F(SettingsFromMainWindowTest, ChangedFileTypesResetTheFilterListUnchangedKeepIt)
+{
+    TForm1 &w = start();
+    FilterComboBox *filter = w.PanelDirBars->FilterComboBox1;
+    filter->setCurrentIndex(2);
+    withDialog([](TAppSetForm &d) { d.BitBtn1->click(); });
+    EXPECT_EQ(filter->currentIndex(), 2);
+    withDialog([](TAppSetForm &d) {
+        d.EditFilterName[1]->setText(QStringLiteral("ウェブ"));
+        d.BitBtn1->click();
+    });
+    EXPECT_EQ(filter->currentIndex(), 0);
+    EXPECT_TRUE(filter->itemText(1).startsWith(QStringLiteral("ウェブ(")));
+    filter->setCurrentIndex(3);
+    withDialog([](TAppSetForm &d) {
+        d.EditFilter[0]->setText(QStringLiteral("*.txt;*.md;"));
+        d.BitBtn2->click(); // cancelled: the record and so the list stay
+    });
+    EXPECT_EQ(filter->currentIndex(), 3);
+}
+
+TEST_F(SettingsFromMainWindowTest, DebugButtonShowsTheDebugMenuForTheRun)
+{
+    TForm1 &w = start();
+    ASSERT_FALSE(w.MenuDebugAction->isVisible());
+    withDialog([this](TAppSetForm &d) {
+        EXPECT_TRUE(d.BtnForDebugMode->isEnabled());
+        d.BtnForDebugMode->click();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("デバッグメニューを有効にしました。"));
+        EXPECT_EQ(dialogs.messages[0].kind, Kind::Plain);
+        EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Orlimbo"));
+        d.BitBtn2->click();
+    });
+    EXPECT_TRUE(w.MenuDebugAction->isVisible());
+    withDialog([](TAppSetForm &d) { EXPECT_FALSE(d.BtnForDebugMode->isEnabled()); });
+}
+
+TEST_F(SettingsFromMainWindowTest, OkAppliesTheColoursToTheView)
+{
+    TForm1 &w = start({writeText(QStringLiteral("c.txt"), QStringLiteral("色"))});
+    withDialog([](TAppSetForm &d) {
+        d.rbColor2->click();
+        d.BitBtn1->click();
+    });
+    EXPECT_EQ(w.Settings.ColorBack, 0x00000000u);
+    EXPECT_EQ(w.Settings.ColorText, 0x00FFFFFFu);
+    EXPECT_EQ(w.RichEdit->palette().color(QPalette::Base), QColor(Qt::black));
+}

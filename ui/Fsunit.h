@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class QWidget;
+class TextView;
+
+// What the full-screen window copies from the main view when it opens.
+struct FullScreenSource {
+    QString text;        // the view's text with its own line breaks only
+    QFont font;
+    bool wraps = true;
+    QColor textColor;
+    QColor background;
+    QString fileName;    // FileNameNow
+};
+
+// The viewed text on the whole screen, borderless, read-only, closed by Esc or Backspace.
+class TfsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfsForm(FullScreenSource source, QWidget *parent = nullptr);
+
+    QWidget *PanelBtnBar;
+    QToolButton *BtnEndFullScreen;
+    QWidget *PanelAddress;
+    QLineEdit *EditNowFileName;
+    TextView *RichEdit;
+    QMenu *PopupMenu;
+    QAction *PopupCopy, *PopupSelectAll, *PopupScrollUp, *PopupScrollDown, *PopupExit;
+
+    void FormShow();
+    void BtnEndFullScreenClick();
+    void PopupMenuPopup();
+    void PopupCopyClick();
+    void PopupSelectAllClick();
+    void PopupScrollUpClick();
+    void PopupScrollDownClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // True when the key closes the window (Backspace or Esc).
+    bool FormKeyPress(const QKeyEvent *event);
+    void createPopupMenu();
+    QAction *popupEntry(const QString &caption, const QKeySequence &key, void (TfsForm::*handler)());
+
+    FullScreenSource source_;
+    bool shown_ = false;
+};

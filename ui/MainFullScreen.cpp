@@ -1,0 +1,27 @@
+// The full-screen reading window, opened on the view's present text.
+#include "ui/Mainunit.h"
+
+#include "ui/Fsunit.h"
+#include "ui/SystemColors.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+
+void TForm1::connectFullScreen()
+{
+    connect(ActionFullScreen, &QAction::triggered, this, &TForm1::ActionFullScreenExecute);
+}
+
+void TForm1::ActionFullScreenExecute()
+{
+    // The view keeps its text apart from the wrapped layout, so the copy carries the text's
+    // own line breaks whatever the wrap mode.
+    FullScreenSource source{RichEdit->text(),
+                            RichEdit->font(),
+                            RichEdit->wraps(),
+                            SystemColors::toQColor(Settings.ColorText, palette()),
+                            SystemColors::toQColor(Settings.ColorBack, palette()),
+                            FileNameNow()};
+    TfsForm form(std::move(source), this);
+    form.exec();
+}
