@@ -2,6 +2,7 @@
 
 #include "core/ColorText.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -156,9 +157,14 @@ void LoadSettings(SettingsRecord &r, SettingsStore &store)
     readInt("WindowHeight", r.WindowHeight, SettingsRecord::kDefaultHeight);
     readInt("WindowX", r.WindowX, SettingsRecord::kNoPosition);
     readInt("WindowY", r.WindowY, SettingsRecord::kNoPosition);
+    constexpr int pixels = SettingsRecord::kGeometryLimit;
+    r.WindowWidth = std::clamp(r.WindowWidth, 0, pixels);
+    r.WindowHeight = std::clamp(r.WindowHeight, 0, pixels);
+    r.WindowX = std::clamp(r.WindowX, -pixels, pixels);
+    r.WindowY = std::clamp(r.WindowY, -pixels, pixels);
     const QString runTime = key->read(QStringLiteral("RunTime"));
-    if (!runTime.isEmpty())
-        r.RunTime = decimalOr(runTime, 0) + 1;
+    if (!runTime.isEmpty()) // whatever is stored, the counter stays within 0..35
+        r.RunTime = std::clamp(decimalOr(runTime, 0), 0, SettingsRecord::kRunTimeForMessage - 1) + 1;
     key->close();
 }
 
