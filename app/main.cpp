@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     DesktopDialogs dialogs;
     OrlimboApplication app(argc, argv, dialogs);
     QApplication::setApplicationName(QStringLiteral("Orlimbo"));
-    QApplication::setApplicationDisplayName(MainTexts::kAppTitle);
+    // No display name: Qt on X11 would append it to every other window's title.
     QApplication::setStyle(new HintStyle);
     installFontSubstitutes();
     QApplication::setWindowIcon(programIcon());

@@ -70,6 +70,8 @@ std::optional<QString> runFileDialog(QWidget *parent, const QString &title, cons
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen)
         dialog.setFileMode(QFileDialog::AnyFile); // a name that names no file is reported by the caller
+    // The names carry their patterns already; Qt would show them a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     if (selectedFilter >= 0 && selectedFilter < filters.size())
         dialog.selectNameFilter(filters[selectedFilter]);

@@ -3,8 +3,22 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QMainWindow>
 
 #include <exception>
+
+namespace {
+
+// The application title is the main window's caption at this moment.
+QString applicationTitle()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow *>(w) && !w->windowTitle().isEmpty())
+            return w->windowTitle();
+    return QApplication::applicationName();
+}
+
+} // namespace
 
 bool runReportingExceptions(const std::function<bool()> &call, Dialogs &dialogs, QWidget *parent)
 {
@@ -16,6 +30,6 @@ bool runReportingExceptions(const std::function<bool()> &call, Dialogs &dialogs,
     } catch (...) {
         text = QStringLiteral("Unknown exception");
     }
-    dialogs.message(parent, text, QApplication::applicationDisplayName(), Dialogs::Kind::Failure);
+    dialogs.message(parent, text, applicationTitle(), Dialogs::Kind::Failure);
     return false;
 }

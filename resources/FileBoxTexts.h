@@ -8,6 +8,8 @@ namespace FileBoxTexts {
 
 inline const QString kTitle = QStringLiteral(" ファイル選択");
 inline const QString kClose = QStringLiteral("×");
+// What a screen reader says for the "×" button.
+inline const QString kCloseName = QStringLiteral("ファイル選択BOXを閉じる");
 inline const QString kShowLabel = QStringLiteral("表示：");
 inline const QString kComplete = QStringLiteral("完全型");
 inline const QString kLarge = QStringLiteral("拡大型");

@@ -5,7 +5,9 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n
           libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-noto-cjk
-          xvfb xauth xdotool imagemagick libgl-dev clang-14 libclang-rt-14-dev llvm-14)
+          xvfb xauth xdotool imagemagick libgl-dev
+          dbus at-spi2-core python3-pyatspi xclip
+          clang-14 libclang-rt-14-dev llvm-14)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

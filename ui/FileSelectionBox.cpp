@@ -59,6 +59,7 @@ FileSelectionBox::FileSelectionBox(QWidget *parent) : QWidget(parent)
     BtnCloseFileSelectBox = new QToolButton;
     BtnCloseFileSelectBox->setObjectName(QStringLiteral("BtnCloseFileSelectBox"));
     BtnCloseFileSelectBox->setText(FileBoxTexts::kClose);
+    BtnCloseFileSelectBox->setAccessibleName(FileBoxTexts::kCloseName);
     BtnCloseFileSelectBox->setAutoRaise(true);
     BtnCloseFileSelectBox->setFixedSize(15, 15);
     BtnCloseFileSelectBox->setFocusPolicy(Qt::NoFocus);

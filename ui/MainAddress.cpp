@@ -97,11 +97,9 @@ void TForm1::ActionReLoadExecute()
     FileSelectionBox *box = PanelDirBars;
     box->DriveComboBox1->refreshRoots();
     box->DirectoryListBox1->rebuild();
-    {
-        // Re-reading shows nothing; the reload below shows the file.
-        const QSignalBlocker blocker(box->FileListBox1);
-        box->FileListBox1->reread();
-    }
+    // The re-read list has no selection: its change handler refreshes the window state, which
+    // also clears the effect marks of a file that has gone.
+    box->FileListBox1->reread();
     const QString file = FileNameNow();
     if (FileSystem::fileExists(file)) {
         LoadDocument(file, QLatin1Char('R'), 0);

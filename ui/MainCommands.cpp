@@ -4,6 +4,7 @@
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -17,7 +18,9 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QToolButton>
 
@@ -87,6 +90,8 @@ QToolButton *effectButton(QAction *action, const QIcon &icon, const char *name)
     button->setAutoRaise(true);
     button->setFixedSize(24, 24);
     button->setProperty("limitEnabled", true);
+    // The picture says nothing to a screen reader; the command's caption does.
+    button->setAccessibleName(QString(action->text()).remove(QRegularExpression(QStringLiteral("\\(&.\\)|&"))));
     QObject::connect(button, &QToolButton::clicked, action, [button, action] {
         button->setChecked(action->isChecked());
         action->trigger();
@@ -96,6 +101,14 @@ QToolButton *effectButton(QAction *action, const QIcon &icon, const char *name)
         button->setEnabled(on && button->property("limitEnabled").toBool());
     });
     return button;
+}
+
+// A menu entry with a caption of its own that runs a command and is enabled with it.
+void followCommand(QAction *entry, QAction *command)
+{
+    entry->setEnabled(command->isEnabled());
+    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
+    QObject::connect(command, &QAction::enabledChanged, entry, &QAction::setEnabled);
 }
 
 QFrame *separator()
@@ -207,16 +220,14 @@ void TForm1::createPopupMenus()
     PopupMenuView->addSeparator();
     PopupMenuView->addAction(ActionReLoad);
     PopupMenuView->addSeparator();
-    QAction *fontChange = PopupMenuView->addAction(MainTexts::kPopupFontChange);
-    connect(fontChange, &QAction::triggered, ActionSetFont, &QAction::trigger);
+    followCommand(PopupMenuView->addAction(MainTexts::kPopupFontChange), ActionSetFont);
 
     PopupMenuHelp = new QMenu(this);
     PopupMenuHelp->setObjectName(QStringLiteral("PopupMenuHelp"));
 
     PopupMenuFile = new QMenu(this);
     PopupMenuFile->setObjectName(QStringLiteral("PopupMenuFile"));
-    QAction *reView = PopupMenuFile->addAction(MainTexts::kPopupReView);
-    connect(reView, &QAction::triggered, ActionReLoad, &QAction::trigger);
+    followCommand(PopupMenuFile->addAction(MainTexts::kPopupReView), ActionReLoad);
     PopupMenuFile->addSeparator();
     PopupMenuFile->addActions({ActionFileCopy, ActionFileMove, ActionFileRename});
     PopupMenuFile->addSeparator();
@@ -228,8 +239,7 @@ void TForm1::createPopupMenus()
     PopupMenuFolder->setObjectName(QStringLiteral("PopupMenuFolder"));
     PopupMenuFolder->addAction(ActionFolderExplorer);
     PopupMenuFolder->addSeparator();
-    QAction *reRead = PopupMenuFolder->addAction(MainTexts::kPopupReRead);
-    connect(reRead, &QAction::triggered, ActionReLoad, &QAction::trigger);
+    followCommand(PopupMenuFolder->addAction(MainTexts::kPopupReRead), ActionReLoad);
 
     PopupMenuEditor = new QMenu(this);
     PopupMenuEditor->setObjectName(QStringLiteral("PopupMenuEditor"));
@@ -449,8 +459,10 @@ void TForm1::SetHints()
     setHint(PanelDirBars->DriveComboBox1, FileBoxTexts::kHintDrive);
     setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
     setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);
-    for (QToolButton *b : {BtnExport, ToolButtonWrap1, ToolButtonWrap3, ToolButton23, ToolButton24})
-        b->setToolTipDuration(kHintDuration);
+    for (QWidget *w : std::initializer_list<QWidget *>{BtnExport, ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
+                                                       ToolButton24, PanelSearch->btnGoSearch,
+                                                       PanelSearch->BtnClosePanelSearch, PanelDirBars->SplitterBox->handle(1)})
+        w->setToolTipDuration(kHintDuration);
 }
 
 void TForm1::UpdateFontSizeHints()

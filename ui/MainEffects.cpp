@@ -99,8 +99,7 @@ bool TForm1::ApplyEffect(QChar kind)
         QFile work(folder + kWorkFile);
         if (!work.open(QIODevice::WriteOnly | QIODevice::Truncate)
             || work.write(Cp932::encode(RichEdit->text())) < 0 || !work.flush()) {
-            services_.dialogs.message(this, work.errorString(), QApplication::applicationDisplayName(),
-                                      Dialogs::Kind::Failure);
+            services_.dialogs.message(this, work.errorString(), windowTitle(), Dialogs::Kind::Failure);
             return false;
         }
     }
@@ -123,7 +122,7 @@ bool TForm1::ApplyEffect(QChar kind)
     const FileSystem::ReadResult result = FileSystem::readWholeFile(folder + kEffectFile);
     if (!transformed || !result.bytes) {
         services_.dialogs.message(this, result.bytes ? effect.errorString() : result.error,
-                                  QApplication::applicationDisplayName(), Dialogs::Kind::Failure);
+                                  windowTitle(), Dialogs::Kind::Failure);
         return false;
     }
     KeepUnprocessedText();

@@ -24,8 +24,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
         FileSystem::ReadResult read = FileSystem::readWholeFile(path);
         if (!read.bytes) {
             // The view keeps its text and nothing else of the load happens.
-            services_.dialogs.message(this, read.error, QApplication::applicationDisplayName(),
-                                      Dialogs::Kind::Failure);
+            services_.dialogs.message(this, read.error, windowTitle(), Dialogs::Kind::Failure);
             return;
         }
         Cp932::Decoded decoded = Cp932::decodeCounting(*read.bytes);
@@ -47,15 +46,9 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitles(PathUtil::SplitPath(path, QLatin1Char('F')) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
+        setWindowTitle(PathUtil::SplitPath(path, QLatin1Char('F')) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
     }
     RefreshViewState();
-}
-
-void TForm1::setWindowTitles(const QString &title)
-{
-    QApplication::setApplicationDisplayName(title);
-    setWindowTitle(title);
 }
 
 void TForm1::RefreshViewState()

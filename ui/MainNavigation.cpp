@@ -79,6 +79,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         if (watched == PanelSearch->EditSearch)
             return EditSearchKeyPress(key);
         FileListBox1KeyDown(key);
+        // In the box's lists Space only pages the view: no search for a blank, no drop-down,
+        // no selection.
+        if (key->key() == Qt::Key_Space && watched != RichEdit)
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -148,7 +152,7 @@ void TForm1::SelectByPath(const QString &path)
     if (list->selectName(name))
         return;
     if (!FileSystem::fileExists(path)) {
-        services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), MainTexts::kAppTitle,
+        services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);
         return;
     }

@@ -201,8 +201,7 @@ void TForm1::FormClose()
         captureWindowState();
         if (SaveSettings(Settings, services_.store, !startedAsNewWindow(), ProgramFilePath())
             == SaveResult::WriteFailed)
-            services_.dialogs.message(this, MainTexts::kRegistryWriteFailed, MainTexts::kAppTitle,
-                                      Dialogs::Kind::Plain);
+            services_.dialogs.message(this, MainTexts::kRegistryWriteFailed, windowTitle(), Dialogs::Kind::Plain);
     }
     DeleteWorkFiles();
 }

@@ -14,6 +14,7 @@
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -106,9 +107,17 @@ void TForm1::ActionWrapSideExecute()
 void TForm1::ActionSetFontExecute()
 {
     const QFont kept = RichEdit->font();
-    const std::optional<QFont> chosen =
-        services_.dialogs.chooseFont(this, kept, [this](const QFont &font) { RichEdit->setFont(font); });
-    RichEdit->setFont(chosen ? *chosen : kept);
+    // The dialog lists real faces only, so it starts on the face that stands in for the stored
+    // name; confirming that very choice keeps the stored name.
+    QFont start = kept;
+    start.setFamily(QFontInfo(kept).family());
+    const auto unchanged = [&start](const QFont &font) {
+        return font.family() == start.family() && font.pointSize() == start.pointSize()
+            && font.bold() == start.bold() && font.italic() == start.italic();
+    };
+    const auto take = [&](const QFont &font) { RichEdit->setFont(unchanged(font) ? kept : font); };
+    const std::optional<QFont> chosen = services_.dialogs.chooseFont(this, start, take);
+    take(chosen ? *chosen : kept);
     UpdateFontSizeHints();
 }
 

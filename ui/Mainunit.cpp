@@ -134,6 +134,8 @@ void TForm1::createPanels()
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(3);
+    // The box takes its new width when the drag ends, so the show and hide rules have the last word.
+    Splitter1->setOpaqueResize(false);
     Splitter1->addWidget(PanelDirBars);
     Splitter1->addWidget(PanelViewArea);
     Splitter1->setCollapsible(0, true);

@@ -232,7 +232,6 @@ private:
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);
-    void setWindowTitles(const QString &title);
 
     AppServices services_;
     QStringList arguments_;

@@ -28,6 +28,7 @@ SearchBar::SearchBar(QWidget *parent) : QWidget(parent)
     BtnClosePanelSearch->setObjectName(QStringLiteral("BtnClosePanelSearch"));
     BtnClosePanelSearch->setText(MainTexts::kCloseSearch);
     BtnClosePanelSearch->setToolTip(MainTexts::kCloseSearchHint);
+    BtnClosePanelSearch->setAccessibleName(MainTexts::kCloseSearchHint);
     BtnClosePanelSearch->setAutoRaise(true);
     QFont bold = BtnClosePanelSearch->font();
     bold.setBold(true);

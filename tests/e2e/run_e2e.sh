@@ -18,8 +18,8 @@ export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/r
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
-file="$work/はじめに.txt"
-cp "$samples/はじめに.txt" "$file"
+file="$work/00はじめに.txt"
+cp "$samples/00はじめに.txt" "$file"
 
 fail() { echo "e2e: $*" >&2; exit 1; }
 
@@ -47,7 +47,7 @@ quit_with_ctrl_q() {
 
 value() { sed -n "s/^$1=//p" "$settings"; }
 
-title="はじめに.txt - Orlimbo  Ver 1.40"
+title="00はじめに.txt - Orlimbo  Ver 1.40"
 "$bin" "$file" >"$work/out1.log" 2>&1 &
 pid=$!
 id=$(wait_for_window "$title") || fail "no window titled '$title'"

@@ -1,7 +1,12 @@
+#include "core/FileFilter.h"
+#include "core/SettingsRecord.h"
 #include "platform/Dialogs.h"
 #include "tests/TestPrinters.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -69,4 +74,27 @@ TEST(DesktopDialogs, EachKindHasItsIconButtonsAndDefault)
         EXPECT_EQ(seen.text, QStringLiteral("本文"));
         EXPECT_EQ(seen.caption, QStringLiteral("見出し"));
     }
+}
+
+TEST(DesktopDialogs, TheOpenDialogListsEachFileTypeOnceByItsName)
+{
+    const std::vector<FilterEntry> entries = filterEntries(SettingsRecord());
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            shown << types->itemText(i);
+        dialog->reject();
+    });
+    DesktopDialogs dialogs;
+    EXPECT_EQ(dialogs.openFile(nullptr, QStringLiteral("ファイルを開く"), QDir::tempPath(), dialogFilters(entries), 0),
+              std::nullopt);
+    QStringList names;
+    for (const FilterEntry &entry : entries)
+        names << entry.name;
+    EXPECT_EQ(shown, names);
+    EXPECT_EQ(shown.value(0), QStringLiteral("テキストファイル（狭義）(*.txt;*.log;*.csv;*.doc;)"));
 }

@@ -249,12 +249,15 @@ TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
     folders->setCurrentItem(found[0]);
     QTest::keyClick(folders, Qt::Key_Return);
     EXPECT_EQ(fileList()->directory(), sub);
-    // Up from the current folder selects its parent, which opens at once.
+    // Up from the current folder highlights its parent; Enter opens it.
     QTest::keyClick(folders, Qt::Key_Up);
+    EXPECT_EQ(folders->directory(), sub);
+    QTest::keyClick(folders, Qt::Key_Return);
     EXPECT_EQ(folders->directory(), filesDir.path() + QLatin1Char('/'));
     EXPECT_EQ(folders->currentItem()->data(Qt::UserRole).toString(), folders->directory());
-    // Down from it selects its first subfolder, which opens as well.
+    // Down from it highlights its first subfolder, which opens with Enter as well.
     QTest::keyClick(folders, Qt::Key_Down);
+    QTest::keyClick(folders, Qt::Key_Return);
     EXPECT_EQ(fileList()->directory(), sub);
     EXPECT_EQ(listed(), QStringList({"inner.txt"}));
     EXPECT_TRUE(w.RichEdit->isEmpty());

@@ -172,7 +172,7 @@ TEST_F(ViewTest, FontDialogCancelUndoesApply)
     const QFont before = w.RichEdit->font();
     QFont previewed;
     dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
-        EXPECT_EQ(initial, before);
+        EXPECT_EQ(initial.pointSize(), before.pointSize());
         QFont bigger = initial;
         bigger.setPointSize(30);
         apply(bigger);

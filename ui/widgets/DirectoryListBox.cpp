@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyle>
 
 namespace {
@@ -55,13 +56,24 @@ void DirectoryListBox::rebuild()
 
 void DirectoryListBox::keyPressEvent(QKeyEvent *event)
 {
+    // The cursor keys only move the highlight, so that any subfolder can be reached from the
+    // keyboard; Enter opens the highlighted folder.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
         emit folderOpened(currentItem()->data(kPathRole).toString());
         return;
     }
-    // Selecting an entry from the keyboard opens it at once, as a click does.
-    const QListWidgetItem *before = currentItem();
     QListWidget::keyPressEvent(event);
-    if (currentItem() && currentItem() != before)
-        emit folderOpened(currentItem()->data(kPathRole).toString());
+}
+
+void DirectoryListBox::mousePressEvent(QMouseEvent *event)
+{
+    // The right button brings up the pop-up menu and leaves the highlight where it is.
+    if (event->button() != Qt::RightButton)
+        QListWidget::mousePressEvent(event);
+}
+
+void DirectoryListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton)
+        QListWidget::mouseReleaseEvent(event);
 }

@@ -17,11 +17,13 @@ public:
     void rebuild();
 
 signals:
-    // The user opened a folder of the list (click, keyboard selection or Enter).
+    // The user opened a folder of the list (left click or Enter).
     void folderOpened(const QString &folder);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QString directory_ = QStringLiteral("/");

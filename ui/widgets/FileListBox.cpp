@@ -4,6 +4,7 @@
 #include "core/PathUtil.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
@@ -23,6 +24,19 @@ void FileListBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+void FileListBox::mousePressEvent(QMouseEvent *event)
+{
+    // The right button brings up the pop-up menu without selecting, and so without loading.
+    if (event->button() != Qt::RightButton)
+        QListWidget::mousePressEvent(event);
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::RightButton)
+        QListWidget::mouseReleaseEvent(event);
 }
 
 void FileListBox::setDirectory(const QString &folder)

@@ -1,6 +1,7 @@
 #include "ui/widgets/TextView.h"
 
 #include "core/Cp932.h"
+#include "ui/widgets/TextViewAccessible.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,6 +37,7 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
     lineStarts_.push_back(0);
+    TextViewAccessible::watch(this);
 }
 
 void TextView::setText(const QString &text, qint64 knownByteLength)
@@ -638,4 +640,24 @@ void TextView::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
+}
+
+std::pair<qint64, qint64> TextView::displayLineSpan(qint64 position) const
+{
+    const auto [line, start] = displayLineAt(position);
+    const qint64 next = line + 1 < qint64(lineStarts_.size()) ? lineStarts_[size_t(line + 1)] : text_.size();
+    return {start, next};
+}
+
+QRect TextView::characterRect(qint64 position) const
+{
+    position = std::clamp<qint64>(position, 0, text_.size());
+    const qint64 line = displayLineAt(position).first;
+    const qreal x = xOf(line, position);
+    const bool visibleChar = position < text_.size() && text_[position] != QLatin1Char('\n');
+    const qreal width = visibleChar ? advance(position, x) : 0;
+    // Far-away lines are placed far away, within what a rectangle can hold.
+    const qreal row = qreal(line - verticalScrollBar()->value());
+    const qreal top = std::clamp(kMargin / 2 + row * lineHeight(), -1e9, 1e9);
+    return QRectF(kMargin - horizontalScrollBar()->value() + x, top, width, lineHeight()).toAlignedRect();
 }

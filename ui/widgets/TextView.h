@@ -51,6 +51,12 @@ public:
 
     void setColors(const QColor &text, const QColor &background);
 
+    // For assistive technology: the display line around a position as [start, end) with its
+    // closing break, a character's box and the position at a point, both in viewport coordinates.
+    std::pair<qint64, qint64> displayLineSpan(qint64 position) const;
+    QRect characterRect(qint64 position) const;
+    qint64 positionAtPoint(const QPoint &viewportPoint) const { return positionAt(viewportPoint); }
+
 signals:
     void cursorPositionChanged();
     void selectionChanged();

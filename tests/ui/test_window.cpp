@@ -1,0 +1,311 @@
+// The main window as a desktop user meets it: the box's keys and mouse, the font dialog,
+// reloading a file that has gone, tool-tips and what a screen reader reads.
+#include "UiFixture.h"
+
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QToolButton>
+
+#include <vector>
+
+namespace {
+
+QString rowPath(const QListWidgetItem *item)
+{
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+} // namespace
+
+class WindowTest : public UiFixture {
+protected:
+    QString longText;
+
+    // A folder with a long text file and two subfolders, shown by a "/n" start.
+    TForm1 &startInFolder()
+    {
+        for (int i = 0; i < 400; ++i)
+            longText += QStringLiteral("line %1\n").arg(i);
+        writeText(QStringLiteral("a.txt"), longText);
+        writeText(QStringLiteral("b.txt"), QStringLiteral("second"));
+        QDir(filesDir.path()).mkdir(QStringLiteral("one"));
+        QDir(filesDir.path()).mkdir(QStringLiteral("two"));
+        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        return w;
+    }
+    QString folder() const { return filesDir.path() + QLatin1Char('/'); }
+    DirectoryListBox *folders() const { return form->PanelDirBars->DirectoryListBox1; }
+
+    // A right click through the window, as the platform delivers it (press brings the menu).
+    void rightClick(QWidget *list, int row)
+    {
+        auto *view = static_cast<QListWidget *>(list);
+        view->scrollToItem(view->item(row));
+        const QRect box = view->visualItemRect(view->item(row));
+        const QPoint at = view->viewport()->mapTo(form.get(), box.center());
+        QTest::mouseClick(form->windowHandle(), Qt::RightButton, {}, at);
+    }
+};
+
+TEST_F(WindowTest, SpacePagesTheViewFromEveryControlOfTheBoxAndDoesNothingElse)
+{
+    TForm1 &w = startInFolder();
+    fileList()->setFocus();
+    QTest::keyClick(fileList(), Qt::Key_Down);
+    ASSERT_EQ(viewText(), longText);
+    QScrollBar *bar = w.RichEdit->verticalScrollBar();
+    const QString shownFolder = folders()->directory();
+    const QString highlighted = rowPath(folders()->currentItem());
+
+    int expected = 0;
+    for (QWidget *control : std::initializer_list<QWidget *>{folders(), w.PanelDirBars->DriveComboBox1,
+                                                             w.PanelDirBars->FilterComboBox1, fileList()}) {
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Space);
+        EXPECT_GT(bar->value(), expected) << control->objectName().toStdString();
+        expected = bar->value();
+        QTest::keyClick(control, Qt::Key_Space, Qt::ShiftModifier);
+        EXPECT_LT(bar->value(), expected) << control->objectName().toStdString();
+        QTest::keyClick(control, Qt::Key_Space);
+        expected = bar->value();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << control->objectName().toStdString();
+    }
+    // The folder list searched for no blank and opened nothing.
+    EXPECT_EQ(folders()->directory(), shownFolder);
+    EXPECT_EQ(rowPath(folders()->currentItem()), highlighted);
+    EXPECT_EQ(w.FileNameNow(), folder() + QStringLiteral("a.txt"));
+}
+
+TEST_F(WindowTest, SpaceInAFileListWithoutSelectionLoadsNothing)
+{
+    TForm1 &w = startInFolder();
+    fileList()->setFocus();
+    QTest::keyClick(fileList(), Qt::Key_Space);
+    EXPECT_TRUE(fileList()->selectedPath().isEmpty());
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+}
+
+TEST_F(WindowTest, CursorKeysMoveTheFolderHighlightAndEnterOpensIt)
+{
+    startInFolder();
+    folders()->setFocus();
+    const QString shown = folders()->directory();
+    QTest::keyClick(folders(), Qt::Key_Down);
+    EXPECT_EQ(rowPath(folders()->currentItem()), folder() + QStringLiteral("one/"));
+    QTest::keyClick(folders(), Qt::Key_Down);
+    EXPECT_EQ(rowPath(folders()->currentItem()), folder() + QStringLiteral("two/"));
+    EXPECT_EQ(folders()->directory(), shown); // nothing opened on the way
+    EXPECT_EQ(fileList()->directory(), shown);
+
+    QTest::keyClick(folders(), Qt::Key_Return);
+    EXPECT_EQ(folders()->directory(), folder() + QStringLiteral("two/"));
+    EXPECT_EQ(fileList()->directory(), folder() + QStringLiteral("two/"));
+
+    // A left click opens the clicked folder.
+    QListWidgetItem *parent = folders()->findItems(QDir(filesDir.path()).dirName(), Qt::MatchEndsWith).value(0);
+    ASSERT_NE(parent, nullptr);
+    QTest::mouseClick(folders()->viewport(), Qt::LeftButton, {}, folders()->visualItemRect(parent).center());
+    EXPECT_EQ(fileList()->directory(), folder());
+}
+
+TEST_F(WindowTest, RightClickOpensThePopUpsWithoutSelectingOrOpening)
+{
+    TForm1 &w = startInFolder();
+    rightClick(fileList(), 0);
+    QTRY_VERIFY(w.PopupMenuFile->isVisible());
+    w.PopupMenuFile->close();
+    EXPECT_TRUE(fileList()->selectedPath().isEmpty());
+    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+
+    const QString shown = folders()->directory();
+    const int last = folders()->count() - 1; // the subfolder "two"
+    rightClick(folders(), last);
+    QTRY_VERIFY(w.PopupMenuFolder->isVisible());
+    w.PopupMenuFolder->close();
+    QApplication::processEvents();
+    EXPECT_EQ(folders()->directory(), shown);
+    EXPECT_EQ(fileList()->directory(), shown);
+}
+
+TEST_F(WindowTest, TheReloadEntriesOfThePopUpsAreEnabledWithTheCommand)
+{
+    TForm1 &w = startInFolder();
+    const auto entry = [](QMenu *menu, const char *caption) {
+        for (QAction *a : menu->actions())
+            if (a->text() == QString::fromUtf8(caption))
+                return a;
+        return static_cast<QAction *>(nullptr);
+    };
+    QAction *reView = entry(w.PopupMenuFile, "中身を再閲覧(&V)");
+    QAction *reRead = entry(w.PopupMenuFolder, "再読み込み(&R)");
+    ASSERT_NE(reView, nullptr);
+    ASSERT_NE(reRead, nullptr);
+    EXPECT_FALSE(w.ActionReLoad->isEnabled()); // nothing shown yet
+    EXPECT_FALSE(reView->isEnabled());
+    EXPECT_FALSE(reRead->isEnabled());
+
+    fileList()->setFocus();
+    QTest::keyClick(fileList(), Qt::Key_Down);
+    EXPECT_TRUE(reView->isEnabled());
+    EXPECT_TRUE(reRead->isEnabled());
+    writeText(QStringLiteral("a.txt"), QStringLiteral("changed"));
+    reView->trigger();
+    EXPECT_EQ(viewText(), QStringLiteral("changed"));
+}
+
+TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
+{
+    const QString path = writeText(QStringLiteral("gone.txt"), QStringLiteral("a b c"));
+    TForm1 &w = start({path});
+    w.ActionNoSpace->trigger();
+    ASSERT_TRUE(w.ActionNoSpace->isChecked());
+    ASSERT_EQ(viewText(), QStringLiteral("abc"));
+    ASSERT_FALSE(w.statusText(0).isEmpty());
+
+    QFile::remove(path);
+    w.ActionReLoad->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("更新失敗"));
+    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+    EXPECT_FALSE(w.ToolButton13->isChecked());
+    EXPECT_EQ(viewText(), QStringLiteral("abc")); // the view keeps what it showed
+    EXPECT_TRUE(w.statusText(0).isEmpty());
+    EXPECT_FALSE(w.ActionExport->isEnabled());
+}
+
+TEST_F(WindowTest, TheFontDialogStartsOnTheViewsFaceAndOkWithoutChangeKeepsTheStoredName)
+{
+    storeValues({{"FontName", QStringLiteral("ＭＳ ゴシック")}, {"FontSize", QStringLiteral("12")}});
+    TForm1 &w = start();
+    QFont offered;
+    dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
+        offered = initial;
+        apply(initial);
+        return std::optional<QFont>(initial);
+    };
+    w.ActionSetFont->trigger();
+    // The dialog lists real faces: it is given the face that stands in for the stored name.
+    EXPECT_EQ(offered.family(), QFontInfo(QFont(QStringLiteral("ＭＳ ゴシック"))).family());
+    EXPECT_NE(offered.family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(offered.pointSize(), 12);
+    EXPECT_EQ(w.RichEdit->font().family(), QStringLiteral("ＭＳ ゴシック"));
+    w.close();
+    EXPECT_EQ(stored("FontName"), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(stored("FontSize"), QStringLiteral("12"));
+}
+
+TEST_F(WindowTest, EveryToolTipStaysTwentyFiveSeconds)
+{
+    TForm1 &w = startInFolder();
+    int withHints = 0;
+    for (QWidget *widget : w.findChildren<QWidget *>()) {
+        if (widget->toolTip().isEmpty())
+            continue;
+        ++withHints;
+        EXPECT_EQ(widget->toolTipDuration(), 25000) << widget->metaObject()->className() << " "
+                                                    << widget->objectName().toStdString() << " "
+                                                    << widget->toolTip().toStdString();
+    }
+    EXPECT_GE(withHints, 25);
+    EXPECT_EQ(w.PanelSearch->btnGoSearch->toolTip(), QStringLiteral("カーソル位置から下を検索します (F3)"));
+    EXPECT_EQ(w.PanelDirBars->SplitterBox->handle(1)->toolTipDuration(), 25000);
+}
+
+TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
+{
+    TForm1 &w = startInFolder();
+    const auto name = [](QWidget *widget) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+        return face ? face->text(QAccessible::Name) : QString();
+    };
+    EXPECT_EQ(name(w.ToolButton12), QStringLiteral("改行を除外する"));
+    EXPECT_EQ(name(w.ToolButton13), QStringLiteral("空白を除外する"));
+    EXPECT_EQ(name(w.ToolButton14), QStringLiteral("HTMLタグを除外する"));
+    EXPECT_EQ(name(w.ToolButton18), QStringLiteral("最初の空白行まで除外"));
+    EXPECT_EQ(name(w.ToolButton17), QStringLiteral("行番号を付加する"));
+    EXPECT_EQ(name(w.PanelSearch->BtnClosePanelSearch), QStringLiteral("検索バーを閉じる"));
+    EXPECT_EQ(name(w.PanelDirBars->BtnCloseFileSelectBox), QStringLiteral("ファイル選択BOXを閉じる"));
+}
+
+TEST_F(WindowTest, ShowingTheBoxAgainByDraggingEndsAtTheRememberedWidth)
+{
+    TForm1 &w = startInFolder();
+    const int total = w.Splitter1->sizes()[0] + w.Splitter1->sizes()[1];
+    w.Splitter1->setSizes({240, total - 240});
+    w.BtnCloseFileSelectBoxClick();
+    ASSERT_EQ(w.Splitter1->sizes()[0], 0);
+
+    QSplitterHandle *handle = w.Splitter1->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(60, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(60, 0));
+    EXPECT_TRUE(w.ViewSelect->isChecked());
+    EXPECT_EQ(w.Splitter1->sizes()[0], 240);
+}
+
+TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
+{
+    const QString path = writeText(QStringLiteral("読む.txt"), QStringLiteral("一行目です\nsecond line here\n三"));
+    TForm1 &w = start({path});
+    w.ActionWrapNone->trigger();
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w.RichEdit);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::EditableText);
+    EXPECT_TRUE(face->state().readOnly);
+    EXPECT_TRUE(face->state().multiLine);
+    QAccessibleTextInterface *text = face->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), 24);
+    EXPECT_EQ(text->text(0, text->characterCount()), viewText());
+
+    int start = -1, end = -1;
+    EXPECT_EQ(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end), QStringLiteral("一行目です\n"));
+    EXPECT_EQ(std::pair(start, end), std::pair(0, 6));
+    EXPECT_EQ(text->textAfterOffset(2, QAccessible::LineBoundary, &start, &end), QStringLiteral("second line here\n"));
+    EXPECT_EQ(text->textBeforeOffset(7, QAccessible::LineBoundary, &start, &end), QStringLiteral("一行目です\n"));
+    EXPECT_EQ(text->textAtOffset(23, QAccessible::LineBoundary, &start, &end), QStringLiteral("三"));
+    EXPECT_EQ(text->textAfterOffset(23, QAccessible::LineBoundary, &start, &end), QString());
+    EXPECT_EQ(text->textAtOffset(14, QAccessible::WordBoundary, &start, &end), QStringLiteral("line"));
+    EXPECT_EQ(std::pair(start, end), std::pair(13, 17));
+    EXPECT_EQ(text->textAtOffset(1, QAccessible::CharBoundary, &start, &end), QStringLiteral("行"));
+    EXPECT_EQ(std::pair(start, end), std::pair(1, 2));
+
+    // Characters have boxes on the screen, left to right, and a point finds its character.
+    const QRect first = text->characterRect(0);
+    const QRect second = text->characterRect(1);
+    EXPECT_GT(first.width(), 0);
+    EXPECT_GT(second.left(), first.left());
+    EXPECT_GT(text->characterRect(6).top(), first.top()); // the next line lies below
+    EXPECT_EQ(text->offsetAtPoint(second.center()), 1);
+
+    // Caret and selection, read and set; their events reach the bus (checked under X).
+    text->setSelection(0, 6, 12);
+    EXPECT_EQ(w.RichEdit->selectedText(), QStringLiteral("second"));
+    EXPECT_EQ(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(6, 12));
+    EXPECT_EQ(text->cursorPosition(), 12);
+    QTest::keyClick(w.RichEdit, Qt::Key_Right);
+    EXPECT_EQ(text->cursorPosition(), 12);
+    EXPECT_EQ(text->selectionCount(), 0);
+    text->setCursorPosition(3);
+    EXPECT_EQ(w.RichEdit->caretPosition(), 3);
+    w.LoadDocument(writeText(QStringLiteral("次.txt"), QStringLiteral("next")), 'N', 0);
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("next"));
+    EXPECT_EQ(text->cursorPosition(), 0);
+
+    w.DebugWriteModeClick();
+    EXPECT_FALSE(face->state().readOnly);
+    EXPECT_TRUE(face->state().editable);
+}
