@@ -426,7 +426,7 @@ void TextView::scrollToCaret()
         const auto toScrollBar = [h](qreal value) { return int(std::clamp<qreal>(value, 0, h->maximum())); };
         if (x < h->value())
             h->setValue(toScrollBar(x));
-        else if (x > h->value() + room)
+        else if (x > qreal(h->value()) + room)
             h->setValue(toScrollBar(x - room + charWidth(u'x')));
     }
     viewport()->update();
