@@ -51,6 +51,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectSearch();
     connectView();
     connectEffects();
+    connectFileOps();
 }
 
 TForm1::~TForm1()

@@ -40,6 +40,9 @@ public:
     SettingsRecord Settings;
     bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
+    // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
+    QChar CopyMoveChoice;
+    int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
 
     // Loading and the window state.
@@ -167,6 +170,11 @@ public slots:
     void ViewPathClick();
     void ViewStyleClick();
     void ViewSearchClick();
+    // File operations (MainFileOps.cpp).
+    void ActionFileDeleteExecute();
+    void ActionFileCopyExecute(QObject *sender);
+    void ActionFileRenameExecute();
+    void MoveToNextListedFile();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -229,6 +237,11 @@ private:
     void runEffectCommand(QAction *command, QChar kind);
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
+
+    // File operations (MainFileOps.cpp).
+    void connectFileOps();
+    void stepPastRemovedFile();
+    QStringList bookmarkPaths() const;
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);

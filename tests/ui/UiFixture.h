@@ -81,5 +81,13 @@ protected:
     bool isStored(const char *name) const { return QSettings(storePath, QSettings::IniFormat).contains(QLatin1String(name)); }
 
     FileListBox *fileList() const { return form->PanelDirBars->FileListBox1; }
+    // The names the file list shows, in order.
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < fileList()->count(); ++i)
+            names << fileList()->item(i)->text();
+        return names;
+    }
     QString viewText() const { return form->RichEdit->text(); }
 };

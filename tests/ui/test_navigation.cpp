@@ -32,13 +32,6 @@ protected:
         fileList()->setFocus();
         return w;
     }
-    QStringList listed() const
-    {
-        QStringList names;
-        for (int i = 0; i < fileList()->count(); ++i)
-            names << fileList()->item(i)->text();
-        return names;
-    }
     void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
 };
 

@@ -1,0 +1,48 @@
+#include "core/DeleteRules.h"
+
+#include "resources/DeleteTexts.h"
+
+#include <array>
+
+namespace DeleteRules {
+
+namespace {
+
+template <std::size_t N>
+bool containsAny(const QString &path, const std::array<const char *, N> &fragments)
+{
+    for (const char *fragment : fragments) {
+        if (path.contains(QLatin1String(fragment), Qt::CaseSensitive))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool isTextFilePath(const QString &path)
+{
+    static constexpr std::array kFragments{".txt", ".log", ".csv", ".doc", ".htm", ".css", ".xml", ".shtml"};
+    return containsAny(path, kFragments);
+}
+
+bool isQuietDeletePath(const QString &path)
+{
+    static constexpr std::array kFragments{".txt", ".log"};
+    return containsAny(path, kFragments);
+}
+
+Decision decide(const QString &path, bool withoutAsking, bool allowNonText)
+{
+    const bool text = isTextFilePath(path);
+    if (!text && !allowNonText)
+        return {Step::Refuse, {}};
+    if (withoutAsking) {
+        if (isQuietDeletePath(path))
+            return {Step::DeleteNow, {}};
+        return {Step::Ask, DeleteTexts::kUnsuppressibleQuestion.arg(path)};
+    }
+    return {Step::Ask, (text ? DeleteTexts::kTextQuestion : DeleteTexts::kOtherQuestion).arg(path)};
+}
+
+} // namespace DeleteRules

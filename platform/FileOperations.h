@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// The operations on the viewed file. None of them ever replaces an existing file, and each
+// returns what happened rather than a bare success flag.
+namespace FileOps {
+
+enum class Status {
+    Done,
+    TargetExists,
+    NotFound,
+    PermissionDenied,
+    ReadOnly, // a read-only file, or a read-only file system
+    NoSpace,
+    Other,
+};
+
+struct Result {
+    Status status = Status::Done;
+    QString systemText; // the platform's own description of a failure
+    bool ok() const { return status == Status::Done; }
+};
+
+// Copies to a target that is created exclusively, with the source's permissions, user
+// attributes and times, flushed to disk. A failed copy leaves no target behind.
+Result copyFile(const QString &from, const QString &to);
+
+// How a move reaches another file system.
+enum class Crossing {
+    WhenNeeded, // rename in place; copy and delete only across file systems
+    AlwaysCopy, // take the copy path even within one file system (for tests)
+};
+// Renames without replacing; across file systems copies, then deletes the source only once the
+// copy is complete, and takes the copy back when the source cannot be deleted. Moving a file
+// onto its own path succeeds and changes nothing.
+Result moveFile(const QString &from, const QString &to, Crossing crossing = Crossing::WhenNeeded);
+
+// Unlinks the file; a read-only file is refused, also for the superuser.
+Result deleteFile(const QString &path);
+
+struct Attributes {
+    bool readOnly = false;
+    bool archive = false;
+    bool archiveSupported = false; // the file system keeps user attributes
+};
+// Read-only is the owner-write bit clear; archive is the user attribute "user.archive".
+std::optional<Attributes> readAttributes(const QString &path);
+// Sets read-only (all write bits cleared) or writable (the owner's bit set) and the archive
+// mark; every other permission bit and attribute stays as it was.
+Result writeAttributes(const QString &path, const Attributes &attributes);
+
+// Opens the file for writing and sets its last-write time; the access time is kept.
+Result setLastWriteTime(const QString &path, const QDateTime &time);
+
+} // namespace FileOps

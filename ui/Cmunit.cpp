@@ -1,0 +1,324 @@
+#include "ui/Cmunit.h"
+
+#include "core/FileNames.h"
+#include "core/PathUtil.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOpMessages.h"
+#include "platform/FileOperations.h"
+#include "platform/FileSystem.h"
+#include "resources/CmTexts.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const CmTexts::ModeTexts &textsFor(QChar mode)
+{
+    static const CmTexts::ModeTexts kNone;
+    if (mode == QLatin1Char('C'))
+        return CmTexts::kCopy;
+    if (mode == QLatin1Char('M'))
+        return CmTexts::kMove;
+    return kNone;
+}
+
+// Only a full path names a destination: nothing is ever copied relative to the working folder.
+bool isFolder(const QString &text)
+{
+    return QDir::isAbsolutePath(text) && FileSystem::folderExists(text);
+}
+
+// Focus that leaves with the window (a message box, another program) stays with the field as
+// far as the dialog is concerned.
+bool isWindowFocusChange(QEvent *event)
+{
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+} // namespace
+
+TcmForm::TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent)
+    : QDialog(parent), dialogs_(dialogs), request_(std::move(request)), memory_(std::move(memory))
+{
+    setObjectName(QStringLiteral("cmForm"));
+
+    GroupBox1 = new QGroupBox(CmTexts::kTargetGroup);
+    EditFileName = new QLineEdit;
+    EditFileName->setObjectName(QStringLiteral("EditFileName"));
+    EditFileName->setReadOnly(true);
+    EditFileName->setFrame(false);
+    EditFileName->setMinimumWidth(360);
+    auto *sourceRow = new QVBoxLayout(GroupBox1);
+    sourceRow->addWidget(EditFileName);
+
+    FolderGroupBox = new QGroupBox;
+    rbUserSet = new QRadioButton(CmTexts::kUserSet);
+    rbUserSet->setObjectName(QStringLiteral("rbUserSet"));
+    EditToFolder = new QLineEdit;
+    EditToFolder->setObjectName(QStringLiteral("EditToFolder"));
+    BtnSansyou = new QPushButton(CmTexts::kBrowse);
+    BtnSansyou->setObjectName(QStringLiteral("BtnSansyou"));
+    BtnSansyou->setAutoDefault(false);
+    LabelNoDirectory = new QLabel(CmTexts::kNoDirectory);
+    LabelNoDirectory->setObjectName(QStringLiteral("LabelNoDirectory"));
+    LabelNoDirectory->setStyleSheet(QStringLiteral("color: red;"));
+    LabelNoDirectory->hide();
+    rbBookmark = new QRadioButton(CmTexts::kBookmark);
+    rbBookmark->setObjectName(QStringLiteral("rbBookmark"));
+    cbBookmark = new QComboBox;
+    cbBookmark->setObjectName(QStringLiteral("cbBookmark"));
+    cbBookmark->setEditable(false);
+    auto *folderGrid = new QGridLayout(FolderGroupBox);
+    folderGrid->addWidget(rbUserSet, 0, 0, 1, 2);
+    folderGrid->addWidget(EditToFolder, 1, 0);
+    folderGrid->addWidget(BtnSansyou, 1, 1);
+    folderGrid->addWidget(LabelNoDirectory, 2, 0, 1, 2);
+    folderGrid->addWidget(rbBookmark, 3, 0, 1, 2);
+    folderGrid->addWidget(cbBookmark, 4, 0, 1, 2);
+    // The warning appears without moving the controls below it.
+    folderGrid->setRowMinimumHeight(2, LabelNoDirectory->sizeHint().height());
+
+    BtnOk = new QPushButton;
+    BtnOk->setObjectName(QStringLiteral("BtnOk"));
+    BtnOk->setDefault(true);
+    BtnCancel = new QPushButton(CmTexts::kCancel);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    BtnCancel->setAutoDefault(false);
+    BtnCancel->setToolTip(CmTexts::kCancelHint);
+    BtnNoReload = new QToolButton;
+    BtnNoReload->setObjectName(QStringLiteral("BtnNoReload"));
+    BtnNoReload->setText(CmTexts::kNoReload);
+    BtnNoReload->setCheckable(true);
+    BtnNoReload->setAutoRaise(true);
+    BtnNoReload->hide();
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BtnNoReload);
+    buttons->addStretch(1);
+    buttons->addWidget(BtnOk);
+    buttons->addWidget(BtnCancel);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(GroupBox1);
+    column->addWidget(FolderGroupBox);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(BtnSansyou, &QPushButton::clicked, this, &TcmForm::BtnSansyouClick);
+    connect(BtnOk, &QPushButton::clicked, this, &TcmForm::BtnOkClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(rbUserSet, &QRadioButton::clicked, this, &TcmForm::rbUserSetClick);
+    connect(rbBookmark, &QRadioButton::clicked, this, &TcmForm::EditToFolderExit);
+    EditToFolder->installEventFilter(this);
+}
+
+void TcmForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+bool TcmForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter and exit follow the field becoming and ceasing to be the dialog's focused control.
+    if (watched == EditToFolder && event->type() == QEvent::FocusIn && !folderFieldActive_) {
+        folderFieldActive_ = true;
+        EditToFolderEnter();
+    } else if (watched == EditToFolder && event->type() == QEvent::FocusOut && !isWindowFocusChange(event)) {
+        folderFieldActive_ = false;
+        EditToFolderExit();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TcmForm::FormShow()
+{
+    const CmTexts::ModeTexts &texts = textsFor(request_.mode);
+    setWindowTitle(texts.caption);
+    FolderGroupBox->setTitle(texts.folderGroup);
+    BtnOk->setText(texts.ok);
+    BtnOk->setToolTip(texts.okHint);
+    if (request_.mode == QLatin1Char('M')) {
+        BtnNoReload->setToolTip(CmTexts::kNoReloadHint);
+        BtnNoReload->show();
+        BtnNoReload->setChecked(memory_.noReload == QLatin1Char('1'));
+    }
+    EditFileName->setText(request_.source);
+    alternativeName_.clear();
+    fillBookmarkList();
+    EditToFolder->setText(memory_.folder);
+    // With no bookmarked folder left, the remembered bookmark choice falls back to the typed one.
+    if (memory_.choice == QLatin1Char('2') && rbBookmark->isEnabled()) {
+        rbBookmark->setChecked(true);
+        EditToFolderExit();
+        cbBookmark->setFocus();
+    } else {
+        rbUserSet->setChecked(true);
+        rbUserSetClick();
+    }
+}
+
+void TcmForm::fillBookmarkList()
+{
+    cbBookmark->clear();
+    for (const QString &path : request_.bookmarkPaths) {
+        if (isFolder(path))
+            cbBookmark->addItem(path);
+    }
+    if (cbBookmark->count() == 0) {
+        rbBookmark->setEnabled(false);
+        return;
+    }
+    const int index = memory_.bookmarkIndex;
+    cbBookmark->setCurrentIndex(index >= cbBookmark->count() ? 0 : std::max(index, -1));
+}
+
+void TcmForm::EditToFolderEnter()
+{
+    EditToFolder->setPalette(palette());
+    LabelNoDirectory->hide();
+    rbUserSet->setChecked(true);
+    BtnOk->setEnabled(true);
+}
+
+void TcmForm::EditToFolderExit()
+{
+    if (rbUserSet->isChecked()) {
+        if (!isFolder(EditToFolder->text())) {
+            QPalette red = palette();
+            red.setColor(QPalette::Text, Qt::red);
+            EditToFolder->setPalette(red);
+            LabelNoDirectory->show();
+            BtnOk->setEnabled(false);
+        }
+        return;
+    }
+    EditToFolder->setPalette(palette());
+    LabelNoDirectory->hide();
+    BtnOk->setEnabled(true);
+}
+
+void TcmForm::rbUserSetClick()
+{
+    EditToFolderExit();
+    EditToFolder->setFocus();
+}
+
+void TcmForm::BtnSansyouClick()
+{
+    rbUserSet->setChecked(true);
+    const std::optional<QString> folder =
+        dialogs_.chooseFolder(this, textsFor(request_.mode).browsePrompt, QStringLiteral("/"));
+    if (folder)
+        EditToFolder->setText(*folder);
+    EditToFolder->setFocus();
+}
+
+std::optional<QString> TcmForm::destinationFolder()
+{
+    if (rbBookmark->isChecked()) {
+        if (cbBookmark->currentIndex() < 0)
+            return std::nullopt;
+        return PathUtil::withTrailingSlash(cbBookmark->currentText());
+    }
+    QString folder = EditToFolder->text();
+    if (!QDir::isAbsolutePath(folder))
+        return std::nullopt;
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+        EditToFolder->setText(folder);
+    }
+    return folder;
+}
+
+void TcmForm::showFolderWarning(bool show)
+{
+    LabelNoDirectory->setVisible(show);
+}
+
+void TcmForm::BtnOkClick()
+{
+    if (!destinationFolder()) {
+        // No folder at all: nothing to try, and nothing relative to the working folder.
+        showFolderWarning(true);
+        return;
+    }
+    if (attempt()) {
+        rememberSettings();
+        accept();
+        return;
+    }
+    alternativeName_.clear();
+}
+
+bool TcmForm::attempt()
+{
+    const std::optional<QString> folder = destinationFolder();
+    if (!folder)
+        return false;
+    const QString source = EditFileName->text();
+    const QString name = alternativeName_.isEmpty() ? PathUtil::SplitPath(source, QLatin1Char('F')) : alternativeName_;
+    const QString target = *folder + name;
+
+    FileOps::Result result;
+    FileOpMessages::Operation operation;
+    if (request_.mode == QLatin1Char('C')) {
+        operation = FileOpMessages::Operation::Copy;
+        result = FileOps::copyFile(source, target);
+    } else if (request_.mode == QLatin1Char('M')) {
+        operation = FileOpMessages::Operation::Move;
+        result = FileOps::moveFile(source, target);
+    } else {
+        return true;
+    }
+    if (result.ok())
+        return true;
+
+    const FileOpMessages::Message message = FileOpMessages::failure(operation, result);
+    const Dialogs::Answer answer = dialogs_.message(this, message.text, message.caption, message.kind);
+    if (message.kind != Dialogs::Kind::QuestionAfterFailure || answer != Dialogs::Answer::Yes)
+        return false;
+    const QString alternative = askAlternativeName();
+    if (alternative.isEmpty())
+        return false;
+    alternativeName_ = alternative;
+    attempt(); // however the retry ends, the dialog closes
+    return true;
+}
+
+QString TcmForm::askAlternativeName()
+{
+    for (;;) {
+        const std::optional<QString> name =
+            dialogs_.inputText(this, CmTexts::kAltNameCaption, CmTexts::kAltNamePrompt, QString());
+        if (!name || name->isEmpty())
+            return {};
+        if (!FileNames::containsForbiddenCharacter(*name))
+            return *name;
+        dialogs_.message(this, CmTexts::kForbiddenName + FileNames::kForbiddenCharacters, CmTexts::kForbiddenCaption,
+                         Dialogs::Kind::Failure);
+    }
+}
+
+void TcmForm::rememberSettings()
+{
+    memory_.bookmarkIndex = cbBookmark->currentIndex();
+    memory_.folder = EditToFolder->text();
+    memory_.choice = QLatin1Char(rbBookmark->isChecked() ? '2' : '1');
+    if (request_.mode == QLatin1Char('M'))
+        memory_.noReload = QLatin1Char(BtnNoReload->isChecked() ? '1' : '0');
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <optional>
+
+class Dialogs;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+// What the copy/move dialog remembers between openings; the main window keeps it.
+struct CopyMoveMemory {
+    QString folder;        // the folder field's text at the last successful close
+    QChar choice;          // '2' the bookmarked folder; anything else the typed one
+    int bookmarkIndex = 0; // -1 for none
+    QChar noReload;        // '1' keeps the file list as it is after a move
+};
+
+// What the dialog is opened on.
+struct CopyMoveRequest {
+    QChar mode;                // 'C' copy, 'M' move; any other letter does nothing
+    QString source;            // the viewed file
+    QStringList bookmarkPaths; // the bookmark records' paths in file order
+};
+
+// Copies or moves the viewed file into a typed, browsed or bookmarked folder, asking for
+// another name when the target name is taken.
+class TcmForm : public QDialog {
+    Q_OBJECT
+public:
+    TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent = nullptr);
+
+    // The memory as the dialog leaves it: changed only by a successful close.
+    const CopyMoveMemory &memory() const { return memory_; }
+
+    QGroupBox *GroupBox1;
+    QLineEdit *EditFileName;
+    QGroupBox *FolderGroupBox;
+    QRadioButton *rbUserSet;
+    QLineEdit *EditToFolder;
+    QPushButton *BtnSansyou;
+    QLabel *LabelNoDirectory;
+    QRadioButton *rbBookmark;
+    QComboBox *cbBookmark;
+    QPushButton *BtnOk;
+    QPushButton *BtnCancel;
+    QToolButton *BtnNoReload;
+
+    void FormShow();
+    void BtnSansyouClick();
+    void BtnOkClick();
+    void EditToFolderEnter();
+    void EditToFolderExit();
+    void rbUserSetClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // One attempt; true when the dialog is to close.
+    bool attempt();
+    QString askAlternativeName();
+    // The destination folder with its trailing '/', or nothing when none is given.
+    std::optional<QString> destinationFolder();
+    void showFolderWarning(bool show);
+    void rememberSettings();
+    void fillBookmarkList();
+
+    Dialogs &dialogs_;
+    CopyMoveRequest request_;
+    CopyMoveMemory memory_;
+    QString alternativeName_;
+    bool shownOnce_ = false;
+    bool folderFieldActive_ = false;
+};

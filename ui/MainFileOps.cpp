@@ -1,0 +1,129 @@
+// Operations on the viewed file: delete, copy, move, rename with attributes and time.
+#include "ui/Mainunit.h"
+
+#include "core/BookmarkFile.h"
+#include "core/DeleteRules.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOpMessages.h"
+#include "platform/FileOperations.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
+#include "resources/CmTexts.h"
+#include "resources/DeleteTexts.h"
+#include "ui/Cmunit.h"
+#include "ui/FileSelectionBox.h"
+#include "ui/Renattunit.h"
+#include "ui/widgets/FileListBox.h"
+#include "ui/widgets/PathComboBox.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+void TForm1::connectFileOps()
+{
+    connect(ActionFileDelete, &QAction::triggered, this, &TForm1::ActionFileDeleteExecute);
+    connect(ActionFileCopy, &QAction::triggered, this, [this] { ActionFileCopyExecute(ActionFileCopy); });
+    connect(ActionFileMove, &QAction::triggered, this, [this] { ActionFileCopyExecute(ActionFileMove); });
+    connect(ActionFileRename, &QAction::triggered, this, &TForm1::ActionFileRenameExecute);
+}
+
+void TForm1::MoveToNextListedFile()
+{
+    // The list steps as on the user's own Down key, and loads what it then selects before
+    // this returns.
+    FileListBox *list = PanelDirBars->FileListBox1;
+    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier));
+    QCoreApplication::sendPostedEvents(list);
+    QCoreApplication::processEvents();
+}
+
+void TForm1::stepPastRemovedFile()
+{
+    MoveToNextListedFile();
+    PanelDirBars->FileListBox1->reread();
+    if (FileSystem::fileExists(FileNameNow()))
+        SelectByPath(FileNameNow());
+    else
+        MoveToNextListedFile(); // the removed file was the last entry
+}
+
+void TForm1::ActionFileDeleteExecute()
+{
+    const QString path = FileNameNow();
+    const DeleteRules::Decision decision = DeleteRules::decide(path, Settings.flagIs(Flag::DeleteWithoutAsking, '1'),
+                                                               Settings.flagIs(Flag::DeleteNonText, '1'));
+    if (decision.step == DeleteRules::Step::Refuse) {
+        services_.dialogs.message(this, DeleteTexts::kSafetyText, DeleteTexts::kSafetyCaption, Dialogs::Kind::Warning);
+        return;
+    }
+    if (decision.step == DeleteRules::Step::Ask
+        && services_.dialogs.message(this, decision.question, DeleteTexts::kConfirmCaption, Dialogs::Kind::Confirm)
+               != Dialogs::Answer::Yes)
+        return;
+    const FileOps::Result deleted = FileOps::deleteFile(path);
+    if (!deleted.ok()) {
+        const FileOpMessages::Message m = FileOpMessages::failure(FileOpMessages::Operation::Delete, deleted);
+        services_.dialogs.message(this, m.text, m.caption, m.kind);
+        return;
+    }
+    if (Settings.flagIs(Flag::NoReloadAfterMove, '1'))
+        return;
+    {
+        const QSignalBlocker blocker(FilePathBox);
+        FilePathBox->setEditText(QString());
+    }
+    RichEdit->setText(QString());
+    stepPastRemovedFile();
+}
+
+QStringList TForm1::bookmarkPaths() const
+{
+    QStringList paths;
+    for (const Bookmark &record : ReadBookmarkFile(BookmarkFilePath(ProgramFolder())))
+        paths << record.path;
+    return paths;
+}
+
+void TForm1::ActionFileCopyExecute(QObject *sender)
+{
+    if (sender == ActionFileCopy)
+        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char('C'));
+    else if (sender == ActionFileMove)
+        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char('M'));
+    else
+        services_.dialogs.message(this, CmTexts::kModeBugText, CmTexts::kModeBugCaption, Dialogs::Kind::Plain);
+    const QChar mode = Settings.flag(Flag::CopyMoveMode);
+
+    CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
+                          Settings.flag(Flag::NoReloadAfterMove)};
+    {
+        TcmForm dialog(services_.dialogs, {mode, FileNameNow(), bookmarkPaths()}, memory, this);
+        dialog.exec();
+        memory = dialog.memory();
+    }
+    Settings.CopyMoveFolder = memory.folder;
+    CopyMoveChoice = memory.choice;
+    CopyMoveBookmarkIndex = memory.bookmarkIndex;
+    Settings.setFlag(Flag::NoReloadAfterMove, memory.noReload);
+
+    // Also after the abort button or a declined question, the list moves on.
+    if (mode == QLatin1Char('M') && !Settings.flagIs(Flag::NoReloadAfterMove, '1'))
+        stepPastRemovedFile();
+}
+
+void TForm1::ActionFileRenameExecute()
+{
+    QString path;
+    {
+        TrenattForm dialog(services_.dialogs, FileNameNow(), this);
+        dialog.exec();
+        path = dialog.path();
+    }
+    Settings.History.FileNameNow = path;
+    PanelDirBars->FileListBox1->reread();
+    SelectByPath(FileNameNow());
+    ActionReLoadExecute();
+}
