@@ -129,6 +129,19 @@ const DecodeTables &decodeTables()
     }();
     return tables;
 }
+constexpr char kUnpairedSubstitute = '?';
+
+inline bool isSurrogatePair(QStringView text, qsizetype i)
+{
+    return QChar::isHighSurrogate(text[i].unicode()) && i + 1 < text.size()
+        && QChar::isLowSurrogate(text[i + 1].unicode());
+}
+
+// Callers step over a pair whole, so a low surrogate met on its own has lost its high half.
+inline bool isUnpairedSurrogate(QStringView text, qsizetype i)
+{
+    return QChar::isSurrogate(text[i].unicode()) && !isSurrogatePair(text, i);
+}
 } // namespace
 
 namespace Cp932 {
@@ -247,14 +260,20 @@ QByteArray encodeText(QStringView text, bool replaceUnmappable)
             out += char(c);
         }
         const qsizetype start = i;
-        while (i < n && text[i].unicode() >= 0x80)
+        while (i < n && text[i].unicode() >= 0x80 && !isUnpairedSurrogate(text, i))
+            i += isSurrogatePair(text, i) ? 2 : 1;
+        if (i > start) {
+            if (replaceUnmappable)
+                encodeRunReplacing(text.mid(start, i - start), out);
+            else
+                out += encoder.encode(text.mid(start, i - start));
+        }
+        // The converter drops an unpaired surrogate at the end of a run and substitutes one
+        // elsewhere; written here, it is always one substitute.
+        if (i < n && isUnpairedSurrogate(text, i)) {
+            out += kUnpairedSubstitute;
             ++i;
-        if (i == start)
-            continue;
-        if (replaceUnmappable)
-            encodeRunReplacing(text.mid(start, i - start), out);
-        else
-            out += encoder.encode(text.mid(start, i - start));
+        }
     }
     return out;
 }
@@ -287,9 +306,14 @@ qint64 byteLength(QStringView text)
     const qsizetype n = text.size();
     while (i < n) {
         const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (isSurrogatePair(text, i)) {
             total += encode(text.mid(i, 2)).size();
             i += 2;
+            continue;
+        }
+        if (QChar::isSurrogate(u)) { // unpaired: one substitute, as encode() writes it
+            total += 1;
+            ++i;
             continue;
         }
         qint8 &w = widths[u];

@@ -24,7 +24,7 @@ Decoded decodeCounting(const QByteArray &bytes);
 // decoder above are taken from it, and tests compare the two.
 QString referenceDecode(const QByteArray &bytes);
 
-// Encodes a text with every '\n' written as CR LF.
+// Encodes a text with every '\n' written as CR LF and every unpaired surrogate as one '?'.
 QByteArray encode(QStringView text);
 
 // encode() that writes '?' for every character code page 932 cannot represent, as a text

@@ -2,6 +2,7 @@
 
 #include "core/ColorText.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -150,11 +151,11 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &, const SaveContext &) -> std::optional<QString> {
                      return QString::fromLatin1(kVersionText);
                  }});
-    // Each start that finds a count counts one more.
+    // Each start that finds a count counts one more; whatever is stored, it stays within 0..35.
     t.push_back({QStringLiteral("RunTime"),
                  [](SettingsRecord &r, const QString &text) {
                      if (!text.isEmpty())
-                         r.RunTime = decimalOr(text, 0) + 1;
+                         r.RunTime = std::clamp(decimalOr(text, 0), 0, SettingsRecord::kRunTimeForMessage - 1) + 1;
                  },
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString::number(r.RunTime);
@@ -252,6 +253,12 @@ void LoadSettings(SettingsRecord &r, SettingsStore &store)
     for (const StoredValue &value : storedValues())
         if (value.load)
             value.load(r, key->read(value.name));
+    // Stored numbers are bounded before anything computes with them.
+    constexpr int pixels = SettingsRecord::kGeometryLimit;
+    r.WindowWidth = std::clamp(r.WindowWidth, 0, pixels);
+    r.WindowHeight = std::clamp(r.WindowHeight, 0, pixels);
+    r.WindowX = std::clamp(r.WindowX, -pixels, pixels);
+    r.WindowY = std::clamp(r.WindowY, -pixels, pixels);
     key->close();
 }
 

@@ -43,6 +43,13 @@ struct SettingsRecord {
     static constexpr int kDefaultHeight = 480;
     static constexpr int kNoPosition = -10;
     static constexpr int kDefaultFontSize = 9;
+    // Larger sizes draw nothing legible; a stored one counts as unusable at start.
+    static constexpr int kMaxFontSize = 400;
+    // The author's message comes at this count, which then starts again from 0.
+    static constexpr int kRunTimeForMessage = 35;
+    // Stored window edges and sizes are held within this many pixels either way: far beyond any
+    // desktop, and small enough that the window arithmetic cannot overflow.
+    static constexpr int kGeometryLimit = 100000;
 
     SettingsRecord();
 

@@ -12,6 +12,20 @@ QSize screenSize()
     return screen ? screen->geometry().size() : QSize(1024, 768);
 }
 
+QList<QRect> screenGeometries()
+{
+    QList<QRect> geometries;
+    for (const QScreen *screen : QGuiApplication::screens())
+        geometries.append(screen->geometry());
+    return geometries;
+}
+
+QRect primaryAvailableGeometry()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), screenSize());
+}
+
 namespace {
 int beeps = 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -8,6 +10,9 @@ namespace Desktop {
 
 // The size of the primary screen in pixels.
 QSize screenSize();
+// The geometry of every screen, and the primary screen's area without panels and task bars.
+QList<QRect> screenGeometries();
+QRect primaryAvailableGeometry();
 // The system's short alert sound.
 void beep();
 // How many alert sounds were played in this run (tests listen to the sound through it).

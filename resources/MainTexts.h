@@ -174,6 +174,11 @@ inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる
 
 // View commands.
 inline const QString kFontTooSmallText = QStringLiteral("これ以上は小さくできません。現在1ptです。");
+// The font dialog can go beyond the size-up command's ceiling, so the text names the size in force.
+inline QString fontTooLargeText(int points)
+{
+    return QStringLiteral("これ以上は大きくできません。現在%1ptです。").arg(points);
+}
 inline const QString kFontSizeCaption = QStringLiteral("フォントサイズ変更");
 
 // Display effects.

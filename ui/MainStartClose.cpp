@@ -74,7 +74,7 @@ void TForm1::FormShow()
     RefreshViewState();
     SetHints();
     UpdateFontSizeHints();
-    if (Settings.RunTime > 34) {
+    if (Settings.RunTime >= SettingsRecord::kRunTimeForMessage) {
         ShowAuthorMessage();
         Settings.RunTime = 0;
     }
@@ -87,7 +87,8 @@ void TForm1::applyLoadedSettings()
     QFont font = RichEdit->font();
     font.setFamily(Settings.FontName);
     // Sizes below 1 pt cannot be set; the start-up rule lifts anything below 5 pt to 9 pt anyway.
-    font.setPointSize(std::max(1, Settings.FontSize));
+    // A size above the largest is never drawn: it counts as too small, and so becomes 9 pt too.
+    font.setPointSize(Settings.FontSize > SettingsRecord::kMaxFontSize ? 1 : std::max(1, Settings.FontSize));
     RichEdit->setFont(font);
     RichEdit->setColors(SystemColors::toQColor(Settings.ColorText, palette()),
                         SystemColors::toQColor(Settings.ColorBack, palette()));
@@ -123,7 +124,10 @@ void TForm1::applyWindowGeometry()
         window.moveTo(Settings.WindowY, Settings.WindowX); // WindowX holds the top, WindowY the left
         place = true;
     }
-    const QRect fitted = WindowGeometry::clampToScreen(window, Desktop::screenSize());
+    // Beyond the size rule: a window left on a monitor that is gone comes back where it is seen.
+    const QRect fitted = WindowGeometry::keepTitleBarOnScreen(
+        WindowGeometry::clampToScreen(window, Desktop::screenSize()), Desktop::screenGeometries(),
+        Desktop::primaryAvailableGeometry());
     place = place || fitted != window;
     resize(fitted.size());
     if (place)

@@ -124,8 +124,13 @@ void TForm1::ActionSetFontExecute()
 void TForm1::ActionFontSizeUpExecute()
 {
     QFont font = RichEdit->font();
-    font.setPointSize(font.pointSize() + 1);
-    RichEdit->setFont(font);
+    if (font.pointSize() >= SettingsRecord::kMaxFontSize) {
+        services_.dialogs.message(this, MainTexts::fontTooLargeText(font.pointSize()), MainTexts::kFontSizeCaption,
+                                  Dialogs::Kind::Warning);
+    } else {
+        font.setPointSize(font.pointSize() + 1);
+        RichEdit->setFont(font);
+    }
     UpdateFontSizeHints();
 }
 

@@ -6,6 +6,7 @@
 #include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,7 +59,12 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectExternal();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The children go before QObject would drop this connection, and each focus change on the
+    // way would reach a half-destroyed file-selection box.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void TForm1::createPanels()
 {

@@ -154,7 +154,9 @@ void TextView::updateScrollBars()
     if (wrap_) {
         h->setRange(0, 0);
     } else {
-        h->setRange(0, std::max(0, int(std::ceil(layout_.maxLineWidth())) + 2 * kMargin - viewport()->width()));
+        // A long line in a large font is wider than an int holds.
+        const qreal overhang = std::ceil(layout_.maxLineWidth()) + 2 * kMargin - viewport()->width();
+        h->setRange(0, int(std::clamp<qreal>(overhang, 0, INT_MAX)));
         h->setPageStep(viewport()->width());
     }
 }
@@ -318,10 +320,11 @@ void TextView::scrollToCaret()
         QScrollBar *h = horizontalScrollBar();
         const qreal x = xOf(line, caret_);
         const int room = viewport()->width() - 2 * kMargin;
+        const auto toScrollBar = [h](qreal value) { return int(std::clamp<qreal>(value, 0, h->maximum())); };
         if (x < h->value())
-            h->setValue(int(x));
-        else if (x > h->value() + room)
-            h->setValue(int(x - room + charWidth(u'x')));
+            h->setValue(toScrollBar(x));
+        else if (x > qreal(h->value()) + room)
+            h->setValue(toScrollBar(x - room + charWidth(u'x')));
     }
     viewport()->update();
 }

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Starts the real program with stored values a careful user's machine eventually has: a
+# position on a monitor that is gone and a font size no one can read. The window must come up
+# on the screen with a 9 pt font, and close storing sane values.
+set -euo pipefail
+
+bin=$1
+
+if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
+    export ORLIMBO_E2E_IN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=xcb
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/brennick"
+chmod 700 "$XDG_RUNTIME_DIR"
+settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
+printf '[General]\nWindowX=5000\nWindowY=3000\nWindowWidth=2147483647\nWindowHeight=600\nFontSize=100000\n' >"$settings"
+
+passed=0
+fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
+value() { sed -n "s/^$1=//p" "$settings"; }
+
+title="Orlimbo"
+"$bin" >"$work/out.log" 2>&1 &
+pid=$!
+id=""
+for _ in $(seq 1 100); do
+    id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+done
+[ -n "$id" ] || fail "no window titled '$title'"
+[ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
+
+eval "$(xdotool getwindowgeometry --shell "$id")"
+[ "$X" -ge 0 ] && [ "$X" -lt 1280 ] && [ "$Y" -ge 0 ] && [ "$Y" -lt 800 ] || fail "window at $X,$Y, off the screen"
+[ "$WIDTH" -le 1280 ] || fail "window $WIDTH wide on a screen of 1280"
+passed=$((passed + 1))
+
+xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+xdotool key --clearmodifiers ctrl+q
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "Ctrl+Q did not close the window"; }
+wait "$pid" || true
+
+[ "$(value FontSize)" = "9" ] || fail "FontSize stored as '$(value FontSize)'"
+top=$(value WindowX) left=$(value WindowY)
+[ "$left" -ge 0 ] && [ "$left" -lt 1280 ] && [ "$top" -ge 0 ] && [ "$top" -lt 800 ] \
+    || fail "position stored as $left,$top"
+[ "$(value WindowWidth)" -le 1280 ] || fail "width stored as '$(value WindowWidth)'"
+passed=$((passed + 1))
+
+echo "e2e: $passed passed, 0 failed"

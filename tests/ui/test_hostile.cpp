@@ -1,0 +1,154 @@
+// Starts with hostile stored values, teardown with the focus anywhere in the file-selection
+// box, and sizes beyond what an int holds in the view.
+#include "UiFixture.h"
+
+#include "resources/MainTexts.h"
+#include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/DriveComboBox.h"
+#include "ui/widgets/FilterComboBox.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include <climits>
+
+using Kind = Dialogs::Kind;
+
+class TeardownTest : public UiFixture {};
+
+// Under the sanitizers a focus handler reaching the half-destroyed box is a reported error.
+TEST_F(TeardownTest, DestroyingTheWindowWithTheFocusInEachControlOfTheBox)
+{
+    const std::vector<std::function<QWidget *(FileSelectionBox *)>> controls{
+        [](FileSelectionBox *b) -> QWidget * { return b->DriveComboBox1; },
+        [](FileSelectionBox *b) -> QWidget * { return b->DirectoryListBox1; },
+        [](FileSelectionBox *b) -> QWidget * { return b->FilterComboBox1; },
+        [](FileSelectionBox *b) -> QWidget * { return b->FileListBox1; },
+        [](FileSelectionBox *b) -> QWidget * { return b->BtnFileSelBoxComp; },
+        [](FileSelectionBox *b) -> QWidget * { return b->BtnCloseFileSelectBox; },
+    };
+    for (size_t i = 0; i < controls.size(); ++i) {
+        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        QWidget *control = controls[i](w.PanelDirBars);
+        control->setFocus();
+        QTRY_VERIFY(control->hasFocus());
+        EXPECT_TRUE(w.PanelDirBars->titleActive()) << i;
+        form.reset(); // destroyed while shown, without the close sequence
+        EXPECT_EQ(QApplication::focusWidget(), nullptr) << i;
+    }
+}
+
+struct HostileValues {
+    const char *name;
+    std::vector<std::pair<const char *, QString>> values;
+};
+
+class HostileStartTest : public UiFixture, public ::testing::WithParamInterface<HostileValues> {};
+class HostileValuesTest : public UiFixture {};
+
+TEST_P(HostileStartTest, TheWindowIsOnTheScreenWithANinePointFontAndSaneStoredValues)
+{
+    for (const auto &[name, value] : GetParam().values)
+        storeValues({{name, value}});
+    TForm1 &w = start();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_TRUE(screen.intersects(QRect(w.pos(), QSize(w.width(), 24)))) << w.pos().x() << "," << w.pos().y();
+    EXPECT_LE(w.width(), screen.width());
+    EXPECT_LE(w.height(), screen.height());
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 9);
+    w.close();
+    EXPECT_EQ(stored("FontSize"), QStringLiteral("9"));
+    const int runTime = stored("RunTime").toInt();
+    EXPECT_TRUE(runTime >= 0 && runTime <= 35) << runTime;
+    const QRect saved(stored("WindowY").toInt(), stored("WindowX").toInt(), stored("WindowWidth").toInt(),
+                      stored("WindowHeight").toInt());
+    EXPECT_TRUE(screen.contains(saved.topLeft())) << saved.x() << "," << saved.y();
+    EXPECT_LE(saved.width(), screen.width());
+    EXPECT_LE(saved.height(), screen.height());
+}
+
+namespace {
+QString number(int n)
+{
+    return QString::number(n);
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    StoredValues, HostileStartTest,
+    ::testing::Values(
+        HostileValues{"RunTimeAtIntMax", {{"RunTime", number(INT_MAX)}}},
+        HostileValues{"GeometryAtIntMax",
+                      {{"WindowX", number(INT_MAX)}, {"WindowY", number(INT_MAX)},
+                       {"WindowWidth", number(INT_MAX)}, {"WindowHeight", number(INT_MAX)}}},
+        HostileValues{"GeometryAtIntMin",
+                      {{"WindowX", number(INT_MIN)}, {"WindowY", number(INT_MIN)},
+                       {"WindowWidth", number(INT_MIN)}, {"WindowHeight", number(INT_MIN)}}},
+        HostileValues{"PositionOnAnUnpluggedMonitor", {{"WindowX", number(5000)}, {"WindowY", number(3000)}}},
+        HostileValues{"FontSizeZero", {{"FontSize", number(0)}}},
+        HostileValues{"FontSizeHundredThousand", {{"FontSize", number(100000)}}},
+        HostileValues{"FontSizeAtIntMax", {{"FontSize", number(INT_MAX)}}}),
+    [](const ::testing::TestParamInfo<HostileValues> &info) { return std::string(info.param.name); });
+
+TEST_F(HostileValuesTest, AWindowOffEveryScreenOpensAtTheTopLeftOfTheAvailableArea)
+{
+    storeValues({{"WindowX", QStringLiteral("5000")}, {"WindowY", QStringLiteral("3000")}});
+    TForm1 &w = start();
+    EXPECT_EQ(w.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+}
+
+TEST_F(HostileValuesTest, TheRunCounterAtIntMaxShowsTheAuthorsMessageAndRestarts)
+{
+    storeValues({{"RunTime", number(INT_MAX)}});
+    TForm1 &w = start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kAuthorCaption);
+    w.close();
+    EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
+}
+
+TEST_F(HostileValuesTest, FontSizeUpStopsAtFourHundredPoints)
+{
+    TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("x"))});
+    QFont font = w.RichEdit->font();
+    font.setPointSize(399);
+    w.RichEdit->setFont(font);
+    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 400);
+    EXPECT_TRUE(dialogs.messages.empty());
+    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 400);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("これ以上は大きくできません。現在400ptです。"));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("フォントサイズ変更"));
+    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
+    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、400ptです。）"));
+
+    // The font dialog knows no ceiling; the command then names the size in force.
+    font.setPointSize(2000);
+    w.RichEdit->setFont(font);
+    w.ActionFontSizeUp->trigger();
+    EXPECT_EQ(w.RichEdit->font().pointSize(), 2000);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("これ以上は大きくできません。現在2000ptです。"));
+}
+
+// A quarter of a million characters in an 8000 pt font (some 10,000 pixels each) make a line
+// wider than an int: the scroll bar still reaches its end, and so does scrolling to the caret.
+TEST(TextViewWidths, ALineWiderThanAnIntStillScrollsToItsEnd)
+{
+    TextView view;
+    view.setFont(QFont(QStringLiteral("IPAGothic"), 8000));
+    view.resize(300, 200);
+    view.setWrap(false);
+    view.setText(QString(250000, QChar(0x3042)));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QScrollBar *h = view.horizontalScrollBar();
+    EXPECT_EQ(h->maximum(), INT_MAX);
+    view.selectRange(view.text().size(), 0);
+    view.scrollToCaret();
+    EXPECT_EQ(h->value(), INT_MAX);
+}
