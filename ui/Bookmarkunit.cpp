@@ -119,6 +119,13 @@ TBookmarkForm::TBookmarkForm(BookmarkDialogContext context, QWidget *parent)
     });
 }
 
+TBookmarkForm::~TBookmarkForm()
+{
+    // Hiding the dialog while its base class is torn down moves the focus; the handler must not
+    // run on what is left of it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
+
 void TBookmarkForm::createControls()
 {
     GroupBox1 = new QGroupBox(BookmarkTexts::kGroupAdd, this);

@@ -33,6 +33,7 @@ class TBookmarkForm : public QDialog {
     Q_OBJECT
 public:
     explicit TBookmarkForm(BookmarkDialogContext context, QWidget *parent = nullptr);
+    ~TBookmarkForm() override;
 
     QGroupBox *GroupBox1;
     QLabel *Label1;
