@@ -5,31 +5,15 @@ set -euo pipefail
 
 bin=$1
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
+e2e_in_x "$0" "$@"
+e2e_fresh_home
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/folder"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$work/folder"
 for name in a b c; do printf 'file %s\r\n' "$name" >"$work/folder/$name.txt"; done
 
 passed=0
 fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
-
-wait_for_window() {
-    local title=$1 id=""
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 
 wait_for_title() {
     local id=$1 title=$2

@@ -6,17 +6,11 @@ set -euo pipefail
 
 bin=$1
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
+e2e_in_x "$0" "$@"
+e2e_fresh_home
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/brennick"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/brennick"
 settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
 printf '[General]\nWindowX=5000\nWindowY=3000\nWindowWidth=2147483647\nWindowHeight=600\nFontSize=100000\n' >"$settings"
 
@@ -27,13 +21,7 @@ value() { sed -n "s/^$1=//p" "$settings"; }
 title="Orlimbo"
 "$bin" >"$work/out.log" 2>&1 &
 pid=$!
-id=""
-for _ in $(seq 1 100); do
-    id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-done
-[ -n "$id" ] || fail "no window titled '$title'"
+id=$(wait_for_window "$title") || fail "no window titled '$title'"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
 
 eval "$(xdotool getwindowgeometry --shell "$id")"

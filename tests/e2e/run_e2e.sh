@@ -6,32 +6,15 @@ set -euo pipefail
 bin=$1
 samples=$2
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
+e2e_in_x "$0" "$@"
+e2e_fresh_home
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
 file="$work/00はじめに.txt"
 cp "$samples/00はじめに.txt" "$file"
 
 fail() { echo "e2e: $*" >&2; exit 1; }
-
-wait_for_window() {
-    local title=$1 id=""
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 
 quit_with_ctrl_q() {
     local id=$1 pid=$2
