@@ -120,6 +120,11 @@ protected:
         const qreal room = view->viewport()->width() - 8;
         const std::vector<qint64> starts = referenceStarts(text, view->font(), view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
+        // The status bar follows a re-wrap as it follows a load.
+        EXPECT_EQ(w.statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
+        const qint64 caret = view->caretPosition();
+        const auto caretLine = std::upper_bound(starts.begin(), starts.end(), caret) - starts.begin() - 1;
+        EXPECT_EQ(w.statusText(5), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
         // Spot checks of the caret panel across the whole text.
         QRandomGenerator random(7);
         for (int k = 0; k < 40; ++k) {

@@ -44,9 +44,36 @@ inline bool breaksAround(char16_t c)
     return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
 }
 
-// The units of text whose width the table lacks, each once.
+// Marks every unit of text that occurs: one plain store per character, no test, so that a
+// pass over a large text costs little more than reading it.
+using SeenUnits = std::vector<unsigned char>;
+
+void markUnits(QStringView text, SeenUnits &seen)
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    unsigned char *mark = seen.data();
+    for (qsizetype i = 0, n = text.size(); i < n; ++i)
+        mark[d[i]] = 1;
+}
+
+// The marked units whose width the table lacks.
+std::vector<char16_t> unknownUnits(const CharWidths &widths, const SeenUnits &seen)
+{
+    std::vector<char16_t> units;
+    for (size_t c = 0; c < seen.size(); ++c)
+        if (seen[c] && !widths.isKnown(char16_t(c)))
+            units.push_back(char16_t(c));
+    return units;
+}
+
 std::vector<char16_t> unknownUnits(const CharWidths &widths, QStringView text)
 {
+    if (text.size() >= 0x4000) {
+        SeenUnits seen(0x10000);
+        markUnits(text, seen);
+        return unknownUnits(widths, seen);
+    }
+    // A short text: cheaper to test each character than to sweep the whole mark table.
     std::vector<bool> seen(0x10000);
     std::vector<char16_t> units;
     for (const QChar ch : text) {
@@ -124,6 +151,7 @@ std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
 CharWidths::CharWidths(const QFont &font) : font_(font)
 {
     table_.fill(-1.0f);
+    glyphs_.fill(0);
 }
 
 qreal CharWidths::width(char16_t c)
@@ -159,7 +187,11 @@ void CharWidths::fill(const std::vector<char16_t> &units)
 
     // One request for all glyphs of the face itself; what it lacks comes from the fallback
     // faces, one character at a time, as the painter would find it.
-    const QRawFont raw = QRawFont::fromFont(font_);
+    if (!rawMade_) {
+        raw_ = QRawFont::fromFont(font_);
+        rawMade_ = true;
+    }
+    const QRawFont &raw = raw_;
     int count = int(asked.size());
     std::vector<quint32> glyphs(asked.size() + 1, 0);
     std::vector<QPointF> advances(asked.size() + 1);
@@ -173,6 +205,7 @@ void CharWidths::fill(const std::vector<char16_t> &units)
         const bool own = raw.isValid() && qsizetype(i) < count && glyphs[i] != 0
                          && ch.category() != QChar::Mark_NonSpacing && ch.unicode() >= 0x20;
         table_[ch.unicode()] = float(own ? advances[i].x() : metrics.horizontalAdvance(ch));
+        glyphs_[ch.unicode()] = own ? glyphs[i] : 0;
     }
     learnt_ += qint64(asked.size());
     for (char16_t c : units)
@@ -237,11 +270,12 @@ void TextLayout::buildHard()
     // only used here, on this thread.
     widths_->width(u' ');
     if (split > 0) {
-        std::vector<char16_t> first, second;
-        onTwoThreads([&] { first = unknownUnits(*widths_, all.first(split)); },
-                     [&] { second = unknownUnits(*widths_, all.sliced(split)); });
-        first.insert(first.end(), second.begin(), second.end());
-        widths_->learn(QStringView(reinterpret_cast<const QChar *>(first.data()), qsizetype(first.size())));
+        SeenUnits first(0x10000), second(0x10000);
+        onTwoThreads([&] { markUnits(all.first(split), first); }, [&] { markUnits(all.sliced(split), second); });
+        for (size_t c = 0; c < first.size(); ++c)
+            first[c] |= second[c];
+        const std::vector<char16_t> units = unknownUnits(*widths_, first);
+        widths_->learn(QStringView(reinterpret_cast<const QChar *>(units.data()), qsizetype(units.size())));
     } else {
         widths_->learn(all);
     }
