@@ -3,8 +3,12 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -129,6 +133,55 @@ const DecodeTables &decodeTables()
     }();
     return tables;
 }
+// From this many bytes on a text is decoded on two threads; the second one in pieces of about
+// this many bytes.
+constexpr qsizetype kTwoThreadsFrom = qsizetype(4) << 20;
+constexpr qsizetype kPiece = qsizetype(4) << 20;
+
+struct DecodeCounts {
+    qsizetype written = 0;
+    qsizetype invalid = 0;
+    qsizetype lone = 0; // line breaks that were a lone CR or LF
+};
+
+// Decodes n bytes that end at a line feed or at the end of the text.
+DecodeCounts decodeRange(const DecodeTables &t, const unsigned char *p, qsizetype n, char16_t *out)
+{
+    qsizetype w = 0;
+    qsizetype invalid = 0;
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (!t.isLead[b]) {
+            if (b == '\r') {
+                out[w++] = u'\n';
+                if (i + 1 < n && p[i + 1] == '\n')
+                    ++i;
+                else
+                    ++lone;
+            } else {
+                lone += b == '\n';
+                const char16_t c = t.single[b];
+                invalid += c == kReplacement;
+                out[w++] = c;
+            }
+            ++i;
+            continue;
+        }
+        const char16_t c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : kLeadAlone;
+        if (c == kLeadAlone) { // the next byte is no trail byte: it starts a character of its own
+            out[w++] = kReplacement;
+            ++invalid;
+            ++i;
+            continue;
+        }
+        invalid += c == kReplacement;
+        out[w++] = c;
+        i += 2;
+    }
+    return {w, invalid, lone};
+}
+
 constexpr char kUnpairedSubstitute = '?';
 
 inline bool isSurrogatePair(QStringView text, qsizetype i)
@@ -172,47 +225,60 @@ QString referenceDecode(const QByteArray &bytes)
 Decoded decodeCounting(const QByteArray &bytes)
 {
     const DecodeTables &t = decodeTables();
-    Decoded result;
-    result.text = QString(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(result.text.data());
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
-    qsizetype w = 0;
-    qsizetype invalid = 0;
-    qsizetype lone = 0;
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char b = p[i];
-        if (!t.isLead[b]) {
-            if (b == '\r') {
-                out[w++] = u'\n';
-                if (i + 1 < n && p[i + 1] == '\n')
-                    ++i;
-                else
-                    ++lone;
-            } else {
-                lone += b == '\n';
-                const char16_t c = t.single[b];
-                invalid += c == kReplacement;
-                out[w++] = c;
+    Decoded result;
+    result.text = QString(n, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.text.data());
+    DecodeCounts counts;
+
+    // A large text is decoded on two threads, the second half after a line feed (never a
+    // trail byte, and never the first half of a CR LF), so that the halves decode alone.
+    const unsigned char *middle = n >= kTwoThreadsFrom
+        ? static_cast<const unsigned char *>(std::memchr(p + n / 2, '\n', size_t(n - n / 2))) : nullptr;
+    if (!middle || middle + 1 == p + n) {
+        counts = decodeRange(t, p, n, out);
+    } else {
+        // The second half goes into pieces of its own, each freed as soon as it has been moved
+        // into place, so the text never needs more memory than decoding it on one thread.
+        const qsizetype split = middle + 1 - p;
+        struct Piece {
+            std::unique_ptr<char16_t[]> chars;
+            DecodeCounts counts;
+        };
+        std::vector<Piece> pieces;
+        std::exception_ptr failed;
+        std::thread second([&] {
+            try {
+                for (qsizetype from = split; from < n;) {
+                    const auto *lf = static_cast<const unsigned char *>(
+                        std::memchr(p + std::min(n - 1, from + kPiece), '\n', size_t(n - std::min(n - 1, from + kPiece))));
+                    const qsizetype to = lf ? lf + 1 - p : n;
+                    Piece piece{std::unique_ptr<char16_t[]>(new char16_t[size_t(to - from)]), {}};
+                    piece.counts = decodeRange(t, p + from, to - from, piece.chars.get());
+                    pieces.push_back(std::move(piece));
+                    from = to;
+                }
+            } catch (...) {
+                failed = std::current_exception();
             }
-            ++i;
-            continue;
+        });
+        counts = decodeRange(t, p, split, out);
+        second.join();
+        if (failed)
+            std::rethrow_exception(failed);
+        for (Piece &piece : pieces) {
+            std::memcpy(out + counts.written, piece.chars.get(), size_t(piece.counts.written) * sizeof(char16_t));
+            piece.chars.reset();
+            counts.written += piece.counts.written;
+            counts.invalid += piece.counts.invalid;
+            counts.lone += piece.counts.lone;
         }
-        const char16_t c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : kLeadAlone;
-        if (c == kLeadAlone) { // the next byte is no trail byte: it starts a character of its own
-            out[w++] = kReplacement;
-            ++invalid;
-            ++i;
-            continue;
-        }
-        invalid += c == kReplacement;
-        out[w++] = c;
-        i += 2;
     }
-    result.text.truncate(w);
+    result.text.truncate(counts.written);
     // Every line break counts as CR LF: a lone CR or LF gains a byte. A valid text re-encodes to
     // as many bytes as it had.
-    result.byteLength = invalid == 0 ? n + lone : byteLength(result.text);
+    result.byteLength = counts.invalid == 0 ? n + counts.lone : byteLength(result.text);
     return result;
 }
 
