@@ -11,6 +11,9 @@
 
 namespace {
 
+// Hard lines up to this long are wrapped by the quick walk, which notes a position per character.
+constexpr qsizetype kPlainLineMax = 4096;
+
 // Below this many characters a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 1 << 20;
 
@@ -347,6 +350,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const CharWidths &table = *widths_;
     const qsizetype n = text_.size();
+    std::vector<qreal> xs(kPlainLineMax + 1);
     for (size_t line = fromLine; line < toLine; ++line) {
         const qsizetype start = hardStarts_[line];
         out.push_back(start);
@@ -355,6 +359,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         if (hardWidths_[line] <= available - 0.5)
             continue;
         const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
+        if (end - start <= kPlainLineMax && wrapPlainLine(d, start, end, available, out, xs))
+            continue;
         qsizetype lineStart = start;
         qsizetype lastBreak = -1;
         qreal xAtBreak = 0;
@@ -394,4 +400,55 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
             }
         }
     }
+}
+
+// The wrap of one hard line without tabs (a tab's width depends on where it starts), exactly as
+// the general walk in wrapRange() gives it, but in two steps: a tight run forward that only adds
+// widths until a character passes the edge, noting the position before each one, then a short
+// look back from there for the last place the line may break. Gives false for a line with a tab,
+// leaving `out` as it was.
+bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal available,
+                               std::vector<qint64> &out, std::vector<qreal> &xs) const
+{
+    const CharWidths &table = *widths_;
+    const size_t mark = out.size();
+    qsizetype lineStart = start;
+    // Breaks before this position were used or passed by the last wrap.
+    qsizetype breaksFrom = start + 1;
+    qreal x = 0;
+    for (qsizetype i = start; i < end; ++i) {
+        const char16_t c = d[i];
+        if (c == u'\t') {
+            out.resize(mark);
+            return false;
+        }
+        const qreal w = table.known(c);
+        xs[size_t(i - start)] = x;
+        if (x + w > available && i > lineStart && c != u' ') {
+            // A break lies before a wide character, after one, or after a blank.
+            qsizetype lastBreak = -1;
+            for (qsizetype j = i; j >= breaksFrom; --j) {
+                if (breaksAround(d[j]) || breaksAround(d[j - 1]) || d[j - 1] == u' ') {
+                    lastBreak = j;
+                    break;
+                }
+            }
+            if (lastBreak > lineStart) {
+                lineStart = lastBreak;
+                x -= xs[size_t(lastBreak - start)];
+            } else {
+                lineStart = i;
+                x = 0;
+            }
+            out.push_back(lineStart);
+            if (x + w > available && i > lineStart) {
+                lineStart = i;
+                x = 0;
+                out.push_back(lineStart);
+            }
+            breaksFrom = i + 1;
+        }
+        x += w;
+    }
+    return true;
 }
