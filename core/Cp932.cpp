@@ -3,11 +3,14 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <exception>
-#include <memory>
+#include <utility>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -136,7 +139,38 @@ const DecodeTables &decodeTables()
 // From this many bytes on a text is decoded on two threads; the second one in pieces of about
 // this many bytes.
 constexpr qsizetype kTwoThreadsFrom = qsizetype(4) << 20;
-constexpr qsizetype kPiece = qsizetype(4) << 20;
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+// Characters mapped straight from the system and given back to it when freed, whatever the
+// allocator would keep for later.
+class PieceBuffer {
+public:
+    PieceBuffer() = default;
+    explicit PieceBuffer(size_t chars) : bytes_(chars * sizeof(char16_t))
+    {
+        void *at = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (at == MAP_FAILED)
+            throw std::bad_alloc();
+        data_ = static_cast<char16_t *>(at);
+    }
+    PieceBuffer(PieceBuffer &&other) noexcept { *this = std::move(other); }
+    PieceBuffer &operator=(PieceBuffer &&other) noexcept
+    {
+        std::swap(data_, other.data_);
+        std::swap(bytes_, other.bytes_);
+        return *this;
+    }
+    ~PieceBuffer()
+    {
+        if (data_)
+            munmap(data_, bytes_);
+    }
+    char16_t *data() const { return data_; }
+
+private:
+    char16_t *data_ = nullptr;
+    size_t bytes_ = 0;
+};
 
 struct DecodeCounts {
     qsizetype written = 0;
@@ -243,7 +277,7 @@ Decoded decodeCounting(const QByteArray &bytes)
         // into place, so the text never needs more memory than decoding it on one thread.
         const qsizetype split = middle + 1 - p;
         struct Piece {
-            std::unique_ptr<char16_t[]> chars;
+            PieceBuffer chars;
             DecodeCounts counts;
         };
         std::vector<Piece> pieces;
@@ -254,8 +288,8 @@ Decoded decodeCounting(const QByteArray &bytes)
                     const auto *lf = static_cast<const unsigned char *>(
                         std::memchr(p + std::min(n - 1, from + kPiece), '\n', size_t(n - std::min(n - 1, from + kPiece))));
                     const qsizetype to = lf ? lf + 1 - p : n;
-                    Piece piece{std::unique_ptr<char16_t[]>(new char16_t[size_t(to - from)]), {}};
-                    piece.counts = decodeRange(t, p + from, to - from, piece.chars.get());
+                    Piece piece{PieceBuffer(size_t(to - from)), {}};
+                    piece.counts = decodeRange(t, p + from, to - from, piece.chars.data());
                     pieces.push_back(std::move(piece));
                     from = to;
                 }
@@ -268,8 +302,8 @@ Decoded decodeCounting(const QByteArray &bytes)
         if (failed)
             std::rethrow_exception(failed);
         for (Piece &piece : pieces) {
-            std::memcpy(out + counts.written, piece.chars.get(), size_t(piece.counts.written) * sizeof(char16_t));
-            piece.chars.reset();
+            std::memcpy(out + counts.written, piece.chars.data(), size_t(piece.counts.written) * sizeof(char16_t));
+            piece.chars = PieceBuffer();
             counts.written += piece.counts.written;
             counts.invalid += piece.counts.invalid;
             counts.lone += piece.counts.lone;
