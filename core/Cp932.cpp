@@ -3,14 +3,10 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <exception>
-#include <utility>
-#include <new>
 #include <thread>
 #include <vector>
 
@@ -136,41 +132,11 @@ const DecodeTables &decodeTables()
     }();
     return tables;
 }
-// From this many bytes on a text is decoded on two threads; the second one in pieces of about
-// this many bytes.
+// From this many bytes on a text is decoded on two threads; the first half backwards in blocks
+// of about kBlock bytes, none longer than kBlockMax.
 constexpr qsizetype kTwoThreadsFrom = qsizetype(4) << 20;
-constexpr qsizetype kPiece = qsizetype(1) << 20;
-
-// Characters mapped straight from the system and given back to it when freed, whatever the
-// allocator would keep for later.
-class PieceBuffer {
-public:
-    PieceBuffer() = default;
-    explicit PieceBuffer(size_t chars) : bytes_(chars * sizeof(char16_t))
-    {
-        void *at = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (at == MAP_FAILED)
-            throw std::bad_alloc();
-        data_ = static_cast<char16_t *>(at);
-    }
-    PieceBuffer(PieceBuffer &&other) noexcept { *this = std::move(other); }
-    PieceBuffer &operator=(PieceBuffer &&other) noexcept
-    {
-        std::swap(data_, other.data_);
-        std::swap(bytes_, other.bytes_);
-        return *this;
-    }
-    ~PieceBuffer()
-    {
-        if (data_)
-            munmap(data_, bytes_);
-    }
-    char16_t *data() const { return data_; }
-
-private:
-    char16_t *data_ = nullptr;
-    size_t bytes_ = 0;
-};
+constexpr qsizetype kBlock = qsizetype(64) << 10;
+constexpr qsizetype kBlockMax = qsizetype(4) << 20;
 
 struct DecodeCounts {
     qsizetype written = 0;
@@ -267,49 +233,65 @@ Decoded decodeCounting(const QByteArray &bytes)
     DecodeCounts counts;
 
     // A large text is decoded on two threads, the second half after a line feed (never a
-    // trail byte, and never the first half of a CR LF), so that the halves decode alone.
+    // trail byte, and never the first half of a CR LF), so that the parts decode alone.
     const unsigned char *middle = n >= kTwoThreadsFrom
         ? static_cast<const unsigned char *>(std::memchr(p + n / 2, '\n', size_t(n - n / 2))) : nullptr;
-    if (!middle || middle + 1 == p + n) {
+    const qsizetype split = middle ? middle + 1 - p : n;
+    // The second half is decoded where it starts in the bytes, which no character of the first
+    // half reaches; the first half backwards, block by block, so that it ends just before the
+    // second: the text is then one piece without a move, its unused start never touched.
+    std::vector<qsizetype> blocks; // where each block of the first half starts, from the last
+    for (qsizetype end = split; split < n && end > 0;) {
+        const qsizetype limit = end - kBlock;
+        const void *lf = limit > 0 ? memrchr(p, '\n', size_t(limit)) : nullptr;
+        const qsizetype start = lf ? static_cast<const unsigned char *>(lf) + 1 - p : 0;
+        if (end - start > kBlockMax) { // a line too long for a block: one thread then
+            blocks.clear();
+            break;
+        }
+        blocks.push_back(start);
+        end = start;
+    }
+    qsizetype first = 0;
+    if (blocks.empty()) {
         counts = decodeRange(t, p, n, out);
     } else {
-        // The second half goes into pieces of its own, each freed as soon as it has been moved
-        // into place, so the text never needs more memory than decoding it on one thread.
-        const qsizetype split = middle + 1 - p;
-        struct Piece {
-            PieceBuffer chars;
-            DecodeCounts counts;
-        };
-        std::vector<Piece> pieces;
+        DecodeCounts second;
         std::exception_ptr failed;
-        std::thread second([&] {
+        std::thread other([&] {
             try {
-                for (qsizetype from = split; from < n;) {
-                    const auto *lf = static_cast<const unsigned char *>(
-                        std::memchr(p + std::min(n - 1, from + kPiece), '\n', size_t(n - std::min(n - 1, from + kPiece))));
-                    const qsizetype to = lf ? lf + 1 - p : n;
-                    Piece piece{PieceBuffer(size_t(to - from)), {}};
-                    piece.counts = decodeRange(t, p + from, to - from, piece.chars.data());
-                    pieces.push_back(std::move(piece));
-                    from = to;
-                }
+                second = decodeRange(t, p + split, n - split, out + split);
             } catch (...) {
                 failed = std::current_exception();
             }
         });
-        counts = decodeRange(t, p, split, out);
-        second.join();
+        first = split;
+        try {
+            std::vector<char16_t> scratch;
+            qsizetype end = split;
+            for (const qsizetype start : blocks) {
+                scratch.resize(size_t(end - start));
+                const DecodeCounts block = decodeRange(t, p + start, end - start, scratch.data());
+                first -= block.written;
+                std::memcpy(out + first, scratch.data(), size_t(block.written) * sizeof(char16_t));
+                counts.invalid += block.invalid;
+                counts.lone += block.lone;
+                end = start;
+            }
+        } catch (...) {
+            other.join();
+            throw;
+        }
+        other.join();
         if (failed)
             std::rethrow_exception(failed);
-        for (Piece &piece : pieces) {
-            std::memcpy(out + counts.written, piece.chars.data(), size_t(piece.counts.written) * sizeof(char16_t));
-            piece.chars = PieceBuffer();
-            counts.written += piece.counts.written;
-            counts.invalid += piece.counts.invalid;
-            counts.lone += piece.counts.lone;
-        }
+        counts.written = split + second.written;
+        counts.invalid += second.invalid;
+        counts.lone += second.lone;
     }
     result.text.truncate(counts.written);
+    // Dropping the unused start only moves where the text begins.
+    result.text.remove(0, first);
     // Every line break counts as CR LF: a lone CR or LF gains a byte. A valid text re-encodes to
     // as many bytes as it had.
     result.byteLength = counts.invalid == 0 ? n + counts.lone : byteLength(result.text);

@@ -191,7 +191,7 @@ TEST(Cp932, TheTableDecoderGivesWhatTheConverterGives)
 TEST(Cp932, ALargeTextDecodedInPartsIsTheSameAsInOne)
 {
     // Lines of random bytes with every kind of line break, lead bytes just before a line feed
-    // and invalid bytes, enough for two threads and several pieces.
+    // and invalid bytes, enough for two threads and many blocks.
     QByteArray bytes;
     bytes.reserve(10 << 20);
     quint32 seed = 99;
