@@ -359,7 +359,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         if (hardWidths_[line] <= available - 0.5)
             continue;
         const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
-        if (end - start <= kPlainLineMax && wrapPlainLine(d, start, end, available, out, xs))
+        if (end - start <= kPlainLineMax && wrapPlainLine(d, start, end, hardWidths_[line], available, out, xs))
             continue;
         qsizetype lineStart = start;
         qsizetype lastBreak = -1;
@@ -405,23 +405,23 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
 // The wrap of one hard line without tabs (a tab's width depends on where it starts), exactly as
 // the general walk in wrapRange() gives it, but in two steps: a tight run forward that only adds
 // widths until a character passes the edge, noting the position before each one, then a short
-// look back from there for the last place the line may break. Gives false for a line with a tab,
-// leaving `out` as it was.
-bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal available,
+// look back from there for the last place the line may break. Gives false, doing nothing, for a
+// line with a tab.
+bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                                std::vector<qint64> &out, std::vector<qreal> &xs) const
 {
+    if (QStringView(d + start, end - start).contains(u'\t'))
+        return false;
     const CharWidths &table = *widths_;
-    const size_t mark = out.size();
     qsizetype lineStart = start;
     // Breaks before this position were used or passed by the last wrap.
     qsizetype breaksFrom = start + 1;
     qreal x = 0;
+    // Where the display line starts, measured from the start of the hard line: once the rest
+    // is narrower than the room by the margin that covers rounding, it cannot break again.
+    qreal origin = 0;
     for (qsizetype i = start; i < end; ++i) {
         const char16_t c = d[i];
-        if (c == u'\t') {
-            out.resize(mark);
-            return false;
-        }
         const qreal w = table.known(c);
         xs[size_t(i - start)] = x;
         if (x + w > available && i > lineStart && c != u' ') {
@@ -433,6 +433,7 @@ bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end
                     break;
                 }
             }
+            const qreal before = x;
             if (lastBreak > lineStart) {
                 lineStart = lastBreak;
                 x -= xs[size_t(lastBreak - start)];
@@ -447,6 +448,10 @@ bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end
                 out.push_back(lineStart);
             }
             breaksFrom = i + 1;
+            // Everything before the break is behind: the rest runs from `before - x` on.
+            origin += before - x;
+            if (width - origin <= available - 0.5)
+                return true;
         }
         x += w;
     }

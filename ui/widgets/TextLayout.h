@@ -75,7 +75,7 @@ private:
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
-    bool wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal available,
+    bool wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                        std::vector<qint64> &out, std::vector<qreal> &xs) const;
 
     const QString &text_;
