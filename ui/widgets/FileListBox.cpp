@@ -1,10 +1,16 @@
 #include "ui/widgets/FileListBox.h"
 
-#include "core/FileFilter.h"
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "platform/FolderListing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+namespace {
+// The name in the path form, which the shown text of a name that is not UTF-8 is not.
+constexpr int kNameRole = Qt::UserRole;
+} // namespace
 
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
@@ -56,8 +62,12 @@ void FileListBox::reread()
     {
         const QSignalBlocker blocker(this);
         clear();
-        if (!directory_.isEmpty())
-            addItems(listFolder(directory_, mask_));
+        if (!directory_.isEmpty()) {
+            for (const QString &name : listFolder(directory_, mask_)) {
+                auto *entry = new QListWidgetItem(PathForm::displayName(name), this);
+                entry->setData(kNameRole, name);
+            }
+        }
         setCurrentRow(-1);
     }
     emit selectionChangedTo(QString());
@@ -68,13 +78,13 @@ QString FileListBox::selectedPath() const
     const QListWidgetItem *item = currentItem();
     if (!item || !item->isSelected())
         return {};
-    return directory_ + item->text();
+    return directory_ + item->data(kNameRole).toString();
 }
 
 bool FileListBox::selectName(const QString &name)
 {
     for (int row = 0; row < count(); ++row) {
-        if (item(row)->text() == name) {
+        if (item(row)->data(kNameRole).toString() == name) {
             setCurrentRow(row);
             return true;
         }
