@@ -1,6 +1,7 @@
 #include "core/PathForm.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/SaveFile.h"
 #include "platform/Shell.h"
 
 #include <QElapsedTimer>
@@ -150,16 +151,20 @@ TEST(PathFormOnDisk, ListedReadAndPassedByTheirBytes)
     EXPECT_EQ(FileSystem::readWholeFile(cp932).bytes.value_or(QByteArray()), "cp932");
     EXPECT_TRUE(FileSystem::lastWriteTime(cp932).isValid());
     EXPECT_TRUE(FileSystem::folderExists(folder + PathForm::fromNative("\x83\x66")));
+    EXPECT_TRUE(FileSystem::writeFileAtomically(cp932, "replaced").written);
+    EXPECT_EQ(FileSystem::readWholeFile(cp932).bytes.value_or(QByteArray()), "replaced");
+    EXPECT_EQ(listFolder(folder, QStringLiteral("*.*")).size(), 2); // no temporary file left
 
     // An external program gets the file's own bytes as its argument.
     DesktopShell shell;
     ASSERT_TRUE(shell.startProgram(QStringLiteral("cp"), {cp932, folder + QStringLiteral("copied")}));
+    EXPECT_FALSE(shell.startProgram(QStringLiteral("/no/such/program"), {cp932}));
     QElapsedTimer waited;
     waited.start();
     while (!FileSystem::fileExists(folder + QStringLiteral("copied")) && waited.elapsed() < 5000)
         QThread::msleep(20);
     QThread::msleep(50);
-    EXPECT_EQ(FileSystem::readWholeFile(folder + QStringLiteral("copied")).bytes.value_or(QByteArray()), "cp932");
+    EXPECT_EQ(FileSystem::readWholeFile(folder + QStringLiteral("copied")).bytes.value_or(QByteArray()), "replaced");
     // QTemporaryDir removes by Qt's decoding of the names, which cannot reach these.
     std::filesystem::remove_all(root.toStdString());
 }
