@@ -8,8 +8,14 @@
 #include <QMouseEvent>
 
 namespace {
-// The name in the path form, which the shown text of a name that is not UTF-8 is not.
+// A name that is not UTF-8 keeps its path form here; every other name is its shown text.
 constexpr int kNameRole = Qt::UserRole;
+
+QString nameOf(const QListWidgetItem *item)
+{
+    const QVariant name = item->data(kNameRole);
+    return name.isValid() ? name.toString() : item->text();
+}
 } // namespace
 
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
@@ -63,9 +69,15 @@ void FileListBox::reread()
         const QSignalBlocker blocker(this);
         clear();
         if (!directory_.isEmpty()) {
-            for (const QString &name : listFolder(directory_, mask_)) {
-                auto *entry = new QListWidgetItem(PathForm::displayName(name), this);
-                entry->setData(kNameRole, name);
+            const QStringList names = listFolder(directory_, mask_);
+            QStringList shown;
+            shown.reserve(names.size());
+            for (const QString &name : names)
+                shown.append(PathForm::displayName(name));
+            addItems(shown);
+            for (qsizetype row = 0; row < names.size(); ++row) {
+                if (!PathForm::isPlain(names[row]))
+                    item(int(row))->setData(kNameRole, names[row]);
             }
         }
         setCurrentRow(-1);
@@ -78,13 +90,13 @@ QString FileListBox::selectedPath() const
     const QListWidgetItem *item = currentItem();
     if (!item || !item->isSelected())
         return {};
-    return directory_ + item->data(kNameRole).toString();
+    return directory_ + nameOf(item);
 }
 
 bool FileListBox::selectName(const QString &name)
 {
     for (int row = 0; row < count(); ++row) {
-        if (item(row)->data(kNameRole).toString() == name) {
+        if (nameOf(item(row)) == name) {
             setCurrentRow(row);
             return true;
         }
