@@ -19,16 +19,6 @@ printf 'メモ\r\n' | iconv -f UTF-8 -t CP932 >"$work/files/メモ.txt"
 printf '# Orlimbo - Bookmark File,\r\nフォルダ,%s\r\nメモ,%s\r\n' "$work/files/sub/" "$work/files/メモ.txt" |
     iconv -f UTF-8 -t CP932 >"$bookmarks"
 
-keys() {
-    local id=$1
-    shift
-    focus "$id"
-    for k in "$@"; do
-        xdotool key --clearmodifiers "$k"
-        sleep 0.2
-    done
-}
-
 "$work/prog/orlimbo" /n "$work/files" >"$work/out.log" 2>&1 &
 pid=$!
 id=$(wait_for_window "Orlimbo") || fail "no main window"

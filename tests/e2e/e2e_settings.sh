@@ -28,8 +28,6 @@ wait_gone() {
     return 1
 }
 
-# The window takes a moment to take the keys after the focus.
-focus_and_wait() { focus "$1"; sleep 0.2; }
 shot() { [ -n "${ORLIMBO_E2E_SHOTS:-}" ] && import -window root "$ORLIMBO_E2E_SHOTS/$1.png" || true; }
 
 "$bin" "$file" >"$work/out.log" 2>&1 &
@@ -41,19 +39,14 @@ main=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no mai
 open_from_main() {
     local pattern=$1
     shift
-    focus_and_wait "$main"
-    for k in "$@"; do
-        xdotool key --clearmodifiers "$k"
-        sleep 0.3
-    done
+    keys "$main" "$@"
     opened=$(wait_for_match "$pattern") || fail "the keys $* opened no window titled '$pattern'"
 }
 # Shoots the opened window as $1, closes it with the key $2 and fails unless it is gone.
 shoot_and_close() {
     sleep 0.3
     shot "$1"
-    focus_and_wait "$opened"
-    xdotool key "$2"
+    keys "$opened" "$2"
     wait_gone "$opened" || fail "$2 did not close the $1 window"
     pass
 }

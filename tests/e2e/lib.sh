@@ -52,6 +52,18 @@ e2e_done() { echo "e2e: $passed passed, 0 failed"; }
 # Gives window $1 the keyboard focus.
 focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
 
+# Focuses window $1 and presses the keys after it, one by one, giving each time to act.
+keys() {
+    local id=$1
+    shift
+    focus "$id"
+    sleep 0.2
+    for k in "$@"; do
+        xdotool key --clearmodifiers "$k"
+        sleep 0.3
+    done
+}
+
 # Waits up to 5 s until window $1 is titled exactly $2.
 wait_for_title() {
     for _ in $(seq 1 50); do
