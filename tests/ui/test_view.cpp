@@ -71,7 +71,8 @@ TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
 
     w.ActionNoTFS->trigger(); // N is on: its note wins over C's
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"));
+    expectMessage(1, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"),
+                  QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_TRUE(w.RichEdit->isEmpty());
     EXPECT_TRUE(w.ActionNoTFS->isChecked());
 }
@@ -81,9 +82,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
     TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
     w.ActionNoSpace->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("確認"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Confirm);
+    expectOnlyMessage(MainTexts::kLargeEffectText, QStringLiteral("確認"), Kind::Confirm);
     EXPECT_FALSE(w.ActionNoSpace->isChecked());
     EXPECT_FALSE(w.ToolButton13->isEnabled()); // above the 524228 limit
     EXPECT_FALSE(w.StyleNoSpace->isEnabled());
@@ -109,9 +108,8 @@ TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
     TForm1 &w = startWith(QStringLiteral("a b"));
     QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
     w.ActionNoSpace->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("一時ファイル作成失敗"));
+    expectOnlyMessage(QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"),
+                      QStringLiteral("一時ファイル作成失敗"), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("a b"));
     EXPECT_FALSE(w.ActionNoSpace->isChecked());
 
