@@ -163,8 +163,8 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
     const QString missing = sub + QStringLiteral("/missing.txt");
     dialogs.fileAnswers.push_back(missing);
     w.ActionFileOpen->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("不正なファイル名 - ") + missing);
+    expectOnlyMessage(QStringLiteral("不正なファイル名 - ") + missing, QStringLiteral("opened.txt - Orlimbo  Ver 1.40"),
+                      Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
 
     dialogs.folderAnswers.push_back(filesDir.path());

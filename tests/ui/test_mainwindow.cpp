@@ -161,9 +161,7 @@ TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
     storeValues({{"RunTime", QStringLiteral("3")}});
     TForm1 &w = start();
     w.SetUninstallClick(); // declined by the default button
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kUninstallCaption);
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::ConfirmNotice);
+    expectOnlyMessage(MainTexts::kUninstallText, MainTexts::kUninstallCaption, Kind::ConfirmNotice);
     EXPECT_TRUE(w.isVisible());
 
     dialogs.answers.push_back(Dialogs::Answer::Yes);
