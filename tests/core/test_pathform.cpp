@@ -95,6 +95,9 @@ TEST(PathForm, EveryByteAndPairRoundTrips)
     const QByteArray joiner = QString(QChar(PathForm::kMarker)).toUtf8() + "x";
     expectRoundTrip(joiner);
     EXPECT_NE(PathForm::fromNative(joiner), QString::fromUtf8(joiner));
+    // Inside a name it is only a character.
+    EXPECT_EQ(PathForm::fromNative("d/x" + joiner), QString::fromUtf8("d/x" + joiner));
+    expectRoundTrip("d/x" + joiner);
 }
 
 TEST(PathForm, BytesNoCharacterHoldsShowAsReplacement)

@@ -7,18 +7,15 @@
 #include "ui/Renattunit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <functional>
 
 namespace {
 
@@ -48,21 +45,6 @@ QByteArray readNative(const QByteArray &path)
 {
     const FileSystem::ReadResult read = FileSystem::readWholeFile(PathForm::fromNative(path));
     return read.bytes.value_or(QByteArray("<missing>"));
-}
-
-template <typename D>
-void whenModal(std::function<void(D *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
 }
 
 } // namespace
@@ -144,10 +126,7 @@ TEST_F(Cp932NamesTest, BothAreListedShownAndKeptThroughTheHistoryAndARestart)
     w.ActionViewNext->trigger();
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(fileList()->selectedPath(), cp932);
-    w.close();
-    form.reset();
-
-    TForm1 &again = start();
+    TForm1 &again = restart();
     EXPECT_EQ(again.FileNameNow(), cp932);
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(again.windowTitle(), kTitle);
@@ -180,12 +159,11 @@ TEST_F(Cp932NamesTest, CopyMoveRenameAndDeleteReachItsBytes)
 
     TForm1 &w = startOnFirst();
     showNative(windowsFile);
-    whenModal<TrenattForm>([](TrenattForm *dialog) {
-        EXPECT_EQ(PathForm::displayName(dialog->EditName->text()), "あ");
-        dialog->EditName->setText(dialog->EditName->text() + QStringLiteral("い"));
-        dialog->BitBtn1->click();
-    });
-    press(Qt::Key_F2);
+    EXPECT_TRUE(withModal<TrenattForm>([&] { press(Qt::Key_F2); }, [](TrenattForm &dialog) {
+        EXPECT_EQ(PathForm::displayName(dialog.EditName->text()), "あ");
+        dialog.EditName->setText(dialog.EditName->text() + QStringLiteral("い"));
+        dialog.BitBtn1->click();
+    }));
     const QByteArray renamed = root + "\x82\xa0\x82\xa2.txt";
     EXPECT_FALSE(existsNative(windowsFile));
     EXPECT_EQ(readNative(renamed), "from windows");
