@@ -174,8 +174,3 @@ BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookm
         result.status = Status::WriteFailed;
     return result;
 }
-
-bool isStorableInBookmarkFile(const QString &text)
-{
-    return Cp932::decode(Cp932::encode(text)) == text;
-}

@@ -52,6 +52,3 @@ Bookmark TidyBookmarkRow(const Bookmark &row);
 // character boundary. The file is replaced at once (a temporary file beside it, then a
 // rename), so a failure never leaves a partly written file.
 BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookmark> &rows);
-
-// Whether a text is kept unchanged through the file: code page 932 can represent all of it.
-bool isStorableInBookmarkFile(const QString &text);

@@ -47,7 +47,8 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
+        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
+                       + MainTexts::kVersionTitle);
     }
     RefreshViewState();
 }

@@ -260,7 +260,8 @@ void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, B
 {
     for (int k = 0; k < BrowsingHistory::kSize; ++k) {
         // A "&" in a path is a literal character, not an access key.
-        items[k]->setText(QStringLiteral("&%1 ").arg(k) + PathForm::displayName(entries[k]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        items[k]->setText(QStringLiteral("&%1 ").arg(k)
+                          + PathForm::displayName(entries[k]).replace(QLatin1Char('&'), QStringLiteral("&&")));
         items[k]->setVisible(!entries[k].isEmpty());
     }
 }

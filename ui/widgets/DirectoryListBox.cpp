@@ -39,7 +39,8 @@ void DirectoryListBox::rebuild()
     QString path = QStringLiteral("/");
     int depth = 0;
     auto add = [this](const QString &label, const QString &folder, int indent, const QIcon &icon) {
-        auto *item = new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + PathForm::displayName(label), this);
+        auto *item =
+            new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + PathForm::displayName(label), this);
         item->setData(kPathRole, folder);
         return item;
     };
