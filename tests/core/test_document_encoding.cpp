@@ -1,13 +1,9 @@
 #include "core/Cp932.h"
 #include "core/DocumentEncoding.h"
 #include "core/Effects.h"
-#include "core/SettingsRecord.h"
-#include "platform/QSettingsStore.h"
 
 #include <QBuffer>
-#include <QSettings>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
 
@@ -142,7 +138,7 @@ TEST(DocumentEncodingSave, EachEncodingWritesItsOwnBytesAndMark)
               QByteArray("\x1B$B$\"\x1B(B?\x1B$B$$\x1B(B?\r\n"));
 }
 
-TEST(DocumentEncodingChoice, StoredChoiceIsBoundedAndSurvivesTheSettings)
+TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
     namespace Choice = DocumentEncoding::Choice;
     for (char code : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
@@ -153,18 +149,4 @@ TEST(DocumentEncodingChoice, StoredChoiceIsBoundedAndSurvivesTheSettings)
     EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Euc)), Encoding::Euc);
     EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Jis)), Encoding::Jis);
     EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char('?')), std::nullopt);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("brennick/Skimlet.conf"));
-    QSettingsStore store{path};
-    SettingsRecord out;
-    out.TextEncoding = QLatin1Char(Choice::Euc);
-    ASSERT_EQ(SaveSettings(out, store, true, QStringLiteral("p")), SaveResult::Saved);
-    EXPECT_EQ(QSettings(path, QSettings::IniFormat).value(QStringLiteral("TextEncoding")).toString(), "E");
-    SettingsRecord in;
-    LoadSettings(in, store);
-    EXPECT_EQ(in.TextEncoding, QLatin1Char(Choice::Euc));
-    QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("TextEncoding"), QStringLiteral("garbage"));
-    LoadSettings(in, store);
-    EXPECT_EQ(in.TextEncoding, QLatin1Char(Choice::Auto));
 }
