@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace {
 
 using EncodingDetect::Encoding;
@@ -94,6 +96,29 @@ QString writableThrough(const char *converter, QStringView text)
     return out;
 }
 
+// ISO-2022-JP has no half-width kana; mail software writes them full-width, with a voicing mark
+// joined to its kana (ｶﾞ becomes ガ), rather than lose them.
+QString withFullWidthKana(const QString &text)
+{
+    auto isHalfKana = [](QChar c) { return c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F; };
+    if (std::none_of(text.begin(), text.end(), isHalfKana))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        while (end < text.size() && isHalfKana(text[end]))
+            ++end;
+        if (end == i) {
+            out += text[i++];
+            continue;
+        }
+        out += text.mid(i, end - i).normalized(QString::NormalizationForm_KC);
+        i = end;
+    }
+    return out;
+}
+
 EncodingDetect::Detection detectionAs(const QByteArray &bytes, Encoding encoding)
 {
     EncodingDetect::Detection d;
@@ -173,6 +198,8 @@ QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection
     }
     const char *converter = EncodingDetect::converterName(detection.encoding);
     QStringEncoder encoder(converter);
+    if (detection.encoding == Encoding::Jis)
+        crlf = withFullWidthKana(crlf);
     return encoder.encode(writableThrough(converter, crlf));
 }
 

@@ -136,6 +136,9 @@ TEST(DocumentEncodingSave, EachEncodingWritesItsOwnBytesAndMark)
     EXPECT_EQ(DocumentEncoding::saveForm(emoji, {Encoding::Euc, false, false}), QByteArray("\xA4\xA2?\xA4\xA4"));
     EXPECT_EQ(DocumentEncoding::saveForm(emoji + QStringLiteral("한\n"), {Encoding::Jis, false, false}),
               QByteArray("\x1B$B$\"\x1B(B?\x1B$B$$\x1B(B?\r\n"));
+    // Half-width kana, which ISO-2022-JP lacks, are written full-width, voicing marks joined.
+    EXPECT_EQ(DocumentEncoding::saveForm(QStringLiteral("ｶﾞｲﾄﾞ a"), {Encoding::Jis, false, false}),
+              through("ISO-2022-JP", QStringLiteral("ガイド a")));
 }
 
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
