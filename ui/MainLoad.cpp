@@ -2,6 +2,7 @@
 #include "ui/Mainunit.h"
 
 #include "core/DocumentEncoding.h"
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/StatusTexts.h"
 #include "platform/Dialogs.h"
@@ -49,7 +50,8 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitle(PathUtil::SplitPath(path, QLatin1Char('F')) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
+        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
+                       + MainTexts::kVersionTitle);
     }
     RefreshViewState();
 }

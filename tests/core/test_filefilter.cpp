@@ -1,4 +1,5 @@
 #include "core/FileFilter.h"
+#include "platform/FolderListing.h"
 
 #include "core/SettingsRecord.h"
 
