@@ -1,5 +1,6 @@
 #include "app/OrlimboApplication.h"
 #include "core/CommandLine.h"
+#include "core/PathForm.h"
 #include "platform/Dialogs.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Shell.h"
@@ -95,8 +96,10 @@ int main(int argc, char **argv)
     try {
         DesktopShell shell;
         QSettingsStore store;
-        QStringList arguments = QApplication::arguments();
-        arguments.removeFirst();
+        // From argv itself, after Qt took its own options: a path that is not UTF-8 keeps its bytes.
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << PathForm::fromNative(QByteArray(argv[i]));
         TForm1 window({dialogs, shell, store}, arguments);
         window.show();
         return app.exec();

@@ -2,6 +2,7 @@
 #include "bench/BenchSupport.h"
 
 #include "core/FileFilter.h"
+#include "platform/FolderListing.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FileListBox.h"

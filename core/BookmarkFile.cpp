@@ -1,6 +1,7 @@
 #include "core/BookmarkFile.h"
 
 #include "core/Cp932.h"
+#include "core/PathForm.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ QByteArray cutOnCharacter(const QByteArray &field, qsizetype limit)
 
 // One line (without its line end) into a record: the first two non-empty runs between
 // commas, the rest ignored. Commas never occur inside a double-byte character.
-bool recordOfLine(QByteArrayView line, Bookmark &out)
+bool recordOfLine(QByteArrayView line, Bookmark &out, const PathForm::NativeExists &exists)
 {
     QByteArrayView fields[2];
     int found = 0;
@@ -53,7 +54,7 @@ bool recordOfLine(QByteArrayView line, Bookmark &out)
     if (found < 2)
         return false;
     out.name = Cp932::decode(cutOnCharacter(fields[0].toByteArray(), kBookmarkNameLimit));
-    out.path = Cp932::decode(cutOnCharacter(fields[1].toByteArray(), kBookmarkPathLimit));
+    out.path = PathForm::fromCp932(cutOnCharacter(fields[1].toByteArray(), kBookmarkPathLimit), exists);
     return true;
 }
 
@@ -97,7 +98,7 @@ QString BookmarkFilePath(const QString &programFolder, bool programFolderWritabl
     return data + QLatin1Char('/') + name;
 }
 
-QList<Bookmark> parseBookmarkFile(const QByteArray &bytes)
+QList<Bookmark> parseBookmarkFile(const QByteArray &bytes, const PathForm::NativeExists &exists)
 {
     QList<Bookmark> records;
     qsizetype pos = 0;
@@ -115,18 +116,18 @@ QList<Bookmark> parseBookmarkFile(const QByteArray &bytes)
         if (line.isEmpty() || line[0] == '#')
             continue;
         Bookmark record;
-        if (recordOfLine(line, record))
+        if (recordOfLine(line, record, exists))
             records.append(record);
     }
     return records;
 }
 
-QList<Bookmark> ReadBookmarkFile(const QString &filePath)
+QList<Bookmark> ReadBookmarkFile(const QString &filePath, const PathForm::NativeExists &exists)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return parseBookmarkFile(file.readAll());
+    return parseBookmarkFile(file.readAll(), exists);
 }
 
 Bookmark TidyBookmarkRow(const Bookmark &row)
@@ -157,7 +158,7 @@ BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookm
         if (tidy.path.isEmpty())
             continue;
         const QByteArray line = cutOnCharacter(Cp932::encode(tidy.name), kBookmarkNameLimit) + ','
-                                + cutOnCharacter(Cp932::encode(tidy.path), kBookmarkPathLimit) + "\r\n";
+                                + cutOnCharacter(PathForm::toCp932(tidy.path), kBookmarkPathLimit) + "\r\n";
         if (!writeAndFlush(file, line)) {
             ++result.failedRecords;
             ok = false;
@@ -172,9 +173,4 @@ BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookm
     if (!file.commit())
         result.status = Status::WriteFailed;
     return result;
-}
-
-bool isStorableInBookmarkFile(const QString &text)
-{
-    return Cp932::decode(Cp932::encode(text)) == text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PathForm.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -22,11 +24,13 @@ inline constexpr qsizetype kBookmarkLineLimit = 511;
 // per-user data folder when the program's folder cannot be written (an installed copy).
 QString BookmarkFilePath(const QString &programFolder, bool programFolderWritable);
 
-// The records of a bookmark file in file order; a missing or unreadable file has none.
-QList<Bookmark> ReadBookmarkFile(const QString &filePath);
+// The records of a bookmark file in file order; a missing or unreadable file has none. Paths
+// are written in code page 932 and a file name that is not UTF-8 as its own bytes; with
+// `exists`, such bytes are read back as that file (PathForm::fromCp932).
+QList<Bookmark> ReadBookmarkFile(const QString &filePath, const PathForm::NativeExists &exists = {});
 // The records of a bookmark file's bytes in file order. Never fails: a line that does not
 // yield both a name and a path gives no record.
-QList<Bookmark> parseBookmarkFile(const QByteArray &bytes);
+QList<Bookmark> parseBookmarkFile(const QByteArray &bytes, const PathForm::NativeExists &exists = {});
 
 struct BookmarkWriteResult {
     enum class Status {
@@ -48,6 +52,3 @@ Bookmark TidyBookmarkRow(const Bookmark &row);
 // character boundary. The file is replaced at once (a temporary file beside it, then a
 // rename), so a failure never leaves a partly written file.
 BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookmark> &rows);
-
-// Whether a text is kept unchanged through the file: code page 932 can represent all of it.
-bool isStorableInBookmarkFile(const QString &text);

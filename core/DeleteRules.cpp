@@ -1,5 +1,6 @@
 #include "core/DeleteRules.h"
 
+#include "core/PathForm.h"
 #include "resources/DeleteTexts.h"
 
 #include <array>
@@ -35,14 +36,15 @@ bool isQuietDeletePath(const QString &path)
 Decision decide(const QString &path, bool withoutAsking, bool allowNonText)
 {
     const bool text = isTextFilePath(path);
+    const QString shown = PathForm::displayName(path);
     if (!text && !allowNonText)
         return {Step::Refuse, {}};
     if (withoutAsking) {
         if (isQuietDeletePath(path))
             return {Step::DeleteNow, {}};
-        return {Step::Ask, DeleteTexts::kUnsuppressibleQuestion.arg(path)};
+        return {Step::Ask, DeleteTexts::kUnsuppressibleQuestion.arg(shown)};
     }
-    return {Step::Ask, (text ? DeleteTexts::kTextQuestion : DeleteTexts::kOtherQuestion).arg(path)};
+    return {Step::Ask, (text ? DeleteTexts::kTextQuestion : DeleteTexts::kOtherQuestion).arg(shown)};
 }
 
 } // namespace DeleteRules

@@ -1,9 +1,8 @@
 #include "core/FileFilter.h"
 
+#include "core/PathForm.h"
 #include "core/SettingsRecord.h"
 
-#include <QDir>
-#include <QDirIterator>
 
 #include <algorithm>
 
@@ -106,7 +105,7 @@ QStringList listMatches(const QStringList &names, const QString &mask)
     std::vector<QString> folded;
     folded.reserve(names.size());
     for (const QString &name : names)
-        folded.push_back(foldUnits(name));
+        folded.push_back(foldUnits(PathForm::displayName(name)));
 
     std::vector<qsizetype> hits;
     for (const QString &pattern : patterns) {
@@ -125,23 +124,6 @@ QStringList listMatches(const QStringList &names, const QString &mask)
     for (qsizetype i : hits)
         result.append(names[i]);
     return result;
-}
-
-QStringList listFolder(const QString &folder, const QString &mask)
-{
-    if (folder.isEmpty() || splitMask(mask).isEmpty())
-        return {};
-    // Without QDir::System, FIFOs, devices and dangling symlinks stay out; without
-    // QDir::Hidden, dot names do too. The explicit check guards the rule regardless.
-    QStringList names;
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!name.startsWith(QLatin1Char('.')))
-            names.append(name);
-    }
-    return listMatches(names, mask);
 }
 
 QString allTextFilesMask(const SettingsRecord &r)

@@ -19,12 +19,9 @@ QStringList splitMask(const QString &mask);
 bool matchesPattern(const QString &name, const QString &pattern);
 
 // Every name fitting each pattern in turn (a name fitting two patterns comes twice),
-// sorted by name without regard to case; equal names keep their order.
+// sorted by name without regard to case; equal names keep their order. Names in the path form
+// (core/PathForm.h) are matched and sorted as they are shown.
 QStringList listMatches(const QStringList &names, const QString &mask);
-
-// listMatches over the regular files of a folder (symlinks to regular files count,
-// names starting with '.' never do). An unreadable or missing folder gives nothing.
-QStringList listFolder(const QString &folder, const QString &mask);
 
 // The mask of "all text files", chosen by flag 10; the supplementary lists never join it.
 QString allTextFilesMask(const SettingsRecord &r);

@@ -140,6 +140,11 @@ std::vector<StoredValue> buildStoredValues()
                          SettingsRecord::kDefaultWidth));
     t.push_back(intValue(QStringLiteral("WindowHeight"), [](auto &r) -> auto & { return r.WindowHeight; },
                          SettingsRecord::kDefaultHeight));
+    t.push_back({QStringLiteral("TextEncoding"),
+                 [](SettingsRecord &r, const QString &text) { r.TextEncoding = DocumentEncoding::choiceFromStored(text); },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(r.TextEncoding);
+                 }});
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
@@ -240,6 +245,7 @@ void SettingsRecord::resetToDefaults()
     FontSize = kDefaultFontSize;
     WindowWidth = kDefaultWidth;
     WindowHeight = kDefaultHeight;
+    TextEncoding = QLatin1Char(DocumentEncoding::Choice::Auto);
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DocumentEncoding.h"
 #include "core/History.h"
 #include "core/SettingsStore.h"
 
@@ -79,6 +80,8 @@ struct SettingsRecord {
     std::uint32_t ColorBack;
     int WindowWidth = kDefaultWidth;
     int WindowHeight = kDefaultHeight;
+    // The encoding chosen in the view menu (DocumentEncoding::Choice), for every file shown.
+    QChar TextEncoding = QLatin1Char(DocumentEncoding::Choice::Auto);
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

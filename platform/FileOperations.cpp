@@ -1,6 +1,6 @@
 #include "platform/FileOperations.h"
 
-#include <QFile>
+#include "core/PathForm.h"
 
 #include <array>
 #include <cerrno>
@@ -19,7 +19,7 @@ constexpr const char *kArchiveName = "user.archive";
 
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return PathForm::toNative(path);
 }
 
 Result fromErrno(int error)

@@ -1,7 +1,9 @@
 #include "platform/FileSystem.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "core/PathForm.h"
+#include "core/PathUtil.h"
+
+#include <QDir>
 
 #include <array>
 #include <atomic>
@@ -18,7 +20,21 @@ namespace {
 // The file's status, following links; false for an empty path or a missing file.
 bool statOf(const QString &path, struct stat &st)
 {
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    return !path.isEmpty() && ::stat(PathForm::toNative(path).constData(), &st) == 0;
+}
+
+// A descriptor for reading a file that is no folder, or -1.
+int openForReading(const QString &path)
+{
+    if (path.isEmpty())
+        return -1;
+    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -43,10 +59,14 @@ bool IsReadOnlyFile(const QString &path)
 
 QDateTime lastWriteTime(const QString &path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const int fd = openForReading(path);
+    struct stat st {};
+    const bool known = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!known)
         return {};
-    return QFileInfo(file).lastModified();
+    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
 }
 
 namespace {
@@ -62,7 +82,7 @@ ReadResult readWholeFile(const QString &path)
 {
     ++wholeFileReadCount;
     ReadResult result;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         result.error = QString::fromLocal8Bit(std::strerror(errno));
         return result;
@@ -116,23 +136,46 @@ bool isBinaryBytes(const char *data, qsizetype size)
 
 bool IsBinaryFile(const QString &path)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const int fd = openForReading(path);
+    if (fd < 0)
         return false;
     std::array<char, 1 << 16> chunk{};
     for (;;) {
-        const qint64 n = file.read(chunk.data(), chunk.size());
-        if (n <= 0)
-            return false;
-        if (isBinaryBytes(chunk.data(), n))
-            return true;
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        const bool binary = n > 0 && isBinaryBytes(chunk.data(), n);
+        if (n <= 0 || binary) {
+            ::close(fd);
+            return binary;
+        }
     }
 }
 
 void removeIfExists(const QString &path)
 {
-    if (QFile::exists(path))
-        QFile::remove(path);
+    if (!path.isEmpty())
+        ::unlink(PathForm::toNative(path).constData());
+}
+
+bool nativeExists(const QByteArray &native)
+{
+    struct stat st {};
+    return !native.isEmpty() && ::lstat(native.constData(), &st) == 0;
+}
+
+QString currentFolder()
+{
+    std::array<char, 4096> buffer{};
+    if (!::getcwd(buffer.data(), buffer.size()))
+        return QDir::currentPath();
+    return PathUtil::withTrailingSlash(PathForm::fromNative(QByteArray(buffer.data())));
+}
+
+QString absolutePath(const QString &path)
+{
+    // String work only: QDir and QFileInfo would take the working folder in Qt's lossy decoding.
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : currentFolder() + path);
 }
 
 } // namespace FileSystem

@@ -32,4 +32,12 @@ bool isBinaryBytes(const char *data, qsizetype size);
 // Removes a file where it exists.
 void removeIfExists(const QString &path);
 
+// Paths are in the path form (core/PathForm.h); these take the system's own bytes.
+// Whether anything (a link too) exists under the bytes.
+bool nativeExists(const QByteArray &native);
+// The working folder, with its trailing '/'.
+QString currentFolder();
+// The path made absolute against the working folder, and cleaned.
+QString absolutePath(const QString &path);
+
 } // namespace FileSystem

@@ -1,5 +1,6 @@
 #include "ui/Bookmarkunit.h"
 
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -233,7 +234,7 @@ void TBookmarkForm::FormShow()
     StringGrid->setHorizontalHeaderLabels({BookmarkTexts::kHeaderName, BookmarkTexts::kHeaderPath});
     EditName->setToolTip(BookmarkTexts::kHintName);
 
-    for (const Bookmark &record : ReadBookmarkFile(context_.bookmarkFile))
+    for (const Bookmark &record : ReadBookmarkFile(context_.bookmarkFile, FileSystem::nativeExists))
         AddGridRow(record.name, record.path);
 
     if (!isOrganising()) {
@@ -315,7 +316,7 @@ void TBookmarkForm::BtnAddClick()
         return;
     }
     // A path the file's code page cannot hold would come back as another path.
-    if (!isStorableInBookmarkFile(path)) {
+    if (!PathForm::isStorableAsCp932(path)) {
         refuse(BookmarkTexts::kNotShiftJis, BookmarkTexts::kInputErrorCaption);
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "core/BookmarkFile.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "resources/BookmarkTexts.h"
 #include "ui/Bookmarkunit.h"
@@ -47,7 +48,7 @@ void TForm1::BuildBookmarkMenu()
     if (BookmarkMenuBuilt)
         return;
     BookmarkMenuBuilt = true;
-    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName())) {
+    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName(), FileSystem::nativeExists)) {
         QAction *item = MenuBookmark->addAction(record.name);
         item->setToolTip(record.path);
         connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });

@@ -313,6 +313,7 @@ void TForm1::createMenus()
     connect(ViewSearch, &QAction::triggered, this, &TForm1::ViewSearchClick);
     MenuView->addSeparator();
     MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
+    addEncodingMenu(MenuView);
     MenuView->addSeparator();
     MenuView->addActions({ActionSetFont, ActionFullScreen});
 

@@ -1,7 +1,7 @@
 // The display effects: transforms of the view's text through the two work files.
 #include "ui/Mainunit.h"
 
-#include "core/Cp932.h"
+#include "core/DocumentEncoding.h"
 #include "core/Effects.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -98,7 +98,7 @@ bool TForm1::ApplyEffect(QChar kind)
     {
         QFile work(folder + kWorkFile);
         if (!work.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || work.write(Cp932::encode(RichEdit->text())) < 0 || !work.flush()) {
+            || work.write(DocumentEncoding::encode(RichEdit->text(), RichEdit->byteForm())) < 0 || !work.flush()) {
             services_.dialogs.message(this, work.errorString(), windowTitle(), Dialogs::Kind::Failure);
             return false;
         }
@@ -126,7 +126,7 @@ bool TForm1::ApplyEffect(QChar kind)
         return false;
     }
     KeepUnprocessedText();
-    RichEdit->setText(Cp932::decode(*result.bytes));
+    RichEdit->setText(DocumentEncoding::decode(*result.bytes, RichEdit->byteForm()));
     DeleteWorkFiles();
     if (kind == QLatin1Char('C'))
         ActionWrapSideExecute();

@@ -2,7 +2,7 @@
 #include "ui/Mainunit.h"
 
 #include "core/FileFilter.h"
-#include "core/Cp932.h"
+#include "core/DocumentEncoding.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/SaveFile.h"
@@ -149,7 +149,7 @@ void TForm1::ActionSaveAsExecute()
     if (!chosen)
         return;
     const FileSystem::WriteResult written =
-        FileSystem::writeFileAtomically(*chosen, Cp932::encodeReplacing(RichEdit->text()));
+        FileSystem::writeFileAtomically(*chosen, DocumentEncoding::saveForm(RichEdit->text(), ShownEncoding));
     if (!written.written) {
         services_.dialogs.message(this, *chosen + QStringLiteral("\n\n") + written.error,
                                   QApplication::applicationDisplayName(), Dialogs::Kind::Failure);

@@ -1,7 +1,8 @@
 // Loading a file into the view and bringing the window in line with it.
 #include "ui/Mainunit.h"
 
-#include "core/Cp932.h"
+#include "core/DocumentEncoding.h"
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/StatusTexts.h"
 #include "platform/Dialogs.h"
@@ -27,10 +28,13 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             services_.dialogs.message(this, read.error, windowTitle(), Dialogs::Kind::Failure);
             return;
         }
-        Cp932::Decoded decoded = Cp932::decodeCounting(*read.bytes);
+        DocumentEncoding::Loaded loaded =
+            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.TextEncoding));
         read.bytes.reset();
-        RichEdit->setText(decoded.text, decoded.byteLength);
-        decoded.text.clear();
+        ShownEncoding = loaded.detection;
+        RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
+        RichEdit->setText(loaded.text, loaded.byteLength);
+        loaded.text.clear();
         {
             const QSignalBlocker blocker(FilePathBox);
             FilePathBox->setEditText(path);
@@ -46,7 +50,8 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitle(PathUtil::SplitPath(path, QLatin1Char('F')) + QStringLiteral(" - ") + MainTexts::kVersionTitle);
+        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
+                       + MainTexts::kVersionTitle);
     }
     RefreshViewState();
 }
@@ -98,6 +103,7 @@ void TForm1::RefreshViewState()
     }
     setStatus(3, StatusTexts::sizeText(bytes));
     setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+    showEncoding();
 }
 
 QString TForm1::FileDateText(const QString &path) const

@@ -2,6 +2,7 @@
 #include "ui/Mainunit.h"
 
 #include "core/FileFilter.h"
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -17,8 +18,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -32,7 +31,7 @@ constexpr int kRememberAtLeast = 100;
 void TForm1::connectNavigation()
 {
     FileSelectionBox *box = PanelDirBars;
-    box->DirectoryListBox1->setDirectory(QDir::currentPath());
+    box->DirectoryListBox1->setDirectory(FileSystem::currentFolder());
     box->FileListBox1->setDirectory(box->DirectoryListBox1->directory());
     box->DriveComboBox1->followFolder(box->DirectoryListBox1->directory());
     box->setMinimumWidth(1); // so that the splitter can drag it below its controls' own minimum
@@ -125,7 +124,7 @@ void TForm1::OpenFolder(const QString &path)
     if (path.isEmpty())
         return;
     QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, QLatin1Char('D')) : path;
-    folder = PathUtil::withTrailingSlash(QDir::cleanPath(QDir(folder).absolutePath()));
+    folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
     if (folder == PanelDirBars->DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
         return;
     PanelDirBars->DriveComboBox1->followFolder(folder);
@@ -261,7 +260,8 @@ void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, B
 {
     for (int k = 0; k < BrowsingHistory::kSize; ++k) {
         // A "&" in a path is a literal character, not an access key.
-        items[k]->setText(QStringLiteral("&%1 ").arg(k) + QString(entries[k]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        items[k]->setText(QStringLiteral("&%1 ").arg(k)
+                          + PathForm::displayName(entries[k]).replace(QLatin1Char('&'), QStringLiteral("&&")));
         items[k]->setVisible(!entries[k].isEmpty());
     }
 }

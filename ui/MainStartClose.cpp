@@ -21,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QSplitter>
 
 void TForm1::showEvent(QShowEvent *event)
@@ -107,7 +106,7 @@ void TForm1::actOnCommandLine()
         Settings.History.FileNameNow.clear();
         OpenFolder(arguments_.value(1));
     } else if (FileSystem::fileExists(first)) {
-        LoadDocument(QFileInfo(first).absoluteFilePath(), QLatin1Char('N'), 0);
+        LoadDocument(FileSystem::absolutePath(first), QLatin1Char('N'), 0);
         // The address bar's handler selects the file just shown in the list; that selection
         // must not load it a second time.
         SyncingFileList = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EncodingDetect.h"
 #include "core/SettingsRecord.h"
 
 #include <QMainWindow>
@@ -46,6 +47,8 @@ public:
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
+    // The encoding the shown file was read in; its byte form is the view's.
+    EncodingDetect::Detection ShownEncoding;
 
     // Loading and the window state.
     void LoadDocument(QString path, QChar mode, int index);
@@ -104,6 +107,8 @@ public:
     QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
     QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
     QAction *BookmarkAdd, *BookmarkOrganise;
+    QMenu *MenuEncoding;
+    QAction *EncodingAuto, *EncodingSjis, *EncodingUtf8, *EncodingEuc, *EncodingJis;
     QMenu *PopupMenuPre, *PopupMenuNext, *PopupMenuView, *PopupMenuHelp, *PopupMenuFile, *PopupMenuFolder,
         *PopupMenuEditor;
     QAction *PopupPre[10], *PopupNext[10];
@@ -184,6 +189,8 @@ public slots:
     void ActionGoMySiteExecute();
     void ActionSendMailExecute();
     void HelpCannotShowClick();
+    // The encoding menu (MainEncoding.cpp).
+    void EncodingItemClick(QAction *item);
     // File operations (MainFileOps.cpp).
     void ActionFileDeleteExecute();
     void ActionFileCopyExecute(QObject *sender);
@@ -277,6 +284,9 @@ private:
     QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
+    // The encoding menu and panel 6 (MainEncoding.cpp).
+    void addEncodingMenu(QMenu *parent);
+    void showEncoding();
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);

@@ -1,4 +1,5 @@
 #include "core/FileFilter.h"
+#include "platform/FolderListing.h"
 
 #include "core/SettingsRecord.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -39,45 +41,45 @@ TEST(FileFilterMask, SplitDropsEmptyPieces)
     EXPECT_TRUE(splitMask(QStringLiteral(";;;")).isEmpty());
 }
 
-TEST(FileFilterMask, PatternIgnoresCase)
+TEST(FileFilterMask, PatternsMatchWholeNamesIgnoringCase)
 {
-    EXPECT_TRUE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("*.TXT")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("A.TXT"), QStringLiteral("*.txt")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("ÄBC.txt"), QStringLiteral("äbc.*")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("*.log")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt2"), QStringLiteral("*.txt")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("xa.txt"), QStringLiteral("a.txt")));
-}
-
-TEST(FileFilterMask, QuestionMarkTakesExactlyOneCharacter)
-{
-    EXPECT_TRUE(matchesPattern(QStringLiteral("a1.txt"), QStringLiteral("a?.txt")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("a.txt"), QStringLiteral("a?.txt")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("a12.txt"), QStringLiteral("a?.txt")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("日本.txt"), QStringLiteral("??.txt")));
-    // A character outside the BMP is still one character.
-    EXPECT_TRUE(matchesPattern(QString::fromUtf8("\xF0\x9F\x98\x80.txt"), QStringLiteral("?.txt")));
-}
-
-TEST(FileFilterMask, StarBacktracks)
-{
-    EXPECT_TRUE(matchesPattern(QStringLiteral("aXbYbZc"), QStringLiteral("a*b*c")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("abc"), QStringLiteral("a**c")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("x.tar.gz"), QStringLiteral("*.gz")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("aXbYbZ"), QStringLiteral("a*b*c")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("anything"), QStringLiteral("*")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("a"), QString()));
-}
-
-TEST(FileFilterMask, StarDotStarFitsEveryName)
-{
-    EXPECT_TRUE(matchesPattern(QStringLiteral("README"), QStringLiteral("*.*")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("a.b.c"), QStringLiteral("*.*")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("x."), QStringLiteral("*.*")));
-    EXPECT_TRUE(matchesPattern(QStringLiteral("README"), QStringLiteral("readme.*")));
-    EXPECT_FALSE(matchesPattern(QStringLiteral("READMEX"), QStringLiteral("readme.*")));
-    // Only a final ".*" lets the dot go missing.
-    EXPECT_FALSE(matchesPattern(QStringLiteral("README"), QStringLiteral("*.?")));
+    struct Case {
+        const char *name;
+        const char *pattern;
+        bool matches;
+    };
+    const Case cases[] = {
+        // Case is ignored, beyond ASCII too; the whole name must fit.
+        {"a.txt", "*.TXT", true},
+        {"A.TXT", "*.txt", true},
+        {"ÄBC.txt", "äbc.*", true},
+        {"a.txt", "*.log", false},
+        {"a.txt2", "*.txt", false},
+        {"xa.txt", "a.txt", false},
+        // "?" takes exactly one character, and a character outside the BMP is one character.
+        {"a1.txt", "a?.txt", true},
+        {"a.txt", "a?.txt", false},
+        {"a12.txt", "a?.txt", false},
+        {"日本.txt", "??.txt", true},
+        {"\xF0\x9F\x98\x80.txt", "?.txt", true},
+        // "*" backtracks.
+        {"aXbYbZc", "a*b*c", true},
+        {"abc", "a**c", true},
+        {"x.tar.gz", "*.gz", true},
+        {"aXbYbZ", "a*b*c", false},
+        {"anything", "*", true},
+        {"a", "", false},
+        // "*.*" fits every name; only a final ".*" lets the dot go missing.
+        {"README", "*.*", true},
+        {"a.b.c", "*.*", true},
+        {"x.", "*.*", true},
+        {"README", "readme.*", true},
+        {"READMEX", "readme.*", false},
+        {"README", "*.?", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(matchesPattern(QString::fromUtf8(c.name), QString::fromUtf8(c.pattern)), c.matches)
+            << c.name << " against " << c.pattern;
 }
 
 TEST(FileFilterList, EmptyMaskListsNothing)
@@ -152,15 +154,37 @@ TEST_F(FileFilterFolder, MissingFolderListsNothing)
 
 TEST_F(FileFilterFolder, UnreadableFolderListsNothing)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root from reading";
     const QString locked = root + QStringLiteral("locked");
     ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("locked")));
     ASSERT_TRUE(touch(locked + QStringLiteral("/a.txt")));
+    ASSERT_TRUE(touch(root + QStringLiteral("open.txt")));
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
-    const QStringList found = listFolder(locked, QStringLiteral("*.*"));
+    if (::geteuid() != 0) {
+        const QStringList found = listFolder(locked, QStringLiteral("*.*"));
+        ::chmod(QFile::encodeName(locked).constData(), 0700);
+        EXPECT_TRUE(found.isEmpty());
+        return;
+    }
+    // Permissions do not stop root, and CI runs as root: the listing runs in a child that has
+    // become nobody. It first lists the readable folder above, so a child that can reach
+    // nothing at all does not pass for one that was refused the locked folder.
+    ASSERT_EQ(::chmod(QFile::encodeName(root).constData(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        if (listFolder(root, QStringLiteral("*.*")) != QStringList{QStringLiteral("open.txt")})
+            ::_exit(3);
+        ::_exit(listFolder(locked, QStringLiteral("*.*")).isEmpty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
     ::chmod(QFile::encodeName(locked).constData(), 0700);
-    EXPECT_TRUE(found.isEmpty());
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "no unprivileged user can reach the temporary folder here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the locked folder was listed";
 }
 
 class FileFilterEntries : public ::testing::Test {

@@ -11,47 +11,64 @@ using DeleteRules::Step;
 
 TEST(DeleteRules, FragmentsAreCaseSensitiveSubstringsOfTheWholePath)
 {
-    EXPECT_TRUE(DeleteRules::isTextFilePath(QStringLiteral("/d/a.txt")));
-    EXPECT_TRUE(DeleteRules::isTextFilePath(QStringLiteral("/d/page.shtml"))); // ".htm" matches too
-    EXPECT_FALSE(DeleteRules::isTextFilePath(QStringLiteral("/d/a.bin")));
-    EXPECT_FALSE(DeleteRules::isTextFilePath(QStringLiteral("/d/A.TXT")));
-    EXPECT_TRUE(DeleteRules::isTextFilePath(QStringLiteral("/d/notes.txt/a.bin")));
-    EXPECT_FALSE(DeleteRules::isTextFilePath(QString()));
+    struct Case {
+        const char *path;
+        bool text;
+    };
+    const Case cases[] = {
+        {"/d/a.txt", true},
+        {"/d/page.shtml", true}, // ".htm" matches too
+        {"/d/a.bin", false},
+        {"/d/A.TXT", false},
+        {"/d/notes.txt/a.bin", true},
+        {nullptr, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DeleteRules::isTextFilePath(QString::fromUtf8(c.path)), c.text) << (c.path ? c.path : "(none)");
     EXPECT_TRUE(DeleteRules::isQuietDeletePath(QStringLiteral("/d/a.log")));
     EXPECT_FALSE(DeleteRules::isQuietDeletePath(QStringLiteral("/d/a.csv")));
 }
 
-TEST(DeleteRules, DefaultsAskTheShortQuestionForTextAndRefuseTheRest)
+// Flag 8 deletes .txt and .log without asking; flag 9 allows other files after a warning.
+TEST(DeleteRules, TheStepFollowsThePathAndFlagsEightAndNine)
 {
-    const auto a = DeleteRules::decide(QStringLiteral("/d/a.txt"), false, false);
-    EXPECT_EQ(a.step, Step::Ask);
-    EXPECT_EQ(a.question, QStringLiteral("ファイル /d/a.txt を削除しますか？"));
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.bin"), false, false).step, Step::Refuse);
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/A.TXT"), false, false).step, Step::Refuse);
-    // A folder named notes.txt makes whatever it holds a text file.
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/notes.txt/a.bin"), false, false).step, Step::Ask);
-    EXPECT_EQ(DeleteRules::decide(QString(), false, false).step, Step::Refuse);
+    struct Case {
+        const char *path;
+        bool quietFlag8;
+        bool otherFilesFlag9;
+        Step step;
+    };
+    const Case cases[] = {
+        {"/d/a.txt", false, false, Step::Ask},
+        {"/d/a.bin", false, false, Step::Refuse},
+        {"/d/A.TXT", false, false, Step::Refuse},
+        {"/d/notes.txt/a.bin", false, false, Step::Ask}, // a folder named notes.txt makes what it holds text
+        {nullptr, false, false, Step::Refuse},
+        {"/d/a.bin", false, true, Step::Ask},
+        {"/d/a.log", true, false, Step::DeleteNow},
+        {"/d/a.txt", true, false, Step::DeleteNow},
+        {"/d/a.csv", true, false, Step::Ask}, // flag 8 never bypasses the safety rule
+        {"/d/a.bin", true, false, Step::Refuse},
+        {"/d/A.TXT", true, true, Step::Ask},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DeleteRules::decide(QString::fromUtf8(c.path), c.quietFlag8, c.otherFilesFlag9).step, c.step)
+            << (c.path ? c.path : "(none)") << " flags " << c.quietFlag8 << c.otherFilesFlag9;
 }
 
-TEST(DeleteRules, Flag9AllowsOtherFilesWithTheLongWarning)
+TEST(DeleteRules, TheQuestionsForTextOtherFilesAndTheSafetyRule)
 {
-    const auto bin = DeleteRules::decide(QStringLiteral("/d/a.bin"), false, true);
-    EXPECT_EQ(bin.step, Step::Ask);
-    EXPECT_TRUE(bin.question.startsWith(QStringLiteral("ファイル /d/a.bin を削除しますか？\n\nこのファイルは、何らかの")));
-    EXPECT_TRUE(bin.question.endsWith(QStringLiteral("本当に削除しても大丈夫だと判っている場合のみ実行して下さい。\n\n削除してもよろしいですか？")));
-}
+    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.txt"), false, false).question,
+              QStringLiteral("ファイル /d/a.txt を削除しますか？"));
 
-TEST(DeleteRules, Flag8SilencesOnlyTxtAndLogAndNeverBypassesTheSafetyRule)
-{
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.log"), true, false).step, Step::DeleteNow);
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.txt"), true, false).step, Step::DeleteNow);
-    const auto csv = DeleteRules::decide(QStringLiteral("/d/a.csv"), true, false);
-    EXPECT_EQ(csv.step, Step::Ask);
-    EXPECT_EQ(csv.question, QStringLiteral("テキストファイル（.txt/.log）以外のファイルを削除しようとしています。\n\n"
-                                           "ファイル /d/a.csv を削除しますか？\n\n（この確認を抑制することはできません。）"));
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.bin"), true, false).step, Step::Refuse);
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.bin"), true, true).question, QString(csv.question).replace(".csv", ".bin"));
-    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/A.TXT"), true, true).step, Step::Ask);
+    const QString bin = DeleteRules::decide(QStringLiteral("/d/a.bin"), false, true).question;
+    EXPECT_TRUE(bin.startsWith(QStringLiteral("ファイル /d/a.bin を削除しますか？\n\nこのファイルは、何らかの")));
+    EXPECT_TRUE(bin.endsWith(QStringLiteral("本当に削除しても大丈夫だと判っている場合のみ実行して下さい。\n\n削除してもよろしいですか？")));
+
+    const QString csv = DeleteRules::decide(QStringLiteral("/d/a.csv"), true, false).question;
+    EXPECT_EQ(csv, QStringLiteral("テキストファイル（.txt/.log）以外のファイルを削除しようとしています。\n\n"
+                                  "ファイル /d/a.csv を削除しますか？\n\n（この確認を抑制することはできません。）"));
+    EXPECT_EQ(DeleteRules::decide(QStringLiteral("/d/a.bin"), true, true).question, QString(csv).replace(".csv", ".bin"));
 }
 
 TEST(FileNames, ForbiddenCharactersAreTestedOnWholeCharacters)

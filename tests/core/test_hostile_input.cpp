@@ -78,25 +78,25 @@ TEST(Cp932Encode, ByteLengthIsTheEncodedSizeForEveryCorpusInput)
 
 TEST(HostileSettings, TheStartCounterStaysWithinItsCycle)
 {
-    EXPECT_EQ(loadedFrom({{"RunTime", QString::number(INT_MAX)}}).RunTime, 35);
-    EXPECT_EQ(loadedFrom({{"RunTime", QStringLiteral("1000")}}).RunTime, 35);
-    EXPECT_EQ(loadedFrom({{"RunTime", QString::number(INT_MIN)}}).RunTime, 1);
-    EXPECT_EQ(loadedFrom({{"RunTime", QStringLiteral("-1")}}).RunTime, 1);
-    EXPECT_EQ(loadedFrom({{"RunTime", QStringLiteral("33")}}).RunTime, 34);
-    EXPECT_EQ(loadedFrom({{"RunTime", QStringLiteral("34")}}).RunTime, 35);
+    const std::pair<QString, int> cases[] = {{QString::number(INT_MAX), 35}, {QStringLiteral("1000"), 35},
+                                             {QString::number(INT_MIN), 1},  {QStringLiteral("-1"), 1},
+                                             {QStringLiteral("33"), 34},     {QStringLiteral("34"), 35}};
+    for (const auto &[stored, counted] : cases)
+        EXPECT_EQ(loadedFrom({{"RunTime", stored}}).RunTime, counted) << stored.toStdString();
 }
 
 TEST(HostileSettings, WindowGeometryIsBoundedAtLoad)
 {
+    // The four values all stored as `value`, read back as top, left, width and height.
+    const auto geometryOf = [](int value) {
+        const QString text = QString::number(value);
+        const SettingsRecord r =
+            loadedFrom({{"WindowX", text}, {"WindowY", text}, {"WindowWidth", text}, {"WindowHeight", text}});
+        return QRect(r.WindowY, r.WindowX, r.WindowWidth, r.WindowHeight);
+    };
     constexpr int limit = SettingsRecord::kGeometryLimit;
-    const SettingsRecord high = loadedFrom({{"WindowX", QString::number(INT_MAX)}, {"WindowY", QString::number(INT_MAX)},
-                                            {"WindowWidth", QString::number(INT_MAX)},
-                                            {"WindowHeight", QString::number(INT_MAX)}});
-    EXPECT_EQ(QRect(high.WindowY, high.WindowX, high.WindowWidth, high.WindowHeight), QRect(limit, limit, limit, limit));
-    const SettingsRecord low = loadedFrom({{"WindowX", QString::number(INT_MIN)}, {"WindowY", QString::number(INT_MIN)},
-                                           {"WindowWidth", QString::number(INT_MIN)},
-                                           {"WindowHeight", QString::number(INT_MIN)}});
-    EXPECT_EQ(QRect(low.WindowY, low.WindowX, low.WindowWidth, low.WindowHeight), QRect(-limit, -limit, 0, 0));
+    EXPECT_EQ(geometryOf(INT_MAX), QRect(limit, limit, limit, limit));
+    EXPECT_EQ(geometryOf(INT_MIN), QRect(-limit, -limit, 0, 0));
     // The marker of an unrecorded position and ordinary values pass unchanged.
     const SettingsRecord plain = loadedFrom({{"WindowX", QStringLiteral("-10")}, {"WindowY", QStringLiteral("-300")},
                                              {"WindowWidth", QStringLiteral("3000")}});

@@ -42,6 +42,7 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     out.WindowX = 33;
     out.WindowY = 44;
     out.RunTime = 7;
+    out.TextEncoding = QLatin1Char('J');
     ASSERT_EQ(SaveSettings(out, store, true, QStringLiteral("/opt/orlimbo")), SaveResult::Saved);
 
     SettingsRecord in;
@@ -68,6 +69,7 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     EXPECT_EQ(in.WindowHeight, out.WindowHeight);
     EXPECT_EQ(in.WindowX, out.WindowX);
     EXPECT_EQ(in.WindowY, out.WindowY);
+    EXPECT_EQ(in.TextEncoding, out.TextEncoding);
     EXPECT_EQ(in.RunTime, out.RunTime + 1); // a start that finds the count counts itself
     QSettings raw(dir.filePath("brennick/Skimlet.conf"), QSettings::IniFormat);
     EXPECT_EQ(raw.value("Install").toString(), QStringLiteral("/opt/orlimbo"));

@@ -114,15 +114,20 @@ TEST(WindowGeometry, ClampsToTheScreen)
     EXPECT_EQ(WindowGeometry::clampToScreen(QRect(100, 50, 600, 900), QSize(1280, 800)), QRect(100, 0, 600, 748));
 }
 
-TEST(FileSystem, BinaryMeansAControlByteOtherThanNulCrLf)
-{
+class FileSystemTest : public ::testing::Test {
+protected:
     QTemporaryDir dir;
-    const auto write = [&dir](const char *name, const QByteArray &bytes) {
+    QString write(const char *name, const QByteArray &bytes)
+    {
         QFile f(dir.filePath(QLatin1String(name)));
-        f.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << name;
         f.write(bytes);
         return f.fileName();
-    };
+    }
+};
+
+TEST_F(FileSystemTest, BinaryMeansAControlByteOtherThanNulCrLf)
+{
     EXPECT_TRUE(FileSystem::IsBinaryFile(write("tab", QByteArray("a\tb"))));
     EXPECT_TRUE(FileSystem::IsBinaryFile(write("esc", QByteArray("a\x1b"))));
     EXPECT_FALSE(FileSystem::IsBinaryFile(write("text", QByteArray("a\0\r\n\x7f\x81\x40", 7))));
@@ -131,13 +136,9 @@ TEST(FileSystem, BinaryMeansAControlByteOtherThanNulCrLf)
     EXPECT_TRUE(FileSystem::IsBinaryFile(write("late", QByteArray(200000, 'x') + '\x01')));
 }
 
-TEST(FileSystem, ReadOnlyAndExistence)
+TEST_F(FileSystemTest, ReadOnlyAndExistence)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("f.txt");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    const QString path = write("f.txt", {});
     EXPECT_TRUE(FileSystem::fileExists(path));
     EXPECT_FALSE(FileSystem::fileExists(dir.path()));
     EXPECT_TRUE(FileSystem::folderExists(dir.path()));

@@ -19,19 +19,6 @@ printf 'メモ\r\n' | iconv -f UTF-8 -t CP932 >"$work/files/メモ.txt"
 printf '# Orlimbo - Bookmark File,\r\nフォルダ,%s\r\nメモ,%s\r\n' "$work/files/sub/" "$work/files/メモ.txt" |
     iconv -f UTF-8 -t CP932 >"$bookmarks"
 
-passed=0
-fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
-
-keys() {
-    local id=$1
-    shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    for k in "$@"; do
-        xdotool key --clearmodifiers "$k"
-        sleep 0.2
-    done
-}
-
 "$work/prog/orlimbo" /n "$work/files" >"$work/out.log" 2>&1 &
 pid=$!
 id=$(wait_for_window "Orlimbo") || fail "no main window"
@@ -42,7 +29,7 @@ keys "$id" alt+b Down Down Down Return
 title="メモ.txt - Orlimbo  Ver 1.40"
 wait_for_window "$title" >/dev/null || fail "the file bookmark did not show the file (title '$(xdotool getwindowname "$id")')"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
-passed=$((passed + 1))
+pass
 
 # Add mode: Enter adds the viewed file's folder under its path, Enter again saves.
 keys "$id" alt+b Return
@@ -55,14 +42,8 @@ done
 expected=$(printf '%s,%s\r' "$work/files/" "$work/files/" | iconv -f UTF-8 -t CP932)
 [ "$(sed -n 4p "$bookmarks")" = "$expected" ] || fail "the folder was not saved: $(iconv -f CP932 -t UTF-8 "$bookmarks")"
 [ "$(wc -l <"$bookmarks")" = 4 ] || fail "the bookmark file has $(wc -l <"$bookmarks") lines"
-passed=$((passed + 1))
+pass
 
-keys "$id" ctrl+q
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill "$pid" 2>/dev/null && fail "Ctrl+Q did not close the window"
-wait "$pid" || true
-
-echo "e2e: $passed passed, 0 failed"
+quit_with_ctrl_q "$id" "$pid"
+pass
+e2e_done

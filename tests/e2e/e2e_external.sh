@@ -23,9 +23,6 @@ export PATH="$work/bin:$PATH"
 file="$work/my docs/memo one.txt"
 printf 'first\r\n\x82\xa0\r\n' >"$file"
 
-passed=0
-fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
-
 wait_for_file() {
     for _ in $(seq 1 50); do
         [ -s "$1" ] && return 0
@@ -35,7 +32,7 @@ wait_for_file() {
 }
 
 press() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    focus "$1"
     xdotool key --clearmodifiers "$2"
 }
 
@@ -49,7 +46,7 @@ press "$id" ctrl+e
 wait_for_file "$work/mousepad.args" || fail "the plain-text editor was not started"
 [ "$(cat "$work/mousepad.args")" = "$file" ] || fail "the editor got '$(cat "$work/mousepad.args")'"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "the window changed after the editor launch"
-passed=$((passed + 1))
+pass
 
 # No print application is set: the print dialog offers the plain-text choice; Enter prints.
 press "$id" ctrl+p
@@ -57,7 +54,7 @@ dialog=$(wait_for_window "印刷") || fail "no print dialog"
 press "$dialog" Return
 wait_for_file "$work/lp.args" || fail "the print spooler was not started"
 [ "$(cat "$work/lp.args")" = "$file" ] || fail "the spooler got '$(cat "$work/lp.args")'"
-passed=$((passed + 1))
+pass
 
 # Line numbers on, then save as "saved copy.txt" in the listed folder through the real dialog.
 wait_for_window "$title" >/dev/null || fail "the print dialog did not close"
@@ -72,13 +69,9 @@ wait_for_window "saved copy.txt - Orlimbo  Ver 1.40" >/dev/null || fail "the sav
 expected="$work/expected"
 printf '0001 first\r\n0002 \x82\xa0\r\n0003 ' >"$expected"
 cmp -s "$saved" "$expected" || fail "saved bytes: $(od -c "$saved" | head -n 3)"
-passed=$((passed + 1))
+pass
 
-press "$id" ctrl+q
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+quit_with_ctrl_q "$id" "$pid"
 pid=""
-
-echo "e2e: $passed passed, 0 failed"
+pass
+e2e_done

@@ -14,8 +14,6 @@ mkdir -p "$XDG_CONFIG_HOME/brennick"
 settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
 printf '[General]\nWindowX=5000\nWindowY=3000\nWindowWidth=2147483647\nWindowHeight=600\nFontSize=100000\n' >"$settings"
 
-passed=0
-fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
 value() { sed -n "s/^$1=//p" "$settings"; }
 
 title="Orlimbo"
@@ -27,22 +25,14 @@ id=$(wait_for_window "$title") || fail "no window titled '$title'"
 eval "$(xdotool getwindowgeometry --shell "$id")"
 [ "$X" -ge 0 ] && [ "$X" -lt 1280 ] && [ "$Y" -ge 0 ] && [ "$Y" -lt 800 ] || fail "window at $X,$Y, off the screen"
 [ "$WIDTH" -le 1280 ] || fail "window $WIDTH wide on a screen of 1280"
-passed=$((passed + 1))
+pass
 
-xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-xdotool key --clearmodifiers ctrl+q
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "Ctrl+Q did not close the window"; }
-wait "$pid" || true
+quit_with_ctrl_q "$id" "$pid"
 
 [ "$(value FontSize)" = "9" ] || fail "FontSize stored as '$(value FontSize)'"
 top=$(value WindowX) left=$(value WindowY)
 [ "$left" -ge 0 ] && [ "$left" -lt 1280 ] && [ "$top" -ge 0 ] && [ "$top" -lt 800 ] \
     || fail "position stored as $left,$top"
 [ "$(value WindowWidth)" -le 1280 ] || fail "width stored as '$(value WindowWidth)'"
-passed=$((passed + 1))
-
-echo "e2e: $passed passed, 0 failed"
+pass
+e2e_done

@@ -7,22 +7,11 @@ set -euo pipefail
 
 build=$1
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
+e2e_in_x "$0" "$@"
+e2e_fresh_home
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=xcb
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-passed=0
-fail() { echo "e2e: $*" >&2; exit 1; }
-pass() { passed=$((passed + 1)); }
+export XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
@@ -66,28 +55,6 @@ usage=$(env -u DISPLAY "$bin" --help 2>/dev/null)
 [[ "$usage" == *"orlimbo /n"* ]] || fail "--help does not name /n"
 pass
 
-wait_for_window() {
-    local title=$1 id=""
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
-quit() {
-    local id=$1 pid=$2
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    xdotool key --clearmodifiers ctrl+q
-    for _ in $(seq 1 100); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; return 0; }
-        sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
-    fail "Ctrl+Q did not close the window"
-}
-
 # Runs the installed program on a copy of a sample, applies an effect (work files) and quits.
 run_with_effect() {
     local file="$work/text.txt" title="text.txt - Orlimbo  Ver 1.40" id pid
@@ -95,7 +62,7 @@ run_with_effect() {
     "$bin" "$file" >"$work/out.log" 2>&1 &
     pid=$!
     id=$(wait_for_window "$title") || fail "the installed program shows no window titled '$title'"
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    focus "$id"
     xdotool key --clearmodifiers ctrl+j
     sleep 0.5
     # The effect went through the work files: the view, copied whole, has no line break left.
@@ -108,7 +75,7 @@ run_with_effect() {
     [ "$(printf '%s' "$copied" | wc -l)" = 0 ] || fail "the line breaks are still there: the effect did not run"
     # A failure box over the work files would be a second window of the program.
     [ "$(xdotool search --pid "$pid" --onlyvisible 2>/dev/null | wc -l)" -le 1 ] || fail "a message came up over the effect"
-    quit "$id" "$pid"
+    quit_with_ctrl_q "$id" "$pid"
 }
 
 # At a device pixel ratio of 2 the window manager is offered the icon drawn at 128 px.
@@ -118,7 +85,7 @@ id=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no windo
 sleep 0.5
 icons=$(xprop -id "$id" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
 [[ "$icons" == *"Icon (128 x 128)"* ]] || fail "the window icon at scale factor 2 comes only as: $icons"
-quit "$id" "$pid"
+quit_with_ctrl_q "$id" "$pid"
 pass
 
 # "/n FOLDER" still starts a further window, with nothing shown.
@@ -126,7 +93,7 @@ pass
 pid=$!
 id=$(wait_for_window "Orlimbo") || fail "/n FOLDER did not start a window"
 grep -q '使い方' "$work/out.log" && fail "/n FOLDER printed the usage"
-quit "$id" "$pid"
+quit_with_ctrl_q "$id" "$pid"
 pass
 
 # A writable program folder keeps the work files beside the program, as in the build folder.
@@ -143,4 +110,4 @@ ls "$XDG_CACHE_HOME/Orlimbo"/*.TMP >/dev/null 2>&1 && fail "work files were left
 [ "$(ls "$prefix/bin")" = "orlimbo" ] || fail "the program wrote into its read-only folder"
 pass
 
-echo "e2e: $passed passed, 0 failed"
+e2e_done

@@ -8,35 +8,16 @@ set -euo pipefail
 bin=$1
 samples=$2
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=xcb
-export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+source "$(dirname "$0")/lib.sh"
+e2e_in_x "$0" "$@"
+e2e_fresh_home
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 # A desktop with no handler registered for the help file's type, whatever this machine has.
 export XDG_DATA_HOME="$work/data" XDG_DATA_DIRS="$work/share" XDG_CONFIG_DIRS="$work/xdg"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"
 file="$work/00はじめに.txt"
 cp "$samples/00はじめに.txt" "$file"
-passed=0
-
-fail() { echo "e2e: $*" >&2; kill "$pid" 2>/dev/null || true; exit 1; }
-
-# The id of the first window whose title matches the pattern, waiting up to 10 s.
-wait_for_window() {
-    local pattern=$1 id=""
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 
 wait_gone() {
     local id=$1
@@ -47,69 +28,51 @@ wait_gone() {
     return 1
 }
 
-focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; sleep 0.2; }
 shot() { [ -n "${ORLIMBO_E2E_SHOTS:-}" ] && import -window root "$ORLIMBO_E2E_SHOTS/$1.png" || true; }
 
 "$bin" "$file" >"$work/out.log" 2>&1 &
 pid=$!
-main=$(wait_for_window "^00はじめに.txt - Orlimbo  Ver 1.40\$") || fail "no main window"
+main=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no main window"
+
+# Presses the keys after $1 in the main window and sets $opened to the window titled by the
+# pattern $1 that they open.
+open_from_main() {
+    local pattern=$1
+    shift
+    keys "$main" "$@"
+    opened=$(wait_for_match "$pattern") || fail "the keys $* opened no window titled '$pattern'"
+}
+# Shoots the opened window as $1, closes it with the key $2 and fails unless it is gone.
+shoot_and_close() {
+    sleep 0.3
+    shot "$1"
+    keys "$opened" "$2"
+    wait_gone "$opened" || fail "$2 did not close the $1 window"
+    pass
+}
 
 # Settings: menu 設定(&C), entry 動作設定(&C).
-focus "$main"
-xdotool key --clearmodifiers alt+c
-sleep 0.3
-xdotool key c
-settings=$(wait_for_window "^Orlimbo 設定") || fail "the settings dialog did not open from the menu"
-title=$(xdotool getwindowname "$settings")
+open_from_main "^Orlimbo 設定" alt+c c
+title=$(xdotool getwindowname "$opened")
 [ "$title" = "Orlimbo 設定" ] || fail "settings title '$title'"
-sleep 0.3
-shot settings
-focus "$settings"
-xdotool key Escape
-wait_gone "$settings" || fail "Esc did not close the settings dialog"
-passed=$((passed + 1))
+shoot_and_close settings Escape
 
 # Full screen over the whole screen, closed with Esc.
-focus "$main"
-xdotool key --clearmodifiers ctrl+alt+z
-fs=$(wait_for_window "^Full Screen") || fail "no full-screen window"
-geometry=$(xdotool getwindowgeometry "$fs" | sed -n 's/.*Geometry: //p')
+open_from_main "^Full Screen" ctrl+alt+z
+geometry=$(xdotool getwindowgeometry "$opened" | sed -n 's/.*Geometry: //p')
 [ "$geometry" = "1280x800" ] || fail "full screen is $geometry"
-sleep 0.3
-shot fullscreen
-focus "$fs"
-xdotool key Escape
-wait_gone "$fs" || fail "Esc did not end full screen"
-passed=$((passed + 1))
+shoot_and_close fullscreen Escape
 
 # F1: no viewer for the compiled help here, so the same pages in our own window.
-focus "$main"
-xdotool key F1
-help=$(wait_for_window "^Orlimbo ヘルプ") || fail "F1 showed no help"
-sleep 0.5
-shot help
-focus "$help"
-xdotool key Escape
-wait_gone "$help" || fail "Esc did not close the help"
-passed=$((passed + 1))
+open_from_main "^Orlimbo ヘルプ" F1
+sleep 0.2
+shoot_and_close help Escape
 
 # The version dialog from the help menu, closed with Enter on its OK button.
-focus "$main"
-xdotool key --clearmodifiers alt+h
-sleep 0.3
-xdotool key v
-info=$(wait_for_window "^バージョン情報") || fail "no version dialog"
-sleep 0.3
-shot version
-focus "$info"
-xdotool key Return
-wait_gone "$info" || fail "Enter did not close the version dialog"
-passed=$((passed + 1))
+open_from_main "^バージョン情報" alt+h v
+shoot_and_close version Return
 
-focus "$main"
-xdotool key --clearmodifiers ctrl+q
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "Ctrl+Q did not close the program"
-wait "$pid" || true
-
-echo "e2e: $passed passed, 0 failed"
+quit_with_ctrl_q "$main" "$pid"
+pid=""
+pass
+e2e_done

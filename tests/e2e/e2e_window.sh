@@ -7,26 +7,13 @@ set -euo pipefail
 bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-    export ORLIMBO_E2E_IN_X=1
-    exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
+source "$here/lib.sh"
+e2e_in_x_with_bus "$0" "$@"
+e2e_fresh_home
 pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/files/sub1" "$work/files/sub2"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-passed=0
-fail() { echo "e2e: $*" >&2; echo "e2e: $passed passed, 1 failed"; exit 1; }
-ok() { passed=$((passed + 1)); }
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+mkdir -p "$work/files/sub1" "$work/files/sub2"
 
 cp932() { printf '%s\r\n' "$2" | iconv -f UTF-8 -t CP932 >"$1"; }
 cp932 "$work/files/あ.txt" "あの一行目"
@@ -36,42 +23,27 @@ cp932 "$work/files/sub1/x.txt" "sub1"
 cp932 "$work/files/sub2/y.txt" "sub2"
 version="Orlimbo  Ver 1.40"
 
-window_named() {
-    local title=$1 id=""
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 # Waits until the main window's title is $1.
-title_becomes() {
-    for _ in $(seq 1 50); do
-        [ "$(xdotool getwindowname "$main")" = "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+title_becomes() { wait_for_title "$main" "$1"; }
 press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
 "$bin" /n "$work/files" >"$work/out.log" 2>&1 &
 pid=$!
-main=$(window_named "Orlimbo") || fail "no window titled 'Orlimbo'"
-xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+main=$(wait_for_window "Orlimbo") || fail "no window titled 'Orlimbo'"
+focus "$main"
 sleep 0.5
 
 # Space in a fresh file list selects and loads nothing.
 press space
 [ "$(xdotool getwindowname "$main")" = "Orlimbo" ] || fail "Space in the file list loaded '$(xdotool getwindowname "$main")'"
-ok
+pass
 
 # Walking the folder with Down: each file's name and the product title, nothing appended.
 for name in あ.txt い.txt う.txt; do
     press Down
     title_becomes "$name - $version" || fail "after Down the title is '$(xdotool getwindowname "$main")', not '$name - $version'"
-    ok
+    pass
 done
 
 # A screen reader finds the shown file's first line and the caret at its start, and hears of
@@ -79,7 +51,7 @@ done
 /usr/bin/python3 "$here/atspi_read.py" "うの一行目：表示～①" "いの一行目" Up >"$work/atspi.log" 2>&1 ||
     fail "the view was not read through AT-SPI: $(cat "$work/atspi.log")"
 title_becomes "い.txt - $version" || fail "Up did not show い.txt"
-ok
+pass
 
 # Space in the folder list pages the view and leaves the folder as it was.
 press shift+Tab
@@ -91,34 +63,27 @@ press space
 press ctrl+c
 [ "$(clipboard)" = "$work/files/" ] || fail "Space in the folder list moved it to '$(clipboard)'"
 [ "$(xdotool getwindowname "$main")" = "い.txt - $version" ] || fail "Space in the folder list changed the view"
-ok
+pass
 
 # Reloading after the shown file was deleted: the failure box carries exactly its caption.
 rm "$work/files/い.txt"
 press F5
-box=$(window_named "更新失敗") || fail "no message box titled exactly '更新失敗' ($(xdotool search --name '更新' getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+box=$(wait_for_window "更新失敗") || fail "no message box titled exactly '更新失敗' ($(xdotool search --name '更新' getwindowname %@ 2>/dev/null | tr '\n' '|'))"
 [ "$(xdotool getwindowname "$box")" = "更新失敗" ] || fail "the box is titled '$(xdotool getwindowname "$box")'"
-ok
+pass
 press Return
 [ "$(xdotool getwindowname "$main")" = "い.txt - $version" ] || fail "the main window's title changed on the failed reload"
-ok
+pass
 
 # A dialog of Qt's own carries its caption alone too.
 xdotool windowfocus "$main" 2>/dev/null || true
 press ctrl+alt+f
-font=$(window_named "フォントの選択") || fail "no font dialog titled exactly 'フォントの選択' ($(xdotool search --name 'フォント' getwindowname %@ 2>/dev/null | tr '\n' '|'))"
-ok
+font=$(wait_for_window "フォントの選択") || fail "no font dialog titled exactly 'フォントの選択' ($(xdotool search --name 'フォント' getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+pass
 xdotool windowfocus "$font" 2>/dev/null || true
 press Escape
 
-xdotool windowfocus "$main" 2>/dev/null || true
-press ctrl+q
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Ctrl+Q did not close the window"
+quit_with_ctrl_q "$main" "$pid"
 pid=""
-ok
-
-echo "e2e: $passed passed, 0 failed"
+pass
+e2e_done

@@ -8,6 +8,14 @@ e2e_in_x() {
     fi
 }
 
+# As e2e_in_x, with a session bus of its own for the accessibility checks.
+e2e_in_x_with_bus() {
+    if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
+        export ORLIMBO_E2E_IN_X=1
+        exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" "$@"
+    fi
+}
+
 # Sets $work to a new folder and points HOME, the XDG folders and Qt at it.
 e2e_fresh_home() {
     work=$(mktemp -d)
@@ -17,13 +25,67 @@ e2e_fresh_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
 }
 
-# Prints the id of the first shown window titled exactly $1, waiting up to 10 s.
-wait_for_window() {
-    local title=$1 id=""
+# Prints the id of the first shown window whose title matches the pattern $1, waiting up to 10 s.
+wait_for_match() {
+    local pattern=$1 id=""
     for _ in $(seq 1 100); do
-        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
     done
     return 1
+}
+
+# Prints the id of the first shown window titled exactly $1, waiting up to 10 s.
+wait_for_window() { wait_for_match "^$1\$"; }
+
+# The tally: `pass` after each check, `fail MESSAGE` ends the script, `e2e_done` prints the line.
+passed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+    echo "e2e: $*" >&2
+    echo "e2e: $passed passed, 1 failed"
+    exit 1
+}
+e2e_done() { echo "e2e: $passed passed, 0 failed"; }
+
+# Gives window $1 the keyboard focus.
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+
+# Focuses window $1 and presses the keys after it, one by one, giving each time to act.
+keys() {
+    local id=$1
+    shift
+    focus "$id"
+    sleep 0.2
+    for k in "$@"; do
+        xdotool key --clearmodifiers "$k"
+        sleep 0.3
+    done
+}
+
+# Waits up to 5 s until window $1 is titled exactly $2.
+wait_for_title() {
+    for _ in $(seq 1 50); do
+        [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Quits the program of window $1, process $2, with Ctrl+Q; a program still running 10 s
+# later is killed and fails the script.
+quit_with_ctrl_q() {
+    local id=$1 pid=$2
+    focus "$id"
+    xdotool key --clearmodifiers ctrl+q
+    for _ in $(seq 1 100); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null || true
+            return 0
+        fi
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+    fail "Ctrl+Q did not close the window"
 }

@@ -14,20 +14,6 @@ settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
 file="$work/00はじめに.txt"
 cp "$samples/00はじめに.txt" "$file"
 
-fail() { echo "e2e: $*" >&2; exit 1; }
-
-quit_with_ctrl_q() {
-    local id=$1 pid=$2
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    xdotool key --clearmodifiers ctrl+q
-    for _ in $(seq 1 100); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
-    fail "Ctrl+Q did not close the window"
-}
-
 value() { sed -n "s/^$1=//p" "$settings"; }
 
 title="00はじめに.txt - Orlimbo  Ver 1.40"
@@ -35,20 +21,21 @@ title="00はじめに.txt - Orlimbo  Ver 1.40"
 pid=$!
 id=$(wait_for_window "$title") || fail "no window titled '$title'"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
+pass
 quit_with_ctrl_q "$id" "$pid"
-wait "$pid" || true
+pass
 
 [ -f "$settings" ] || fail "no settings written"
 [ "$(value FileNameNow)" = "$file" ] || fail "FileNameNow is '$(value FileNameNow)'"
 [ "$(value Version)" = "1.40" ] || fail "Version is '$(value Version)'"
 [ "$(value RunTime)" = "0" ] || fail "RunTime is '$(value RunTime)' after the first start"
+pass
 
 # The second start reopens the last file (flag 0 is on by default) and counts the start.
 "$bin" >"$work/out2.log" 2>&1 &
 pid=$!
 id=$(wait_for_window "$title") || fail "the last file was not shown again at the second start"
 quit_with_ctrl_q "$id" "$pid"
-wait "$pid" || true
 [ "$(value RunTime)" = "1" ] || fail "RunTime is '$(value RunTime)' after the second start"
-
-echo "e2e: 1 passed, 0 failed"
+pass
+e2e_done

@@ -13,15 +13,19 @@
 #include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 // A main window over a temporary program folder, settings file and file folder, with
 // scripted dialogs and a recording shell.
@@ -50,6 +54,14 @@ protected:
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return *form;
+    }
+
+    // Closes the window, storing its settings, and starts a new one.
+    TForm1 &restart(const QStringList &arguments = {})
+    {
+        form->close();
+        form.reset();
+        return start(arguments);
     }
 
     // Writes text as CP932 with CR LF line breaks.
@@ -90,4 +102,57 @@ protected:
         return names;
     }
     QString viewText() const { return form->RichEdit->text(); }
+
+    // Message `index` has exactly this text, caption and kind.
+    void expectMessage(size_t index, const QString &text, const QString &caption, Dialogs::Kind kind) const
+    {
+        ASSERT_GT(dialogs.messages.size(), index);
+        EXPECT_EQ(dialogs.messages[index].text, text);
+        EXPECT_EQ(dialogs.messages[index].caption, caption);
+        EXPECT_EQ(dialogs.messages[index].kind, kind);
+    }
+    // Exactly one message was shown, and it is this one.
+    void expectOnlyMessage(const QString &text, const QString &caption, Dialogs::Kind kind) const
+    {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        expectMessage(0, text, caption, kind);
+    }
+    // As expectOnlyMessage, then forgets it so the next step starts with none.
+    void takeOnlyMessage(const QString &text, const QString &caption, Dialogs::Kind kind)
+    {
+        expectOnlyMessage(text, caption, kind);
+        dialogs.messages.clear();
+    }
+    // Runs `trigger`, which should open a modal dialog of type D, and then `inside` on that
+    // dialog while it is shown; rejects it afterwards if it is still open. False when no such
+    // dialog came up.
+    template <class D>
+    bool withModal(const std::function<void()> &trigger, const std::function<void(D &)> &inside)
+    {
+        bool shown = false;
+        // A timer of this call's own: should no dialog come up, it cannot fire in a later test.
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown = true;
+            inside(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        timer.start(0);
+        trigger();
+        return shown;
+    }
+    void expectLaunches(const std::vector<RecordingShell::Launch> &expected) const
+    {
+        ASSERT_EQ(shell.launches.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(shell.launches[i].verb, expected[i].verb) << i;
+            EXPECT_EQ(shell.launches[i].target, expected[i].target) << i;
+            EXPECT_EQ(shell.launches[i].arguments, expected[i].arguments) << i;
+        }
+    }
 };

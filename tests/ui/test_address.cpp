@@ -77,10 +77,7 @@ TEST_F(AddressTest, AboutTextsAndTheAddressColour)
 
     w.FilePathBox->setCurrentIndex(0);
     emit w.FilePathBox->activated(0);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("about:"));
-    EXPECT_EQ(dialogs.messages[0].text, MainTexts::kAboutText);
-    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Notice);
+    expectOnlyMessage(MainTexts::kAboutText, QStringLiteral("about:"), Dialogs::Kind::Notice);
     EXPECT_FALSE(w.ActionExport->isEnabled());
 
     paste(QStringLiteral("http://example.com/"));
@@ -99,10 +96,8 @@ TEST_F(AddressTest, ReloadOfARenamedFileFailsAndKeepsTheText)
     TForm1 &w = start({path});
     QFile::rename(path, filesDir.filePath(QStringLiteral("b.txt")));
     QTest::keyClick(&w, Qt::Key_F5);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("更新失敗"));
-    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Failure);
+    expectOnlyMessage(QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"),
+                      QStringLiteral("更新失敗"), Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("old text"));
     // The lists were refreshed already.
     ASSERT_EQ(fileList()->count(), 1);
@@ -168,8 +163,8 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
     const QString missing = sub + QStringLiteral("/missing.txt");
     dialogs.fileAnswers.push_back(missing);
     w.ActionFileOpen->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("不正なファイル名 - ") + missing);
+    expectOnlyMessage(QStringLiteral("不正なファイル名 - ") + missing, QStringLiteral("opened.txt - Orlimbo  Ver 1.40"),
+                      Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
 
     dialogs.folderAnswers.push_back(filesDir.path());

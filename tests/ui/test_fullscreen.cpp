@@ -9,36 +9,29 @@
 #include <QClipboard>
 #include <QScrollBar>
 #include <QToolButton>
-#include <QTimer>
 
 #include <functional>
 
 class FullScreenTest : public UiFixture {
 protected:
-    // Opens the full-screen window with its key and runs `inside` while it is shown.
-    // True when the window had closed by the time the key's command returned.
-    bool whileFullScreen(const std::function<void(TfsForm &)> &inside)
+    enum class Closed { NotShown, ByTheStep, LeftOpen };
+    // Opens the full-screen window with its key and runs `inside` while it is shown; tells
+    // whether the window closed during `inside` or had to be closed afterwards.
+    Closed whileFullScreen(const std::function<void(TfsForm &)> &inside)
     {
-        bool ran = false;
         QApplication::setActiveWindow(form.get());
-        QTimer::singleShot(0, [&] {
-            auto *fs = qobject_cast<TfsForm *>(QApplication::activeModalWidget());
-            ASSERT_NE(fs, nullptr);
-            // The offscreen platform leaves a modal child inactive; a desktop activates it.
-            QApplication::setActiveWindow(fs);
-            fs->RichEdit->setFocus();
-            ran = true;
-            inside(*fs);
-            if (fs->isVisible()) { // the step under test did not close it
-                closedByTest = true;
-                fs->reject();
-            }
-        });
-        closedByTest = false;
-        QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
-        return ran && !closedByTest;
+        bool leftOpen = false;
+        const bool shown = withModal<TfsForm>(
+            [this] { QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier); },
+            [&](TfsForm &fs) {
+                // The offscreen platform leaves a modal child inactive; a desktop activates it.
+                QApplication::setActiveWindow(&fs);
+                fs.RichEdit->setFocus();
+                inside(fs);
+                leftOpen = fs.isVisible();
+            });
+        return !shown ? Closed::NotShown : leftOpen ? Closed::LeftOpen : Closed::ByTheStep;
     }
-    bool closedByTest = false;
 
     static QString manyLines(int count)
     {
@@ -60,7 +53,7 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
     const QString shown = viewText();
     ASSERT_EQ(shown, QStringLiteral("a b\nc d\n"));
 
-    EXPECT_TRUE(whileFullScreen([&](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](TfsForm &fs) {
         EXPECT_EQ(fs.RichEdit->text(), shown);
         EXPECT_EQ(fs.RichEdit->font().pointSize(), 14);
         EXPECT_EQ(fs.EditNowFileName->text(), path);
@@ -81,13 +74,13 @@ TEST_F(FullScreenTest, WrapsLikeTheMainView)
     const QString longLine = QString(400, QLatin1Char('x'));
     TForm1 &w = start({writeText(QStringLiteral("w.txt"), longLine)});
     ASSERT_TRUE(w.RichEdit->wraps());
-    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
         EXPECT_TRUE(fs.RichEdit->wraps());
         EXPECT_GT(fs.RichEdit->displayedLineCount(), 1); // at its own, screen-wide edge
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
     }));
     w.ActionWrapNone->trigger();
-    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
         EXPECT_FALSE(fs.RichEdit->wraps());
         EXPECT_EQ(fs.RichEdit->displayedLineCount(), 1);
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
@@ -99,16 +92,17 @@ TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)
 {
     start({writeText(QStringLiteral("k.txt"), QStringLiteral("text"))});
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape}) {
-        EXPECT_TRUE(whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
-        EXPECT_TRUE(whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
+        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
+        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
     }
-    EXPECT_TRUE(whileFullScreen([](TfsForm &fs) { fs.BtnEndFullScreen->click(); }));
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) { fs.BtnEndFullScreen->click(); }));
 }
 
 TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
 {
     start({writeText(QStringLiteral("p.txt"), manyLines(600))});
-    whileFullScreen([](TfsForm &fs) {
+    // Space pages and leaves the window open.
+    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](TfsForm &fs) {
         QScrollBar *bar = fs.RichEdit->verticalScrollBar();
         ASSERT_EQ(bar->value(), 0);
         QTest::keyClick(fs.RichEdit, Qt::Key_Space);
@@ -117,14 +111,13 @@ TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
         EXPECT_EQ(bar->value(), 2 * bar->pageStep());
         QTest::keyClick(fs.RichEdit, Qt::Key_Space, Qt::ShiftModifier);
         EXPECT_EQ(bar->value(), bar->pageStep());
-        EXPECT_TRUE(fs.isVisible());
-    });
+    }));
 }
 
 TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
 {
     start({writeText(QStringLiteral("c.txt"), QStringLiteral("abc"))});
-    whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](TfsForm &fs) {
         fs.PopupMenuPopup();
         EXPECT_FALSE(fs.PopupCopy->isEnabled());
         EXPECT_TRUE(fs.PopupSelectAll->isEnabled());
@@ -134,5 +127,5 @@ TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
         EXPECT_TRUE(fs.PopupCopy->isEnabled());
         QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc"));
-    });
+    }));
 }

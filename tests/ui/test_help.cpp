@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
 
 using Kind = Dialogs::Kind;
 
@@ -37,11 +36,9 @@ TEST_F(HelpTest, F1WithoutTheHelpFileWarnsAndStartsNothing)
 {
     TForm1 &w = start();
     QTest::keyClick(&w, Qt::Key_F1);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("ヘルプファイルが見つかりません。\n\nプログラムと同じフォルダに格納されているかどうか、確認して下さい。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("ヘルプ実行失敗"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
+    expectOnlyMessage(
+        QStringLiteral("ヘルプファイルが見つかりません。\n\nプログラムと同じフォルダに格納されているかどうか、確認して下さい。"),
+        QStringLiteral("ヘルプ実行失敗"), Kind::Warning);
     EXPECT_TRUE(shell.launches.empty());
     EXPECT_EQ(w.findChild<HelpWindow *>(), nullptr);
 }
@@ -52,9 +49,7 @@ TEST_F(HelpTest, F1HandsTheHelpFileToTheDesktopViewer)
     TForm1 &w = start();
     QTest::keyClick(&w, Qt::Key_F1);
     EXPECT_TRUE(dialogs.messages.empty());
-    ASSERT_EQ(shell.launches.size(), 1u);
-    EXPECT_EQ(shell.launches[0].verb, QStringLiteral("open"));
-    EXPECT_EQ(shell.launches[0].target, ProgramFolder() + QStringLiteral("Skimlet.chm"));
+    expectLaunches({{QStringLiteral("open"), ProgramFolder() + QStringLiteral("Skimlet.chm"), {}}});
 }
 
 TEST_F(HelpTest, WithoutADesktopViewerTheHelpOpensInItsOwnWindowAtTheFirstPage)
@@ -84,12 +79,9 @@ TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
     w.ActionVerCheck->trigger();
     w.ActionGoMyWebSite->trigger();
     w.ActionSendMail->trigger();
-    ASSERT_EQ(shell.launches.size(), 3u);
-    EXPECT_EQ(shell.launches[0].target, QStringLiteral("https://www.example.org/orlimbo/version.html"));
-    EXPECT_EQ(shell.launches[1].target, QStringLiteral("https://www.example.org/orlimbo/"));
-    EXPECT_EQ(shell.launches[2].target, QStringLiteral("mailto:orlimbo-support@example.org"));
-    for (const auto &launch : shell.launches)
-        EXPECT_EQ(launch.verb, QStringLiteral("open"));
+    expectLaunches({{QStringLiteral("open"), QStringLiteral("https://www.example.org/orlimbo/version.html"), {}},
+                    {QStringLiteral("open"), QStringLiteral("https://www.example.org/orlimbo/"), {}},
+                    {QStringLiteral("open"), QStringLiteral("mailto:orlimbo-support@example.org"), {}}});
 
     w.HelpCannotShow->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -101,29 +93,25 @@ TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
 TEST_F(HelpTest, VersionDialogShowsTheVersionAndItsIconTellsTheNews)
 {
     TForm1 &w = start();
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto *info = qobject_cast<TVerInfoForm *>(QApplication::activeModalWidget());
-        ASSERT_NE(info, nullptr);
-        seen = true;
-        EXPECT_EQ(info->windowTitle(), QStringLiteral("バージョン情報"));
-        EXPECT_EQ(info->size(), QSize(392, 233));
-        EXPECT_EQ(info->Label3->text(), QStringLiteral("Version 1.40"));
-        EXPECT_EQ(info->Edit1->text(), QStringLiteral("orlimbo-support@example.org"));
-        EXPECT_TRUE(info->Edit1->isReadOnly() && info->Edit2->isReadOnly() && info->Edit3->isReadOnly());
-        EXPECT_FALSE(info->Image1->pixmap().isNull());
-        EXPECT_TRUE(info->Image2->toolTip().endsWith(QStringLiteral("すべてのご連絡は、左記アドレスまで。")));
+    const bool shown = withModal<TVerInfoForm>([&w] { w.ActionVerInfo->trigger(); }, [this](TVerInfoForm &info) {
+        EXPECT_EQ(info.windowTitle(), QStringLiteral("バージョン情報"));
+        EXPECT_EQ(info.size(), QSize(392, 233));
+        EXPECT_EQ(info.Label3->text(), QStringLiteral("Version 1.40"));
+        EXPECT_EQ(info.Edit1->text(), QStringLiteral("orlimbo-support@example.org"));
+        EXPECT_TRUE(info.Edit1->isReadOnly() && info.Edit2->isReadOnly() && info.Edit3->isReadOnly());
+        EXPECT_FALSE(info.Image1->pixmap().isNull());
+        EXPECT_TRUE(info.Image2->toolTip().endsWith(QStringLiteral("すべてのご連絡は、左記アドレスまで。")));
 
-        QTest::mouseClick(info->Image2, Qt::LeftButton);
-        QTest::mouseClick(info->Label2, Qt::LeftButton);
+        QTest::mouseClick(info.Image2, Qt::LeftButton);
+        QTest::mouseClick(info.Label2, Qt::LeftButton);
         EXPECT_TRUE(dialogs.messages.empty()); // only the icon answers a click
-        QTest::mouseClick(info->Image1, Qt::LeftButton);
+        QTest::mouseClick(info.Image1, Qt::LeftButton);
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("製作者近況 2003,06,30.Mon."));
         EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
-        QTest::keyClick(info, Qt::Key_Escape);
+        QTest::keyClick(&info, Qt::Key_Escape);
+        EXPECT_FALSE(info.isVisible()); // Esc closes it
     });
-    w.ActionVerInfo->trigger();
-    EXPECT_TRUE(seen);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -43,6 +43,8 @@ TEST_F(TeardownTest, DestroyingTheWindowWithTheFocusInEachControlOfTheBox)
 struct HostileValues {
     const char *name;
     std::vector<std::pair<const char *, QString>> values;
+    bool opensAtTheAvailableTopLeft = false; // the stored position is on no screen
+    bool restartsTheCounter = false;         // the author's message, and 0 stored
 };
 
 class HostileStartTest : public UiFixture, public ::testing::WithParamInterface<HostileValues> {};
@@ -58,10 +60,16 @@ TEST_P(HostileStartTest, TheWindowIsOnTheScreenWithANinePointFontAndSaneStoredVa
     EXPECT_LE(w.width(), screen.width());
     EXPECT_LE(w.height(), screen.height());
     EXPECT_EQ(w.RichEdit->font().pointSize(), 9);
+    if (GetParam().opensAtTheAvailableTopLeft)
+        EXPECT_EQ(w.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    if (GetParam().restartsTheCounter)
+        expectOnlyMessage(MainTexts::kAuthorText, MainTexts::kAuthorCaption, Kind::Notice);
     w.close();
     EXPECT_EQ(stored("FontSize"), QStringLiteral("9"));
     const int runTime = stored("RunTime").toInt();
     EXPECT_TRUE(runTime >= 0 && runTime <= 35) << runTime;
+    if (GetParam().restartsTheCounter)
+        EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
     const QRect saved(stored("WindowY").toInt(), stored("WindowX").toInt(), stored("WindowWidth").toInt(),
                       stored("WindowHeight").toInt());
     EXPECT_TRUE(screen.contains(saved.topLeft())) << saved.x() << "," << saved.y();
@@ -74,65 +82,36 @@ QString number(int n)
 {
     return QString::number(n);
 }
+// All four geometry values stored as n.
+std::vector<std::pair<const char *, QString>> geometry(int n)
+{
+    return {{"WindowX", number(n)}, {"WindowY", number(n)}, {"WindowWidth", number(n)}, {"WindowHeight", number(n)}};
+}
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     StoredValues, HostileStartTest,
     ::testing::Values(
-        HostileValues{"RunTimeAtIntMax", {{"RunTime", number(INT_MAX)}}},
-        HostileValues{"GeometryAtIntMax",
-                      {{"WindowX", number(INT_MAX)}, {"WindowY", number(INT_MAX)},
-                       {"WindowWidth", number(INT_MAX)}, {"WindowHeight", number(INT_MAX)}}},
-        HostileValues{"GeometryAtIntMin",
-                      {{"WindowX", number(INT_MIN)}, {"WindowY", number(INT_MIN)},
-                       {"WindowWidth", number(INT_MIN)}, {"WindowHeight", number(INT_MIN)}}},
-        HostileValues{"PositionOnAnUnpluggedMonitor", {{"WindowX", number(5000)}, {"WindowY", number(3000)}}},
+        HostileValues{"RunTimeAtIntMax", {{"RunTime", number(INT_MAX)}}, false, true},
+        HostileValues{"GeometryAtIntMax", geometry(INT_MAX)}, HostileValues{"GeometryAtIntMin", geometry(INT_MIN)},
+        HostileValues{"PositionOnAnUnpluggedMonitor", {{"WindowX", number(5000)}, {"WindowY", number(3000)}}, true},
         HostileValues{"FontSizeZero", {{"FontSize", number(0)}}},
         HostileValues{"FontSizeHundredThousand", {{"FontSize", number(100000)}}},
         HostileValues{"FontSizeAtIntMax", {{"FontSize", number(INT_MAX)}}}),
     [](const ::testing::TestParamInfo<HostileValues> &info) { return std::string(info.param.name); });
 
-TEST_F(HostileValuesTest, AWindowOffEveryScreenOpensAtTheTopLeftOfTheAvailableArea)
-{
-    storeValues({{"WindowX", QStringLiteral("5000")}, {"WindowY", QStringLiteral("3000")}});
-    TForm1 &w = start();
-    EXPECT_EQ(w.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-}
-
-TEST_F(HostileValuesTest, TheRunCounterAtIntMaxShowsTheAuthorsMessageAndRestarts)
-{
-    storeValues({{"RunTime", number(INT_MAX)}});
-    TForm1 &w = start();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kAuthorCaption);
-    w.close();
-    EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
-}
-
-TEST_F(HostileValuesTest, FontSizeUpStopsAtFourHundredPoints)
+// The ceiling of the size keys is in ViewTest; the font dialog knows none, and the command then
+// names the size in force.
+TEST_F(HostileValuesTest, FontSizeUpAboveTheCeilingNamesTheSizeInForce)
 {
     TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("x"))});
     QFont font = w.RichEdit->font();
-    font.setPointSize(399);
-    w.RichEdit->setFont(font);
-    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 400);
-    EXPECT_TRUE(dialogs.messages.empty());
-    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 400);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("これ以上は大きくできません。現在400ptです。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("フォントサイズ変更"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
-    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、400ptです。）"));
-
-    // The font dialog knows no ceiling; the command then names the size in force.
     font.setPointSize(2000);
     w.RichEdit->setFont(font);
     w.ActionFontSizeUp->trigger();
     EXPECT_EQ(w.RichEdit->font().pointSize(), 2000);
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("これ以上は大きくできません。現在2000ptです。"));
+    expectOnlyMessage(QStringLiteral("これ以上は大きくできません。現在2000ptです。"), QStringLiteral("フォントサイズ変更"),
+                      Kind::Warning);
 }
 
 // A quarter of a million characters in an 8000 pt font (some 10,000 pixels each) make a line

@@ -77,10 +77,17 @@ TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
     EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
 }
 
-TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesEverythingAsItWas)
+TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
     TForm1 &w = start({path});
+    // A folder or a missing path only refreshes, without a word.
+    w.LoadDocument(filesDir.path(), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), 'N', 0);
+    EXPECT_EQ(viewText(), QStringLiteral("kept"));
+    EXPECT_EQ(w.FileNameNow(), path);
+    EXPECT_TRUE(dialogs.messages.empty());
+
     // Reading this file fails even for the superuser.
     w.LoadDocument(QStringLiteral("/proc/self/mem"), 'N', 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -90,17 +97,6 @@ TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesEverythingAsItWas)
     EXPECT_EQ(w.FileNameNow(), path);
     EXPECT_EQ(w.FilePathBox->currentText(), path);
     EXPECT_TRUE(w.Settings.History.PreHistory[0].isEmpty());
-}
-
-TEST_F(MainWindowTest, AFolderOrAMissingPathOnlyRefreshes)
-{
-    const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
-    TForm1 &w = start({path});
-    w.LoadDocument(filesDir.path(), 'N', 0);
-    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), 'N', 0);
-    EXPECT_EQ(viewText(), QStringLiteral("kept"));
-    EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition)
@@ -118,14 +114,15 @@ TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition
     EXPECT_EQ(stored("FileNameNow"), QString());
 }
 
-TEST_F(MainWindowTest, CloseWritesTheSettings)
+TEST_F(MainWindowTest, QuitClosesTheWindowAndWritesTheSettings)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("text"));
     TForm1 &w = start({path});
     w.ViewTool->trigger(); // hide the tool bar
     EXPECT_TRUE(w.PanelToolBars->isHidden());
     w.resize(640, 400);
-    w.close();
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(stored("FileNameNow"), path);
     EXPECT_EQ(stored("Version"), QStringLiteral("1.40"));
     EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
@@ -149,10 +146,7 @@ TEST_F(MainWindowTest, StoredValuesAreAppliedAtStart)
     EXPECT_TRUE(w.PanelToolBars->isHidden());
     EXPECT_TRUE(w.PanelPathBar->isHidden());
     EXPECT_FALSE(w.PanelToolsOnViewArea->isHidden()); // a NUL position leaves its bar shown
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kAuthorCaption);
-    EXPECT_EQ(dialogs.messages[0].text, MainTexts::kAuthorText);
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
+    expectOnlyMessage(MainTexts::kAuthorText, MainTexts::kAuthorCaption, Kind::Notice);
     EXPECT_EQ(w.Settings.RunTime, 0);
     EXPECT_EQ(w.PanelDirBars->FileListBox1, QApplication::focusWidget());
     w.close();
@@ -167,9 +161,7 @@ TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
     storeValues({{"RunTime", QStringLiteral("3")}});
     TForm1 &w = start();
     w.SetUninstallClick(); // declined by the default button
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, MainTexts::kUninstallCaption);
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::ConfirmNotice);
+    expectOnlyMessage(MainTexts::kUninstallText, MainTexts::kUninstallCaption, Kind::ConfirmNotice);
     EXPECT_TRUE(w.isVisible());
 
     dialogs.answers.push_back(Dialogs::Answer::Yes);
@@ -184,10 +176,8 @@ TEST_F(MainWindowTest, AFailedSettingsWriteIsReportedUnderTheWindowsCaption)
     // A folder where the settings file should be makes every write fail.
     QDir().mkpath(storePath);
     w.close();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("レジストリに書き込めませんでした。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("a.txt - Orlimbo  Ver 1.40"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Plain);
+    expectOnlyMessage(QStringLiteral("レジストリに書き込めませんでした。"), QStringLiteral("a.txt - Orlimbo  Ver 1.40"),
+                      Kind::Plain);
 }
 
 TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
@@ -208,14 +198,6 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
     EXPECT_EQ(w.FilePathBox->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
     for (int i : {0, 1, 3, 4, 5, 6})
         EXPECT_GT(w.statusWidth(i), 0) << i;
-}
-
-TEST_F(MainWindowTest, QuitClosesTheWindow)
-{
-    TForm1 &w = start();
-    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(QFile::exists(storePath));
 }
 
 TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -60,28 +59,6 @@ TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
     EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
 }
 
-TEST_F(NavigationTest, SpacePagesTheViewFromTheFileList)
-{
-    QString text;
-    for (int i = 0; i < 500; ++i)
-        text += QStringLiteral("line %1\n").arg(i);
-    writeText(QStringLiteral("long.txt"), text);
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    fileList()->setFocus();
-    keyDown();
-    QScrollBar *bar = w.RichEdit->verticalScrollBar();
-    ASSERT_EQ(bar->value(), 0);
-    QTest::keyClick(fileList(), Qt::Key_Space);
-    const int paged = bar->value();
-    EXPECT_GT(paged, 0);
-    EXPECT_EQ(viewText(), text); // the list kept its selection and showed nothing else
-    QTest::keyClick(fileList(), Qt::Key_Space, Qt::ShiftModifier);
-    EXPECT_EQ(bar->value(), 0);
-    // The filter box pages the view as well.
-    QTest::keyClick(w.PanelDirBars->FilterComboBox1, Qt::Key_Space);
-    EXPECT_EQ(bar->value(), paged);
-}
-
 TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
 {
     TForm1 &w = startInFolder();
@@ -107,8 +84,8 @@ TEST_F(NavigationTest, WildcardsAndInvalidNames)
 
     const QString bad = filesDir.filePath(QStringLiteral("nothing.txt"));
     w.SelectByPath(bad);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("不正なファイル名 - ") + bad);
+    // Under the window's caption, which names no file yet.
+    expectOnlyMessage(QStringLiteral("不正なファイル名 - ") + bad, QStringLiteral("Orlimbo"), Dialogs::Kind::Failure);
 }
 
 TEST_F(NavigationTest, BackAndForwardThroughTheDropDownLists)
@@ -150,11 +127,8 @@ TEST_F(NavigationTest, AHistoryFileThatIsGoneChangesNothing)
     QFile::remove(files[0]);
     const BrowsingHistory before = w.Settings.History;
     w.ActionViewPre->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("履歴にあるファイルは、削除されたか移動されたようです。\n\n読み込めませんでした。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("読み込み失敗"));
-    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Failure);
+    expectOnlyMessage(QStringLiteral("履歴にあるファイルは、削除されたか移動されたようです。\n\n読み込めませんでした。"),
+                      QStringLiteral("読み込み失敗"), Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), "second");
     EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
     EXPECT_EQ(w.Settings.History.NextHistory, before.NextHistory);
@@ -165,9 +139,7 @@ TEST_F(NavigationTest, HistorySurvivesARestart)
     TForm1 &w = startInFolder();
     keyDown();
     keyDown();
-    w.close();
-    form.reset();
-    TForm1 &again = start();
+    TForm1 &again = restart();
     EXPECT_EQ(again.FileNameNow(), files[1]); // reopened at start
     EXPECT_EQ(again.Settings.History.PreHistory[0], files[0]);
     EXPECT_TRUE(again.ActionViewPre->isEnabled());
@@ -178,10 +150,7 @@ TEST_F(NavigationTest, TheDebugListingShowsBothLists)
     TForm1 &w = startInFolder();
     keyDown();
     w.DebugHistoriesClick();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("履歴管理状態一覧"));
-    EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Plain);
-    EXPECT_EQ(dialogs.messages[0].text, w.Settings.History.DebugListing());
+    expectOnlyMessage(w.Settings.History.DebugListing(), QStringLiteral("履歴管理状態一覧"), Dialogs::Kind::Plain);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("FileNameNow...\n  : ") + files[0]));
 }
 
@@ -208,6 +177,15 @@ TEST_F(NavigationTest, DraggingTheBoxNarrowHidesItAndShowingRestoresIt)
     w.BtnCloseFileSelectBoxClick();
     fileList()->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), fileList());
+
+    // Dragging the handle out shows the box at the remembered width too.
+    QSplitterHandle *handle = w.Splitter1->handle(1);
+    const QPoint grip = handle->rect().center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(60, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(60, 0));
+    EXPECT_TRUE(w.ViewSelect->isChecked());
+    EXPECT_EQ(w.Splitter1->sizes()[0], 240);
 }
 
 TEST_F(NavigationTest, LayoutsAndStoredBoxState)

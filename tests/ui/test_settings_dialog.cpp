@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolButton>
 
 using Kind = Dialogs::Kind;
@@ -316,17 +315,8 @@ class SettingsFromMainWindowTest : public UiFixture {
 protected:
     void withDialog(const std::function<void(TAppSetForm &)> &inside)
     {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto *d = qobject_cast<TAppSetForm *>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            seen = true;
-            inside(*d);
-            if (d->isVisible())
-                d->reject();
-        });
-        form->ActionOpenAppSetDialog->trigger();
-        EXPECT_TRUE(seen);
+        EXPECT_TRUE(withModal<TAppSetForm>([this] { form->ActionOpenAppSetDialog->trigger(); }, inside))
+            << "the settings dialog was not shown";
     }
 };
 
@@ -358,10 +348,7 @@ TEST_F(SettingsFromMainWindowTest, DebugButtonShowsTheDebugMenuForTheRun)
     withDialog([this](TAppSetForm &d) {
         EXPECT_TRUE(d.BtnForDebugMode->isEnabled());
         d.BtnForDebugMode->click();
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("デバッグメニューを有効にしました。"));
-        EXPECT_EQ(dialogs.messages[0].kind, Kind::Plain);
-        EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Orlimbo"));
+        expectOnlyMessage(QStringLiteral("デバッグメニューを有効にしました。"), QStringLiteral("Orlimbo"), Kind::Plain);
         d.BitBtn2->click();
     });
     EXPECT_TRUE(w.MenuDebugAction->isVisible());

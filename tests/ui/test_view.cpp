@@ -65,15 +65,14 @@ TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
     w.ActionNoCRLF->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
     w.ActionNumbering->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("無意味だと思われる操作の実行前解説"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
+    expectOnlyMessage(QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）"),
+                      QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_EQ(viewText(), QStringLiteral("0001 ab")); // applied anyway
 
     w.ActionNoTFS->trigger(); // N is on: its note wins over C's
     ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"));
+    expectMessage(1, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"),
+                  QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_TRUE(w.RichEdit->isEmpty());
     EXPECT_TRUE(w.ActionNoTFS->isChecked());
 }
@@ -83,9 +82,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
     TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
     w.ActionNoSpace->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("確認"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Confirm);
+    expectOnlyMessage(MainTexts::kLargeEffectText, QStringLiteral("確認"), Kind::Confirm);
     EXPECT_FALSE(w.ActionNoSpace->isChecked());
     EXPECT_FALSE(w.ToolButton13->isEnabled()); // above the 524228 limit
     EXPECT_FALSE(w.StyleNoSpace->isEnabled());
@@ -111,9 +108,8 @@ TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
     TForm1 &w = startWith(QStringLiteral("a b"));
     QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
     w.ActionNoSpace->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("一時ファイル作成失敗"));
+    expectOnlyMessage(QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"),
+                      QStringLiteral("一時ファイル作成失敗"), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("a b"));
     EXPECT_FALSE(w.ActionNoSpace->isChecked());
 
@@ -147,23 +143,50 @@ TEST_F(ViewTest, WrapCommandsAndTheHiddenColumnMode)
     EXPECT_TRUE(w.ActionWrapSide->isChecked());
 }
 
-TEST_F(ViewTest, FontSizeStepsAndTheOnePointFloor)
+// Alt+PageDown and Alt+PageUp step by one point, down to 1 pt and up to 400 pt; past either end
+// the key and the command warn, naming the size in force, and change nothing.
+TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
 {
+    struct Case {
+        int from;
+        Qt::Key towardsLimit;
+        QAction *TForm1::*command;
+        int limit;
+        QToolButton *TForm1::*hint;
+        const char *hintText;
+        const char *warning;
+        Qt::Key back;
+    };
+    const Case cases[] = {
+        {2, Qt::Key_PageDown, &TForm1::ActionFontSizeDown, 1, &TForm1::ToolButton24,
+         "フォントサイズを1pt小さくします。\n（現在は、1ptです。）", "これ以上は小さくできません。現在1ptです。", Qt::Key_PageUp},
+        {399, Qt::Key_PageUp, &TForm1::ActionFontSizeUp, 400, &TForm1::ToolButton23,
+         "フォントサイズを1pt大きくします。\n（現在は、400ptです。）", "これ以上は大きくできません。現在400ptです。",
+         Qt::Key_PageDown},
+    };
     TForm1 &w = startWith(QStringLiteral("x"));
-    QFont font = w.RichEdit->font();
-    font.setPointSize(2);
-    w.RichEdit->setFont(font);
-    QTest::keyClick(&w, Qt::Key_PageDown, Qt::AltModifier);
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 1);
-    EXPECT_EQ(w.ToolButton24->toolTip(), QStringLiteral("フォントサイズを1pt小さくします。\n（現在は、1ptです。）"));
-    w.ActionFontSizeDown->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("これ以上は小さくできません。現在1ptです。"));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("フォントサイズ変更"));
-    EXPECT_EQ(dialogs.messages[0].kind, Kind::Warning);
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 1);
-    QTest::keyClick(&w, Qt::Key_PageUp, Qt::AltModifier);
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 2);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.limit);
+        dialogs.messages.clear();
+        QFont font = w.RichEdit->font();
+        font.setPointSize(c.from);
+        w.RichEdit->setFont(font);
+        QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
+        EXPECT_EQ(w.RichEdit->font().pointSize(), c.limit);
+        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+        EXPECT_TRUE(dialogs.messages.empty());
+
+        QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
+        (w.*c.command)->trigger();
+        EXPECT_EQ(w.RichEdit->font().pointSize(), c.limit);
+        ASSERT_EQ(dialogs.messages.size(), 2u);
+        for (size_t i : {0u, 1u})
+            expectMessage(i, QString::fromUtf8(c.warning), QStringLiteral("フォントサイズ変更"), Kind::Warning);
+        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+
+        QTest::keyClick(&w, c.back, Qt::AltModifier);
+        EXPECT_EQ(w.RichEdit->font().pointSize(), c.from);
+    }
 }
 
 TEST_F(ViewTest, FontDialogCancelUndoesApply)

@@ -1,6 +1,8 @@
 #include "ui/widgets/DirectoryListBox.h"
 
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "platform/FolderListing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,7 +39,8 @@ void DirectoryListBox::rebuild()
     QString path = QStringLiteral("/");
     int depth = 0;
     auto add = [this](const QString &label, const QString &folder, int indent, const QIcon &icon) {
-        auto *item = new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + label, this);
+        auto *item =
+            new QListWidgetItem(icon, QString(indent * 2, QLatin1Char(' ')) + PathForm::displayName(label), this);
         item->setData(kPathRole, folder);
         return item;
     };
@@ -46,10 +49,7 @@ void DirectoryListBox::rebuild()
         path += part + QLatin1Char('/');
         current = add(part, path, ++depth, openIcon);
     }
-    const QDir dir(directory_);
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &sub : subfolders)
+    for (const QString &sub : listSubfolders(directory_))
         add(sub, directory_ + sub + QLatin1Char('/'), depth + 1, closedIcon);
     setCurrentItem(current);
 }

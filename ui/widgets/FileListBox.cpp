@@ -1,10 +1,22 @@
 #include "ui/widgets/FileListBox.h"
 
-#include "core/FileFilter.h"
+#include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "platform/FolderListing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+namespace {
+// A name that is not UTF-8 keeps its path form here; every other name is its shown text.
+constexpr int kNameRole = Qt::UserRole;
+
+QString nameOf(const QListWidgetItem *item)
+{
+    const QVariant name = item->data(kNameRole);
+    return name.isValid() ? name.toString() : item->text();
+}
+} // namespace
 
 FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
@@ -56,8 +68,18 @@ void FileListBox::reread()
     {
         const QSignalBlocker blocker(this);
         clear();
-        if (!directory_.isEmpty())
-            addItems(listFolder(directory_, mask_));
+        if (!directory_.isEmpty()) {
+            const QStringList names = listFolder(directory_, mask_);
+            QStringList shown;
+            shown.reserve(names.size());
+            for (const QString &name : names)
+                shown.append(PathForm::displayName(name));
+            addItems(shown);
+            for (qsizetype row = 0; row < names.size(); ++row) {
+                if (!PathForm::isPlain(names[row]))
+                    item(int(row))->setData(kNameRole, names[row]);
+            }
+        }
         setCurrentRow(-1);
     }
     emit selectionChangedTo(QString());
@@ -68,13 +90,13 @@ QString FileListBox::selectedPath() const
     const QListWidgetItem *item = currentItem();
     if (!item || !item->isSelected())
         return {};
-    return directory_ + item->text();
+    return directory_ + nameOf(item);
 }
 
 bool FileListBox::selectName(const QString &name)
 {
     for (int row = 0; row < count(); ++row) {
-        if (item(row)->text() == name) {
+        if (nameOf(item(row)) == name) {
             setCurrentRow(row);
             return true;
         }

@@ -1,6 +1,5 @@
 #include "ui/widgets/TextView.h"
 
-#include "core/Cp932.h"
 #include "ui/widgets/TextViewAccessible.h"
 
 #include <QApplication>
@@ -56,8 +55,15 @@ void TextView::setText(const QString &text, qint64 knownByteLength)
 qint64 TextView::byteLength() const
 {
     if (byteLength_ < 0)
-        byteLength_ = Cp932::byteLength(text_);
+        byteLength_ = DocumentEncoding::byteLength(text_, byteForm_);
     return byteLength_;
+}
+
+void TextView::setByteForm(DocumentEncoding::ByteForm form)
+{
+    if (form != byteForm_)
+        byteLength_ = -1;
+    byteForm_ = form;
 }
 
 void TextView::setWrap(bool wrap)

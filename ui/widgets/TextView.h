@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DocumentEncoding.h"
 #include "ui/widgets/TextLayout.h"
 
 #include <QAbstractScrollArea>
@@ -20,8 +21,12 @@ public:
     void setText(const QString &text, qint64 knownByteLength = -1);
     QString text() const { return text_; }
     bool isEmpty() const { return text_.isEmpty(); }
-    // The length of the text in bytes of its code page 932 form with CR LF line breaks.
+    // The length of the text in bytes of its byte form with CR LF line breaks.
     qint64 byteLength() const;
+    // The byte form the length counts in (code page 932 unless a document says otherwise); it
+    // holds for every text set after it.
+    void setByteForm(DocumentEncoding::ByteForm form);
+    DocumentEncoding::ByteForm byteForm() const { return byteForm_; }
 
     void setWrap(bool wrap);
     bool wraps() const { return wrap_; }
@@ -106,6 +111,7 @@ private:
 
     QString text_;
     mutable qint64 byteLength_ = -1;
+    DocumentEncoding::ByteForm byteForm_ = DocumentEncoding::ByteForm::Cp932;
     bool wrap_ = true;
     bool readOnly_ = true;
     qint64 anchor_ = 0;

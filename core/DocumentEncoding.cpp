@@ -1,0 +1,232 @@
+#include "core/DocumentEncoding.h"
+
+#include "core/Cp932.h"
+
+#include <QHash>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace {
+
+using EncodingDetect::Encoding;
+
+// Walks a text as UTF-8 with CR LF breaks; `put` receives each byte. An unpaired surrogate
+// is written as '?', as the code page 932 form writes it.
+template <typename Put> void walkUtf8(QStringView text, Put &&put)
+{
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x80) {
+            if (c == u'\n')
+                put('\r');
+            put(char(c));
+        } else if (c < 0x800) {
+            put(char(0xC0 | (c >> 6)));
+            put(char(0x80 | (c & 0x3F)));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, p[++i]);
+            put(char(0xF0 | (u >> 18)));
+            put(char(0x80 | ((u >> 12) & 0x3F)));
+            put(char(0x80 | ((u >> 6) & 0x3F)));
+            put(char(0x80 | (u & 0x3F)));
+        } else if (QChar::isSurrogate(c)) {
+            put('?');
+        } else {
+            put(char(0xE0 | (c >> 12)));
+            put(char(0x80 | ((c >> 6) & 0x3F)));
+            put(char(0x80 | (c & 0x3F)));
+        }
+    }
+}
+
+qint64 utf8Length(QStringView text)
+{
+    // Counting by the same walk keeps the length and the bytes from ever disagreeing.
+    qint64 n = 0;
+    walkUtf8(text, [&n](char) { ++n; });
+    return n;
+}
+
+QByteArray encodeUtf8(QStringView text)
+{
+    QByteArray out(utf8Length(text), Qt::Uninitialized);
+    char *o = out.data();
+    walkUtf8(text, [&o](char b) { *o++ = b; });
+    return out;
+}
+
+QString withLineBreaks(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// The text with every character the converter cannot write as '?', as the code page 932 form
+// writes them; the converter's own substitutes are a private-use pair in EUC-JP and a control
+// byte in ISO-2022-JP. Each distinct character is tried once, by a round trip of its own.
+QString writableThrough(const char *converter, QStringView text)
+{
+    QHash<char32_t, bool> writable;
+    QString out;
+    out.reserve(text.size());
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] < 0x80) {
+            out += QChar(p[i]);
+            continue;
+        }
+        const qsizetype units = QChar::isHighSurrogate(p[i]) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
+        const QString one = QString::fromUtf16(p + i, units);
+        const char32_t key = units == 2 ? QChar::surrogateToUcs4(p[i], p[i + 1]) : p[i];
+        auto known = writable.find(key);
+        if (known == writable.end()) {
+            QStringEncoder encoder(converter);
+            QStringDecoder decoder(converter);
+            known = writable.insert(key, decoder.decode(encoder.encode(one)) == one);
+        }
+        out += *known ? one : QStringLiteral("?");
+        i += units - 1;
+    }
+    return out;
+}
+
+// ISO-2022-JP has no half-width kana; mail software writes them full-width, with a voicing mark
+// joined to its kana (ｶﾞ becomes ガ), rather than lose them.
+QString withFullWidthKana(const QString &text)
+{
+    auto isHalfKana = [](QChar c) { return c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F; };
+    if (std::none_of(text.begin(), text.end(), isHalfKana))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        while (end < text.size() && isHalfKana(text[end]))
+            ++end;
+        if (end == i) {
+            out += text[i++];
+            continue;
+        }
+        out += text.mid(i, end - i).normalized(QString::NormalizationForm_KC);
+        i = end;
+    }
+    return out;
+}
+
+EncodingDetect::Detection detectionAs(const QByteArray &bytes, Encoding encoding)
+{
+    EncodingDetect::Detection d;
+    d.encoding = encoding;
+    if (encoding == Encoding::Utf8)
+        d.hasBom = bytes.startsWith("\xEF\xBB\xBF");
+    if (encoding == Encoding::Utf16) {
+        d.bigEndian = bytes.startsWith("\xFE\xFF");
+        d.hasBom = d.bigEndian || bytes.startsWith("\xFF\xFE");
+    }
+    return d;
+}
+
+} // namespace
+
+namespace DocumentEncoding {
+
+ByteForm byteFormOf(Encoding encoding)
+{
+    return encoding == Encoding::Sjis ? ByteForm::Cp932 : ByteForm::Utf8;
+}
+
+QByteArray encode(QStringView text, ByteForm form)
+{
+    return form == ByteForm::Cp932 ? Cp932::encode(text) : encodeUtf8(text);
+}
+
+QString decode(const QByteArray &bytes, ByteForm form)
+{
+    if (form == ByteForm::Cp932)
+        return Cp932::decode(bytes);
+    // A U+FEFF at the start of the text is a character of it, not a mark to drop.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return withLineBreaks(decoder.decode(bytes));
+}
+
+qint64 byteLength(QStringView text, ByteForm form)
+{
+    return form == ByteForm::Cp932 ? Cp932::byteLength(text) : utf8Length(text);
+}
+
+Loaded load(const QByteArray &bytes, std::optional<Encoding> chosen)
+{
+    Loaded loaded;
+    loaded.detection = chosen ? detectionAs(bytes, *chosen) : EncodingDetect::detect(bytes);
+    if (loaded.detection.encoding == Encoding::Sjis) {
+        // The common case keeps its one-pass decoder, which also knows the length.
+        Cp932::Decoded decoded = Cp932::decodeCounting(bytes);
+        loaded.text = std::move(decoded.text);
+        loaded.byteLength = decoded.byteLength;
+    } else {
+        loaded.text = EncodingDetect::decode(bytes, loaded.detection.encoding);
+        loaded.byteLength = utf8Length(loaded.text);
+    }
+    return loaded;
+}
+
+QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection)
+{
+    switch (detection.encoding) {
+    case Encoding::Sjis:
+        return Cp932::encodeReplacing(text);
+    case Encoding::Utf8:
+        return (detection.hasBom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + encodeUtf8(text);
+    case Encoding::Utf16:
+    case Encoding::Euc:
+    case Encoding::Jis:
+        break;
+    }
+    QString crlf = text.toString();
+    crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (detection.encoding == Encoding::Utf16) {
+        QStringEncoder encoder(detection.bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                               detection.hasBom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return encoder.encode(crlf);
+    }
+    const char *converter = EncodingDetect::converterName(detection.encoding);
+    QStringEncoder encoder(converter);
+    if (detection.encoding == Encoding::Jis)
+        crlf = withFullWidthKana(crlf);
+    return encoder.encode(writableThrough(converter, crlf));
+}
+
+QChar choiceFromStored(const QString &stored)
+{
+    if (stored.size() == 1) {
+        for (const char code : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
+            if (stored[0] == QLatin1Char(code))
+                return stored[0];
+    }
+    return QLatin1Char(Choice::Auto);
+}
+
+std::optional<Encoding> forcedEncoding(QChar choice)
+{
+    switch (choice.unicode()) {
+    case Choice::Sjis:
+        return Encoding::Sjis;
+    case Choice::Utf8:
+        return Encoding::Utf8;
+    case Choice::Euc:
+        return Encoding::Euc;
+    case Choice::Jis:
+        return Encoding::Jis;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace DocumentEncoding

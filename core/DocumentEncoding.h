@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/EncodingDetect.h"
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// A shown document's encoding as the viewer uses it: reading a file's bytes into text, the
+// byte form that the size, the effect limits and the effects' work files count in, and the
+// bytes save-as writes.
+namespace DocumentEncoding {
+
+// The byte form of the view's text, every line break as CR LF: code page 932 for a CP932
+// document, UTF-8 for every other, so that no character of the file is lost in an effect.
+// The effects' byte rules hold for both: their bytes (CR, LF, TAB, blank, '<', '>') never occur
+// inside a multi-byte character, and the full-width blank (81 40, E3 80 80) is two or three other
+// bytes in either.
+enum class ByteForm { Cp932, Utf8 };
+
+ByteForm byteFormOf(EncodingDetect::Encoding encoding);
+
+// The text in the byte form; every '\n' becomes CR LF, an unpaired surrogate one '?'.
+QByteArray encode(QStringView text, ByteForm form);
+// Bytes of the byte form back to text: line breaks become '\n', invalid bytes U+FFFD.
+QString decode(const QByteArray &bytes, ByteForm form);
+// The length of encode(text, form) without building it.
+qint64 byteLength(QStringView text, ByteForm form);
+
+struct Loaded {
+    QString text;
+    qint64 byteLength = 0; // of the text's byte form
+    EncodingDetect::Detection detection; // the encoding the text was read in
+};
+
+// Reads a file's bytes in the chosen encoding, or in the recognised one when none is chosen.
+Loaded load(const QByteArray &bytes, std::optional<EncodingDetect::Encoding> chosen);
+
+// The text as save-as writes it: in the document's own encoding with CR LF breaks, led by the
+// document's byte-order mark when it had one (UTF-16 always has one, in its byte order).
+// Characters the encoding lacks become '?' where the converter allows it.
+QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection);
+
+// The encoding chosen in the view menu, one character as stored; Auto recognises every file.
+namespace Choice {
+inline constexpr char Auto = 'A';
+inline constexpr char Sjis = 'S';
+inline constexpr char Utf8 = 'U';
+inline constexpr char Euc = 'E';
+inline constexpr char Jis = 'J';
+} // namespace Choice
+
+// The stored text as a choice: one of the five codes, anything else Auto.
+QChar choiceFromStored(const QString &stored);
+// The encoding a choice forces; none for Auto (and for anything unknown).
+std::optional<EncodingDetect::Encoding> forcedEncoding(QChar choice);
+
+} // namespace DocumentEncoding

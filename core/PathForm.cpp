@@ -1,0 +1,188 @@
+#include "core/PathForm.h"
+
+#include "core/Cp932.h"
+
+#include <QList>
+
+namespace PathForm {
+
+namespace {
+
+const QByteArray kMarkerUtf8 = QString(QChar(kMarker)).toUtf8();
+
+bool isEscape(char16_t c)
+{
+    return c >= kEscapeBase && c <= kEscapeBase + 0xFF;
+}
+
+bool isLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The one character `bytes` decode to, when it encodes back to exactly them and cannot be
+// mistaken for a carried byte.
+bool decodesExactly(const QByteArray &bytes, QChar &out)
+{
+    const QString text = Cp932::decode(bytes);
+    if (text.size() != 1 || text[0].unicode() == 0xFFFD || isEscape(text[0].unicode()) || text[0] == kMarker)
+        return false;
+    if (Cp932::encodeReplacing(text) != bytes)
+        return false;
+    out = text[0];
+    return true;
+}
+
+bool isPlainSegment(const QByteArray &segment, QString &text)
+{
+    text = QString::fromUtf8(segment);
+    return !segment.startsWith(kMarkerUtf8) && text.toUtf8() == segment;
+}
+
+QString markedSegment(const QByteArray &segment)
+{
+    QString out{QChar(kMarker)};
+    qsizetype i = 0;
+    while (i < segment.size()) {
+        QChar c;
+        if (isLeadByte(static_cast<unsigned char>(segment[i])) && i + 1 < segment.size()
+            && decodesExactly(segment.mid(i, 2), c)) {
+            out += c;
+            i += 2;
+        } else if (decodesExactly(segment.mid(i, 1), c)) {
+            out += c;
+            ++i;
+        } else {
+            out += QChar(char16_t(kEscapeBase + static_cast<unsigned char>(segment[i])));
+            ++i;
+        }
+    }
+    return out;
+}
+
+// The bytes of a marked segment's text (the marker already left out).
+QByteArray markedBytes(QStringView text)
+{
+    QByteArray out;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !isEscape(text[i].unicode()))
+            continue;
+        out += Cp932::encodeReplacing(text.mid(runStart, i - runStart));
+        if (i < text.size())
+            out += char(text[i].unicode() - kEscapeBase);
+        runStart = i + 1;
+    }
+    return out;
+}
+
+bool isMarked(QStringView segment)
+{
+    return !segment.isEmpty() && segment[0] == kMarker;
+}
+
+} // namespace
+
+QString fromNative(const QByteArray &bytes)
+{
+    QString whole;
+    if (isPlainSegment(bytes, whole) && !bytes.contains(kMarkerUtf8))
+        return whole;
+    QStringList parts;
+    for (const QByteArray &segment : bytes.split('/')) {
+        QString text;
+        parts.append(isPlainSegment(segment, text) ? text : markedSegment(segment));
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+QByteArray toNative(const QString &path)
+{
+    if (isPlain(path))
+        return path.toUtf8();
+    QByteArray out;
+    bool first = true;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!first)
+            out += '/';
+        first = false;
+        out += isMarked(segment) ? markedBytes(segment.mid(1)) : segment.toUtf8();
+    }
+    return out;
+}
+
+bool isPlain(const QString &path)
+{
+    return !path.contains(QChar(kMarker));
+}
+
+QString displayName(const QString &path)
+{
+    if (isPlain(path))
+        return path;
+    QStringList parts;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!isMarked(segment)) {
+            parts.append(segment.toString());
+            continue;
+        }
+        QString shown = segment.mid(1).toString();
+        for (QChar &c : shown) {
+            if (isEscape(c.unicode()))
+                c = QChar(0xFFFD);
+        }
+        parts.append(shown);
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+QByteArray toCp932(const QString &path)
+{
+    if (isPlain(path))
+        return Cp932::encode(path);
+    QByteArray out;
+    bool first = true;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!first)
+            out += '/';
+        first = false;
+        out += isMarked(segment) ? markedBytes(segment.mid(1)) : Cp932::encode(segment);
+    }
+    return out;
+}
+
+bool isStorableAsCp932(const QString &path)
+{
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!isMarked(segment) && Cp932::decode(Cp932::encode(segment)) != segment)
+            return false;
+    }
+    return true;
+}
+
+QString fromCp932(const QByteArray &field, const NativeExists &exists)
+{
+    const QString decoded = Cp932::decode(field);
+    if (!exists)
+        return decoded;
+    QStringList parts;
+    QByteArray prefix;
+    bool first = true;
+    for (const QByteArray &segment : field.split('/')) {
+        if (!first)
+            prefix += '/';
+        first = false;
+        const QString text = Cp932::decode(segment);
+        const QByteArray asUtf8 = text.toUtf8();
+        if (asUtf8 != segment && !exists(prefix + asUtf8) && exists(prefix + segment)) {
+            parts.append(fromNative(segment));
+            prefix += segment;
+        } else {
+            parts.append(text);
+            prefix += asUtf8;
+        }
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+} // namespace PathForm

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The real window on a folder of a UTF-8 and an EUC-JP file: walking shows each decoded, the
+# last status panel names the encoding (read through AT-SPI), and an encoding chosen in the
+# view menu holds while walking, until automatic recognition is chosen again.
+set -euo pipefail
+
+bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+shots=${ORLIMBO_E2E_SHOTS:-}
+
+source "$here/lib.sh"
+e2e_in_x_with_bus "$0" "$@"
+e2e_fresh_home
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/files"
+printf 'UTF-8の一行目😀\r\n한국어\r\n' >"$work/files/a.txt"
+printf 'EUCの一行目です\r\n' | iconv -f UTF-8 -t EUC-JP >"$work/files/b.txt"
+version="Orlimbo  Ver 1.40"
+
+# The view holds $1 and the encoding panel reads $2, as a screen reader finds them.
+shows() {
+    /usr/bin/python3 "$here/atspi_status.py" "$1" "$2" >"$work/atspi.log" 2>&1 ||
+        fail "expected '$1' with panel '$2': $(cat "$work/atspi.log")"
+}
+titled() { wait_for_title "$main" "$1" || fail "the title is '$(xdotool getwindowname "$main")', not '$1'"; }
+shot() { [ -n "$shots" ] && import -window root "$shots/$1.png" || true; }
+
+"$bin" /n "$work/files" >"$work/out.log" 2>&1 &
+pid=$!
+main=$(wait_for_window "Orlimbo") || fail "no window titled 'Orlimbo'"
+sleep 0.5
+
+keys "$main" Down
+titled "a.txt - $version"
+shows "UTF-8の一行目😀" "UTF-8"
+pass
+keys "$main" Down
+titled "b.txt - $version"
+shows "EUCの一行目です" "EUC"
+pass
+
+# 表示 > 文字コード > Shift_JIS: the shown file is read again as code page 932.
+keys "$main" alt+v j
+shot menu
+keys "$main" Down Return
+shows "EUC" "SJIS"
+pass
+# The choice holds for the next file shown.
+keys "$main" Up
+titled "a.txt - $version"
+shows "UTF-8" "SJIS"
+pass
+shot chosen
+
+# 自動判別 again: each file in its own encoding.
+keys "$main" alt+v j Return
+shows "UTF-8の一行目😀" "UTF-8"
+pass
+
+quit_with_ctrl_q "$main" "$pid"
+pid=""
+grep -q '^TextEncoding=A$' "$XDG_CONFIG_HOME/brennick/Skimlet.conf" ||
+    fail "the stored choice is '$(grep TextEncoding "$XDG_CONFIG_HOME/brennick/Skimlet.conf" || true)'"
+pass
+e2e_done

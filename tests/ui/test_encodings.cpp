@@ -1,0 +1,167 @@
+#include "UiFixture.h"
+
+#include "core/StatusTexts.h"
+#include "resources/MainTexts.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QStringEncoder>
+#include <QToolButton>
+
+namespace {
+
+const QString kJapanese = QStringLiteral("日本語の文章です。\n二行目の文です。\n");
+const QString kWide = QStringLiteral("a b\t😀　한\n次の行");
+
+QByteArray encoded(const char *converter, const QString &text)
+{
+    QStringEncoder encoder(converter);
+    return encoder.encode(text);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// A folder of a UTF-8, an EUC-JP and a CP932 file, walked from the file list.
+class EncodingTest : public UiFixture {
+protected:
+    TForm1 &startInFolder()
+    {
+        writeBytes(QStringLiteral("a.txt"), kWide.toUtf8());
+        writeBytes(QStringLiteral("b.txt"), encoded("EUC-JP", kJapanese));
+        writeText(QStringLiteral("c.txt"), kJapanese);
+        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        fileList()->setFocus();
+        return w;
+    }
+    void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
+    void keyUp() { QTest::keyClick(fileList(), Qt::Key_Up); }
+    QString panel6() const { return form->statusText(6); }
+    void press(Qt::Key key)
+    {
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), key, Qt::ControlModifier);
+    }
+    // The entries of the encoding menu, in order, with the checked one.
+    QStringList entries(QString *checked) const
+    {
+        QStringList names;
+        for (QAction *a : form->MenuEncoding->actions()) {
+            names << a->text();
+            if (a->isChecked())
+                *checked = a->text();
+        }
+        return names;
+    }
+};
+
+TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
+{
+    TForm1 &w = startInFolder();
+    EXPECT_EQ(panel6(), QString()); // nothing shown yet
+    EXPECT_GE(w.statusWidth(6), 50);
+
+    keyDown();
+    EXPECT_EQ(viewText(), kWide);
+    EXPECT_EQ(panel6(), "UTF-8");
+    // The size is that of the UTF-8 form with CR LF: one more byte for the line break than the file.
+    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
+    keyDown();
+    EXPECT_EQ(viewText(), kJapanese);
+    EXPECT_EQ(panel6(), "EUC");
+    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
+    keyDown();
+    EXPECT_EQ(viewText(), kJapanese);
+    EXPECT_EQ(panel6(), "SJIS");
+    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
+    keyUp();
+    EXPECT_EQ(panel6(), "EUC");
+}
+
+TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
+{
+    TForm1 &w = startInFolder();
+    QString checked;
+    EXPECT_EQ(entries(&checked), QStringList({MainTexts::kEncodingAuto, "Shift_JIS", "UTF-8", "EUC-JP", "JIS"}));
+    EXPECT_EQ(checked, MainTexts::kEncodingAuto);
+    EXPECT_EQ(w.MenuEncoding->title(), QStringLiteral("文字コード(&J)"));
+    EXPECT_TRUE(w.MenuView->actions().contains(w.MenuEncoding->menuAction()));
+
+    keyDown();
+    keyDown();
+    ASSERT_EQ(panel6(), "EUC");
+    // Choosing reloads the shown file in the chosen encoding.
+    w.EncodingSjis->trigger();
+    EXPECT_EQ(viewText(), Cp932::decode(encoded("EUC-JP", kJapanese)));
+    EXPECT_EQ(panel6(), "SJIS");
+    keyUp();
+    EXPECT_EQ(viewText(), Cp932::decode(kWide.toUtf8()));
+    EXPECT_EQ(panel6(), "SJIS");
+    entries(&checked);
+    EXPECT_EQ(checked, "Shift_JIS");
+
+    w.EncodingAuto->trigger();
+    EXPECT_EQ(viewText(), kWide);
+    EXPECT_EQ(panel6(), "UTF-8");
+
+    w.EncodingEuc->trigger();
+    EXPECT_EQ(panel6(), "EUC");
+    form->close();
+    EXPECT_EQ(stored("TextEncoding"), "E");
+    form.reset();
+
+    // The next start reads the choice back, marks it and uses it.
+    TForm1 &again = start({QStringLiteral("/n"), filesDir.path()});
+    fileList()->setFocus();
+    entries(&checked);
+    EXPECT_EQ(checked, "EUC-JP");
+    keyDown();
+    EXPECT_EQ(panel6(), "EUC");
+    EXPECT_EQ(again.Settings.TextEncoding, QLatin1Char('E'));
+}
+
+TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
+{
+    TForm1 &w = startInFolder();
+    keyDown();
+    ASSERT_EQ(panel6(), "UTF-8");
+    press(Qt::Key_K); // no blanks: the full-width one stays
+    EXPECT_EQ(viewText(), QStringLiteral("ab😀　한\n次の行"));
+    press(Qt::Key_J); // no line breaks, on top
+    EXPECT_EQ(viewText(), QStringLiteral("ab😀　한次の行"));
+    EXPECT_TRUE(w.ActionNoSpace->isChecked() && w.ActionNoCRLF->isChecked());
+    press(Qt::Key_K);
+    EXPECT_EQ(viewText(), kWide);
+
+    // The limit counts the UTF-8 form: 100 "あ" are 300 bytes there, 200 in code page 932.
+    w.Settings.LimitSizeForEffect = 250;
+    writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
+    w.ActionReLoad->trigger();
+    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(300));
+    EXPECT_FALSE(w.ToolButton13->isEnabled());
+    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
+    w.Settings.LimitSizeForEffect = 300;
+    w.ActionReLoad->trigger();
+    EXPECT_TRUE(w.ToolButton13->isEnabled());
+}
+
+TEST_F(EncodingTest, SaveAsWritesAUtf8FileWithItsMarkByteForByte)
+{
+    const QByteArray original = "\xEF\xBB\xBF" + QStringLiteral("一行目 😀\r\n한국어\r\n").toUtf8();
+    const QString path = writeBytes(QStringLiteral("marked.txt"), original);
+    TForm1 &w = start({path});
+    ASSERT_EQ(panel6(), "UTF-8");
+    const QString target = filesDir.filePath(QStringLiteral("copy.txt"));
+    dialogs.fileAnswers = {target};
+    press(Qt::Key_S);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(target), original);
+    EXPECT_EQ(w.FileNameNow(), target);
+    EXPECT_EQ(panel6(), "UTF-8");
+}

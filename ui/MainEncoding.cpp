@@ -1,0 +1,49 @@
+// The encoding menu: which encoding the shown files are read in, and its name in panel 6.
+#include "ui/Mainunit.h"
+
+#include "core/DocumentEncoding.h"
+#include "resources/MainTexts.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+
+void TForm1::addEncodingMenu(QMenu *parent)
+{
+    MenuEncoding = parent->addMenu(MainTexts::kMenuEncoding);
+    MenuEncoding->setObjectName(QStringLiteral("MenuEncoding"));
+    auto *group = new QActionGroup(this);
+    auto entry = [this, group](const QString &caption, const char *name, char choice) {
+        QAction *item = MenuEncoding->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setCheckable(true);
+        item->setData(QChar(QLatin1Char(choice)));
+        group->addAction(item);
+        return item;
+    };
+    namespace Choice = DocumentEncoding::Choice;
+    EncodingAuto = entry(MainTexts::kEncodingAuto, "EncodingAuto", Choice::Auto);
+    EncodingSjis = entry(MainTexts::kEncodingSjis, "EncodingSjis", Choice::Sjis);
+    EncodingUtf8 = entry(MainTexts::kEncodingUtf8, "EncodingUtf8", Choice::Utf8);
+    EncodingEuc = entry(MainTexts::kEncodingEuc, "EncodingEuc", Choice::Euc);
+    EncodingJis = entry(MainTexts::kEncodingJis, "EncodingJis", Choice::Jis);
+    EncodingAuto->setChecked(true);
+    connect(group, &QActionGroup::triggered, this, &TForm1::EncodingItemClick);
+}
+
+void TForm1::EncodingItemClick(QAction *item)
+{
+    Settings.TextEncoding = item->data().toChar();
+    // The choice holds for every file shown from now on, the shown one first.
+    if (FileNameNow().isEmpty())
+        showEncoding();
+    else
+        ActionReLoadExecute();
+}
+
+void TForm1::showEncoding()
+{
+    setStatus(6, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
+    for (QAction *item : MenuEncoding->actions())
+        item->setChecked(item->data().toChar() == Settings.TextEncoding);
+}
