@@ -68,7 +68,11 @@ QByteArray markedBytes(QStringView text)
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !isEscape(text[i].unicode()))
             continue;
-        out += Cp932::encodeReplacing(text.mid(runStart, i - runStart));
+        const QStringView run = text.mid(runStart, i - runStart);
+        const QByteArray encoded = Cp932::encodeReplacing(run);
+        // A name typed into a CP932-named entry (a rename) may hold characters code page 932
+        // lacks; those runs are written in UTF-8 rather than lost as '?'.
+        out += Cp932::decode(encoded) == run ? encoded : run.toUtf8();
         if (i < text.size())
             out += char(text[i].unicode() - kEscapeBase);
         runStart = i + 1;
