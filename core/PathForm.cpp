@@ -85,6 +85,23 @@ bool isMarked(QStringView segment)
     return !segment.isEmpty() && segment[0] == kMarker;
 }
 
+// The path's bytes: marked segments as their own bytes, the others as `plain` writes them.
+template <class Plain>
+QByteArray joinedBytes(const QString &path, Plain plain)
+{
+    if (isPlain(path))
+        return plain(path);
+    QByteArray out;
+    bool first = true;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!first)
+            out += '/';
+        first = false;
+        out += isMarked(segment) ? markedBytes(segment.mid(1)) : plain(segment);
+    }
+    return out;
+}
+
 } // namespace
 
 QString fromNative(const QByteArray &bytes)
@@ -102,17 +119,7 @@ QString fromNative(const QByteArray &bytes)
 
 QByteArray toNative(const QString &path)
 {
-    if (isPlain(path))
-        return path.toUtf8();
-    QByteArray out;
-    bool first = true;
-    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
-        if (!first)
-            out += '/';
-        first = false;
-        out += isMarked(segment) ? markedBytes(segment.mid(1)) : segment.toUtf8();
-    }
-    return out;
+    return joinedBytes(path, [](QStringView segment) { return segment.toUtf8(); });
 }
 
 bool isPlain(const QString &path)
@@ -142,17 +149,7 @@ QString displayName(const QString &path)
 
 QByteArray toCp932(const QString &path)
 {
-    if (isPlain(path))
-        return Cp932::encode(path);
-    QByteArray out;
-    bool first = true;
-    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
-        if (!first)
-            out += '/';
-        first = false;
-        out += isMarked(segment) ? markedBytes(segment.mid(1)) : Cp932::encode(segment);
-    }
-    return out;
+    return joinedBytes(path, [](QStringView segment) { return Cp932::encode(segment); });
 }
 
 bool isStorableAsCp932(const QString &path)
