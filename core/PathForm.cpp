@@ -68,7 +68,11 @@ QByteArray markedBytes(QStringView text)
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !isEscape(text[i].unicode()))
             continue;
-        out += Cp932::encodeReplacing(text.mid(runStart, i - runStart));
+        const QStringView run = text.mid(runStart, i - runStart);
+        const QByteArray encoded = Cp932::encodeReplacing(run);
+        // A name typed into a CP932-named entry (a rename) may hold characters code page 932
+        // lacks; those runs are written in UTF-8 rather than lost as '?'.
+        out += Cp932::decode(encoded) == run ? encoded : run.toUtf8();
         if (i < text.size())
             out += char(text[i].unicode() - kEscapeBase);
         runStart = i + 1;
@@ -79,6 +83,23 @@ QByteArray markedBytes(QStringView text)
 bool isMarked(QStringView segment)
 {
     return !segment.isEmpty() && segment[0] == kMarker;
+}
+
+// The path's bytes: marked segments as their own bytes, the others as `plain` writes them.
+template <class Plain>
+QByteArray joinedBytes(const QString &path, Plain plain)
+{
+    if (isPlain(path))
+        return plain(path);
+    QByteArray out;
+    bool first = true;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (!first)
+            out += '/';
+        first = false;
+        out += isMarked(segment) ? markedBytes(segment.mid(1)) : plain(segment);
+    }
+    return out;
 }
 
 } // namespace
@@ -98,17 +119,7 @@ QString fromNative(const QByteArray &bytes)
 
 QByteArray toNative(const QString &path)
 {
-    if (isPlain(path))
-        return path.toUtf8();
-    QByteArray out;
-    bool first = true;
-    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
-        if (!first)
-            out += '/';
-        first = false;
-        out += isMarked(segment) ? markedBytes(segment.mid(1)) : segment.toUtf8();
-    }
-    return out;
+    return joinedBytes(path, [](QStringView segment) { return segment.toUtf8(); });
 }
 
 bool isPlain(const QString &path)
@@ -138,17 +149,7 @@ QString displayName(const QString &path)
 
 QByteArray toCp932(const QString &path)
 {
-    if (isPlain(path))
-        return Cp932::encode(path);
-    QByteArray out;
-    bool first = true;
-    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
-        if (!first)
-            out += '/';
-        first = false;
-        out += isMarked(segment) ? markedBytes(segment.mid(1)) : Cp932::encode(segment);
-    }
-    return out;
+    return joinedBytes(path, [](QStringView segment) { return Cp932::encode(segment); });
 }
 
 bool isStorableAsCp932(const QString &path)

@@ -109,6 +109,9 @@ TEST(PathForm, BytesNoCharacterHoldsShowAsReplacement)
     const QString twice = PathForm::fromNative("\xed\x40\xfa\x5c");
     EXPECT_EQ(PathForm::toNative(twice), "\xed\x40\xfa\x5c");
     EXPECT_EQ(PathForm::displayName(twice).size(), 3);
+    // A rename typed into a marked name: what code page 932 lacks is kept, in UTF-8.
+    const QString typed = QChar(PathForm::kMarker) + QStringLiteral("한.txt");
+    EXPECT_EQ(PathForm::toNative(typed), QStringLiteral("한.txt").toUtf8());
 }
 
 TEST(PathForm, BookmarkFieldsMapBackToTheFileThatExists)

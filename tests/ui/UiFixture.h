@@ -93,6 +93,13 @@ protected:
     bool isStored(const char *name) const { return QSettings(storePath, QSettings::IniFormat).contains(QLatin1String(name)); }
 
     FileListBox *fileList() const { return form->PanelDirBars->FileListBox1; }
+    // A key of the window's commands, once the window is active again after a dialog.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(fileList(), key, modifiers);
+    }
     // The names the file list shows, in order.
     QStringList listed() const
     {

@@ -86,12 +86,6 @@ protected:
         QTest::keyClick(fileList(), Qt::Key_Down);
         return w;
     }
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        QTest::keyClick(fileList(), key, modifiers);
-    }
     // Walks down the list until the file with these bytes is shown.
     void showNative(const QByteArray &path)
     {

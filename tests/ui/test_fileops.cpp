@@ -58,13 +58,6 @@ protected:
             QTest::keyClick(fileList(), Qt::Key_Down);
         return w;
     }
-    // A key of the window's commands, once the window is active again after a dialog.
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        QTest::keyClick(fileList(), key, modifiers);
-    }
     void pressDelete() { press(Qt::Key_Delete, Qt::ControlModifier); }
 };
 
