@@ -3,8 +3,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -129,6 +132,56 @@ const DecodeTables &decodeTables()
     }();
     return tables;
 }
+// From this many bytes on a text is decoded on two threads; the first half backwards in blocks
+// of about kBlock bytes, none longer than kBlockMax.
+constexpr qsizetype kTwoThreadsFrom = qsizetype(4) << 20;
+constexpr qsizetype kBlock = qsizetype(64) << 10;
+constexpr qsizetype kBlockMax = qsizetype(4) << 20;
+
+struct DecodeCounts {
+    qsizetype written = 0;
+    qsizetype invalid = 0;
+    qsizetype lone = 0; // line breaks that were a lone CR or LF
+};
+
+// Decodes n bytes that end at a line feed or at the end of the text.
+DecodeCounts decodeRange(const DecodeTables &t, const unsigned char *p, qsizetype n, char16_t *out)
+{
+    qsizetype w = 0;
+    qsizetype invalid = 0;
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (!t.isLead[b]) {
+            if (b == '\r') {
+                out[w++] = u'\n';
+                if (i + 1 < n && p[i + 1] == '\n')
+                    ++i;
+                else
+                    ++lone;
+            } else {
+                lone += b == '\n';
+                const char16_t c = t.single[b];
+                invalid += c == kReplacement;
+                out[w++] = c;
+            }
+            ++i;
+            continue;
+        }
+        const char16_t c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : kLeadAlone;
+        if (c == kLeadAlone) { // the next byte is no trail byte: it starts a character of its own
+            out[w++] = kReplacement;
+            ++invalid;
+            ++i;
+            continue;
+        }
+        invalid += c == kReplacement;
+        out[w++] = c;
+        i += 2;
+    }
+    return {w, invalid, lone};
+}
+
 constexpr char kUnpairedSubstitute = '?';
 
 inline bool isSurrogatePair(QStringView text, qsizetype i)
@@ -172,47 +225,76 @@ QString referenceDecode(const QByteArray &bytes)
 Decoded decodeCounting(const QByteArray &bytes)
 {
     const DecodeTables &t = decodeTables();
-    Decoded result;
-    result.text = QString(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(result.text.data());
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
-    qsizetype w = 0;
-    qsizetype invalid = 0;
-    qsizetype lone = 0;
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char b = p[i];
-        if (!t.isLead[b]) {
-            if (b == '\r') {
-                out[w++] = u'\n';
-                if (i + 1 < n && p[i + 1] == '\n')
-                    ++i;
-                else
-                    ++lone;
-            } else {
-                lone += b == '\n';
-                const char16_t c = t.single[b];
-                invalid += c == kReplacement;
-                out[w++] = c;
-            }
-            ++i;
-            continue;
+    Decoded result;
+    result.text = QString(n, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.text.data());
+    DecodeCounts counts;
+
+    // A large text is decoded on two threads, the second half after a line feed (never a
+    // trail byte, and never the first half of a CR LF), so that the parts decode alone.
+    const unsigned char *middle = n >= kTwoThreadsFrom
+        ? static_cast<const unsigned char *>(std::memchr(p + n / 2, '\n', size_t(n - n / 2))) : nullptr;
+    const qsizetype split = middle ? middle + 1 - p : n;
+    // The second half is decoded where it starts in the bytes, which no character of the first
+    // half reaches; the first half backwards, block by block, so that it ends just before the
+    // second: the text is then one piece without a move, its unused start never touched.
+    std::vector<qsizetype> blocks; // where each block of the first half starts, from the last
+    for (qsizetype end = split; split < n && end > 0;) {
+        const qsizetype limit = end - kBlock;
+        const void *lf = limit > 0 ? memrchr(p, '\n', size_t(limit)) : nullptr;
+        const qsizetype start = lf ? static_cast<const unsigned char *>(lf) + 1 - p : 0;
+        if (end - start > kBlockMax) { // a line too long for a block: one thread then
+            blocks.clear();
+            break;
         }
-        const char16_t c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : kLeadAlone;
-        if (c == kLeadAlone) { // the next byte is no trail byte: it starts a character of its own
-            out[w++] = kReplacement;
-            ++invalid;
-            ++i;
-            continue;
-        }
-        invalid += c == kReplacement;
-        out[w++] = c;
-        i += 2;
+        blocks.push_back(start);
+        end = start;
     }
-    result.text.truncate(w);
+    qsizetype first = 0;
+    if (blocks.empty()) {
+        counts = decodeRange(t, p, n, out);
+    } else {
+        DecodeCounts second;
+        std::exception_ptr failed;
+        std::thread other([&] {
+            try {
+                second = decodeRange(t, p + split, n - split, out + split);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+        first = split;
+        try {
+            std::vector<char16_t> scratch;
+            qsizetype end = split;
+            for (const qsizetype start : blocks) {
+                scratch.resize(size_t(end - start));
+                const DecodeCounts block = decodeRange(t, p + start, end - start, scratch.data());
+                first -= block.written;
+                std::memcpy(out + first, scratch.data(), size_t(block.written) * sizeof(char16_t));
+                counts.invalid += block.invalid;
+                counts.lone += block.lone;
+                end = start;
+            }
+        } catch (...) {
+            other.join();
+            throw;
+        }
+        other.join();
+        if (failed)
+            std::rethrow_exception(failed);
+        counts.written = split + second.written;
+        counts.invalid += second.invalid;
+        counts.lone += second.lone;
+    }
+    result.text.truncate(counts.written);
+    // Dropping the unused start only moves where the text begins.
+    result.text.remove(0, first);
     // Every line break counts as CR LF: a lone CR or LF gains a byte. A valid text re-encodes to
     // as many bytes as it had.
-    result.byteLength = invalid == 0 ? n + lone : byteLength(result.text);
+    result.byteLength = counts.invalid == 0 ? n + counts.lone : byteLength(result.text);
     return result;
 }
 

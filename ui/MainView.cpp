@@ -33,6 +33,11 @@ void TForm1::connectView()
     connect(DebugWriteMode, &QAction::triggered, this, &TForm1::DebugWriteModeClick);
     connect(RichEdit, &TextView::cursorPositionChanged, this, &TForm1::RichEditSelectionChange);
     connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
+    // A re-wrap changes the line count and the caret's line, not the text.
+    connect(RichEdit, &TextView::displayLinesChanged, this, [this] {
+        setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+        RichEditSelectionChange();
+    });
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {
         connect(menu, &QMenu::aboutToShow, this, &TForm1::MenuEditClick);
         // The menu shows what applies now; once it is closed the keys work wherever the focus goes.

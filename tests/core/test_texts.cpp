@@ -188,3 +188,34 @@ TEST(Cp932, TheTableDecoderGivesWhatTheConverterGives)
         EXPECT_EQ(Cp932::decodeCounting(bytes).byteLength, Cp932::byteLength(Cp932::decode(bytes)));
     }
 }
+
+TEST(Cp932, ALargeTextDecodedInPartsIsTheSameAsInOne)
+{
+    // Lines of random bytes with every kind of line break, lead bytes just before a line feed
+    // and invalid bytes, enough for two threads and many blocks.
+    QByteArray bytes;
+    bytes.reserve(10 << 20);
+    quint32 seed = 99;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 24; };
+    while (bytes.size() < (9 << 20)) {
+        const quint32 length = next() % 200;
+        // The control codes the converter swaps are left out: the reference decodes around
+        // each of them on its own, which would make it slow (the small test has them).
+        for (quint32 i = 0; i < length; ++i) {
+            const quint32 b = next() % 4 == 0 ? 0x81 + next() % 30 : next();
+            bytes += char(b == 0x1A || b == 0x1C || b == 0x7F ? 0x20 : b);
+        }
+        static const char *const breaks[] = {"\r\n", "\n", "\r", "\x82\n", "\x82\r\n"};
+        bytes += breaks[next() % 5];
+    }
+    const Cp932::Decoded decoded = Cp932::decodeCounting(bytes);
+    const QString reference = Cp932::referenceDecode(bytes);
+    ASSERT_EQ(decoded.text.size(), reference.size());
+    EXPECT_TRUE(decoded.text == reference);
+    EXPECT_EQ(decoded.byteLength, Cp932::byteLength(reference));
+    // Valid text: the byte length comes from the counts of the parts.
+    QByteArray valid;
+    while (valid.size() < (9 << 19))
+        valid += next() % 2 ? QByteArray("\x88\x9f\x82\xa0 text\r\n") : QByteArray("lone\n\x83\x41\r");
+    EXPECT_EQ(Cp932::decodeCounting(valid).byteLength, Cp932::byteLength(Cp932::referenceDecode(valid)));
+}

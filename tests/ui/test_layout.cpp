@@ -120,6 +120,11 @@ protected:
         const qreal room = view->viewport()->width() - 8;
         const std::vector<qint64> starts = referenceStarts(text, view->font(), view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
+        // The status bar follows a re-wrap as it follows a load.
+        EXPECT_EQ(w.statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
+        const qint64 caret = view->caretPosition();
+        const auto caretLine = std::upper_bound(starts.begin(), starts.end(), caret) - starts.begin() - 1;
+        EXPECT_EQ(w.statusText(5), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
         // Spot checks of the caret panel across the whole text.
         QRandomGenerator random(7);
         for (int k = 0; k < 40; ++k) {
@@ -223,15 +228,18 @@ TEST_F(LayoutTest, ALargeTextLaidOutOnTwoThreadsMatchesThePlainLayout)
     view.resize(500, 300);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    const QString text = mixedText(1 << 21, 2) + QStringLiteral("end without a break 終");
-    view.setText(text);
-    for (bool wrap : {true, false}) {
-        view.setWrap(wrap);
-        const std::vector<qint64> starts =
-            referenceStarts(text, view.font(), wrap, view.viewport()->width() - 8);
-        ASSERT_EQ(view.displayedLineCount(), referenceCount(text, starts)) << wrap;
-        for (size_t i = 0; i < starts.size(); i += 997)
-            ASSERT_EQ(view.displayLineAt(starts[i]), std::make_pair(qint64(i), starts[i])) << wrap;
-        EXPECT_EQ(view.displayLineAt(text.size()).first, qint64(starts.size()) - 1);
+    const QString withTabs = mixedText(1 << 21, 2) + QStringLiteral("end without a break 終");
+    // Lines without a tab take the quick wrap; with one, the general walk.
+    for (const QString &text : {withTabs, QString(withTabs).remove(QLatin1Char('\t'))}) {
+        view.setText(text);
+        for (bool wrap : {true, false}) {
+            view.setWrap(wrap);
+            const std::vector<qint64> starts =
+                referenceStarts(text, view.font(), wrap, view.viewport()->width() - 8);
+            ASSERT_EQ(view.displayedLineCount(), referenceCount(text, starts)) << wrap;
+            for (size_t i = 0; i < starts.size(); ++i)
+                ASSERT_EQ(view.displayLineAt(starts[i]), std::make_pair(qint64(i), starts[i])) << wrap;
+            EXPECT_EQ(view.displayLineAt(text.size()).first, qint64(starts.size()) - 1);
+        }
     }
 }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -95,6 +96,34 @@ TEST_F(TextViewTest, JapaneseWrapsAnywhereAtItsFullWidth)
         const QString line = lineText(starts, i);
         EXPECT_LE(metrics.horizontalAdvance(line), room());
         EXPECT_GT(metrics.horizontalAdvance(line + QChar(0x3042)), room()); // filled to the edge
+    }
+}
+
+TEST_F(TextViewTest, DrawsEachLineAsThePainterDrawsItsText)
+{
+    // Lines of the face's own glyphs are drawn glyph by glyph at the laid-out positions; a line
+    // with a character from another face (the Thai one) goes through the painter's text path.
+    const QStringList lines = {QStringLiteral("吾輩は猫である。名前はまだ無い。"), QStringLiteral("plain words, 123 ＡＢＣ ｶﾀｶﾅ ～①"),
+                               QStringLiteral("mixed \u0E01\u0E02 漢字")};
+    view.setWrap(false);
+    view.setText(lines.join(QLatin1Char('\n')));
+    view.clearFocus(); // no caret in the picture
+    QImage shown(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    view.viewport()->render(&shown);
+
+    QImage expected(shown.size(), shown.format());
+    expected.fill(view.palette().color(QPalette::Base));
+    QPainter painter(&expected);
+    painter.setFont(view.font());
+    painter.setPen(view.palette().color(QPalette::Text));
+    const QFontMetricsF metrics(view.font());
+    const int height = QFontMetrics(view.font()).lineSpacing();
+    for (int row = 0; row < lines.size(); ++row)
+        painter.drawText(QPointF(4, 2 + row * height + metrics.ascent()), lines[row]);
+    painter.end();
+    for (int row = 0; row < lines.size(); ++row) {
+        const QRect band(0, 2 + row * height, shown.width(), height);
+        EXPECT_EQ(shown.copy(band), expected.copy(band)) << row;
     }
 }
 

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Hard lines up to this long are wrapped by the quick walk, which notes a position per character.
+constexpr qsizetype kPlainLineMax = 4096;
+
 // Below this many characters a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 1 << 20;
 
@@ -44,9 +47,36 @@ inline bool breaksAround(char16_t c)
     return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
 }
 
-// The units of text whose width the table lacks, each once.
+// Marks every unit of text that occurs: one plain store per character, no test, so that a
+// pass over a large text costs little more than reading it.
+using SeenUnits = std::vector<unsigned char>;
+
+void markUnits(QStringView text, SeenUnits &seen)
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    unsigned char *mark = seen.data();
+    for (qsizetype i = 0, n = text.size(); i < n; ++i)
+        mark[d[i]] = 1;
+}
+
+// The marked units whose width the table lacks.
+std::vector<char16_t> unknownUnits(const CharWidths &widths, const SeenUnits &seen)
+{
+    std::vector<char16_t> units;
+    for (size_t c = 0; c < seen.size(); ++c)
+        if (seen[c] && !widths.isKnown(char16_t(c)))
+            units.push_back(char16_t(c));
+    return units;
+}
+
 std::vector<char16_t> unknownUnits(const CharWidths &widths, QStringView text)
 {
+    if (text.size() >= 0x4000) {
+        SeenUnits seen(0x10000);
+        markUnits(text, seen);
+        return unknownUnits(widths, seen);
+    }
+    // A short text: cheaper to test each character than to sweep the whole mark table.
     std::vector<bool> seen(0x10000);
     std::vector<char16_t> units;
     for (const QChar ch : text) {
@@ -124,6 +154,7 @@ std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
 CharWidths::CharWidths(const QFont &font) : font_(font)
 {
     table_.fill(-1.0f);
+    glyphs_.fill(0);
 }
 
 qreal CharWidths::width(char16_t c)
@@ -159,7 +190,11 @@ void CharWidths::fill(const std::vector<char16_t> &units)
 
     // One request for all glyphs of the face itself; what it lacks comes from the fallback
     // faces, one character at a time, as the painter would find it.
-    const QRawFont raw = QRawFont::fromFont(font_);
+    if (!rawMade_) {
+        raw_ = QRawFont::fromFont(font_);
+        rawMade_ = true;
+    }
+    const QRawFont &raw = raw_;
     int count = int(asked.size());
     std::vector<quint32> glyphs(asked.size() + 1, 0);
     std::vector<QPointF> advances(asked.size() + 1);
@@ -173,6 +208,7 @@ void CharWidths::fill(const std::vector<char16_t> &units)
         const bool own = raw.isValid() && qsizetype(i) < count && glyphs[i] != 0
                          && ch.category() != QChar::Mark_NonSpacing && ch.unicode() >= 0x20;
         table_[ch.unicode()] = float(own ? advances[i].x() : metrics.horizontalAdvance(ch));
+        glyphs_[ch.unicode()] = own ? glyphs[i] : 0;
     }
     learnt_ += qint64(asked.size());
     for (char16_t c : units)
@@ -237,11 +273,12 @@ void TextLayout::buildHard()
     // only used here, on this thread.
     widths_->width(u' ');
     if (split > 0) {
-        std::vector<char16_t> first, second;
-        onTwoThreads([&] { first = unknownUnits(*widths_, all.first(split)); },
-                     [&] { second = unknownUnits(*widths_, all.sliced(split)); });
-        first.insert(first.end(), second.begin(), second.end());
-        widths_->learn(QStringView(reinterpret_cast<const QChar *>(first.data()), qsizetype(first.size())));
+        SeenUnits first(0x10000), second(0x10000);
+        onTwoThreads([&] { markUnits(all.first(split), first); }, [&] { markUnits(all.sliced(split), second); });
+        for (size_t c = 0; c < first.size(); ++c)
+            first[c] |= second[c];
+        const std::vector<char16_t> units = unknownUnits(*widths_, first);
+        widths_->learn(QStringView(reinterpret_cast<const QChar *>(units.data()), qsizetype(units.size())));
     } else {
         widths_->learn(all);
     }
@@ -313,6 +350,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const CharWidths &table = *widths_;
     const qsizetype n = text_.size();
+    std::vector<qreal> xs(kPlainLineMax + 1);
     for (size_t line = fromLine; line < toLine; ++line) {
         const qsizetype start = hardStarts_[line];
         out.push_back(start);
@@ -321,6 +359,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         if (hardWidths_[line] <= available - 0.5)
             continue;
         const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
+        if (end - start <= kPlainLineMax && wrapPlainLine(d, start, end, hardWidths_[line], available, out, xs))
+            continue;
         qsizetype lineStart = start;
         qsizetype lastBreak = -1;
         qreal xAtBreak = 0;
@@ -360,4 +400,60 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
             }
         }
     }
+}
+
+// The wrap of one hard line without tabs (a tab's width depends on where it starts), exactly as
+// the general walk in wrapRange() gives it, but in two steps: a tight run forward that only adds
+// widths until a character passes the edge, noting the position before each one, then a short
+// look back from there for the last place the line may break. Gives false, doing nothing, for a
+// line with a tab.
+bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
+                               std::vector<qint64> &out, std::vector<qreal> &xs) const
+{
+    if (QStringView(d + start, end - start).contains(u'\t'))
+        return false;
+    const CharWidths &table = *widths_;
+    qsizetype lineStart = start;
+    // Breaks before this position were used or passed by the last wrap.
+    qsizetype breaksFrom = start + 1;
+    qreal x = 0;
+    // Where the display line starts, measured from the start of the hard line: once the rest
+    // is narrower than the room by the margin that covers rounding, it cannot break again.
+    qreal origin = 0;
+    for (qsizetype i = start; i < end; ++i) {
+        const char16_t c = d[i];
+        const qreal w = table.known(c);
+        xs[size_t(i - start)] = x;
+        if (x + w > available && i > lineStart && c != u' ') {
+            // A break lies before a wide character, after one, or after a blank.
+            qsizetype lastBreak = -1;
+            for (qsizetype j = i; j >= breaksFrom; --j) {
+                if (breaksAround(d[j]) || breaksAround(d[j - 1]) || d[j - 1] == u' ') {
+                    lastBreak = j;
+                    break;
+                }
+            }
+            const qreal before = x;
+            if (lastBreak > lineStart) {
+                lineStart = lastBreak;
+                x -= xs[size_t(lastBreak - start)];
+            } else {
+                lineStart = i;
+                x = 0;
+            }
+            out.push_back(lineStart);
+            if (x + w > available && i > lineStart) {
+                lineStart = i;
+                x = 0;
+                out.push_back(lineStart);
+            }
+            breaksFrom = i + 1;
+            // Everything before the break is behind: the rest runs from `before - x` on.
+            origin += before - x;
+            if (width - origin <= available - 0.5)
+                return true;
+        }
+        x += w;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 
 #include <array>
@@ -22,6 +23,11 @@ public:
     // Only after learn() covered c: the width, without a check.
     float known(char16_t c) const { return table_[c]; }
     bool isKnown(char16_t c) const { return table_[c] >= 0; }
+    // Only after learn() covered c: the face's own glyph for it, or 0 where the painter must
+    // find one itself (characters of the fallback faces, marks, control codes).
+    quint32 glyph(char16_t c) const { return glyphs_[c]; }
+    // The face the glyphs are of.
+    const QRawFont &rawFont() const { return raw_; }
     // How many characters were ever asked from the font (a test sees the table kept).
     qint64 learnt() const { return learnt_; }
 
@@ -29,7 +35,10 @@ private:
     void fill(const std::vector<char16_t> &units);
 
     QFont font_;
+    QRawFont raw_;
+    bool rawMade_ = false;
     std::array<float, 0x10000> table_;
+    std::array<quint32, 0x10000> glyphs_;
     qint64 learnt_ = 0;
 };
 
@@ -66,6 +75,8 @@ private:
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
+    bool wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
+                       std::vector<qint64> &out, std::vector<qreal> &xs) const;
 
     const QString &text_;
     std::shared_ptr<CharWidths> widths_;

@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGlyphRun>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +28,8 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
+    // The paint fills the whole viewport, so nothing beneath it needs painting first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
     layout_.setWidths(CharWidths::of(font()));
@@ -72,6 +76,8 @@ void TextView::setWrap(bool wrap)
         updateScrollBars();
         viewport()->update();
     }
+    if (!text_.isEmpty())
+        emit displayLinesChanged();
 }
 
 void TextView::invalidateLayout()
@@ -174,7 +180,7 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
     qreal segmentX = 0;
     auto flush = [&](qint64 end) {
         if (segment >= 0 && end > segment)
-            painter.drawText(QPointF(left + segmentX, baseline), text_.mid(segment, end - segment));
+            drawSegment(painter, segment, end, left + segmentX, baseline);
         segment = -1;
     };
     for (qint64 i = from; i < to; ++i) {
@@ -197,6 +203,34 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
         x += w;
     }
     flush(to);
+}
+
+void TextView::drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, qreal baseline) const
+{
+    // The face's own glyphs go straight to the painter at the positions the layout gives them:
+    // shaping the text again would only measure what the width table already knows, and asks
+    // the font for every glyph's outline to do it. A segment with anything else in it (a
+    // character of a fallback face, a mark, a control code) is drawn as text, as it always was.
+    CharWidths &widths = layout_.widths();
+    QVarLengthArray<quint32, 256> glyphs;
+    QVarLengthArray<QPointF, 256> positions;
+    qreal at = x;
+    for (qint64 i = from; i < to; ++i) {
+        const char16_t c = text_[i].unicode();
+        const qreal w = widths.width(c);
+        const quint32 glyph = widths.glyph(c);
+        if (glyph == 0) {
+            painter.drawText(QPointF(x, baseline), text_.mid(from, to - from));
+            return;
+        }
+        glyphs.append(glyph);
+        positions.append(QPointF(at, baseline));
+        at += w;
+    }
+    QGlyphRun run;
+    run.setRawFont(widths.rawFont());
+    run.setRawData(glyphs.constData(), positions.constData(), int(glyphs.size()));
+    painter.drawGlyphRun(QPointF(0, 0), run);
 }
 
 void TextView::paintEvent(QPaintEvent *)
@@ -289,7 +323,11 @@ qint64 TextView::positionAt(const QPoint &point) const
 void TextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    const int room = wrapWidth();
     updateScrollBars();
+    if (wrap_ && room != shownRoom_ && !text_.isEmpty())
+        emit displayLinesChanged();
+    shownRoom_ = room;
 }
 
 void TextView::changeEvent(QEvent *event)
@@ -298,6 +336,8 @@ void TextView::changeEvent(QEvent *event)
         layout_.setWidths(CharWidths::of(font()));
         updateScrollBars();
         viewport()->update();
+        if (!text_.isEmpty())
+            emit displayLinesChanged();
     }
     QAbstractScrollArea::changeEvent(event);
 }

@@ -70,6 +70,8 @@ signals:
     void cursorPositionChanged();
     void selectionChanged();
     void textChanged();
+    // The display lines moved without the text changing: the wrap mode or the width changed.
+    void displayLinesChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -100,6 +102,7 @@ private:
     int visibleLines() const;
     int lineHeight() const;
     int wrapWidth() const;
+    void drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, qreal baseline) const;
     void drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left, qreal right) const;
     void moveCaret(qint64 position, bool keepAnchor);
     void replaceSelection(const QString &with);
@@ -114,6 +117,7 @@ private:
     qint64 anchor_ = 0;
     qint64 caret_ = 0;
     qreal preferredX_ = -1;
+    int shownRoom_ = -1;
 
     // Rebuilt lazily after the text, the font, the wrap mode or the width changed.
     mutable TextLayout layout_{text_};
