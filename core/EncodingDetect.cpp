@@ -760,6 +760,14 @@ QString decodeUtf16(const QByteArray &bytes)
     QString out = decoder.decode(QByteArrayView(bytes).sliced(skip));
     if ((bytes.size() - skip) % 2 != 0 && !out.endsWith(QChar(char16_t(kReplacement))))
         out += QChar(char16_t(kReplacement)); // an odd byte at the end
+    // The converter passes unpaired surrogates through; they are invalid units like any other,
+    // and no byte form (UTF-8, the effects' work files) could carry them.
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate())
+            ++i;
+        else if (out[i].isSurrogate())
+            out[i] = QChar(char16_t(kReplacement));
+    }
     normaliseLineBreaks(out);
     return out;
 }

@@ -244,6 +244,9 @@ TEST(EncodingDetect, EucJpDecodingOfEveryKindOfByte)
 TEST(EncodingDetect, BrokenEndsBecomeReplacementCharacters)
 {
     EXPECT_EQ(EncodingDetect::decode(bytes("\xFF\xFE\x42\x30\x42"), Encoding::Utf16), QStringLiteral("あ\uFFFD"));
+    // Unpaired surrogates, high then low, around a pair (U+1F600) that stays.
+    EXPECT_EQ(EncodingDetect::decode(QByteArray("\xFF\xFE\x00\xD8\x61\x00\x3D\xD8\x00\xDE\x00\xDC", 12), Encoding::Utf16),
+              QStringLiteral("\uFFFDa😀\uFFFD"));
     EXPECT_EQ(EncodingDetect::decode(bytes("\x1B$B$\"$"), Encoding::Jis), QStringLiteral("あ\uFFFD"));
     const QString cut = EncodingDetect::decode(bytes("a\xE3\x81"), Encoding::Utf8);
     ASSERT_GT(cut.size(), 1);
