@@ -389,7 +389,7 @@ qsizetype startOfLastCharacter(const uchar *p, qsizetype from, qsizetype end)
 inline __m128i atLeast(__m128i a, __m128i b) { return _mm_cmpeq_epi8(_mm_max_epu8(a, b), a); }
 inline __m128i splat(int b) { return _mm_set1_epi8(char(b)); }
 
-bool utf8Blocks16(const uchar *p, qsizetype from, qsizetype n, qsizetype &resume)
+bool utf8Blocks(const uchar *p, qsizetype from, qsizetype n, qsizetype &resume)
 {
     __m128i prev = _mm_setzero_si128(); // the bytes before from are ASCII
     __m128i highest = _mm_setzero_si128();
@@ -429,70 +429,6 @@ bool utf8Blocks16(const uchar *p, qsizetype from, qsizetype n, qsizetype &resume
         return false;
     resume = startOfLastCharacter(p, from, i);
     return true;
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define ORLIMBO_UTF8_AVX2 1
-__attribute__((target("avx2"))) inline __m256i set(int b) { return _mm256_set1_epi8(char(b)); }
-__attribute__((target("avx2"))) inline __m256i atLeast32(__m256i a, __m256i b)
-{
-    return _mm256_cmpeq_epi8(_mm256_max_epu8(a, b), a);
-}
-
-// The same with 32-byte blocks, where the processor has them.
-__attribute__((target("avx2"))) bool utf8Blocks32(const uchar *p, qsizetype from, qsizetype n, qsizetype &resume)
-{
-    __m256i prev = _mm256_setzero_si256();
-    __m256i highest = _mm256_setzero_si256();
-    qsizetype i = from;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i cur = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + i));
-        if (_mm256_movemask_epi8(_mm256_or_si256(cur, prev)) == 0) {
-            prev = cur;
-            continue;
-        }
-        highest = _mm256_max_epu8(highest, cur);
-        // The 16 bytes before each half of cur, so that alignr can reach back across halves.
-        const __m256i before = _mm256_permute2x128_si256(prev, cur, 0x21);
-        const __m256i back1 = _mm256_alignr_epi8(cur, before, 15);
-        const __m256i back2 = _mm256_alignr_epi8(cur, before, 14);
-        const __m256i back3 = _mm256_alignr_epi8(cur, before, 13);
-        const __m256i expected = _mm256_or_si256(atLeast32(back1, set(0xC0)),
-                                                 _mm256_or_si256(atLeast32(back2, set(0xE0)), atLeast32(back3, set(0xF0))));
-        const __m256i continuation = _mm256_cmpeq_epi8(_mm256_and_si256(cur, set(0xC0)), set(0x80));
-        __m256i error = _mm256_xor_si256(expected, continuation);
-        error = _mm256_or_si256(error, _mm256_cmpeq_epi8(_mm256_and_si256(cur, set(0xFE)), set(0xC0)));
-        const __m256i e0 = _mm256_cmpeq_epi8(back1, set(0xE0));
-        const __m256i ed = _mm256_cmpeq_epi8(back1, set(0xED));
-        const __m256i f0 = _mm256_cmpeq_epi8(back1, set(0xF0));
-        const __m256i f4 = _mm256_cmpeq_epi8(back1, set(0xF4));
-        if (_mm256_movemask_epi8(_mm256_or_si256(_mm256_or_si256(e0, ed), _mm256_or_si256(f0, f4))) != 0) {
-            const __m256i fromA0 = atLeast32(cur, set(0xA0));
-            const __m256i from90 = atLeast32(cur, set(0x90));
-            error = _mm256_or_si256(error, _mm256_andnot_si256(fromA0, e0));
-            error = _mm256_or_si256(error, _mm256_and_si256(fromA0, ed));
-            error = _mm256_or_si256(error, _mm256_andnot_si256(from90, f0));
-            error = _mm256_or_si256(error, _mm256_and_si256(from90, f4));
-        }
-        if (_mm256_movemask_epi8(error) != 0)
-            return false;
-        prev = cur;
-    }
-    if (_mm256_movemask_epi8(atLeast32(highest, set(0xF5))) != 0)
-        return false;
-    resume = startOfLastCharacter(p, from, i);
-    return true;
-}
-#endif
-
-bool utf8Blocks(const uchar *p, qsizetype from, qsizetype n, qsizetype &resume)
-{
-#ifdef ORLIMBO_UTF8_AVX2
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide && !EncodingDetect::narrowVectorsOnly)
-        return utf8Blocks32(p, from, n, resume);
-#endif
-    return utf8Blocks16(p, from, n, resume);
 }
 #endif
 
@@ -794,7 +730,6 @@ QString decodeJisThroughConverter(const QByteArray &bytes)
 
 namespace EncodingDetect {
 
-bool narrowVectorsOnly = false;
 
 QString panelName(Encoding encoding)
 {

@@ -44,7 +44,5 @@ QString referenceDecode(const QByteArray &bytes, Encoding encoding);
 // points against it. Undefined for the other encodings; -inf where the bytes do not decode.
 double japaneseScore(const QByteArray &bytes, Encoding encoding);
 
-// Tests set this to check the 16-byte UTF-8 checks on a processor that has wider ones.
-extern bool narrowVectorsOnly;
 
 } // namespace EncodingDetect
