@@ -222,6 +222,17 @@ QString referenceDecode(const QByteArray &bytes)
     return out;
 }
 
+char16_t decodeSingle(unsigned char byte)
+{
+    return decodeTables().single[byte];
+}
+
+char16_t decodePair(unsigned char lead, unsigned char trail)
+{
+    const char16_t c = decodeTables().pair[size_t(lead) << 8 | trail];
+    return c == kLeadAlone ? kReplacement : c;
+}
+
 Decoded decodeCounting(const QByteArray &bytes)
 {
     const DecodeTables &t = decodeTables();

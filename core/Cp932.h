@@ -24,6 +24,12 @@ Decoded decodeCounting(const QByteArray &bytes);
 // decoder above are taken from it, and tests compare the two.
 QString referenceDecode(const QByteArray &bytes);
 
+// What decode() makes of one byte that is not a lead byte, and of a lead byte with the byte
+// after it: U+FFFD where they are no character of code page 932, the pair also where the
+// second byte cannot follow the lead.
+char16_t decodeSingle(unsigned char byte);
+char16_t decodePair(unsigned char lead, unsigned char trail);
+
 // Encodes a text with every '\n' written as CR LF and every unpaired surrogate as one '?'.
 QByteArray encode(QStringView text);
 

@@ -164,29 +164,17 @@ const Cp932Classes &cp932Classes()
                 t.single[b] = Ascii;
             else if (t.isLead[b])
                 t.single[b] = Invalid;
-            else if (Cp932::decode(QByteArray(1, char(b))) == QString(QChar(char16_t(kReplacement))))
+            else if (Cp932::decodeSingle(uchar(b)) == kReplacement)
                 t.single[b] = Invalid;
             else
                 t.single[b] = (b >= 0xA1 && b <= 0xDF) ? HalfKana : Rare;
         }
-        QByteArray batch;
-        std::vector<std::pair<int, int>> pairs;
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!t.isLead[lead])
                 continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                pairs.emplace_back(lead, trail);
-                batch += char(lead);
-                batch += char(trail);
-                batch += '\n';
-            }
-        }
-        const std::vector<char32_t> got = perEntry(Cp932::decode(batch), pairs.size(), 0);
-        for (size_t i = 0; i < pairs.size() && i < got.size(); ++i) {
-            if (got[i] == kReplacement)
-                continue;
-            const auto [lead, trail] = pairs[i];
-            t.pair[size_t(lead) << 8 | size_t(trail)] = rowClass(cp932Row(lead, trail));
+            for (int trail = 0x40; trail <= 0xFC; ++trail)
+                if (Cp932::decodePair(uchar(lead), uchar(trail)) != kReplacement)
+                    t.pair[size_t(lead) << 8 | size_t(trail)] = rowClass(cp932Row(lead, trail));
         }
         return t;
     }();
