@@ -4,7 +4,7 @@
 // time, peak memory). It knows nothing of the program's insides.
 //
 //   orlimbo_probe generate BYTES PATH [SEED]
-//   orlimbo_probe run [--walk=N --last-caption=TEXT] [--resize=W1,W2,...] [--caption=TEXT] -- PROGRAM ARGS...
+//   orlimbo_probe run [--walk=N | --walk-each=N, --last-caption=TEXT] [--resize=W1,W2,...] [--caption=TEXT] -- PROGRAM ARGS...
 //
 // run prints one line of JSON with the figures in milliseconds and bytes.
 #include <xcb/xcb.h>
@@ -226,14 +226,39 @@ public:
         return h;
     }
 
-    // Presses and releases the Down key through the XTEST extension, as a keyboard would.
-    void pressDown()
+    // Presses and releases the Down key `times` times through the XTEST extension, as a
+    // keyboard would, in one go.
+    void pressDown(int times = 1)
     {
         if (!downKeycode_)
             downKeycode_ = keycodeOf(0xFF54); // XK_Down
-        xcb_test_fake_input(conn_, XCB_KEY_PRESS, downKeycode_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(conn_, XCB_KEY_RELEASE, downKeycode_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        for (int i = 0; i < times; ++i) {
+            xcb_test_fake_input(conn_, XCB_KEY_PRESS, downKeycode_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+            xcb_test_fake_input(conn_, XCB_KEY_RELEASE, downKeycode_, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        }
         xcb_flush(conn_);
+    }
+
+    // From now on the window's property changes are reported to captionChanges().
+    void watchCaption(xcb_window_t window)
+    {
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(conn_, window, XCB_CW_EVENT_MASK, &mask);
+        xcb_aux_sync();
+    }
+
+    // How many times the caption was set since the last call (each setting is one
+    // PropertyNotify, even when the program sets it again before anyone reads it).
+    int captionChanges()
+    {
+        int changes = 0;
+        while (xcb_generic_event_t *event = xcb_poll_for_event(conn_)) {
+            if ((event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY
+                && reinterpret_cast<xcb_property_notify_event_t *>(event)->atom == nameAtom_)
+                ++changes;
+            std::free(event);
+        }
+        return changes;
     }
 
 private:
@@ -241,7 +266,7 @@ private:
     {
         xcb_intern_atom_reply_t *r =
             xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(r);
         return a;
     }
@@ -313,7 +338,7 @@ Clock::time_point waitQuiet(Watched &w, Clock::time_point started, Ready ready)
 
 int run(int argc, char **argv)
 {
-    int walk = 0;
+    int walk = 0, walkEach = 0;
     std::string lastCaption, caption;
     std::vector<int> widths;
     int i = 2;
@@ -321,6 +346,8 @@ int run(int argc, char **argv)
         const std::string a = argv[i];
         if (a.rfind("--walk=", 0) == 0)
             walk = std::stoi(a.substr(7));
+        else if (a.rfind("--walk-each=", 0) == 0)
+            walkEach = std::stoi(a.substr(12));
         else if (a.rfind("--last-caption=", 0) == 0)
             lastCaption = a.substr(15);
         else if (a.rfind("--caption=", 0) == 0)
@@ -361,12 +388,33 @@ int run(int argc, char **argv)
          << ", \"peak_rss\": " << settleHwm;
 
     if (walk > 0) {
+        // All the keys at once, as fast as the X server takes them; the program must still
+        // show every file, which the count of caption settings proves.
+        display.focus(window);
+        display.watchCaption(window);
+        const Clock::time_point first = Clock::now();
+        display.pressDown(walk);
+        int captions = 0;
+        const Clock::time_point end = waitQuiet(w, first, [&] {
+            captions += display.captionChanges();
+            return display.caption(window) == lastCaption;
+        });
+        captions += display.captionChanges();
+        if (captions != walk)
+            die("the caption named " + std::to_string(captions) + " files, not " + std::to_string(walk));
+        json << ", \"walk_steps\": " << walk << ", \"walk_ms\": " << msSince(first, end)
+             << ", \"walk_cpu_ms\": " << (w.ticks - settleTicks) * 1000.0 / sysconf(_SC_CLK_TCK)
+             << ", \"walk_captions\": " << captions;
+    }
+
+    if (walkEach > 0) {
         display.focus(window);
         const Clock::time_point first = Clock::now();
         std::string shown = display.caption(window);
         int steps = 0;
-        // Each Down goes as soon as the caption names another file, so every file is shown.
-        for (; steps < walk; ++steps) {
+        // Each Down goes as soon as the caption names another file, so the program paints
+        // between the steps.
+        for (; steps < walkEach; ++steps) {
             display.pressDown();
             for (std::string now; (now = display.caption(window)) == shown;) {
                 if (Clock::now() - first > kGiveUp)
@@ -379,7 +427,8 @@ int run(int argc, char **argv)
         if (!lastCaption.empty() && shown != lastCaption)
             die("the walk ended at '" + shown + "', not at '" + lastCaption + "'");
         json << ", \"walk_steps\": " << steps << ", \"walk_ms\": " << msSince(first, end)
-             << ", \"walk_cpu_ms\": " << (w.ticks - settleTicks) * 1000.0 / sysconf(_SC_CLK_TCK);
+             << ", \"walk_cpu_ms\": " << (w.ticks - settleTicks) * 1000.0 / sysconf(_SC_CLK_TCK)
+             << ", \"walk_captions\": " << steps;
     }
 
     if (!widths.empty()) {
