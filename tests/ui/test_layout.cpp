@@ -228,7 +228,10 @@ TEST_F(LayoutTest, ALargeTextLaidOutOnTwoThreadsMatchesThePlainLayout)
     view.resize(500, 300);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    const QString withTabs = mixedText(1 << 21, 2) + QStringLiteral("end without a break 終");
+    // Lines far longer than any window, one with breaks throughout and one with none.
+    const QString longLines = QStringLiteral("吾輩は猫である。 word ｶﾀｶﾅ").repeated(600) + QLatin1Char('\n')
+                              + QString(9000, QLatin1Char('m')) + QLatin1Char('\n');
+    const QString withTabs = mixedText(1 << 21, 2) + longLines + QStringLiteral("end without a break 終");
     // Lines without a tab take the quick wrap; with one, the general walk.
     for (const QString &text : {withTabs, QString(withTabs).remove(QLatin1Char('\t'))}) {
         view.setText(text);

@@ -76,7 +76,7 @@ private:
     void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
     bool wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
-                       std::vector<qint64> &out, std::vector<qreal> &xs) const;
+                       std::vector<qint64> &out) const;
 
     const QString &text_;
     std::shared_ptr<CharWidths> widths_;
