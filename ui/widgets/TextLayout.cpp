@@ -220,6 +220,7 @@ void TextLayout::invalidate()
     // The old layout goes at once, so a large text does not hold it through the next load.
     hardStarts_ = {0};
     hardWidths_ = {};
+    hardTabs_ = {};
     wrappedStarts_ = {};
 }
 
@@ -282,46 +283,57 @@ void TextLayout::buildHard()
 
     hardStarts_.clear();
     hardWidths_.clear();
+    hardTabs_.clear();
     hardStarts_.reserve(size_t(n / 48 + 1));
     hardWidths_.reserve(size_t(n / 48 + 1));
+    hardTabs_.reserve(size_t(n / 48 + 1));
     hardStarts_.push_back(0);
     if (split > 0) {
         std::vector<qint64> starts;
         std::vector<float> widths;
-        onTwoThreads([&] { measureRange(0, split, hardStarts_, hardWidths_); },
-                     [&] { measureRange(split, n, starts, widths); });
+        std::vector<bool> tabs;
+        onTwoThreads([&] { measureRange(0, split, hardStarts_, hardWidths_, hardTabs_); },
+                     [&] { measureRange(split, n, starts, widths, tabs); });
         hardStarts_.insert(hardStarts_.end(), starts.begin(), starts.end());
         hardWidths_.insert(hardWidths_.end(), widths.begin(), widths.end());
+        hardTabs_.insert(hardTabs_.end(), tabs.begin(), tabs.end());
     } else {
-        measureRange(0, n, hardStarts_, hardWidths_);
+        measureRange(0, n, hardStarts_, hardWidths_, hardTabs_);
     }
     maxWidth_ = hardWidths_.empty() ? 0 : *std::max_element(hardWidths_.begin(), hardWidths_.end());
     hardValid_ = true;
 }
 
-// From the start of a line to `to`: the start of every further line and the width of every
-// line, the last one (which runs on past `to` or ends the text) included.
+// From the start of a line to `to`: the start of every further line, and the width of every
+// line and whether it holds a tab, the last line (which runs on past `to` or ends the text)
+// included.
 void TextLayout::measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts,
-                              std::vector<float> &widths) const
+                              std::vector<float> &widths, std::vector<bool> &tabs) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const CharWidths &table = *widths_;
     qreal x = 0;
+    bool tab = false;
     for (qsizetype i = from; i < to; ++i) {
         const char16_t c = d[i];
         if (c == u'\n') {
             widths.push_back(float(x));
+            tabs.push_back(tab);
             starts.push_back(i + 1);
             x = 0;
+            tab = false;
         } else if (c == u'\t') {
             x += tabWidth(x);
+            tab = true;
         } else {
             x += table.known(c);
         }
     }
     // A range ends just after a line break or at the end of the text, which closes a line.
-    if (to == text_.size())
+    if (to == text_.size()) {
         widths.push_back(float(x));
+        tabs.push_back(tab);
+    }
 }
 
 void TextLayout::buildWrapped(int room)
@@ -356,8 +368,10 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         if (hardWidths_[line] <= available - 0.5)
             continue;
         const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
-        if (wrapPlainLine(d, start, end, hardWidths_[line], available, out))
+        if (!hardTabs_[line]) {
+            wrapPlainLine(d, start, end, hardWidths_[line], available, out);
             continue;
+        }
         qsizetype lineStart = start;
         qsizetype lastBreak = -1;
         qreal xAtBreak = 0;
@@ -399,19 +413,16 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
     }
 }
 
-// The wrap of one hard line without tabs (a tab's width depends on where it starts), exactly as
+// The wrap of one hard line without a tab (a tab's width depends on where it starts), exactly as
 // the general walk in wrapRange() gives it, but quicker: widths are added eight at a time while
 // the edge is not near, then one at a time up to the character that passes it, and from there a
-// short look back finds the last place the line may break. Gives false, doing nothing, for a
-// line with a tab.
+// short look back finds the last place the line may break.
 //
 // The sums come out the same in any order: every width is a float, and sums of a line's floats
 // are exact in a double, so adding in blocks or measuring back from a break changes no bit.
-bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
+void TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                                std::vector<qint64> &out) const
 {
-    if (QStringView(d + start, end - start).contains(u'\t'))
-        return false;
     const CharWidths &table = *widths_;
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
     qsizetype lineStart = start;
@@ -467,9 +478,8 @@ bool TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end
             // Everything before the break is behind: the rest runs from `before - x` on.
             origin += before - x;
             if (width - origin <= available - 0.5)
-                return true;
+                return;
             x += cw;
         }
     }
-    return true;
 }

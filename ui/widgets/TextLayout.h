@@ -73,9 +73,10 @@ public:
 private:
     void buildHard();
     void buildWrapped(int room);
-    void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths) const;
+    void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths,
+                      std::vector<bool> &tabs) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
-    bool wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
+    void wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                        std::vector<qint64> &out) const;
 
     const QString &text_;
@@ -83,6 +84,7 @@ private:
     bool hardValid_ = false;
     std::vector<qint64> hardStarts_{0};
     std::vector<float> hardWidths_;
+    std::vector<bool> hardTabs_;
     qreal maxWidth_ = 0;
     int wrappedRoom_ = -1;
     std::vector<qint64> wrappedStarts_;
