@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # Reads the program's window as a screen reader does, through AT-SPI: the text of the view and
 # the panels of the status bar. Waits until the view holds LINE and the last status panel reads
-# PANEL, then prints the panels.
+# PANEL, then prints the panels. An empty LINE leaves the view unread (a large text is slow to
+# fetch) and waits for the panel alone.
 # Usage: atspi_status.py LINE PANEL
 import sys
 import time
@@ -36,6 +37,8 @@ def read_window():
             role = node.getRole()
             if role == pyatspi.ROLE_STATUS_BAR and panels is None:
                 panels = [c.name for c in node if c is not None and c.getRole() == pyatspi.ROLE_LABEL]
+            elif not line:
+                view = ""
             elif view is None and role != pyatspi.ROLE_LABEL:
                 try:
                     text = node.queryText()
