@@ -159,7 +159,9 @@ alike. Load average at the start of these cases: {load_start}; at the end: {load
   (utime+stime of /proc/PID/stat, 10 ms ticks) has not grown for 500 ms, the 500 ms not
   counted. **File cost** = settle with the file − settle of **floor** (the same binary
   started with no file, same rounds); **CPU cost** the same for the CPU time (both threads
-  counted), the steadier figure on a loaded machine. **Peak RSS** is VmHWM at settle; "RSS above floor" is
+  counted), the steadier figure on a loaded machine. Settles of the same case spread over some
+  ±25 ms from run to run (the CPU time is read in 10 ms ticks), so the cost of a small file can
+  come out below zero. **Peak RSS** is VmHWM at settle; "RSS above floor" is
   (peak − floor peak) / file size.
 - **load/size/wrap**: `orlimbo FILE` with the stored `WordWrapFlag` R (on, the default) or N
   (off); the settle also waits for the caption to name the file. Files are generated CP932

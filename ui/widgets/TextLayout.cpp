@@ -204,7 +204,8 @@ void CharWidths::fill(const std::vector<char16_t> &units)
         const QChar ch = asked[i];
         const bool own = raw.isValid() && qsizetype(i) < count && glyphs[i] != 0
                          && ch.category() != QChar::Mark_NonSpacing && ch.unicode() >= 0x20;
-        table_[ch.unicode()] = float(own ? advances[i].x() : metrics.horizontalAdvance(ch));
+        // No width is negative: the wrap relies on it, and -1 marks a unit not learnt yet.
+        table_[ch.unicode()] = std::max(0.0f, float(own ? advances[i].x() : metrics.horizontalAdvance(ch)));
         glyphs_[ch.unicode()] = own ? glyphs[i] : 0;
     }
     learnt_ += qint64(asked.size());
