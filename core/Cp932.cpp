@@ -134,7 +134,7 @@ const DecodeTables &decodeTables()
 }
 // From this many bytes on a text is decoded on two threads; the first half backwards in blocks
 // of about kBlock bytes, none longer than kBlockMax.
-constexpr qsizetype kTwoThreadsFrom = qsizetype(4) << 20;
+constexpr qsizetype kTwoThreadsFrom = qsizetype(512) << 10;
 constexpr qsizetype kBlock = qsizetype(64) << 10;
 constexpr qsizetype kBlockMax = qsizetype(4) << 20;
 

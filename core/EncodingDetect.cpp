@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -125,23 +126,41 @@ std::vector<char32_t> perEntry(const QString &decoded, size_t entries, char16_t 
     return out;
 }
 
+// Byte sequences to decode, each followed by '\n', in one buffer.
+struct Entries {
+    QByteArray batch;
+    size_t count = 0;
+
+    void clear()
+    {
+        batch.clear();
+        count = 0;
+    }
+    void add(std::initializer_list<int> bytes)
+    {
+        for (int b : bytes)
+            batch += char(b);
+        batch += '\n';
+        ++count;
+    }
+};
+
 // Decodes entries through the converter in one call; where the converter resynchronises
 // differently than expected, falls back to one call per entry.
-std::vector<char32_t> decodeEntries(const char *converter, const std::vector<QByteArray> &entries,
-                                    char16_t substitute)
+std::vector<char32_t> decodeEntries(const char *converter, const Entries &entries, char16_t substitute)
 {
-    QByteArray batch;
-    for (const QByteArray &e : entries)
-        batch += e + '\n';
     QStringDecoder decoder(converter, QStringDecoder::Flag::Stateless);
-    std::vector<char32_t> out = perEntry(decoder.decode(batch), entries.size(), substitute);
-    if (out.size() == entries.size())
+    std::vector<char32_t> out = perEntry(decoder.decode(entries.batch), entries.count, substitute);
+    if (out.size() == entries.count)
         return out;
     out.clear();
-    for (const QByteArray &e : entries) {
+    const QByteArrayView all(entries.batch);
+    for (qsizetype at = 0; at < all.size();) {
+        const qsizetype next = all.indexOf('\n', at) + 1;
         QStringDecoder one(converter, QStringDecoder::Flag::Stateless);
-        const std::vector<char32_t> got = perEntry(one.decode(e + '\n'), 1, substitute);
+        const std::vector<char32_t> got = perEntry(one.decode(all.sliced(at, next - at)), 1, substitute);
         out.push_back(got.empty() ? kReplacement : got[0]);
+        at = next;
     }
     return out;
 }
@@ -208,13 +227,14 @@ const EucTables &eucTables()
         // The converter gives 0x1A for a byte it cannot map.
         constexpr char16_t substitute = 0x1A;
         EucTables t;
-        std::vector<QByteArray> entries;
+        Entries entries;
+        entries.batch.reserve(kCells * kCells * 4);
         std::vector<int> singles;
         for (int b = 0x80; b < 0x100; ++b) {
             if (isEucCell(uchar(b)) || b == kSs2 || b == kSs3)
                 continue;
             singles.push_back(b);
-            entries.push_back(QByteArray(1, char(b)));
+            entries.add({b});
         }
         std::vector<char32_t> got = decodeEntries(name, entries, substitute);
         for (int b = 0; b < 0x100; ++b) {
@@ -228,7 +248,7 @@ const EucTables &eucTables()
 
         entries.clear();
         for (int cell = 0; cell < kCells; ++cell)
-            entries.push_back(QByteArray(1, char(kSs2)) + char(kFirstCell + cell));
+            entries.add({kSs2, kFirstCell + cell});
         got = decodeEntries(name, entries, substitute);
         for (int cell = 0; cell < kCells; ++cell) {
             t.ss2[cell] = got[cell];
@@ -240,10 +260,10 @@ const EucTables &eucTables()
             entries.clear();
             for (int row = 0; row < kCells; ++row) {
                 for (int cell = 0; cell < kCells; ++cell) {
-                    QByteArray e = threeBytes ? QByteArray(1, char(kSs3)) : QByteArray();
-                    e += char(kFirstCell + row);
-                    e += char(kFirstCell + cell);
-                    entries.push_back(e);
+                    if (threeBytes)
+                        entries.add({kSs3, kFirstCell + row, kFirstCell + cell});
+                    else
+                        entries.add({kFirstCell + row, kFirstCell + cell});
                 }
             }
             got = decodeEntries(name, entries, substitute);

@@ -12,7 +12,7 @@
 namespace {
 
 // Below this many characters a second thread costs more than it saves.
-constexpr qsizetype kTwoThreadsFrom = 1 << 20;
+constexpr qsizetype kTwoThreadsFrom = 256 << 10;
 
 // Runs first here and second on a thread of its own, both to their end; an exception of
 // either comes out here.
