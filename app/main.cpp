@@ -6,15 +6,13 @@
 #include "platform/Shell.h"
 #include "resources/MainTexts.h"
 #include "ui/Mainunit.h"
+#include "ui/QtJapaneseTranslator.h"
 
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QProxyStyle>
-#include <QTranslator>
 
 #include <cstdio>
 #include <exception>
@@ -88,9 +86,8 @@ int main(int argc, char **argv)
     installFontSubstitutes();
     QApplication::setWindowIcon(programIcon());
 
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QtJapaneseTranslator qtTranslator;
+    if (qtTranslator.loadQtBase())
         QApplication::installTranslator(&qtTranslator);
 
     try {

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "resources/MainTexts.h"
+#include "ui/QtJapaneseTranslator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -198,6 +199,20 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
     EXPECT_EQ(w.FilePathBox->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
     for (int i : {0, 1, 3, 4, 5, 6})
         EXPECT_GT(w.statusWidth(i), 0) << i;
+}
+
+// Menus show key names through Qt's Japanese translation, which misspells one of them.
+TEST_F(MainWindowTest, MenusNameTheKeysRightInJapanese)
+{
+    QtJapaneseTranslator translator;
+    ASSERT_TRUE(translator.loadQtBase());
+    QApplication::installTranslator(&translator);
+    const QString backspace = QKeySequence(Qt::ALT | Qt::Key_Backspace).toString(QKeySequence::NativeText);
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    QApplication::removeTranslator(&translator);
+    EXPECT_EQ(backspace, QStringLiteral("Alt+Backspace"));
+    // The rest of the translation still holds.
+    EXPECT_EQ(cancel, QStringLiteral("キャンセル"));
 }
 
 TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)
