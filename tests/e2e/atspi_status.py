@@ -29,7 +29,7 @@ def walk(node, depth=0):
 
 
 def read_window():
-    view, panels = None, None
+    view, panels = (None if line else ""), None
     for app in pyatspi.Registry.getDesktop(0):
         if app is None or "orlimbo" not in (app.name or "").lower():
             continue
@@ -37,8 +37,6 @@ def read_window():
             role = node.getRole()
             if role == pyatspi.ROLE_STATUS_BAR and panels is None:
                 panels = [c.name for c in node if c is not None and c.getRole() == pyatspi.ROLE_LABEL]
-            elif not line:
-                view = ""
             elif view is None and role != pyatspi.ROLE_LABEL:
                 try:
                     text = node.queryText()

@@ -6,18 +6,11 @@ set -euo pipefail
 
 bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
-shots=${ORLIMBO_E2E_SHOTS:-}
 
 source "$here/lib.sh"
 e2e_in_x_with_bus "$0" "$@"
 e2e_fresh_home
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_clean_up_at_exit
 
 mkdir -p "$work/files"
 printf 'UTF-8の一行目😀\r\n한국어\r\n' >"$work/files/a.txt"
@@ -30,7 +23,6 @@ shows() {
         fail "expected '$1' with panel '$2': $(cat "$work/atspi.log")"
 }
 titled() { wait_for_title "$main" "$1" || fail "the title is '$(xdotool getwindowname "$main")', not '$1'"; }
-shot() { [ -n "$shots" ] && import -window root "$shots/$1.png" || true; }
 
 "$bin" /n "$work/files" >"$work/out.log" 2>&1 &
 pid=$!

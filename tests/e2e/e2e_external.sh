@@ -9,8 +9,7 @@ bin=$1
 source "$(dirname "$0")/lib.sh"
 e2e_in_x "$0" "$@"
 e2e_fresh_home
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+e2e_clean_up_at_exit
 mkdir -p "$work/bin" "$work/my docs"
 
 # Fake programs: each writes its arguments, one a line, to a file named after it.

@@ -7,18 +7,11 @@ set -euo pipefail
 
 bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
-shots=${ORLIMBO_E2E_SHOTS:-}
 
 source "$here/lib.sh"
 e2e_in_x_with_bus "$0" "$@"
 e2e_fresh_home
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-pid=""
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+e2e_clean_up_at_exit
 version="Orlimbo  Ver 1.40"
 conf="$XDG_CONFIG_HOME/brennick"
 mkdir -p "$conf" "$work/walk"
@@ -68,7 +61,6 @@ stop() {
     quit_with_ctrl_q "$main" "$pid"
     pid=""
 }
-shot() { [ -n "$shots" ] && import -window root "$shots/$1.png" || true; }
 
 # Unwrapped, the count is the file's own.
 printf '[General]\nWordWrapFlag=N\nWindowWidth=1000\nWindowHeight=600\n' >"$conf/Skimlet.conf"

@@ -11,8 +11,7 @@ samples=$2
 source "$(dirname "$0")/lib.sh"
 e2e_in_x "$0" "$@"
 e2e_fresh_home
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+e2e_clean_up_at_exit
 # A desktop with no handler registered for the help file's type, whatever this machine has.
 export XDG_DATA_HOME="$work/data" XDG_DATA_DIRS="$work/share" XDG_CONFIG_DIRS="$work/xdg"
 mkdir -p "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"
@@ -28,7 +27,6 @@ wait_gone() {
     return 1
 }
 
-shot() { [ -n "${ORLIMBO_E2E_SHOTS:-}" ] && import -window root "$ORLIMBO_E2E_SHOTS/$1.png" || true; }
 
 "$bin" "$file" >"$work/out.log" 2>&1 &
 pid=$!

@@ -10,9 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 e2e_in_x_with_bus "$0" "$@"
 e2e_fresh_home
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+e2e_clean_up_at_exit
 mkdir -p "$work/files/sub1" "$work/files/sub2"
 
 cp932() { printf '%s\r\n' "$2" | iconv -f UTF-8 -t CP932 >"$1"; }

@@ -8,8 +8,10 @@ e2e_in_x() {
     fi
 }
 
-# As e2e_in_x, with a session bus of its own for the accessibility checks.
+# As e2e_in_x, with a session bus of its own for the accessibility checks, and the program's
+# widgets offered on it.
 e2e_in_x_with_bus() {
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
         export ORLIMBO_E2E_IN_X=1
         exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" "$@"
@@ -24,6 +26,16 @@ e2e_fresh_home() {
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
 }
+
+# At the end of the script the program started as $pid, if one still runs, is killed and $work
+# is removed.
+e2e_clean_up_at_exit() {
+    pid=""
+    trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+}
+
+# With ORLIMBO_E2E_SHOTS set to a folder, leaves a screenshot of the whole screen there as $1.png.
+shot() { [ -n "${ORLIMBO_E2E_SHOTS:-}" ] && import -window root "$ORLIMBO_E2E_SHOTS/$1.png" || true; }
 
 # Prints the id of the first shown window whose title matches the pattern $1, waiting up to 10 s.
 wait_for_match() {

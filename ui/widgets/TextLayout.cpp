@@ -219,9 +219,7 @@ void TextLayout::invalidate()
     hardValid_ = false;
     wrappedRoom_ = -1;
     // The old layout goes at once, so a large text does not hold it through the next load.
-    hardStarts_ = {0};
-    hardWidths_ = {};
-    hardTabs_ = {};
+    hard_ = {{0}, {}, {}};
     wrappedStarts_ = {};
 }
 
@@ -246,7 +244,7 @@ const std::vector<qint64> &TextLayout::lineStarts(bool wrap, int room)
     if (!hardValid_)
         buildHard();
     if (!wrap)
-        return hardStarts_;
+        return hard_.starts;
     if (wrappedRoom_ != room)
         buildWrapped(room);
     return wrappedStarts_;
@@ -282,34 +280,38 @@ void TextLayout::buildHard()
         widths_->learn(all);
     }
 
-    hardStarts_.clear();
-    hardWidths_.clear();
-    hardTabs_.clear();
-    hardStarts_.reserve(size_t(n / 48 + 1));
-    hardWidths_.reserve(size_t(n / 48 + 1));
-    hardTabs_.reserve(size_t(n / 48 + 1));
-    hardStarts_.push_back(0);
+    hard_ = {{0}, {}, {}};
+    hard_.reserve(size_t(n / 48 + 1));
     if (split > 0) {
-        std::vector<qint64> starts;
-        std::vector<float> widths;
-        std::vector<bool> tabs;
-        onTwoThreads([&] { measureRange(0, split, hardStarts_, hardWidths_, hardTabs_); },
-                     [&] { measureRange(split, n, starts, widths, tabs); });
-        hardStarts_.insert(hardStarts_.end(), starts.begin(), starts.end());
-        hardWidths_.insert(hardWidths_.end(), widths.begin(), widths.end());
-        hardTabs_.insert(hardTabs_.end(), tabs.begin(), tabs.end());
+        HardLines second;
+        onTwoThreads([&] { measureRange(0, split, hard_); }, [&] { measureRange(split, n, second); });
+        hard_.append(second);
     } else {
-        measureRange(0, n, hardStarts_, hardWidths_, hardTabs_);
+        measureRange(0, n, hard_);
     }
-    maxWidth_ = hardWidths_.empty() ? 0 : *std::max_element(hardWidths_.begin(), hardWidths_.end());
+    const std::vector<float> &widths = hard_.widths;
+    maxWidth_ = widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end());
     hardValid_ = true;
+}
+
+void TextLayout::HardLines::reserve(size_t lines)
+{
+    starts.reserve(lines);
+    widths.reserve(lines);
+    tabs.reserve(lines);
+}
+
+void TextLayout::HardLines::append(const HardLines &more)
+{
+    starts.insert(starts.end(), more.starts.begin(), more.starts.end());
+    widths.insert(widths.end(), more.widths.begin(), more.widths.end());
+    tabs.insert(tabs.end(), more.tabs.begin(), more.tabs.end());
 }
 
 // From the start of a line to `to`: the start of every further line, and the width of every
 // line and whether it holds a tab, the last line (which runs on past `to` or ends the text)
 // included.
-void TextLayout::measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts,
-                              std::vector<float> &widths, std::vector<bool> &tabs) const
+void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const CharWidths &table = *widths_;
@@ -318,9 +320,9 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, std::vector<qint64> 
     for (qsizetype i = from; i < to; ++i) {
         const char16_t c = d[i];
         if (c == u'\n') {
-            widths.push_back(float(x));
-            tabs.push_back(tab);
-            starts.push_back(i + 1);
+            out.widths.push_back(float(x));
+            out.tabs.push_back(tab);
+            out.starts.push_back(i + 1);
             x = 0;
             tab = false;
         } else if (c == u'\t') {
@@ -332,15 +334,15 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, std::vector<qint64> 
     }
     // A range ends just after a line break or at the end of the text, which closes a line.
     if (to == text_.size()) {
-        widths.push_back(float(x));
-        tabs.push_back(tab);
+        out.widths.push_back(float(x));
+        out.tabs.push_back(tab);
     }
 }
 
 void TextLayout::buildWrapped(int room)
 {
     wrapBuilds_ += text_.isEmpty() ? 0 : 1;
-    const size_t lines = hardStarts_.size();
+    const size_t lines = hard_.starts.size();
     wrappedStarts_.clear();
     wrappedStarts_.reserve(lines + lines / 2);
     if (text_.size() >= kTwoThreadsFrom) {
@@ -362,15 +364,15 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
     const CharWidths &table = *widths_;
     const qsizetype n = text_.size();
     for (size_t line = fromLine; line < toLine; ++line) {
-        const qsizetype start = hardStarts_[line];
+        const qsizetype start = hard_.starts[line];
         out.push_back(start);
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
-        if (hardWidths_[line] <= available - 0.5)
+        if (hard_.widths[line] <= available - 0.5)
             continue;
-        const qsizetype end = line + 1 < hardStarts_.size() ? hardStarts_[line + 1] - 1 : n;
-        if (!hardTabs_[line]) {
-            wrapPlainLine(d, start, end, hardWidths_[line], available, out);
+        const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
+        if (!hard_.tabs[line]) {
+            wrapPlainLine(d, start, end, hard_.widths[line], available, out);
             continue;
         }
         qsizetype lineStart = start;
@@ -436,7 +438,8 @@ void TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end
     for (qsizetype i = start; i < end;) {
         // No width is negative, so a block that ends inside the room holds no break.
         while (end - i >= 8) {
-            const qreal block = ((w(i) + w(i + 1)) + (w(i + 2) + w(i + 3))) + ((w(i + 4) + w(i + 5)) + (w(i + 6) + w(i + 7)));
+            const qreal block =
+                ((w(i) + w(i + 1)) + (w(i + 2) + w(i + 3))) + ((w(i + 4) + w(i + 5)) + (w(i + 6) + w(i + 7)));
             if (x + block > available)
                 break;
             x += block;

@@ -71,10 +71,19 @@ public:
     int wrapBuilds() const { return wrapBuilds_; }
 
 private:
+    // The hard lines: where each starts, how wide it is unwrapped and whether it holds a tab.
+    struct HardLines {
+        std::vector<qint64> starts;
+        std::vector<float> widths;
+        std::vector<bool> tabs;
+
+        void reserve(size_t lines);
+        void append(const HardLines &more);
+    };
+
     void buildHard();
     void buildWrapped(int room);
-    void measureRange(qsizetype from, qsizetype to, std::vector<qint64> &starts, std::vector<float> &widths,
-                      std::vector<bool> &tabs) const;
+    void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
     void wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                        std::vector<qint64> &out) const;
@@ -82,9 +91,7 @@ private:
     const QString &text_;
     std::shared_ptr<CharWidths> widths_;
     bool hardValid_ = false;
-    std::vector<qint64> hardStarts_{0};
-    std::vector<float> hardWidths_;
-    std::vector<bool> hardTabs_;
+    HardLines hard_{{0}, {}, {}};
     qreal maxWidth_ = 0;
     int wrappedRoom_ = -1;
     std::vector<qint64> wrappedStarts_;
