@@ -19,8 +19,7 @@ printf 'メモ\r\n' | iconv -f UTF-8 -t CP932 >"$work/files/メモ.txt"
 printf '# Orlimbo - Bookmark File,\r\nフォルダ,%s\r\nメモ,%s\r\n' "$work/files/sub/" "$work/files/メモ.txt" |
     iconv -f UTF-8 -t CP932 >"$bookmarks"
 
-"$work/prog/orlimbo" /n "$work/files" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$work/prog/orlimbo" /n "$work/files"
 id=$(wait_for_window "Orlimbo") || fail "no main window"
 
 # The menu opens on its first item: add, organise, (a separator), the folder, the file.

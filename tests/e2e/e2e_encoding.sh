@@ -24,8 +24,7 @@ shows() {
 }
 titled() { wait_for_title "$main" "$1" || fail "the title is '$(xdotool getwindowname "$main")', not '$1'"; }
 
-"$bin" /n "$work/files" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" /n "$work/files"
 main=$(wait_for_window "Orlimbo") || fail "no window titled 'Orlimbo'"
 sleep 0.5
 

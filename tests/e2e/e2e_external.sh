@@ -36,8 +36,7 @@ press() {
 }
 
 title="memo one.txt - Orlimbo  Ver 1.40"
-"$bin" "$file" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" "$file"
 id=$(wait_for_window "$title") || fail "no window titled '$title'"
 
 # No editor is set: Ctrl+E starts the plain-text editor with the path as one argument.

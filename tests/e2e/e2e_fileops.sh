@@ -12,8 +12,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/folder"
 for name in a b c; do printf 'file %s\r\n' "$name" >"$work/folder/$name.txt"; done
 
-"$bin" "$work/folder/a.txt" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" "$work/folder/a.txt"
 id=$(wait_for_window "a.txt - Orlimbo  Ver 1.40") || fail "no window showing a.txt"
 focus "$id"
 xdotool key --clearmodifiers ctrl+Delete

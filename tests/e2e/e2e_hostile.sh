@@ -17,8 +17,7 @@ printf '[General]\nWindowX=5000\nWindowY=3000\nWindowWidth=2147483647\nWindowHei
 value() { sed -n "s/^$1=//p" "$settings"; }
 
 title="Orlimbo"
-"$bin" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin"
 id=$(wait_for_window "$title") || fail "no window titled '$title'"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
 

@@ -59,8 +59,7 @@ pass
 run_with_effect() {
     local file="$work/text.txt" title="text.txt - Orlimbo  Ver 1.40" id pid
     cp "$share/orlimbo/samples/00はじめに.txt" "$file"
-    "$bin" "$file" >"$work/out.log" 2>&1 &
-    pid=$!
+    launch "$bin" "$file"
     id=$(wait_for_window "$title") || fail "the installed program shows no window titled '$title'"
     focus "$id"
     xdotool key --clearmodifiers ctrl+j
@@ -79,8 +78,7 @@ run_with_effect() {
 }
 
 # At a device pixel ratio of 2 the window manager is offered the icon drawn at 128 px.
-QT_SCALE_FACTOR=2 "$bin" "$share/orlimbo/samples/00はじめに.txt" >"$work/out.log" 2>&1 &
-pid=$!
+QT_SCALE_FACTOR=2 launch "$bin" "$share/orlimbo/samples/00はじめに.txt"
 id=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no window at scale factor 2"
 sleep 0.5
 icons=$(xprop -id "$id" -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
@@ -89,8 +87,7 @@ quit_with_ctrl_q "$id" "$pid"
 pass
 
 # "/n FOLDER" still starts a further window, with nothing shown.
-"$bin" /n "$share/orlimbo/samples/" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" /n "$share/orlimbo/samples/"
 id=$(wait_for_window "Orlimbo") || fail "/n FOLDER did not start a window"
 grep -q '使い方' "$work/out.log" && fail "/n FOLDER printed the usage"
 quit_with_ctrl_q "$id" "$pid"

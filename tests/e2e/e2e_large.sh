@@ -53,10 +53,6 @@ count_other_than() {
     done
     echo "$now"
 }
-start() {
-    "$bin" "$@" >"$work/out.log" 2>&1 &
-    pid=$!
-}
 stop() {
     quit_with_ctrl_q "$main" "$pid"
     pid=""
@@ -64,7 +60,7 @@ stop() {
 
 # Unwrapped, the count is the file's own.
 printf '[General]\nWordWrapFlag=N\nWindowWidth=1000\nWindowHeight=600\n' >"$conf/Skimlet.conf"
-start "$work/large.txt"
+launch "$bin" "$work/large.txt"
 main=$(wait_for_window "large.txt - $version") || fail "no window titled 'large.txt - $version'"
 [ "$(count_other_than '')" = "全${lines}行" ] || fail "unwrapped, the panel reads '$(panel '全[0-9]*行')', not 全${lines}行"
 pass
@@ -72,7 +68,7 @@ stop
 
 # Wrapped, more display lines; narrower, more again; at the first width, the first count.
 sed -i 's/^WordWrapFlag=N$/WordWrapFlag=R/' "$conf/Skimlet.conf"
-start "$work/large.txt"
+launch "$bin" "$work/large.txt"
 main=$(wait_for_window "large.txt - $version") || fail "no wrapped window"
 wide=$(count_other_than '')
 [ "${wide//[^0-9]/}" -gt "$lines" ] || fail "wrapped at 1000 px the panel reads '$wide'"
@@ -87,7 +83,7 @@ pass
 stop
 
 # Forty Down keys in one burst: the walk ends at the last file, shown whole.
-start /n "$work/walk"
+launch "$bin" /n "$work/walk"
 main=$(wait_for_window "Orlimbo") || fail "no window for the folder"
 sleep 0.5
 focus "$main"

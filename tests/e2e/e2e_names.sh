@@ -19,8 +19,7 @@ printf 'from linux\r\n' >"$folder/い.txt"
 shown="あ.txt - Orlimbo  Ver 1.40"
 
 # The folder: the first entry of the list is the CP932-named file; Down shows it.
-"$bin" /n "$folder" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" /n "$folder"
 id=$(wait_for_window "Orlimbo") || fail "no main window for /n FOLDER"
 keys "$id" Down
 wait_for_title "$id" "$shown" || fail "title is '$(xdotool getwindowname "$id")' after Down"
@@ -37,13 +36,11 @@ fi
 quit_with_ctrl_q "$id" "$pid"
 
 # The file's bytes as the argument; a start without arguments then reopens it from the settings.
-"$bin" "$file" >>"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" "$file"
 id=$(wait_for_window "$shown") || fail "the CP932-named argument is not shown"
 pass
 quit_with_ctrl_q "$id" "$pid"
-"$bin" >>"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin"
 id=$(wait_for_window "$shown") || fail "the CP932-named file is not reopened after a restart"
 pass
 quit_with_ctrl_q "$id" "$pid"

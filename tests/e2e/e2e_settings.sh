@@ -28,8 +28,7 @@ wait_gone() {
 }
 
 
-"$bin" "$file" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" "$file"
 main=$(wait_for_window "00はじめに.txt - Orlimbo  Ver 1.40") || fail "no main window"
 
 # Presses the keys after $1 in the main window and sets $opened to the window titled by the

@@ -26,8 +26,7 @@ title_becomes() { wait_for_title "$main" "$1"; }
 press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
-"$bin" /n "$work/files" >"$work/out.log" 2>&1 &
-pid=$!
+launch "$bin" /n "$work/files"
 main=$(wait_for_window "Orlimbo") || fail "no window titled 'Orlimbo'"
 focus "$main"
 sleep 0.5

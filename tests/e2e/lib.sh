@@ -1,10 +1,18 @@
 # Shared by the e2e scripts: an X server of their own, a fresh home, waiting for a window.
 
-# Runs the calling script again inside xvfb-run, unless it already is there.
+# Runs the calling script again inside xvfb-run, unless it already is there. The X server's
+# own messages go to $ORLIMBO_E2E_XLOG, for the report of a failure. -noreset: a server resets
+# when its last client leaves, and a program started in that moment cannot connect.
 e2e_in_x() {
     if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-        export ORLIMBO_E2E_IN_X=1
-        exec xvfb-run -a -s "-screen 0 1280x800x24" "$@"
+        export ORLIMBO_E2E_IN_X=1 ORLIMBO_E2E_XLOG
+        ORLIMBO_E2E_XLOG=$(mktemp)
+        local status=0
+        ${with_bus:+dbus-run-session --} \
+            xvfb-run -a -e "$ORLIMBO_E2E_XLOG" -s "-screen 0 1280x800x24 -noreset" "$@" \
+            || status=$?
+        rm -f "$ORLIMBO_E2E_XLOG"
+        exit "$status"
     fi
 }
 
@@ -12,10 +20,7 @@ e2e_in_x() {
 # widgets offered on it.
 e2e_in_x_with_bus() {
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    if [ -z "${ORLIMBO_E2E_IN_X:-}" ]; then
-        export ORLIMBO_E2E_IN_X=1
-        exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x800x24" "$@"
-    fi
+    with_bus=1 e2e_in_x "$@"
 }
 
 # Sets $work to a new folder and points HOME, the XDG folders and Qt at it.
@@ -32,6 +37,12 @@ e2e_fresh_home() {
 e2e_clean_up_at_exit() {
     pid=""
     trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+}
+
+# Starts the command given in the background, its output in $work/out.log, as $pid.
+launch() {
+    "$@" >"$work/out.log" 2>&1 &
+    pid=$!
 }
 
 # With ORLIMBO_E2E_SHOTS set to a folder, leaves a screenshot of the whole screen there as $1.png.
@@ -56,8 +67,27 @@ passed=0
 pass() { passed=$((passed + 1)); }
 fail() {
     echo "e2e: $*" >&2
+    report_what_ended >&2
     echo "e2e: $passed passed, 1 failed"
     exit 1
+}
+
+# Why a window may not have come: the program of $pid, or the X server, had ended. Either way
+# the last of their output.
+report_what_ended() {
+    if [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; then
+        local status=0
+        wait "$pid" 2>/dev/null || status=$?
+        echo "e2e: the program had ended, status $status"
+    fi
+    if [ -s "${work:-}/out.log" ]; then
+        echo "e2e: the program's output ends:"
+        tail -n 10 "$work/out.log"
+    fi
+    if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+        echo "e2e: the X server is gone; its output ends:"
+        tail -n 10 "${ORLIMBO_E2E_XLOG:-/dev/null}"
+    fi
 }
 e2e_done() { echo "e2e: $passed passed, 0 failed"; }
 
@@ -85,15 +115,18 @@ wait_for_title() {
     return 1
 }
 
-# Quits the program of window $1, process $2, with Ctrl+Q; a program still running 10 s
-# later is killed and fails the script.
+# Quits the program of window $1, process $2, with Ctrl+Q; a program that ends other than
+# cleanly, or still runs 10 s later (then killed), fails the script.
 quit_with_ctrl_q() {
     local id=$1 pid=$2
     focus "$id"
     xdotool key --clearmodifiers ctrl+q
     for _ in $(seq 1 100); do
         if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" 2>/dev/null || true
+            local status=0
+            wait "$pid" 2>/dev/null || status=$?
+            # Reaped here: the report must not wait for it again.
+            [ "$status" -eq 0 ] || { pid=""; fail "the program ended with status $status on Ctrl+Q"; }
             return 0
         fi
         sleep 0.1

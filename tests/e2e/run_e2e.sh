@@ -17,8 +17,7 @@ cp "$samples/00はじめに.txt" "$file"
 value() { sed -n "s/^$1=//p" "$settings"; }
 
 title="00はじめに.txt - Orlimbo  Ver 1.40"
-"$bin" "$file" >"$work/out1.log" 2>&1 &
-pid=$!
+launch "$bin" "$file"
 id=$(wait_for_window "$title") || fail "no window titled '$title'"
 [ "$(xdotool getwindowname "$id")" = "$title" ] || fail "wrong title"
 pass
@@ -32,8 +31,7 @@ pass
 pass
 
 # The second start reopens the last file (flag 0 is on by default) and counts the start.
-"$bin" >"$work/out2.log" 2>&1 &
-pid=$!
+launch "$bin"
 id=$(wait_for_window "$title") || fail "the last file was not shown again at the second start"
 quit_with_ctrl_q "$id" "$pid"
 [ "$(value RunTime)" = "1" ] || fail "RunTime is '$(value RunTime)' after the second start"
