@@ -1,13 +1,13 @@
 #include "core/Cp932.h"
 
+#include "core/TwoThreads.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <exception>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -268,34 +268,22 @@ Decoded decodeCounting(const QByteArray &bytes)
         counts = decodeRange(t, p, n, out);
     } else {
         DecodeCounts second;
-        std::exception_ptr failed;
-        std::thread other([&] {
-            try {
-                second = decodeRange(t, p + split, n - split, out + split);
-            } catch (...) {
-                failed = std::current_exception();
-            }
-        });
         first = split;
-        try {
-            std::vector<char16_t> scratch;
-            qsizetype end = split;
-            for (const qsizetype start : blocks) {
-                scratch.resize(size_t(end - start));
-                const DecodeCounts block = decodeRange(t, p + start, end - start, scratch.data());
-                first -= block.written;
-                std::memcpy(out + first, scratch.data(), size_t(block.written) * sizeof(char16_t));
-                counts.invalid += block.invalid;
-                counts.lone += block.lone;
-                end = start;
-            }
-        } catch (...) {
-            other.join();
-            throw;
-        }
-        other.join();
-        if (failed)
-            std::rethrow_exception(failed);
+        runOnTwoThreads(
+            [&] {
+                std::vector<char16_t> scratch;
+                qsizetype end = split;
+                for (const qsizetype start : blocks) {
+                    scratch.resize(size_t(end - start));
+                    const DecodeCounts block = decodeRange(t, p + start, end - start, scratch.data());
+                    first -= block.written;
+                    std::memcpy(out + first, scratch.data(), size_t(block.written) * sizeof(char16_t));
+                    counts.invalid += block.invalid;
+                    counts.lone += block.lone;
+                    end = start;
+                }
+            },
+            [&] { second = decodeRange(t, p + split, n - split, out + split); });
         counts.written = split + second.written;
         counts.invalid += second.invalid;
         counts.lone += second.lone;

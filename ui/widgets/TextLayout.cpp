@@ -1,42 +1,18 @@
 #include "ui/widgets/TextLayout.h"
 
+#include "core/TwoThreads.h"
+
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
-#include <thread>
 
 namespace {
 
 // Below this many characters a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 256 << 10;
-
-// Runs first here and second on a thread of its own, both to their end; an exception of
-// either comes out here.
-template <typename First, typename Second>
-void onTwoThreads(First first, Second second)
-{
-    std::exception_ptr failed;
-    std::thread other([&] {
-        try {
-            second();
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    });
-    try {
-        first();
-    } catch (...) {
-        other.join();
-        throw;
-    }
-    other.join();
-    if (failed)
-        std::rethrow_exception(failed);
-}
 
 // A line may break before or after a character of the wide scripts, as Japanese text does.
 inline bool breaksAround(char16_t c)
@@ -271,7 +247,7 @@ void TextLayout::buildHard()
     widths_->width(u' ');
     if (split > 0) {
         SeenUnits first(0x10000), second(0x10000);
-        onTwoThreads([&] { markUnits(all.first(split), first); }, [&] { markUnits(all.sliced(split), second); });
+        runOnTwoThreads([&] { markUnits(all.first(split), first); }, [&] { markUnits(all.sliced(split), second); });
         for (size_t c = 0; c < first.size(); ++c)
             first[c] |= second[c];
         const std::vector<char16_t> units = unknownUnits(*widths_, first);
@@ -284,7 +260,7 @@ void TextLayout::buildHard()
     hard_.reserve(size_t(n / 48 + 1));
     if (split > 0) {
         HardLines second;
-        onTwoThreads([&] { measureRange(0, split, hard_); }, [&] { measureRange(split, n, second); });
+        runOnTwoThreads([&] { measureRange(0, split, hard_); }, [&] { measureRange(split, n, second); });
         hard_.append(second);
     } else {
         measureRange(0, n, hard_);
@@ -349,7 +325,7 @@ void TextLayout::buildWrapped(int room)
         const size_t half = lines / 2;
         std::vector<qint64> second;
         second.reserve((lines - half) + (lines - half) / 2);
-        onTwoThreads([&] { wrapRange(0, half, room, wrappedStarts_); },
+        runOnTwoThreads([&] { wrapRange(0, half, room, wrappedStarts_); },
                      [&] { wrapRange(half, lines, room, second); });
         wrappedStarts_.insert(wrappedStarts_.end(), second.begin(), second.end());
     } else {
