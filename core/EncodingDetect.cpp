@@ -1,6 +1,7 @@
 #include "core/EncodingDetect.h"
 
 #include "core/Cp932.h"
+#include "core/TwoThreads.h"
 
 #include <QStringDecoder>
 
@@ -482,6 +483,26 @@ bool isValidUtf8(const uchar *p, qsizetype i, qsizetype n)
     return true;
 }
 
+// From this length a text is checked in two halves at once, one on each core.
+constexpr qsizetype kTwoThreadsFrom = qsizetype(1) << 20;
+
+// The halves meet at the start of a character, so each is valid UTF-8 on its own exactly when
+// the whole is: a character cut short before the meeting point fails the first half.
+bool isValidUtf8InHalves(const uchar *p, qsizetype from, qsizetype n)
+{
+    if (n - from < kTwoThreadsFrom)
+        return isValidUtf8(p, from, n);
+    qsizetype mid = from + (n - from) / 2;
+    for (int back = 0; back < 3 && isContinuation(p[mid]); ++back)
+        --mid;
+    if (isContinuation(p[mid]))
+        return false; // four continuation bytes in a row
+    bool first = false;
+    bool second = false;
+    runOnTwoThreads([&] { first = isValidUtf8(p, from, mid); }, [&] { second = isValidUtf8(p, mid, n); });
+    return first && second;
+}
+
 // An ISO-2022-JP designation of a Japanese set: ESC $ @, ESC $ B, ESC $ ( D, ESC ( J, ESC ( I.
 // ESC ( B alone designates ASCII and so says nothing; other escapes are terminal controls.
 bool hasJisDesignation(const uchar *p, qsizetype n)
@@ -786,7 +807,7 @@ Detection detect(const QByteArray &bytes)
     const qsizetype high = firstHighByte(p, 0, n);
     if (high == n)
         return {hasJisDesignation(p, n) ? Encoding::Jis : Encoding::Sjis, false, false};
-    if (isValidUtf8(p, high, n))
+    if (isValidUtf8InHalves(p, high, n))
         return {Encoding::Utf8, false, false};
     return {chooseCp932OrEuc(p, high, n), false, false};
 }

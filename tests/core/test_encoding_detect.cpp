@@ -115,6 +115,27 @@ TEST(EncodingDetect, Utf8FaultsAreFoundAtEveryPosition)
     }
 }
 
+// A long text is checked in two halves that meet at the start of a character near its middle:
+// every way a character can lie across the middle is taken, and a fault at each byte near it
+// is found.
+TEST(EncodingDetect, LongUtf8IsJudgedAlikeWhereverItsMiddleFalls)
+{
+    for (const QString &unit : {QStringLiteral("あ"), QStringLiteral("😀"), QStringLiteral("é")}) {
+        const QByteArray body = encoded(unit.repeated(1 << 20), "UTF-8");
+        // ASCII after the characters moves the middle through every byte of one of them.
+        for (int ascii = 0; ascii < 8; ++ascii) {
+            const QByteArray good = body + QByteArray(ascii, 'a');
+            ASSERT_EQ(detected(good), Encoding::Utf8) << ascii << " ASCII bytes after";
+            const qsizetype mid = good.size() / 2;
+            for (qsizetype at = mid - 5; at <= mid + 5; ++at) {
+                QByteArray bad = good;
+                bad[at] = (uchar(bad[at]) & 0xC0) == 0x80 ? 'x' : char(0x80);
+                EXPECT_NE(detected(bad), Encoding::Utf8) << "fault at " << at << ", middle " << mid;
+            }
+        }
+    }
+}
+
 // The fast 16-byte block check agrees with Qt's UTF-8 decoder on what is valid.
 TEST(Utf8Validity, AgreesWithTheConverter)
 {
