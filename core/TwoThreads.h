@@ -1,7 +1,6 @@
 #pragma once
 
 #include <exception>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -14,15 +13,15 @@ template <typename First, typename Second, typename Start>
 void runOnTwoThreads(First &&first, Second &&second, Start &&start)
 {
     std::exception_ptr failed;
-    std::optional<std::thread> other;
+    std::thread other;
     try {
-        other.emplace(start([&] {
+        other = start([&] {
             try {
                 second();
             } catch (...) {
                 failed = std::current_exception();
             }
-        }));
+        });
     } catch (const std::system_error &) {
         first();
         second();
@@ -31,10 +30,10 @@ void runOnTwoThreads(First &&first, Second &&second, Start &&start)
     try {
         first();
     } catch (...) {
-        other->join();
+        other.join();
         throw;
     }
-    other->join();
+    other.join();
     if (failed)
         std::rethrow_exception(failed);
 }

@@ -326,7 +326,7 @@ void TextLayout::buildWrapped(int room)
         std::vector<qint64> second;
         second.reserve((lines - half) + (lines - half) / 2);
         runOnTwoThreads([&] { wrapRange(0, half, room, wrappedStarts_); },
-                     [&] { wrapRange(half, lines, room, second); });
+                        [&] { wrapRange(half, lines, room, second); });
         wrappedStarts_.insert(wrappedStarts_.end(), second.begin(), second.end());
     } else {
         wrapRange(0, lines, room, wrappedStarts_);
