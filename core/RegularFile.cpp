@@ -1,0 +1,111 @@
+#include "core/RegularFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace RegularFile {
+
+Handle::Handle(Handle &&other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_), status_(other.status_)
+{
+}
+
+Handle &Handle::operator=(Handle &&other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = other.error_;
+        status_ = other.status_;
+    }
+    return *this;
+}
+
+Handle::~Handle()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Handle openForReading(const QByteArray &native)
+{
+    Handle handle;
+    if (native.isEmpty()) {
+        handle.error_ = ENOENT;
+        return handle;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        handle.error_ = errno;
+        return handle;
+    }
+    if (::fstat(fd, &handle.status_) != 0) {
+        handle.error_ = errno;
+        ::close(fd);
+        return handle;
+    }
+    if (!S_ISREG(handle.status_.st_mode)) {
+        handle.error_ = S_ISDIR(handle.status_.st_mode) ? EISDIR : kNotRegular;
+        ::close(fd);
+        return handle;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    handle.fd_ = fd;
+    return handle;
+}
+
+Read readAll(const QByteArray &native, qint64 limit)
+{
+    Read result;
+    const Handle handle = openForReading(native);
+    result.status = handle.status();
+    if (!handle.isOpen()) {
+        result.error = handle.error();
+        return result;
+    }
+    const qint64 size = std::max<qint64>(handle.status().st_size, 0);
+    QByteArray bytes(qsizetype(std::min(size, limit)), Qt::Uninitialized);
+    qsizetype got = 0;
+    // The size fstat gave first, then on to the end in chunks: files may grow or report no size.
+    std::array<char, 1 << 16> chunk{};
+    for (;;) {
+        const bool intoPlace = got < bytes.size();
+        char *target = intoPlace ? bytes.data() + got : chunk.data();
+        const qint64 room = intoPlace ? bytes.size() - got : std::min<qint64>(chunk.size(), limit - got + 1);
+        if (room <= 0)
+            break;
+        const ssize_t n = ::read(handle.fd(), target, size_t(room));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.error = errno;
+            return result;
+        }
+        if (n == 0)
+            break;
+        if (intoPlace) {
+            got += n;
+            continue;
+        }
+        if (got + n > limit) {
+            bytes.append(chunk.data(), qsizetype(limit - got));
+            got = qsizetype(limit);
+            result.truncated = true;
+            break;
+        }
+        bytes.append(chunk.data(), n);
+        got += n;
+    }
+    bytes.truncate(got);
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+} // namespace RegularFile

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <limits>
+#include <optional>
+#include <sys/stat.h>
+
+// Opening a file the user named. A FIFO, a device or a socket put where a text file was
+// expected must never block the window or feed it endless bytes, so every such open is made
+// without blocking and checked to be a regular file before anything is read from it.
+namespace RegularFile {
+
+// Why an open was refused: the system's errno, or, for something that opened but is no
+// regular file, kNotRegular (a folder gives EISDIR, as the system itself would).
+inline constexpr int kNotRegular = -1;
+
+// An open descriptor of a regular file, closed with the object.
+class Handle {
+public:
+    Handle() = default;
+    Handle(Handle &&other) noexcept;
+    Handle &operator=(Handle &&other) noexcept;
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    ~Handle();
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // errno of the failed open, kNotRegular, or 0 when open.
+    int error() const { return error_; }
+    // The file's status as fstat gave it right after opening.
+    const struct stat &status() const { return status_; }
+
+private:
+    friend Handle openForReading(const QByteArray &native);
+    int fd_ = -1;
+    int error_ = 0;
+    struct stat status_ {};
+};
+
+// Opens for reading with O_NONBLOCK | O_NOCTTY | O_CLOEXEC (links followed), and refuses at
+// once anything fstat does not call a regular file. The descriptor is switched back to
+// blocking reads, which a regular file never waits on anyway.
+Handle openForReading(const QByteArray &native);
+
+struct Read {
+    std::optional<QByteArray> bytes; // empty when refused or when reading failed
+    int error = 0;                   // as Handle::error(), or the errno of a failed read
+    bool truncated = false;          // the file held more than `limit` bytes
+    struct stat status {};
+};
+// The whole file, or its first `limit` bytes; reads on past the size fstat gave, since files
+// may grow while read.
+Read readAll(const QByteArray &native, qint64 limit = std::numeric_limits<qint64>::max());
+
+} // namespace RegularFile
