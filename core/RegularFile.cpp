@@ -9,6 +9,12 @@
 
 namespace RegularFile {
 
+Identity identityOf(const struct stat &status)
+{
+    return {status.st_dev, status.st_ino, qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
 Handle::Handle(Handle &&other) noexcept
     : fd_(std::exchange(other.fd_, -1)), error_(other.error_), status_(other.status_)
 {
@@ -78,7 +84,11 @@ Read readAll(const QByteArray &native, qint64 limit)
     for (;;) {
         const bool intoPlace = got < bytes.size();
         char *target = intoPlace ? bytes.data() + got : chunk.data();
-        const qint64 room = intoPlace ? bytes.size() - got : std::min<qint64>(chunk.size(), limit - got + 1);
+        // Past the limit one byte more is asked for, only to learn whether there is more.
+        const qint64 left = limit - got;
+        const qint64 room = intoPlace ? bytes.size() - got
+                            : left >= qint64(chunk.size()) ? qint64(chunk.size())
+                                                            : left + 1;
         if (room <= 0)
             break;
         const ssize_t n = ::read(handle.fd(), target, size_t(room));

@@ -15,6 +15,23 @@ namespace RegularFile {
 // regular file, kNotRegular (a folder gives EISDIR, as the system itself would).
 inline constexpr int kNotRegular = -1;
 
+// Which file a path led to when it was read, to tell later whether it is still that file.
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0; // mtime in nanoseconds since the epoch
+    bool known() const { return size >= 0; }
+    // The same file on the disk (it may have been written to since).
+    bool sameFile(const Identity &other) const
+    {
+        return known() && other.known() && device == other.device && inode == other.inode;
+    }
+    // The same file, and by its size and time not changed since.
+    bool operator==(const Identity &other) const = default;
+};
+Identity identityOf(const struct stat &status);
+
 // An open descriptor of a regular file, closed with the object.
 class Handle {
 public:

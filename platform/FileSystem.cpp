@@ -2,6 +2,7 @@
 
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "core/SystemErrors.h"
 
 #include <QDir>
 
@@ -28,9 +29,10 @@ int openForReading(const QString &path)
 {
     if (path.isEmpty())
         return -1;
-    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, so a FIFO put in a file's place never stops the window.
+    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);
         return -1;
     }
@@ -82,45 +84,15 @@ ReadResult readWholeFile(const QString &path)
 {
     ++wholeFileReadCount;
     ReadResult result;
-    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = QString::fromLocal8Bit(std::strerror(errno));
+    RegularFile::Read read = RegularFile::readAll(PathForm::toNative(path));
+    if (!read.bytes) {
+        result.errorCode = read.error;
+        result.error = read.error == RegularFile::kNotRegular ? SystemErrors::text(read.error)
+                                                              : QString::fromLocal8Bit(std::strerror(read.error));
         return result;
     }
-    const auto fail = [&result, fd] {
-        result.error = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(fd);
-        return result;
-    };
-    struct stat st {};
-    const qsizetype expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? qsizetype(st.st_size) : 0;
-    QByteArray bytes(expected, Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < expected) {
-        const ssize_t n = ::read(fd, bytes.data() + got, expected - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail();
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    // Whatever the size said, read on to the end: files may grow or report no size.
-    std::array<char, 1 << 16> chunk{};
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail();
-        if (n == 0)
-            break;
-        bytes.append(chunk.data(), n);
-    }
-    ::close(fd);
-    result.bytes = std::move(bytes);
+    result.identity = RegularFile::identityOf(read.status);
+    result.bytes = std::move(read.bytes);
     return result;
 }
 

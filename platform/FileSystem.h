@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RegularFile.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -19,8 +21,11 @@ QDateTime lastWriteTime(const QString &path);
 
 struct ReadResult {
     std::optional<QByteArray> bytes;
-    QString error; // the platform's text when reading failed
+    QString error;      // the platform's text when reading failed
+    int errorCode = 0;  // errno, or RegularFile::kNotRegular
+    RegularFile::Identity identity; // the file that was read
 };
+// The whole of a regular file; anything else (a FIFO, a device, a folder) is refused at once.
 ReadResult readWholeFile(const QString &path);
 // How many times readWholeFile was called in this process (tests see a file read once).
 qint64 wholeFileReads();

@@ -32,6 +32,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.TextEncoding));
         read.bytes.reset();
         ShownEncoding = loaded.detection;
+        ShownFile = read.identity;
         RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
         RichEdit->setText(loaded.text, loaded.byteLength);
         loaded.text.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EncodingDetect.h"
+#include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
 
 #include <QMainWindow>
@@ -49,6 +50,8 @@ public:
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
     // The encoding the shown file was read in; its byte form is the view's.
     EncodingDetect::Detection ShownEncoding;
+    // The file the shown text was read from, to tell whether a path still leads to it.
+    RegularFile::Identity ShownFile;
 
     // Loading and the window state.
     void LoadDocument(QString path, QChar mode, int index);

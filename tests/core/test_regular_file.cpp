@@ -70,6 +70,11 @@ TEST(RegularFile, ReadsWholeOrUpToTheLimitThroughLinks)
     EXPECT_FALSE(whole.truncated);
     EXPECT_EQ(whole.status.st_size, 200000);
 
+    // A read that fails after a good open (this one fails even for the superuser) is no text.
+    const RegularFile::Read failed = RegularFile::readAll("/proc/self/mem");
+    EXPECT_FALSE(failed.bytes);
+    EXPECT_EQ(failed.error, EIO);
+
     for (const qint64 limit : {qint64(0), qint64(1000), qint64(199999), qint64(200000)}) {
         const RegularFile::Read part = RegularFile::readAll(nativeOf(file), limit);
         ASSERT_TRUE(part.bytes) << limit;
