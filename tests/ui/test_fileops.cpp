@@ -360,7 +360,8 @@ TEST_F(FileOpsTest, CopyRefusesTheViewedPathOnceItLeadsToAnotherFile)
     const QString into = filesDir.filePath("into");
     QDir().mkpath(into);
     // Saved over by another program the way editors save: a new file renamed into place.
-    ASSERT_EQ(::rename(QFile::encodeName(writeText("new.tmp", "replaced")).constData(), QFile::encodeName(a).constData()), 0);
+    const QString replacement = writeText("new.tmp", "replaced");
+    ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(a).constData()), 0);
     whenModal<TcmForm>([into](TcmForm *dialog) {
         dialog->EditToFolder->setText(into);
         dialog->BtnOk->click();
