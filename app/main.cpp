@@ -2,6 +2,7 @@
 #include "core/CommandLine.h"
 #include "core/PathForm.h"
 #include "platform/Dialogs.h"
+#include "platform/FileOperations.h"
 #include "platform/QSettingsStore.h"
 #include "platform/Shell.h"
 #include "resources/MainTexts.h"
@@ -68,6 +69,8 @@ void installFontSubstitutes()
 
 int main(int argc, char **argv)
 {
+    FileOps::ignoreFileSizeSignal();
+
     // Answered before the application object exists, so it works without a display.
     QStringList given;
     for (int i = 1; i < argc; ++i)

@@ -14,6 +14,8 @@ namespace RegularFile {
 // Why an open was refused: the system's errno, or, for something that opened but is no
 // regular file, kNotRegular (a folder gives EISDIR, as the system itself would).
 inline constexpr int kNotRegular = -1;
+// A regular file, but not the one the caller expected: the path now leads to another.
+inline constexpr int kOtherFile = -2;
 
 // Which file a path led to when it was read, to tell later whether it is still that file.
 struct Identity {

@@ -12,6 +12,8 @@ QString text(int error)
     switch (error) {
     case RegularFile::kNotRegular:
         return QStringLiteral("通常のファイルではありません（FIFO、デバイスまたはソケットです）。");
+    case RegularFile::kOtherFile:
+        return QStringLiteral("表示していたファイルが別のファイルに置き換えられています。");
     case ENOSPC:
         return QStringLiteral("ディスクの空き容量が足りません。");
     case EDQUOT:

@@ -1,5 +1,6 @@
 #include "platform/FileOpMessages.h"
 
+#include "core/SystemErrors.h"
 #include "resources/CmTexts.h"
 #include "resources/DeleteTexts.h"
 #include "resources/RenattTexts.h"
@@ -10,7 +11,7 @@ namespace {
 
 QString withCause(const QString &text, const FileOps::Result &result)
 {
-    return result.systemText.isEmpty() ? text : text + QStringLiteral("\n\n") + result.systemText;
+    return result.error == 0 ? text : text + QStringLiteral("\n\n") + SystemErrors::text(result.error);
 }
 
 } // namespace
@@ -21,8 +22,7 @@ Message failure(Operation operation, const FileOps::Result &result)
     using Kind = Dialogs::Kind;
     switch (operation) {
     case Operation::Delete:
-        return {result.status == Status::ReadOnly ? DeleteTexts::kFailedText : withCause(DeleteTexts::kFailedText, result),
-                DeleteTexts::kFailedCaption, Kind::Failure};
+        return {withCause(DeleteTexts::kFailedText, result), DeleteTexts::kFailedCaption, Kind::Failure};
     case Operation::Copy:
     case Operation::Move: {
         const CmTexts::ModeTexts &texts = operation == Operation::Copy ? CmTexts::kCopy : CmTexts::kMove;
@@ -37,7 +37,7 @@ Message failure(Operation operation, const FileOps::Result &result)
     case Operation::Attributes:
         return {withCause(RenattTexts::kAttributesFailed, result), RenattTexts::kReportCaption, Kind::Notice};
     case Operation::Time:
-        return {RenattTexts::kTimeFailed, RenattTexts::kReportCaption, Kind::Notice};
+        return {withCause(RenattTexts::kTimeFailed, result), RenattTexts::kReportCaption, Kind::Notice};
     }
     return {withCause(QString(), result), QString(), Kind::Failure};
 }

@@ -14,9 +14,10 @@ struct Message {
     Dialogs::Kind kind;
 };
 
-// The message for a failed operation. The cause each message was written for gets its text as
-// it stands; any other cause adds the platform's own text. A name conflict in copying or moving
-// is the question whether to use another name (Yes the default).
+// The message for a failed operation: its own caption and first sentence, then the cause from
+// the one table of system errors. A cause the text already names (a read-only file refused by
+// our own rule, a taken name in renaming) adds nothing. A name conflict in copying or moving is
+// the question whether to use another name (Yes the default).
 Message failure(Operation operation, const FileOps::Result &result);
 
 } // namespace FileOpMessages

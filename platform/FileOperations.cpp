@@ -4,7 +4,7 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +25,7 @@ QByteArray native(const QString &path)
 Result fromErrno(int error)
 {
     Result r;
+    r.error = error;
     switch (error) {
     case EEXIST:
     case ENOTEMPTY:
@@ -45,11 +46,15 @@ Result fromErrno(int error)
     case EDQUOT:
         r.status = Status::NoSpace;
         break;
+    case EISDIR: // only ever a source: a folder where a file was
+    case RegularFile::kNotRegular:
+    case RegularFile::kOtherFile:
+        r.status = Status::SourceChanged;
+        break;
     default:
         r.status = Status::Other;
         break;
     }
-    r.systemText = QString::fromLocal8Bit(std::strerror(error));
     return r;
 }
 
@@ -64,6 +69,8 @@ bool writeAll(int fd, const char *data, ssize_t size)
         const ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = EIO;
         if (n <= 0)
             return false;
         data += n;
@@ -124,28 +131,24 @@ int whileWritable(const char *path, mode_t mode, Change change)
 
 } // namespace
 
-Result copyFile(const QString &from, const QString &to)
+void ignoreFileSizeSignal()
 {
-    const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return lastError();
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(in);
-        return fromErrno(error ? error : EINVAL);
-    }
-    const QByteArray target = native(to);
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+namespace {
+
+// Copies the open source into a target created exclusively; a failed copy removes the target.
+Result copyFrom(const RegularFile::Handle &in, const QByteArray &target)
+{
+    const struct stat &st = in.status();
     const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (out < 0) {
-        const int error = errno;
-        ::close(in);
-        return fromErrno(error);
-    }
-    bool copied = copyData(in, out);
+    if (out < 0)
+        return lastError();
+    bool copied = copyData(in.fd(), out);
     int error = copied ? 0 : errno;
     if (copied) {
-        copyUserAttributes(in, out);
+        copyUserAttributes(in.fd(), out);
         // Permissions and times as far as the target's file system keeps them.
         ::fchmod(out, st.st_mode & 07777);
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -159,7 +162,6 @@ Result copyFile(const QString &from, const QString &to)
         copied = false;
         error = errno;
     }
-    ::close(in);
     if (!copied) {
         // The target is ours: O_EXCL created it.
         ::unlink(target.constData());
@@ -168,14 +170,57 @@ Result copyFile(const QString &from, const QString &to)
     return {};
 }
 
-Result moveFile(const QString &from, const QString &to, Crossing crossing)
+// The source as it stands now: a regular file (links followed), and the expected one.
+Result checkSource(const QByteArray &source, const std::optional<RegularFile::Identity> &expected,
+                   RegularFile::Identity &found)
+{
+    struct stat st {};
+    if (source.isEmpty() || ::stat(source.constData(), &st) != 0)
+        return fromErrno(source.isEmpty() ? ENOENT : errno);
+    if (!S_ISREG(st.st_mode))
+        return fromErrno(S_ISDIR(st.st_mode) ? EISDIR : RegularFile::kNotRegular);
+    found = RegularFile::identityOf(st);
+    if (expected && !found.sameFile(*expected))
+        return fromErrno(RegularFile::kOtherFile);
+    return {};
+}
+
+// The target's folder entry reaches the disk before anything relies on it.
+Result syncFolderOf(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return lastError();
+    // Some file systems cannot sync a folder at all; they say so with EINVAL.
+    const int rc = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    ::close(fd);
+    return rc == 0 ? Result{} : fromErrno(rc);
+}
+
+} // namespace
+
+Result copyFile(const QString &from, const QString &to, const std::optional<RegularFile::Identity> &expected)
+{
+    const RegularFile::Handle in = RegularFile::openForReading(native(from));
+    if (!in.isOpen())
+        return fromErrno(in.error());
+    if (expected && !RegularFile::identityOf(in.status()).sameFile(*expected))
+        return fromErrno(RegularFile::kOtherFile);
+    return copyFrom(in, native(to));
+}
+
+Result moveFile(const QString &from, const QString &to, Crossing crossing,
+                const std::optional<RegularFile::Identity> &expected)
 {
     const QByteArray source = native(from);
     const QByteArray target = native(to);
-    if (from == to) {
-        struct stat st {};
-        return ::lstat(source.constData(), &st) == 0 ? Result{} : lastError();
-    }
+    RegularFile::Identity found;
+    if (const Result checked = checkSource(source, expected, found); !checked.ok())
+        return checked;
+    if (from == to)
+        return {};
     if (crossing == Crossing::WhenNeeded) {
         if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
             return {};
@@ -195,12 +240,24 @@ Result moveFile(const QString &from, const QString &to, Crossing crossing)
             return fromErrno(error);
         }
     }
-    const Result copied = copyFile(from, to);
-    if (!copied.ok())
+    // Copied from the file that was checked; the source goes only once the copy and its folder
+    // entry are on the disk, and only while the path still leads to what was copied.
+    const RegularFile::Handle in = RegularFile::openForReading(source);
+    if (!in.isOpen())
+        return fromErrno(in.error());
+    const RegularFile::Identity opened = RegularFile::identityOf(in.status());
+    if (!opened.sameFile(found))
+        return fromErrno(RegularFile::kOtherFile);
+    if (const Result copied = copyFrom(in, target); !copied.ok())
         return copied;
-    if (::unlink(source.constData()) != 0) {
+    Result failed = syncFolderOf(target);
+    RegularFile::Identity now;
+    if (failed.ok() && !checkSource(source, opened, now).ok())
+        failed = fromErrno(RegularFile::kOtherFile);
+    if (failed.ok() && ::unlink(source.constData()) != 0)
+        failed = lastError();
+    if (!failed.ok()) {
         // Never leave the file in two places: the copy goes again.
-        const Result failed = lastError();
         ::unlink(target.constData());
         return failed;
     }
@@ -217,11 +274,8 @@ Result deleteFile(const QString &path)
         return fromErrno(EISDIR);
     // The superuser could unlink it anyway; a read-only file is refused all the same.
     struct stat target {};
-    if (::stat(name.constData(), &target) == 0 && (target.st_mode & S_IWUSR) == 0) {
-        Result r = fromErrno(EACCES);
-        r.status = Status::ReadOnly;
-        return r;
-    }
+    if (::stat(name.constData(), &target) == 0 && (target.st_mode & S_IWUSR) == 0)
+        return {Status::ReadOnly, 0};
     if (::unlink(name.constData()) != 0)
         return lastError();
     return {};

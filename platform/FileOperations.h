@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RegularFile.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -16,18 +18,28 @@ enum class Status {
     PermissionDenied,
     ReadOnly, // a read-only file, or a read-only file system
     NoSpace,
+    SourceChanged, // the source is no regular file, or not the one expected
     Other,
 };
 
 struct Result {
     Status status = Status::Done;
-    QString systemText; // the platform's own description of a failure
+    // errno of the failure, or RegularFile's kNotRegular / kOtherFile; 0 for a refusal of our
+    // own rules that no system error stands behind
+    int error = 0;
     bool ok() const { return status == Status::Done; }
 };
 
+// Makes a write past the file-size limit fail with EFBIG, which the operations report and
+// clean up after, instead of the signal ending the program. Called once at start.
+void ignoreFileSizeSignal();
+
 // Copies to a target that is created exclusively, with the source's permissions, user
-// attributes and times, flushed to disk. A failed copy leaves no target behind.
-Result copyFile(const QString &from, const QString &to);
+// attributes and times, flushed to disk. A failed copy leaves no target behind. The source is
+// opened without blocking and must be a regular file; with `expected`, it must be that very
+// file (device and inode) and is copied from the descriptor that was checked.
+Result copyFile(const QString &from, const QString &to,
+                const std::optional<RegularFile::Identity> &expected = std::nullopt);
 
 // How a move reaches another file system.
 enum class Crossing {
@@ -35,9 +47,12 @@ enum class Crossing {
     AlwaysCopy, // take the copy path even within one file system (for tests)
 };
 // Renames without replacing; across file systems copies, then deletes the source only once the
-// copy is complete, and takes the copy back when the source cannot be deleted. Moving a file
-// onto its own path succeeds and changes nothing.
-Result moveFile(const QString &from, const QString &to, Crossing crossing = Crossing::WhenNeeded);
+// copy and its folder are on the disk, and takes the copy back when the source cannot be
+// deleted. Moving a file onto its own path succeeds and changes nothing. The source must be a
+// regular file (links followed), and with `expected` that very file, checked right before the
+// rename and again before a copied source is deleted.
+Result moveFile(const QString &from, const QString &to, Crossing crossing = Crossing::WhenNeeded,
+                const std::optional<RegularFile::Identity> &expected = std::nullopt);
 
 // Unlinks the file; a read-only file is refused, also for the superuser.
 Result deleteFile(const QString &path);

@@ -278,10 +278,10 @@ bool TcmForm::attempt()
     FileOpMessages::Operation operation;
     if (request_.mode == QLatin1Char('C')) {
         operation = FileOpMessages::Operation::Copy;
-        result = FileOps::copyFile(source, target);
+        result = FileOps::copyFile(source, target, request_.shownFile);
     } else if (request_.mode == QLatin1Char('M')) {
         operation = FileOpMessages::Operation::Move;
-        result = FileOps::moveFile(source, target);
+        result = FileOps::moveFile(source, target, FileOps::Crossing::WhenNeeded, request_.shownFile);
     } else {
         return true;
     }

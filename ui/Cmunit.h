@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RegularFile.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -27,6 +29,8 @@ struct CopyMoveRequest {
     QChar mode;                // 'C' copy, 'M' move; any other letter does nothing
     QString source;            // the viewed file
     QStringList bookmarkPaths; // the bookmark records' paths in file order
+    // The file the shown text was read from: the source must still be that file.
+    std::optional<RegularFile::Identity> shownFile;
 };
 
 // Copies or moves the viewed file into a typed, browsed or bookmarked folder, asking for

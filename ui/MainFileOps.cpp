@@ -100,7 +100,10 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
                           Settings.flag(Flag::NoReloadAfterMove)};
     {
-        TcmForm dialog(services_.dialogs, {mode, FileNameNow(), bookmarkPaths()}, memory, this);
+        // Only the file that was shown is copied or moved, whatever its path leads to now.
+        const std::optional<RegularFile::Identity> shown =
+            ShownFile.known() ? std::optional(ShownFile) : std::nullopt;
+        TcmForm dialog(services_.dialogs, {mode, FileNameNow(), bookmarkPaths(), shown}, memory, this);
         dialog.exec();
         memory = dialog.memory();
     }
@@ -124,6 +127,8 @@ void TForm1::ActionFileRenameExecute()
     }
     Settings.History.FileNameNow = path;
     PanelDirBars->FileListBox1->reread();
-    SelectByPath(FileNameNow());
+    // A file that has gone is reported once, by the reload.
+    if (FileSystem::fileExists(FileNameNow()))
+        SelectByPath(FileNameNow());
     ActionReLoadExecute();
 }

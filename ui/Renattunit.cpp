@@ -168,8 +168,9 @@ void TrenattForm::BitBtn1Click()
     }
     setTime();
     if (restoreReadOnly) {
+        // A change that already failed once is not reported a second time.
         const FileOps::Result restored = FileOps::writeAttributes(path_, a);
-        if (!restored.ok())
+        if (!restored.ok() && written.ok())
             tell(Operation::Attributes, restored);
     }
     accept();
@@ -180,7 +181,7 @@ void TrenattForm::setTime()
     const std::optional<QDateTime> time = FileTime::timeOf(
         {EditYear->text(), EditMonth->text(), EditDay->text(), EditHour->text(), EditMinute->text(), EditSecond->text()});
     // Also a time that cannot be set for want of write access is reported, not passed over.
-    const FileOps::Result result = time ? FileOps::setLastWriteTime(path_, *time) : FileOps::Result{FileOps::Status::Other, {}};
+    const FileOps::Result result = time ? FileOps::setLastWriteTime(path_, *time) : FileOps::Result{FileOps::Status::Other, 0};
     if (!result.ok()) {
         const FileOpMessages::Message m = FileOpMessages::failure(FileOpMessages::Operation::Time, result);
         dialogs_.message(this, m.text, m.caption, m.kind);

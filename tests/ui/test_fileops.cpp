@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,7 +17,13 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -345,4 +352,64 @@ TEST_F(FileOpsTest, RenameRefusesForbiddenCharactersAndTakenNamesAndReportsABadT
     EXPECT_EQ(form.path(), filesDir.filePath(QStringLiteral("表.txt")));
     EXPECT_TRUE(FileSystem::IsReadOnlyFile(form.path()));
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(FileOpsTest, CopyRefusesTheViewedPathOnceItLeadsToAnotherFile)
+{
+    startOnThreeFiles();
+    const QString into = filesDir.filePath("into");
+    QDir().mkpath(into);
+    // Saved over by another program the way editors save: a new file renamed into place.
+    const QString replacement = writeText("new.tmp", "replaced");
+    ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(a).constData()), 0);
+    whenModal<TcmForm>([into](TcmForm *dialog) {
+        dialog->EditToFolder->setText(into);
+        dialog->BtnOk->click();
+        dialog->BtnCancel->click();
+    });
+    press(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "コピーできませんでした。\n\n表示していたファイルが別のファイルに置き換えられています。");
+    EXPECT_EQ(dialogs.messages[0].caption, "コピー");
+    EXPECT_FALSE(QFileInfo::exists(into + "/a.txt"));
+    EXPECT_EQ(contents(a), QByteArray("replaced"));
+}
+
+TEST_F(FileOpsTest, ARenameCancelledOnAVanishedFileShowsOneMessage)
+{
+    TForm1 &w = startOnThreeFiles();
+    QFile::remove(a);
+    whenModal<TrenattForm>([](TrenattForm *dialog) { dialog->BitBtn2->click(); });
+    press(Qt::Key_F2);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "更新失敗");
+    EXPECT_EQ(w.FileNameNow(), a);
+}
+
+// An immutable file refuses every change, also to the superuser: the attribute change fails,
+// and so does putting read-only back after the time.
+TEST_F(FileOpsTest, AnAttributeFailureIsReportedOnce)
+{
+    a = writeText("a.txt", "first");
+    const int fd = ::open(QFile::encodeName(a).constData(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                           && (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!immutable) {
+        ::close(fd);
+        GTEST_SKIP() << "files cannot be made immutable here: " << std::strerror(errno);
+    }
+    {
+        TrenattForm form(dialogs, a);
+        form.show();
+        form.cbReadOnly->setChecked(true);
+        form.BitBtn1->click();
+    }
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, "ファイル属性の変更ができませんでした。\n\nアクセスが拒否されました。");
+    EXPECT_EQ(dialogs.messages[1].text, "タイムスタンプの変更ができませんでした。\n\nアクセスが拒否されました。");
 }
