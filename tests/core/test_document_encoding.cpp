@@ -141,6 +141,63 @@ TEST(DocumentEncodingSave, EachEncodingWritesItsOwnBytesAndMark)
               through("ISO-2022-JP", QStringLiteral("ガイド a")));
 }
 
+// The first effect starts from the file's own bytes: only line breaks change, so CP932's
+// duplicate NEC and IBM codes and bytes that are no character reach the effect unchanged.
+TEST(DocumentEncodingSave, TheByteFormOfAFileKeepsItsBytesAndMakesEveryBreakCrLf)
+{
+    const QByteArray cp932 = "\xED\x40\x87\x90\r\x80x\n\n\xFF\r\n\r";
+    EXPECT_EQ(DocumentEncoding::byteFormOfFile(cp932, {Encoding::Sjis, false, false}),
+              QByteArray("\xED\x40\x87\x90\r\n\x80x\r\n\r\n\xFF\r\n\r\n"));
+    // UTF-8 loses its mark, which the text does not hold, and keeps an invalid byte.
+    EXPECT_EQ(DocumentEncoding::byteFormOfFile("\xEF\xBB\xBF\xE4\xB8\x80\xFF\n", {Encoding::Utf8, true, false}),
+              QByteArray("\xE4\xB8\x80\xFF\r\n"));
+    // Other encodings have no byte form of their own: their text's UTF-8 form.
+    const QByteArray euc = through("EUC-JP", QStringLiteral("一行目\r\n二"));
+    EXPECT_EQ(DocumentEncoding::byteFormOfFile(euc, {Encoding::Euc, false, false}),
+              QStringLiteral("一行目\r\n二").toUtf8());
+}
+
+// Save-as asks before it writes a character as '?': how many there are, and the first one's line.
+TEST(DocumentEncodingSave, CharactersTheEncodingLacksAreCountedWithTheFirstOnesLine)
+{
+    const QChar lone(0xD800);
+    struct Case {
+        Encoding encoding;
+        QString text;
+        qint64 unwritable;
+        qint64 firstLine;
+    } cases[] = {
+        {Encoding::Sjis, QStringLiteral("a\nb😀\n한x\uFFFD"), 3, 2},
+        {Encoding::Sjis, QStringLiteral("①～\u2225\n"), 0, 0},
+        {Encoding::Euc, QStringLiteral("一\n\n二\uFFFD"), 1, 3},
+        // Half-width kana are written full-width in ISO-2022-JP, so they are no loss.
+        {Encoding::Jis, QStringLiteral("ｶﾞ한\n한"), 2, 1},
+        {Encoding::Utf8, QStringLiteral("\uFFFD😀\n") + lone, 1, 2},
+        {Encoding::Utf16, QStringLiteral("한\n😀"), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const DocumentEncoding::Saved saved = DocumentEncoding::saveFormCounting(c.text, {c.encoding, false, false});
+        EXPECT_EQ(saved.unwritable, c.unwritable);
+        EXPECT_EQ(saved.firstLine, c.firstLine);
+        EXPECT_EQ(saved.bytes, DocumentEncoding::saveForm(c.text, {c.encoding, false, false}));
+    }
+}
+
+// An effect's output is written as it is where it is in the file's own encoding already.
+TEST(DocumentEncodingSave, EffectOutputIsWrittenAsItIsOrInTheDocumentsEncoding)
+{
+    const QByteArray cp932 = "0001 \xED\x40\x87\x90\x80\r\n";
+    EXPECT_EQ(DocumentEncoding::saveFormOfByteForm(cp932, {Encoding::Sjis, false, false}).bytes, cp932);
+    const QByteArray utf8 = "0001 \xE4\xB8\x80\xFF\r\n";
+    EXPECT_EQ(DocumentEncoding::saveFormOfByteForm(utf8, {Encoding::Utf8, true, false}).bytes, "\xEF\xBB\xBF" + utf8);
+    const DocumentEncoding::Saved euc =
+        DocumentEncoding::saveFormOfByteForm("0001 \xE4\xB8\x80\xFF\r\n0002 ", {Encoding::Euc, false, false});
+    EXPECT_EQ(euc.bytes, QByteArray("0001 \xB0\xEC?\r\n0002 "));
+    EXPECT_EQ(euc.unwritable, 1);
+    EXPECT_EQ(euc.firstLine, 1);
+}
+
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
     namespace Choice = DocumentEncoding::Choice;
