@@ -184,20 +184,6 @@ TEST(DocumentEncodingSave, CharactersTheEncodingLacksAreCountedWithTheFirstOnesL
     }
 }
 
-// An effect's output is written as it is where it is in the file's own encoding already.
-TEST(DocumentEncodingSave, EffectOutputIsWrittenAsItIsOrInTheDocumentsEncoding)
-{
-    const QByteArray cp932 = "0001 \xED\x40\x87\x90\x80\r\n";
-    EXPECT_EQ(DocumentEncoding::saveFormOfByteForm(cp932, {Encoding::Sjis, false, false}).bytes, cp932);
-    const QByteArray utf8 = "0001 \xE4\xB8\x80\xFF\r\n";
-    EXPECT_EQ(DocumentEncoding::saveFormOfByteForm(utf8, {Encoding::Utf8, true, false}).bytes, "\xEF\xBB\xBF" + utf8);
-    const DocumentEncoding::Saved euc =
-        DocumentEncoding::saveFormOfByteForm("0001 \xE4\xB8\x80\xFF\r\n0002 ", {Encoding::Euc, false, false});
-    EXPECT_EQ(euc.bytes, QByteArray("0001 \xB0\xEC?\r\n0002 "));
-    EXPECT_EQ(euc.unwritable, 1);
-    EXPECT_EQ(euc.firstLine, 1);
-}
-
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
     namespace Choice = DocumentEncoding::Choice;

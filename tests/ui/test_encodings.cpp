@@ -184,7 +184,7 @@ TEST_F(EncodingTest, SaveAsWritesTheBytesTheShownTextWasMadeFrom)
         {"numbered.txt", cp932, {Qt::Key_I}, false, "0001 \xED\x40\x87\x90\r\n0002 \x80x\r\n0003 last"},
         {"restored.txt", cp932, {Qt::Key_I, Qt::Key_J, Qt::Key_I}, false, cp932},
         {"utf8.txt", utf8, {}, true, utf8},
-        {"utf8-nobreaks.txt", utf8, {Qt::Key_J}, true, "日本\xFF語二行目"},
+        {"marked.txt", "\xEF\xBB\xBF" + utf8, {Qt::Key_J}, true, "\xEF\xBB\xBF日本\xFF語二行目"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
