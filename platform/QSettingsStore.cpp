@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -96,9 +97,11 @@ Contents contentsOf(const QString &path)
 
 } // namespace
 
+// Where QSettings keeps organisation "brennick", application "Skimlet"; asking a QSettings
+// object would have it read the file.
 QSettingsStore::QSettingsStore()
-    : path_(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("brennick"),
-                      QStringLiteral("Skimlet")).fileName())
+    : path_(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/brennick/Skimlet.conf"))
 {
 }
 
