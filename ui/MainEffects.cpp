@@ -2,11 +2,10 @@
 #include "ui/Mainunit.h"
 
 #include "core/DocumentEncoding.h"
-#include "core/Effects.h"
-#include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
 #include "core/PathForm.h"
 #include "core/SystemErrors.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
