@@ -236,4 +236,15 @@ TEST_F(EncodingTest, SaveAsAsksBeforeWritingWhatTheEncodingCannotHold)
     takeOnlyMessage(QString(question).replace(QStringLiteral(" 2 個"), QStringLiteral(" 1 個")),
                     QStringLiteral("確認"), Dialogs::Kind::Confirm);
     EXPECT_EQ(contents(target), "\x8C\xB3\r\n?");
+
+    // Typed into (the debug menu's write mode), the text is no longer the file's.
+    writeBytes(QStringLiteral("cp932.txt"), "\x8C\xB3\r\n\x80");
+    start({cp932});
+    form->DebugWriteMode->trigger();
+    QTest::keyClicks(form->RichEdit, QStringLiteral("z"));
+    dialogs.fileAnswers = {target};
+    dialogs.answers = {Dialogs::Answer::Yes};
+    press(Qt::Key_S);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(contents(target), "z\x8C\xB3\r\n?");
 }
