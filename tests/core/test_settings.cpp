@@ -1,7 +1,6 @@
 #include "core/SettingsRecord.h"
 #include "platform/QSettingsStore.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -9,9 +8,6 @@
 #include "tests/TestPrinters.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -225,24 +221,4 @@ TEST(SettingsWrite, ValuesAreWrittenInTheStoredOrder)
               QStringList({"AppliForPrint", "AppliSetFlags", "WordWrapFlag", "LimitSizeForEffect"}));
     EXPECT_EQ(w.mid(w.indexOf("FileNameNow"), 3), QStringList({"FileNameNow", "rp0", "CopyMoveFolder"}));
     EXPECT_EQ(w.mid(w.size() - 5), QStringList({"WindowX", "WindowY", "Install", "Version", "RunTime"}));
-}
-
-// The per-user store is the file QSettings would use, found without reading it: a FIFO there
-// must not stop the program before its window appears (SIGALRM ends a regression).
-TEST(SettingsPlace, TheUserStoreIsNamedWithoutBeingRead)
-{
-    QTemporaryDir home;
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    const QString expected = home.filePath("brennick/Skimlet.conf");
-    EXPECT_EQ(QSettingsStore().filePath(), expected);
-    EXPECT_EQ(QSettings(QSettings::NativeFormat, QSettings::UserScope, "brennick", "Skimlet").fileName(), expected);
-    QDir().mkpath(home.filePath("brennick"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(expected).constData(), 0600), 0);
-    ::alarm(10);
-    QSettingsStore store;
-    EXPECT_EQ(store.open(), nullptr);
-    ::alarm(0);
-    wasSet ? qputenv("XDG_CONFIG_HOME", before) : qunsetenv("XDG_CONFIG_HOME");
 }
