@@ -66,34 +66,54 @@ QString withLineBreaks(QString text)
     return text;
 }
 
-// The text with every character the converter cannot write as '?', as the code page 932 form
-// writes them; the converter's own substitutes are a private-use pair in EUC-JP and a control
-// byte in ISO-2022-JP. Each distinct character is tried once, by a round trip of its own.
-QString writableThrough(const char *converter, QStringView text)
+// Walks a text character by character, asking `writable` once for each distinct character
+// above ASCII (an unpaired surrogate is never writable) and handing every character to `put`
+// with the answer. Counts the unwritable ones and notes the line of the first.
+template <typename Writable, typename Put>
+DocumentEncoding::Saved walkWritable(QStringView text, Writable &&writable, Put &&put)
 {
-    QHash<char32_t, bool> writable;
-    QString out;
-    out.reserve(text.size());
+    DocumentEncoding::Saved counted;
+    QHash<char32_t, bool> known;
+    qint64 line = 1;
     const char16_t *p = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         if (p[i] < 0x80) {
-            out += QChar(p[i]);
+            line += p[i] == u'\n';
+            put(QStringView(p + i, 1), true);
             continue;
         }
-        const qsizetype units = QChar::isHighSurrogate(p[i]) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
-        const QString one = QString::fromUtf16(p + i, units);
-        const char32_t key = units == 2 ? QChar::surrogateToUcs4(p[i], p[i + 1]) : p[i];
-        auto known = writable.find(key);
-        if (known == writable.end()) {
-            QStringEncoder encoder(converter);
-            QStringDecoder decoder(converter);
-            known = writable.insert(key, decoder.decode(encoder.encode(one)) == one);
+        const bool pair = QChar::isHighSurrogate(p[i]) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]);
+        const QStringView one(p + i, pair ? 2 : 1);
+        bool ok = false;
+        if (pair || !QChar::isSurrogate(p[i])) {
+            const char32_t key = pair ? QChar::surrogateToUcs4(p[i], p[i + 1]) : p[i];
+            auto found = known.find(key);
+            if (found == known.end())
+                found = known.insert(key, writable(one));
+            ok = *found;
         }
-        out += *known ? one : QStringLiteral("?");
-        i += units - 1;
+        if (!ok && counted.unwritable++ == 0)
+            counted.firstLine = line;
+        put(one, ok);
+        i += one.size() - 1;
     }
-    return out;
+    return counted;
+}
+
+// Whether a character comes back from the converter as itself; its own substitutes are a
+// private-use pair in EUC-JP and a control byte in ISO-2022-JP, which would not. The
+// replacement character does come back from EUC-JP's substitute, yet is no character of it.
+auto convertsBack(const char *converter)
+{
+    return [converter](QStringView one) {
+        if (one == u"\uFFFD")
+            return false;
+        QStringEncoder encoder(converter);
+        QStringDecoder decoder(converter);
+        const QByteArray bytes = encoder.encode(one);
+        return QString(decoder.decode(bytes)) == one;
+    };
 }
 
 // ISO-2022-JP has no half-width kana; mail software writes them full-width, with a voicing mark
@@ -177,30 +197,90 @@ Loaded load(const QByteArray &bytes, std::optional<Encoding> chosen)
     return loaded;
 }
 
-QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection)
+Saved saveFormCounting(QStringView text, const EncodingDetect::Detection &detection)
 {
+    auto ignore = [](QStringView, bool) {};
+    Saved saved;
     switch (detection.encoding) {
     case Encoding::Sjis:
-        return Cp932::encodeReplacing(text);
+        // The encoder writes one '?' for each character the code page lacks.
+        saved = walkWritable(
+            text, [](QStringView one) { return Cp932::encodeReplacing(one) != "?"; }, ignore);
+        saved.bytes = Cp932::encodeReplacing(text);
+        return saved;
     case Encoding::Utf8:
-        return (detection.hasBom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + encodeUtf8(text);
-    case Encoding::Utf16:
+        saved = walkWritable(text, [](QStringView) { return true; }, ignore);
+        saved.bytes = (detection.hasBom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + encodeUtf8(text);
+        return saved;
+    case Encoding::Utf16: {
+        saved = walkWritable(text, [](QStringView) { return true; }, ignore);
+        QString crlf = text.toString();
+        crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        QStringEncoder encoder(detection.bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                               detection.hasBom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        saved.bytes = encoder.encode(crlf);
+        return saved;
+    }
     case Encoding::Euc:
     case Encoding::Jis:
         break;
     }
-    QString crlf = text.toString();
-    crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (detection.encoding == Encoding::Utf16) {
-        QStringEncoder encoder(detection.bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
-                               detection.hasBom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-        return encoder.encode(crlf);
-    }
     const char *converter = EncodingDetect::converterName(detection.encoding);
+    const QString widened = detection.encoding == Encoding::Jis ? withFullWidthKana(text.toString()) : text.toString();
+    QString writable;
+    writable.reserve(widened.size() + widened.size() / 16);
+    saved = walkWritable(widened, convertsBack(converter), [&writable](QStringView one, bool ok) {
+        if (one == u"\n")
+            writable += QLatin1String("\r\n");
+        else if (ok)
+            writable += one;
+        else
+            writable += QLatin1Char('?');
+    });
     QStringEncoder encoder(converter);
-    if (detection.encoding == Encoding::Jis)
-        crlf = withFullWidthKana(crlf);
-    return encoder.encode(writableThrough(converter, crlf));
+    saved.bytes = encoder.encode(writable);
+    return saved;
+}
+
+QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection)
+{
+    return saveFormCounting(text, detection).bytes;
+}
+
+QByteArray byteFormOfFile(const QByteArray &bytes, const EncodingDetect::Detection &detection)
+{
+    if (detection.encoding != Encoding::Sjis && detection.encoding != Encoding::Utf8)
+        return encodeUtf8(EncodingDetect::decode(bytes, detection.encoding));
+    // CR and LF are never part of a multi-byte character in either, so the breaks are found
+    // in the bytes themselves and nothing else is touched.
+    const qsizetype skip = detection.encoding == Encoding::Utf8 && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    QByteArray out;
+    out.reserve(bytes.size() - skip + bytes.size() / 32);
+    const char *p = bytes.constData() + skip;
+    const char *end = bytes.constData() + bytes.size();
+    while (p < end) {
+        const char *stop = p;
+        while (stop < end && *stop != '\r' && *stop != '\n')
+            ++stop;
+        out.append(p, stop - p);
+        if (stop == end)
+            break;
+        out.append("\r\n", 2);
+        p = stop + (*stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
+    }
+    return out;
+}
+
+Saved saveFormOfByteForm(const QByteArray &bytes, const EncodingDetect::Detection &detection)
+{
+    switch (detection.encoding) {
+    case Encoding::Sjis:
+        return {bytes};
+    case Encoding::Utf8:
+        return {(detection.hasBom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + bytes};
+    default:
+        return saveFormCounting(decode(bytes, ByteForm::Utf8), detection);
+    }
 }
 
 QChar choiceFromStored(const QString &stored)

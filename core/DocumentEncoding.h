@@ -39,10 +39,29 @@ struct Loaded {
 // Reads a file's bytes in the chosen encoding, or in the recognised one when none is chosen.
 Loaded load(const QByteArray &bytes, std::optional<EncodingDetect::Encoding> chosen);
 
+// The byte form of a file's own bytes read as `detection` says, which a document's first
+// effect starts from. CP932: the bytes themselves with every line break (CR LF, a lone CR, a
+// lone LF) made CR LF and nothing decoded, so bytes that are no character pass unchanged;
+// UTF-8 the same after its byte-order mark; the others the UTF-8 form of their decoded text.
+QByteArray byteFormOfFile(const QByteArray &bytes, const EncodingDetect::Detection &detection);
+
+// Bytes for save-as, and the characters of the text that the encoding could not hold.
+struct Saved {
+    QByteArray bytes;
+    qint64 unwritable = 0; // characters written as '?'
+    qint64 firstLine = 0;  // the line (from 1) of the first of them; 0 when there is none
+};
+
 // The text as save-as writes it: in the document's own encoding with CR LF breaks, led by the
 // document's byte-order mark when it had one (UTF-16 always has one, in its byte order).
-// Characters the encoding lacks become '?' where the converter allows it.
+// Characters the encoding lacks (an unpaired surrogate in every one) become '?'.
+Saved saveFormCounting(QStringView text, const EncodingDetect::Detection &detection);
 QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection);
+
+// Bytes of the byte form, as the effects make them, the way save-as writes them: a CP932
+// document's as they are, a UTF-8 document's led by its byte-order mark when it had one; for
+// the other encodings the text they hold, written as saveFormCounting writes it.
+Saved saveFormOfByteForm(const QByteArray &bytes, const EncodingDetect::Detection &detection);
 
 // The encoding chosen in the view menu, one character as stored; Auto recognises every file.
 namespace Choice {

@@ -38,39 +38,54 @@ Handle::~Handle()
         ::close(fd_);
 }
 
-Handle openForReading(const QByteArray &native)
+// Builds handles; the one place that fills their private state.
+class Opener {
+public:
+    static Handle open(const QByteArray &native, int flags, mode_t mode)
+    {
+        Handle handle;
+        if (native.isEmpty()) {
+            handle.error_ = ENOENT;
+            return handle;
+        }
+        const int fd = ::open(native.constData(), flags, mode);
+        if (fd < 0) {
+            handle.error_ = errno;
+            return handle;
+        }
+        if (::fstat(fd, &handle.status_) != 0) {
+            handle.error_ = errno;
+            ::close(fd);
+            return handle;
+        }
+        if (!S_ISREG(handle.status_.st_mode)) {
+            handle.error_ = S_ISDIR(handle.status_.st_mode) ? EISDIR : kNotRegular;
+            ::close(fd);
+            return handle;
+        }
+        const int now = ::fcntl(fd, F_GETFL);
+        if (now >= 0 && (now & O_NONBLOCK))
+            ::fcntl(fd, F_SETFL, now & ~O_NONBLOCK);
+        handle.fd_ = fd;
+        return handle;
+    }
+};
+
+Handle openForReading(const QByteArray &native, Links links)
 {
-    Handle handle;
-    if (native.isEmpty()) {
-        handle.error_ = ENOENT;
-        return handle;
-    }
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        handle.error_ = errno;
-        return handle;
-    }
-    if (::fstat(fd, &handle.status_) != 0) {
-        handle.error_ = errno;
-        ::close(fd);
-        return handle;
-    }
-    if (!S_ISREG(handle.status_.st_mode)) {
-        handle.error_ = S_ISDIR(handle.status_.st_mode) ? EISDIR : kNotRegular;
-        ::close(fd);
-        return handle;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    handle.fd_ = fd;
-    return handle;
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    return Opener::open(native, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow, 0);
 }
 
-Read readAll(const QByteArray &native, qint64 limit)
+Handle createNew(const QByteArray &native)
+{
+    return Opener::open(native, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+}
+
+Read readAll(const QByteArray &native, qint64 limit, Links links)
 {
     Read result;
-    const Handle handle = openForReading(native);
+    const Handle handle = openForReading(native, links);
     result.status = handle.status();
     if (!handle.isOpen()) {
         result.error = handle.error();

@@ -52,16 +52,25 @@ public:
     const struct stat &status() const { return status_; }
 
 private:
-    friend Handle openForReading(const QByteArray &native);
+    friend class Opener;
     int fd_ = -1;
     int error_ = 0;
     struct stat status_ {};
 };
 
-// Opens for reading with O_NONBLOCK | O_NOCTTY | O_CLOEXEC (links followed), and refuses at
-// once anything fstat does not call a regular file. The descriptor is switched back to
-// blocking reads, which a regular file never waits on anyway.
-Handle openForReading(const QByteArray &native);
+// Whether an open goes through a symbolic link in the last part of the path. The user's own
+// files may be links; the program's work files never are, so that a link planted under their
+// name cannot make the program read or write another file.
+enum class Links { Follow, Refuse };
+
+// Opens for reading with O_NONBLOCK | O_NOCTTY | O_CLOEXEC, and refuses at once anything
+// fstat does not call a regular file. The descriptor is switched back to blocking reads, which
+// a regular file never waits on anyway. With Links::Refuse a link gives ELOOP.
+Handle openForReading(const QByteArray &native, Links links = Links::Follow);
+
+// Creates a new file for writing, readable and writable by the owner only. Whatever already
+// has the name, a link too, makes it fail with EEXIST: nothing existing is opened or followed.
+Handle createNew(const QByteArray &native);
 
 struct Read {
     std::optional<QByteArray> bytes; // empty when refused or when reading failed
@@ -71,6 +80,7 @@ struct Read {
 };
 // The whole file, or its first `limit` bytes; reads on past the size fstat gave, since files
 // may grow while read.
-Read readAll(const QByteArray &native, qint64 limit = std::numeric_limits<qint64>::max());
+Read readAll(const QByteArray &native, qint64 limit = std::numeric_limits<qint64>::max(),
+             Links links = Links::Follow);
 
 } // namespace RegularFile

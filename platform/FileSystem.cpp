@@ -9,8 +9,6 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,19 +22,11 @@ bool statOf(const QString &path, struct stat &st)
     return !path.isEmpty() && ::stat(PathForm::toNative(path).constData(), &st) == 0;
 }
 
-// A descriptor for reading a file that is no folder, or -1.
-int openForReading(const QString &path)
+// A regular file opened for reading without blocking, so that a FIFO put in a file's place
+// never stops the window.
+RegularFile::Handle openForReading(const QString &path)
 {
-    if (path.isEmpty())
-        return -1;
-    // Without blocking, so a FIFO put in a file's place never stops the window.
-    const int fd = ::open(PathForm::toNative(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return RegularFile::openForReading(PathForm::toNative(path));
 }
 
 } // namespace
@@ -53,6 +43,12 @@ bool folderExists(const QString &path)
     return statOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool existsAsNonFolder(const QString &path)
+{
+    struct stat st {};
+    return statOf(path, st) && !S_ISDIR(st.st_mode);
+}
+
 bool IsReadOnlyFile(const QString &path)
 {
     struct stat st {};
@@ -61,13 +57,10 @@ bool IsReadOnlyFile(const QString &path)
 
 QDateTime lastWriteTime(const QString &path)
 {
-    const int fd = openForReading(path);
-    struct stat st {};
-    const bool known = fd >= 0 && ::fstat(fd, &st) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!known)
+    const RegularFile::Handle file = openForReading(path);
+    if (!file.isOpen())
         return {};
+    const struct stat &st = file.status();
     return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
 }
 
@@ -87,13 +80,23 @@ ReadResult readWholeFile(const QString &path)
     RegularFile::Read read = RegularFile::readAll(PathForm::toNative(path));
     if (!read.bytes) {
         result.errorCode = read.error;
-        result.error = read.error == RegularFile::kNotRegular ? SystemErrors::text(read.error)
-                                                              : QString::fromLocal8Bit(std::strerror(read.error));
+        result.error = SystemErrors::text(read.error);
         return result;
     }
     result.identity = RegularFile::identityOf(read.status);
     result.bytes = std::move(read.bytes);
     return result;
+}
+
+std::optional<QByteArray> readIfUnchanged(const QString &path, const RegularFile::Identity &identity)
+{
+    if (!identity.known())
+        return std::nullopt;
+    RegularFile::Read read = RegularFile::readAll(PathForm::toNative(path));
+    // The size read counts too: a file written to while it is read may keep its stat a moment.
+    if (!read.bytes || !(RegularFile::identityOf(read.status) == identity) || read.bytes->size() != identity.size)
+        return std::nullopt;
+    return std::move(read.bytes);
 }
 
 bool isBinaryBytes(const char *data, qsizetype size)
@@ -108,19 +111,17 @@ bool isBinaryBytes(const char *data, qsizetype size)
 
 bool IsBinaryFile(const QString &path)
 {
-    const int fd = openForReading(path);
-    if (fd < 0)
+    const RegularFile::Handle file = openForReading(path);
+    if (!file.isOpen())
         return false;
     std::array<char, 1 << 16> chunk{};
     for (;;) {
-        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        const ssize_t n = ::read(file.fd(), chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR)
             continue;
         const bool binary = n > 0 && isBinaryBytes(chunk.data(), n);
-        if (n <= 0 || binary) {
-            ::close(fd);
+        if (n <= 0 || binary)
             return binary;
-        }
     }
 }
 

@@ -14,6 +14,8 @@ namespace FileSystem {
 // A regular file (or a link to one); a folder is no file.
 bool fileExists(const QString &path);
 bool folderExists(const QString &path);
+// Something other than a folder is there, links followed: a file, a FIFO, a device, a socket.
+bool existsAsNonFolder(const QString &path);
 // The owner-write bit clear; a missing file or an empty path is not read-only.
 bool IsReadOnlyFile(const QString &path);
 // Last-write time, or an invalid time when the file cannot be opened for reading.
@@ -21,12 +23,15 @@ QDateTime lastWriteTime(const QString &path);
 
 struct ReadResult {
     std::optional<QByteArray> bytes;
-    QString error;      // the platform's text when reading failed
+    QString error;      // the cause in Japanese when reading failed
     int errorCode = 0;  // errno, or RegularFile::kNotRegular
     RegularFile::Identity identity; // the file that was read
 };
 // The whole of a regular file; anything else (a FIFO, a device, a folder) is refused at once.
 ReadResult readWholeFile(const QString &path);
+// The file's bytes when the path still leads to the file `identity` describes, unchanged since
+// (same device, inode, size and modification time); none otherwise.
+std::optional<QByteArray> readIfUnchanged(const QString &path, const RegularFile::Identity &identity);
 // How many times readWholeFile was called in this process (tests see a file read once).
 qint64 wholeFileReads();
 

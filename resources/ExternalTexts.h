@@ -26,5 +26,9 @@ inline const QString kNoNotepadForPrintCaption = QStringLiteral("印刷用アプ
 inline const QString kNothingToSaveText = QStringLiteral("保存すべきデータがありません。");
 inline const QString kSaveCaption = QStringLiteral("保存");
 inline const QString kSaveDialogTitle = QStringLiteral("名前を付けて保存");
+// %1 the number of characters the file's encoding cannot hold, %2 the line of the first.
+inline const QString kUnwritableText = QStringLiteral(
+    "保存先の文字コードで表せない文字が %1 個あります（最初は %2 行目）。\n\nそれらを「?」に置き換えて保存しますか？");
+inline const QString kUnwritableCaption = QStringLiteral("確認");
 
 } // namespace ExternalTexts

@@ -2,22 +2,21 @@
 #include "ui/Mainunit.h"
 
 #include "core/DocumentEncoding.h"
-#include "core/Effects.h"
+#include "core/PathForm.h"
+#include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QToolButton>
 
 namespace {
 constexpr qint64 kConfirmAbove = 524288;
-const QString kWorkFile = QStringLiteral("FORWORK.TMP");
-const QString kEffectFile = QStringLiteral("EFFECT.TMP");
 } // namespace
 
 void TForm1::connectEffects()
@@ -92,41 +91,42 @@ bool TForm1::ConfirmLargeEffect()
         == Dialogs::Answer::Yes;
 }
 
+QByteArray TForm1::effectInput() const
+{
+    if (!RichEdit->isModified()) {
+        if (ShownEffectBytes)
+            return *ShownEffectBytes;
+        if (const std::optional<QByteArray> own = FileSystem::readIfUnchanged(FileNameNow(), ShownFile))
+            return DocumentEncoding::byteFormOfFile(*own, ShownEncoding);
+    }
+    return DocumentEncoding::encode(RichEdit->text(), RichEdit->byteForm());
+}
+
 bool TForm1::ApplyEffect(QChar kind)
 {
-    const QString folder = WorkFolder();
-    {
-        QFile work(folder + kWorkFile);
-        if (!work.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || work.write(DocumentEncoding::encode(RichEdit->text(), RichEdit->byteForm())) < 0 || !work.flush()) {
-            services_.dialogs.message(this, work.errorString(), windowTitle(), Dialogs::Kind::Failure);
-            return false;
-        }
-    }
-    QFile effect(folder + kEffectFile);
-    if (!effect.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    WorkFiles::Run run = WorkFiles::runEffect(kind, effectInput(), WorkFolder());
+    switch (run.failure) {
+    case WorkFiles::Failure::None:
+        break;
+    case WorkFiles::Failure::CreateOutput:
         services_.dialogs.message(this, MainTexts::kWorkFileCreateText, MainTexts::kWorkFileCreateCaption,
                                   Dialogs::Kind::Failure);
         return false;
-    }
-    QFile work(folder + kWorkFile);
-    if (!work.open(QIODevice::ReadOnly)) {
-        effect.close();
+    case WorkFiles::Failure::OpenInput:
         services_.dialogs.message(this, MainTexts::kWorkFileOpenText, MainTexts::kWorkFileOpenCaption,
                                   Dialogs::Kind::Failure);
         return false;
-    }
-    const bool transformed = Effects::transform(kind, work, effect);
-    work.close();
-    effect.close();
-    const FileSystem::ReadResult result = FileSystem::readWholeFile(folder + kEffectFile);
-    if (!transformed || !result.bytes) {
-        services_.dialogs.message(this, result.bytes ? effect.errorString() : result.error,
+    case WorkFiles::Failure::WriteInput:
+    case WorkFiles::Failure::Transform:
+        services_.dialogs.message(this,
+                                  PathForm::displayName(run.path) + QStringLiteral("\n\n")
+                                      + SystemErrors::text(run.error),
                                   windowTitle(), Dialogs::Kind::Failure);
         return false;
     }
     KeepUnprocessedText();
-    RichEdit->setText(DocumentEncoding::decode(*result.bytes, RichEdit->byteForm()));
+    RichEdit->setText(DocumentEncoding::decode(*run.output, RichEdit->byteForm()));
+    ShownEffectBytes = std::move(run.output);
     DeleteWorkFiles();
     if (kind == QLatin1Char('C'))
         ActionWrapSideExecute();
@@ -135,8 +135,11 @@ bool TForm1::ApplyEffect(QChar kind)
 
 void TForm1::KeepUnprocessedText()
 {
-    if (RichEditForBackup->isEmpty())
-        RichEditForBackup->setText(RichEdit->text());
+    if (!RichEditForBackup->isEmpty())
+        return;
+    RichEditForBackup->setText(RichEdit->text());
+    backupEffectBytes_ = ShownEffectBytes;
+    backupModified_ = RichEdit->isModified();
 }
 
 void TForm1::ClearEffects(QChar mode)
@@ -145,13 +148,18 @@ void TForm1::ClearEffects(QChar mode)
         RestoreUnprocessedText();
     for (QAction *a : effectCommands())
         a->setChecked(false);
-    if (mode == QLatin1Char('N'))
+    if (mode == QLatin1Char('N')) {
+        // The shown text stays, and with it the bytes it was made from.
         RichEditForBackup->setText(QString());
+        backupEffectBytes_.reset();
+    }
 }
 
 void TForm1::RestoreUnprocessedText()
 {
     RichEdit->setText(RichEditForBackup->text());
+    RichEdit->setModified(backupModified_);
+    ShownEffectBytes = std::exchange(backupEffectBytes_, std::nullopt);
     RichEditForBackup->setText(QString());
     RichEdit->moveCaretToStart();
 }

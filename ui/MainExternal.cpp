@@ -135,6 +135,18 @@ void TForm1::ActionFolderExplorerExecute()
     services_.shell.explore(PanelDirBars->DirectoryListBox1->directory());
 }
 
+DocumentEncoding::Saved TForm1::shownSaveForm() const
+{
+    if (!RichEdit->isModified()) {
+        if (ShownEffectBytes)
+            return DocumentEncoding::saveFormOfByteForm(*ShownEffectBytes, ShownEncoding);
+        // Read again rather than kept since the load: a large file is held once, as its text.
+        if (std::optional<QByteArray> own = FileSystem::readIfUnchanged(FileNameNow(), ShownFile))
+            return {std::move(*own)};
+    }
+    return DocumentEncoding::saveFormCounting(RichEdit->text(), ShownEncoding);
+}
+
 void TForm1::ActionSaveAsExecute()
 {
     if (RichEdit->isEmpty()) {
@@ -148,8 +160,14 @@ void TForm1::ActionSaveAsExecute()
                                    dialogFilters(types->entries()), types->currentIndex());
     if (!chosen)
         return;
-    const FileSystem::WriteResult written =
-        FileSystem::writeFileAtomically(*chosen, DocumentEncoding::saveForm(RichEdit->text(), ShownEncoding));
+    const DocumentEncoding::Saved saved = shownSaveForm();
+    if (saved.unwritable > 0
+        && services_.dialogs.message(this,
+                                     ExternalTexts::kUnwritableText.arg(saved.unwritable).arg(saved.firstLine),
+                                     ExternalTexts::kUnwritableCaption, Dialogs::Kind::Confirm)
+               != Dialogs::Answer::Yes)
+        return;
+    const FileSystem::WriteResult written = FileSystem::writeFileAtomically(*chosen, saved.bytes);
     if (!written.written) {
         services_.dialogs.message(this, *chosen + QStringLiteral("\n\n") + written.error,
                                   QApplication::applicationDisplayName(), Dialogs::Kind::Failure);

@@ -21,11 +21,13 @@
 // The path is taken by value: callers pass history entries that the history step rewrites.
 void TForm1::LoadDocument(const QString path, QChar mode, int index)
 {
-    if (FileSystem::fileExists(path)) {
+    // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
+    if (FileSystem::existsAsNonFolder(path)) {
         FileSystem::ReadResult read = FileSystem::readWholeFile(path);
         if (!read.bytes) {
             // The view keeps its text and nothing else of the load happens.
-            services_.dialogs.message(this, read.error, windowTitle(), Dialogs::Kind::Failure);
+            services_.dialogs.message(this, PathForm::displayName(path) + QStringLiteral("\n\n") + read.error,
+                                      windowTitle(), Dialogs::Kind::Failure);
             return;
         }
         DocumentEncoding::Loaded loaded =
@@ -33,6 +35,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
         read.bytes.reset();
         ShownEncoding = loaded.detection;
         ShownFile = read.identity;
+        ShownEffectBytes.reset();
         RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
         RichEdit->setText(loaded.text, loaded.byteLength);
         loaded.text.clear();

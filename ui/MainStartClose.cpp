@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
+#include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
@@ -214,8 +215,7 @@ void TForm1::FormClose()
 
 void TForm1::DeleteWorkFiles()
 {
-    FileSystem::removeIfExists(WorkFolder() + QStringLiteral("FORWORK.TMP"));
-    FileSystem::removeIfExists(WorkFolder() + QStringLiteral("EFFECT.TMP"));
+    WorkFiles::remove(WorkFolder());
 }
 
 void TForm1::ActionAppQuitExecute()

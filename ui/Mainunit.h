@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/DocumentEncoding.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
 
 #include <QMainWindow>
 #include <QStringList>
+
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -52,6 +55,9 @@ public:
     EncodingDetect::Detection ShownEncoding;
     // The file the shown text was read from, to tell whether a path still leads to it.
     RegularFile::Identity ShownFile;
+    // The bytes (in the view's byte form) that the effects made the shown text from; none while
+    // the shown text is the file's own.
+    std::optional<QByteArray> ShownEffectBytes;
 
     // Loading and the window state.
     void LoadDocument(QString path, QChar mode, int index);
@@ -275,6 +281,9 @@ private:
     // Effects (MainEffects.cpp).
     void connectEffects();
     void runEffectCommand(QAction *command, QChar kind);
+    // The bytes the next effect starts from: the last effect's output, else the file's own in
+    // the view's byte form, else (the file changed, or the text was typed into) the text's.
+    QByteArray effectInput() const;
     QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 
@@ -287,6 +296,9 @@ private:
     QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
+    // The bytes save-as writes for the shown text: the effects' output, else the file's own
+    // bytes, else (the file changed, or the text was typed into) the text in the file's encoding.
+    DocumentEncoding::Saved shownSaveForm() const;
     // The encoding menu and panel 6 (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
@@ -299,4 +311,7 @@ private:
     bool shownOnce_ = false;
     bool closed_ = false;
     QList<QLabel *> statusPanels_;
+    // What RestoreUnprocessedText brings back with the text in RichEditForBackup.
+    std::optional<QByteArray> backupEffectBytes_;
+    bool backupModified_ = false;
 };

@@ -141,6 +141,41 @@ TEST(DocumentEncodingSave, EachEncodingWritesItsOwnBytesAndMark)
               through("ISO-2022-JP", QStringLiteral("ガイド a")));
 }
 
+// The first effect starts from the file's own bytes: only line breaks change, so CP932's
+// duplicate NEC and IBM codes and bytes that are no character reach the effect unchanged.
+TEST(DocumentEncodingSave, TheByteFormOfAFileKeepsItsBytesAndMakesEveryBreakCrLf)
+{
+    EXPECT_EQ(DocumentEncoding::byteFormOfFile("\xED\x40\x87\x90\r\x80x\n\n\xFF\r\n\r", {Encoding::Sjis, false, false}),
+              QByteArray("\xED\x40\x87\x90\r\n\x80x\r\n\r\n\xFF\r\n\r\n"));
+}
+
+// Save-as asks before it writes a character as '?': how many there are, and the first one's line.
+TEST(DocumentEncodingSave, CharactersTheEncodingLacksAreCountedWithTheFirstOnesLine)
+{
+    const QChar lone(0xD800);
+    struct Case {
+        Encoding encoding;
+        QString text;
+        qint64 unwritable;
+        qint64 firstLine;
+    } cases[] = {
+        {Encoding::Sjis, QStringLiteral("a\nb😀\n한x\uFFFD"), 3, 2},
+        {Encoding::Sjis, QStringLiteral("①～\u2225\n"), 0, 0},
+        {Encoding::Euc, QStringLiteral("一\n\n二\uFFFD"), 1, 3},
+        // Half-width kana are written full-width in ISO-2022-JP, so they are no loss.
+        {Encoding::Jis, QStringLiteral("ｶﾞ한\n한"), 2, 1},
+        {Encoding::Utf8, QStringLiteral("\uFFFD😀\n") + lone, 1, 2},
+        {Encoding::Utf16, QStringLiteral("한\n😀"), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const DocumentEncoding::Saved saved = DocumentEncoding::saveFormCounting(c.text, {c.encoding, false, false});
+        EXPECT_EQ(saved.unwritable, c.unwritable);
+        EXPECT_EQ(saved.firstLine, c.firstLine);
+        EXPECT_EQ(saved.bytes, DocumentEncoding::saveForm(c.text, {c.encoding, false, false}));
+    }
+}
+
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
     namespace Choice = DocumentEncoding::Choice;

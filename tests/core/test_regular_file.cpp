@@ -83,6 +83,21 @@ TEST(RegularFile, ReadsWholeOrUpToTheLimitThroughLinks)
     }
 }
 
+// The work files' opens: a link under the name is not read through, and whatever holds the
+// name already, a link leading nowhere too, is never opened for writing.
+TEST(RegularFile, WorkFileOpensNeverGoThroughALink)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("target.txt"), "keep");
+    ASSERT_EQ(::symlink("target.txt", nativeOf(dir.filePath("link")).constData()), 0);
+    ASSERT_EQ(::symlink("made.txt", nativeOf(dir.filePath("dangling")).constData()), 0);
+    EXPECT_EQ(RegularFile::readAll(nativeOf(dir.filePath("link")), 9, RegularFile::Links::Refuse).error, ELOOP);
+    for (const char *taken : {"link", "dangling", "target.txt"})
+        EXPECT_EQ(RegularFile::createNew(nativeOf(dir.filePath(taken))).error(), EEXIST) << taken;
+    EXPECT_FALSE(QFile::exists(dir.filePath("made.txt")));
+    EXPECT_EQ(RegularFile::createNew(nativeOf(dir.filePath("fresh"))).status().st_mode & 07777, 0600u);
+}
+
 TEST(SystemErrors, NamesTheCauseOrTheErrno)
 {
     EXPECT_EQ(SystemErrors::text(ENOSPC), QStringLiteral("ディスクの空き容量が足りません。"));

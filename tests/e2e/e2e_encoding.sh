@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real window on a folder of a UTF-8 and an EUC-JP file: walking shows each decoded, the
 # last status panel names the encoding (read through AT-SPI), and an encoding chosen in the
-# view menu holds while walking, until automatic recognition is chosen again.
+# view menu holds while walking, until automatic recognition is chosen again. Save-as through the
+# real dialog writes a file's own bytes: CP932's duplicate NEC and IBM codes, and a UTF-8 file
+# with one invalid byte saved over itself, come back unchanged.
 set -euo pipefail
 
 bin=$1
@@ -59,5 +61,37 @@ quit_with_ctrl_q "$main" "$pid"
 pid=""
 grep -q '^TextEncoding=A$' "$XDG_CONFIG_HOME/brennick/Skimlet.conf" ||
     fail "the stored choice is '$(grep TextEncoding "$XDG_CONFIG_HOME/brennick/Skimlet.conf" || true)'"
+pass
+
+mkdir -p "$work/save"
+printf '\xed\x40\x87\x90 NEC/IBM\r\n\x82\xa0\r\n' >"$work/save/nec.txt"
+printf 'UTF-8の\xff一行\r\n二行目\n' >"$work/save/bad.txt"
+cp "$work/save/bad.txt" "$work/bad.orig"
+# Shows file $1 in a new window, saves it as $2 in its folder through the real dialog and quits.
+save_as() {
+    launch "$bin" "$work/save/$1"
+    main=$(wait_for_window "$1 - $version") || fail "no window showing $1"
+    keys "$main" ctrl+s
+    dialog=$(wait_for_window "名前を付けて保存") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+    xdotool type --delay 30 "$2"
+    xdotool key Return
+    for _ in $(seq 1 50); do
+        xdotool search --onlyvisible --name "^名前を付けて保存\$" >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    wait_for_title "$main" "$2 - $version" || fail "the saved $2 is not shown"
+    shot "saved-$2"
+    quit_with_ctrl_q "$main" "$pid"
+    pid=""
+}
+save_as nec.txt "nec copy.txt"
+cmp -s "$work/save/nec.txt" "$work/save/nec copy.txt" || fail "saved: $(od -An -tx1 "$work/save/nec copy.txt" | head -n 2)"
+pass
+# Over itself: a new file takes the name (the write is atomic), with the same bytes.
+inode=$(stat -c %i "$work/save/bad.txt")
+save_as bad.txt bad.txt
+[ "$(stat -c %i "$work/save/bad.txt")" != "$inode" ] || fail "bad.txt was not written"
+cmp -s "$work/bad.orig" "$work/save/bad.txt" || fail "saved: $(od -An -tx1 "$work/save/bad.txt" | head -n 2)"
 pass
 e2e_done

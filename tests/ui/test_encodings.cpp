@@ -165,3 +165,86 @@ TEST_F(EncodingTest, SaveAsWritesAUtf8FileWithItsMarkByteForByte)
     EXPECT_EQ(w.FileNameNow(), target);
     EXPECT_EQ(panel6(), "UTF-8");
 }
+
+// Save-as writes the bytes the shown text was made from, never a re-encoding of the text: the
+// file's own, or the effects' output made from them. CP932's duplicate NEC and IBM codes
+// (ED 40, 87 90) and bytes that are no character come back as they were.
+TEST_F(EncodingTest, SaveAsWritesTheBytesTheShownTextWasMadeFrom)
+{
+    const QByteArray cp932 = "\xED\x40\x87\x90\r\n\x80x\nlast";
+    const QByteArray utf8 = "日本\xFF語\r\n二行目";
+    struct Case {
+        const char *name;
+        QByteArray file;
+        std::vector<Qt::Key> effects;
+        bool overItself;
+        QByteArray saved;
+    } cases[] = {
+        {"cp932.txt", cp932, {}, false, cp932},
+        {"numbered.txt", cp932, {Qt::Key_I}, false, "0001 \xED\x40\x87\x90\r\n0002 \x80x\r\n0003 last"},
+        {"restored.txt", cp932, {Qt::Key_I, Qt::Key_J, Qt::Key_I}, false, cp932},
+        {"utf8.txt", utf8, {}, true, utf8},
+        {"marked.txt", "\xEF\xBB\xBF" + utf8, {Qt::Key_J}, true, "\xEF\xBB\xBF日本\xFF語二行目"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = writeBytes(QString::fromLatin1(c.name), c.file);
+        start({path});
+        for (Qt::Key effect : c.effects)
+            press(effect);
+        const QString target = c.overItself ? path : filesDir.filePath(QStringLiteral("saved-") + c.name);
+        dialogs.fileAnswers = {target};
+        press(Qt::Key_S);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(contents(target), c.saved);
+        EXPECT_EQ(form->FileNameNow(), target);
+    }
+}
+
+// Where the shown text is not the file's (an effect's output in EUC-JP, or a file changed since it
+// was shown), characters the file's encoding lacks are written as '?' only when the user agrees.
+TEST_F(EncodingTest, SaveAsAsksBeforeWritingWhatTheEncodingCannotHold)
+{
+    storeValues({{"TextEncoding", QStringLiteral("E")}});
+    const QString euc = writeBytes(QStringLiteral("euc.txt"), encoded("EUC-JP", QStringLiteral("一行目\r\n")) + "x\xFFy\r\n\xFF");
+    TForm1 &w = start({euc});
+    ASSERT_EQ(viewText(), QStringLiteral("一行目\nx\uFFFDy\n\uFFFD"));
+    press(Qt::Key_I);
+    const QString target = filesDir.filePath(QStringLiteral("target.txt"));
+    const QString question = QStringLiteral("保存先の文字コードで表せない文字が 2 個あります（最初は 2 行目）。\n\n"
+                                            "それらを「?」に置き換えて保存しますか？");
+    dialogs.fileAnswers = {target};
+    press(Qt::Key_S); // No, the default
+    takeOnlyMessage(question, QStringLiteral("確認"), Dialogs::Kind::Confirm);
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(w.FileNameNow(), euc);
+
+    dialogs.fileAnswers = {target};
+    dialogs.answers = {Dialogs::Answer::Yes};
+    press(Qt::Key_S);
+    takeOnlyMessage(question, QStringLiteral("確認"), Dialogs::Kind::Confirm);
+    EXPECT_EQ(contents(target), encoded("EUC-JP", QStringLiteral("0001 一行目\r\n0002 x?y\r\n0003 ?")));
+
+    // A file written to since it was shown: the text on screen is what is saved.
+    storeValues({{"TextEncoding", QStringLiteral("A")}});
+    const QString cp932 = writeBytes(QStringLiteral("cp932.txt"), "\x8C\xB3\r\n\x80");
+    start({cp932});
+    writeBytes(QStringLiteral("cp932.txt"), "changed since");
+    dialogs.fileAnswers = {target};
+    dialogs.answers = {Dialogs::Answer::Yes};
+    press(Qt::Key_S);
+    takeOnlyMessage(QString(question).replace(QStringLiteral(" 2 個"), QStringLiteral(" 1 個")),
+                    QStringLiteral("確認"), Dialogs::Kind::Confirm);
+    EXPECT_EQ(contents(target), "\x8C\xB3\r\n?");
+
+    // Typed into (the debug menu's write mode), the text is no longer the file's.
+    writeBytes(QStringLiteral("cp932.txt"), "\x8C\xB3\r\n\x80");
+    start({cp932});
+    form->DebugWriteMode->trigger();
+    QTest::keyClicks(form->RichEdit, QStringLiteral("z"));
+    dialogs.fileAnswers = {target};
+    dialogs.answers = {Dialogs::Answer::Yes};
+    press(Qt::Key_S);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(contents(target), "z\x8C\xB3\r\n?");
+}

@@ -2,6 +2,7 @@
 // box, and sizes beyond what an int holds in the view.
 #include "UiFixture.h"
 
+#include "core/SystemErrors.h"
 #include "resources/MainTexts.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
@@ -13,6 +14,8 @@
 #include <QToolButton>
 
 #include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Kind = Dialogs::Kind;
 
@@ -130,4 +133,116 @@ TEST(TextViewWidths, ALineWiderThanAnIntStillScrollsToItsEnd)
     view.selectRange(view.text().size(), 0);
     view.scrollToCaret();
     EXPECT_EQ(h->value(), INT_MAX);
+}
+
+// Things that are no regular file, put where the program reads or writes: the tests end with
+// SIGALRM should a regression make any of them block.
+class NotAFileTest : public UiFixture {
+protected:
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        ::alarm(10);
+    }
+    void TearDown() override
+    {
+        UiFixture::TearDown();
+        ::alarm(0);
+    }
+    static QByteArray native(const QString &path) { return QFile::encodeName(path); }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    void plant(const QString &path, const char *linkTo)
+    {
+        QFile::remove(path);
+        ASSERT_EQ(linkTo ? ::symlink(linkTo, native(path).constData()) : ::mkfifo(native(path).constData(), 0600), 0);
+    }
+};
+
+// Files listed and then replaced: a FIFO and a link to /dev/zero are refused at once with the
+// path and the cause, the view keeping its text; a link that leads nowhere is a file gone.
+TEST_F(NotAFileTest, WalkingOntoAFifoADeviceOrADanglingLinkNeverBlocks)
+{
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        writeText(QLatin1String(name), QLatin1String(name));
+    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    w.MenuDebugAction->setVisible(true); // the binary check reads the file too
+    fileList()->setFocus();
+    QTest::keyClick(fileList(), Qt::Key_Down);
+    ASSERT_EQ(viewText(), "a.txt");
+    plant(filesDir.filePath("b.txt"), nullptr);
+    plant(filesDir.filePath("c.txt"), "/dev/zero");
+    plant(filesDir.filePath("d.txt"), "missing.txt");
+
+    for (const char *name : {"b.txt", "c.txt"}) {
+        press(Qt::Key_Down);
+        takeOnlyMessage(filesDir.filePath(QLatin1String(name)) + "\n\n" + SystemErrors::text(RegularFile::kNotRegular),
+                        QStringLiteral("a.txt - Orlimbo  Ver 1.40"), Kind::Failure);
+        EXPECT_EQ(viewText(), "a.txt");
+    }
+    press(Qt::Key_Down);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(w.FileNameNow(), filesDir.filePath("a.txt"));
+    EXPECT_EQ(w.statusText(2), MainTexts::kText);
+}
+
+// The settings file is read only when it is a regular file: anything else starts the program with
+// the defaults, and at close it is left as it was while the failed write is reported. A link
+// that leads nowhere is a file not yet written, and the settings go where it leads.
+TEST_F(NotAFileTest, ASettingsFileThatIsNoFileStartsWithTheDefaultsAndIsLeftAlone)
+{
+    QDir().mkpath(programDir.filePath("config"));
+    const char *fifo = nullptr;
+    for (const char *linkTo : {fifo, "/dev/zero", "/dev/full", "settings.conf"}) {
+        SCOPED_TRACE(linkTo ? linkTo : "FIFO");
+        plant(storePath, linkTo);
+        TForm1 &w = start();
+        EXPECT_EQ(w.Settings.LimitSizeForEffect, 524228);
+        EXPECT_EQ(w.Settings.flagText(), "111111C0001000S0");
+        w.close();
+        const bool dangling = linkTo == QByteArrayView("settings.conf");
+        if (dangling)
+            EXPECT_TRUE(dialogs.messages.empty());
+        else
+            takeOnlyMessage(QStringLiteral("レジストリに書き込めませんでした。"), QStringLiteral("Orlimbo"), Kind::Plain);
+        struct stat st {};
+        ASSERT_EQ(::lstat(native(storePath).constData(), &st), 0);
+        EXPECT_EQ(linkTo ? S_ISLNK(st.st_mode) : S_ISFIFO(st.st_mode), true);
+        EXPECT_EQ(contents(programDir.filePath("config/settings.conf")).contains("RunTime=0"), dangling);
+        form.reset();
+    }
+}
+
+// A link planted under each work file's name is removed, never written through; the effect
+// still works. A name that cannot be taken anew fails with the work files' message.
+TEST_F(NotAFileTest, TheWorkFilesAreNeverReachedThroughALink)
+{
+    const QByteArray kept = "outside\r\n";
+    const QString forWork = writeBytes(QStringLiteral("forwork-target"), kept);
+    const QString effect = writeBytes(QStringLiteral("effect-target"), kept);
+    const QString workFolder = programDir.path() + QStringLiteral("/");
+    plant(workFolder + "FORWORK.TMP", native(forWork).constData());
+    plant(workFolder + "EFFECT.TMP", native(effect).constData());
+    TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("one\ntwo"))});
+    press(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(viewText(), QStringLiteral("0001 one\n0002 two"));
+    EXPECT_EQ(contents(forWork), kept);
+    EXPECT_EQ(contents(effect), kept);
+    EXPECT_FALSE(QFileInfo(workFolder + "FORWORK.TMP").exists() || QFileInfo(workFolder + "EFFECT.TMP").isSymLink());
+    press(Qt::Key_I, Qt::ControlModifier);
+
+    // A folder cannot be unlinked, so the name stays taken.
+    QDir().mkpath(workFolder + "FORWORK.TMP/inside");
+    press(Qt::Key_I, Qt::ControlModifier);
+    takeOnlyMessage(workFolder + "FORWORK.TMP\n\n" + SystemErrors::text(EEXIST), w.windowTitle(), Kind::Failure);
+    QDir(workFolder + "FORWORK.TMP").removeRecursively();
+    QDir().mkpath(workFolder + "EFFECT.TMP/inside");
+    press(Qt::Key_I, Qt::ControlModifier);
+    takeOnlyMessage(MainTexts::kWorkFileCreateText, MainTexts::kWorkFileCreateCaption, Kind::Failure);
+    EXPECT_FALSE(w.ActionNumbering->isChecked());
+    EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
 }

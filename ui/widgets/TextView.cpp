@@ -40,6 +40,7 @@ void TextView::setText(const QString &text, qint64 knownByteLength)
 {
     const bool hadSelection = hasSelection();
     text_ = text;
+    modified_ = false;
     byteLength_ = knownByteLength;
     anchor_ = caret_ = 0;
     preferredX_ = -1;
@@ -457,6 +458,7 @@ void TextView::replaceSelection(const QString &with)
 {
     const qint64 start = selectionStart();
     text_.replace(start, selectionEnd() - start, with);
+    modified_ = true;
     byteLength_ = -1;
     anchor_ = caret_ = start + with.size();
     invalidateLayout();

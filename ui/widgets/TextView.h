@@ -32,6 +32,10 @@ public:
     bool wraps() const { return wrap_; }
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool isReadOnly() const { return readOnly_; }
+    // Whether the text was typed into since it was set: it is then no longer what its
+    // source's bytes were decoded into.
+    bool isModified() const { return modified_; }
+    void setModified(bool modified) { modified_ = modified; }
 
     // Lines as displayed: with wrapping every wrapped line counts; a final line break opens
     // no counted line; an empty view counts 0.
@@ -110,6 +114,7 @@ private:
     qint64 nextPosition(qint64 position) const;
 
     QString text_;
+    bool modified_ = false;
     mutable qint64 byteLength_ = -1;
     DocumentEncoding::ByteForm byteForm_ = DocumentEncoding::ByteForm::Cp932;
     bool wrap_ = true;
