@@ -440,6 +440,18 @@ StrictEncoded encodeStrict(QStringView text)
     return result;
 }
 
+QString withLinuxForms(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar &c : out) {
+        for (const auto &[linuxForm, windowsForm] : kLinuxForms) {
+            if (c.unicode() == windowsForm)
+                c = QChar(linuxForm);
+        }
+    }
+    return out;
+}
+
 QByteArray encode(QStringView text)
 {
     QByteArray out;

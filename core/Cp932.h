@@ -50,6 +50,10 @@ struct StrictEncoded {
 // each writer decides. '\n' is written as CR LF.
 StrictEncoded encodeStrict(QStringView text);
 
+// The text with each of those seven characters in its Linux form (U+FF5E becomes U+301C ...),
+// for finding a name that a Linux tool wrote.
+QString withLinuxForms(QStringView text);
+
 // The encoder above, with every '\n' written as CR LF; a character without a form is written
 // as the platform converter substitutes it, an unpaired surrogate as one '?'.
 QByteArray encode(QStringView text);
