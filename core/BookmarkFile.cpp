@@ -106,6 +106,11 @@ BookmarkFault fieldBytes(const QString &field, BookmarkFault::Field which, QByte
     const Cp932::StrictEncoded encoded = PathForm::toCp932(field);
     if (encoded.unmappable)
         return {BookmarkFault::Kind::Unrecordable, which, encoded.unmappable->character};
+    // A name that is not UTF-8 may hold the byte itself.
+    for (const char b : encoded.bytes) {
+        if (b == '\r' || b == '\n')
+            return {BookmarkFault::Kind::Unrecordable, which, char32_t(b)};
+    }
     bytes = encoded.bytes;
     return {};
 }

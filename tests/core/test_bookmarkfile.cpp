@@ -163,6 +163,7 @@ TEST_F(BookmarkFolder, ARowTheFileCannotRecordRefusesTheWholeWritingAndLeavesThe
         {{QStringLiteral("k"), QStringLiteral("/k/x😀")}, Kind::Unrecordable, Field::Path, U'😀'},
         {{QStringLiteral("a\nb"), "/k"}, Kind::Unrecordable, Field::Name, U'\n'},
         {{QStringLiteral("k"), QStringLiteral("/a\rb")}, Kind::Unrecordable, Field::Path, U'\r'},
+        {{QStringLiteral("k"), PathForm::fromNative("/\x82\xa0\n")}, Kind::Unrecordable, Field::Path, U'\n'},
         {{QStringLiteral("a,b"), QStringLiteral("/x,y")}, Kind::Comma, Field::Name, U','},
         {{QStringLiteral("ab"), QStringLiteral("/x,한")}, Kind::Comma, Field::Path, U','},
     };
