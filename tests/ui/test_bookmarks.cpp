@@ -552,3 +552,30 @@ TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTh
     EXPECT_EQ(menuBookmarks(), QStringList({"d|" + folder}));
     EXPECT_TRUE(dialogs.messages.empty());
 }
+
+TEST_F(BookmarkTest, ALongPathIsAddedAndSavedWholeAndAWaveDashBookmarkOpensItsFolder)
+{
+    // Past the former 256-byte limit of the path fields and of the file.
+    QString deep = filesDir.path();
+    for (int i = 0; i < 6; ++i)
+        deep += QLatin1Char('/') + QString(50, QChar(u'a' + i));
+    const QString viewed = writeText(QStringLiteral("長い.txt"), QStringLiteral("x"), deep);
+    ASSERT_GT(viewed.size(), 300);
+    auto d = openDialog(BookmarkMode::Add, viewed);
+    QTest::keyClick(d->EditName, Qt::Key_Return);
+    QTest::keyClick(d->BitBtn1, Qt::Key_Return);
+    // The name taken from the path keeps its limit of 254 bytes.
+    const QString folder = deep + QLatin1Char('/');
+    EXPECT_EQ(fileBytes(bookmarkFile()), kHeader + Cp932::encode(folder.left(254) + "," + folder + "\n"));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Stored as 81 60 and read as U+FF5E, the bookmark still leads to the folder a Linux tool named.
+    const QString linuxNamed = filesDir.filePath(QStringLiteral("波\u301C線"));
+    writeText(QStringLiteral("in.txt"), QStringLiteral("x"), linuxNamed);
+    writeBookmarks(QStringLiteral("波～線,") + filesDir.path() + QStringLiteral("/波～線/\n"));
+    start({QStringLiteral("/n"), filesDir.path()});
+    ASSERT_EQ(menuBookmarks().size(), 1);
+    form->MenuBookmark->actions()[3]->trigger();
+    EXPECT_EQ(form->PanelDirBars->DirectoryListBox1->directory(), linuxNamed + QLatin1Char('/'));
+    EXPECT_EQ(fileList()->count(), 1);
+}
