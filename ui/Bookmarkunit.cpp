@@ -1,6 +1,5 @@
 #include "ui/Bookmarkunit.h"
 
-#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -93,6 +92,11 @@ void setBackground(QLineEdit *edit, QPalette::ColorRole role)
 bool hasComma(const QString &text)
 {
     return text.contains(QLatin1Char(','));
+}
+
+int columnOf(BookmarkFault::Field field)
+{
+    return field == BookmarkFault::Field::Name ? kNameColumn : kPathColumn;
 }
 
 bool startsWithCommentMark(const QString &name)
@@ -296,8 +300,7 @@ bool TBookmarkForm::refuse(const QString &text, const QString &caption)
     return false;
 }
 
-// True when there is no fault; otherwise its message, and false.
-bool TBookmarkForm::refuse(const BookmarkFault &fault)
+bool TBookmarkForm::checked(const BookmarkFault &fault)
 {
     using Kind = BookmarkFault::Kind;
     switch (fault.kind) {
@@ -340,7 +343,7 @@ void TBookmarkForm::BtnAddClick()
     if (EditName->text().isEmpty())
         EditName->setText(path);
     // What the file could not record would make the grid unsavable, or come back as another path.
-    if (!refuse(BookmarkRowFault(TidyBookmarkRow({EditName->text(), path}))))
+    if (!checked(BookmarkRowFault(TidyBookmarkRow({EditName->text(), path}))))
         return;
     if (startsWithCommentMark(TidyBookmarkRow({EditName->text(), path}).name)) {
         refuse(BookmarkTexts::kHashAtNameStart, BookmarkTexts::kForbiddenCaption);
@@ -457,8 +460,8 @@ bool TBookmarkForm::rowsCanBeSaved()
             continue;
         // The offending cell becomes current, so it can be mended at once.
         if (const BookmarkFault fault = BookmarkRowFault({name, path})) {
-            StringGrid->setCurrentCell(row, fault.field == BookmarkFault::Field::Name ? kNameColumn : kPathColumn);
-            return refuse(fault);
+            StringGrid->setCurrentCell(row, columnOf(fault.field));
+            return checked(fault);
         }
         if (startsWithCommentMark(name)) {
             StringGrid->setCurrentCell(row, kNameColumn);
@@ -482,9 +485,8 @@ void TBookmarkForm::BitBtn1Click()
     const BookmarkWriteResult written = WriteBookmarkFile(context_.bookmarkFile, gridRows());
     if (written.status == BookmarkWriteResult::Status::Refused) {
         // The rows were checked above; should the writer still find a fault, nothing is lost.
-        StringGrid->setCurrentCell(written.refusedRow,
-                                   written.fault.field == BookmarkFault::Field::Name ? kNameColumn : kPathColumn);
-        refuse(written.fault);
+        StringGrid->setCurrentCell(written.refusedRow, columnOf(written.fault.field));
+        checked(written.fault);
         return;
     }
     ReportBookmarkWrite(context_.dialogs, this, written);

@@ -79,7 +79,8 @@ private:
     bool gridKeyPressed(QKeyEvent *key);
     bool isOrganising() const;
     bool refuse(const QString &text, const QString &caption);
-    bool refuse(const BookmarkFault &fault);
+    // True when there is no fault; otherwise shows its message and gives false.
+    bool checked(const BookmarkFault &fault);
     bool rowsCanBeSaved();
     void swapRows(int a, int b);
     bool isInGrid(const QWidget *widget) const;
