@@ -2,9 +2,9 @@
 
 #include "core/Cp932.h"
 #include "core/PathForm.h"
+#include "core/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -14,6 +14,7 @@
 namespace {
 
 const char kHeader[] = "# Orlimbo - Bookmark File,\r\n";
+const QString kFileName = QStringLiteral("BOOKMARK.CSV");
 
 bool isLeadByte(unsigned char b)
 {
@@ -54,7 +55,7 @@ bool recordOfLine(QByteArrayView line, Bookmark &out, const PathForm::NativeExis
     if (found < 2)
         return false;
     out.name = Cp932::decode(cutOnCharacter(fields[0].toByteArray(), kBookmarkNameLimit));
-    out.path = PathForm::fromCp932(cutOnCharacter(fields[1].toByteArray(), kBookmarkPathLimit), exists);
+    out.path = PathForm::fromCp932(fields[1].toByteArray(), exists);
     return true;
 }
 
@@ -86,33 +87,93 @@ bool writeAndFlush(QSaveFile &file, const QByteArray &bytes)
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+// Anything at all stands at `path`, a link that leads nowhere included.
+bool somethingAt(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// A field's bytes as the file records them (a name like a path, so that a name taken from a
+// path whose bytes are not UTF-8 keeps them), or the first character the file cannot hold.
+BookmarkFault fieldBytes(const QString &field, BookmarkFault::Field which, QByteArray &bytes)
+{
+    // A line break inside a field would end the record there.
+    for (const QChar c : field) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return {BookmarkFault::Kind::Unrecordable, which, char32_t(c.unicode())};
+    }
+    const Cp932::StrictEncoded encoded = PathForm::toCp932(field);
+    if (encoded.unmappable)
+        return {BookmarkFault::Kind::Unrecordable, which, encoded.unmappable->character};
+    // A name that is not UTF-8 may hold the byte itself.
+    for (const char b : encoded.bytes) {
+        if (b == '\r' || b == '\n')
+            return {BookmarkFault::Kind::Unrecordable, which, char32_t(b)};
+    }
+    bytes = encoded.bytes;
+    return {};
+}
+
+// The record line of a tidied row, or why there can be none.
+BookmarkFault recordLine(const Bookmark &tidy, QByteArray &line)
+{
+    using Field = BookmarkFault::Field;
+    for (const auto &[text, field] : {std::pair{&tidy.name, Field::Name}, std::pair{&tidy.path, Field::Path}}) {
+        if (text->contains(QLatin1Char(',')))
+            return {BookmarkFault::Kind::Comma, field, U','};
+    }
+    QByteArray name;
+    QByteArray path;
+    if (const BookmarkFault fault = fieldBytes(tidy.name, Field::Name, name))
+        return fault;
+    if (const BookmarkFault fault = fieldBytes(tidy.path, Field::Path, path))
+        return fault;
+    line = cutOnCharacter(name, kBookmarkNameLimit) + ',' + path + "\r\n";
+    return {};
+}
+
 } // namespace
 
 QString BookmarkFilePath(const QString &programFolder, bool programFolderWritable)
 {
-    const QString name = QStringLiteral("BOOKMARK.CSV");
-    if (programFolderWritable)
-        return programFolder + name;
+    return BookmarkFilePlaces(programFolder, programFolderWritable).saveTo;
+}
+
+BookmarkPlaces BookmarkFilePlaces(const QString &programFolder, bool programFolderWritable, const QString &dataFolder)
+{
+    const QString beside = programFolder + kFileName;
+    const QString data = QDir(dataFolder).filePath(kFileName);
+    BookmarkPlaces places;
+    places.saveTo = programFolderWritable ? beside : data;
+    const QString other = programFolderWritable ? data : beside;
+    places.readFrom = !somethingAt(places.saveTo) && somethingAt(other) ? other : places.saveTo;
+    return places;
+}
+
+BookmarkPlaces BookmarkFilePlaces(const QString &programFolder, bool programFolderWritable)
+{
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data + QLatin1Char('/') + name;
+    if (!programFolderWritable)
+        QDir().mkpath(data);
+    return BookmarkFilePlaces(programFolder, programFolderWritable, data);
 }
 
 QList<Bookmark> parseBookmarkFile(const QByteArray &bytes, const PathForm::NativeExists &exists)
 {
     QList<Bookmark> records;
+    const qsizetype n = bytes.size();
     qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', pos);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = QByteArrayView(bytes).sliced(pos, end - pos);
-        pos = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        // Only the first read of a long line can be a record; its remainder never is.
-        if (line.size() > kBookmarkLineLimit)
-            line = line.first(kBookmarkLineLimit);
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArrayView line = QByteArrayView(bytes).sliced(pos, end - pos);
+        pos = end;
+        if (pos < n && bytes[pos] == '\r')
+            ++pos;
+        if (pos < n && bytes[pos] == '\n')
+            ++pos;
         if (line.isEmpty() || line[0] == '#')
             continue;
         Bookmark record;
@@ -124,10 +185,16 @@ QList<Bookmark> parseBookmarkFile(const QByteArray &bytes, const PathForm::Nativ
 
 QList<Bookmark> ReadBookmarkFile(const QString &filePath, const PathForm::NativeExists &exists)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile::Read read = RegularFile::readAll(PathForm::toNative(filePath), kBookmarkFileLimit);
+    if (!read.bytes)
         return {};
-    return parseBookmarkFile(file.readAll(), exists);
+    QByteArray &bytes = *read.bytes;
+    if (read.truncated) {
+        // The last line read may be only the start of a record.
+        const qsizetype lastEnd = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+        bytes.truncate(lastEnd + 1);
+    }
+    return parseBookmarkFile(bytes, exists);
 }
 
 Bookmark TidyBookmarkRow(const Bookmark &row)
@@ -138,10 +205,30 @@ Bookmark TidyBookmarkRow(const Bookmark &row)
     return tidy;
 }
 
+BookmarkFault BookmarkRowFault(const Bookmark &tidy)
+{
+    QByteArray line;
+    return recordLine(tidy, line);
+}
+
 BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookmark> &rows)
 {
     using Status = BookmarkWriteResult::Status;
     BookmarkWriteResult result;
+    QList<QByteArray> lines;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const Bookmark tidy = TidyBookmarkRow(rows[row]);
+        if (tidy.path.isEmpty())
+            continue;
+        QByteArray line;
+        if (const BookmarkFault fault = recordLine(tidy, line)) {
+            result.status = Status::Refused;
+            result.refusedRow = int(row);
+            result.fault = fault;
+            return result;
+        }
+        lines.append(line);
+    }
     // The read-only bit is honoured for every user, root included.
     if (ownerWriteClear(filePath)) {
         result.status = Status::OpenFailed;
@@ -153,12 +240,7 @@ BookmarkWriteResult WriteBookmarkFile(const QString &filePath, const QList<Bookm
         return result;
     }
     bool ok = writeAndFlush(file, QByteArray(kHeader));
-    for (const Bookmark &row : rows) {
-        const Bookmark tidy = TidyBookmarkRow(row);
-        if (tidy.path.isEmpty())
-            continue;
-        const QByteArray line = cutOnCharacter(Cp932::encode(tidy.name), kBookmarkNameLimit) + ','
-                                + cutOnCharacter(PathForm::toCp932(tidy.path), kBookmarkPathLimit) + "\r\n";
+    for (const QByteArray &line : lines) {
         if (!writeAndFlush(file, line)) {
             ++result.failedRecords;
             ok = false;

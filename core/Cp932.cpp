@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -304,71 +305,165 @@ QString decode(const QByteArray &bytes)
 
 namespace {
 
-// Encodes a run of characters from 0x80 up, writing '?' for each one the code page lacks.
-void encodeRunReplacing(QStringView run, QByteArray &out)
+constexpr quint16 kNoForm = 0xFFFF; // no lead byte is 0xFF, so no pair has this value
+
+// The Unicode forms Linux converters (glibc's EUC-JP and SHIFT_JIS, Python's shift_jis) give
+// for seven characters, each beside the form the decoder gives for the same bytes.
+constexpr std::pair<char16_t, char16_t> kLinuxForms[] = {
+    {0x301C, 0xFF5E}, // WAVE DASH             81 60
+    {0x2016, 0x2225}, // DOUBLE VERTICAL LINE  81 61
+    {0x2212, 0xFF0D}, // MINUS SIGN            81 7C
+    {0x00A2, 0xFFE0}, // CENT SIGN             81 91
+    {0x00A3, 0xFFE1}, // POUND SIGN            81 92
+    {0x00AC, 0xFFE2}, // NOT SIGN              81 CA
+    {0x2014, 0x2015}, // EM DASH               81 5C
+};
+
+// Every UTF-16 unit's code page 932 bytes (one byte below 0x100, else lead and trail), kNoForm
+// where it has none. Taken from the decoder's tables, so a character is written as it is read;
+// where several byte forms read as one character (the NEC and IBM duplicates), the one the
+// platform converter writes, which is the one Windows writes.
+const std::array<quint16, 0x10000> &encodeTable()
 {
-    QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
-    const QByteArray whole = encoder.encode(run);
-    if (!encoder.hasError()) {
-        out += whole;
-        return;
-    }
-    qsizetype i = 0;
-    while (i < run.size()) {
-        const bool pair = QChar::isHighSurrogate(run[i].unicode()) && i + 1 < run.size()
-                          && QChar::isLowSurrogate(run[i + 1].unicode());
-        const qsizetype length = pair ? 2 : 1;
-        QStringEncoder single(codecName(), QStringEncoder::Flag::Stateless);
-        const QByteArray bytes = single.encode(run.mid(i, length));
-        out += single.hasError() ? QByteArray(1, '?') : bytes;
-        i += length;
-    }
+    static const std::array<quint16, 0x10000> table = [] {
+        std::array<quint16, 0x10000> t;
+        t.fill(kNoForm);
+        const DecodeTables &d = decodeTables();
+        std::vector<char16_t> duplicates;
+        auto add = [&](char16_t c, quint16 form) {
+            if (c == kReplacement || QChar::isSurrogate(c))
+                return;
+            if (t[c] == kNoForm)
+                t[c] = form;
+            else
+                duplicates.push_back(c);
+        };
+        for (int b = 0; b < 256; ++b) {
+            if (!d.isLead[b])
+                add(d.single[b], quint16(b));
+        }
+        for (int lead = 0; lead < 256; ++lead) {
+            if (!d.isLead[lead])
+                continue;
+            for (int trail = 0; trail < 256; ++trail) {
+                const char16_t c = d.pair[size_t(lead) << 8 | size_t(trail)];
+                if (c != kLeadAlone)
+                    add(c, quint16(lead << 8 | trail));
+            }
+        }
+        for (const char16_t c : duplicates) {
+            QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
+            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            if (encoder.hasError() || bytes.size() != 2)
+                continue;
+            const auto lead = static_cast<unsigned char>(bytes[0]);
+            const auto trail = static_cast<unsigned char>(bytes[1]);
+            if (d.isLead[lead] && d.pair[size_t(lead) << 8 | trail] == c)
+                t[c] = quint16(lead << 8 | trail);
+        }
+        for (const auto &[linuxForm, windowsForm] : kLinuxForms)
+            t[linuxForm] = t[windowsForm];
+        return t;
+    }();
+    return table;
 }
 
-QByteArray encodeText(QStringView text, bool replaceUnmappable)
+inline void appendForm(QByteArray &out, quint16 form)
 {
-    QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 2);
-    qsizetype i = 0;
+    if (form > 0xFF)
+        out += char(form >> 8);
+    out += char(form & 0xFF);
+}
+
+enum class Missing {
+    Converter, // as the platform converter substitutes
+    Question,  // one '?' per character
+    Stop,      // nothing more is written
+};
+
+// Encodes `text` onto `out`, each '\n' as CR LF. With Missing::Stop, gives the position of the
+// first character without a form, -1 when there is none.
+qsizetype encodeInto(QStringView text, Missing missing, QByteArray &out)
+{
+    const std::array<quint16, 0x10000> &table = encodeTable();
+    out.reserve(out.size() + text.size() + text.size() / 2);
     const qsizetype n = text.size();
+    qsizetype i = 0;
     while (i < n) {
-        // Characters below 0x80 are written as they are (the converter would swap three of them).
-        while (i < n && text[i].unicode() < 0x80) {
-            const char16_t c = text[i++].unicode();
-            if (c == u'\n')
-                out += '\r';
-            out += char(c);
+        const char16_t u = text[i].unicode();
+        if (u == u'\n') {
+            out += "\r\n";
+            ++i;
+            continue;
         }
-        const qsizetype start = i;
-        while (i < n && text[i].unicode() >= 0x80 && !isUnpairedSurrogate(text, i))
-            i += isSurrogatePair(text, i) ? 2 : 1;
-        if (i > start) {
-            if (replaceUnmappable)
-                encodeRunReplacing(text.mid(start, i - start), out);
-            else
-                out += encoder.encode(text.mid(start, i - start));
+        if (!QChar::isSurrogate(u) && table[u] != kNoForm) {
+            appendForm(out, table[u]);
+            ++i;
+            continue;
         }
-        // The converter drops an unpaired surrogate at the end of a run and substitutes one
-        // elsewhere; written here, it is always one substitute.
-        if (i < n && isUnpairedSurrogate(text, i)) {
+        if (missing == Missing::Stop)
+            return i;
+        if (isUnpairedSurrogate(text, i)) {
             out += kUnpairedSubstitute;
             ++i;
+            continue;
+        }
+        if (missing == Missing::Question) {
+            out += '?';
+            i += isSurrogatePair(text, i) ? 2 : 1;
+            continue;
+        }
+        // The converter's substitutes for the whole run of characters without a form: it writes
+        // nothing for some (the default-ignorable ones) and maps a few private-use ones one way.
+        const qsizetype start = i;
+        while (i < n && !isUnpairedSurrogate(text, i)
+               && (isSurrogatePair(text, i) || table[text[i].unicode()] == kNoForm))
+            i += isSurrogatePair(text, i) ? 2 : 1;
+        QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
+        out += encoder.encode(text.mid(start, i - start));
+    }
+    return -1;
+}
+
+} // namespace
+
+StrictEncoded encodeStrict(QStringView text)
+{
+    StrictEncoded result;
+    const qsizetype at = encodeInto(text, Missing::Stop, result.bytes);
+    if (at >= 0) {
+        result.bytes.clear();
+        const char32_t c = isSurrogatePair(text, at)
+            ? QChar::surrogateToUcs4(text[at], text[at + 1]) : char32_t(text[at].unicode());
+        result.unmappable = Unmappable{at, c};
+    }
+    return result;
+}
+
+QString withLinuxForms(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar &c : out) {
+        for (const auto &[linuxForm, windowsForm] : kLinuxForms) {
+            if (c.unicode() == windowsForm)
+                c = QChar(linuxForm);
         }
     }
     return out;
 }
 
-} // namespace
-
 QByteArray encode(QStringView text)
 {
-    return encodeText(text, false);
+    QByteArray out;
+    encodeInto(text, Missing::Converter, out);
+    return out;
 }
 
 QByteArray encodeReplacing(QStringView text)
 {
-    return encodeText(text, true);
+    QByteArray out;
+    encodeInto(text, Missing::Question, out);
+    return out;
 }
 
 qint64 byteLength(QStringView text)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 // Code page 932 (Shift-JIS with the Microsoft extensions) in both directions.
 // The text form keeps one '\n' per line break; the byte form writes CR LF.
 namespace Cp932 {
@@ -30,7 +32,30 @@ QString referenceDecode(const QByteArray &bytes);
 char16_t decodeSingle(unsigned char byte);
 char16_t decodePair(unsigned char lead, unsigned char trail);
 
-// Encodes a text with every '\n' written as CR LF and every unpaired surrogate as one '?'.
+// A character that has no code page 932 form.
+struct Unmappable {
+    qsizetype position = 0; // where it starts in the text, in UTF-16 units
+    char32_t character = 0; // the whole code point; an unpaired surrogate as its own value
+};
+
+struct StrictEncoded {
+    QByteArray bytes;                     // the whole text; empty when `unmappable` is set
+    std::optional<Unmappable> unmappable; // the first character without a form
+};
+
+// The encoder for everything the program writes. Each character gets the bytes Windows writes
+// for it; the forms Linux converters give seven of them (U+301C, U+2016, U+2212, U+00A2,
+// U+00A3, U+00AC, U+2014) get those same bytes, read back as the Windows forms. Nothing is ever
+// substituted: the first character without a form is reported and no bytes are given, so
+// each writer decides. '\n' is written as CR LF.
+StrictEncoded encodeStrict(QStringView text);
+
+// The text with each of those seven characters in its Linux form (U+FF5E becomes U+301C ...),
+// for finding a name that a Linux tool wrote.
+QString withLinuxForms(QStringView text);
+
+// The encoder above, with every '\n' written as CR LF; a character without a form is written
+// as the platform converter substitutes it, an unpaired surrogate as one '?'.
 QByteArray encode(QStringView text);
 
 // encode() that writes '?' for every character code page 932 cannot represent, as a text

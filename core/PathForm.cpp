@@ -147,18 +147,31 @@ QString displayName(const QString &path)
     return parts.join(QLatin1Char('/'));
 }
 
-QByteArray toCp932(const QString &path)
+Cp932::StrictEncoded toCp932(const QString &path)
 {
-    return joinedBytes(path, [](QStringView segment) { return Cp932::encode(segment); });
+    Cp932::StrictEncoded result;
+    qsizetype at = 0;
+    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (at > 0)
+            result.bytes += '/';
+        if (isMarked(segment)) {
+            result.bytes += markedBytes(segment.mid(1));
+        } else {
+            Cp932::StrictEncoded encoded = Cp932::encodeStrict(segment);
+            if (encoded.unmappable) {
+                encoded.unmappable->position += at;
+                return encoded;
+            }
+            result.bytes += encoded.bytes;
+        }
+        at += segment.size() + 1;
+    }
+    return result;
 }
 
 bool isStorableAsCp932(const QString &path)
 {
-    for (QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
-        if (!isMarked(segment) && Cp932::decode(Cp932::encode(segment)) != segment)
-            return false;
-    }
-    return true;
+    return !toCp932(path).unmappable;
 }
 
 QString fromCp932(const QByteArray &field, const NativeExists &exists)
@@ -173,15 +186,22 @@ QString fromCp932(const QByteArray &field, const NativeExists &exists)
         if (!first)
             prefix += '/';
         first = false;
-        const QString text = Cp932::decode(segment);
-        const QByteArray asUtf8 = text.toUtf8();
-        if (asUtf8 != segment && !exists(prefix + asUtf8) && exists(prefix + segment)) {
-            parts.append(fromNative(segment));
-            prefix += segment;
-        } else {
-            parts.append(text);
-            prefix += asUtf8;
+        QString text = Cp932::decode(segment);
+        QByteArray asUtf8 = text.toUtf8();
+        if (asUtf8 != segment && !exists(prefix + asUtf8)) {
+            const QString linuxText = Cp932::withLinuxForms(text);
+            const QByteArray linuxUtf8 = linuxText.toUtf8();
+            if (linuxText != text && exists(prefix + linuxUtf8)) {
+                text = linuxText;
+                asUtf8 = linuxUtf8;
+            } else if (exists(prefix + segment)) {
+                parts.append(fromNative(segment));
+                prefix += segment;
+                continue;
+            }
         }
+        parts.append(text);
+        prefix += asUtf8;
     }
     return parts.join(QLatin1Char('/'));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Cp932.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -36,17 +38,20 @@ bool isPlain(const QString &path);
 // U+FFFD. A plain path is returned as it is.
 QString displayName(const QString &path);
 
-// The code page 932 form, as the bookmark file stores paths: a UTF-8 segment encoded to code
-// page 932 ('?' where it cannot be), a marked segment as its own bytes.
-QByteArray toCp932(const QString &path);
-// Whether toCp932 keeps every UTF-8 segment of the path.
+// The code page 932 form, as the bookmark file stores paths: a UTF-8 segment through the
+// strict encoder, a marked segment as its own bytes. Nothing is substituted: the first
+// character of a UTF-8 segment without a form is reported, its position counted in `path`.
+Cp932::StrictEncoded toCp932(const QString &path);
+// Whether toCp932 gives the path's bytes.
 bool isStorableAsCp932(const QString &path);
 
 using NativeExists = std::function<bool(const QByteArray &)>;
 // The path a code page 932 path field stands for. Segment by segment from the start: the
-// decoded text names a UTF-8 segment, as always; where no such entry exists but the bytes
-// themselves name one, the segment is that CP932-named entry. Where both exist, the UTF-8 one
-// wins: the file format cannot tell them apart. Without `exists`, the decoded text.
+// decoded text names a UTF-8 segment, as always; where no such entry exists, the decoded text
+// with the Linux forms of its characters (a folder "波〜線" named by a Linux tool); where neither
+// exists but the bytes themselves name one, the segment is that CP932-named entry. Where more
+// exist, the first of these wins: the file format cannot tell them apart. Without `exists`,
+// the decoded text.
 QString fromCp932(const QByteArray &field, const NativeExists &exists);
 
 } // namespace PathForm

@@ -28,9 +28,14 @@ inline const QString kHintGridReadOnly = QStringLiteral("この領域を直接�
 inline const QString kInputErrorCaption = QStringLiteral("入力エラー");
 inline const QString kNoSuchFolder = QStringLiteral("存在しないパスが入力されています。登録できません。");
 inline const QString kNoSuchFile = QStringLiteral("存在しないファイル名が入力されています。登録できません。");
-inline const QString kNotShiftJis = QStringLiteral("このパスにはShift-JISで表せない文字が含まれているため、ブックマークに登録できません。");
 inline const QString kForbiddenCaption = QStringLiteral("使用禁止文字の発見");
 inline const QString kCommaInName = QStringLiteral("名称に半角カンマが含まれています。\n\nデータ記録形式の都合上、名称に半角カンマを含めることはできません。\n修正して下さい。");
+inline const QString kCommaInPath = QStringLiteral("パスに半角カンマが含まれています。\n\nデータ記録形式の都合上、パスに半角カンマを含めることはできません。");
+// `character` is the first character of the name or path that the file cannot hold.
+inline QString unrecordableText(const QString &character)
+{
+    return QStringLiteral("「%1」はブックマークファイルに記録できない文字です。\n\n名称またはパスから取り除いて下さい。").arg(character);
+}
 inline const QString kHashAtNameStart = QStringLiteral("名称の先頭に半角の「#」は使えません。\n\nデータ記録形式の都合上、「#」で始まる行はコメントとして扱われます。\n修正して下さい。");
 
 // Saving the bookmark file.

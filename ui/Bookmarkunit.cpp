@@ -1,6 +1,5 @@
 #include "ui/Bookmarkunit.h"
 
-#include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -95,6 +94,11 @@ bool hasComma(const QString &text)
     return text.contains(QLatin1Char(','));
 }
 
+int columnOf(BookmarkFault::Field field)
+{
+    return field == BookmarkFault::Field::Name ? kNameColumn : kPathColumn;
+}
+
 bool startsWithCommentMark(const QString &name)
 {
     return name.startsWith(QLatin1Char('#'));
@@ -146,7 +150,6 @@ void TBookmarkForm::createControls()
     EditFolder = new QLineEdit(this);
     EditFolder->setObjectName(QStringLiteral("EditFolder"));
     EditFolder->setGeometry(36, 68, 336, 21);
-    EditFolder->setMaxLength(static_cast<int>(kBookmarkPathLimit));
 
     rbFile = new QRadioButton(BookmarkTexts::kFile, this);
     rbFile->setObjectName(QStringLiteral("rbFile"));
@@ -154,7 +157,6 @@ void TBookmarkForm::createControls()
     EditFile = new QLineEdit(this);
     EditFile->setObjectName(QStringLiteral("EditFile"));
     EditFile->setGeometry(36, 114, 252, 21);
-    EditFile->setMaxLength(static_cast<int>(kBookmarkPathLimit));
 
     LabelPath = new QLabel(BookmarkTexts::kLabelPath, this);
     LabelPath->setGeometry(20, 54, 352, 16);
@@ -234,7 +236,8 @@ void TBookmarkForm::FormShow()
     StringGrid->setHorizontalHeaderLabels({BookmarkTexts::kHeaderName, BookmarkTexts::kHeaderPath});
     EditName->setToolTip(BookmarkTexts::kHintName);
 
-    for (const Bookmark &record : ReadBookmarkFile(context_.bookmarkFile, FileSystem::nativeExists))
+    const QString source = context_.bookmarkSource.isEmpty() ? context_.bookmarkFile : context_.bookmarkSource;
+    for (const Bookmark &record : ReadBookmarkFile(source, FileSystem::nativeExists))
         AddGridRow(record.name, record.path);
 
     if (!isOrganising()) {
@@ -297,6 +300,23 @@ bool TBookmarkForm::refuse(const QString &text, const QString &caption)
     return false;
 }
 
+bool TBookmarkForm::checked(const BookmarkFault &fault)
+{
+    using Kind = BookmarkFault::Kind;
+    switch (fault.kind) {
+    case Kind::None:
+        return true;
+    case Kind::Comma:
+        return refuse(fault.field == BookmarkFault::Field::Name ? BookmarkTexts::kCommaInName
+                                                                : BookmarkTexts::kCommaInPath,
+                      BookmarkTexts::kForbiddenCaption);
+    case Kind::Unrecordable:
+        return refuse(BookmarkTexts::unrecordableText(QString::fromUcs4(&fault.character, 1)),
+                      BookmarkTexts::kForbiddenCaption);
+    }
+    return true;
+}
+
 void TBookmarkForm::BtnAddClick()
 {
     QString path;
@@ -315,18 +335,16 @@ void TBookmarkForm::BtnAddClick()
     } else {
         return;
     }
-    // A path the file's code page cannot hold would come back as another path.
-    if (!PathForm::isStorableAsCp932(path)) {
-        refuse(BookmarkTexts::kNotShiftJis, BookmarkTexts::kInputErrorCaption);
+    // Before the path may become the name, so that the message names the path.
+    if (hasComma(path)) {
+        refuse(BookmarkTexts::kCommaInPath, BookmarkTexts::kForbiddenCaption);
         return;
     }
     if (EditName->text().isEmpty())
         EditName->setText(path);
-    // A comma anywhere would split the record, so the grid could not be saved either.
-    if (hasComma(EditName->text()) || hasComma(path)) {
-        refuse(BookmarkTexts::kCommaInName, BookmarkTexts::kForbiddenCaption);
+    // What the file could not record would make the grid unsavable, or come back as another path.
+    if (!checked(BookmarkRowFault(TidyBookmarkRow({EditName->text(), path}))))
         return;
-    }
     if (startsWithCommentMark(TidyBookmarkRow({EditName->text(), path}).name)) {
         refuse(BookmarkTexts::kHashAtNameStart, BookmarkTexts::kForbiddenCaption);
         return;
@@ -440,10 +458,10 @@ bool TBookmarkForm::rowsCanBeSaved()
         const QString path = cellText(StringGrid, row, kPathColumn);
         if (path.isEmpty())
             continue;
-        const int column = hasComma(name) ? kNameColumn : hasComma(path) ? kPathColumn : -1;
-        if (column >= 0) {
-            StringGrid->setCurrentCell(row, column);
-            return refuse(BookmarkTexts::kCommaInName, BookmarkTexts::kForbiddenCaption);
+        // The offending cell becomes current, so it can be mended at once.
+        if (const BookmarkFault fault = BookmarkRowFault({name, path})) {
+            StringGrid->setCurrentCell(row, columnOf(fault.field));
+            return checked(fault);
         }
         if (startsWithCommentMark(name)) {
             StringGrid->setCurrentCell(row, kNameColumn);
@@ -464,7 +482,14 @@ void TBookmarkForm::BitBtn1Click()
     }
     if (!rowsCanBeSaved())
         return;
-    ReportBookmarkWrite(context_.dialogs, this, WriteBookmarkFile(context_.bookmarkFile, gridRows()));
+    const BookmarkWriteResult written = WriteBookmarkFile(context_.bookmarkFile, gridRows());
+    if (written.status == BookmarkWriteResult::Status::Refused) {
+        // The rows were checked above; should the writer still find a fault, nothing is lost.
+        StringGrid->setCurrentCell(written.refusedRow, columnOf(written.fault.field));
+        checked(written.fault);
+        return;
+    }
+    ReportBookmarkWrite(context_.dialogs, this, written);
     accept();
 }
 

@@ -23,8 +23,9 @@ inline constexpr char Organise = 'E';
 struct BookmarkDialogContext {
     QString fileNameNow;  // the viewed file, empty when none
     QChar mode;           // BookmarkMode::Add or BookmarkMode::Organise
-    QString bookmarkFile; // where BOOKMARK.CSV lives
+    QString bookmarkFile; // where BOOKMARK.CSV is saved
     Dialogs &dialogs;
+    QString bookmarkSource = {}; // where it is read from, when that is another file
 };
 
 // The bookmark dialog: adds the viewed folder or file, or lets the list be edited and
@@ -78,6 +79,8 @@ private:
     bool gridKeyPressed(QKeyEvent *key);
     bool isOrganising() const;
     bool refuse(const QString &text, const QString &caption);
+    // True when there is no fault; otherwise shows its message and gives false.
+    bool checked(const BookmarkFault &fault);
     bool rowsCanBeSaved();
     void swapRows(int a, int b);
     bool isInGrid(const QWidget *widget) const;

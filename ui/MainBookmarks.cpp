@@ -33,9 +33,9 @@ void TForm1::connectBookmarks()
         connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });
 }
 
-QString TForm1::BookmarkFileName() const
+BookmarkPlaces TForm1::bookmarkPlaces() const
 {
-    return BookmarkFilePath(ProgramFolder(), ProgramFolderWritable());
+    return BookmarkFilePlaces(ProgramFolder(), ProgramFolderWritable());
 }
 
 void TForm1::ActionViewBookmarkExecute()
@@ -48,7 +48,7 @@ void TForm1::BuildBookmarkMenu()
     if (BookmarkMenuBuilt)
         return;
     BookmarkMenuBuilt = true;
-    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName(), FileSystem::nativeExists)) {
+    for (const Bookmark &record : ReadBookmarkFile(bookmarkPlaces().readFrom, FileSystem::nativeExists)) {
         QAction *item = MenuBookmark->addAction(record.name);
         item->setToolTip(record.path);
         connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });
@@ -83,10 +83,10 @@ void TForm1::ActionBookmarkClickExecute(QAction *item)
 void TForm1::ActionOpenAddBookmarkDialogExecute()
 {
     {
-        TBookmarkForm dialog(
-            BookmarkDialogContext{FileNameNow(), Settings.flag(Flag::BookmarkDialogMode), BookmarkFileName(),
-                                  services_.dialogs},
-            this);
+        const BookmarkPlaces places = bookmarkPlaces();
+        TBookmarkForm dialog(BookmarkDialogContext{FileNameNow(), Settings.flag(Flag::BookmarkDialogMode),
+                                                   places.saveTo, services_.dialogs, places.readFrom},
+                             this);
         dialog.exec();
     }
     // Saved or cancelled, the menu is read anew from the file.

@@ -82,7 +82,7 @@ void TForm1::ActionFileDeleteExecute()
 QStringList TForm1::bookmarkPaths() const
 {
     QStringList paths;
-    for (const Bookmark &record : ReadBookmarkFile(BookmarkFileName(), FileSystem::nativeExists))
+    for (const Bookmark &record : ReadBookmarkFile(bookmarkPlaces().readFrom, FileSystem::nativeExists))
         paths << record.path;
     return paths;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BookmarkFile.h"
 #include "core/DocumentEncoding.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
@@ -262,7 +263,8 @@ private:
 
     // Bookmarks (MainBookmarks.cpp).
     void connectBookmarks();
-    QString BookmarkFileName() const;
+    // Where BOOKMARK.CSV is saved and read; every reader takes readFrom.
+    BookmarkPlaces bookmarkPlaces() const;
     void BuildBookmarkMenu();
     void ClearBookmarkMenu();
 

@@ -117,10 +117,16 @@ TEST(PathForm, BytesNoCharacterHoldsShowAsReplacement)
 TEST(PathForm, BookmarkFieldsMapBackToTheFileThatExists)
 {
     const QString cp932 = PathForm::fromNative("/d/" + kCp932A);
-    EXPECT_EQ(PathForm::toCp932(cp932), "/d/" + kCp932A);
-    EXPECT_EQ(PathForm::toCp932(QStringLiteral("/ユ/あ.txt")), "/\x83\x86/" + kCp932A);
+    EXPECT_EQ(PathForm::toCp932(cp932).bytes, "/d/" + kCp932A);
+    EXPECT_EQ(PathForm::toCp932(QStringLiteral("/ユ/あ.txt")).bytes, "/\x83\x86/" + kCp932A);
     EXPECT_TRUE(PathForm::isStorableAsCp932(cp932));
     EXPECT_FALSE(PathForm::isStorableAsCp932(QStringLiteral("/d/😀")));
+    // Nothing is substituted; what code page 932 lacks is found past a marked segment too.
+    const Cp932::StrictEncoded refused = PathForm::toCp932(cp932 + QStringLiteral("/x한"));
+    ASSERT_TRUE(refused.unmappable);
+    EXPECT_EQ(refused.unmappable->position, cp932.size() + 2);
+    EXPECT_EQ(refused.unmappable->character, U'한');
+    EXPECT_TRUE(refused.bytes.isEmpty());
 
     QSet<QByteArray> disk{"/d", "/d/" + kCp932A, "/\xe3\x83\xa6", "/\xe3\x83\xa6/" + kCp932A};
     const auto exists = [&disk](const QByteArray &native) { return disk.contains(native); };
@@ -133,6 +139,19 @@ TEST(PathForm, BookmarkFieldsMapBackToTheFileThatExists)
     EXPECT_EQ(PathForm::fromCp932("/d/" + kCp932A, exists), QStringLiteral("/d/あ.txt"));
     EXPECT_EQ(PathForm::fromCp932("/e/" + kCp932A, exists), QStringLiteral("/e/あ.txt"));
     EXPECT_EQ(PathForm::fromCp932("/d/" + kCp932A, {}), QStringLiteral("/d/あ.txt"));
+
+    // A folder a Linux tool named with the wave dash U+301C is stored as 81 60, which reads as
+    // U+FF5E; the Linux form is tried before the bytes themselves.
+    const QString linuxName = QStringLiteral("/w/波\u301C線");
+    const QByteArray stored = PathForm::toCp932(linuxName).bytes;
+    EXPECT_EQ(stored, "/w/\x94\x67\x81\x60\x90\xfc");
+    disk.insert("/w");
+    disk.insert(stored);
+    EXPECT_EQ(PathForm::toNative(PathForm::fromCp932(stored, exists)), stored); // only the bytes exist
+    disk.insert(linuxName.toUtf8());
+    EXPECT_EQ(PathForm::fromCp932(stored, exists), linuxName);
+    disk.insert(QStringLiteral("/w/波\uFF5E線").toUtf8());
+    EXPECT_EQ(PathForm::fromCp932(stored, exists), QStringLiteral("/w/波\uFF5E線"));
 }
 
 TEST(PathFormOnDisk, ListedReadAndPassedByTheirBytes)

@@ -3,15 +3,18 @@
 #include "resources/BookmarkTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/Bookmarkunit.h"
+#include "ui/Cmunit.h"
 #include "ui/widgets/DirectoryListBox.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -170,8 +173,84 @@ TEST_F(BookmarkTest, AddingRefusesCommasLeadingHashesAndPathsOutsideShiftJis)
     const QString forbidden = BookmarkTexts::kForbiddenCaption + QLatin1Char(':');
     EXPECT_EQ(shown(Dialogs::Kind::Warning),
               QStringList({forbidden + BookmarkTexts::kCommaInName, forbidden + BookmarkTexts::kHashAtNameStart,
-                           BookmarkTexts::kInputErrorCaption + QLatin1Char(':') + BookmarkTexts::kNotShiftJis}));
+                           forbidden + BookmarkTexts::unrecordableText(QStringLiteral("한"))}));
     EXPECT_EQ(gridTexts(*d), QStringList({"|"}));
+}
+
+TEST_F(BookmarkTest, AddingRefusesWhatTheFileCannotRecordWithItsOwnMessage)
+{
+    writeBookmarks(QStringLiteral("a,/a\n"));
+    const QByteArray before = fileBytes(bookmarkFile());
+    const QString comma = filesDir.filePath(QStringLiteral("x,y"));
+    const QString hangul = filesDir.filePath(QStringLiteral("한글"));
+    const QString waveDash = filesDir.filePath(QStringLiteral("波\u301C線"));
+    for (const QString &folder : {comma, hangul, waveDash})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    struct Case {
+        QString name;
+        QString folder;
+        QString text; // the message, caption "使用禁止文字の発見" and the warning icon
+    };
+    const Case cases[] = {
+        // The path's own message, although the empty name would take the path.
+        {QString(), comma, BookmarkTexts::kCommaInPath},
+        {QStringLiteral("k,"), hangul, BookmarkTexts::kCommaInName},
+        {QString(), hangul, BookmarkTexts::unrecordableText(QStringLiteral("한"))},
+        {QStringLiteral("x😀y"), waveDash, BookmarkTexts::unrecordableText(QStringLiteral("😀"))},
+    };
+    auto d = openDialog(BookmarkMode::Add);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        dialogs.messages.clear();
+        d->EditName->setText(c.name);
+        d->EditFolder->setText(c.folder);
+        QTest::mouseClick(d->BtnAdd, Qt::LeftButton);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, c.text);
+        EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("使用禁止文字の発見"));
+        EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Warning);
+        EXPECT_EQ(gridTexts(*d), QStringList({"a|/a", "|"}));
+        EXPECT_EQ(d->EditFolder->text(), c.folder); // kept for mending
+    }
+    EXPECT_EQ(fileBytes(bookmarkFile()), before);
+}
+
+TEST_F(BookmarkTest, SavingRefusesACellTheFileCannotRecordAndKeepsTheDialogOnThatCell)
+{
+    writeBookmarks(QStringLiteral("a,/a\nb,/b\n"));
+    const QByteArray before = fileBytes(bookmarkFile());
+    struct Case {
+        int row;
+        int column;
+        QString cell;
+        QString text;
+    };
+    const Case cases[] = {
+        {1, 0, QStringLiteral("b한"), BookmarkTexts::unrecordableText(QStringLiteral("한"))},
+        {1, 1, QStringLiteral("/b/\U0001F600"), BookmarkTexts::unrecordableText(QStringLiteral("\U0001F600"))},
+        {0, 1, QStringLiteral("/a,b"), BookmarkTexts::kCommaInPath},
+        {1, 0, QStringLiteral("b,c"), BookmarkTexts::kCommaInName},
+    };
+    auto d = openDialog(BookmarkMode::Organise);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cell.toStdString());
+        dialogs.messages.clear();
+        d->StringGrid->setCurrentIndex(QModelIndex());
+        const QString original = d->StringGrid->item(c.row, c.column)->text();
+        d->StringGrid->item(c.row, c.column)->setText(c.cell);
+        QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, c.text);
+        EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("使用禁止文字の発見"));
+        EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Warning);
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->StringGrid->currentRow(), c.row);
+        EXPECT_EQ(d->StringGrid->currentColumn(), c.column);
+        EXPECT_EQ(d->StringGrid->item(c.row, c.column)->text(), c.cell); // nothing typed is lost
+        EXPECT_EQ(fileBytes(bookmarkFile()), before);
+        d->StringGrid->setCurrentIndex(QModelIndex());
+        d->StringGrid->item(c.row, c.column)->setText(original);
+    }
 }
 
 TEST_F(BookmarkTest, OrganiseModeEditsCellsAndDropsRowsWithoutAPath)
@@ -285,7 +364,7 @@ TEST_F(BookmarkTest, SavingRefusesCommasAndLeadingHashesInTheCells)
     QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
     const QString forbidden = BookmarkTexts::kForbiddenCaption + QLatin1Char(':');
     EXPECT_EQ(shown(Dialogs::Kind::Warning),
-              QStringList({forbidden + BookmarkTexts::kCommaInName, forbidden + BookmarkTexts::kHashAtNameStart}));
+              QStringList({forbidden + BookmarkTexts::kCommaInPath, forbidden + BookmarkTexts::kHashAtNameStart}));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->StringGrid->currentRow(), 0);
     EXPECT_EQ(fileBytes(bookmarkFile()), before);
@@ -406,4 +485,58 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
     form->FilePathBox->hidePopup();
     EXPECT_EQ(form->FilePathBox->count(), 2);
     EXPECT_EQ(form->FilePathBox->itemText(1), "/a");
+}
+
+TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTheProgram)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString inData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/BOOKMARK.CSV";
+    struct Restore {
+        QString file;
+        ~Restore()
+        {
+            QFile::remove(file);
+            QStandardPaths::setTestModeEnabled(false);
+        }
+    } restore{inData};
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(inData).path()));
+    const QString folder = filesDir.filePath(QStringLiteral("sub")) + QLatin1Char('/');
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray stored = kHeader + Cp932::encode(QStringLiteral("d,") + folder + "\n");
+    {
+        QFile f(inData);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(stored);
+    }
+    start({writeText(QStringLiteral("a.txt"), QStringLiteral("x"))});
+
+    EXPECT_EQ(menuBookmarks(), QStringList({"d|" + folder}));
+    EXPECT_TRUE(withModal<TcmForm>([&] { form->ActionFileCopy->trigger(); }, [&](TcmForm &d) {
+        ASSERT_EQ(d.cbBookmark->count(), 1);
+        EXPECT_EQ(d.cbBookmark->itemText(0), folder);
+    }));
+    whenDialogOpens([&](TBookmarkForm &d) {
+        EXPECT_EQ(gridTexts(d), QStringList({"d|" + folder, "|"}));
+        d.BitBtn1->click();
+    });
+    form->BookmarkOrganise->trigger();
+    // The program's folder is writable: the save goes there.
+    EXPECT_EQ(fileBytes(bookmarkFile()), stored);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(BookmarkTest, APathPast256BytesIsAddedAndSavedWhole)
+{
+    QString deep = filesDir.path();
+    for (int i = 0; i < 6; ++i)
+        deep += QLatin1Char('/') + QString(50, QChar(u'a' + i));
+    const QString viewed = writeText(QStringLiteral("長い.txt"), QStringLiteral("x"), deep);
+    ASSERT_GT(viewed.size(), 300);
+    auto d = openDialog(BookmarkMode::Add, viewed);
+    QTest::keyClick(d->EditName, Qt::Key_Return);
+    QTest::keyClick(d->BitBtn1, Qt::Key_Return);
+    // The name taken from the path keeps its limit of 254 bytes.
+    const QString folder = deep + QLatin1Char('/');
+    EXPECT_EQ(fileBytes(bookmarkFile()), kHeader + Cp932::encode(folder.left(254) + "," + folder + "\n"));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
