@@ -1,10 +1,10 @@
 #include "platform/SaveFile.h"
 
 #include "core/PathForm.h"
+#include "core/SystemErrors.h"
 #include "platform/FileSystem.h"
 
-#include <QSaveFile>
-
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +17,7 @@ namespace {
 
 WriteResult systemError(int error)
 {
-    return {false, QString::fromLocal8Bit(std::strerror(error))};
+    return {false, error, SystemErrors::text(error)};
 }
 
 mode_t currentUmask()
@@ -27,8 +27,26 @@ mode_t currentUmask()
     return mask;
 }
 
-// What QSaveFile does, for a path Qt cannot name: a temporary file beside the target, flushed,
-// then renamed over it; the target's permissions are kept.
+// The file a link leads to, also where that file is not written yet, so that replacing it
+// keeps the link; anything else as it is.
+QByteArray throughLinks(QByteArray target)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::array<char, 4096> buffer{};
+        const ssize_t n = ::readlink(target.constData(), buffer.data(), buffer.size());
+        if (n <= 0 || n == ssize_t(buffer.size()))
+            break;
+        const QByteArray to(buffer.data(), n);
+        target = to.startsWith('/') ? to : target.left(target.lastIndexOf('/') + 1) + to;
+    }
+    return target;
+}
+
+// A temporary file beside the target, written, flushed, then renamed over it; the target's
+// permissions are kept. The system's own bytes throughout, so every name is reached.
 WriteResult writeNativeAtomically(const QByteArray &target, const QByteArray &bytes)
 {
     const qsizetype slash = target.lastIndexOf('/');
@@ -43,11 +61,14 @@ WriteResult writeNativeAtomically(const QByteArray &target, const QByteArray &by
         const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
             break;
+        }
         written += n;
     }
-    int error = written == bytes.size() ? 0 : (errno ? errno : EIO);
+    int error = written == bytes.size() ? 0 : errno;
     if (!error && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
@@ -58,7 +79,7 @@ WriteResult writeNativeAtomically(const QByteArray &target, const QByteArray &by
         ::unlink(temporary.constData());
         return systemError(error);
     }
-    return {true, {}};
+    return {true, 0, {}};
 }
 
 } // namespace
@@ -68,21 +89,7 @@ WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes)
     // Refused by the permission bit itself, which root's access rights would pass over.
     if (IsReadOnlyFile(path))
         return systemError(EACCES);
-    if (!PathForm::isPlain(path))
-        return writeNativeAtomically(PathForm::toNative(path), bytes);
-    QSaveFile file(path);
-    // Writing in place would lose the old content on failure.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return {false, error};
-    }
-    if (!file.commit())
-        return {false, file.errorString()};
-    return {true, {}};
+    return writeNativeAtomically(throughLinks(PathForm::toNative(path)), bytes);
 }
 
 } // namespace FileSystem

@@ -3,6 +3,7 @@
 
 #include "core/FileFilter.h"
 #include "core/DocumentEncoding.h"
+#include "core/PathForm.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/SaveFile.h"
@@ -169,7 +170,7 @@ void TForm1::ActionSaveAsExecute()
         return;
     const FileSystem::WriteResult written = FileSystem::writeFileAtomically(*chosen, saved.bytes);
     if (!written.written) {
-        services_.dialogs.message(this, *chosen + QStringLiteral("\n\n") + written.error,
+        services_.dialogs.message(this, PathForm::displayName(*chosen) + QStringLiteral("\n\n") + written.error,
                                   QApplication::applicationDisplayName(), Dialogs::Kind::Failure);
         return;
     }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace {
 
 QByteArray contents(const QString &path)
@@ -73,18 +75,19 @@ TEST(FileSystem, AFailedWriteLeavesTheOldFileAndSaysWhy)
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup);
     FileSystem::WriteResult result = FileSystem::writeFileAtomically(locked, "lost");
     EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.errorCode, EACCES);
+    EXPECT_EQ(result.error, QStringLiteral("アクセスが拒否されました。"));
     EXPECT_EQ(contents(locked), "keep");
 
     const QString folder = dir.filePath(QStringLiteral("folder"));
     QDir().mkpath(folder);
     result = FileSystem::writeFileAtomically(folder, "lost");
     EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.errorCode, EISDIR);
     EXPECT_TRUE(QFileInfo(folder).isDir());
 
     result = FileSystem::writeFileAtomically(dir.filePath(QStringLiteral("no/such/place.txt")), "lost");
     EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(result.errorCode, ENOENT);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("locked.txt")});
 }
