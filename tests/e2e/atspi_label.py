@@ -8,36 +8,19 @@ import time
 
 import pyatspi
 
+from atspi_tree import program_objects
+
 expected = sys.argv[1]
-
-
-def walk(node, depth=0):
-    if node is None or depth > 40:
-        return
-    yield node
-    try:
-        count = node.childCount
-    except Exception:
-        return
-    for i in range(count):
-        try:
-            child = node.getChildAtIndex(i)
-        except Exception:
-            continue
-        yield from walk(child, depth + 1)
 
 
 def labels():
     found = []
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is None or "orlimbo" not in (app.name or "").lower():
-            continue
-        for node in walk(app):
-            try:
-                if node.getRole() == pyatspi.ROLE_LABEL:
-                    found.append(node.name)
-            except Exception:
-                pass
+    for node in program_objects():
+        try:
+            if node.getRole() == pyatspi.ROLE_LABEL:
+                found.append(node.name)
+        except Exception:
+            pass
     return found
 
 

@@ -9,42 +9,25 @@ import time
 
 import pyatspi
 
+from atspi_tree import program_objects
+
 line, panel = sys.argv[1], sys.argv[2]
-
-
-def walk(node, depth=0):
-    if node is None or depth > 40:
-        return
-    yield node
-    try:
-        count = node.childCount
-    except Exception:
-        return
-    for i in range(count):
-        try:
-            child = node.getChildAtIndex(i)
-        except Exception:
-            continue
-        yield from walk(child, depth + 1)
 
 
 def read_window():
     view, panels = (None if line else ""), None
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is None or "orlimbo" not in (app.name or "").lower():
-            continue
-        for node in walk(app):
-            role = node.getRole()
-            if role == pyatspi.ROLE_STATUS_BAR and panels is None:
-                panels = [c.name for c in node if c is not None and c.getRole() == pyatspi.ROLE_LABEL]
-            elif view is None and role != pyatspi.ROLE_LABEL:
-                try:
-                    text = node.queryText()
-                    whole = text.getText(0, -1)
-                    if line in whole:
-                        view = whole
-                except Exception:
-                    pass
+    for node in program_objects():
+        role = node.getRole()
+        if role == pyatspi.ROLE_STATUS_BAR and panels is None:
+            panels = [c.name for c in node if c is not None and c.getRole() == pyatspi.ROLE_LABEL]
+        elif view is None and role != pyatspi.ROLE_LABEL:
+            try:
+                text = node.queryText()
+                whole = text.getText(0, -1)
+                if line in whole:
+                    view = whole
+            except Exception:
+                pass
     return view, panels
 
 
