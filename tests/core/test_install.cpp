@@ -94,3 +94,16 @@ TEST(ProgramFolder, TheBuildFolderHasNoInstalledDataFolder)
     EXPECT_EQ(InstalledDataFolder(), QStringLiteral("/usr/share/orlimbo/"));
     SetInstalledDataFolderOverride(QString());
 }
+
+TEST(ProgramFolder, WorkFilesMoveToTheCacheWhenTheFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    SetProgramFolderOverride(dir.path());
+    EXPECT_EQ(WorkFolder(), dir.path() + QLatin1Char('/'));
+    SetProgramFolderOverride(dir.filePath(QStringLiteral("missing/folder")));
+    const QString fallback = WorkFolder();
+    EXPECT_FALSE(fallback.startsWith(dir.path()));
+    EXPECT_TRUE(fallback.endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo(fallback).isWritable());
+    SetProgramFolderOverride(QString());
+}
