@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,19 +23,6 @@ namespace {
 QByteArray sjis(const QString &text)
 {
     return Cp932::encode(text);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 QStringList namesAndPaths(const QList<Bookmark> &records)
@@ -143,7 +131,7 @@ TEST_F(BookmarkFolder, NoMoreThan16MegabytesAreReadAndACutRecordIsNone)
     QByteArray bytes = "a,/a\r\n#";
     bytes += QByteArray(kBookmarkFileLimit - bytes.size() - 8, 'x');
     bytes += "\r\nb,/cut\r\nc,/c\r\n"; // "b,/c" lies within the limit, "ut" beyond it
-    writeBytes(file(), bytes);
+    TestFiles::write(file(), bytes);
     EXPECT_EQ(namesAndPaths(ReadBookmarkFile(file())), QStringList({"a|/a"}));
 }
 
@@ -163,14 +151,14 @@ TEST_F(BookmarkFolder, ARowTheFileCannotRecordRefusesTheWholeWritingAndLeavesThe
     };
     for (const auto &[row, kind, field, character] : cases) {
         SCOPED_TRACE((row.name + "|" + row.path).toStdString());
-        writeBytes(file(), old);
+        TestFiles::write(file(), old);
         const BookmarkWriteResult result = WriteBookmarkFile(file(), {{"fine", "/fine"}, {"", ""}, row, {"x", "/x"}});
         EXPECT_EQ(result.status, BookmarkWriteResult::Status::Refused);
         EXPECT_EQ(result.refusedRow, 2);
         EXPECT_EQ(result.fault.kind, kind);
         EXPECT_EQ(result.fault.field, field);
         EXPECT_EQ(result.fault.character, character);
-        EXPECT_EQ(readBytes(file()), old);
+        EXPECT_EQ(TestFiles::contents(file()), old);
     }
 }
 
@@ -183,8 +171,8 @@ TEST_F(BookmarkFolder, WriterPutsTheHeaderAndTidiedRowsWithCrLf)
     const BookmarkWriteResult result = WriteBookmarkFile(file(), rows);
     EXPECT_EQ(result.status, BookmarkWriteResult::Status::Written);
     EXPECT_EQ(result.failedRecords, 0);
-    EXPECT_EQ(readBytes(file()), "# Orlimbo - Bookmark File,\r\n" + sjis(QStringLiteral("メモ,/home/u/Memo/\n"))
-                                     + "/home/u/a.txt,/home/u/a.txt\r\n#hidden,/h\r\n");
+    EXPECT_EQ(TestFiles::contents(file()), "# Orlimbo - Bookmark File,\r\n" + sjis(QStringLiteral("メモ,/home/u/Memo/\n"))
+                                               + "/home/u/a.txt,/home/u/a.txt\r\n#hidden,/h\r\n");
     // Read back, the '#' name is a comment.
     EXPECT_EQ(namesAndPaths(ReadBookmarkFile(file())),
               QStringList({QStringLiteral("メモ|/home/u/Memo/"), "/home/u/a.txt|/home/u/a.txt"}));
@@ -203,7 +191,7 @@ TEST_F(BookmarkFolder, NamesAreCutOnACharacterAndPathsOfAnyLengthRoundTripWhole)
         {QString(), QStringLiteral("/w/波\u301C線")},          // the Linux wave dash, in the name too
     };
     ASSERT_EQ(WriteBookmarkFile(file(), rows).status, BookmarkWriteResult::Status::Written);
-    const QByteArray bytes = readBytes(file());
+    const QByteArray bytes = TestFiles::contents(file());
     const QByteArray path300 = sjis(rows[0].path);
     const QByteArray path4000 = sjis(rows[1].path);
     ASSERT_EQ(path300.size(), 300);
@@ -225,17 +213,17 @@ TEST_F(BookmarkFolder, NamesAreCutOnACharacterAndPathsOfAnyLengthRoundTripWhole)
     EXPECT_EQ(back[3].name, QStringLiteral("/w/波\uFF5E線"));
     EXPECT_EQ(back[3].path, QStringLiteral("/w/波\uFF5E線"));
     // Edited elsewhere to end its lines with a lone CR, the file reads the same.
-    writeBytes(file(), QByteArray(bytes).replace("\r\n", "\r"));
+    TestFiles::write(file(), QByteArray(bytes).replace("\r\n", "\r"));
     EXPECT_EQ(namesAndPaths(ReadBookmarkFile(file(), exists)), namesAndPaths(back));
 }
 
 TEST_F(BookmarkFolder, ReadOnlyFileIsNotOpenedAndStaysAsItWas)
 {
-    writeBytes(file(), "# old\r\nold,/old\r\n");
+    TestFiles::write(file(), "# old\r\nold,/old\r\n");
     QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     const BookmarkWriteResult result = WriteBookmarkFile(file(), {{"new", "/new"}});
     EXPECT_EQ(result.status, BookmarkWriteResult::Status::OpenFailed);
-    EXPECT_EQ(readBytes(file()), "# old\r\nold,/old\r\n");
+    EXPECT_EQ(TestFiles::contents(file()), "# old\r\nold,/old\r\n");
 }
 
 TEST_F(BookmarkFolder, FolderThatCannotHoldTheFileIsAnOpenFailure)
@@ -248,7 +236,7 @@ TEST_F(BookmarkFolder, FolderThatCannotHoldTheFileIsAnOpenFailure)
 TEST_F(BookmarkFolder, FailingRecordsKeepTheOldFileUnchanged)
 {
     const QByteArray old = "# Orlimbo - Bookmark File,\r\nold,/old\r\n";
-    writeBytes(file(), old);
+    TestFiles::write(file(), old);
     QList<Bookmark> rows;
     for (int i = 0; i < 20; ++i)
         rows.append({QStringLiteral("name%1").arg(i), QStringLiteral("/") + QString(60, u'x')});
@@ -267,7 +255,7 @@ TEST_F(BookmarkFolder, FailingRecordsKeepTheOldFileUnchanged)
     EXPECT_EQ(result.status, BookmarkWriteResult::Status::WriteFailed);
     // The header and three 69-byte records fit under the limit; every later record fails.
     EXPECT_EQ(result.failedRecords, 17);
-    EXPECT_EQ(readBytes(file()), old);
+    EXPECT_EQ(TestFiles::contents(file()), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"BOOKMARK.CSV"}));
 }
 
@@ -316,9 +304,9 @@ TEST_F(BookmarkPlace, SavesGoWhereTheProgramMayWriteAndReadingFallsBackToTheOthe
         QFile::remove(beside());
         QFile::remove(inData());
         if (fileBeside)
-            writeBytes(beside(), "b,/b\r\n");
+            TestFiles::write(beside(), "b,/b\r\n");
         if (fileInData)
-            writeBytes(inData(), "d,/d\r\n");
+            TestFiles::write(inData(), "d,/d\r\n");
         const BookmarkPlaces p = places(writable);
         EXPECT_EQ(p.saveTo, writable ? beside() : inData());
         EXPECT_EQ(p.readFrom, readsBeside ? beside() : inData());
@@ -329,8 +317,8 @@ TEST_F(BookmarkPlace, AnInstalledProgramKeepsTheBookmarksBesideItUntilItsFirstSa
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes into a folder of mode 0555; the unprivileged run checks this";
-    writeBytes(beside(), "# Orlimbo - Bookmark File,\r\nold,/old\r\n");
-    const QByteArray before = readBytes(beside());
+    TestFiles::write(beside(), "# Orlimbo - Bookmark File,\r\nold,/old\r\n");
+    const QByteArray before = TestFiles::contents(beside());
     ASSERT_TRUE(QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner
                                                           | QFileDevice::ReadGroup | QFileDevice::ExeGroup
                                                           | QFileDevice::ReadOther | QFileDevice::ExeOther));
@@ -343,7 +331,7 @@ TEST_F(BookmarkPlace, AnInstalledProgramKeepsTheBookmarksBesideItUntilItsFirstSa
     EXPECT_EQ(namesAndPaths(ReadBookmarkFile(first.readFrom)), QStringList({"old|/old"}));
     ASSERT_EQ(WriteBookmarkFile(first.saveTo, {{"old", "/old"}, {"new", "/new"}}).status,
               BookmarkWriteResult::Status::Written);
-    EXPECT_EQ(readBytes(beside()), before);
+    EXPECT_EQ(TestFiles::contents(beside()), before);
     // Really refused beside the program, not merely not tried.
     EXPECT_EQ(WriteBookmarkFile(beside(), {{"x", "/x"}}).status, BookmarkWriteResult::Status::OpenFailed);
     EXPECT_EQ(namesAndPaths(ReadBookmarkFile(places(writable).readFrom)), QStringList({"old|/old", "new|/new"}));

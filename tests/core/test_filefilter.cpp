@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,6 @@ QStringList list(std::initializer_list<const char *> items)
     for (const char *s : items)
         out.append(QString::fromUtf8(s));
     return out;
-}
-
-bool touch(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly);
 }
 
 } // namespace
@@ -130,10 +125,10 @@ protected:
 
 TEST_F(FileFilterFolder, ListsOnlyVisibleRegularFiles)
 {
-    ASSERT_TRUE(touch(root + QStringLiteral("b.txt")));
-    ASSERT_TRUE(touch(root + QStringLiteral("A.TXT")));
-    ASSERT_TRUE(touch(root + QStringLiteral("README")));
-    ASSERT_TRUE(touch(root + QStringLiteral(".hidden.txt")));
+    ASSERT_TRUE(TestFiles::write(root + QStringLiteral("b.txt"), {}));
+    ASSERT_TRUE(TestFiles::write(root + QStringLiteral("A.TXT"), {}));
+    ASSERT_TRUE(TestFiles::write(root + QStringLiteral("README"), {}));
+    ASSERT_TRUE(TestFiles::write(root + QStringLiteral(".hidden.txt"), {}));
     ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("sub.txt")));
     ASSERT_EQ(::mkfifo(QFile::encodeName(root + QStringLiteral("pipe.txt")).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(root + QStringLiteral("gone"), root + QStringLiteral("dangling.txt")));
@@ -156,8 +151,8 @@ TEST_F(FileFilterFolder, UnreadableFolderListsNothing)
 {
     const QString locked = root + QStringLiteral("locked");
     ASSERT_TRUE(QDir(root).mkdir(QStringLiteral("locked")));
-    ASSERT_TRUE(touch(locked + QStringLiteral("/a.txt")));
-    ASSERT_TRUE(touch(root + QStringLiteral("open.txt")));
+    ASSERT_TRUE(TestFiles::write(locked + QStringLiteral("/a.txt"), {}));
+    ASSERT_TRUE(TestFiles::write(root + QStringLiteral("open.txt"), {}));
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
     if (::geteuid() != 0) {
         const QStringList found = listFolder(locked, QStringLiteral("*.*"));

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,12 +29,6 @@ using FileOps::Status;
 
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 mode_t modeOf(const QString &path)
 {
     struct stat st {};
@@ -51,9 +46,7 @@ protected:
     QString write(const QString &name, const QByteArray &bytes, const QString &folder = {})
     {
         const QString path = (folder.isEmpty() ? dir.path() : folder) + QLatin1Char('/') + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        TestFiles::write(path, bytes);
         return path;
     }
     QString sub(const QString &name)
@@ -88,14 +81,14 @@ TEST_F(FileOperations, CopyNeverOverwritesAndKeepsPermissionsAndTime)
     const FileOps::Result refused = FileOps::copyFile(a, old);
     EXPECT_EQ(refused.status, Status::TargetExists);
     EXPECT_EQ(refused.error, EEXIST);
-    EXPECT_EQ(contents(old), "old");
+    EXPECT_EQ(TestFiles::contents(old), "old");
 
     const QString copy = into + "/b.txt";
     ASSERT_TRUE(FileOps::copyFile(a, copy).ok());
-    EXPECT_EQ(contents(copy), "new");
+    EXPECT_EQ(TestFiles::contents(copy), "new");
     EXPECT_EQ(modeOf(copy), 0751u);
     EXPECT_EQ(FileSystem::lastWriteTime(copy), stamp);
-    EXPECT_EQ(contents(a), "new");
+    EXPECT_EQ(TestFiles::contents(a), "new");
 
     EXPECT_EQ(FileOps::copyFile(dir.filePath("gone.txt"), into + "/c.txt").status, Status::NotFound);
     EXPECT_EQ(FileOps::copyFile(a, dir.filePath("no/such/folder/a.txt")).status, Status::NotFound);
@@ -108,15 +101,15 @@ TEST_F(FileOperations, MoveWithinOneFileSystemNeverOverwrites)
     const QString into = sub("into");
     const QString taken = write("a.txt", "theirs", into);
     EXPECT_EQ(FileOps::moveFile(a, taken).status, Status::TargetExists);
-    EXPECT_EQ(contents(a), "mine");
-    EXPECT_EQ(contents(taken), "theirs");
+    EXPECT_EQ(TestFiles::contents(a), "mine");
+    EXPECT_EQ(TestFiles::contents(taken), "theirs");
 
     ASSERT_TRUE(FileOps::moveFile(a, into + "/b.txt").ok());
     EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(contents(into + "/b.txt"), "mine");
+    EXPECT_EQ(TestFiles::contents(into + "/b.txt"), "mine");
     // Onto its own path: nothing happens, and that is no failure.
     EXPECT_TRUE(FileOps::moveFile(taken, taken).ok());
-    EXPECT_EQ(contents(taken), "theirs");
+    EXPECT_EQ(TestFiles::contents(taken), "theirs");
 }
 
 TEST_F(FileOperations, MoveByCopyKeepsEverythingAndLosesNothingOnFailure)
@@ -129,15 +122,15 @@ TEST_F(FileOperations, MoveByCopyKeepsEverythingAndLosesNothingOnFailure)
     const QString taken = write("a.txt", "theirs", into);
 
     EXPECT_EQ(FileOps::moveFile(a, taken, FileOps::Crossing::AlwaysCopy).status, Status::TargetExists);
-    EXPECT_EQ(contents(a).size(), 300000);
-    EXPECT_EQ(contents(taken), "theirs");
+    EXPECT_EQ(TestFiles::contents(a).size(), 300000);
+    EXPECT_EQ(TestFiles::contents(taken), "theirs");
     EXPECT_EQ(FileOps::moveFile(a, into + "/none/a.txt", FileOps::Crossing::AlwaysCopy).status, Status::NotFound);
-    EXPECT_EQ(contents(a).size(), 300000);
+    EXPECT_EQ(TestFiles::contents(a).size(), 300000);
 
     const QString moved = into + "/b.txt";
     ASSERT_TRUE(FileOps::moveFile(a, moved, FileOps::Crossing::AlwaysCopy).ok());
     EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(contents(moved), QByteArray(300000, 'x'));
+    EXPECT_EQ(TestFiles::contents(moved), QByteArray(300000, 'x'));
     EXPECT_EQ(modeOf(moved), 0640u);
     EXPECT_EQ(FileSystem::lastWriteTime(moved), stamp);
 }
@@ -150,10 +143,10 @@ TEST_F(FileOperations, MoveAcrossFileSystemsWhenTheMachineHasTwo)
     const QString a = write("a.txt", "across");
     const QString taken = write("a.txt", "theirs", other->path());
     EXPECT_EQ(FileOps::moveFile(a, taken).status, Status::TargetExists);
-    EXPECT_EQ(contents(a), "across");
+    EXPECT_EQ(TestFiles::contents(a), "across");
     ASSERT_TRUE(FileOps::moveFile(a, other->path() + "/b.txt").ok());
     EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(contents(other->path() + "/b.txt"), "across");
+    EXPECT_EQ(TestFiles::contents(other->path() + "/b.txt"), "across");
 }
 
 TEST_F(FileOperations, RenameOntoAnExistingNameFailsWithBothFilesIntact)
@@ -161,8 +154,8 @@ TEST_F(FileOperations, RenameOntoAnExistingNameFailsWithBothFilesIntact)
     const QString a = write("a.txt", "a");
     const QString b = write("b.txt", "b");
     EXPECT_EQ(FileOps::moveFile(a, b).status, Status::TargetExists);
-    EXPECT_EQ(contents(a), "a");
-    EXPECT_EQ(contents(b), "b");
+    EXPECT_EQ(TestFiles::contents(a), "a");
+    EXPECT_EQ(TestFiles::contents(b), "b");
 }
 
 TEST_F(FileOperations, DeleteRefusesReadOnlyFilesEvenForTheSuperuser)
@@ -214,7 +207,7 @@ TEST_F(FileOperations, LastWriteTimeIsSetAndReadBack)
     const QDateTime stamp(QDate(1999, 12, 31), QTime(23, 59, 58));
     ASSERT_TRUE(FileOps::setLastWriteTime(a, stamp).ok());
     EXPECT_EQ(FileSystem::lastWriteTime(a), stamp);
-    EXPECT_EQ(contents(a), "x"); // opened for writing, never truncated
+    EXPECT_EQ(TestFiles::contents(a), "x"); // opened for writing, never truncated
     EXPECT_EQ(FileOps::setLastWriteTime(dir.filePath("gone"), stamp).status, Status::NotFound);
 }
 
@@ -307,7 +300,7 @@ TEST_F(FileOperations, ASourceThatIsNoLongerTheShownFileIsRefusedAndNothingIsTou
         RegularFile::Identity shown = identityOf(a);
         ::rename(QFile::encodeName(write("new.txt", "other")).constData(), QFile::encodeName(a).constData());
         EXPECT_EQ(operation(a, target, shown).error, RegularFile::kOtherFile) << name;
-        EXPECT_EQ(contents(a), "other") << name;
+        EXPECT_EQ(TestFiles::contents(a), "other") << name;
         shown = identityOf(a);
         QFile::remove(a);
         QDir().mkdir(a);
@@ -321,7 +314,7 @@ TEST_F(FileOperations, ASourceThatIsNoLongerTheShownFileIsRefusedAndNothingIsTou
         shown = identityOf(a);
         write("a.txt", QByteArray(100000, 'y'));
         ASSERT_TRUE(operation(a, target, shown).ok()) << name;
-        EXPECT_EQ(contents(target), QByteArray(100000, 'y')) << name;
+        EXPECT_EQ(TestFiles::contents(target), QByteArray(100000, 'y')) << name;
         EXPECT_EQ(QFileInfo::exists(a), std::string(name) == "copy") << name;
         QFile::remove(target);
         QFile::remove(a);
@@ -444,6 +437,6 @@ TEST_F(FileOperations, AUserWithoutPermissionIsRefusedWithTheCause)
     ::chmod(QFile::encodeName(closed).constData(), 0755);
     ::chmod(QFile::encodeName(hidden).constData(), 0755);
     EXPECT_EQ(QDir(closed).entryList(QDir::Files), QStringList{"kept.txt"});
-    EXPECT_EQ(contents(a) + contents(unreadable), "minehidden");
+    EXPECT_EQ(TestFiles::contents(a) + TestFiles::contents(unreadable), "minehidden");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("b.txt")));
 }

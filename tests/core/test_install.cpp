@@ -3,6 +3,7 @@
 #include "resources/CommandLineTexts.h"
 #include "resources/MainTexts.h"
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void touch(const QString &path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
 
 // Restores the real folders however a test ends.
 struct FolderOverrides {
@@ -84,9 +79,9 @@ TEST(ProgramFolder, ReadOnlyFilesComeFromBesideTheProgramFirstThenFromTheInstall
 
     // Neither has it: the program's folder is named, as before installing existed.
     EXPECT_EQ(ProgramDataFile(name), beside);
-    touch(installed);
+    ASSERT_TRUE(TestFiles::write(installed, {}));
     EXPECT_EQ(ProgramDataFile(name), installed);
-    touch(beside);
+    ASSERT_TRUE(TestFiles::write(beside, {}));
     EXPECT_EQ(ProgramDataFile(name), beside);
 }
 
@@ -98,4 +93,17 @@ TEST(ProgramFolder, TheBuildFolderHasNoInstalledDataFolder)
     SetInstalledDataFolderOverride(QStringLiteral("/usr/share/orlimbo"));
     EXPECT_EQ(InstalledDataFolder(), QStringLiteral("/usr/share/orlimbo/"));
     SetInstalledDataFolderOverride(QString());
+}
+
+TEST(ProgramFolder, WorkFilesMoveToTheCacheWhenTheFolderCannotBeWritten)
+{
+    QTemporaryDir dir;
+    SetProgramFolderOverride(dir.path());
+    EXPECT_EQ(WorkFolder(), dir.path() + QLatin1Char('/'));
+    SetProgramFolderOverride(dir.filePath(QStringLiteral("missing/folder")));
+    const QString fallback = WorkFolder();
+    EXPECT_FALSE(fallback.startsWith(dir.path()));
+    EXPECT_TRUE(fallback.endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo(fallback).isWritable());
+    SetProgramFolderOverride(QString());
 }

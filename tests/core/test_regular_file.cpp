@@ -1,5 +1,6 @@
 #include "core/RegularFile.h"
 #include "core/SystemErrors.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,13 +16,6 @@ namespace {
 QByteArray nativeOf(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 } // namespace
@@ -60,7 +54,7 @@ TEST(RegularFile, ReadsWholeOrUpToTheLimitThroughLinks)
     QTemporaryDir dir;
     const QString file = dir.filePath("a.txt");
     const QByteArray bytes(200000, 'x');
-    writeBytes(file, bytes);
+    ASSERT_TRUE(TestFiles::write(file, bytes));
     const QString link = dir.filePath("link.txt");
     ASSERT_EQ(::symlink("a.txt", nativeOf(link).constData()), 0);
 
@@ -88,7 +82,7 @@ TEST(RegularFile, ReadsWholeOrUpToTheLimitThroughLinks)
 TEST(RegularFile, WorkFileOpensNeverGoThroughALink)
 {
     QTemporaryDir dir;
-    writeBytes(dir.filePath("target.txt"), "keep");
+    ASSERT_TRUE(TestFiles::write(dir.filePath("target.txt"), "keep"));
     ASSERT_EQ(::symlink("target.txt", nativeOf(dir.filePath("link")).constData()), 0);
     ASSERT_EQ(::symlink("made.txt", nativeOf(dir.filePath("dangling")).constData()), 0);
     EXPECT_EQ(RegularFile::readAll(nativeOf(dir.filePath("link")), 9, RegularFile::Links::Refuse).error, ELOOP);

@@ -7,25 +7,13 @@
 #include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -48,7 +36,7 @@ TEST(FileSystem, WriteAtomicallyCreatesAndReplaces)
     const QString path = dir.filePath(QStringLiteral("out.txt"));
     FileSystem::WriteResult result = FileSystem::writeFileAtomically(path, "first\r\n");
     EXPECT_TRUE(result.written) << result.error.toStdString();
-    EXPECT_EQ(contents(path), "first\r\n");
+    EXPECT_EQ(TestFiles::contents(path), "first\r\n");
 
     // A replaced file keeps its permissions, and a link keeps pointing at the file it names.
     const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
@@ -57,7 +45,7 @@ TEST(FileSystem, WriteAtomicallyCreatesAndReplaces)
     ASSERT_TRUE(QFile::link(path, link));
     result = FileSystem::writeFileAtomically(link, "second");
     EXPECT_TRUE(result.written);
-    EXPECT_EQ(contents(path), "second");
+    EXPECT_EQ(TestFiles::contents(path), "second");
     // The "user" bits describe the caller's access rather than the file's mode.
     const QFile::Permissions modeBits = QFile::Permissions::fromInt(0x7077);
     EXPECT_EQ(QFileInfo(path).permissions() & modeBits, shared);
@@ -71,13 +59,13 @@ TEST(FileSystem, AFailedWriteLeavesTheOldFileAndSaysWhy)
 {
     QTemporaryDir dir;
     const QString locked = dir.filePath(QStringLiteral("locked.txt"));
-    put(locked, "keep");
+    ASSERT_TRUE(TestFiles::write(locked, "keep"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup);
     FileSystem::WriteResult result = FileSystem::writeFileAtomically(locked, "lost");
     EXPECT_FALSE(result.written);
     EXPECT_EQ(result.errorCode, EACCES);
     EXPECT_EQ(result.error, QStringLiteral("アクセスが拒否されました。"));
-    EXPECT_EQ(contents(locked), "keep");
+    EXPECT_EQ(TestFiles::contents(locked), "keep");
 
     const QString folder = dir.filePath(QStringLiteral("folder"));
     QDir().mkpath(folder);

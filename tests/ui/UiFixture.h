@@ -2,6 +2,7 @@
 
 #include "core/Cp932.h"
 #include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QSettingsStore.h"
 #include "platform/ScriptedDialogs.h"
@@ -74,9 +75,7 @@ protected:
         const QString dir = folder.isEmpty() ? filesDir.path() : folder;
         QDir().mkpath(dir);
         const QString path = dir + QLatin1Char('/') + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        TestFiles::write(path, bytes);
         return path;
     }
 

@@ -24,11 +24,7 @@ namespace {
 
 const QByteArray kHeader = "# Orlimbo - Bookmark File,\r\n";
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+const auto fileBytes = TestFiles::contents;
 
 QStringList gridTexts(const TBookmarkForm &form)
 {

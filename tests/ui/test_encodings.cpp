@@ -19,11 +19,7 @@ QByteArray encoded(const char *converter, const QString &text)
     return encoder.encode(text);
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestFiles::contents;
 
 } // namespace
 

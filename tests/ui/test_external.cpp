@@ -23,11 +23,7 @@ using Answer = Dialogs::Answer;
 
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestFiles::contents;
 
 } // namespace
 

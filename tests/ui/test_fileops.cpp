@@ -43,11 +43,7 @@ void whenModal(std::function<void(D *)> act)
     timer->start();
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestFiles::contents;
 
 } // namespace
 

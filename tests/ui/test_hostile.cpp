@@ -135,6 +135,8 @@ TEST(TextViewWidths, ALineWiderThanAnIntStillScrollsToItsEnd)
     EXPECT_EQ(h->value(), INT_MAX);
 }
 
+using TestFiles::contents;
+
 // Things that are no regular file, put where the program reads or writes: the tests end with
 // SIGALRM should a regression make any of them block.
 class NotAFileTest : public UiFixture {
@@ -150,11 +152,6 @@ protected:
         ::alarm(0);
     }
     static QByteArray native(const QString &path) { return QFile::encodeName(path); }
-    static QByteArray contents(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     void plant(const QString &path, const char *linkTo)
     {
         QFile::remove(path);

@@ -1,5 +1,6 @@
-// The line index and the width tables: fast paths that must show exactly what the plain
-// character-by-character layout shows, and work that must not be repeated.
+// The line index and the width tables: fast paths that must show exactly what the layout's plain
+// character-by-character rule gives, that rule where a line breaks, and work that must not be
+// repeated.
 #include "core/StatusTexts.h"
 #include "platform/FileSystem.h"
 #include "tests/ui/UiFixture.h"
@@ -8,73 +9,28 @@
 #include <QFontMetricsF>
 #include <QRandomGenerator>
 
-#include <cmath>
-#include <unordered_map>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
-// The display line starts as the plain layout gives them: every character measured on its
-// own through the font's metrics, wrapped greedily at the room.
-std::vector<qint64> referenceStarts(const QString &text, const QFont &font, bool wrap, qreal room)
+// The layout's widths are the font's own advances for every character of the text, a
+// supplementary character as wide as a kanji: the plain rule walks what the font gives.
+void expectTheFontsWidths(const TextLayout &layout, const QString &text, const QFont &font)
 {
     const QFontMetricsF metrics(font);
-    std::unordered_map<char16_t, qreal> cache;
-    const auto width = [&](char16_t c) {
-        auto it = cache.find(c);
-        if (it != cache.end())
-            return it->second;
-        qreal w = QChar::isLowSurrogate(c)    ? 0
-                  : QChar::isHighSurrogate(c) ? metrics.horizontalAdvance(QChar(0x56FD))
-                                              : metrics.horizontalAdvance(QChar(c));
-        return cache[c] = w;
-    };
-    const qreal stop = TextLayout::kTabColumns * width(u' ');
-    const auto advance = [&](char16_t c, qreal x) { return c == u'\t' ? stop - std::fmod(x, stop) : width(c); };
-    const auto breaks = [](char16_t c) {
-        return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
-    };
-    std::vector<qint64> starts{0};
-    qsizetype lineStart = 0, lastBreak = -1;
-    qreal x = 0, xAtBreak = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'\n') {
-            starts.push_back(i + 1);
-            lineStart = i + 1;
-            lastBreak = -1;
-            x = 0;
+    std::vector<bool> seen(0x10000);
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (seen[c] || c == u'\n' || c == u'\t')
             continue;
-        }
-        const qreal w = advance(c, x);
-        if (wrap) {
-            if (i > lineStart && (breaks(c) || breaks(text[i - 1].unicode()))) {
-                lastBreak = i;
-                xAtBreak = x;
-            }
-            if (x + w > room && i > lineStart && c != u' ') {
-                if (lastBreak > lineStart) {
-                    lineStart = lastBreak;
-                    x -= xAtBreak;
-                } else {
-                    lineStart = i;
-                    x = 0;
-                }
-                starts.push_back(lineStart);
-                lastBreak = -1;
-                if (x + w > room && i > lineStart) {
-                    lineStart = i;
-                    x = 0;
-                    starts.push_back(lineStart);
-                }
-            }
-        }
-        x += w;
-        if (c == u' ' || c == u'\t') {
-            lastBreak = i + 1;
-            xAtBreak = x;
-        }
+        seen[c] = true;
+        const qreal width = QChar::isLowSurrogate(c)    ? 0
+                            : QChar::isHighSurrogate(c) ? metrics.horizontalAdvance(QChar(0x56FD))
+                                                        : metrics.horizontalAdvance(ch);
+        ASSERT_FLOAT_EQ(layout.widths().known(c), float(width)) << int(c);
     }
-    return starts;
 }
 
 qint64 referenceCount(const QString &text, const std::vector<qint64> &starts)
@@ -117,8 +73,9 @@ protected:
     {
         TextView *view = w.RichEdit;
         const QString text = view->text();
-        const qreal room = view->viewport()->width() - 8;
-        const std::vector<qint64> starts = referenceStarts(text, view->font(), view->wraps(), room);
+        const int room = view->viewport()->width() - 8;
+        expectTheFontsWidths(view->layout(), text, view->font());
+        const std::vector<qint64> starts = view->layout().plainLineStarts(view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
         // The status bar follows a re-wrap as it follows a load.
         EXPECT_EQ(w.statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
@@ -237,12 +194,46 @@ TEST_F(LayoutTest, ALargeTextLaidOutOnTwoThreadsMatchesThePlainLayout)
         view.setText(text);
         for (bool wrap : {true, false}) {
             view.setWrap(wrap);
-            const std::vector<qint64> starts =
-                referenceStarts(text, view.font(), wrap, view.viewport()->width() - 8);
+            expectTheFontsWidths(view.layout(), text, view.font());
+            const std::vector<qint64> starts = view.layout().plainLineStarts(wrap, view.viewport()->width() - 8);
             ASSERT_EQ(view.displayedLineCount(), referenceCount(text, starts)) << wrap;
             for (size_t i = 0; i < starts.size(); ++i)
                 ASSERT_EQ(view.displayLineAt(starts[i]), std::make_pair(qint64(i), starts[i])) << wrap;
             EXPECT_EQ(view.displayLineAt(text.size()).first, qint64(starts.size()) - 1);
         }
+    }
+}
+
+// The rule itself, written out by hand on a font whose half-width characters are 10 pixels wide
+// and wide ones 20, at a room of 100: the quick paths and the plain walk both give it.
+TEST_F(LayoutTest, LinesBreakBesideWideCharactersAndAfterBlanksOnly)
+{
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(20);
+    const auto widths = std::make_shared<CharWidths>(font);
+    ASSERT_EQ(widths->width(u'a'), 10);
+    ASSERT_EQ(widths->width(u' '), 10);
+    ASSERT_EQ(widths->width(u'ｶ'), 10);
+    ASSERT_EQ(widths->width(u'漢'), 20);
+    const struct {
+        const char16_t *text;
+        std::vector<qint64> starts;
+    } cases[] = {
+        {u"吾輩は猫である。吾輩は猫である。", {0, 5, 10, 15}}, // between any two wide characters
+        {u"aaaaaaaaa漢", {0, 9}},                            // before a wide character
+        {u"abc漢字defghij", {0, 5}},                         // after one
+        {u"word word word", {0, 10}},                        // after a blank, not inside a word
+        {u"aaaaaaaaaa   b", {0, 13}},                        // blanks hang past the edge
+        {u"ab ｶﾀｶﾅﾊﾝｶｸｶﾀ", {0, 3}},                          // half-width kana hold together
+        {u"mmmmmmmmmmmmmmmmmmmmmmmmm", {0, 10, 20}},         // no break anywhere: cut at the edge
+        {u"abcdefg\tabc", {0, 8}},                           // a tab runs to the next eighth column
+        {u"ab\ncd\n", {0, 3, 6}},                            // hard lines
+    };
+    for (const auto &[text, starts] : cases) {
+        const QString s = QString::fromUtf16(text);
+        TextLayout layout(s);
+        layout.setWidths(widths);
+        EXPECT_EQ(layout.lineStarts(true, 100), starts) << s.toStdString();
+        EXPECT_EQ(layout.plainLineStarts(true, 100), starts) << s.toStdString();
     }
 }

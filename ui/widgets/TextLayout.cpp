@@ -337,7 +337,6 @@ void TextLayout::buildWrapped(int room)
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std::vector<qint64> &out) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
-    const CharWidths &table = *widths_;
     const qsizetype n = text_.size();
     for (size_t line = fromLine; line < toLine; ++line) {
         const qsizetype start = hard_.starts[line];
@@ -351,49 +350,76 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
             wrapPlainLine(d, start, end, hard_.widths[line], available, out);
             continue;
         }
-        qsizetype lineStart = start;
-        qsizetype lastBreak = -1;
-        qreal xAtBreak = 0;
-        qreal x = 0;
-        bool afterWide = false;
-        for (qsizetype i = start; i < end; ++i) {
-            const char16_t c = d[i];
-            const bool wide = breaksAround(c);
-            const qreal w = c == u'\t' ? tabWidth(x) : qreal(table.known(c));
-            const bool breakHere = wide || afterWide;
-            afterWide = wide;
-            if (i > lineStart && breakHere) {
-                lastBreak = i;
-                xAtBreak = x;
+        wrapWalk(d, start, end, available, out);
+    }
+}
+
+// The general walk over one hard line from start to end (its line break or the end of the text):
+// the start of every further display line, the line's own start not included.
+void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available,
+                          std::vector<qint64> &out) const
+{
+    const CharWidths &table = *widths_;
+    qsizetype lineStart = start;
+    qsizetype lastBreak = -1;
+    qreal xAtBreak = 0;
+    qreal x = 0;
+    bool afterWide = false;
+    for (qsizetype i = start; i < end; ++i) {
+        const char16_t c = d[i];
+        const bool wide = breaksAround(c);
+        const qreal w = c == u'\t' ? tabWidth(x) : qreal(table.known(c));
+        const bool breakHere = wide || afterWide;
+        afterWide = wide;
+        if (i > lineStart && breakHere) {
+            lastBreak = i;
+            xAtBreak = x;
+        }
+        // Blanks may hang past the edge; anything else starts a new display line.
+        if (x + w > available && i > lineStart && c != u' ') {
+            if (lastBreak > lineStart) {
+                lineStart = lastBreak;
+                x -= xAtBreak;
+            } else {
+                lineStart = i;
+                x = 0;
             }
-            // Blanks may hang past the edge; anything else starts a new display line.
-            if (x + w > available && i > lineStart && c != u' ') {
-                if (lastBreak > lineStart) {
-                    lineStart = lastBreak;
-                    x -= xAtBreak;
-                } else {
-                    lineStart = i;
-                    x = 0;
-                }
+            out.push_back(lineStart);
+            lastBreak = -1;
+            if (x + w > available && i > lineStart) {
+                lineStart = i;
+                x = 0;
                 out.push_back(lineStart);
-                lastBreak = -1;
-                if (x + w > available && i > lineStart) {
-                    lineStart = i;
-                    x = 0;
-                    out.push_back(lineStart);
-                }
             }
-            x += w;
-            if (c == u' ' || c == u'\t') {
-                lastBreak = i + 1;
-                xAtBreak = x;
-            }
+        }
+        x += w;
+        if (c == u' ' || c == u'\t') {
+            lastBreak = i + 1;
+            xAtBreak = x;
         }
     }
 }
 
+std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
+{
+    widths_->learn(text_);
+    widths_->width(u' ');
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    std::vector<qint64> out;
+    for (qsizetype start = 0;;) {
+        const qsizetype lineBreak = text_.indexOf(QLatin1Char('\n'), start);
+        const qsizetype end = lineBreak < 0 ? text_.size() : lineBreak;
+        out.push_back(start);
+        if (wrap)
+            wrapWalk(d, start, end, room, out);
+        if (lineBreak < 0)
+            return out;
+        start = lineBreak + 1;
+    }
+}
+
 // The wrap of one hard line without a tab (a tab's width depends on where it starts), exactly as
-// the general walk in wrapRange() gives it, but quicker: widths are added eight at a time while
+// the general walk in wrapWalk() gives it, but quicker: widths are added eight at a time while
 // the edge is not near, then one at a time up to the character that passes it, and from there a
 // short look back finds the last place the line may break.
 //

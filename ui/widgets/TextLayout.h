@@ -60,6 +60,9 @@ public:
 
     // The first position of every display line, at least {0}; with wrap, at the room given.
     const std::vector<qint64> &lineStarts(bool wrap, int room);
+    // The same starts by the plain rule alone: every line walked character by character on one
+    // thread, none of the quicker paths lineStarts() takes, which must agree with it.
+    std::vector<qint64> plainLineStarts(bool wrap, int room) const;
     // The widest unwrapped line.
     qreal maxLineWidth();
     // The width a tab takes when it starts at x.
@@ -85,6 +88,7 @@ private:
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
+    void wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available, std::vector<qint64> &out) const;
     void wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
                        std::vector<qint64> &out) const;
 
