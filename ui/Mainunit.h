@@ -52,6 +52,7 @@ public:
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
+    const SettingsRecord &settings() const { return Settings; }
     // The encoding the shown file was read in; its byte form is the view's.
     EncodingDetect::Detection ShownEncoding;
     // The file the shown text was read from, to tell whether a path still leads to it.
