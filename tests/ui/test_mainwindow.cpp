@@ -160,12 +160,12 @@ TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
 {
     storeValues({{"RunTime", QStringLiteral("3")}});
     TForm1 &w = start();
-    w.SetUninstallClick(); // declined by the default button
+    action(QStringLiteral("SetUninstall"))->trigger(); // declined by the default button
     expectOnlyMessage(MainTexts::kUninstallText, MainTexts::kUninstallCaption, Kind::ConfirmNotice);
     EXPECT_TRUE(w.isVisible());
 
     dialogs.answers.push_back(Dialogs::Answer::Yes);
-    w.SetUninstallClick();
+    action(QStringLiteral("SetUninstall"))->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(QFile::exists(storePath));
 }

@@ -149,7 +149,7 @@ TEST_F(NavigationTest, TheDebugListingShowsBothLists)
 {
     TForm1 &w = startInFolder();
     keyDown();
-    w.DebugHistoriesClick();
+    action(QStringLiteral("DebugHistories"))->trigger();
     expectOnlyMessage(w.settings().History.DebugListing(), QStringLiteral("履歴管理状態一覧"), Dialogs::Kind::Plain);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("FileNameNow...\n  : ") + files[0]));
 }
@@ -169,12 +169,12 @@ TEST_F(NavigationTest, DraggingTheBoxNarrowHidesItAndShowingRestoresIt)
     EXPECT_TRUE(action(QStringLiteral("ViewSelect"))->isChecked());
 
     named<QSplitter>(QStringLiteral("Splitter1"))->setSizes({240, total - 240});
-    w.BtnCloseFileSelectBoxClick();
+    named<QToolButton>(QStringLiteral("BtnCloseFileSelectBox"))->click();
     EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 0);
-    w.ViewSelectClick();
+    action(QStringLiteral("ViewSelect"))->trigger();
     EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 240);
     // The file list keeps the focus even while the box is hidden.
-    w.BtnCloseFileSelectBoxClick();
+    named<QToolButton>(QStringLiteral("BtnCloseFileSelectBox"))->click();
     fileList()->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), fileList());
 

@@ -291,7 +291,7 @@ TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
     EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("next"));
     EXPECT_EQ(text->cursorPosition(), 0);
 
-    w.DebugWriteModeClick();
+    action(QStringLiteral("DebugWriteMode"))->trigger();
     EXPECT_FALSE(face->state().readOnly);
     EXPECT_TRUE(face->state().editable);
 }
