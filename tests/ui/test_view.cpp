@@ -150,17 +150,17 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
     struct Case {
         int from;
         Qt::Key towardsLimit;
-        QAction *TForm1::*command;
+        const char *command;
         int limit;
-        QToolButton *TForm1::*hint;
+        const char *hint;
         const char *hintText;
         const char *warning;
         Qt::Key back;
     };
     const Case cases[] = {
-        {2, Qt::Key_PageDown, &TForm1::ActionFontSizeDown, 1, &TForm1::ToolButton24,
+        {2, Qt::Key_PageDown, "ActionFontSizeDown", 1, "ToolButton24",
          "フォントサイズを1pt小さくします。\n（現在は、1ptです。）", "これ以上は小さくできません。現在1ptです。", Qt::Key_PageUp},
-        {399, Qt::Key_PageUp, &TForm1::ActionFontSizeUp, 400, &TForm1::ToolButton23,
+        {399, Qt::Key_PageUp, "ActionFontSizeUp", 400, "ToolButton23",
          "フォントサイズを1pt大きくします。\n（現在は、400ptです。）", "これ以上は大きくできません。現在400ptです。",
          Qt::Key_PageDown},
     };
@@ -173,16 +173,16 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
         view()->setFont(font);
         QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
         EXPECT_EQ(view()->font().pointSize(), c.limit);
-        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+        EXPECT_EQ(named<QToolButton>(QLatin1String(c.hint))->toolTip(), QString::fromUtf8(c.hintText));
         EXPECT_TRUE(dialogs.messages.empty());
 
         QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
-        (w.*c.command)->trigger();
+        action(QLatin1String(c.command))->trigger();
         EXPECT_EQ(view()->font().pointSize(), c.limit);
         ASSERT_EQ(dialogs.messages.size(), 2u);
         for (size_t i : {0u, 1u})
             expectMessage(i, QString::fromUtf8(c.warning), QStringLiteral("フォントサイズ変更"), Kind::Warning);
-        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+        EXPECT_EQ(named<QToolButton>(QLatin1String(c.hint))->toolTip(), QString::fromUtf8(c.hintText));
 
         QTest::keyClick(&w, c.back, Qt::AltModifier);
         EXPECT_EQ(view()->font().pointSize(), c.from);
