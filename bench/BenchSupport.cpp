@@ -137,13 +137,19 @@ bool Window::start()
     return form_->windowHandle() && form_->windowHandle()->isExposed();
 }
 
+void setWrap(TForm1 &form, QChar wrap)
+{
+    named<QAction>(form, wrap == QLatin1Char('N') ? "ActionWrapNone" : "ActionWrapSide")->trigger();
+    settle();
+}
+
 bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar wrap)
 {
-    form.Settings.WordWrapFlag = wrap;
+    setWrap(form, wrap);
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.
     form.LoadDocument(path, QLatin1Char('N'), 0);
     settle();
-    if (form.RichEdit->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
         state.SkipWithError("the view or the status bar stayed empty after the load");
         return false;
     }

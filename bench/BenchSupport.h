@@ -5,6 +5,7 @@
 #include "platform/Shell.h"
 #include "ui/Mainunit.h"
 
+#include <QAction>
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -84,5 +85,14 @@ private:
 // Shows the window and loads a file with the given wrap mode ('N' off, 'R' window edge).
 // Reports a benchmark error and returns false when the view or the status stays empty.
 bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar wrap);
+
+// The window's object of type T with this name; the benchmarks reach the window as a user would.
+template <class T>
+T *named(TForm1 &form, const char *name)
+{
+    return form.findChild<T *>(QLatin1String(name));
+}
+// Sets the wrap mode through its command: 'N' none, anything else the window's edge.
+void setWrap(TForm1 &form, QChar wrap);
 
 } // namespace bench

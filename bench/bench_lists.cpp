@@ -73,7 +73,7 @@ void BM_FileListBox(benchmark::State &state)
         state.SkipWithError("the window was not shown");
         return;
     }
-    FileListBox *list = window.form().PanelDirBars->FileListBox1;
+    FileListBox *list = named<FileListBox>(window.form(), "FileListBox1");
     for (auto _ : state) {
         const Stopwatch watch;
         list->setDirectory(folder);
@@ -95,7 +95,7 @@ void BM_DirectoryListBox(benchmark::State &state)
         state.SkipWithError("the window was not shown");
         return;
     }
-    DirectoryListBox *list = window.form().PanelDirBars->DirectoryListBox1;
+    DirectoryListBox *list = named<DirectoryListBox>(window.form(), "DirectoryListBox1");
     for (auto _ : state) {
         const Stopwatch watch;
         list->setDirectory(folder);

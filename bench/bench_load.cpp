@@ -61,14 +61,14 @@ void BM_Load(benchmark::State &state, qint64 size, QChar wrap)
     TForm1 &form = window.form();
     for (auto _ : state) {
         // Every load starts from an empty view, so dropping the last text is not timed.
-        form.RichEdit->setText(QString());
+        named<TextView>(form, "RichEdit")->setText(QString());
         settle();
-        form.Settings.WordWrapFlag = wrap;
+        setWrap(form, wrap);
         const Stopwatch watch;
         form.LoadDocument(path, QLatin1Char('N'), 0);
         settle();
         state.SetIterationTime(watch.seconds());
-        if (form.RichEdit->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
+        if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
             state.SkipWithError("the view or the status bar stayed empty after the load");
             break;
         }

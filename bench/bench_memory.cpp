@@ -37,7 +37,7 @@ int runPeakMemoryChild(int argc, char **argv)
         return 2;
     }
     TForm1 &form = window.form();
-    form.Settings.WordWrapFlag = wrap;
+    setWrap(form, wrap);
     const qint64 before = procStatusBytes("VmRSS");
     // Writing 5 resets VmHWM to the current RSS, leaving start-up peaks out.
     {
@@ -50,7 +50,7 @@ int runPeakMemoryChild(int argc, char **argv)
     settle();
     const double seconds = watch.seconds();
     const qint64 peak = procStatusBytes("VmHWM");
-    if (form.RichEdit->isEmpty() || form.statusText(4).isEmpty()) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty()) {
         std::fprintf(stderr, "peak memory: the view stayed empty\n");
         return 3;
     }

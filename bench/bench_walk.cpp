@@ -45,7 +45,7 @@ FileListBox *openWalkFolder(benchmark::State &state, Window &window)
     }
     TForm1 &form = window.form();
     form.OpenFolder(folder);
-    FileListBox *list = form.PanelDirBars->FileListBox1;
+    FileListBox *list = named<FileListBox>(form, "FileListBox1");
     list->setFocus();
     settle();
     if (list->count() != kWalkFiles) {
@@ -61,7 +61,7 @@ bool step(TForm1 &form, FileListBox *list)
     const QString before = form.FileNameNow();
     QTest::keyClick(list, Qt::Key_Down);
     settle();
-    return form.FileNameNow() != before && !form.RichEdit->isEmpty() && statusFilled(form);
+    return form.FileNameNow() != before && !named<TextView>(form, "RichEdit")->isEmpty() && statusFilled(form);
 }
 
 void BM_WalkStep(benchmark::State &state)

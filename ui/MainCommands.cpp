@@ -57,9 +57,10 @@ QIcon glyphIcon(const QString &glyph, bool bold = false)
 }
 
 // A tool button with a caption of its own that runs an action and follows its enabling.
-QToolButton *commandButton(QAction *action, const QString &caption, const QIcon &icon)
+QToolButton *commandButton(QAction *action, const QString &caption, const QIcon &icon, const char *name)
 {
     auto *button = new QToolButton;
+    button->setObjectName(QLatin1String(name));
     button->setText(caption);
     button->setIcon(icon);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -270,11 +271,13 @@ void TForm1::createMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     MenuFile = bar->addMenu(MainTexts::kMenuFile);
+    MenuFile->setObjectName(QStringLiteral("MenuFile"));
     MenuFile->addAction(ActionNewWindow);
     MenuFile->addSeparator();
     MenuFile->addActions({ActionFileOpen, ActionFolderOpen});
     MenuFile->addSeparator();
     QMenu *operations = MenuFile->addMenu(MainTexts::kMenuFileOperations);
+    operations->setObjectName(QStringLiteral("MenuFileOperations"));
     operations->addAction(ActionFolderExplorer);
     operations->addSeparator();
     operations->addActions({ActionFileCopy, ActionFileMove, ActionFileRename});
@@ -292,6 +295,7 @@ void TForm1::createMenus()
     MenuEdit->addActions({ActionOpenSearch, ActionFindNext});
 
     MenuView = bar->addMenu(MainTexts::kMenuView);
+    MenuView->setObjectName(QStringLiteral("MenuView"));
     auto checkEntry = [this](QMenu *menu, const QString &caption, const char *name) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
@@ -318,6 +322,7 @@ void TForm1::createMenus()
     MenuView->addActions({ActionSetFont, ActionFullScreen});
 
     MenuStyle = bar->addMenu(MainTexts::kMenuStyle);
+    MenuStyle->setObjectName(QStringLiteral("MenuStyle"));
     MenuStyle->addActions({ActionWrapNone, ActionWrapNum, ActionWrapSide});
     MenuStyle->addSeparator();
     // The effect entries are separate from the tool buttons so that each can be disabled alone.
@@ -350,13 +355,16 @@ void TForm1::createMenus()
     MenuBookmark = bar->addMenu(MainTexts::kMenuBookmark);
     MenuBookmark->setObjectName(QStringLiteral("MenuBookmark"));
     BookmarkAdd = MenuBookmark->addAction(MainTexts::kBookmarkAdd);
+    BookmarkAdd->setObjectName(QStringLiteral("BookmarkAdd"));
     BookmarkAdd->setData(1);
     BookmarkOrganise = MenuBookmark->addAction(MainTexts::kBookmarkOrganise);
+    BookmarkOrganise->setObjectName(QStringLiteral("BookmarkOrganise"));
     BookmarkOrganise->setData(2);
     MenuBookmark->addSeparator();
     connect(MenuBookmark, &QMenu::aboutToShow, ActionViewBookmark, &QAction::trigger);
 
     MenuSettings = bar->addMenu(MainTexts::kMenuSettings);
+    MenuSettings->setObjectName(QStringLiteral("MenuSettings"));
     MenuSettings->addAction(ActionOpenAppSetDialog);
     MenuSettings->addSeparator();
     SetUninstall = MenuSettings->addAction(MainTexts::kSetUninstall);
@@ -368,9 +376,12 @@ void TForm1::createMenus()
     MenuDebugAction = MenuDebug->menuAction();
     MenuDebugAction->setVisible(false);
     DebugHistories = MenuDebug->addAction(MainTexts::kDebugHistories);
+    DebugHistories->setObjectName(QStringLiteral("DebugHistories"));
     DebugWriteMode = MenuDebug->addAction(MainTexts::kDebugWriteMode);
+    DebugWriteMode->setObjectName(QStringLiteral("DebugWriteMode"));
 
     MenuHelp = bar->addMenu(MainTexts::kMenuHelp);
+    MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
     for (QMenu *menu : {MenuHelp, PopupMenuHelp}) {
         menu->addActions({ActionOpenHelp, ActionVerInfo});
         menu->addSeparator();
@@ -378,24 +389,24 @@ void TForm1::createMenus()
         menu->addSeparator();
     }
     HelpCannotShow = MenuHelp->addAction(MainTexts::kHelpCannotShow);
+    HelpCannotShow->setObjectName(QStringLiteral("HelpCannotShow"));
     PopupMenuHelp->addAction(HelpCannotShow);
 }
 
 void TForm1::createToolBars()
 {
     QStyle *s = style();
-    BtnFile = commandButton(ActionFileOpen, MainTexts::kBtnFile, s->standardIcon(QStyle::SP_FileIcon));
-    BtnFolder = commandButton(ActionFolderOpen, MainTexts::kBtnFolder, s->standardIcon(QStyle::SP_DirOpenIcon));
-    BtnBack = commandButton(ActionViewPre, MainTexts::kBtnBack, s->standardIcon(QStyle::SP_ArrowBack));
-    BtnForward = commandButton(ActionViewNext, MainTexts::kBtnForward, s->standardIcon(QStyle::SP_ArrowForward));
-    BtnReload = commandButton(ActionReLoad, MainTexts::kBtnReload, s->standardIcon(QStyle::SP_BrowserReload));
-    BtnFont = commandButton(ActionSetFont, MainTexts::kBtnFont, glyphIcon(QStringLiteral("Aa")));
-    BtnFullScreen = commandButton(ActionFullScreen, MainTexts::kBtnFullScreen, s->standardIcon(QStyle::SP_TitleBarMaxButton));
-    ToolButton10 = commandButton(ActionEdit, MainTexts::kBtnEdit, s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ToolButton10->setObjectName(QStringLiteral("ToolButton10"));
-    BtnPrint = commandButton(ActionPrint, MainTexts::kBtnPrint, glyphIcon(QStringLiteral("印")));
-    BtnSave = commandButton(ActionSaveAs, MainTexts::kBtnSave, s->standardIcon(QStyle::SP_DialogSaveButton));
-    BtnHelp = commandButton(ActionOpenHelp, MainTexts::kBtnHelp, s->standardIcon(QStyle::SP_DialogHelpButton));
+    BtnFile = commandButton(ActionFileOpen, MainTexts::kBtnFile, s->standardIcon(QStyle::SP_FileIcon), "BtnFile");
+    BtnFolder = commandButton(ActionFolderOpen, MainTexts::kBtnFolder, s->standardIcon(QStyle::SP_DirOpenIcon), "BtnFolder");
+    BtnBack = commandButton(ActionViewPre, MainTexts::kBtnBack, s->standardIcon(QStyle::SP_ArrowBack), "BtnBack");
+    BtnForward = commandButton(ActionViewNext, MainTexts::kBtnForward, s->standardIcon(QStyle::SP_ArrowForward), "BtnForward");
+    BtnReload = commandButton(ActionReLoad, MainTexts::kBtnReload, s->standardIcon(QStyle::SP_BrowserReload), "BtnReload");
+    BtnFont = commandButton(ActionSetFont, MainTexts::kBtnFont, glyphIcon(QStringLiteral("Aa")), "BtnFont");
+    BtnFullScreen = commandButton(ActionFullScreen, MainTexts::kBtnFullScreen, s->standardIcon(QStyle::SP_TitleBarMaxButton), "BtnFullScreen");
+    ToolButton10 = commandButton(ActionEdit, MainTexts::kBtnEdit, s->standardIcon(QStyle::SP_FileDialogDetailedView), "ToolButton10");
+    BtnPrint = commandButton(ActionPrint, MainTexts::kBtnPrint, glyphIcon(QStringLiteral("印")), "BtnPrint");
+    BtnSave = commandButton(ActionSaveAs, MainTexts::kBtnSave, s->standardIcon(QStyle::SP_DialogSaveButton), "BtnSave");
+    BtnHelp = commandButton(ActionOpenHelp, MainTexts::kBtnHelp, s->standardIcon(QStyle::SP_DialogHelpButton), "BtnHelp");
     for (QToolButton *b : {BtnBack, BtnForward, BtnHelp}) {
         b->setPopupMode(QToolButton::MenuButtonPopup);
         b->setFixedWidth(62);

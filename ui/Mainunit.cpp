@@ -83,6 +83,7 @@ void TForm1::createPanels()
 
     PanelPathBar = namedPanel("PanelPathBar", 28);
     LabelFilePath = new QLabel(MainTexts::kPathLabel);
+    LabelFilePath->setObjectName(QStringLiteral("LabelFilePath"));
     FilePathBox = new PathComboBox;
     FilePathBox->setObjectName(QStringLiteral("FilePathBox"));
     FilePathBox->setEditable(true);

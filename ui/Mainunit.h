@@ -42,23 +42,10 @@ public:
     TForm1(AppServices services, QStringList arguments, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // State shared by the commands.
-    SettingsRecord Settings;
-    bool SyncingFileList = false;
-    int BoxWidthBeforeHiding = 0;
-    bool BookmarkMenuBuilt = false;
-    bool PathListBuilt = false;
-    // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
-    QChar CopyMoveChoice;
-    int CopyMoveBookmarkIndex = 0;
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
-    // The encoding the shown file was read in; its byte form is the view's.
-    EncodingDetect::Detection ShownEncoding;
-    // The file the shown text was read from, to tell whether a path still leads to it.
-    RegularFile::Identity ShownFile;
-    // The bytes (in the view's byte form) that the effects made the shown text from; none while
-    // the shown text is the file's own.
-    std::optional<QByteArray> ShownEffectBytes;
+    const SettingsRecord &settings() const { return Settings; }
+    // Whether the bookmark menu holds the entries of the file; the path list is filled from it.
+    bool BookmarkMenuBuilt = false;
 
     // Loading and the window state.
     void LoadDocument(QString path, QChar mode, int index);
@@ -74,55 +61,6 @@ public:
     // The text of a status-bar panel (0-6).
     QString statusText(int panel) const;
     int statusWidth(int panel) const;
-
-    // Panels and controls, named as the commands and tests refer to them.
-    QWidget *PanelToolBars;
-    QWidget *ToolBar1;
-    QWidget *PanelPathBar;
-    QLabel *LabelFilePath;
-    PathComboBox *FilePathBox;
-    QToolButton *BtnExport;
-    QLineEdit *EditLRL;
-    QLineEdit *EditClipboard;
-    QSplitter *Splitter1;
-    FileSelectionBox *PanelDirBars;
-    QWidget *PanelViewArea;
-    QWidget *PanelToolsOnViewArea;
-    QWidget *ToolBar2;
-    QWidget *PanelFilePropaty;
-    SearchBar *PanelSearch;
-    TextView *RichEdit;
-    TextView *RichEditForBackup;
-
-    // Tool buttons.
-    QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
-        *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
-    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
-        *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
-
-    // Commands.
-    QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
-        *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
-        *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
-        *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
-        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionNoCRLF, *ActionNoSpace, *ActionNoHtmlTag,
-        *ActionNoTFS, *ActionNumbering, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
-        *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
-        *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;
-
-    // Menus and their entries.
-    QMenu *MenuFile, *MenuEdit, *MenuView, *MenuStyle, *MenuBookmark, *MenuSettings, *MenuDebug, *MenuHelp;
-    QAction *MenuDebugAction;
-    QAction *ViewTool, *ViewPath, *ViewSelect, *ViewStyle, *ViewSearch;
-    QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
-    QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
-    QAction *BookmarkAdd, *BookmarkOrganise;
-    QMenu *MenuEncoding;
-    QAction *EncodingAuto, *EncodingSjis, *EncodingUtf8, *EncodingEuc, *EncodingJis;
-    QMenu *PopupMenuPre, *PopupMenuNext, *PopupMenuView, *PopupMenuHelp, *PopupMenuFile, *PopupMenuFolder,
-        *PopupMenuEditor;
-    QAction *PopupPre[10], *PopupNext[10];
-    QAction *PopupEditor[4];
 
 public slots:
     void FormShow();
@@ -307,6 +245,71 @@ private:
 
     // Loading (MainLoad.cpp).
     void setStatus(int panel, const QString &text);
+
+    // State shared by the commands.
+    SettingsRecord Settings;
+    bool SyncingFileList = false;
+    int BoxWidthBeforeHiding = 0;
+    bool PathListBuilt = false;
+    // The encoding the shown file was read in; its byte form is the view's.
+    EncodingDetect::Detection ShownEncoding;
+    // The file the shown text was read from, to tell whether a path still leads to it.
+    RegularFile::Identity ShownFile;
+    // The bytes (in the view's byte form) that the effects made the shown text from; none while
+    // the shown text is the file's own.
+    std::optional<QByteArray> ShownEffectBytes;
+    // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
+    QChar CopyMoveChoice;
+    int CopyMoveBookmarkIndex = 0;
+
+    // Panels and controls; each carries its name as its object name.
+    QWidget *PanelToolBars;
+    QWidget *ToolBar1;
+    QWidget *PanelPathBar;
+    QLabel *LabelFilePath;
+    PathComboBox *FilePathBox;
+    QToolButton *BtnExport;
+    QLineEdit *EditLRL;
+    QLineEdit *EditClipboard;
+    QSplitter *Splitter1;
+    FileSelectionBox *PanelDirBars;
+    QWidget *PanelViewArea;
+    QWidget *PanelToolsOnViewArea;
+    QWidget *ToolBar2;
+    QWidget *PanelFilePropaty;
+    SearchBar *PanelSearch;
+    TextView *RichEdit;
+    TextView *RichEditForBackup;
+
+    // Tool buttons.
+    QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
+        *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
+    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
+        *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
+
+    // Commands.
+    QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
+        *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
+        *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
+        *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
+        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionNoCRLF, *ActionNoSpace, *ActionNoHtmlTag,
+        *ActionNoTFS, *ActionNumbering, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
+        *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
+        *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;
+
+    // Menus and their entries.
+    QMenu *MenuFile, *MenuEdit, *MenuView, *MenuStyle, *MenuBookmark, *MenuSettings, *MenuDebug, *MenuHelp;
+    QAction *MenuDebugAction;
+    QAction *ViewTool, *ViewPath, *ViewSelect, *ViewStyle, *ViewSearch;
+    QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
+    QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
+    QAction *BookmarkAdd, *BookmarkOrganise;
+    QMenu *MenuEncoding;
+    QAction *EncodingAuto, *EncodingSjis, *EncodingUtf8, *EncodingEuc, *EncodingJis;
+    QMenu *PopupMenuPre, *PopupMenuNext, *PopupMenuView, *PopupMenuHelp, *PopupMenuFile, *PopupMenuFolder,
+        *PopupMenuEditor;
+    QAction *PopupPre[10], *PopupNext[10];
+    QAction *PopupEditor[4];
 
     AppServices services_;
     QStringList arguments_;

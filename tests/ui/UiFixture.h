@@ -17,6 +17,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSplitter>
+#include <QToolButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <memory>
 #include <vector>
 
@@ -65,6 +73,22 @@ protected:
         return start(arguments);
     }
 
+    // As restart, with these values stored over the ones the closed window wrote.
+    TForm1 &restartWith(std::initializer_list<std::pair<const char *, QString>> values, const QStringList &arguments = {})
+    {
+        form->close();
+        form.reset();
+        storeValues(values);
+        return start(arguments);
+    }
+    // The default option flags with the one at `position` set to `value`.
+    static QString flagsWith(int position, QChar value)
+    {
+        QString flags = SettingsRecord::DefaultFlags();
+        flags[position] = value;
+        return flags;
+    }
+
     // Writes text as CP932 with CR LF line breaks.
     QString writeText(const QString &name, const QString &text, const QString &folder = {})
     {
@@ -91,7 +115,29 @@ protected:
     }
     bool isStored(const char *name) const { return QSettings(storePath, QSettings::IniFormat).contains(QLatin1String(name)); }
 
-    FileListBox *fileList() const { return form->PanelDirBars->FileListBox1; }
+    // The window's one object of type T with this name; the test fails here, naming it, when
+    // there is none or more than one.
+    template <class T = QWidget>
+    T *named(const QString &name) const
+    {
+        const QList<T *> found = form ? form->findChildren<T *>(name) : QList<T *>();
+        if (found.size() != 1)
+            throw std::runtime_error(QStringLiteral("the window holds %1 objects of type %2 named \"%3\"")
+                                         .arg(found.size())
+                                         .arg(QLatin1String(T::staticMetaObject.className()), name)
+                                         .toStdString());
+        return found.front();
+    }
+    QAction *action(const QString &name) const { return named<QAction>(name); }
+    // The text of status-bar panel `panel` (0-6).
+    QString statusText(int panel) const { return named<QLabel>(QStringLiteral("StatusPanel%1").arg(panel))->text(); }
+    // The width of a status-bar panel, 0 while it is hidden.
+    int statusWidth(int panel) const
+    {
+        const QLabel *label = named<QLabel>(QStringLiteral("StatusPanel%1").arg(panel));
+        return label->isVisibleTo(form.get()) ? label->width() : 0;
+    }
+    FileListBox *fileList() const { return named<FileListBox>(QStringLiteral("FileListBox1")); }
     // A key of the window's commands, once the window is active again after a dialog.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -107,7 +153,8 @@ protected:
             names << fileList()->item(i)->text();
         return names;
     }
-    QString viewText() const { return form->RichEdit->text(); }
+    TextView *view() const { return named<TextView>(QStringLiteral("RichEdit")); }
+    QString viewText() const { return view()->text(); }
 
     // Message `index` has exactly this text, caption and kind.
     void expectMessage(size_t index, const QString &text, const QString &caption, Dialogs::Kind kind) const

@@ -12,7 +12,7 @@
 
 class AddressTest : public UiFixture {
 protected:
-    QLineEdit *pathEdit() const { return form->FilePathBox->lineEdit(); }
+    QLineEdit *pathEdit() const { return named<PathComboBox>(QStringLiteral("FilePathBox"))->lineEdit(); }
     void typeInto(QLineEdit *edit, const QString &text)
     {
         edit->setFocus();
@@ -34,9 +34,9 @@ TEST_F(AddressTest, TypingAFolderPathMovesTheListsAsItGoes)
     TForm1 &w = start({QStringLiteral("/n"), QDir::homePath()});
     pathEdit()->clear();
     typeInto(pathEdit(), folder);
-    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), folder + QLatin1Char('/'));
+    EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), folder + QLatin1Char('/'));
     EXPECT_EQ(fileList()->count(), 1);
-    EXPECT_TRUE(w.RichEdit->isEmpty()); // a folder shows no file
+    EXPECT_TRUE(view()->isEmpty()); // a folder shows no file
     EXPECT_TRUE(w.FileNameNow().isEmpty());
 }
 
@@ -53,9 +53,9 @@ TEST_F(AddressTest, PastingAFilePathShowsItOnceEvenWhenMaskedOut)
     EXPECT_EQ(w.FileNameNow(), page);
 
     // The path of the file already shown adds no history entry.
-    const BrowsingHistory before = w.Settings.History;
+    const BrowsingHistory before = w.settings().History;
     paste(page);
-    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
+    EXPECT_EQ(w.settings().History.PreHistory, before.PreHistory);
 }
 
 TEST_F(AddressTest, RelativeTextsResolveAgainstTheListedFolder)
@@ -70,23 +70,23 @@ TEST_F(AddressTest, RelativeTextsResolveAgainstTheListedFolder)
 TEST_F(AddressTest, AboutTextsAndTheAddressColour)
 {
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    w.ActionExport->setEnabled(true);
+    action(QStringLiteral("ActionExport"))->setEnabled(true);
     paste(QStringLiteral("about:"));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(w.ActionExport->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionExport"))->isEnabled());
 
-    w.FilePathBox->setCurrentIndex(0);
-    emit w.FilePathBox->activated(0);
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->setCurrentIndex(0);
+    emit named<PathComboBox>(QStringLiteral("FilePathBox"))->activated(0);
     expectOnlyMessage(MainTexts::kAboutText, QStringLiteral("about:"), Dialogs::Kind::Notice);
-    EXPECT_FALSE(w.ActionExport->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("ActionExport"))->isEnabled());
 
     paste(QStringLiteral("http://example.com/"));
-    EXPECT_EQ(w.FilePathBox->palette().color(QPalette::Text), QColor(Qt::blue));
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->palette().color(QPalette::Text), QColor(Qt::blue));
     paste(QStringLiteral("HTTP://example.com/"));
-    EXPECT_NE(w.FilePathBox->palette().color(QPalette::Text), QColor(Qt::blue));
+    EXPECT_NE(named<PathComboBox>(QStringLiteral("FilePathBox"))->palette().color(QPalette::Text), QColor(Qt::blue));
 
     // Text set by the program runs nothing.
-    w.FilePathBox->setEditText(QStringLiteral("about: 1 set by the program"));
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->setEditText(QStringLiteral("about: 1 set by the program"));
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
@@ -109,11 +109,11 @@ TEST_F(AddressTest, ReloadReadsTheFileAfreshWithoutAHistoryStep)
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("one"));
     TForm1 &w = start({path});
     writeText(QStringLiteral("a.txt"), QStringLiteral("two"));
-    const BrowsingHistory before = w.Settings.History;
-    w.ActionReLoad->trigger();
+    const BrowsingHistory before = w.settings().History;
+    action(QStringLiteral("ActionReLoad"))->trigger();
     EXPECT_EQ(viewText(), QStringLiteral("two"));
     EXPECT_EQ(fileList()->selectedPath(), path);
-    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
+    EXPECT_EQ(w.settings().History.PreHistory, before.PreHistory);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -125,14 +125,14 @@ TEST_F(AddressTest, TheLastFileIsReopenedOrForgottenAtStart)
     TForm1 &w = start();
     EXPECT_EQ(viewText(), QStringLiteral("again"));
     EXPECT_EQ(fileList()->selectedPath(), path);
-    EXPECT_EQ(w.FilePathBox->currentText(), path);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
     w.close();
     form.reset();
 
     QFile::remove(path);
     TForm1 &again = start();
     EXPECT_TRUE(again.FileNameNow().isEmpty());
-    EXPECT_TRUE(again.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(dialogs.messages.empty());
     again.close();
     form.reset();
@@ -148,10 +148,10 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
     const QString sub = filesDir.filePath(QStringLiteral("sub"));
     const QString file = writeText(QStringLiteral("opened.txt"), QStringLiteral("opened"), sub);
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    w.PanelDirBars->FilterComboBox1->setCurrentIndex(3);
+    named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->setCurrentIndex(3);
 
     dialogs.fileAnswers.push_back(file);
-    w.ActionFileOpen->trigger();
+    action(QStringLiteral("ActionFileOpen"))->trigger();
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("ファイルを開く"));
     EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + QLatin1Char('/'));
@@ -162,15 +162,15 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
 
     const QString missing = sub + QStringLiteral("/missing.txt");
     dialogs.fileAnswers.push_back(missing);
-    w.ActionFileOpen->trigger();
+    action(QStringLiteral("ActionFileOpen"))->trigger();
     expectOnlyMessage(QStringLiteral("不正なファイル名 - ") + missing, QStringLiteral("opened.txt - Orlimbo  Ver 1.40"),
                       Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
 
     dialogs.folderAnswers.push_back(filesDir.path());
-    w.ActionFolderOpen->trigger();
+    action(QStringLiteral("ActionFolderOpen"))->trigger();
     EXPECT_EQ(dialogs.folderTitles, std::vector<QString>{QStringLiteral("開きたいフォルダを選択して下さい。：")});
-    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), filesDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), filesDir.path() + QLatin1Char('/'));
     EXPECT_EQ(fileList()->selectedPath(), QString());
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
 }

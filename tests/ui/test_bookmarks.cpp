@@ -75,7 +75,7 @@ protected:
     QStringList menuBookmarks() const
     {
         QStringList items;
-        const QList<QAction *> actions = form->MenuBookmark->actions();
+        const QList<QAction *> actions = named<QMenu>(QStringLiteral("MenuBookmark"))->actions();
         for (qsizetype i = 3; i < actions.size(); ++i)
             items << actions[i]->text() + QLatin1Char('|') + actions[i]->toolTip();
         return items;
@@ -392,8 +392,8 @@ TEST_F(BookmarkTest, ReadOnlyFileReportsOpenErrorAndTheMenuComesFromTheUnchanged
         d.StringGrid->item(0, 0)->setText(QStringLiteral("renamed"));
         d.BitBtn1->click();
     });
-    form->BookmarkOrganise->trigger();
-    EXPECT_EQ(form->Settings.flag(Flag::BookmarkDialogMode), QLatin1Char('E'));
+    action(QStringLiteral("BookmarkOrganise"))->trigger();
+    EXPECT_EQ(form->settings().flag(Flag::BookmarkDialogMode), QLatin1Char('E'));
     EXPECT_EQ(shown(Dialogs::Kind::Failure),
               QStringList({BookmarkTexts::kOpenErrorCaption + QLatin1Char(':') + BookmarkTexts::kOpenErrorText}));
     EXPECT_EQ(fileBytes(bookmarkFile()), before);
@@ -406,25 +406,25 @@ TEST_F(BookmarkTest, AddingFromTheMenuRebuildsTheMenuAndThePathList)
     start({viewed});
     ASSERT_EQ(form->FileNameNow(), viewed);
     EXPECT_TRUE(menuBookmarks().isEmpty());
-    form->FilePathBox->showPopup();
-    form->FilePathBox->hidePopup();
-    EXPECT_EQ(form->FilePathBox->count(), 1);
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 1);
 
     whenDialogOpens([](TBookmarkForm &d) {
         d.EditName->setText(QStringLiteral("フォルダ"));
         d.BtnAdd->click();
         d.BitBtn1->click();
     });
-    form->BookmarkAdd->trigger();
-    EXPECT_EQ(form->Settings.flag(Flag::BookmarkDialogMode), QLatin1Char('A'));
+    action(QStringLiteral("BookmarkAdd"))->trigger();
+    EXPECT_EQ(form->settings().flag(Flag::BookmarkDialogMode), QLatin1Char('A'));
     const QString folder = filesDir.path() + QLatin1Char('/');
     EXPECT_EQ(menuBookmarks(), QStringList({QStringLiteral("フォルダ|") + folder}));
-    form->FilePathBox->showPopup();
-    form->FilePathBox->hidePopup();
-    ASSERT_EQ(form->FilePathBox->count(), 2);
-    EXPECT_EQ(form->FilePathBox->itemText(0), MainTexts::kPathAboutEntry);
-    EXPECT_EQ(form->FilePathBox->itemText(1), folder);
-    EXPECT_EQ(form->FilePathBox->currentText(), viewed); // the shown path stays in the bar
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
+    ASSERT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 2);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->itemText(0), MainTexts::kPathAboutEntry);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->itemText(1), folder);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), viewed); // the shown path stays in the bar
 }
 
 TEST_F(BookmarkTest, ChoosingBookmarksOpensTheFolderOrShowsTheFileIntoTheHistory)
@@ -436,10 +436,10 @@ TEST_F(BookmarkTest, ChoosingBookmarksOpensTheFolderOrShowsTheFileIntoTheHistory
     writeBookmarks(QStringLiteral("フォルダ,%1/\nページ,%2\nなし,/no/such/path\n").arg(sub, page));
     start({first});
     ASSERT_EQ(menuBookmarks().size(), 3);
-    const QList<QAction *> items = form->MenuBookmark->actions();
+    const QList<QAction *> items = named<QMenu>(QStringLiteral("MenuBookmark"))->actions();
 
     items[3]->trigger();
-    EXPECT_EQ(form->PanelDirBars->DirectoryListBox1->directory(), sub + QLatin1Char('/'));
+    EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), sub + QLatin1Char('/'));
     EXPECT_EQ(fileList()->count(), 1);
     EXPECT_EQ(form->FileNameNow(), first); // the view keeps its file
     EXPECT_EQ(viewText(), "first");
@@ -447,12 +447,12 @@ TEST_F(BookmarkTest, ChoosingBookmarksOpensTheFolderOrShowsTheFileIntoTheHistory
     items[4]->trigger();
     EXPECT_EQ(viewText(), "<p>page</p>");
     EXPECT_EQ(form->FileNameNow(), page);
-    EXPECT_EQ(form->Settings.History.PreHistory[0], first);
+    EXPECT_EQ(form->settings().History.PreHistory[0], first);
     EXPECT_EQ(fileList()->selectedPath(), page); // selected although the mask leaves it out
     EXPECT_EQ(form->windowTitle(), QStringLiteral("page.html - Orlimbo  Ver 1.40"));
 
     items[5]->trigger();
-    EXPECT_EQ(form->FilePathBox->currentText(), "/no/such/path");
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), "/no/such/path");
     EXPECT_EQ(form->FileNameNow(), page);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -462,12 +462,12 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
     writeBookmarks(QStringLiteral("a,/a\n"));
     start({QStringLiteral("/n"), filesDir.path()});
     // As if the menu had been cleared and not yet rebuilt.
-    const QList<QAction *> items = form->MenuBookmark->actions();
+    const QList<QAction *> items = named<QMenu>(QStringLiteral("MenuBookmark"))->actions();
     for (qsizetype i = 3; i < items.size(); ++i)
         delete items[i];
     form->BookmarkMenuBuilt = false;
-    form->FilePathBox->showPopup();
-    form->FilePathBox->hidePopup();
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].caption + dialogs.messages[0].text,
               BookmarkTexts::kNotInitialisedCaption + BookmarkTexts::kNotInitialisedText);
@@ -476,11 +476,11 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
               BookmarkTexts::kWorkedAroundCaption + BookmarkTexts::kWorkedAroundText);
     EXPECT_EQ(dialogs.messages[1].kind, Dialogs::Kind::Notice);
     EXPECT_TRUE(form->BookmarkMenuBuilt);
-    EXPECT_EQ(form->FilePathBox->count(), 1); // filled at the next drop-down
-    form->FilePathBox->showPopup();
-    form->FilePathBox->hidePopup();
-    EXPECT_EQ(form->FilePathBox->count(), 2);
-    EXPECT_EQ(form->FilePathBox->itemText(1), "/a");
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 1); // filled at the next drop-down
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 2);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->itemText(1), "/a");
 }
 
 TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTheProgram)
@@ -507,7 +507,7 @@ TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTh
     start({writeText(QStringLiteral("a.txt"), QStringLiteral("x"))});
 
     EXPECT_EQ(menuBookmarks(), QStringList({"d|" + folder}));
-    EXPECT_TRUE(withModal<TcmForm>([&] { form->ActionFileCopy->trigger(); }, [&](TcmForm &d) {
+    EXPECT_TRUE(withModal<TcmForm>([&] { action(QStringLiteral("ActionFileCopy"))->trigger(); }, [&](TcmForm &d) {
         ASSERT_EQ(d.cbBookmark->count(), 1);
         EXPECT_EQ(d.cbBookmark->itemText(0), folder);
     }));
@@ -515,7 +515,7 @@ TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTh
         EXPECT_EQ(gridTexts(d), QStringList({"d|" + folder, "|"}));
         d.BitBtn1->click();
     });
-    form->BookmarkOrganise->trigger();
+    action(QStringLiteral("BookmarkOrganise"))->trigger();
     // The program's folder is writable: the save goes there.
     EXPECT_EQ(fileBytes(bookmarkFile()), stored);
     EXPECT_TRUE(dialogs.messages.empty());

@@ -107,25 +107,25 @@ TEST_F(Cp932NamesTest, BothAreListedShownAndKeptThroughTheHistoryAndARestart)
     EXPECT_EQ(w.windowTitle(), kTitle);
     EXPECT_EQ(QSet<QByteArray>({native(first), native(second)}), QSet<QByteArray>({windowsFile, linuxFile}));
     EXPECT_EQ(QSet<QString>({firstText, viewText()}), QSet<QString>({"from windows", "from linux"}));
-    EXPECT_EQ(w.Settings.History.PreHistory[0], first);
+    EXPECT_EQ(w.settings().History.PreHistory[0], first);
 
     // Back to the CP932-named one through the history, then a restart.
     showNative(linuxFile);
     showNative(windowsFile);
     EXPECT_EQ(viewText(), "from windows");
     const QString cp932 = w.FileNameNow();
-    EXPECT_EQ(w.Settings.History.PreHistory[0], PathForm::fromNative(linuxFile));
-    w.ActionViewPre->trigger();
+    EXPECT_EQ(w.settings().History.PreHistory[0], PathForm::fromNative(linuxFile));
+    action(QStringLiteral("ActionViewPre"))->trigger();
     EXPECT_EQ(viewText(), "from linux");
-    w.ActionViewNext->trigger();
+    action(QStringLiteral("ActionViewNext"))->trigger();
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(fileList()->selectedPath(), cp932);
     TForm1 &again = restart();
     EXPECT_EQ(again.FileNameNow(), cp932);
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(again.windowTitle(), kTitle);
-    EXPECT_EQ(again.Settings.History.PreHistory[0], PathForm::fromNative(linuxFile));
-    again.ActionViewPre->trigger();
+    EXPECT_EQ(again.settings().History.PreHistory[0], PathForm::fromNative(linuxFile));
+    action(QStringLiteral("ActionViewPre"))->trigger();
     EXPECT_EQ(viewText(), "from linux");
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -181,8 +181,8 @@ TEST_F(Cp932NamesTest, ABookmarkOfItRoundTrips)
     EXPECT_TRUE(readNative(QFile::encodeName(bookmarks)).endsWith("," + windowsFile + "\r\n"));
 
     start({QStringLiteral("/n"), QStringLiteral("/")});
-    form->ActionViewBookmark->trigger();
-    const QList<QAction *> items = form->MenuBookmark->actions();
+    action(QStringLiteral("ActionViewBookmark"))->trigger();
+    const QList<QAction *> items = named<QMenu>(QStringLiteral("MenuBookmark"))->actions();
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[3]->toolTip(), cp932);
     items[3]->trigger();

@@ -37,7 +37,7 @@ protected:
     }
     void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
     void keyUp() { QTest::keyClick(fileList(), Qt::Key_Up); }
-    QString panel6() const { return form->statusText(6); }
+    QString panel6() const { return statusText(6); }
     void press(Qt::Key key)
     {
         form->activateWindow();
@@ -48,7 +48,7 @@ protected:
     QStringList entries(QString *checked) const
     {
         QStringList names;
-        for (QAction *a : form->MenuEncoding->actions()) {
+        for (QAction *a : named<QMenu>(QStringLiteral("MenuEncoding"))->actions()) {
             names << a->text();
             if (a->isChecked())
                 *checked = a->text();
@@ -61,21 +61,21 @@ TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
 {
     TForm1 &w = startInFolder();
     EXPECT_EQ(panel6(), QString()); // nothing shown yet
-    EXPECT_GE(w.statusWidth(6), 50);
+    EXPECT_GE(statusWidth(6), 50);
 
     keyDown();
     EXPECT_EQ(viewText(), kWide);
     EXPECT_EQ(panel6(), "UTF-8");
     // The size is that of the UTF-8 form with CR LF: one more byte for the line break than the file.
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
+    EXPECT_EQ(statusText(3), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "EUC");
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
+    EXPECT_EQ(statusText(3), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "SJIS");
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
+    EXPECT_EQ(statusText(3), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
     keyUp();
     EXPECT_EQ(panel6(), "EUC");
 }
@@ -86,14 +86,14 @@ TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
     QString checked;
     EXPECT_EQ(entries(&checked), QStringList({MainTexts::kEncodingAuto, "Shift_JIS", "UTF-8", "EUC-JP", "JIS"}));
     EXPECT_EQ(checked, MainTexts::kEncodingAuto);
-    EXPECT_EQ(w.MenuEncoding->title(), QStringLiteral("文字コード(&J)"));
-    EXPECT_TRUE(w.MenuView->actions().contains(w.MenuEncoding->menuAction()));
+    EXPECT_EQ(named<QMenu>(QStringLiteral("MenuEncoding"))->title(), QStringLiteral("文字コード(&J)"));
+    EXPECT_TRUE(named<QMenu>(QStringLiteral("MenuView"))->actions().contains(named<QMenu>(QStringLiteral("MenuEncoding"))->menuAction()));
 
     keyDown();
     keyDown();
     ASSERT_EQ(panel6(), "EUC");
     // Choosing reloads the shown file in the chosen encoding.
-    w.EncodingSjis->trigger();
+    action(QStringLiteral("EncodingSjis"))->trigger();
     EXPECT_EQ(viewText(), Cp932::decode(encoded("EUC-JP", kJapanese)));
     EXPECT_EQ(panel6(), "SJIS");
     keyUp();
@@ -102,11 +102,11 @@ TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
     entries(&checked);
     EXPECT_EQ(checked, "Shift_JIS");
 
-    w.EncodingAuto->trigger();
+    action(QStringLiteral("EncodingAuto"))->trigger();
     EXPECT_EQ(viewText(), kWide);
     EXPECT_EQ(panel6(), "UTF-8");
 
-    w.EncodingEuc->trigger();
+    action(QStringLiteral("EncodingEuc"))->trigger();
     EXPECT_EQ(panel6(), "EUC");
     form->close();
     EXPECT_EQ(stored("TextEncoding"), "E");
@@ -119,7 +119,7 @@ TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
     EXPECT_EQ(checked, "EUC-JP");
     keyDown();
     EXPECT_EQ(panel6(), "EUC");
-    EXPECT_EQ(again.Settings.TextEncoding, QLatin1Char('E'));
+    EXPECT_EQ(again.settings().TextEncoding, QLatin1Char('E'));
 }
 
 TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
@@ -131,20 +131,18 @@ TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
     EXPECT_EQ(viewText(), QStringLiteral("ab😀　한\n次の行"));
     press(Qt::Key_J); // no line breaks, on top
     EXPECT_EQ(viewText(), QStringLiteral("ab😀　한次の行"));
-    EXPECT_TRUE(w.ActionNoSpace->isChecked() && w.ActionNoCRLF->isChecked());
+    EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked() && action(QStringLiteral("ActionNoCRLF"))->isChecked());
     press(Qt::Key_K);
     EXPECT_EQ(viewText(), kWide);
 
     // The limit counts the UTF-8 form: 100 "あ" are 300 bytes there, 200 in code page 932.
-    w.Settings.LimitSizeForEffect = 250;
-    writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
-    w.ActionReLoad->trigger();
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(300));
-    EXPECT_FALSE(w.ToolButton13->isEnabled());
-    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
-    w.Settings.LimitSizeForEffect = 300;
-    w.ActionReLoad->trigger();
-    EXPECT_TRUE(w.ToolButton13->isEnabled());
+    const QString big = writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
+    restartWith({{"LimitSizeForEffect", QStringLiteral("250")}}, {big});
+    EXPECT_EQ(statusText(3), StatusTexts::sizeText(300));
+    EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
+    restartWith({{"LimitSizeForEffect", QStringLiteral("300")}}, {big});
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
 }
 
 TEST_F(EncodingTest, SaveAsWritesAUtf8FileWithItsMarkByteForByte)
@@ -236,8 +234,8 @@ TEST_F(EncodingTest, SaveAsAsksBeforeWritingWhatTheEncodingCannotHold)
     // Typed into (the debug menu's write mode), the text is no longer the file's.
     writeBytes(QStringLiteral("cp932.txt"), "\x8C\xB3\r\n\x80");
     start({cp932});
-    form->DebugWriteMode->trigger();
-    QTest::keyClicks(form->RichEdit, QStringLiteral("z"));
+    action(QStringLiteral("DebugWriteMode"))->trigger();
+    QTest::keyClicks(view(), QStringLiteral("z"));
     dialogs.fileAnswers = {target};
     dialogs.answers = {Dialogs::Answer::Yes};
     press(Qt::Key_S);

@@ -3,12 +3,14 @@
 #include "core/FileFilter.h"
 #include "resources/ExternalTexts.h"
 #include "resources/PrintTexts.h"
+#include "ui/Appsetunit.h"
 #include "ui/Printunit.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FilterComboBox.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -114,9 +116,9 @@ TEST_F(ExternalTest, EachEditorEntryStartsItsEditorWithThePathAsOneArgument)
     storeValues({{"AppliForEdit", one}, {"AppliForEdit3", three}});
     TForm1 &w = startViewing();
 
-    w.PopupEditor[2]->trigger();
-    w.ToolButton10->click();
-    w.PopupEditor[0]->trigger();
+    action(QStringLiteral("PopupEditor3"))->trigger();
+    named<QToolButton>(QStringLiteral("ToolButton10"))->click();
+    action(QStringLiteral("PopupEditor1"))->trigger();
     expectLaunches({{QStringLiteral("start"), three, {viewed}},
                     {QStringLiteral("start"), one, {viewed}},
                     {QStringLiteral("start"), one, {viewed}}});
@@ -125,7 +127,7 @@ TEST_F(ExternalTest, EachEditorEntryStartsItsEditorWithThePathAsOneArgument)
     // Editor 2 is not set: the plain-text editor stands in, without a question.
     shell.launches.clear();
     shell.editor = QStringLiteral("/opt/my editor/bin/xed");
-    w.PopupEditor[1]->trigger();
+    action(QStringLiteral("PopupEditor2"))->trigger();
     expectLaunches({{QStringLiteral("start"), QStringLiteral("/opt/my editor/bin/xed"), {viewed}}});
 }
 
@@ -135,29 +137,32 @@ TEST_F(ExternalTest, TheEditorMenuFollowsTheSettings)
                  {"AppliForEditN2", QStringLiteral("秀丸")},
                  {"AppliForEditN", QStringLiteral("メイン")}});
     TForm1 &w = startViewing();
-    EXPECT_EQ(w.PopupEditor[0]->text(), QStringLiteral("メイン"));
-    EXPECT_EQ(w.PopupEditor[1]->text(), QStringLiteral("秀丸"));
-    EXPECT_EQ(w.PopupEditor[2]->text(), QStringLiteral("エディタ3"));
-    EXPECT_TRUE(w.PopupEditor[0]->isVisible());
-    EXPECT_TRUE(w.PopupEditor[1]->isVisible());
-    EXPECT_FALSE(w.PopupEditor[2]->isVisible());
-    EXPECT_FALSE(w.PopupEditor[3]->isVisible());
+    EXPECT_EQ(action(QStringLiteral("PopupEditor1"))->text(), QStringLiteral("メイン"));
+    EXPECT_EQ(action(QStringLiteral("PopupEditor2"))->text(), QStringLiteral("秀丸"));
+    EXPECT_EQ(action(QStringLiteral("PopupEditor3"))->text(), QStringLiteral("エディタ3"));
+    EXPECT_TRUE(action(QStringLiteral("PopupEditor1"))->isVisible());
+    EXPECT_TRUE(action(QStringLiteral("PopupEditor2"))->isVisible());
+    EXPECT_FALSE(action(QStringLiteral("PopupEditor3"))->isVisible());
+    EXPECT_FALSE(action(QStringLiteral("PopupEditor4"))->isVisible());
     // Flag 12 is "0" by default: a plain button.
-    EXPECT_EQ(w.ToolButton10->menu(), nullptr);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton10"))->menu(), nullptr);
 
     // A right click opens the editor menu all the same.
-    const QPoint inside = w.ToolButton10->rect().center();
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, w.ToolButton10->mapToGlobal(inside));
-    QApplication::sendEvent(w.ToolButton10, &rightClick);
-    EXPECT_TRUE(w.PopupMenuEditor->isVisible());
-    w.PopupMenuEditor->hide();
+    const QPoint inside = named<QToolButton>(QStringLiteral("ToolButton10"))->rect().center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, named<QToolButton>(QStringLiteral("ToolButton10"))->mapToGlobal(inside));
+    QApplication::sendEvent(named<QToolButton>(QStringLiteral("ToolButton10")), &rightClick);
+    EXPECT_TRUE(named<QMenu>(QStringLiteral("PopupMenuEditor"))->isVisible());
+    named<QMenu>(QStringLiteral("PopupMenuEditor"))->hide();
 
-    w.Settings.setFlag(Flag::UseEditors, QLatin1Char('1'));
-    w.Settings.AppliForEdit[1].clear();
-    w.RefreshViewState();
-    EXPECT_EQ(w.ToolButton10->menu(), w.PopupMenuEditor);
-    EXPECT_EQ(w.ToolButton10->popupMode(), QToolButton::MenuButtonPopup);
-    EXPECT_FALSE(w.PopupEditor[1]->isVisible());
+    EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
+                                       [](TAppSetForm &d) {
+                                           d.cbUseEditors->setChecked(true);
+                                           d.EditEditApp[1]->clear();
+                                           d.BitBtn1->click();
+                                       }));
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton10"))->menu(), named<QMenu>(QStringLiteral("PopupMenuEditor")));
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton10"))->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_FALSE(action(QStringLiteral("PopupEditor2"))->isVisible());
 }
 
 TEST_F(ExternalTest, PrintingWithAMissingPrintApplicationOffersOnlyThePlainTextChoice)
@@ -237,29 +242,29 @@ TEST_F(ExternalTest, SaveAsReplacesAnExistingFileAndTheViewShowsIt)
 {
     const QString target = writeText(QStringLiteral("old.txt"), QStringLiteral("old content that is longer"));
     TForm1 &w = startViewing();
-    w.PanelDirBars->FilterComboBox1->setCurrentIndex(2);
+    named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->setCurrentIndex(2);
     dialogs.fileAnswers = {target};
     press(Qt::Key_S);
 
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     const ScriptedDialogs::FileRequest &request = dialogs.fileRequests[0];
     EXPECT_EQ(request.title, ExternalTexts::kSaveDialogTitle);
-    EXPECT_EQ(request.folder, w.PanelDirBars->DirectoryListBox1->directory());
-    EXPECT_EQ(request.filters, dialogFilters(w.PanelDirBars->FilterComboBox1->entries()));
+    EXPECT_EQ(request.folder, named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory());
+    EXPECT_EQ(request.filters, dialogFilters(named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->entries()));
     EXPECT_EQ(request.selectedFilter, 2);
 
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(contents(target), QByteArray("\x88\xea\x8d\x73\x96\xda\r\nsecond line\r\n"));
     EXPECT_EQ(w.FileNameNow(), target);
-    EXPECT_EQ(w.Settings.History.PreHistory[0], viewed);
+    EXPECT_EQ(w.settings().History.PreHistory[0], viewed);
     EXPECT_EQ(viewText(), text);
-    EXPECT_EQ(w.FilePathBox->currentText(), target);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), target);
 }
 
 TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
 {
     TForm1 &w = startViewing();
-    w.ActionNumbering->trigger();
+    action(QStringLiteral("ActionNumbering"))->trigger();
     const QString numbered = viewText();
     ASSERT_TRUE(numbered.startsWith(QStringLiteral("0001 一行目\n0002 second")));
     const QString target = filesDir.filePath(QStringLiteral("numbered.txt"));
@@ -268,7 +273,7 @@ TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
     EXPECT_EQ(contents(target), Cp932::encode(numbered));
     EXPECT_EQ(w.FileNameNow(), target);
     EXPECT_EQ(viewText(), numbered);
-    EXPECT_FALSE(w.ActionNumbering->isChecked()); // the saved file is shown as it is
+    EXPECT_FALSE(action(QStringLiteral("ActionNumbering"))->isChecked()); // the saved file is shown as it is
 }
 
 TEST_F(ExternalTest, AFailedSaveKeepsTheOldFileAndLoadsNothing)
@@ -306,10 +311,10 @@ TEST_F(ExternalTest, SaveAsWithNothingToSaveOrCancelled)
 TEST_F(ExternalTest, ShellOpenTakesAnExistingFileOrALowerCaseWebAddress)
 {
     TForm1 &w = startViewing();
-    auto openAddress = [&w](const QString &address) {
-        w.FilePathBox->setEditText(address);
-        w.ActionExport->setEnabled(true);
-        w.ActionExport->trigger();
+    auto openAddress = [this](const QString &address) {
+        named<PathComboBox>(QStringLiteral("FilePathBox"))->setEditText(address);
+        action(QStringLiteral("ActionExport"))->setEnabled(true);
+        action(QStringLiteral("ActionExport"))->trigger();
     };
     openAddress(QStringLiteral("HTTP://example.com/"));
     openAddress(QStringLiteral(" http://example.com/"));
@@ -329,6 +334,6 @@ TEST_F(ExternalTest, TheExplorerCommandOpensTheListedFolder)
     QDir().mkpath(folder);
     TForm1 &w = start({QStringLiteral("/n"), folder});
     press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
-    expectLaunches({{QStringLiteral("explore"), w.PanelDirBars->DirectoryListBox1->directory(), {}}});
-    EXPECT_EQ(w.PanelDirBars->DirectoryListBox1->directory(), folder + QLatin1Char('/'));
+    expectLaunches({{QStringLiteral("explore"), named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), {}}});
+    EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), folder + QLatin1Char('/'));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
+#include "ui/Appsetunit.h"
 #include "ui/Cmunit.h"
 #include "ui/Renattunit.h"
 
@@ -82,7 +83,7 @@ TEST_F(FileOpsTest, DeleteAsksWithNoTheDefaultAndWalksOnToTheNextFile)
     EXPECT_EQ(w.windowTitle(), "b.txt - Orlimbo  Ver 1.40");
     EXPECT_EQ(listed(), QStringList({"b.txt", "c.txt"}));
     EXPECT_EQ(fileList()->selectedPath(), b);
-    EXPECT_EQ(w.FilePathBox->currentText(), b);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), b);
 }
 
 TEST_F(FileOpsTest, DeletingTheLastEntryStepsOnceMoreOnTheReReadList)
@@ -100,8 +101,8 @@ TEST_F(FileOpsTest, DeletingTheLastEntryStepsOnceMoreOnTheReReadList)
 
 TEST_F(FileOpsTest, Flag7LeavesViewAndListAfterDeleting)
 {
-    TForm1 &w = startOnThreeFiles();
-    w.Settings.setFlag(Flag::NoReloadAfterMove, QLatin1Char('1'));
+    startOnThreeFiles();
+    restartWith({{"AppliSetFlags", flagsWith(Flag::NoReloadAfterMove, QLatin1Char('1'))}}, {a});
     dialogs.answers = {Dialogs::Answer::Yes};
     pressDelete();
     EXPECT_FALSE(QFile::exists(a));
@@ -122,7 +123,11 @@ TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 
     w.LoadDocument(a, QLatin1Char('N'), 0);
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
-    w.Settings.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('1'));
+    EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
+                                       [](TAppSetForm &d) {
+                                           d.cbSafeFileDel->setChecked(true);
+                                           d.BitBtn1->click();
+                                       }));
     pressDelete(); // no question for .txt, straight to the refusal
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text, "削除に失敗しました。\nファイルの属性などを確認して下さい。");
@@ -254,7 +259,7 @@ TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
     press(Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(w.FileNameNow(), b); // nothing moved, yet the list stepped on
     EXPECT_TRUE(QFile::exists(a));
-    EXPECT_EQ(w.Settings.CopyMoveFolder, QString());
+    EXPECT_EQ(w.settings().CopyMoveFolder, QString());
 
     whenModal<TcmForm>([into](TcmForm *dialog) {
         EXPECT_EQ(dialog->windowTitle(), "移動");
@@ -266,8 +271,8 @@ TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
     press(Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(QFile::exists(b));
     EXPECT_EQ(contents(into + "/b.txt"), QByteArray("second"));
-    EXPECT_EQ(w.Settings.flag(Flag::NoReloadAfterMove), QLatin1Char('1'));
-    EXPECT_EQ(w.Settings.CopyMoveFolder, into + "/");
+    EXPECT_EQ(w.settings().flag(Flag::NoReloadAfterMove), QLatin1Char('1'));
+    EXPECT_EQ(w.settings().CopyMoveFolder, into + "/");
     EXPECT_EQ(listed(), QStringList({"a.txt", "b.txt", "c.txt"})); // the refresh was held back
     EXPECT_EQ(viewText(), "second");
 }

@@ -46,10 +46,10 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
 {
     const QString path = writeText(QStringLiteral("m.txt"), QStringLiteral("a <b>b</b>\nc d\n"));
     TForm1 &w = start({path});
-    w.ActionNoHtmlTag->trigger();
-    QFont font = w.RichEdit->font();
+    action(QStringLiteral("ActionNoHtmlTag"))->trigger();
+    QFont font = view()->font();
     font.setPointSize(14);
-    w.RichEdit->setFont(font);
+    view()->setFont(font);
     const QString shown = viewText();
     ASSERT_EQ(shown, QStringLiteral("a b\nc d\n"));
 
@@ -65,27 +65,27 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
         QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
     }));
     EXPECT_EQ(viewText(), shown);
-    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 14);
+    EXPECT_TRUE(action(QStringLiteral("ActionNoHtmlTag"))->isChecked());
+    EXPECT_EQ(view()->font().pointSize(), 14);
 }
 
 TEST_F(FullScreenTest, WrapsLikeTheMainView)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
     TForm1 &w = start({writeText(QStringLiteral("w.txt"), longLine)});
-    ASSERT_TRUE(w.RichEdit->wraps());
+    ASSERT_TRUE(view()->wraps());
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
         EXPECT_TRUE(fs.RichEdit->wraps());
         EXPECT_GT(fs.RichEdit->displayedLineCount(), 1); // at its own, screen-wide edge
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
     }));
-    w.ActionWrapNone->trigger();
+    action(QStringLiteral("ActionWrapNone"))->trigger();
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
         EXPECT_FALSE(fs.RichEdit->wraps());
         EXPECT_EQ(fs.RichEdit->displayedLineCount(), 1);
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
     }));
-    EXPECT_FALSE(w.RichEdit->wraps());
+    EXPECT_FALSE(view()->wraps());
 }
 
 TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)

@@ -76,14 +76,14 @@ TEST_F(HelpTest, WithoutADesktopViewerTheHelpOpensInItsOwnWindowAtTheFirstPage)
 TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
 {
     TForm1 &w = start();
-    w.ActionVerCheck->trigger();
-    w.ActionGoMyWebSite->trigger();
-    w.ActionSendMail->trigger();
+    action(QStringLiteral("ActionVerCheck"))->trigger();
+    action(QStringLiteral("ActionGoMyWebSite"))->trigger();
+    action(QStringLiteral("ActionSendMail"))->trigger();
     expectLaunches({{QStringLiteral("open"), QStringLiteral("https://www.example.org/orlimbo/version.html"), {}},
                     {QStringLiteral("open"), QStringLiteral("https://www.example.org/orlimbo/"), {}},
                     {QStringLiteral("open"), QStringLiteral("mailto:orlimbo-support@example.org"), {}}});
 
-    w.HelpCannotShow->trigger();
+    action(QStringLiteral("HelpCannotShow"))->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("ヘルプが表示されない場合"));
     EXPECT_EQ(dialogs.messages[0].kind, Kind::Notice);
@@ -93,7 +93,7 @@ TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
 TEST_F(HelpTest, VersionDialogShowsTheVersionAndItsIconTellsTheNews)
 {
     TForm1 &w = start();
-    const bool shown = withModal<TVerInfoForm>([&w] { w.ActionVerInfo->trigger(); }, [this](TVerInfoForm &info) {
+    const bool shown = withModal<TVerInfoForm>([this] { action(QStringLiteral("ActionVerInfo"))->trigger(); }, [this](TVerInfoForm &info) {
         EXPECT_EQ(info.windowTitle(), QStringLiteral("バージョン情報"));
         EXPECT_EQ(info.size(), QSize(392, 233));
         EXPECT_EQ(info.Label3->text(), QStringLiteral("Version 1.40"));

@@ -24,20 +24,14 @@ class TeardownTest : public UiFixture {};
 // Under the sanitizers a focus handler reaching the half-destroyed box is a reported error.
 TEST_F(TeardownTest, DestroyingTheWindowWithTheFocusInEachControlOfTheBox)
 {
-    const std::vector<std::function<QWidget *(FileSelectionBox *)>> controls{
-        [](FileSelectionBox *b) -> QWidget * { return b->DriveComboBox1; },
-        [](FileSelectionBox *b) -> QWidget * { return b->DirectoryListBox1; },
-        [](FileSelectionBox *b) -> QWidget * { return b->FilterComboBox1; },
-        [](FileSelectionBox *b) -> QWidget * { return b->FileListBox1; },
-        [](FileSelectionBox *b) -> QWidget * { return b->BtnFileSelBoxComp; },
-        [](FileSelectionBox *b) -> QWidget * { return b->BtnCloseFileSelectBox; },
-    };
-    for (size_t i = 0; i < controls.size(); ++i) {
+    const char *const controls[] = {"DriveComboBox1",   "DirectoryListBox1",  "FilterComboBox1",
+                                    "FileListBox1",     "BtnFileSelBoxComp", "BtnCloseFileSelectBox"};
+    for (size_t i = 0; i < std::size(controls); ++i) {
         TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-        QWidget *control = controls[i](w.PanelDirBars);
+        QWidget *control = named(QLatin1String(controls[i]));
         control->setFocus();
         QTRY_VERIFY(control->hasFocus());
-        EXPECT_TRUE(w.PanelDirBars->titleActive()) << i;
+        EXPECT_TRUE(named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->titleActive()) << i;
         form.reset(); // destroyed while shown, without the close sequence
         EXPECT_EQ(QApplication::focusWidget(), nullptr) << i;
     }
@@ -62,7 +56,7 @@ TEST_P(HostileStartTest, TheWindowIsOnTheScreenWithANinePointFontAndSaneStoredVa
     EXPECT_TRUE(screen.intersects(QRect(w.pos(), QSize(w.width(), 24)))) << w.pos().x() << "," << w.pos().y();
     EXPECT_LE(w.width(), screen.width());
     EXPECT_LE(w.height(), screen.height());
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 9);
+    EXPECT_EQ(view()->font().pointSize(), 9);
     if (GetParam().opensAtTheAvailableTopLeft)
         EXPECT_EQ(w.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
     if (GetParam().restartsTheCounter)
@@ -108,11 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HostileValuesTest, FontSizeUpAboveTheCeilingNamesTheSizeInForce)
 {
     TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("x"))});
-    QFont font = w.RichEdit->font();
+    QFont font = view()->font();
     font.setPointSize(2000);
-    w.RichEdit->setFont(font);
-    w.ActionFontSizeUp->trigger();
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 2000);
+    view()->setFont(font);
+    action(QStringLiteral("ActionFontSizeUp"))->trigger();
+    EXPECT_EQ(view()->font().pointSize(), 2000);
     expectOnlyMessage(QStringLiteral("これ以上は大きくできません。現在2000ptです。"), QStringLiteral("フォントサイズ変更"),
                       Kind::Warning);
 }
@@ -166,7 +160,7 @@ TEST_F(NotAFileTest, WalkingOntoAFifoADeviceOrADanglingLinkNeverBlocks)
     for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
         writeText(QLatin1String(name), QLatin1String(name));
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    w.MenuDebugAction->setVisible(true); // the binary check reads the file too
+    named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true); // the binary check reads the file too
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
     ASSERT_EQ(viewText(), "a.txt");
@@ -183,7 +177,7 @@ TEST_F(NotAFileTest, WalkingOntoAFifoADeviceOrADanglingLinkNeverBlocks)
     press(Qt::Key_Down);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(w.FileNameNow(), filesDir.filePath("a.txt"));
-    EXPECT_EQ(w.statusText(2), MainTexts::kText);
+    EXPECT_EQ(statusText(2), MainTexts::kText);
 }
 
 // The settings file is read only when it is a regular file: anything else starts the program with
@@ -197,8 +191,8 @@ TEST_F(NotAFileTest, ASettingsFileThatIsNoFileStartsWithTheDefaultsAndIsLeftAlon
         SCOPED_TRACE(linkTo ? linkTo : "FIFO");
         plant(storePath, linkTo);
         TForm1 &w = start();
-        EXPECT_EQ(w.Settings.LimitSizeForEffect, 524228);
-        EXPECT_EQ(w.Settings.flagText(), "111111C0001000S0");
+        EXPECT_EQ(w.settings().LimitSizeForEffect, 524228);
+        EXPECT_EQ(w.settings().flagText(), "111111C0001000S0");
         w.close();
         const bool dangling = linkTo == QByteArrayView("settings.conf");
         if (dangling)
@@ -240,6 +234,6 @@ TEST_F(NotAFileTest, TheWorkFilesAreNeverReachedThroughALink)
     QDir().mkpath(workFolder + "EFFECT.TMP/inside");
     press(Qt::Key_I, Qt::ControlModifier);
     takeOnlyMessage(MainTexts::kWorkFileCreateText, MainTexts::kWorkFileCreateCaption, Kind::Failure);
-    EXPECT_FALSE(w.ActionNumbering->isChecked());
+    EXPECT_FALSE(action(QStringLiteral("ActionNumbering"))->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
 }

@@ -8,7 +8,7 @@ TEST_F(InstallTest, TheFormatBarPicturesAreDrawnForTwiceTheDensity)
 {
     TForm1 &window = start();
     int checked = 0;
-    for (QToolButton *button : window.ToolBar2->findChildren<QToolButton *>()) {
+    for (QToolButton *button : named<QWidget>(QStringLiteral("ToolBar2"))->findChildren<QToolButton *>()) {
         const QList<QSize> sizes = button->icon().availableSizes();
         EXPECT_TRUE(sizes.contains(QSize(20, 20))) << button->objectName().toStdString();
         EXPECT_TRUE(sizes.contains(QSize(40, 40))) << button->objectName().toStdString();

@@ -71,17 +71,17 @@ protected:
     // The viewed text's display lines as the view reports them, position by position.
     void expectSameAsReference(TForm1 &w, const char *what)
     {
-        TextView *view = w.RichEdit;
+        TextView *view = this->view();
         const QString text = view->text();
         const int room = view->viewport()->width() - 8;
         expectTheFontsWidths(view->layout(), text, view->font());
         const std::vector<qint64> starts = view->layout().plainLineStarts(view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
         // The status bar follows a re-wrap as it follows a load.
-        EXPECT_EQ(w.statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
+        EXPECT_EQ(statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
         const qint64 caret = view->caretPosition();
         const auto caretLine = std::upper_bound(starts.begin(), starts.end(), caret) - starts.begin() - 1;
-        EXPECT_EQ(w.statusText(5), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
+        EXPECT_EQ(statusText(5), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
         // Spot checks of the caret panel across the whole text.
         QRandomGenerator random(7);
         for (int k = 0; k < 40; ++k) {
@@ -89,7 +89,7 @@ protected:
             view->selectRange(at, 0);
             const auto it = std::upper_bound(starts.begin(), starts.end(), at);
             const qint64 line = qint64(it - starts.begin()) - 1;
-            ASSERT_EQ(w.statusText(5), StatusTexts::caretText(line + 1, at - starts[size_t(line)] + 1))
+            ASSERT_EQ(statusText(5), StatusTexts::caretText(line + 1, at - starts[size_t(line)] + 1))
                 << what << " at " << at;
         }
     }
@@ -136,13 +136,13 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
     EXPECT_EQ(viewText(), QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(fileList()->selectedPath(), path);
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(w.Settings.History.PreHistory[0], last);
-    EXPECT_EQ(w.Settings.History.PreHistory[1], QStringLiteral("/older.txt"));
-    EXPECT_TRUE(w.Settings.History.NextHistory[0].isEmpty());
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(w.settings().History.PreHistory[0], last);
+    EXPECT_EQ(w.settings().History.PreHistory[1], QStringLiteral("/older.txt"));
+    EXPECT_TRUE(w.settings().History.NextHistory[0].isEmpty());
+    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
     // Laid out once, at the width it is shown in.
-    EXPECT_EQ(w.RichEdit->layout().hardBuilds(), 1);
-    EXPECT_EQ(w.RichEdit->layout().wrapBuilds(), 1);
+    EXPECT_EQ(view()->layout().hardBuilds(), 1);
+    EXPECT_EQ(view()->layout().wrapBuilds(), 1);
 
     // Walking on reads each file once too.
     fileList()->setFocus();
@@ -156,8 +156,8 @@ TEST_F(LayoutTest, LineCountAndCaretPanelMatchThePlainLayout)
     const QString path = writeText(QStringLiteral("mixed.txt"), mixedText(60000, 1));
     TForm1 &w = start({path});
     ASSERT_GT(viewText().size(), 50000);
-    ASSERT_TRUE(w.RichEdit->wraps());
-    EXPECT_EQ(w.statusText(4), StatusTexts::lineCountText(w.RichEdit->displayedLineCount()));
+    ASSERT_TRUE(view()->wraps());
+    EXPECT_EQ(statusText(4), StatusTexts::lineCountText(view()->displayedLineCount()));
     expectSameAsReference(w, "wrap on");
 
     // A width change re-wraps from the measured hard lines.
@@ -167,14 +167,14 @@ TEST_F(LayoutTest, LineCountAndCaretPanelMatchThePlainLayout)
     w.resize(w.width() - 360, w.height());
     QCoreApplication::processEvents();
     expectSameAsReference(w, "wrap on, narrower");
-    EXPECT_EQ(w.RichEdit->layout().hardBuilds(), 1);
-    EXPECT_GE(w.RichEdit->layout().wrapBuilds(), 3);
+    EXPECT_EQ(view()->layout().hardBuilds(), 1);
+    EXPECT_GE(view()->layout().wrapBuilds(), 3);
 
-    w.ActionWrapNone->trigger();
-    ASSERT_FALSE(w.RichEdit->wraps());
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    ASSERT_FALSE(view()->wraps());
     expectSameAsReference(w, "wrap off");
-    EXPECT_EQ(w.RichEdit->layout().hardBuilds(), 1);
-    w.ActionWrapSide->trigger();
+    EXPECT_EQ(view()->layout().hardBuilds(), 1);
+    action(QStringLiteral("ActionWrapSide"))->trigger();
     expectSameAsReference(w, "wrap on again");
 }
 

@@ -23,20 +23,20 @@ TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
     EXPECT_EQ(w.windowTitle(), QStringLiteral("日記.txt - Orlimbo  Ver 1.40"));
     // Qt on X11 would append a display name to every other window's title.
     EXPECT_NE(QApplication::applicationDisplayName(), w.windowTitle());
-    EXPECT_EQ(w.FilePathBox->currentText(), path);
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(w.statusText(0), w.FileDateText(path));
-    EXPECT_FALSE(w.statusText(0).isEmpty());
-    EXPECT_EQ(w.statusText(1), QString());
-    EXPECT_EQ(w.statusWidth(2), 0);
-    EXPECT_EQ(w.statusText(3), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
-    EXPECT_TRUE(w.ActionReLoad->isEnabled());
-    EXPECT_TRUE(w.ActionFullScreen->isEnabled());
-    EXPECT_TRUE(w.ActionExport->isEnabled());
-    EXPECT_TRUE(w.ActionNoCRLF->isEnabled());
-    EXPECT_TRUE(w.ToolButton12->isEnabled());
-    EXPECT_FALSE(w.ActionViewPre->isEnabled()); // nothing was shown before
+    EXPECT_EQ(statusText(0), w.FileDateText(path));
+    EXPECT_FALSE(statusText(0).isEmpty());
+    EXPECT_EQ(statusText(1), QString());
+    EXPECT_EQ(statusWidth(2), 0);
+    EXPECT_EQ(statusText(3), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
+    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
+    EXPECT_TRUE(action(QStringLiteral("ActionReLoad"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionFullScreen"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionExport"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionNoCRLF"))->isEnabled());
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton12"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("ActionViewPre"))->isEnabled()); // nothing was shown before
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -45,24 +45,24 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
     const QString path = writeBytes(QStringLiteral("tabbed.txt"), QByteArray("a\tb"));
     QFile::setPermissions(path, QFile::ReadOwner);
     TForm1 &w = start({path});
-    EXPECT_EQ(w.statusText(1), QStringLiteral("ReadOnly"));
+    EXPECT_EQ(statusText(1), QStringLiteral("ReadOnly"));
 
-    w.MenuDebugAction->setVisible(true);
+    named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true);
     w.RefreshViewState();
-    EXPECT_EQ(w.statusWidth(2), 50);
-    EXPECT_EQ(w.statusText(2), QStringLiteral("BINARY"));
+    EXPECT_EQ(statusWidth(2), 50);
+    EXPECT_EQ(statusText(2), QStringLiteral("BINARY"));
 
     const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
     w.LoadDocument(text, 'N', 0);
-    EXPECT_EQ(w.statusText(2), QStringLiteral("TEXT"));
+    EXPECT_EQ(statusText(2), QStringLiteral("TEXT"));
 }
 
 TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
 {
     TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
-    EXPECT_EQ(w.statusText(3), QStringLiteral("0 Bytes"));
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全0行"));
-    for (QAction *a : {w.ActionNoCRLF, w.ActionNoSpace, w.ActionNoHtmlTag, w.ActionNoTFS, w.ActionNumbering})
+    EXPECT_EQ(statusText(3), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(statusText(4), QStringLiteral("全0行"));
+    for (QAction *a : {action(QStringLiteral("ActionNoCRLF")), action(QStringLiteral("ActionNoSpace")), action(QStringLiteral("ActionNoHtmlTag")), action(QStringLiteral("ActionNoTFS")), action(QStringLiteral("ActionNumbering"))})
         EXPECT_FALSE(a->isEnabled());
 }
 
@@ -70,12 +70,11 @@ TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
     TForm1 &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
-    const qint64 wrapped = w.statusText(4).mid(1).chopped(1).toLongLong();
+    const qint64 wrapped = statusText(4).mid(1).chopped(1).toLongLong();
     EXPECT_GT(wrapped, 2); // the long line takes several display lines
 
-    w.Settings.WordWrapFlag = 'N';
-    w.RefreshViewState();
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
 }
 
 TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
@@ -96,8 +95,8 @@ TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
     EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(w.FilePathBox->currentText(), path);
-    EXPECT_TRUE(w.Settings.History.PreHistory[0].isEmpty());
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
+    EXPECT_TRUE(w.settings().History.PreHistory[0].isEmpty());
 }
 
 TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition)
@@ -105,7 +104,7 @@ TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition
     storeValues({{"WindowX", QStringLiteral("33")}, {"WindowY", QStringLiteral("44")},
                  {"FileNameNow", writeText(QStringLiteral("last.txt"), QStringLiteral("last"))}});
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(w.FileNameNow().isEmpty());
     EXPECT_EQ(fileList()->directory(), filesDir.path() + QLatin1Char('/'));
     w.move(200, 150);
@@ -119,8 +118,8 @@ TEST_F(MainWindowTest, QuitClosesTheWindowAndWritesTheSettings)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("text"));
     TForm1 &w = start({path});
-    w.ViewTool->trigger(); // hide the tool bar
-    EXPECT_TRUE(w.PanelToolBars->isHidden());
+    action(QStringLiteral("ViewTool"))->trigger(); // hide the tool bar
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelToolBars"))->isHidden());
     w.resize(640, 400);
     QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(w.isVisible());
@@ -141,15 +140,15 @@ TEST_F(MainWindowTest, StoredValuesAreAppliedAtStart)
     storeValues({{"FontSize", QStringLiteral("3")}, {"WindowWidth", QString::number(screen.width() + 300)},
                  {"AppliSetFlags", QStringLiteral("1100")}, {"RunTime", QStringLiteral("34")}});
     TForm1 &w = start();
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 9);
+    EXPECT_EQ(view()->font().pointSize(), 9);
     EXPECT_EQ(w.width(), screen.width());
     EXPECT_EQ(w.pos().x(), 0);
-    EXPECT_TRUE(w.PanelToolBars->isHidden());
-    EXPECT_TRUE(w.PanelPathBar->isHidden());
-    EXPECT_FALSE(w.PanelToolsOnViewArea->isHidden()); // a NUL position leaves its bar shown
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelToolBars"))->isHidden());
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelPathBar"))->isHidden());
+    EXPECT_FALSE(named<QWidget>(QStringLiteral("PanelToolsOnViewArea"))->isHidden()); // a NUL position leaves its bar shown
     expectOnlyMessage(MainTexts::kAuthorText, MainTexts::kAuthorCaption, Kind::Notice);
-    EXPECT_EQ(w.Settings.RunTime, 0);
-    EXPECT_EQ(w.PanelDirBars->FileListBox1, QApplication::focusWidget());
+    EXPECT_EQ(w.settings().RunTime, 0);
+    EXPECT_EQ(fileList(), QApplication::focusWidget());
     w.close();
     EXPECT_EQ(stored("RunTime"), QStringLiteral("0"));
     EXPECT_EQ(stored("FontSize"), QStringLiteral("9"));
@@ -161,12 +160,12 @@ TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
 {
     storeValues({{"RunTime", QStringLiteral("3")}});
     TForm1 &w = start();
-    w.SetUninstallClick(); // declined by the default button
+    action(QStringLiteral("SetUninstall"))->trigger(); // declined by the default button
     expectOnlyMessage(MainTexts::kUninstallText, MainTexts::kUninstallCaption, Kind::ConfirmNotice);
     EXPECT_TRUE(w.isVisible());
 
     dialogs.answers.push_back(Dialogs::Answer::Yes);
-    w.SetUninstallClick();
+    action(QStringLiteral("SetUninstall"))->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(QFile::exists(storePath));
 }
@@ -184,21 +183,21 @@ TEST_F(MainWindowTest, AFailedSettingsWriteIsReportedUnderTheWindowsCaption)
 TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
 {
     TForm1 &w = start();
-    EXPECT_EQ(w.ActionViewPre->text(), QStringLiteral("１つ前へ戻る(&B)"));
-    EXPECT_EQ(w.ActionViewPre->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
-    EXPECT_EQ(w.ActionViewNext->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Insert));
-    EXPECT_EQ(w.ActionFileDelete->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    EXPECT_EQ(w.ActionFileCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
-    EXPECT_TRUE(w.ActionOpenAppSetDialog->shortcut().isEmpty());
-    EXPECT_TRUE(w.ActionOpenAppSetDialog->text().endsWith(QStringLiteral("\tCtrl+Alt+C")));
-    EXPECT_FALSE(w.ActionWrapNum->isVisible());
-    EXPECT_FALSE(w.MenuDebugAction->isVisible());
-    EXPECT_EQ(w.BtnBack->toolTip(), QStringLiteral("履歴を戻ります。"));
-    EXPECT_EQ(w.BtnBack->toolTipDuration(), 25000);
-    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、9ptです。）"));
-    EXPECT_EQ(w.FilePathBox->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
+    EXPECT_EQ(action(QStringLiteral("ActionViewPre"))->text(), QStringLiteral("１つ前へ戻る(&B)"));
+    EXPECT_EQ(action(QStringLiteral("ActionViewPre"))->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    EXPECT_EQ(action(QStringLiteral("ActionViewNext"))->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Insert));
+    EXPECT_EQ(action(QStringLiteral("ActionFileDelete"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(action(QStringLiteral("ActionFileCopy"))->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
+    EXPECT_TRUE(action(QStringLiteral("ActionOpenAppSetDialog"))->shortcut().isEmpty());
+    EXPECT_TRUE(action(QStringLiteral("ActionOpenAppSetDialog"))->text().endsWith(QStringLiteral("\tCtrl+Alt+C")));
+    EXPECT_FALSE(action(QStringLiteral("ActionWrapNum"))->isVisible());
+    EXPECT_FALSE(named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->isVisible());
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("BtnBack"))->toolTip(), QStringLiteral("履歴を戻ります。"));
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("BtnBack"))->toolTipDuration(), 25000);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton23"))->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、9ptです。）"));
+    EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
     for (int i : {0, 1, 3, 4, 5, 6})
-        EXPECT_GT(w.statusWidth(i), 0) << i;
+        EXPECT_GT(statusWidth(i), 0) << i;
 }
 
 // Menus show key names through Qt's Japanese translation, which misspells one of them.
@@ -218,7 +217,7 @@ TEST_F(MainWindowTest, MenusNameTheKeysRightInJapanese)
 TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)
 {
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    w.ActionNewWindow->trigger();
+    action(QStringLiteral("ActionNewWindow"))->trigger();
     ASSERT_EQ(shell.launches.size(), 1u);
     EXPECT_EQ(shell.launches[0].arguments, QStringList({QStringLiteral("/n"), filesDir.path() + QLatin1Char('/')}));
 }

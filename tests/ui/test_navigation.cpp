@@ -38,7 +38,7 @@ TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
 {
     TForm1 &w = startInFolder();
     EXPECT_EQ(listed(), QStringList({"a.txt", "B.txt", "c.log"}));
-    EXPECT_TRUE(w.RichEdit->isEmpty()); // a freshly read list shows nothing
+    EXPECT_TRUE(view()->isEmpty()); // a freshly read list shows nothing
 
     keyDown();
     EXPECT_EQ(viewText(), "first");
@@ -46,17 +46,17 @@ TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
     keyDown();
     EXPECT_EQ(viewText(), "second");
     EXPECT_EQ(w.FileNameNow(), files[1]);
-    EXPECT_EQ(w.Settings.History.PreHistory[0], files[0]);
+    EXPECT_EQ(w.settings().History.PreHistory[0], files[0]);
     keyDown();
     EXPECT_EQ(viewText(), "third");
-    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+    EXPECT_EQ(w.settings().History.PreHistory[0], files[1]);
     EXPECT_EQ(QApplication::focusWidget(), fileList());
-    EXPECT_TRUE(w.ActionViewPre->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionViewPre"))->isEnabled());
 
     // Down on the last item selects nothing new and loads nothing.
     keyDown();
     EXPECT_EQ(w.FileNameNow(), files[2]);
-    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+    EXPECT_EQ(w.settings().History.PreHistory[0], files[1]);
 }
 
 TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
@@ -67,11 +67,11 @@ TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
     EXPECT_EQ(listed(), QStringList({"page.html"}));
     EXPECT_EQ(fileList()->selectedPath(), page);
     EXPECT_EQ(viewText(), "<p>web</p>");
-    EXPECT_EQ(w.PanelDirBars->FilterComboBox1->currentIndex(), 0);
+    EXPECT_EQ(named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->currentIndex(), 0);
 
     // Choosing an entry of the file types restores a normal list.
-    w.PanelDirBars->FilterComboBox1->setCurrentIndex(5);
-    emit w.PanelDirBars->FilterComboBox1->activated(5);
+    named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->setCurrentIndex(5);
+    emit named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->activated(5);
     EXPECT_EQ(listed(), QStringList({"a.txt", "B.txt", "c.log", "page.html"}));
 }
 
@@ -80,7 +80,7 @@ TEST_F(NavigationTest, WildcardsAndInvalidNames)
     TForm1 &w = startInFolder();
     w.SelectByPath(filesDir.filePath(QStringLiteral("*.log")));
     EXPECT_EQ(listed(), QStringList({"c.log"}));
-    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
 
     const QString bad = filesDir.filePath(QStringLiteral("nothing.txt"));
     w.SelectByPath(bad);
@@ -95,23 +95,23 @@ TEST_F(NavigationTest, BackAndForwardThroughTheDropDownLists)
     keyDown();
     keyDown(); // a, B, c shown
 
-    emit w.PopupMenuPre->aboutToShow();
-    EXPECT_EQ(w.PopupPre[0]->text(), QStringLiteral("&0 ") + files[1]);
-    EXPECT_EQ(w.PopupPre[1]->text(), QStringLiteral("&1 ") + files[0]);
-    EXPECT_TRUE(w.PopupPre[1]->isVisible());
-    EXPECT_FALSE(w.PopupPre[3]->isVisible()); // the empty entry of the "/n" start and beyond
+    emit named<QMenu>(QStringLiteral("PopupMenuPre"))->aboutToShow();
+    EXPECT_EQ(action(QStringLiteral("PopupPre0"))->text(), QStringLiteral("&0 ") + files[1]);
+    EXPECT_EQ(action(QStringLiteral("PopupPre1"))->text(), QStringLiteral("&1 ") + files[0]);
+    EXPECT_TRUE(action(QStringLiteral("PopupPre1"))->isVisible());
+    EXPECT_FALSE(action(QStringLiteral("PopupPre3"))->isVisible()); // the empty entry of the "/n" start and beyond
 
-    w.PopupPre[1]->trigger();
+    action(QStringLiteral("PopupPre1"))->trigger();
     EXPECT_EQ(viewText(), "first");
     EXPECT_EQ(fileList()->selectedPath(), files[0]);
-    EXPECT_EQ(w.Settings.History.NextHistory[0], files[1]);
-    EXPECT_EQ(w.Settings.History.NextHistory[1], files[2]);
-    EXPECT_TRUE(w.ActionViewNext->isEnabled());
+    EXPECT_EQ(w.settings().History.NextHistory[0], files[1]);
+    EXPECT_EQ(w.settings().History.NextHistory[1], files[2]);
+    EXPECT_TRUE(action(QStringLiteral("ActionViewNext"))->isEnabled());
 
-    emit w.PopupMenuNext->aboutToShow();
-    w.PopupNext[1]->trigger();
+    emit named<QMenu>(QStringLiteral("PopupMenuNext"))->aboutToShow();
+    action(QStringLiteral("PopupNext1"))->trigger();
     EXPECT_EQ(viewText(), "third");
-    EXPECT_EQ(w.Settings.History.PreHistory[0], files[1]);
+    EXPECT_EQ(w.settings().History.PreHistory[0], files[1]);
 
     QTest::keyClick(&w, Qt::Key_Backspace, Qt::AltModifier);
     EXPECT_EQ(viewText(), "second");
@@ -125,13 +125,13 @@ TEST_F(NavigationTest, AHistoryFileThatIsGoneChangesNothing)
     keyDown();
     keyDown();
     QFile::remove(files[0]);
-    const BrowsingHistory before = w.Settings.History;
-    w.ActionViewPre->trigger();
+    const BrowsingHistory before = w.settings().History;
+    action(QStringLiteral("ActionViewPre"))->trigger();
     expectOnlyMessage(QStringLiteral("履歴にあるファイルは、削除されたか移動されたようです。\n\n読み込めませんでした。"),
                       QStringLiteral("読み込み失敗"), Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), "second");
-    EXPECT_EQ(w.Settings.History.PreHistory, before.PreHistory);
-    EXPECT_EQ(w.Settings.History.NextHistory, before.NextHistory);
+    EXPECT_EQ(w.settings().History.PreHistory, before.PreHistory);
+    EXPECT_EQ(w.settings().History.NextHistory, before.NextHistory);
 }
 
 TEST_F(NavigationTest, HistorySurvivesARestart)
@@ -141,51 +141,51 @@ TEST_F(NavigationTest, HistorySurvivesARestart)
     keyDown();
     TForm1 &again = restart();
     EXPECT_EQ(again.FileNameNow(), files[1]); // reopened at start
-    EXPECT_EQ(again.Settings.History.PreHistory[0], files[0]);
-    EXPECT_TRUE(again.ActionViewPre->isEnabled());
+    EXPECT_EQ(again.settings().History.PreHistory[0], files[0]);
+    EXPECT_TRUE(action(QStringLiteral("ActionViewPre"))->isEnabled());
 }
 
 TEST_F(NavigationTest, TheDebugListingShowsBothLists)
 {
     TForm1 &w = startInFolder();
     keyDown();
-    w.DebugHistoriesClick();
-    expectOnlyMessage(w.Settings.History.DebugListing(), QStringLiteral("履歴管理状態一覧"), Dialogs::Kind::Plain);
+    action(QStringLiteral("DebugHistories"))->trigger();
+    expectOnlyMessage(w.settings().History.DebugListing(), QStringLiteral("履歴管理状態一覧"), Dialogs::Kind::Plain);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("FileNameNow...\n  : ") + files[0]));
 }
 
 TEST_F(NavigationTest, DraggingTheBoxNarrowHidesItAndShowingRestoresIt)
 {
     TForm1 &w = startInFolder();
-    EXPECT_EQ(w.Splitter1->sizes()[0], 169);
-    const int total = w.Splitter1->sizes()[0] + w.Splitter1->sizes()[1];
-    w.Splitter1->setSizes({20, total - 20});
-    emit w.Splitter1->splitterMoved(20, 1);
-    EXPECT_EQ(w.Splitter1->sizes()[0], 0);
-    EXPECT_FALSE(w.ViewSelect->isChecked());
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 169);
+    const int total = named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0] + named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[1];
+    named<QSplitter>(QStringLiteral("Splitter1"))->setSizes({20, total - 20});
+    emit named<QSplitter>(QStringLiteral("Splitter1"))->splitterMoved(20, 1);
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 0);
+    EXPECT_FALSE(action(QStringLiteral("ViewSelect"))->isChecked());
     // The remembered width was below 100, so the box comes back at 169.
-    w.ViewSelect->trigger();
-    EXPECT_EQ(w.Splitter1->sizes()[0], 169);
-    EXPECT_TRUE(w.ViewSelect->isChecked());
+    action(QStringLiteral("ViewSelect"))->trigger();
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 169);
+    EXPECT_TRUE(action(QStringLiteral("ViewSelect"))->isChecked());
 
-    w.Splitter1->setSizes({240, total - 240});
-    w.BtnCloseFileSelectBoxClick();
-    EXPECT_EQ(w.Splitter1->sizes()[0], 0);
-    w.ViewSelectClick();
-    EXPECT_EQ(w.Splitter1->sizes()[0], 240);
+    named<QSplitter>(QStringLiteral("Splitter1"))->setSizes({240, total - 240});
+    named<QToolButton>(QStringLiteral("BtnCloseFileSelectBox"))->click();
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 0);
+    action(QStringLiteral("ViewSelect"))->trigger();
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 240);
     // The file list keeps the focus even while the box is hidden.
-    w.BtnCloseFileSelectBoxClick();
+    named<QToolButton>(QStringLiteral("BtnCloseFileSelectBox"))->click();
     fileList()->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), fileList());
 
     // Dragging the handle out shows the box at the remembered width too.
-    QSplitterHandle *handle = w.Splitter1->handle(1);
+    QSplitterHandle *handle = named<QSplitter>(QStringLiteral("Splitter1"))->handle(1);
     const QPoint grip = handle->rect().center();
     QTest::mousePress(handle, Qt::LeftButton, {}, grip);
     QTest::mouseMove(handle, grip + QPoint(60, 0));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(60, 0));
-    EXPECT_TRUE(w.ViewSelect->isChecked());
-    EXPECT_EQ(w.Splitter1->sizes()[0], 240);
+    EXPECT_TRUE(action(QStringLiteral("ViewSelect"))->isChecked());
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 240);
 }
 
 TEST_F(NavigationTest, LayoutsAndStoredBoxState)
@@ -193,18 +193,18 @@ TEST_F(NavigationTest, LayoutsAndStoredBoxState)
     makeFolder();
     storeValues({{"AppliSetFlags", QStringLiteral("111101B0001300S0")}});
     TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
-    EXPECT_TRUE(w.PanelDirBars->BtnFileSelBoxBig->isChecked());
-    EXPECT_TRUE(w.PanelDirBars->PanelDirBarsDrive->isHidden());
-    EXPECT_FALSE(w.PanelDirBars->PanelDirBarsFolder->isHidden());
-    EXPECT_EQ(w.PanelDirBars->FilterComboBox1->currentIndex(), 3);
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("BtnFileSelBoxBig"))->isChecked());
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelDirBarsDrive"))->isHidden());
+    EXPECT_FALSE(named<QWidget>(QStringLiteral("PanelDirBarsFolder"))->isHidden());
+    EXPECT_EQ(named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->currentIndex(), 3);
     EXPECT_EQ(fileList()->mask(), QStringLiteral("*.ini;*.reg;*.htt;"));
-    EXPECT_EQ(w.Splitter1->sizes()[0], 0); // flag 4 hides the box
-    EXPECT_FALSE(w.ViewSelect->isChecked());
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 0); // flag 4 hides the box
+    EXPECT_FALSE(action(QStringLiteral("ViewSelect"))->isChecked());
 
-    w.PanelDirBars->BtnFileSelBoxAll->click();
-    EXPECT_TRUE(w.PanelDirBars->PanelDirBarsFolder->isHidden());
-    EXPECT_FALSE(w.PanelDirBars->PanelDirBarsFilter->isHidden());
-    EXPECT_EQ(w.Settings.flag(Flag::FileBoxLayout), 'A');
+    named<QToolButton>(QStringLiteral("BtnFileSelBoxAll"))->click();
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelDirBarsFolder"))->isHidden());
+    EXPECT_FALSE(named<QWidget>(QStringLiteral("PanelDirBarsFilter"))->isHidden());
+    EXPECT_EQ(w.settings().flag(Flag::FileBoxLayout), 'A');
     w.close();
     EXPECT_EQ(stored("AppliSetFlags"), QStringLiteral("111101A0001300S0"));
 }
@@ -212,7 +212,7 @@ TEST_F(NavigationTest, LayoutsAndStoredBoxState)
 TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
 {
     TForm1 &w = startInFolder();
-    DirectoryListBox *folders = w.PanelDirBars->DirectoryListBox1;
+    DirectoryListBox *folders = named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"));
     const QString sub = filesDir.filePath(QStringLiteral("sub.txt")) + QLatin1Char('/');
     writeText(QStringLiteral("inner.txt"), QStringLiteral("inner"), sub);
     const QList<QListWidgetItem *> found = folders->findItems(QStringLiteral("sub.txt"), Qt::MatchEndsWith);
@@ -231,10 +231,10 @@ TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
     QTest::keyClick(folders, Qt::Key_Return);
     EXPECT_EQ(fileList()->directory(), sub);
     EXPECT_EQ(listed(), QStringList({"inner.txt"}));
-    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
 
     // Each root keeps its own current folder: the home root starts at home, "/" comes back to sub.
-    DriveComboBox *drives = w.PanelDirBars->DriveComboBox1;
+    DriveComboBox *drives = named<DriveComboBox>(QStringLiteral("DriveComboBox1"));
     drives->setCurrentIndex(1);
     emit drives->activated(1);
     EXPECT_EQ(folders->directory(), QDir::homePath() + QLatin1Char('/'));
@@ -249,8 +249,8 @@ TEST_F(NavigationTest, TheTitleFollowsTheFocus)
     w.activateWindow();
     fileList()->setFocus();
     QApplication::processEvents();
-    EXPECT_TRUE(w.PanelDirBars->titleActive());
-    w.RichEdit->setFocus();
+    EXPECT_TRUE(named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->titleActive());
+    view()->setFocus();
     QApplication::processEvents();
-    EXPECT_FALSE(w.PanelDirBars->titleActive());
+    EXPECT_FALSE(named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->titleActive());
 }

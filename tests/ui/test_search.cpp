@@ -13,13 +13,13 @@ protected:
     TForm1 &startWith(const QString &text)
     {
         TForm1 &w = start({writeText(QStringLiteral("t.txt"), text)});
-        w.RichEdit->moveCaretToStart();
+        view()->moveCaretToStart();
         return w;
     }
     void search(const QString &word)
     {
-        form->PanelSearch->EditSearch->setText(word);
-        form->ActionFindNext->trigger();
+        named<QLineEdit>(QStringLiteral("EditSearch"))->setText(word);
+        action(QStringLiteral("ActionFindNext"))->trigger();
     }
 };
 
@@ -27,73 +27,73 @@ TEST_F(SearchTest, F3FindsEachOccurrenceThenOnlyBeeps)
 {
     TForm1 &w = startWith(QStringLiteral("one word, two word\nend"));
     search(QStringLiteral("word"));
-    EXPECT_EQ(w.RichEdit->selectionStart(), 4);
-    EXPECT_EQ(w.RichEdit->selectedText(), QStringLiteral("word"));
-    EXPECT_EQ(QApplication::focusWidget(), w.RichEdit);
+    EXPECT_EQ(view()->selectionStart(), 4);
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("word"));
+    EXPECT_EQ(QApplication::focusWidget(), view());
     QTest::keyClick(&w, Qt::Key_F3);
-    EXPECT_EQ(w.RichEdit->selectionStart(), 14);
+    EXPECT_EQ(view()->selectionStart(), 14);
     const int beeps = Desktop::beepCount();
     QTest::keyClick(&w, Qt::Key_F3);
     EXPECT_EQ(Desktop::beepCount(), beeps + 1);
-    EXPECT_EQ(w.RichEdit->selectionStart(), 14); // the second hit stays selected
-    EXPECT_EQ(w.RichEdit->selectionEnd(), 18);
+    EXPECT_EQ(view()->selectionStart(), 14); // the second hit stays selected
+    EXPECT_EQ(view()->selectionEnd(), 18);
 }
 
 TEST_F(SearchTest, ASelectionCoveringAHitIsSkipped)
 {
     TForm1 &w = startWith(QStringLiteral("abc xx abc"));
-    w.RichEdit->selectRange(0, 5); // covers the first hit
+    view()->selectRange(0, 5); // covers the first hit
     search(QStringLiteral("abc"));
-    EXPECT_EQ(w.RichEdit->selectionStart(), 7);
+    EXPECT_EQ(view()->selectionStart(), 7);
 }
 
 TEST_F(SearchTest, TheCaseOption)
 {
     TForm1 &w = startWith(QStringLiteral("small word"));
     search(QStringLiteral("WORD"));
-    EXPECT_EQ(w.RichEdit->selectionStart(), 6);
+    EXPECT_EQ(view()->selectionStart(), 6);
 
-    w.RichEdit->moveCaretToStart();
-    w.PanelSearch->cbMatchCase->setChecked(true);
+    view()->moveCaretToStart();
+    named<QCheckBox>(QStringLiteral("cbMatchCase"))->setChecked(true);
     const int beeps = Desktop::beepCount();
     search(QStringLiteral("WORD"));
     EXPECT_EQ(Desktop::beepCount(), beeps + 1);
-    EXPECT_FALSE(w.RichEdit->hasSelection());
+    EXPECT_FALSE(view()->hasSelection());
 }
 
 TEST_F(SearchTest, CtrlFShowsTheBarThenDrawsAttention)
 {
     TForm1 &w = startWith(QStringLiteral("text"));
-    ASSERT_TRUE(w.PanelSearch->isHidden()); // hidden by default
+    ASSERT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isHidden()); // hidden by default
     QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(w.PanelSearch->isVisible());
-    EXPECT_TRUE(w.ViewSearch->isChecked());
-    EXPECT_EQ(QApplication::focusWidget(), w.PanelSearch->EditSearch);
-    EXPECT_FALSE(w.PanelSearch->highlighted());
-    QTest::keyClick(w.PanelSearch->EditSearch, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(w.PanelSearch->highlighted());
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isVisible());
+    EXPECT_TRUE(action(QStringLiteral("ViewSearch"))->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), named<QLineEdit>(QStringLiteral("EditSearch")));
+    EXPECT_FALSE(named<SearchBar>(QStringLiteral("PanelSearch"))->highlighted());
+    QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(named<SearchBar>(QStringLiteral("PanelSearch"))->highlighted());
     // Any key in the field restores the normal look.
-    QTest::keyClick(w.PanelSearch->EditSearch, Qt::Key_X);
-    EXPECT_FALSE(w.PanelSearch->highlighted());
+    QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_X);
+    EXPECT_FALSE(named<SearchBar>(QStringLiteral("PanelSearch"))->highlighted());
 }
 
 TEST_F(SearchTest, EnterSearchesAndInsertsNothing)
 {
     TForm1 &w = startWith(QStringLiteral("find me here"));
-    w.ActionOpenSearch->trigger();
-    QTest::keyClicks(w.PanelSearch->EditSearch, QStringLiteral("me"));
-    QTest::keyClick(w.PanelSearch->EditSearch, Qt::Key_Return);
-    EXPECT_EQ(w.PanelSearch->EditSearch->text(), QStringLiteral("me"));
-    EXPECT_EQ(w.RichEdit->selectionStart(), 5);
+    action(QStringLiteral("ActionOpenSearch"))->trigger();
+    QTest::keyClicks(named<QLineEdit>(QStringLiteral("EditSearch")), QStringLiteral("me"));
+    QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_Return);
+    EXPECT_EQ(named<QLineEdit>(QStringLiteral("EditSearch"))->text(), QStringLiteral("me"));
+    EXPECT_EQ(view()->selectionStart(), 5);
 }
 
 TEST_F(SearchTest, AnEmptyWordOpensTheBarAndTheCloseButtonHidesIt)
 {
     TForm1 &w = startWith(QStringLiteral("text"));
-    w.ActionGoSearch->trigger();
-    EXPECT_TRUE(w.PanelSearch->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), w.PanelSearch->EditSearch);
-    w.PanelSearch->BtnClosePanelSearch->click();
-    EXPECT_TRUE(w.PanelSearch->isHidden());
-    EXPECT_FALSE(w.ViewSearch->isChecked());
+    action(QStringLiteral("ActionGoSearch"))->trigger();
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), named<QLineEdit>(QStringLiteral("EditSearch")));
+    named<QToolButton>(QStringLiteral("BtnClosePanelSearch"))->click();
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isHidden());
+    EXPECT_FALSE(action(QStringLiteral("ViewSearch"))->isChecked());
 }

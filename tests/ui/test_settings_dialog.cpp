@@ -315,7 +315,7 @@ class SettingsFromMainWindowTest : public UiFixture {
 protected:
     void withDialog(const std::function<void(TAppSetForm &)> &inside)
     {
-        EXPECT_TRUE(withModal<TAppSetForm>([this] { form->ActionOpenAppSetDialog->trigger(); }, inside))
+        EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); }, inside))
             << "the settings dialog was not shown";
     }
 };
@@ -323,7 +323,7 @@ protected:
 TEST_F(SettingsFromMainWindowTest, ChangedFileTypesResetTheFilterListUnchangedKeepIt)
 {
     TForm1 &w = start();
-    FilterComboBox *filter = w.PanelDirBars->FilterComboBox1;
+    FilterComboBox *filter = named<FilterComboBox>(QStringLiteral("FilterComboBox1"));
     filter->setCurrentIndex(2);
     withDialog([](TAppSetForm &d) { d.BitBtn1->click(); });
     EXPECT_EQ(filter->currentIndex(), 2);
@@ -344,14 +344,14 @@ TEST_F(SettingsFromMainWindowTest, ChangedFileTypesResetTheFilterListUnchangedKe
 TEST_F(SettingsFromMainWindowTest, DebugButtonShowsTheDebugMenuForTheRun)
 {
     TForm1 &w = start();
-    ASSERT_FALSE(w.MenuDebugAction->isVisible());
+    ASSERT_FALSE(named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->isVisible());
     withDialog([this](TAppSetForm &d) {
         EXPECT_TRUE(d.BtnForDebugMode->isEnabled());
         d.BtnForDebugMode->click();
         expectOnlyMessage(QStringLiteral("デバッグメニューを有効にしました。"), QStringLiteral("Orlimbo"), Kind::Plain);
         d.BitBtn2->click();
     });
-    EXPECT_TRUE(w.MenuDebugAction->isVisible());
+    EXPECT_TRUE(named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->isVisible());
     withDialog([](TAppSetForm &d) { EXPECT_FALSE(d.BtnForDebugMode->isEnabled()); });
 }
 
@@ -362,7 +362,7 @@ TEST_F(SettingsFromMainWindowTest, OkAppliesTheColoursToTheView)
         d.rbColor2->click();
         d.BitBtn1->click();
     });
-    EXPECT_EQ(w.Settings.ColorBack, 0x00000000u);
-    EXPECT_EQ(w.Settings.ColorText, 0x00FFFFFFu);
-    EXPECT_EQ(w.RichEdit->palette().color(QPalette::Base), QColor(Qt::black));
+    EXPECT_EQ(w.settings().ColorBack, 0x00000000u);
+    EXPECT_EQ(w.settings().ColorText, 0x00FFFFFFu);
+    EXPECT_EQ(view()->palette().color(QPalette::Base), QColor(Qt::black));
 }

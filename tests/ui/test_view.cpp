@@ -23,23 +23,23 @@ protected:
 TEST_F(ViewTest, StackedEffectsComeOffTogether)
 {
     TForm1 &w = startWith(QStringLiteral("a b <i>c</i>\nd"));
-    w.ActionNoSpace->trigger();
+    action(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(viewText(), QStringLiteral("ab<i>c</i>\nd"));
-    EXPECT_TRUE(w.ActionNoSpace->isChecked());
-    EXPECT_TRUE(w.ToolButton13->isChecked());
-    EXPECT_TRUE(w.StyleNoSpace->isChecked());
-    w.ToolButton14->click();
+    EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton13"))->isChecked());
+    EXPECT_TRUE(action(QStringLiteral("StyleNoSpace"))->isChecked());
+    named<QToolButton>(QStringLiteral("ToolButton14"))->click();
     EXPECT_EQ(viewText(), QStringLiteral("abc\nd"));
-    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
-    EXPECT_EQ(w.RichEditForBackup->text(), QStringLiteral("a b <i>c</i>\nd")); // from before the first effect
+    EXPECT_TRUE(action(QStringLiteral("ActionNoHtmlTag"))->isChecked());
+    EXPECT_EQ(named<TextView>(QStringLiteral("RichEditForBackup"))->text(), QStringLiteral("a b <i>c</i>\nd")); // from before the first effect
 
-    w.StyleNoSpace->trigger(); // turning one off restores the text and clears every mark
+    action(QStringLiteral("StyleNoSpace"))->trigger(); // turning one off restores the text and clears every mark
     EXPECT_EQ(viewText(), QStringLiteral("a b <i>c</i>\nd"));
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ActionNoHtmlTag->isChecked());
-    EXPECT_FALSE(w.ToolButton14->isChecked());
-    EXPECT_TRUE(w.RichEditForBackup->isEmpty());
-    EXPECT_EQ(w.RichEdit->selectionStart(), 0);
+    EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(action(QStringLiteral("ActionNoHtmlTag"))->isChecked());
+    EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton14"))->isChecked());
+    EXPECT_TRUE(named<TextView>(QStringLiteral("RichEditForBackup"))->isEmpty());
+    EXPECT_EQ(view()->selectionStart(), 0);
     EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("FORWORK.TMP"))));
     EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("EFFECT.TMP"))));
 }
@@ -48,75 +48,75 @@ TEST_F(ViewTest, NoLineBreaksSwitchesWrappingWhichStaysAfterwards)
 {
     storeValues({{"WordWrapFlag", QStringLiteral("N")}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
     TForm1 &w = startWith(QStringLiteral("one\ntwo\n"));
-    ASSERT_FALSE(w.RichEdit->wraps());
+    ASSERT_FALSE(view()->wraps());
     QTest::keyClick(&w, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(viewText(), QStringLiteral("onetwo"));
-    EXPECT_TRUE(w.RichEdit->wraps());
-    EXPECT_EQ(w.Settings.WordWrapFlag, 'R');
-    EXPECT_TRUE(w.ActionWrapSide->isChecked());
+    EXPECT_TRUE(view()->wraps());
+    EXPECT_EQ(w.settings().WordWrapFlag, 'R');
+    EXPECT_TRUE(action(QStringLiteral("ActionWrapSide"))->isChecked());
     QTest::keyClick(&w, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(viewText(), QStringLiteral("one\ntwo\n"));
-    EXPECT_TRUE(w.RichEdit->wraps());
+    EXPECT_TRUE(view()->wraps());
 }
 
 TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
 {
     TForm1 &w = startWith(QStringLiteral("a\n\nb\n"));
-    w.ActionNoCRLF->trigger();
+    action(QStringLiteral("ActionNoCRLF"))->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
-    w.ActionNumbering->trigger();
+    action(QStringLiteral("ActionNumbering"))->trigger();
     expectOnlyMessage(QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）"),
                       QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_EQ(viewText(), QStringLiteral("0001 ab")); // applied anyway
 
-    w.ActionNoTFS->trigger(); // N is on: its note wins over C's
+    action(QStringLiteral("ActionNoTFS"))->trigger(); // N is on: its note wins over C's
     ASSERT_EQ(dialogs.messages.size(), 2u);
     expectMessage(1, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"),
                   QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
-    EXPECT_TRUE(w.RichEdit->isEmpty());
-    EXPECT_TRUE(w.ActionNoTFS->isChecked());
+    EXPECT_TRUE(view()->isEmpty());
+    EXPECT_TRUE(action(QStringLiteral("ActionNoTFS"))->isChecked());
 }
 
 TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
 {
     // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
     TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
-    w.ActionNoSpace->trigger();
+    action(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(MainTexts::kLargeEffectText, QStringLiteral("確認"), Kind::Confirm);
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ToolButton13->isEnabled()); // above the 524228 limit
-    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
-    EXPECT_TRUE(w.ActionNoSpace->isEnabled()); // the key still reaches the command
+    EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled()); // above the 524228 limit
+    EXPECT_FALSE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isEnabled()); // the key still reaches the command
 
     // 524288 bytes does not ask, but is still above the limit for the buttons.
     w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), 'N', 0);
-    EXPECT_FALSE(w.ToolButton13->isEnabled());
-    w.ActionNoSpace->trigger();
+    EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
+    action(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(w.RichEdit->byteLength(), 524287);
-    EXPECT_TRUE(w.ActionNoSpace->isChecked());
+    EXPECT_EQ(view()->byteLength(), 524287);
+    EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
 
     // At the limit itself everything is offered.
     w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), 'N', 0);
-    EXPECT_TRUE(w.ToolButton13->isEnabled());
-    EXPECT_TRUE(w.StyleNoSpace->isEnabled());
-    EXPECT_FALSE(w.ActionNoSpace->isChecked()); // the load cleared the effect
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked()); // the load cleared the effect
 }
 
 TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
 {
     TForm1 &w = startWith(QStringLiteral("a b"));
     QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
-    w.ActionNoSpace->trigger();
+    action(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"),
                       QStringLiteral("一時ファイル作成失敗"), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("a b"));
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+    EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
 
     QDir(programDir.path()).rmdir(QStringLiteral("EFFECT.TMP"));
     QFile::remove(programDir.filePath(QStringLiteral("FORWORK.TMP")));
     QDir(programDir.path()).mkdir(QStringLiteral("FORWORK.TMP"));
-    w.ActionNoSpace->trigger();
+    action(QStringLiteral("ActionNoSpace"))->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].kind, Kind::Failure);
     EXPECT_FALSE(dialogs.messages[1].text.isEmpty());
@@ -126,21 +126,21 @@ TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
 TEST_F(ViewTest, WrapCommandsAndTheHiddenColumnMode)
 {
     TForm1 &w = startWith(QString(300, QLatin1Char('w')));
-    w.ActionWrapNone->trigger();
-    EXPECT_FALSE(w.RichEdit->wraps());
-    EXPECT_TRUE(w.ActionWrapNone->isChecked());
-    EXPECT_EQ(w.Settings.WordWrapFlag, 'N');
-    w.ActionWrapNone->trigger(); // a second time changes nothing
-    EXPECT_FALSE(w.RichEdit->wraps());
-    EXPECT_TRUE(w.ToolButtonWrap1->isChecked());
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    EXPECT_FALSE(view()->wraps());
+    EXPECT_TRUE(action(QStringLiteral("ActionWrapNone"))->isChecked());
+    EXPECT_EQ(w.settings().WordWrapFlag, 'N');
+    action(QStringLiteral("ActionWrapNone"))->trigger(); // a second time changes nothing
+    EXPECT_FALSE(view()->wraps());
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButtonWrap1"))->isChecked());
 
-    w.ActionWrapNum->trigger(); // only recorded
-    EXPECT_EQ(w.Settings.WordWrapFlag, '0');
-    EXPECT_FALSE(w.RichEdit->wraps());
-    EXPECT_TRUE(w.ActionWrapNone->isChecked());
+    action(QStringLiteral("ActionWrapNum"))->trigger(); // only recorded
+    EXPECT_EQ(w.settings().WordWrapFlag, '0');
+    EXPECT_FALSE(view()->wraps());
+    EXPECT_TRUE(action(QStringLiteral("ActionWrapNone"))->isChecked());
     w.RefreshViewState(); // and shown as wrapping at the edge after a refresh
-    EXPECT_TRUE(w.RichEdit->wraps());
-    EXPECT_TRUE(w.ActionWrapSide->isChecked());
+    EXPECT_TRUE(view()->wraps());
+    EXPECT_TRUE(action(QStringLiteral("ActionWrapSide"))->isChecked());
 }
 
 // Alt+PageDown and Alt+PageUp step by one point, down to 1 pt and up to 400 pt; past either end
@@ -150,17 +150,17 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
     struct Case {
         int from;
         Qt::Key towardsLimit;
-        QAction *TForm1::*command;
+        const char *command;
         int limit;
-        QToolButton *TForm1::*hint;
+        const char *hint;
         const char *hintText;
         const char *warning;
         Qt::Key back;
     };
     const Case cases[] = {
-        {2, Qt::Key_PageDown, &TForm1::ActionFontSizeDown, 1, &TForm1::ToolButton24,
+        {2, Qt::Key_PageDown, "ActionFontSizeDown", 1, "ToolButton24",
          "フォントサイズを1pt小さくします。\n（現在は、1ptです。）", "これ以上は小さくできません。現在1ptです。", Qt::Key_PageUp},
-        {399, Qt::Key_PageUp, &TForm1::ActionFontSizeUp, 400, &TForm1::ToolButton23,
+        {399, Qt::Key_PageUp, "ActionFontSizeUp", 400, "ToolButton23",
          "フォントサイズを1pt大きくします。\n（現在は、400ptです。）", "これ以上は大きくできません。現在400ptです。",
          Qt::Key_PageDown},
     };
@@ -168,52 +168,52 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.limit);
         dialogs.messages.clear();
-        QFont font = w.RichEdit->font();
+        QFont font = view()->font();
         font.setPointSize(c.from);
-        w.RichEdit->setFont(font);
+        view()->setFont(font);
         QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
-        EXPECT_EQ(w.RichEdit->font().pointSize(), c.limit);
-        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+        EXPECT_EQ(view()->font().pointSize(), c.limit);
+        EXPECT_EQ(named<QToolButton>(QLatin1String(c.hint))->toolTip(), QString::fromUtf8(c.hintText));
         EXPECT_TRUE(dialogs.messages.empty());
 
         QTest::keyClick(&w, c.towardsLimit, Qt::AltModifier);
-        (w.*c.command)->trigger();
-        EXPECT_EQ(w.RichEdit->font().pointSize(), c.limit);
+        action(QLatin1String(c.command))->trigger();
+        EXPECT_EQ(view()->font().pointSize(), c.limit);
         ASSERT_EQ(dialogs.messages.size(), 2u);
         for (size_t i : {0u, 1u})
             expectMessage(i, QString::fromUtf8(c.warning), QStringLiteral("フォントサイズ変更"), Kind::Warning);
-        EXPECT_EQ((w.*c.hint)->toolTip(), QString::fromUtf8(c.hintText));
+        EXPECT_EQ(named<QToolButton>(QLatin1String(c.hint))->toolTip(), QString::fromUtf8(c.hintText));
 
         QTest::keyClick(&w, c.back, Qt::AltModifier);
-        EXPECT_EQ(w.RichEdit->font().pointSize(), c.from);
+        EXPECT_EQ(view()->font().pointSize(), c.from);
     }
 }
 
 TEST_F(ViewTest, FontDialogCancelUndoesApply)
 {
     TForm1 &w = startWith(QStringLiteral("x"));
-    const QFont before = w.RichEdit->font();
+    const QFont before = view()->font();
     QFont previewed;
     dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
         EXPECT_EQ(initial.pointSize(), before.pointSize());
         QFont bigger = initial;
         bigger.setPointSize(30);
         apply(bigger);
-        previewed = w.RichEdit->font();
+        previewed = view()->font();
         return std::optional<QFont>();
     };
-    w.ActionSetFont->trigger();
+    action(QStringLiteral("ActionSetFont"))->trigger();
     EXPECT_EQ(previewed.pointSize(), 30); // Apply previews at once
-    EXPECT_EQ(w.RichEdit->font(), before);
+    EXPECT_EQ(view()->font(), before);
 
     dialogs.fontScript = [](const QFont &initial, const std::function<void(const QFont &)> &) {
         QFont chosen = initial;
         chosen.setPointSize(14);
         return std::optional<QFont>(chosen);
     };
-    w.ActionSetFont->trigger();
-    EXPECT_EQ(w.RichEdit->font().pointSize(), 14);
-    EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、14ptです。）"));
+    action(QStringLiteral("ActionSetFont"))->trigger();
+    EXPECT_EQ(view()->font().pointSize(), 14);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton23"))->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、14ptです。）"));
 }
 
 TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
@@ -224,62 +224,62 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
 
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
-    w.ActionCopy->trigger();
+    action(QStringLiteral("ActionCopy"))->trigger();
     EXPECT_EQ(clipboard->text(), filesDir.filePath(QStringLiteral("listed.txt")));
 
-    w.PanelDirBars->DriveComboBox1->setFocus();
-    w.ActionCopy->trigger();
-    EXPECT_EQ(clipboard->text(), w.PanelDirBars->DriveComboBox1->currentRoot());
+    named<DriveComboBox>(QStringLiteral("DriveComboBox1"))->setFocus();
+    action(QStringLiteral("ActionCopy"))->trigger();
+    EXPECT_EQ(clipboard->text(), named<DriveComboBox>(QStringLiteral("DriveComboBox1"))->currentRoot());
 
     // In the search field the copy command keeps the clipboard as it was.
     clipboard->setText(QStringLiteral("kept"));
-    w.ActionOpenSearch->trigger();
-    w.PanelSearch->EditSearch->setText(QStringLiteral("typed"));
-    w.PanelSearch->EditSearch->selectAll();
-    QTest::keyClick(w.PanelSearch->EditSearch, Qt::Key_C, Qt::ControlModifier);
+    action(QStringLiteral("ActionOpenSearch"))->trigger();
+    named<QLineEdit>(QStringLiteral("EditSearch"))->setText(QStringLiteral("typed"));
+    named<QLineEdit>(QStringLiteral("EditSearch"))->selectAll();
+    QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(clipboard->text(), QStringLiteral("kept"));
 
     // In the view it copies the selection.
     w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), 'N', 0);
-    w.RichEdit->setFocus();
-    w.ActionSelectAll->trigger();
-    w.ActionCopy->trigger();
+    view()->setFocus();
+    action(QStringLiteral("ActionSelectAll"))->trigger();
+    action(QStringLiteral("ActionCopy"))->trigger();
     EXPECT_EQ(clipboard->text(), QStringLiteral("x"));
 }
 
 TEST_F(ViewTest, TheEditMenuFollowsTheFocus)
 {
     TForm1 &w = startWith(QStringLiteral("text"));
-    w.RichEdit->setFocus();
-    w.RichEdit->moveCaretToStart();
-    w.MenuEditClick();
-    EXPECT_FALSE(w.ActionCopy->isEnabled());
-    EXPECT_TRUE(w.ActionSelectAll->isEnabled());
-    w.RichEdit->selectRange(0, 2);
-    w.MenuEditClick();
-    EXPECT_TRUE(w.ActionCopy->isEnabled());
+    view()->setFocus();
+    view()->moveCaretToStart();
+    emit named<QMenu>(QStringLiteral("MenuEdit"))->aboutToShow();
+    EXPECT_FALSE(action(QStringLiteral("ActionCopy"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("ActionSelectAll"))->isEnabled());
+    view()->selectRange(0, 2);
+    emit named<QMenu>(QStringLiteral("MenuEdit"))->aboutToShow();
+    EXPECT_TRUE(action(QStringLiteral("ActionCopy"))->isEnabled());
 }
 
 TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
 {
     TForm1 &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
-    w.RichEdit->moveCaretToStart();
-    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 1行 1桁"));
-    w.RichEdit->selectRange(301, 0); // start of the second logical line, below the wrapped first one
-    const QString status = w.statusText(5);
+    view()->moveCaretToStart();
+    EXPECT_EQ(statusText(5), QStringLiteral("現在: 1行 1桁"));
+    view()->selectRange(301, 0); // start of the second logical line, below the wrapped first one
+    const QString status = statusText(5);
     EXPECT_TRUE(status.endsWith(QStringLiteral("行 1桁")));
     EXPECT_NE(status, QStringLiteral("現在: 2行 1桁"));
-    w.ActionWrapNone->trigger();
-    w.RichEdit->selectRange(303, 0);
-    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 2行 3桁"));
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    view()->selectRange(303, 0);
+    EXPECT_EQ(statusText(5), QStringLiteral("現在: 2行 3桁"));
 }
 
 TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
 {
     TForm1 &w = startWith(QStringLiteral("abc"));
-    EXPECT_TRUE(w.RichEdit->isReadOnly());
-    w.DebugWriteMode->trigger();
-    EXPECT_FALSE(w.RichEdit->isReadOnly());
+    EXPECT_TRUE(view()->isReadOnly());
+    action(QStringLiteral("DebugWriteMode"))->trigger();
+    EXPECT_FALSE(view()->isReadOnly());
     w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), 'N', 0);
-    EXPECT_FALSE(w.RichEdit->isReadOnly());
+    EXPECT_FALSE(view()->isReadOnly());
 }

@@ -42,7 +42,7 @@ protected:
         return w;
     }
     QString folder() const { return filesDir.path() + QLatin1Char('/'); }
-    DirectoryListBox *folders() const { return form->PanelDirBars->DirectoryListBox1; }
+    DirectoryListBox *folders() const { return named<DirectoryListBox>(QStringLiteral("DirectoryListBox1")); }
 
     // A right click through the window, as the platform delivers it (press brings the menu).
     void rightClick(QWidget *list, int row)
@@ -61,13 +61,13 @@ TEST_F(WindowTest, SpacePagesTheViewFromEveryControlOfTheBoxAndDoesNothingElse)
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
     ASSERT_EQ(viewText(), longText);
-    QScrollBar *bar = w.RichEdit->verticalScrollBar();
+    QScrollBar *bar = view()->verticalScrollBar();
     const QString shownFolder = folders()->directory();
     const QString highlighted = rowPath(folders()->currentItem());
 
     ASSERT_EQ(bar->value(), 0);
-    for (QWidget *control : std::initializer_list<QWidget *>{folders(), w.PanelDirBars->DriveComboBox1,
-                                                             w.PanelDirBars->FilterComboBox1, fileList()}) {
+    for (QWidget *control : std::initializer_list<QWidget *>{folders(), named<DriveComboBox>(QStringLiteral("DriveComboBox1")),
+                                                             named<FilterComboBox>(QStringLiteral("FilterComboBox1")), fileList()}) {
         SCOPED_TRACE(control->objectName().toStdString());
         control->setFocus();
         const int before = bar->value();
@@ -93,7 +93,7 @@ TEST_F(WindowTest, SpaceInAFileListWithoutSelectionLoadsNothing)
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Space);
     EXPECT_TRUE(fileList()->selectedPath().isEmpty());
-    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(w.FileNameNow().isEmpty());
 }
 
@@ -124,17 +124,17 @@ TEST_F(WindowTest, RightClickOpensThePopUpsWithoutSelectingOrOpening)
 {
     TForm1 &w = startInFolder();
     rightClick(fileList(), 0);
-    QTRY_VERIFY(w.PopupMenuFile->isVisible());
-    w.PopupMenuFile->close();
+    QTRY_VERIFY(named<QMenu>(QStringLiteral("PopupMenuFile"))->isVisible());
+    named<QMenu>(QStringLiteral("PopupMenuFile"))->close();
     EXPECT_TRUE(fileList()->selectedPath().isEmpty());
-    EXPECT_TRUE(w.RichEdit->isEmpty());
+    EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(w.FileNameNow().isEmpty());
 
     const QString shown = folders()->directory();
     const int last = folders()->count() - 1; // the subfolder "two"
     rightClick(folders(), last);
-    QTRY_VERIFY(w.PopupMenuFolder->isVisible());
-    w.PopupMenuFolder->close();
+    QTRY_VERIFY(named<QMenu>(QStringLiteral("PopupMenuFolder"))->isVisible());
+    named<QMenu>(QStringLiteral("PopupMenuFolder"))->close();
     QApplication::processEvents();
     EXPECT_EQ(folders()->directory(), shown);
     EXPECT_EQ(fileList()->directory(), shown);
@@ -149,11 +149,11 @@ TEST_F(WindowTest, TheReloadEntriesOfThePopUpsAreEnabledWithTheCommand)
                 return a;
         return static_cast<QAction *>(nullptr);
     };
-    QAction *reView = entry(w.PopupMenuFile, "中身を再閲覧(&V)");
-    QAction *reRead = entry(w.PopupMenuFolder, "再読み込み(&R)");
+    QAction *reView = entry(named<QMenu>(QStringLiteral("PopupMenuFile")), "中身を再閲覧(&V)");
+    QAction *reRead = entry(named<QMenu>(QStringLiteral("PopupMenuFolder")), "再読み込み(&R)");
     ASSERT_NE(reView, nullptr);
     ASSERT_NE(reRead, nullptr);
-    EXPECT_FALSE(w.ActionReLoad->isEnabled()); // nothing shown yet
+    EXPECT_FALSE(action(QStringLiteral("ActionReLoad"))->isEnabled()); // nothing shown yet
     EXPECT_FALSE(reView->isEnabled());
     EXPECT_FALSE(reRead->isEnabled());
 
@@ -170,20 +170,20 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
 {
     const QString path = writeText(QStringLiteral("gone.txt"), QStringLiteral("a b c"));
     TForm1 &w = start({path});
-    w.ActionNoSpace->trigger();
-    ASSERT_TRUE(w.ActionNoSpace->isChecked());
+    action(QStringLiteral("ActionNoSpace"))->trigger();
+    ASSERT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
     ASSERT_EQ(viewText(), QStringLiteral("abc"));
-    ASSERT_FALSE(w.statusText(0).isEmpty());
+    ASSERT_FALSE(statusText(0).isEmpty());
 
     QFile::remove(path);
-    w.ActionReLoad->trigger();
+    action(QStringLiteral("ActionReLoad"))->trigger();
     expectOnlyMessage(QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"),
                       QStringLiteral("更新失敗"), Dialogs::Kind::Failure);
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ToolButton13->isChecked());
+    EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("abc")); // the view keeps what it showed
-    EXPECT_TRUE(w.statusText(0).isEmpty());
-    EXPECT_FALSE(w.ActionExport->isEnabled());
+    EXPECT_TRUE(statusText(0).isEmpty());
+    EXPECT_FALSE(action(QStringLiteral("ActionExport"))->isEnabled());
 }
 
 TEST_F(WindowTest, TheFontDialogStartsOnTheViewsFaceAndOkWithoutChangeKeepsTheStoredName)
@@ -196,12 +196,12 @@ TEST_F(WindowTest, TheFontDialogStartsOnTheViewsFaceAndOkWithoutChangeKeepsTheSt
         apply(initial);
         return std::optional<QFont>(initial);
     };
-    w.ActionSetFont->trigger();
+    action(QStringLiteral("ActionSetFont"))->trigger();
     // The dialog lists real faces: it is given the face that stands in for the stored name.
     EXPECT_EQ(offered.family(), QFontInfo(QFont(QStringLiteral("ＭＳ ゴシック"))).family());
     EXPECT_NE(offered.family(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(offered.pointSize(), 12);
-    EXPECT_EQ(w.RichEdit->font().family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(view()->font().family(), QStringLiteral("ＭＳ ゴシック"));
     w.close();
     EXPECT_EQ(stored("FontName"), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(stored("FontSize"), QStringLiteral("12"));
@@ -220,8 +220,8 @@ TEST_F(WindowTest, EveryToolTipStaysTwentyFiveSeconds)
                                                     << widget->toolTip().toStdString();
     }
     EXPECT_GE(withHints, 25);
-    EXPECT_EQ(w.PanelSearch->btnGoSearch->toolTip(), QStringLiteral("カーソル位置から下を検索します (F3)"));
-    EXPECT_EQ(w.PanelDirBars->SplitterBox->handle(1)->toolTipDuration(), 25000);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("btnGoSearch"))->toolTip(), QStringLiteral("カーソル位置から下を検索します (F3)"));
+    EXPECT_EQ(named<QSplitter>(QStringLiteral("SplitterBox"))->handle(1)->toolTipDuration(), 25000);
 }
 
 TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
@@ -231,21 +231,21 @@ TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
         return face ? face->text(QAccessible::Name) : QString();
     };
-    EXPECT_EQ(name(w.ToolButton12), QStringLiteral("改行を除外する"));
-    EXPECT_EQ(name(w.ToolButton13), QStringLiteral("空白を除外する"));
-    EXPECT_EQ(name(w.ToolButton14), QStringLiteral("HTMLタグを除外する"));
-    EXPECT_EQ(name(w.ToolButton18), QStringLiteral("最初の空白行まで除外"));
-    EXPECT_EQ(name(w.ToolButton17), QStringLiteral("行番号を付加する"));
-    EXPECT_EQ(name(w.PanelSearch->BtnClosePanelSearch), QStringLiteral("検索バーを閉じる"));
-    EXPECT_EQ(name(w.PanelDirBars->BtnCloseFileSelectBox), QStringLiteral("ファイル選択BOXを閉じる"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("ToolButton12"))), QStringLiteral("改行を除外する"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("ToolButton13"))), QStringLiteral("空白を除外する"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("ToolButton14"))), QStringLiteral("HTMLタグを除外する"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("ToolButton18"))), QStringLiteral("最初の空白行まで除外"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("ToolButton17"))), QStringLiteral("行番号を付加する"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("BtnClosePanelSearch"))), QStringLiteral("検索バーを閉じる"));
+    EXPECT_EQ(name(named<QToolButton>(QStringLiteral("BtnCloseFileSelectBox"))), QStringLiteral("ファイル選択BOXを閉じる"));
 }
 
 TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
 {
     const QString path = writeText(QStringLiteral("読む.txt"), QStringLiteral("一行目です\nsecond line here\n三"));
     TForm1 &w = start({path});
-    w.ActionWrapNone->trigger();
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w.RichEdit);
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(view());
     ASSERT_NE(face, nullptr);
     EXPECT_EQ(face->role(), QAccessible::EditableText);
     EXPECT_TRUE(face->state().readOnly);
@@ -277,21 +277,21 @@ TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
 
     // Caret and selection, read and set; their events reach the bus (checked under X).
     text->setSelection(0, 6, 12);
-    EXPECT_EQ(w.RichEdit->selectedText(), QStringLiteral("second"));
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("second"));
     EXPECT_EQ(text->selectionCount(), 1);
     text->selection(0, &start, &end);
     EXPECT_EQ(std::pair(start, end), std::pair(6, 12));
     EXPECT_EQ(text->cursorPosition(), 12);
-    QTest::keyClick(w.RichEdit, Qt::Key_Right);
+    QTest::keyClick(view(), Qt::Key_Right);
     EXPECT_EQ(text->cursorPosition(), 12);
     EXPECT_EQ(text->selectionCount(), 0);
     text->setCursorPosition(3);
-    EXPECT_EQ(w.RichEdit->caretPosition(), 3);
+    EXPECT_EQ(view()->caretPosition(), 3);
     w.LoadDocument(writeText(QStringLiteral("次.txt"), QStringLiteral("next")), 'N', 0);
     EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("next"));
     EXPECT_EQ(text->cursorPosition(), 0);
 
-    w.DebugWriteModeClick();
+    action(QStringLiteral("DebugWriteMode"))->trigger();
     EXPECT_FALSE(face->state().readOnly);
     EXPECT_TRUE(face->state().editable);
 }
