@@ -1,4 +1,4 @@
-// The encoding menu: which encoding the shown files are read in, and its name in panel 6.
+// The encoding menu: which encoding the shown files are read in, and its name in the status bar.
 #include "ui/Mainunit.h"
 
 #include "core/DocumentEncoding.h"
@@ -43,7 +43,7 @@ void TForm1::EncodingItemClick(QAction *item)
 
 void TForm1::showEncoding()
 {
-    setStatus(6, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
+    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
     for (QAction *item : MenuEncoding->actions())
         item->setChecked(item->data().toChar() == Settings.TextEncoding);
 }

@@ -94,19 +94,19 @@ void TForm1::RefreshViewState()
         a->setEnabled(hasText);
 
     const QString &file = history.FileNameNow;
-    setStatus(0, FileDateText(file));
-    setStatus(1, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
-    QLabel *debugPanel = statusPanels_[2];
+    setStatus(StatusPanel::Date, FileDateText(file));
+    setStatus(StatusPanel::ReadOnly, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
+    QLabel *debugPanel = statusPanels_[int(StatusPanel::FileKind)];
     if (MenuDebugAction->isVisible()) {
         debugPanel->setFixedWidth(50);
         debugPanel->show();
-        setStatus(2, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
+        setStatus(StatusPanel::FileKind, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
     } else {
         debugPanel->setFixedWidth(0);
         debugPanel->hide();
     }
-    setStatus(3, StatusTexts::sizeText(bytes));
-    setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+    setStatus(StatusPanel::Size, StatusTexts::sizeText(bytes));
+    setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
     showEncoding();
 }
 

@@ -35,7 +35,7 @@ void TForm1::connectView()
     connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
     // A re-wrap changes the line count and the caret's line, not the text.
     connect(RichEdit, &TextView::displayLinesChanged, this, [this] {
-        setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+        setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
         RichEditSelectionChange();
     });
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {
@@ -200,7 +200,7 @@ void TForm1::RichEditSelectionChange()
 {
     const qint64 caret = RichEdit->selectionStart();
     const auto [line, lineStart] = RichEdit->displayLineAt(caret);
-    setStatus(5, StatusTexts::caretText(line + 1, caret - lineStart + 1));
+    setStatus(StatusPanel::Position, StatusTexts::caretText(line + 1, caret - lineStart + 1));
 }
 
 void TForm1::DebugWriteModeClick()

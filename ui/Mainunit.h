@@ -27,6 +27,9 @@ class FileSelectionBox;
 class TextView;
 class SearchBar;
 
+// The panels of the status bar, left to right.
+enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
+
 // What the main window reaches the outside world through.
 struct AppServices {
     Dialogs &dialogs;
@@ -71,9 +74,9 @@ public:
     void ApplyWrapMode(QChar mode);
     void ClearEffects(QChar mode);
     void ShowAuthorMessage();
-    // The text of a status-bar panel (0-6).
-    QString statusText(int panel) const;
-    int statusWidth(int panel) const;
+    // The text and width of a status-bar panel.
+    QString statusText(StatusPanel panel) const;
+    int statusWidth(StatusPanel panel) const;
 
     // Panels and controls, named as the commands and tests refer to them.
     QWidget *PanelToolBars;
@@ -301,12 +304,12 @@ private:
     // The bytes save-as writes for the shown text: the effects' output, else the file's own
     // bytes, else (the file changed, or the text was typed into) the text in the file's encoding.
     DocumentEncoding::Saved shownSaveForm() const;
-    // The encoding menu and panel 6 (MainEncoding.cpp).
+    // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
 
     // Loading (MainLoad.cpp).
-    void setStatus(int panel, const QString &text);
+    void setStatus(StatusPanel panel, const QString &text);
 
     AppServices services_;
     QStringList arguments_;

@@ -41,7 +41,7 @@ protected:
     }
     void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
     void keyUp() { QTest::keyClick(fileList(), Qt::Key_Up); }
-    QString panel6() const { return form->statusText(6); }
+    QString panel6() const { return form->statusText(StatusPanel::Encoding); }
     void press(Qt::Key key)
     {
         form->activateWindow();
@@ -65,21 +65,21 @@ TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
 {
     TForm1 &w = startInFolder();
     EXPECT_EQ(panel6(), QString()); // nothing shown yet
-    EXPECT_GE(w.statusWidth(6), 50);
+    EXPECT_GE(w.statusWidth(StatusPanel::Encoding), 50);
 
     keyDown();
     EXPECT_EQ(viewText(), kWide);
     EXPECT_EQ(panel6(), "UTF-8");
     // The size is that of the UTF-8 form with CR LF: one more byte for the line break than the file.
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
+    EXPECT_EQ(w.statusText(StatusPanel::Size), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "EUC");
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
+    EXPECT_EQ(w.statusText(StatusPanel::Size), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "SJIS");
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
+    EXPECT_EQ(w.statusText(StatusPanel::Size), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
     keyUp();
     EXPECT_EQ(panel6(), "EUC");
 }
@@ -143,7 +143,7 @@ TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
     w.Settings.LimitSizeForEffect = 250;
     writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
     w.ActionReLoad->trigger();
-    EXPECT_EQ(w.statusText(3), StatusTexts::sizeText(300));
+    EXPECT_EQ(w.statusText(StatusPanel::Size), StatusTexts::sizeText(300));
     EXPECT_FALSE(w.ToolButton13->isEnabled());
     EXPECT_FALSE(w.StyleNoSpace->isEnabled());
     w.Settings.LimitSizeForEffect = 300;

@@ -25,12 +25,12 @@ TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
     EXPECT_NE(QApplication::applicationDisplayName(), w.windowTitle());
     EXPECT_EQ(w.FilePathBox->currentText(), path);
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(w.statusText(0), w.FileDateText(path));
-    EXPECT_FALSE(w.statusText(0).isEmpty());
-    EXPECT_EQ(w.statusText(1), QString());
-    EXPECT_EQ(w.statusWidth(2), 0);
-    EXPECT_EQ(w.statusText(3), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(w.statusText(StatusPanel::Date), w.FileDateText(path));
+    EXPECT_FALSE(w.statusText(StatusPanel::Date).isEmpty());
+    EXPECT_EQ(w.statusText(StatusPanel::ReadOnly), QString());
+    EXPECT_EQ(w.statusWidth(StatusPanel::FileKind), 0);
+    EXPECT_EQ(w.statusText(StatusPanel::Size), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
+    EXPECT_EQ(w.statusText(StatusPanel::Lines), QStringLiteral("全2行"));
     EXPECT_TRUE(w.ActionReLoad->isEnabled());
     EXPECT_TRUE(w.ActionFullScreen->isEnabled());
     EXPECT_TRUE(w.ActionExport->isEnabled());
@@ -45,23 +45,23 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
     const QString path = writeBytes(QStringLiteral("tabbed.txt"), QByteArray("a\tb"));
     QFile::setPermissions(path, QFile::ReadOwner);
     TForm1 &w = start({path});
-    EXPECT_EQ(w.statusText(1), QStringLiteral("ReadOnly"));
+    EXPECT_EQ(w.statusText(StatusPanel::ReadOnly), QStringLiteral("ReadOnly"));
 
     w.MenuDebugAction->setVisible(true);
     w.RefreshViewState();
-    EXPECT_EQ(w.statusWidth(2), 50);
-    EXPECT_EQ(w.statusText(2), QStringLiteral("BINARY"));
+    EXPECT_EQ(w.statusWidth(StatusPanel::FileKind), 50);
+    EXPECT_EQ(w.statusText(StatusPanel::FileKind), QStringLiteral("BINARY"));
 
     const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
     w.LoadDocument(text, 'N', 0);
-    EXPECT_EQ(w.statusText(2), QStringLiteral("TEXT"));
+    EXPECT_EQ(w.statusText(StatusPanel::FileKind), QStringLiteral("TEXT"));
 }
 
 TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
 {
     TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
-    EXPECT_EQ(w.statusText(3), QStringLiteral("0 Bytes"));
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全0行"));
+    EXPECT_EQ(w.statusText(StatusPanel::Size), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(w.statusText(StatusPanel::Lines), QStringLiteral("全0行"));
     for (QAction *a : {w.ActionNoCRLF, w.ActionNoSpace, w.ActionNoHtmlTag, w.ActionNoTFS, w.ActionNumbering})
         EXPECT_FALSE(a->isEnabled());
 }
@@ -70,12 +70,12 @@ TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
     TForm1 &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
-    const qint64 wrapped = w.statusText(4).mid(1).chopped(1).toLongLong();
+    const qint64 wrapped = w.statusText(StatusPanel::Lines).mid(1).chopped(1).toLongLong();
     EXPECT_GT(wrapped, 2); // the long line takes several display lines
 
     w.Settings.WordWrapFlag = 'N';
     w.RefreshViewState();
-    EXPECT_EQ(w.statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(w.statusText(StatusPanel::Lines), QStringLiteral("全2行"));
 }
 
 TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
@@ -197,8 +197,9 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
     EXPECT_EQ(w.BtnBack->toolTipDuration(), 25000);
     EXPECT_EQ(w.ToolButton23->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、9ptです。）"));
     EXPECT_EQ(w.FilePathBox->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
-    for (int i : {0, 1, 3, 4, 5, 6})
-        EXPECT_GT(w.statusWidth(i), 0) << i;
+    for (StatusPanel panel : {StatusPanel::Date, StatusPanel::ReadOnly, StatusPanel::Size, StatusPanel::Lines,
+                              StatusPanel::Position, StatusPanel::Encoding})
+        EXPECT_GT(w.statusWidth(panel), 0) << int(panel);
 }
 
 // Menus show key names through Qt's Japanese translation, which misspells one of them.

@@ -264,14 +264,14 @@ TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
 {
     TForm1 &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
     w.RichEdit->moveCaretToStart();
-    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 1行 1桁"));
+    EXPECT_EQ(w.statusText(StatusPanel::Position), QStringLiteral("現在: 1行 1桁"));
     w.RichEdit->selectRange(301, 0); // start of the second logical line, below the wrapped first one
-    const QString status = w.statusText(5);
+    const QString status = w.statusText(StatusPanel::Position);
     EXPECT_TRUE(status.endsWith(QStringLiteral("行 1桁")));
     EXPECT_NE(status, QStringLiteral("現在: 2行 1桁"));
     w.ActionWrapNone->trigger();
     w.RichEdit->selectRange(303, 0);
-    EXPECT_EQ(w.statusText(5), QStringLiteral("現在: 2行 3桁"));
+    EXPECT_EQ(w.statusText(StatusPanel::Position), QStringLiteral("現在: 2行 3桁"));
 }
 
 TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)

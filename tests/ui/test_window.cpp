@@ -173,7 +173,7 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
     w.ActionNoSpace->trigger();
     ASSERT_TRUE(w.ActionNoSpace->isChecked());
     ASSERT_EQ(viewText(), QStringLiteral("abc"));
-    ASSERT_FALSE(w.statusText(0).isEmpty());
+    ASSERT_FALSE(w.statusText(StatusPanel::Date).isEmpty());
 
     QFile::remove(path);
     w.ActionReLoad->trigger();
@@ -182,7 +182,7 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
     EXPECT_FALSE(w.ActionNoSpace->isChecked());
     EXPECT_FALSE(w.ToolButton13->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("abc")); // the view keeps what it showed
-    EXPECT_TRUE(w.statusText(0).isEmpty());
+    EXPECT_TRUE(w.statusText(StatusPanel::Date).isEmpty());
     EXPECT_FALSE(w.ActionExport->isEnabled());
 }
 
