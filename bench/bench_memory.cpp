@@ -50,7 +50,7 @@ int runPeakMemoryChild(int argc, char **argv)
     settle();
     const double seconds = watch.seconds();
     const qint64 peak = procStatusBytes("VmHWM");
-    if (form.RichEdit->isEmpty() || form.statusText(4).isEmpty()) {
+    if (form.RichEdit->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty()) {
         std::fprintf(stderr, "peak memory: the view stayed empty\n");
         return 3;
     }

@@ -90,8 +90,8 @@ void TForm1::RefreshViewState()
     const qint64 bytes = RichEdit->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
     const bool hasText = !RichEdit->isEmpty();
-    for (QAction *a : {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNumbering, ActionNoTFS})
-        a->setEnabled(hasText);
+    for (const EffectCommand &e : effects_)
+        e.command->setEnabled(hasText);
 
     const QString &file = history.FileNameNow;
     setStatus(StatusPanel::Date, FileDateText(file));

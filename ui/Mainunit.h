@@ -2,6 +2,7 @@
 
 #include "core/BookmarkFile.h"
 #include "core/DocumentEncoding.h"
+#include "core/EffectList.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -100,16 +102,14 @@ public:
     // Tool buttons.
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
         *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
-    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
-        *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
+    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton23, *ToolButton24;
 
     // Commands.
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
         *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
         *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
         *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
-        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionNoCRLF, *ActionNoSpace, *ActionNoHtmlTag,
-        *ActionNoTFS, *ActionNumbering, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
+        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
         *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
         *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;
 
@@ -117,7 +117,6 @@ public:
     QMenu *MenuFile, *MenuEdit, *MenuView, *MenuStyle, *MenuBookmark, *MenuSettings, *MenuDebug, *MenuHelp;
     QAction *MenuDebugAction;
     QAction *ViewTool, *ViewPath, *ViewSelect, *ViewStyle, *ViewSearch;
-    QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
     QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
     QAction *BookmarkAdd, *BookmarkOrganise;
     QMenu *MenuEncoding;
@@ -177,12 +176,7 @@ public slots:
     void RichEditSelectionChange();
     void DebugWriteModeClick();
     // Display effects.
-    void ActionNoCRLFExecute();
-    void ActionNoSpaceExecute();
-    void ActionNoHtmlTagExecute();
-    void ActionNoTFSExecute();
-    void ActionNumberingExecute();
-    bool ApplyEffect(QChar kind);
+    bool ApplyEffect(EffectKind kind);
     bool ConfirmLargeEffect();
     void KeepUnprocessedText();
     void RestoreUnprocessedText();
@@ -285,11 +279,19 @@ private:
 
     // Effects (MainEffects.cpp).
     void connectEffects();
-    void runEffectCommand(QAction *command, QChar kind);
+    // One listed effect's command, its format-menu entry and its tool button.
+    struct EffectCommand {
+        const Effect *effect;
+        QAction *command;
+        QAction *entry;
+        QToolButton *button;
+    };
+    void createEffectCommands();
+    void runEffectCommand(const EffectCommand &effect);
+    bool effectIsOn(EffectKind kind) const;
     // The bytes the next effect starts from: the last effect's output, else the file's own in
     // the view's byte form, else (the file changed, or the text was typed into) the text's.
     QByteArray effectInput() const;
-    QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 
     void connectFullScreen();
@@ -319,4 +321,5 @@ private:
     // What RestoreUnprocessedText brings back with the text in RichEditForBackup.
     std::optional<QByteArray> backupEffectBytes_;
     bool backupModified_ = false;
+    std::vector<EffectCommand> effects_; // in the list's order
 };

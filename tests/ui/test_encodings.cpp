@@ -135,7 +135,7 @@ TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
     EXPECT_EQ(viewText(), QStringLiteral("ab😀　한\n次の行"));
     press(Qt::Key_J); // no line breaks, on top
     EXPECT_EQ(viewText(), QStringLiteral("ab😀　한次の行"));
-    EXPECT_TRUE(w.ActionNoSpace->isChecked() && w.ActionNoCRLF->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked() && w.findChild<QAction *>(QStringLiteral("ActionNoCRLF"))->isChecked());
     press(Qt::Key_K);
     EXPECT_EQ(viewText(), kWide);
 
@@ -144,11 +144,11 @@ TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
     writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
     w.ActionReLoad->trigger();
     EXPECT_EQ(w.statusText(StatusPanel::Size), StatusTexts::sizeText(300));
-    EXPECT_FALSE(w.ToolButton13->isEnabled());
-    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
+    EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->isEnabled());
     w.Settings.LimitSizeForEffect = 300;
     w.ActionReLoad->trigger();
-    EXPECT_TRUE(w.ToolButton13->isEnabled());
+    EXPECT_TRUE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
 }
 
 TEST_F(EncodingTest, SaveAsWritesAUtf8FileWithItsMarkByteForByte)

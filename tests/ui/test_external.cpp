@@ -263,7 +263,7 @@ TEST_F(ExternalTest, SaveAsReplacesAnExistingFileAndTheViewShowsIt)
 TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
 {
     TForm1 &w = startViewing();
-    w.ActionNumbering->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNumbering"))->trigger();
     const QString numbered = viewText();
     ASSERT_TRUE(numbered.startsWith(QStringLiteral("0001 一行目\n0002 second")));
     const QString target = filesDir.filePath(QStringLiteral("numbered.txt"));
@@ -272,7 +272,7 @@ TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
     EXPECT_EQ(contents(target), Cp932::encode(numbered));
     EXPECT_EQ(w.FileNameNow(), target);
     EXPECT_EQ(viewText(), numbered);
-    EXPECT_FALSE(w.ActionNumbering->isChecked()); // the saved file is shown as it is
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNumbering"))->isChecked()); // the saved file is shown as it is
 }
 
 TEST_F(ExternalTest, AFailedSaveKeepsTheOldFileAndLoadsNothing)

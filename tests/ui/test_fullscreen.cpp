@@ -46,7 +46,7 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
 {
     const QString path = writeText(QStringLiteral("m.txt"), QStringLiteral("a <b>b</b>\nc d\n"));
     TForm1 &w = start({path});
-    w.ActionNoHtmlTag->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoHtmlTag"))->trigger();
     QFont font = w.RichEdit->font();
     font.setPointSize(14);
     w.RichEdit->setFont(font);
@@ -65,7 +65,7 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
         QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
     }));
     EXPECT_EQ(viewText(), shown);
-    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoHtmlTag"))->isChecked());
     EXPECT_EQ(w.RichEdit->font().pointSize(), 14);
 }
 

@@ -243,6 +243,6 @@ TEST_F(NotAFileTest, TheWorkFilesAreNeverReachedThroughALink)
     QDir().mkpath(workFolder + "EFFECT.TMP/inside");
     press(Qt::Key_I, Qt::ControlModifier);
     takeOnlyMessage(MainTexts::kWorkFileCreateText, MainTexts::kWorkFileCreateCaption, Kind::Failure);
-    EXPECT_FALSE(w.ActionNumbering->isChecked());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNumbering"))->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
 }

@@ -34,8 +34,8 @@ TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
     EXPECT_TRUE(w.ActionReLoad->isEnabled());
     EXPECT_TRUE(w.ActionFullScreen->isEnabled());
     EXPECT_TRUE(w.ActionExport->isEnabled());
-    EXPECT_TRUE(w.ActionNoCRLF->isEnabled());
-    EXPECT_TRUE(w.ToolButton12->isEnabled());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoCRLF"))->isEnabled());
+    EXPECT_TRUE(w.findChild<QToolButton *>(QStringLiteral("ToolButton12"))->isEnabled());
     EXPECT_FALSE(w.ActionViewPre->isEnabled()); // nothing was shown before
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -62,8 +62,8 @@ TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
     TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
     EXPECT_EQ(w.statusText(StatusPanel::Size), QStringLiteral("0 Bytes"));
     EXPECT_EQ(w.statusText(StatusPanel::Lines), QStringLiteral("全0行"));
-    for (QAction *a : {w.ActionNoCRLF, w.ActionNoSpace, w.ActionNoHtmlTag, w.ActionNoTFS, w.ActionNumbering})
-        EXPECT_FALSE(a->isEnabled());
+    for (const char *name : {"ActionNoCRLF", "ActionNoSpace", "ActionNoHtmlTag", "ActionNoTFS", "ActionNumbering"})
+        EXPECT_FALSE(w.findChild<QAction *>(QLatin1String(name))->isEnabled()) << name;
 }
 
 TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)

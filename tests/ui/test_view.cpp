@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QKeySequence>
+#include <QLayout>
 #include <QToolButton>
 
 using Kind = Dialogs::Kind;
@@ -23,21 +25,21 @@ protected:
 TEST_F(ViewTest, StackedEffectsComeOffTogether)
 {
     TForm1 &w = startWith(QStringLiteral("a b <i>c</i>\nd"));
-    w.ActionNoSpace->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(viewText(), QStringLiteral("ab<i>c</i>\nd"));
-    EXPECT_TRUE(w.ActionNoSpace->isChecked());
-    EXPECT_TRUE(w.ToolButton13->isChecked());
-    EXPECT_TRUE(w.StyleNoSpace->isChecked());
-    w.ToolButton14->click();
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_TRUE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->isChecked());
+    w.findChild<QToolButton *>(QStringLiteral("ToolButton14"))->click();
     EXPECT_EQ(viewText(), QStringLiteral("abc\nd"));
-    EXPECT_TRUE(w.ActionNoHtmlTag->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoHtmlTag"))->isChecked());
     EXPECT_EQ(w.RichEditForBackup->text(), QStringLiteral("a b <i>c</i>\nd")); // from before the first effect
 
-    w.StyleNoSpace->trigger(); // turning one off restores the text and clears every mark
+    w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->trigger(); // turning one off restores the text and clears every mark
     EXPECT_EQ(viewText(), QStringLiteral("a b <i>c</i>\nd"));
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ActionNoHtmlTag->isChecked());
-    EXPECT_FALSE(w.ToolButton14->isChecked());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoHtmlTag"))->isChecked());
+    EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton14"))->isChecked());
     EXPECT_TRUE(w.RichEditForBackup->isEmpty());
     EXPECT_EQ(w.RichEdit->selectionStart(), 0);
     EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("FORWORK.TMP"))));
@@ -62,61 +64,61 @@ TEST_F(ViewTest, NoLineBreaksSwitchesWrappingWhichStaysAfterwards)
 TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
 {
     TForm1 &w = startWith(QStringLiteral("a\n\nb\n"));
-    w.ActionNoCRLF->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoCRLF"))->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
-    w.ActionNumbering->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNumbering"))->trigger();
     expectOnlyMessage(QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）"),
                       QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_EQ(viewText(), QStringLiteral("0001 ab")); // applied anyway
 
-    w.ActionNoTFS->trigger(); // N is on: its note wins over C's
+    w.findChild<QAction *>(QStringLiteral("ActionNoTFS"))->trigger(); // N is on: its note wins over C's
     ASSERT_EQ(dialogs.messages.size(), 2u);
     expectMessage(1, QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）"),
                   QStringLiteral("無意味だと思われる操作の実行前解説"), Kind::Notice);
     EXPECT_TRUE(w.RichEdit->isEmpty());
-    EXPECT_TRUE(w.ActionNoTFS->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoTFS"))->isChecked());
 }
 
 TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
 {
     // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
     TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
-    w.ActionNoSpace->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(MainTexts::kLargeEffectText, QStringLiteral("確認"), Kind::Confirm);
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ToolButton13->isEnabled()); // above the 524228 limit
-    EXPECT_FALSE(w.StyleNoSpace->isEnabled());
-    EXPECT_TRUE(w.ActionNoSpace->isEnabled()); // the key still reaches the command
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled()); // above the 524228 limit
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->isEnabled());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isEnabled()); // the key still reaches the command
 
     // 524288 bytes does not ask, but is still above the limit for the buttons.
     w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), 'N', 0);
-    EXPECT_FALSE(w.ToolButton13->isEnabled());
-    w.ActionNoSpace->trigger();
+    EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(w.RichEdit->byteLength(), 524287);
-    EXPECT_TRUE(w.ActionNoSpace->isChecked());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
 
     // At the limit itself everything is offered.
     w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), 'N', 0);
-    EXPECT_TRUE(w.ToolButton13->isEnabled());
-    EXPECT_TRUE(w.StyleNoSpace->isEnabled());
-    EXPECT_FALSE(w.ActionNoSpace->isChecked()); // the load cleared the effect
+    EXPECT_TRUE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
+    EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->isEnabled());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked()); // the load cleared the effect
 }
 
 TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
 {
     TForm1 &w = startWith(QStringLiteral("a b"));
     QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
-    w.ActionNoSpace->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"),
                       QStringLiteral("一時ファイル作成失敗"), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("a b"));
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
 
     QDir(programDir.path()).rmdir(QStringLiteral("EFFECT.TMP"));
     QFile::remove(programDir.filePath(QStringLiteral("FORWORK.TMP")));
     QDir(programDir.path()).mkdir(QStringLiteral("FORWORK.TMP"));
-    w.ActionNoSpace->trigger();
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].kind, Kind::Failure);
     EXPECT_FALSE(dialogs.messages[1].text.isEmpty());
@@ -282,4 +284,34 @@ TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
     EXPECT_FALSE(w.RichEdit->isReadOnly());
     w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), 'N', 0);
     EXPECT_FALSE(w.RichEdit->isReadOnly());
+}
+
+// Each listed effect reaches the window as one command with its key, a format-menu entry and a
+// tool button in the list's order, and the command runs that effect's own byte rule.
+TEST_F(ViewTest, EachListedEffectIsOneCommandThatRunsItsOwnRule)
+{
+    const QByteArray bytes("From: a\r\n\r\n<b>x y</b>\r\nz");
+    TForm1 &w = start({writeBytes(QStringLiteral("t.txt"), bytes)});
+    QStringList buttons;
+    for (int i = 0; i < w.ToolBar2->layout()->count(); ++i) {
+        if (auto *b = qobject_cast<QToolButton *>(w.ToolBar2->layout()->itemAt(i)->widget()); b && b->isCheckable())
+            buttons << b->objectName();
+    }
+    QStringList listed{QStringLiteral("ToolButtonWrap1"), QStringLiteral("ToolButtonWrap2"), QStringLiteral("ToolButtonWrap3")};
+    for (const Effect &effect : kEffects) {
+        SCOPED_TRACE(effect.command);
+        listed << QLatin1String(effect.button);
+        QAction *command = w.findChild<QAction *>(QLatin1String(effect.command));
+        QAction *entry = w.findChild<QAction *>(QLatin1String(effect.menuEntry));
+        ASSERT_TRUE(command && entry);
+        EXPECT_EQ(command->shortcut(), QKeySequence(QLatin1String(effect.key)));
+        EXPECT_EQ(entry->text(), command->text());
+        EXPECT_EQ(w.findChild<QToolButton *>(QLatin1String(effect.button))->toolTip(), QString::fromUtf16(effect.hint));
+        command->trigger();
+        ASSERT_TRUE(command->isChecked());
+        EXPECT_EQ(viewText(), QString::fromLatin1(Effects::transform(effect.kind, bytes)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        entry->trigger(); // off again: the file's text is back
+        EXPECT_EQ(viewText(), QString::fromLatin1(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    EXPECT_EQ(buttons, listed);
 }

@@ -170,8 +170,8 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
 {
     const QString path = writeText(QStringLiteral("gone.txt"), QStringLiteral("a b c"));
     TForm1 &w = start({path});
-    w.ActionNoSpace->trigger();
-    ASSERT_TRUE(w.ActionNoSpace->isChecked());
+    w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
+    ASSERT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
     ASSERT_EQ(viewText(), QStringLiteral("abc"));
     ASSERT_FALSE(w.statusText(StatusPanel::Date).isEmpty());
 
@@ -179,8 +179,8 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
     w.ActionReLoad->trigger();
     expectOnlyMessage(QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"),
                       QStringLiteral("更新失敗"), Dialogs::Kind::Failure);
-    EXPECT_FALSE(w.ActionNoSpace->isChecked());
-    EXPECT_FALSE(w.ToolButton13->isChecked());
+    EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
+    EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("abc")); // the view keeps what it showed
     EXPECT_TRUE(w.statusText(StatusPanel::Date).isEmpty());
     EXPECT_FALSE(w.ActionExport->isEnabled());
@@ -231,11 +231,11 @@ TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
         return face ? face->text(QAccessible::Name) : QString();
     };
-    EXPECT_EQ(name(w.ToolButton12), QStringLiteral("改行を除外する"));
-    EXPECT_EQ(name(w.ToolButton13), QStringLiteral("空白を除外する"));
-    EXPECT_EQ(name(w.ToolButton14), QStringLiteral("HTMLタグを除外する"));
-    EXPECT_EQ(name(w.ToolButton18), QStringLiteral("最初の空白行まで除外"));
-    EXPECT_EQ(name(w.ToolButton17), QStringLiteral("行番号を付加する"));
+    EXPECT_EQ(name(w.findChild<QToolButton *>(QStringLiteral("ToolButton12"))), QStringLiteral("改行を除外する"));
+    EXPECT_EQ(name(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))), QStringLiteral("空白を除外する"));
+    EXPECT_EQ(name(w.findChild<QToolButton *>(QStringLiteral("ToolButton14"))), QStringLiteral("HTMLタグを除外する"));
+    EXPECT_EQ(name(w.findChild<QToolButton *>(QStringLiteral("ToolButton18"))), QStringLiteral("最初の空白行まで除外"));
+    EXPECT_EQ(name(w.findChild<QToolButton *>(QStringLiteral("ToolButton17"))), QStringLiteral("行番号を付加する"));
     EXPECT_EQ(name(w.PanelSearch->BtnClosePanelSearch), QStringLiteral("検索バーを閉じる"));
     EXPECT_EQ(name(w.PanelDirBars->BtnCloseFileSelectBox), QStringLiteral("ファイル選択BOXを閉じる"));
 }
