@@ -141,7 +141,7 @@ bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar 
 {
     form.Settings.WordWrapFlag = wrap;
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.
-    form.LoadDocument(path, QLatin1Char('N'), 0);
+    form.LoadDocument(path, LoadMode::New, 0);
     settle();
     if (form.RichEdit->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
         state.SkipWithError("the view or the status bar stayed empty after the load");

@@ -65,7 +65,7 @@ void BM_Load(benchmark::State &state, qint64 size, QChar wrap)
         settle();
         form.Settings.WordWrapFlag = wrap;
         const Stopwatch watch;
-        form.LoadDocument(path, QLatin1Char('N'), 0);
+        form.LoadDocument(path, LoadMode::New, 0);
         settle();
         state.SetIterationTime(watch.seconds());
         if (form.RichEdit->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {

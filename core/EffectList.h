@@ -21,6 +21,12 @@ enum class EffectKind : char {
     Numbering = 'N',
 };
 
+// What clearing the effects does with the shown text.
+enum class EffectClearing : char {
+    Restore = 'D', // the unprocessed text comes back
+    Discard = 'N', // the shown text stays; the unprocessed one is forgotten
+};
+
 // A note shown before the effect runs while another effect is on (the effect runs anyway).
 struct EffectNote {
     EffectKind whileOn;

@@ -230,7 +230,7 @@ void SettingsRecord::copyFlags(const QString &stored)
 void SettingsRecord::resetToDefaults()
 {
     copyFlags(DefaultFlags());
-    WordWrapFlag = QLatin1Char('R');
+    setWrapMode(WrapMode::RightEdge);
     LimitSizeForEffect = kDefaultLimitSizeForEffect;
     WindowX = kNoPosition;
     WindowY = kNoPosition;

@@ -33,6 +33,13 @@ inline constexpr int BookmarkDialogMode = 17; // "A" add, "E" organise
 inline constexpr int CopyMoveMode = 18;       // "C" copy, "M" move
 } // namespace Flag
 
+// How the view wraps long lines, by the character WordWrapFlag stores.
+enum class WrapMode : char {
+    None = 'N',      // no wrapping; long lines scroll
+    RightEdge = 'R', // at the view's right edge
+    Column = '0',    // at a column count: no behaviour of its own
+};
+
 // The persistent settings of the main window with their stored layout.
 struct SettingsRecord {
     static constexpr int kFlagCount = 16;
@@ -54,7 +61,7 @@ struct SettingsRecord {
 
     SettingsRecord();
 
-    QChar WordWrapFlag = QLatin1Char('R');
+    QChar WordWrapFlag = QLatin1Char(char(WrapMode::RightEdge));
     bool UninstallRequested = false;
     bool SettingsKeyMissing = false;
     int WindowX = kNoPosition; // the top edge
@@ -87,6 +94,10 @@ struct SettingsRecord {
     static const std::array<QString, 4> &DefaultFilterNames();
     static QString DefaultFlags() { return QStringLiteral("111111C0001000S0"); }
     static QString DefaultFontName();
+
+    // WordWrapFlag read as a mode; a stored character that names none gives no listed mode.
+    WrapMode wrapMode() const { return WrapMode(WordWrapFlag.toLatin1()); }
+    void setWrapMode(WrapMode mode) { WordWrapFlag = QLatin1Char(char(mode)); }
 
     QChar flag(int position) const { return AppliSetFlags[position]; }
     bool flagIs(int position, char c) const { return AppliSetFlags[position] == QLatin1Char(c); }

@@ -40,7 +40,7 @@ void TForm1::runEffectCommand(const EffectCommand &e)
     const bool markOn = !e.command->isChecked();
     e.command->setChecked(markOn);
     if (markOn) {
-        ClearEffects(QLatin1Char('D'));
+        ClearEffects(EffectClearing::Restore);
         return;
     }
     if (!ConfirmLargeEffect())
@@ -116,13 +116,13 @@ void TForm1::KeepUnprocessedText()
     backupModified_ = RichEdit->isModified();
 }
 
-void TForm1::ClearEffects(QChar mode)
+void TForm1::ClearEffects(EffectClearing mode)
 {
-    if (mode != QLatin1Char('N'))
+    if (mode != EffectClearing::Discard)
         RestoreUnprocessedText();
     for (const EffectCommand &e : effects_)
         e.command->setChecked(false);
-    if (mode == QLatin1Char('N')) {
+    if (mode == EffectClearing::Discard) {
         // The shown text stays, and with it the bytes it was made from.
         RichEditForBackup->setText(QString());
         backupEffectBytes_.reset();

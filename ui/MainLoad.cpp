@@ -19,7 +19,7 @@
 #include <QToolButton>
 
 // The path is taken by value: callers pass history entries that the history step rewrites.
-void TForm1::LoadDocument(const QString path, QChar mode, int index)
+void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
     if (FileSystem::existsAsNonFolder(path)) {
@@ -43,13 +43,13 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             const QSignalBlocker blocker(FilePathBox);
             FilePathBox->setEditText(path);
         }
-        if (mode == QLatin1Char('N'))
+        if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
-        else if (mode == QLatin1Char('H'))
+        else if (mode == LoadMode::Back)
             Settings.History.StepBackTo(index);
-        else if (mode == QLatin1Char('M'))
+        else if (mode == LoadMode::Forward)
             Settings.History.StepForwardTo(index);
-        if (mode == QLatin1Char('H') || mode == QLatin1Char('M')) {
+        if (mode == LoadMode::Back || mode == LoadMode::Forward) {
             SyncingFileList = true;
             SelectByPath(path);
             SyncingFileList = false;
@@ -69,7 +69,7 @@ void TForm1::RefreshViewState()
     ActionFullScreen->setEnabled(!history.FileNameNow.isEmpty());
     ActionExport->setEnabled(FileSystem::fileExists(FilePathBox->currentText()));
 
-    ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
+    ApplyWrapMode(Settings.wrapMode() == WrapMode::None ? WrapMode::None : WrapMode::RightEdge);
 
     if (Settings.flagIs(Flag::UseEditors, '1')) {
         ToolButton10->setMenu(PopupMenuEditor);
@@ -85,7 +85,7 @@ void TForm1::RefreshViewState()
     for (int i = 1; i < 4; ++i)
         PopupEditor[i]->setVisible(!Settings.AppliForEdit[i].isEmpty());
 
-    ClearEffects(QLatin1Char('N'));
+    ClearEffects(EffectClearing::Discard);
 
     const qint64 bytes = RichEdit->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);

@@ -100,7 +100,7 @@ void TForm1::FileListBox1Change(const QString &path)
 {
     if (SyncingFileList)
         return;
-    LoadDocument(path, QLatin1Char('N'), 0);
+    LoadDocument(path, LoadMode::New, 0);
     RichEdit->scrollToCaret();
 }
 
@@ -236,7 +236,7 @@ void TForm1::ActionViewNextExecute()
     PopupNext0Click(0);
 }
 
-void TForm1::stepThroughHistory(const QString &path, QChar mode, int index)
+void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
     if (!FileSystem::fileExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
@@ -248,12 +248,12 @@ void TForm1::stepThroughHistory(const QString &path, QChar mode, int index)
 
 void TForm1::PopupPre0Click(int index)
 {
-    stepThroughHistory(Settings.History.PreHistory[index], QLatin1Char('H'), index);
+    stepThroughHistory(Settings.History.PreHistory[index], LoadMode::Back, index);
 }
 
 void TForm1::PopupNext0Click(int index)
 {
-    stepThroughHistory(Settings.History.NextHistory[index], QLatin1Char('M'), index);
+    stepThroughHistory(Settings.History.NextHistory[index], LoadMode::Forward, index);
 }
 
 void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries)

@@ -66,15 +66,15 @@ public:
     std::optional<QByteArray> ShownEffectBytes;
 
     // Loading and the window state.
-    void LoadDocument(QString path, QChar mode, int index);
+    void LoadDocument(QString path, LoadMode mode, int index);
     void RefreshViewState();
     QString FileDateText(const QString &path) const;
 
     // Small services.
     void DeleteWorkFiles();
     void UpdateFontSizeHints();
-    void ApplyWrapMode(QChar mode);
-    void ClearEffects(QChar mode);
+    void ApplyWrapMode(WrapMode mode);
+    void ClearEffects(EffectClearing mode);
     void ShowAuthorMessage();
     // The text and width of a status-bar panel.
     QString statusText(StatusPanel panel) const;
@@ -251,7 +251,7 @@ private:
     void connectNavigation();
     void FileListBox1KeyDown(QKeyEvent *event);
     int boxWidth() const;
-    void stepThroughHistory(const QString &path, QChar mode, int index);
+    void stepThroughHistory(const QString &path, LoadMode mode, int index);
     void fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries);
 
     // Address bar (MainAddress.cpp).
@@ -275,7 +275,7 @@ private:
     bool viewHasFocus() const;
     bool pathBoxHasFocus() const;
     void syncWrapMarks();
-    void setWrapCommand(QChar mode);
+    void setWrapCommand(WrapMode mode);
 
     // Effects (MainEffects.cpp).
     void connectEffects();

@@ -117,14 +117,14 @@ TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 {
     const QString bin = writeText("a.bin", "data");
     TForm1 &w = startOnThreeFiles();
-    w.LoadDocument(bin, QLatin1Char('N'), 0);
+    w.LoadDocument(bin, LoadMode::New, 0);
     pressDelete();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "安全機能");
     EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Warning);
     EXPECT_TRUE(QFile::exists(bin));
 
-    w.LoadDocument(a, QLatin1Char('N'), 0);
+    w.LoadDocument(a, LoadMode::New, 0);
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
     w.Settings.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('1'));
     pressDelete(); // no question for .txt, straight to the refusal

@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
     EXPECT_EQ(w.statusText(StatusPanel::FileKind), QStringLiteral("BINARY"));
 
     const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
-    w.LoadDocument(text, 'N', 0);
+    w.LoadDocument(text, LoadMode::New, 0);
     EXPECT_EQ(w.statusText(StatusPanel::FileKind), QStringLiteral("TEXT"));
 }
 
@@ -83,14 +83,14 @@ TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
     TForm1 &w = start({path});
     // A folder or a missing path only refreshes, without a word.
-    w.LoadDocument(filesDir.path(), 'N', 0);
-    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), 'N', 0);
+    w.LoadDocument(filesDir.path(), LoadMode::New, 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), LoadMode::New, 0);
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
     EXPECT_EQ(w.FileNameNow(), path);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Reading this file fails even for the superuser.
-    w.LoadDocument(QStringLiteral("/proc/self/mem"), 'N', 0);
+    w.LoadDocument(QStringLiteral("/proc/self/mem"), LoadMode::New, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].kind, Kind::Failure);
     EXPECT_FALSE(dialogs.messages[0].text.isEmpty());

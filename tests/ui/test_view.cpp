@@ -91,7 +91,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isEnabled()); // the key still reaches the command
 
     // 524288 bytes does not ask, but is still above the limit for the buttons.
-    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), 'N', 0);
+    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), LoadMode::New, 0);
     EXPECT_FALSE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
     w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -99,7 +99,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked());
 
     // At the limit itself everything is offered.
-    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), 'N', 0);
+    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), LoadMode::New, 0);
     EXPECT_TRUE(w.findChild<QToolButton *>(QStringLiteral("ToolButton13"))->isEnabled());
     EXPECT_TRUE(w.findChild<QAction *>(QStringLiteral("StyleNoSpace"))->isEnabled());
     EXPECT_FALSE(w.findChild<QAction *>(QStringLiteral("ActionNoSpace"))->isChecked()); // the load cleared the effect
@@ -242,7 +242,7 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
     EXPECT_EQ(clipboard->text(), QStringLiteral("kept"));
 
     // In the view it copies the selection.
-    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), LoadMode::New, 0);
     w.RichEdit->setFocus();
     w.ActionSelectAll->trigger();
     w.ActionCopy->trigger();
@@ -282,7 +282,7 @@ TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
     EXPECT_TRUE(w.RichEdit->isReadOnly());
     w.DebugWriteMode->trigger();
     EXPECT_FALSE(w.RichEdit->isReadOnly());
-    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), LoadMode::New, 0);
     EXPECT_FALSE(w.RichEdit->isReadOnly());
 }
 
