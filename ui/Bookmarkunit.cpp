@@ -228,7 +228,7 @@ void TBookmarkForm::showEvent(QShowEvent *event)
 
 bool TBookmarkForm::isOrganising() const
 {
-    return context_.mode == QLatin1Char(BookmarkMode::Organise);
+    return context_.mode == BookmarkDialogMode::Organise;
 }
 
 void TBookmarkForm::FormShow()
