@@ -88,7 +88,7 @@ struct SettingsRecord {
     int WindowWidth = kDefaultWidth;
     int WindowHeight = kDefaultHeight;
     // The encoding chosen in the view menu (DocumentEncoding::Choice), for every file shown.
-    QChar TextEncoding = QLatin1Char(DocumentEncoding::Choice::Auto);
+    QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();
@@ -98,6 +98,9 @@ struct SettingsRecord {
     // WordWrapFlag read as a mode; a stored character that names none gives no listed mode.
     WrapMode wrapMode() const { return WrapMode(WordWrapFlag.toLatin1()); }
     void setWrapMode(WrapMode mode) { WordWrapFlag = QLatin1Char(char(mode)); }
+    // TextEncoding read as a choice; a character that names none reads as Auto.
+    DocumentEncoding::Choice encodingChoice() const { return DocumentEncoding::choiceFromStored(QString(TextEncoding)); }
+    void setEncodingChoice(DocumentEncoding::Choice choice) { TextEncoding = QLatin1Char(char(choice)); }
 
     QChar flag(int position) const { return AppliSetFlags[position]; }
     bool flagIs(int position, char c) const { return AppliSetFlags[position] == QLatin1Char(c); }

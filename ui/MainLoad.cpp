@@ -31,7 +31,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
             return;
         }
         DocumentEncoding::Loaded loaded =
-            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.TextEncoding));
+            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.encodingChoice()));
         read.bytes.reset();
         ShownEncoding = loaded.detection;
         ShownFile = read.identity;

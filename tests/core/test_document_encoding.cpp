@@ -178,13 +178,13 @@ TEST(DocumentEncodingSave, CharactersTheEncodingLacksAreCountedWithTheFirstOnesL
 
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
-    namespace Choice = DocumentEncoding::Choice;
-    for (char code : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
-        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString(QLatin1Char(code))), QLatin1Char(code));
+    using DocumentEncoding::Choice;
+    for (const char *code : {"A", "S", "U", "E", "J"})
+        EXPECT_EQ(char(DocumentEncoding::choiceFromStored(QString::fromLatin1(code))), *code);
     for (const char *stored : {"", "X", "u", "UU", "U "})
-        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString::fromLatin1(stored)), QLatin1Char(Choice::Auto)) << stored;
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Auto)), std::nullopt);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Euc)), Encoding::Euc);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Jis)), Encoding::Jis);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char('?')), std::nullopt);
+        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString::fromLatin1(stored)), Choice::Auto) << stored;
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Auto), std::nullopt);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Euc), Encoding::Euc);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Jis), Encoding::Jis);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice('?')), std::nullopt);
 }
