@@ -243,7 +243,7 @@ void TBookmarkForm::FormShow()
     if (!isOrganising()) {
         if (!context_.fileNameNow.isEmpty()) {
             EditFile->setText(context_.fileNameNow);
-            EditFolder->setText(PathUtil::SplitPath(context_.fileNameNow, QLatin1Char('D')));
+            EditFolder->setText(PathUtil::SplitPath(context_.fileNameNow, PathUtil::PathPart::Folder));
         }
         LabelPath->hide();
         rbFolder->show();

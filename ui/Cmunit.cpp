@@ -271,7 +271,7 @@ bool TcmForm::attempt()
     if (!folder)
         return false;
     const QString source = EditFileName->text();
-    const QString name = alternativeName_.isEmpty() ? PathUtil::SplitPath(source, QLatin1Char('F')) : alternativeName_;
+    const QString name = alternativeName_.isEmpty() ? PathUtil::SplitPath(source, PathUtil::PathPart::FileName) : alternativeName_;
     const QString target = *folder + name;
 
     FileOps::Result result;

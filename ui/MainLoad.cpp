@@ -54,7 +54,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
+        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();

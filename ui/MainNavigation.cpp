@@ -123,7 +123,7 @@ void TForm1::OpenFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, QLatin1Char('D')) : path;
+    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
     folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
     if (folder == PanelDirBars->DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
         return;
@@ -142,8 +142,8 @@ void TForm1::SelectByPath(const QString &path)
     FileListBox *list = PanelDirBars->FileListBox1;
     if (path.isEmpty() || path == list->selectedPath())
         return;
-    OpenFolder(PathUtil::SplitPath(path, QLatin1Char('D')));
-    const QString name = PathUtil::SplitPath(path, QLatin1Char('F'));
+    OpenFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
+    const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);
     if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
         list->setMask(name);
         return;
