@@ -40,6 +40,13 @@ enum class WrapMode : char {
     Column = '0',    // at a column count: no behaviour of its own
 };
 
+// The file-selection box's layouts, by the character stored at Flag::FileBoxLayout.
+enum class FileBoxLayout : char {
+    All = 'A',      // the file list fills the box under the filter
+    Big = 'B',      // a short folder list above it
+    Complete = 'C', // drive, folder and filter lists above it
+};
+
 // The persistent settings of the main window with their stored layout.
 struct SettingsRecord {
     static constexpr int kFlagCount = 16;

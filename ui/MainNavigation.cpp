@@ -162,12 +162,12 @@ void TForm1::SelectByPath(const QString &path)
 
 void TForm1::BtnFileSelBoxCompClick()
 {
-    Settings.setFlag(Flag::FileBoxLayout, PanelDirBars->BtnFileSelBoxCompClick());
+    Settings.setFlag(Flag::FileBoxLayout, QLatin1Char(char(PanelDirBars->BtnFileSelBoxCompClick())));
 }
 
 void TForm1::applyStoredLayout()
 {
-    PanelDirBars->pressLayout(Settings.flag(Flag::FileBoxLayout));
+    PanelDirBars->pressLayout(FileBoxLayout(Settings.flag(Flag::FileBoxLayout).toLatin1()));
     BtnFileSelBoxCompClick();
 }
 
