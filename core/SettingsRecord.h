@@ -47,6 +47,15 @@ enum class FileBoxLayout : char {
     Complete = 'C', // drive, folder and filter lists above it
 };
 
+// The view's colour presets, by the character stored at Flag::ColorPreset.
+enum class ColorPreset : char {
+    Windows = 'S',  // the desktop's window colours
+    MsDos = 'M',    // white on black
+    LcdGreen = 'G', // black on liquid-crystal green
+    ToolTip = 'T',  // the desktop's tool-tip colours
+    User = 'U',     // the user's own two colours
+};
+
 // The persistent settings of the main window with their stored layout.
 struct SettingsRecord {
     static constexpr int kFlagCount = 16;
