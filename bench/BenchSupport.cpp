@@ -147,9 +147,9 @@ bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar 
 {
     setWrap(form, wrap);
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.
-    form.LoadDocument(path, QLatin1Char('N'), 0);
+    form.LoadDocument(path, LoadMode::New, 0);
     settle();
-    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
         state.SkipWithError("the view or the status bar stayed empty after the load");
         return false;
     }

@@ -2,7 +2,7 @@
 // filter, decoding and showing the result).
 #include "bench/BenchSupport.h"
 
-#include "core/Effects.h"
+#include "core/EffectList.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -11,17 +11,11 @@
 namespace bench {
 namespace {
 
-struct Kind {
-    const char *name;
-    char letter;
-    const char *action;
-};
-
-const Kind kKinds[] = {
-    {"NoCRLF", 'C', "ActionNoCRLF"},   {"NoSpace", 'S', "ActionNoSpace"},
-    {"NoHtmlTag", 'T', "ActionNoHtmlTag"}, {"NoTFS", 'F', "ActionNoTFS"},
-    {"Numbering", 'N', "ActionNumbering"},
-};
+// A benchmark's name for an effect: its command's name without "Action".
+QString nameOf(const Effect &effect)
+{
+    return QLatin1String(effect.command).mid(6);
+}
 
 // The usual text behind a short mail header, so that cutting the header leaves the body
 // instead of nothing (the generated text has no empty line).
@@ -31,11 +25,11 @@ QByteArray effectText(qint64 size)
     return header + cachedText(size - header.size());
 }
 
-void BM_EffectsTransform(benchmark::State &state, Kind kind, qint64 size)
+void BM_EffectsTransform(benchmark::State &state, const Effect *effect, qint64 size)
 {
     const QByteArray bytes = effectText(size);
     for (auto _ : state) {
-        const QByteArray out = Effects::transform(QLatin1Char(kind.letter), bytes);
+        const QByteArray out = Effects::transform(effect->kind, bytes);
         if (out.isEmpty()) {
             state.SkipWithError("the filter gave nothing");
             break;
@@ -47,7 +41,7 @@ void BM_EffectsTransform(benchmark::State &state, Kind kind, qint64 size)
 
 // Applying an effect through its command. Each round restores the original text
 // untimed by triggering the command again, as the user would to switch it off.
-void BM_Effect(benchmark::State &state, Kind kind, qint64 size)
+void BM_Effect(benchmark::State &state, const Effect *effect, qint64 size)
 {
     QTemporaryDir dir;
     const QString path = writeFile(dir.filePath(QStringLiteral("effect.txt")), effectText(size));
@@ -59,7 +53,7 @@ void BM_Effect(benchmark::State &state, Kind kind, qint64 size)
     TForm1 &form = window.form();
     if (!loadInto(state, form, path, QLatin1Char('R')))
         return;
-    QAction *command = named<QAction>(form, kind.action);
+    QAction *command = form.findChild<QAction *>(QLatin1String(effect->command));
     for (auto _ : state) {
         // Above 512 KiB the command asks first.
         window.dialogs().answers.push_back(Dialogs::Answer::Yes);
@@ -83,18 +77,18 @@ void BM_Effect(benchmark::State &state, Kind kind, qint64 size)
 }
 
 const bool registered = [] {
-    for (const Kind &kind : kKinds)
+    for (const Effect &effect : kEffects)
         for (qint64 size : {kMB, 10 * kMB})
             benchmark::RegisterBenchmark(
-                QStringLiteral("Raw/EffectsTransform/%1/%2").arg(kind.name, sizeName(size)).toStdString().c_str(),
-                BM_EffectsTransform, kind, size)
+                QStringLiteral("Raw/EffectsTransform/%1/%2").arg(nameOf(effect), sizeName(size)).toStdString().c_str(),
+                BM_EffectsTransform, &effect, size)
                 ->Unit(benchmark::kMillisecond)
                 ->Repetitions(3);
-    for (const Kind &kind : kKinds)
+    for (const Effect &effect : kEffects)
         for (qint64 size : {kMB, 10 * kMB}) {
             auto *b = benchmark::RegisterBenchmark(
-                          QStringLiteral("Effect/%1/%2").arg(kind.name, sizeName(size)).toStdString().c_str(),
-                          BM_Effect, kind, size)
+                          QStringLiteral("Effect/%1/%2").arg(nameOf(effect), sizeName(size)).toStdString().c_str(),
+                          BM_Effect, &effect, size)
                           ->UseManualTime()
                           ->Unit(benchmark::kMillisecond);
             if (size <= kMB)

@@ -65,20 +65,20 @@ void BM_Load(benchmark::State &state, qint64 size, QChar wrap)
         settle();
         setWrap(form, wrap);
         const Stopwatch watch;
-        form.LoadDocument(path, QLatin1Char('N'), 0);
+        form.LoadDocument(path, LoadMode::New, 0);
         settle();
         state.SetIterationTime(watch.seconds());
-        if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty() || form.FileNameNow() != path) {
+        if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
             state.SkipWithError("the view or the status bar stayed empty after the load");
             break;
         }
-        const qint64 shown = digitsIn(form.statusText(4));
+        const qint64 shown = digitsIn(form.statusText(StatusPanel::Lines));
         if (wrap == QLatin1Char('N') ? shown != logicalLines : shown < logicalLines) {
             state.SkipWithError("the status bar shows a wrong line count");
             break;
         }
     }
-    state.counters["lines"] = double(digitsIn(form.statusText(4)));
+    state.counters["lines"] = double(digitsIn(form.statusText(StatusPanel::Lines)));
     state.SetBytesProcessed(state.iterations() * size);
 }
 

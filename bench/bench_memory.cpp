@@ -46,11 +46,11 @@ int runPeakMemoryChild(int argc, char **argv)
             clear.write("5");
     }
     const Stopwatch watch;
-    form.LoadDocument(path, QLatin1Char('N'), 0);
+    form.LoadDocument(path, LoadMode::New, 0);
     settle();
     const double seconds = watch.seconds();
     const qint64 peak = procStatusBytes("VmHWM");
-    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(4).isEmpty()) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty()) {
         std::fprintf(stderr, "peak memory: the view stayed empty\n");
         return 3;
     }

@@ -32,7 +32,7 @@ const QString &walkFolder()
 bool statusFilled(TForm1 &form)
 {
     // Panel 1 (read-only) and 2 (debug) are empty by design for these files.
-    return !form.statusText(0).isEmpty() && !form.statusText(3).isEmpty() && !form.statusText(4).isEmpty();
+    return !form.statusText(StatusPanel::Date).isEmpty() && !form.statusText(StatusPanel::Size).isEmpty() && !form.statusText(StatusPanel::Lines).isEmpty();
 }
 
 // The window over the walk folder with the file list listing it and holding the focus.

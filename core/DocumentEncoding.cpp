@@ -283,19 +283,19 @@ Saved saveFormOfByteForm(const QByteArray &bytes, const EncodingDetect::Detectio
     }
 }
 
-QChar choiceFromStored(const QString &stored)
+Choice choiceFromStored(const QString &stored)
 {
     if (stored.size() == 1) {
-        for (const char code : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
-            if (stored[0] == QLatin1Char(code))
-                return stored[0];
+        for (const Choice choice : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
+            if (stored[0] == QLatin1Char(char(choice)))
+                return choice;
     }
-    return QLatin1Char(Choice::Auto);
+    return Choice::Auto;
 }
 
-std::optional<Encoding> forcedEncoding(QChar choice)
+std::optional<Encoding> forcedEncoding(Choice choice)
 {
-    switch (choice.unicode()) {
+    switch (choice) {
     case Choice::Sjis:
         return Encoding::Sjis;
     case Choice::Utf8:

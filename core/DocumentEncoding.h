@@ -63,18 +63,12 @@ QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection
 // the other encodings the text they hold, written as saveFormCounting writes it.
 Saved saveFormOfByteForm(const QByteArray &bytes, const EncodingDetect::Detection &detection);
 
-// The encoding chosen in the view menu, one character as stored; Auto recognises every file.
-namespace Choice {
-inline constexpr char Auto = 'A';
-inline constexpr char Sjis = 'S';
-inline constexpr char Utf8 = 'U';
-inline constexpr char Euc = 'E';
-inline constexpr char Jis = 'J';
-} // namespace Choice
+// The encoding chosen in the view menu, by the character stored for it; Auto recognises every file.
+enum class Choice : char { Auto = 'A', Sjis = 'S', Utf8 = 'U', Euc = 'E', Jis = 'J' };
 
 // The stored text as a choice: one of the five codes, anything else Auto.
-QChar choiceFromStored(const QString &stored);
+Choice choiceFromStored(const QString &stored);
 // The encoding a choice forces; none for Auto (and for anything unknown).
-std::optional<EncodingDetect::Encoding> forcedEncoding(QChar choice);
+std::optional<EncodingDetect::Encoding> forcedEncoding(Choice choice);
 
 } // namespace DocumentEncoding

@@ -1,5 +1,7 @@
 #include "core/Effects.h"
 
+#include "core/EffectList.h"
+
 #include <QBuffer>
 
 #include <cstring>
@@ -230,52 +232,50 @@ bool pumpArray(const QByteArray &bytes, QIODevice &out)
     return sink.flush();
 }
 
-// Chooses the machine once, so the byte loops run without any dispatch.
-template<class Run>
-bool withMachine(QChar kind, Run &&run)
+template<class Machine>
+constexpr Effects::ByteRule ruleOf(bool grows)
 {
-    switch (kind.unicode()) {
-    case u'C': return run(CutBreaks());
-    case u'S': return run(CutSpaces());
-    case u'T': return run(CutTags());
-    case u'F': return run(CutHeader());
-    case u'N': return run(NumberLines());
-    default: return false;
-    }
+    return {&pumpDevice<Machine>, &pumpArray<Machine>, grows};
 }
 
 } // namespace
 
 namespace Effects {
 
+// The byte loops run without any dispatch: each rule is its own instance of the pumps.
+const ByteRule cutBreaks = ruleOf<CutBreaks>(false);
+const ByteRule cutSpaces = ruleOf<CutSpaces>(false);
+const ByteRule cutTags = ruleOf<CutTags>(false);
+const ByteRule cutHeader = ruleOf<CutHeader>(false);
+const ByteRule numberLines = ruleOf<NumberLines>(true);
+
 bool isKind(QChar kind)
 {
-    return withMachine(kind, [](auto) { return true; });
+    return kind.unicode() < 0x80 && findEffect(EffectKind(kind.toLatin1()));
 }
 
-bool transform(QChar kind, QIODevice &in, QIODevice &out)
+bool transform(EffectKind kind, QIODevice &in, QIODevice &out)
 {
     return transform(kind, in, out, kBlockSize);
 }
 
-bool transform(QChar kind, QIODevice &in, QIODevice &out, qsizetype blockSize)
+bool transform(EffectKind kind, QIODevice &in, QIODevice &out, qsizetype blockSize)
 {
-    blockSize = qMax<qsizetype>(blockSize, 1);
-    return withMachine(kind, [&](auto machine) {
-        return pumpDevice<decltype(machine)>(in, out, blockSize);
-    });
+    const Effect *effect = findEffect(kind);
+    return effect && effect->rule->stream(in, out, qMax<qsizetype>(blockSize, 1));
 }
 
-QByteArray transform(QChar kind, const QByteArray &bytes)
+QByteArray transform(EffectKind kind, const QByteArray &bytes)
 {
+    const Effect *effect = findEffect(kind);
+    if (!effect)
+        return {};
     QByteArray result;
-    // Only 'N' grows a text; the others fit in the input's size.
-    result.reserve(bytes.size() + (kind == u'N' ? bytes.size() / 8 + kMaxPrefix : 0));
+    // A growing rule adds a few bytes a line; the others fit in the input's size.
+    result.reserve(bytes.size() + (effect->rule->grows ? bytes.size() / 8 + kMaxPrefix : 0));
     QBuffer out(&result);
     out.open(QIODevice::WriteOnly);
-    const bool ok = withMachine(kind, [&](auto machine) {
-        return pumpArray<decltype(machine)>(bytes, out);
-    });
+    const bool ok = effect->rule->whole(bytes, out);
     out.close();
     return ok ? result : QByteArray();
 }

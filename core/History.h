@@ -4,6 +4,14 @@
 
 #include <array>
 
+// How a file comes to be loaded, and so what the load does to the history.
+enum class LoadMode : char {
+    New = 'N',     // a file chosen anew: recorded, the forward list emptied
+    Back = 'H',    // back to a PreHistory entry
+    Forward = 'M', // forward to a NextHistory entry
+    Reload = 'R',  // the same file again: the history stays
+};
+
 // The browsing history: the file shown now, ten files behind it and ten ahead.
 // Entry 0 is the nearest; an empty text is an empty entry. Gaps and repeats are
 // kept, paths are compared exactly.

@@ -2,14 +2,14 @@
 
 namespace PathUtil {
 
-QString SplitPath(const QString &path, QChar part)
+QString SplitPath(const QString &path, PathPart part)
 {
     // Paths are Unicode here, so the second byte of a double-byte character can never be
     // mistaken for a separator.
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (part == QLatin1Char('F'))
+    if (part == PathPart::FileName)
         return path.mid(slash + 1);
-    if (part == QLatin1Char('D'))
+    if (part == PathPart::Folder)
         return path.left(slash + 1);
     return path;
 }

@@ -141,7 +141,7 @@ std::vector<StoredValue> buildStoredValues()
     t.push_back(intValue(QStringLiteral("WindowHeight"), [](auto &r) -> auto & { return r.WindowHeight; },
                          SettingsRecord::kDefaultHeight));
     t.push_back({QStringLiteral("TextEncoding"),
-                 [](SettingsRecord &r, const QString &text) { r.TextEncoding = DocumentEncoding::choiceFromStored(text); },
+                 [](SettingsRecord &r, const QString &text) { r.setEncodingChoice(DocumentEncoding::choiceFromStored(text)); },
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(r.TextEncoding);
                  }});
@@ -230,7 +230,7 @@ void SettingsRecord::copyFlags(const QString &stored)
 void SettingsRecord::resetToDefaults()
 {
     copyFlags(DefaultFlags());
-    WordWrapFlag = QLatin1Char('R');
+    setWrapMode(WrapMode::RightEdge);
     LimitSizeForEffect = kDefaultLimitSizeForEffect;
     WindowX = kNoPosition;
     WindowY = kNoPosition;
@@ -245,7 +245,7 @@ void SettingsRecord::resetToDefaults()
     FontSize = kDefaultFontSize;
     WindowWidth = kDefaultWidth;
     WindowHeight = kDefaultHeight;
-    TextEncoding = QLatin1Char(DocumentEncoding::Choice::Auto);
+    setEncodingChoice(DocumentEncoding::Choice::Auto);
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

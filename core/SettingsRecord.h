@@ -33,6 +33,29 @@ inline constexpr int BookmarkDialogMode = 17; // "A" add, "E" organise
 inline constexpr int CopyMoveMode = 18;       // "C" copy, "M" move
 } // namespace Flag
 
+// How the view wraps long lines, by the character WordWrapFlag stores.
+enum class WrapMode : char {
+    None = 'N',      // no wrapping; long lines scroll
+    RightEdge = 'R', // at the view's right edge
+    Column = '0',    // at a column count: no behaviour of its own
+};
+
+// The file-selection box's layouts, by the character stored at Flag::FileBoxLayout.
+enum class FileBoxLayout : char {
+    All = 'A',      // the file list fills the box under the filter
+    Big = 'B',      // a short folder list above it
+    Complete = 'C', // drive, folder and filter lists above it
+};
+
+// The view's colour presets, by the character stored at Flag::ColorPreset.
+enum class ColorPreset : char {
+    Windows = 'S',  // the desktop's window colours
+    MsDos = 'M',    // white on black
+    LcdGreen = 'G', // black on liquid-crystal green
+    ToolTip = 'T',  // the desktop's tool-tip colours
+    User = 'U',     // the user's own two colours
+};
+
 // The persistent settings of the main window with their stored layout.
 struct SettingsRecord {
     static constexpr int kFlagCount = 16;
@@ -54,7 +77,7 @@ struct SettingsRecord {
 
     SettingsRecord();
 
-    QChar WordWrapFlag = QLatin1Char('R');
+    QChar WordWrapFlag = QLatin1Char(char(WrapMode::RightEdge));
     bool UninstallRequested = false;
     bool SettingsKeyMissing = false;
     int WindowX = kNoPosition; // the top edge
@@ -81,12 +104,19 @@ struct SettingsRecord {
     int WindowWidth = kDefaultWidth;
     int WindowHeight = kDefaultHeight;
     // The encoding chosen in the view menu (DocumentEncoding::Choice), for every file shown.
-    QChar TextEncoding = QLatin1Char(DocumentEncoding::Choice::Auto);
+    QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();
     static QString DefaultFlags() { return QStringLiteral("111111C0001000S0"); }
     static QString DefaultFontName();
+
+    // WordWrapFlag read as a mode; a stored character that names none gives no listed mode.
+    WrapMode wrapMode() const { return WrapMode(WordWrapFlag.toLatin1()); }
+    void setWrapMode(WrapMode mode) { WordWrapFlag = QLatin1Char(char(mode)); }
+    // TextEncoding read as a choice; a character that names none reads as Auto.
+    DocumentEncoding::Choice encodingChoice() const { return DocumentEncoding::choiceFromStored(QString(TextEncoding)); }
+    void setEncodingChoice(DocumentEncoding::Choice choice) { TextEncoding = QLatin1Char(char(choice)); }
 
     QChar flag(int position) const { return AppliSetFlags[position]; }
     bool flagIs(int position, char c) const { return AppliSetFlags[position] == QLatin1Char(c); }

@@ -1,6 +1,6 @@
 #include "platform/WorkFiles.h"
 
-#include "core/Effects.h"
+#include "core/EffectList.h"
 #include "core/PathForm.h"
 #include "core/RegularFile.h"
 
@@ -45,7 +45,7 @@ Run failed(Failure failure, int error, const QString &path)
 
 } // namespace
 
-Run runEffect(QChar kind, const QByteArray &input, const QString &folder)
+Run runEffect(EffectKind kind, const QByteArray &input, const QString &folder)
 {
     const QString inputPath = folder + kInputName;
     const QString outputPath = folder + kOutputName;

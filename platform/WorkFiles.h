@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/EffectList.h"
+
 #include <QByteArray>
-#include <QChar>
 #include <QString>
 
 #include <optional>
@@ -33,7 +34,7 @@ struct Run {
 
 // Runs the effect `kind` over `input` through the two work files in `folder` (with its
 // trailing '/'). The files stay after a failure, as they are after a success, until remove().
-Run runEffect(QChar kind, const QByteArray &input, const QString &folder);
+Run runEffect(EffectKind kind, const QByteArray &input, const QString &folder);
 
 // Unlinks both work files; a link under either name goes, its target stays as it was.
 void remove(const QString &folder);

@@ -12,14 +12,15 @@ inline const QString kAppTitle = QStringLiteral("Orlimbo");
 inline const QString kVersionTitle = QStringLiteral("Orlimbo  Ver 1.40");
 inline const QString kVersion = QStringLiteral("1.40");
 
-// The command table: object name, menu caption, key.
+// The command table: object name, menu caption, key. The display effects' commands come from
+// their own list (core/EffectList.h).
 struct CommandText {
     const char *name;
     const char16_t *caption;
     const char *key;
 };
 
-inline constexpr std::array<CommandText, 42> kCommands{{
+inline constexpr std::array<CommandText, 37> kCommands{{
     {"ActionNewWindow", u"新しいウインドウを開く(&W)", "Ctrl+W"},
     {"ActionFileOpen", u"ファイルを開く(&O)...", "Ctrl+O"},
     {"ActionFolderOpen", u"フォルダを開く(&F)...", "Ctrl+Alt+O"},
@@ -46,11 +47,6 @@ inline constexpr std::array<CommandText, 42> kCommands{{
     {"ActionWrapNone", u"折り返さない(&T)", "Ctrl+T"},
     {"ActionWrapNum", u"指定桁で折り返す", ""},
     {"ActionWrapSide", u"右端で折り返す(&R)", "Ctrl+R"},
-    {"ActionNoCRLF", u"改行を除外する(&C)", "Ctrl+J"},
-    {"ActionNoSpace", u"空白を除外する(&S)", "Ctrl+K"},
-    {"ActionNoHtmlTag", u"HTMLタグを除外する(&T)", "Ctrl+H"},
-    {"ActionNoTFS", u"最初の空白行まで除外(&F)", "Ctrl+U"},
-    {"ActionNumbering", u"行番号を付加する(&N)", "Ctrl+I"},
     {"ActionFontSizeUp", u"文字サイズを 1pt大きく(&U)", "Alt+PgUp"},
     {"ActionFontSizeDown", u"文字サイズを 1pt小さく(&D)", "Alt+PgDown"},
     {"ActionViewBookmark", u"ブックマーク(&B)", ""},
@@ -131,11 +127,6 @@ inline const QString kHintPathBox = QStringLiteral("フォルダまたはファ�
 inline const QString kHintExport = QStringLiteral("指定ファイルをアプリケーションから開きます。\n（関連付けされていない場合は実行できません。）\n「http://」で始まっていれば、ブラウザと連携できます。");
 inline const QString kHintWrap1 = QStringLiteral("折り返さずに表示");
 inline const QString kHintWrap3 = QStringLiteral("右端で折り返して表示");
-inline const QString kHintNoCRLF = QStringLiteral("すべての改行を除外して表示します。");
-inline const QString kHintNoSpace = QStringLiteral("すべての空白文字を除外して表示します。");
-inline const QString kHintNoTag = QStringLiteral("すべてのHTMLタグを除外して表示します。\nHTMLファイルの中身だけを閲覧したい場合にどうぞ。");
-inline const QString kHintNoTFS = QStringLiteral("最初の空白行までを全て除外して表示します。\nメールのヘッダを省略して閲覧したい場合などにどうぞ。");
-inline const QString kHintNumbering = QStringLiteral("行番号を付加して表示します。\n（見た目の行ではなく、データとして改行が入っている位置までを１行とカウントします。）");
 inline const QString kHintFontUp = QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、%1ptです。）");
 inline const QString kHintFontDown = QStringLiteral("フォントサイズを1pt小さくします。\n（現在は、%1ptです。）");
 
@@ -189,9 +180,6 @@ inline const QString kFontSizeCaption = QStringLiteral("フォントサイズ変
 
 // Display effects.
 inline const QString kEffectNoteCaption = QStringLiteral("無意味だと思われる操作の実行前解説");
-inline const QString kNoteNumberingAfterNoCRLF = QStringLiteral("改行が無視されていますので、１行しか存在しません。（＾＾;）");
-inline const QString kNoteNoTFSAfterNumbering = QStringLiteral("行番号が付加されていますので、空白行は存在しないと思います。（＾＾;）");
-inline const QString kNoteNoTFSAfterNoCRLF = QStringLiteral("改行が無視されていますので、空白行は存在しないと思います。（＾＾;）");
 inline const QString kLargeEffectText = QStringLiteral("データサイズが大きいため、エフェクト処理に膨大な時間がかかると予測されます。\nそれでも実行しますか？");
 inline const QString kLargeEffectCaption = QStringLiteral("確認");
 inline const QString kWorkFileCreateText = QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。");

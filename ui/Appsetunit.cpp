@@ -339,16 +339,18 @@ QWidget *TAppSetForm::createColorPage()
     rbColor4 = named(new QRadioButton(AppsetTexts::kColor4), QStringLiteral("rbColor4"));
     rbColor0 = named(new QRadioButton(AppsetTexts::kColor0), QStringLiteral("rbColor0"));
     colorButtons_ = new QButtonGroup(this);
-    const std::pair<QRadioButton *, char> presets[] = {
-        {rbColor1, 'S'}, {rbColor2, 'M'}, {rbColor3, 'G'}, {rbColor4, 'T'}, {rbColor0, 'U'}};
+    const std::pair<QRadioButton *, ColorPreset> presets[] = {{rbColor1, ColorPreset::Windows},
+                                                              {rbColor2, ColorPreset::MsDos},
+                                                              {rbColor3, ColorPreset::LcdGreen},
+                                                              {rbColor4, ColorPreset::ToolTip},
+                                                              {rbColor0, ColorPreset::User}};
     auto *inner = new QVBoxLayout(group);
     for (const auto &[button, preset] : presets) {
         colorButtons_->addButton(button);
         inner->addWidget(button);
-        const QChar c = QLatin1Char(preset);
-        connect(button, &QRadioButton::toggled, this, [this, c](bool on) {
+        connect(button, &QRadioButton::toggled, this, [this, preset](bool on) {
             if (on)
-                rbColor1Click(c);
+                rbColor1Click(preset);
         });
     }
 
@@ -443,12 +445,12 @@ void TAppSetForm::FormShow()
 
     setPreview(s.ColorBack, s.ColorText);
     const bool swapped = s.flagIs(Flag::SwapColors, '1');
-    switch (s.flag(Flag::ColorPreset).unicode()) {
-    case 'S': rbColor1->setChecked(true); break;
-    case 'M': rbColor2->setChecked(true); break;
-    case 'G': rbColor3->setChecked(true); break;
-    case 'T': rbColor4->setChecked(true); break;
-    case 'U':
+    switch (ColorPreset(s.flag(Flag::ColorPreset).toLatin1())) {
+    case ColorPreset::Windows: rbColor1->setChecked(true); break;
+    case ColorPreset::MsDos: rbColor2->setChecked(true); break;
+    case ColorPreset::LcdGreen: rbColor3->setChecked(true); break;
+    case ColorPreset::ToolTip: rbColor4->setChecked(true); break;
+    case ColorPreset::User:
         // The view shows the user's colours with the swap applied; the panels hold them unswapped.
         panelBack_ = swapped ? s.ColorText : s.ColorBack;
         panelFront_ = swapped ? s.ColorBack : s.ColorText;
@@ -504,27 +506,27 @@ void TAppSetForm::BitBtn1Click()
     for (int i = 0; i < 4; ++i)
         s.EditFilterU[i] = EditFilterU[i]->text();
     s.setFlag(Flag::AllTextLists, QChar(u'0' + std::max(0, cbSelectTextFile->currentIndex())));
-    if (const QChar preset = selectedPreset(); !preset.isNull())
-        s.setFlag(Flag::ColorPreset, preset);
+    if (const std::optional<ColorPreset> preset = selectedPreset())
+        s.setFlag(Flag::ColorPreset, QLatin1Char(char(*preset)));
     s.setFlag(Flag::SwapColors, flagChar(cbReverseColor->isChecked()));
     s.ColorBack = previewBack_;
     s.ColorText = previewText_;
     accept();
 }
 
-QChar TAppSetForm::selectedPreset() const
+std::optional<ColorPreset> TAppSetForm::selectedPreset() const
 {
     if (rbColor1->isChecked())
-        return QLatin1Char('S');
+        return ColorPreset::Windows;
     if (rbColor2->isChecked())
-        return QLatin1Char('M');
+        return ColorPreset::MsDos;
     if (rbColor3->isChecked())
-        return QLatin1Char('G');
+        return ColorPreset::LcdGreen;
     if (rbColor4->isChecked())
-        return QLatin1Char('T');
+        return ColorPreset::ToolTip;
     if (rbColor0->isChecked())
-        return QLatin1Char('U');
-    return {};
+        return ColorPreset::User;
+    return std::nullopt;
 }
 
 void TAppSetForm::BtnForFileViewClick(QLineEdit *target)
@@ -625,16 +627,16 @@ void TAppSetForm::cbReverseColorClick()
     setPreview(previewText_, previewBack_);
 }
 
-void TAppSetForm::rbColor1Click(QChar preset)
+void TAppSetForm::rbColor1Click(ColorPreset preset)
 {
     if (cbReverseColor->isChecked())
         cbReverseColor->setChecked(false);
-    switch (preset.unicode()) {
-    case 'S': setPreview(ColorText::clWindow, ColorText::clWindowText); break;
-    case 'M': setPreview(Colors::clBlack, Colors::clWhite); break;
-    case 'G': setPreview(Colors::lcdGreen, Colors::clBlack); break;
-    case 'T': setPreview(Colors::clInfoBk, Colors::clInfoText); break;
-    default: setPreview(panelBack_, panelFront_); break;
+    switch (preset) {
+    case ColorPreset::Windows: setPreview(ColorText::clWindow, ColorText::clWindowText); break;
+    case ColorPreset::MsDos: setPreview(Colors::clBlack, Colors::clWhite); break;
+    case ColorPreset::LcdGreen: setPreview(Colors::lcdGreen, Colors::clBlack); break;
+    case ColorPreset::ToolTip: setPreview(Colors::clInfoBk, Colors::clInfoText); break;
+    case ColorPreset::User: setPreview(panelBack_, panelFront_); break;
     }
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/SettingsRecord.h"
+
 #include <QDialog>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 class QButtonGroup;
@@ -87,7 +90,7 @@ public:
     void EditFilter1NameEnter(QLineEdit *field);
     void EditFilter1NameExit(QLineEdit *field);
     void cbReverseColorClick();
-    void rbColor1Click(QChar preset);
+    void rbColor1Click(ColorPreset preset);
     void BitBtn3Click();
     void BitBtn4Click();
 
@@ -106,7 +109,7 @@ private:
     void setPreview(std::uint32_t background, std::uint32_t text);
     void setPanelColor(QFrame *panel, std::uint32_t color);
     void setFieldFace(QLineEdit *field, bool editable);
-    QChar selectedPreset() const;
+    std::optional<ColorPreset> selectedPreset() const;
 
     AppSetHost host_;
     QButtonGroup *colorButtons_;

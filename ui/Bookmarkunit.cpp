@@ -228,7 +228,7 @@ void TBookmarkForm::showEvent(QShowEvent *event)
 
 bool TBookmarkForm::isOrganising() const
 {
-    return context_.mode == QLatin1Char(BookmarkMode::Organise);
+    return context_.mode == BookmarkDialogMode::Organise;
 }
 
 void TBookmarkForm::FormShow()
@@ -243,7 +243,7 @@ void TBookmarkForm::FormShow()
     if (!isOrganising()) {
         if (!context_.fileNameNow.isEmpty()) {
             EditFile->setText(context_.fileNameNow);
-            EditFolder->setText(PathUtil::SplitPath(context_.fileNameNow, QLatin1Char('D')));
+            EditFolder->setText(PathUtil::SplitPath(context_.fileNameNow, PathUtil::PathPart::Folder));
         }
         LabelPath->hide();
         rbFolder->show();

@@ -13,16 +13,13 @@ class QPushButton;
 class QRadioButton;
 class QTableWidget;
 
-// The two modes of the bookmark dialog, as the bookmark menu passes them.
-namespace BookmarkMode {
-inline constexpr char Add = 'A';
-inline constexpr char Organise = 'E';
-} // namespace BookmarkMode
+// The two modes of the bookmark dialog, by the character the bookmark menu stores for it.
+enum class BookmarkDialogMode : char { Add = 'A', Organise = 'E' };
 
 // What the bookmark dialog needs of the main window.
 struct BookmarkDialogContext {
     QString fileNameNow;  // the viewed file, empty when none
-    QChar mode;           // BookmarkMode::Add or BookmarkMode::Organise
+    BookmarkDialogMode mode; // any other character adds
     QString bookmarkFile; // where BOOKMARK.CSV is saved
     Dialogs &dialogs;
     QString bookmarkSource = {}; // where it is read from, when that is another file

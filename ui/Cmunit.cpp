@@ -23,12 +23,12 @@
 
 namespace {
 
-const CmTexts::ModeTexts &textsFor(QChar mode)
+const CmTexts::ModeTexts &textsFor(CopyMoveMode mode)
 {
     static const CmTexts::ModeTexts kNone;
-    if (mode == QLatin1Char('C'))
+    if (mode == CopyMoveMode::Copy)
         return CmTexts::kCopy;
-    if (mode == QLatin1Char('M'))
+    if (mode == CopyMoveMode::Move)
         return CmTexts::kMove;
     return kNone;
 }
@@ -152,7 +152,7 @@ void TcmForm::FormShow()
     FolderGroupBox->setTitle(texts.folderGroup);
     BtnOk->setText(texts.ok);
     BtnOk->setToolTip(texts.okHint);
-    if (request_.mode == QLatin1Char('M')) {
+    if (request_.mode == CopyMoveMode::Move) {
         BtnNoReload->setToolTip(CmTexts::kNoReloadHint);
         BtnNoReload->show();
         BtnNoReload->setChecked(memory_.noReload == QLatin1Char('1'));
@@ -271,15 +271,15 @@ bool TcmForm::attempt()
     if (!folder)
         return false;
     const QString source = EditFileName->text();
-    const QString name = alternativeName_.isEmpty() ? PathUtil::SplitPath(source, QLatin1Char('F')) : alternativeName_;
+    const QString name = alternativeName_.isEmpty() ? PathUtil::SplitPath(source, PathUtil::PathPart::FileName) : alternativeName_;
     const QString target = *folder + name;
 
     FileOps::Result result;
     FileOpMessages::Operation operation;
-    if (request_.mode == QLatin1Char('C')) {
+    if (request_.mode == CopyMoveMode::Copy) {
         operation = FileOpMessages::Operation::Copy;
         result = FileOps::copyFile(source, target, request_.shownFile);
-    } else if (request_.mode == QLatin1Char('M')) {
+    } else if (request_.mode == CopyMoveMode::Move) {
         operation = FileOpMessages::Operation::Move;
         result = FileOps::moveFile(source, target, FileOps::Crossing::WhenNeeded, request_.shownFile);
     } else {
@@ -319,6 +319,6 @@ void TcmForm::rememberSettings()
     memory_.bookmarkIndex = cbBookmark->currentIndex();
     memory_.folder = EditToFolder->text();
     memory_.choice = QLatin1Char(rbBookmark->isChecked() ? '2' : '1');
-    if (request_.mode == QLatin1Char('M'))
+    if (request_.mode == CopyMoveMode::Move)
         memory_.noReload = QLatin1Char(BtnNoReload->isChecked() ? '1' : '0');
 }

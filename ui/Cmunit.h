@@ -24,9 +24,12 @@ struct CopyMoveMemory {
     QChar noReload;        // '1' keeps the file list as it is after a move
 };
 
+// Whether the dialog copies or moves, by the character the menu stores for it.
+enum class CopyMoveMode : char { Copy = 'C', Move = 'M' };
+
 // What the dialog is opened on.
 struct CopyMoveRequest {
-    QChar mode;                // 'C' copy, 'M' move; any other letter does nothing
+    CopyMoveMode mode;         // any other character does nothing
     QString source;            // the viewed file
     QStringList bookmarkPaths; // the bookmark records' paths in file order
     // The file the shown text was read from: the source must still be that file.

@@ -143,38 +143,38 @@ FileSelectionBox::FileSelectionBox(QWidget *parent) : QWidget(parent)
     setTitleActive(false);
 }
 
-QChar FileSelectionBox::BtnFileSelBoxCompClick()
+FileBoxLayout FileSelectionBox::BtnFileSelBoxCompClick()
 {
     PanelDirBarsFilter->hide();
     PanelDirBarsFolder->hide();
     PanelDirBarsDrive->hide();
     SplitterBox->handle(1)->hide();
-    QChar letter;
+    FileBoxLayout layout;
     if (BtnFileSelBoxAll->isChecked()) {
         PanelDirBarsFilter->show();
-        letter = QLatin1Char('A');
+        layout = FileBoxLayout::All;
     } else if (BtnFileSelBoxBig->isChecked()) {
         PanelDirBarsFolder->show();
         PanelDirBarsFilter->show();
         SplitterBox->handle(1)->show();
         SplitterBox->setSizes({60, std::max(1, SplitterBox->height() - 60)});
-        letter = QLatin1Char('B');
+        layout = FileBoxLayout::Big;
     } else {
         PanelDirBarsDrive->show();
         PanelDirBarsFolder->show();
         PanelDirBarsFilter->show();
         SplitterBox->handle(1)->show();
         SplitterBox->setSizes({102, std::max(1, SplitterBox->height() - 102)});
-        letter = QLatin1Char('C');
+        layout = FileBoxLayout::Complete;
     }
-    return letter;
+    return layout;
 }
 
-void FileSelectionBox::pressLayout(QChar letter)
+void FileSelectionBox::pressLayout(FileBoxLayout layout)
 {
-    if (letter == QLatin1Char('A'))
+    if (layout == FileBoxLayout::All)
         BtnFileSelBoxAll->setChecked(true);
-    else if (letter == QLatin1Char('B'))
+    else if (layout == FileBoxLayout::Big)
         BtnFileSelBoxBig->setChecked(true);
     else
         BtnFileSelBoxComp->setChecked(true);

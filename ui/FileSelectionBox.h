@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SettingsRecord.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -20,10 +22,10 @@ public:
     // The width every start begins with, and the one a shown box falls back to.
     static constexpr int kDesignedWidth = 169;
 
-    // Applies the layout of the pressed button; returns its letter: 'A', 'B' or 'C'.
-    QChar BtnFileSelBoxCompClick();
-    // Presses the button of a stored layout letter ("A", "B", anything else "C").
-    void pressLayout(QChar letter);
+    // Applies the layout of the pressed button and returns it.
+    FileBoxLayout BtnFileSelBoxCompClick();
+    // Presses the button of a layout; a character that names none presses Complete.
+    void pressLayout(FileBoxLayout layout);
     // Title colours for the focus being inside the box or not.
     void setTitleActive(bool active);
     bool titleActive() const { return titleActive_; }

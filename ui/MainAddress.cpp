@@ -92,7 +92,7 @@ void TForm1::ActionReLoadExecute()
     box->FileListBox1->reread();
     const QString file = FileNameNow();
     if (FileSystem::fileExists(file)) {
-        LoadDocument(file, QLatin1Char('R'), 0);
+        LoadDocument(file, LoadMode::Reload, 0);
         SyncingFileList = true;
         SelectByPath(file);
         SyncingFileList = false;

@@ -69,10 +69,10 @@ void TForm1::ActionBookmarkClickExecute(QAction *item)
 {
     const QString hint = item->toolTip();
     if (hint.startsWith(kAddHint)) {
-        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(BookmarkMode::Add));
+        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(char(BookmarkDialogMode::Add)));
         ActionOpenAddBookmarkDialogExecute();
     } else if (hint.startsWith(kOrganiseHint)) {
-        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(BookmarkMode::Organise));
+        Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(char(BookmarkDialogMode::Organise)));
         ActionOpenAddBookmarkDialogExecute();
     } else {
         FilePathBox->setEditText(hint);
@@ -84,7 +84,7 @@ void TForm1::ActionOpenAddBookmarkDialogExecute()
 {
     {
         const BookmarkPlaces places = bookmarkPlaces();
-        TBookmarkForm dialog(BookmarkDialogContext{FileNameNow(), Settings.flag(Flag::BookmarkDialogMode),
+        TBookmarkForm dialog(BookmarkDialogContext{FileNameNow(), BookmarkDialogMode(Settings.flag(Flag::BookmarkDialogMode).toLatin1()),
                                                    places.saveTo, services_.dialogs, places.readFrom},
                              this);
         dialog.exec();

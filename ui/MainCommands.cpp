@@ -117,6 +117,17 @@ void followCommand(QAction *entry, QAction *command)
     QObject::connect(command, &QAction::enabledChanged, entry, &QAction::setEnabled);
 }
 
+QAction *newCommand(QWidget *window, const char *name, const QString &caption, const char *key)
+{
+    auto *action = new QAction(caption, window);
+    action->setObjectName(QLatin1String(name));
+    if (*key)
+        action->setShortcut(QKeySequence(QLatin1String(key)));
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
+}
+
 QFrame *separator()
 {
     auto *line = new QFrame;
@@ -130,17 +141,19 @@ QFrame *separator()
 QAction *TForm1::makeAction(const char *name)
 {
     for (const MainTexts::CommandText &command : MainTexts::kCommands) {
-        if (qstrcmp(command.name, name) != 0)
-            continue;
-        auto *action = new QAction(QString::fromUtf16(command.caption), this);
-        action->setObjectName(QLatin1String(name));
-        if (*command.key)
-            action->setShortcut(QKeySequence(QLatin1String(command.key)));
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        return action;
+        if (qstrcmp(command.name, name) == 0)
+            return newCommand(this, name, QString::fromUtf16(command.caption), command.key);
     }
     Q_UNREACHABLE();
+}
+
+void TForm1::createEffectCommands()
+{
+    for (const Effect &effect : kEffects) {
+        QAction *command = newCommand(this, effect.command, QString::fromUtf16(effect.caption), effect.key);
+        command->setCheckable(true);
+        effects_.push_back({&effect, command, nullptr, nullptr});
+    }
 }
 
 void TForm1::createActions()
@@ -171,11 +184,7 @@ void TForm1::createActions()
     ActionWrapNone = makeAction("ActionWrapNone");
     ActionWrapNum = makeAction("ActionWrapNum");
     ActionWrapSide = makeAction("ActionWrapSide");
-    ActionNoCRLF = makeAction("ActionNoCRLF");
-    ActionNoSpace = makeAction("ActionNoSpace");
-    ActionNoHtmlTag = makeAction("ActionNoHtmlTag");
-    ActionNoTFS = makeAction("ActionNoTFS");
-    ActionNumbering = makeAction("ActionNumbering");
+    createEffectCommands();
     ActionFontSizeUp = makeAction("ActionFontSizeUp");
     ActionFontSizeDown = makeAction("ActionFontSizeDown");
     ActionViewBookmark = makeAction("ActionViewBookmark");
@@ -197,8 +206,6 @@ void TForm1::createActions()
         a->setCheckable(true);
         wrapGroup->addAction(a);
     }
-    for (QAction *a : {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNoTFS, ActionNumbering})
-        a->setCheckable(true);
 
     connect(ActionNewWindow, &QAction::triggered, this, &TForm1::ActionNewWindowExecute);
     connect(ActionAppQuit, &QAction::triggered, this, &TForm1::ActionAppQuitExecute);
@@ -343,12 +350,11 @@ void TForm1::createMenus()
         entry->setProperty("limitEnabled", true);
         return entry;
     };
-    StyleNoCRLF = styleEntry(ActionNoCRLF, "StyleNoCRLF");
-    StyleNoSpace = styleEntry(ActionNoSpace, "StyleNoSpace");
-    StyleTag = styleEntry(ActionNoHtmlTag, "StyleTag");
-    StyleNoTFS = styleEntry(ActionNoTFS, "StyleNoTFS");
-    MenuStyle->addSeparator();
-    StyleNumbering = styleEntry(ActionNumbering, "StyleNumbering");
+    for (EffectCommand &e : effects_) {
+        if (e.effect->startsGroup)
+            MenuStyle->addSeparator();
+        e.entry = styleEntry(e.command, e.effect->menuEntry);
+    }
     MenuStyle->addSeparator();
     MenuStyle->addActions({ActionFontSizeUp, ActionFontSizeDown});
 
@@ -435,18 +441,22 @@ void TForm1::createToolBars()
     ToolButtonWrap1 = formatButton(ActionWrapNone, glyphIcon(QStringLiteral("→")), "ToolButtonWrap1");
     ToolButtonWrap2 = formatButton(ActionWrapNum, glyphIcon(QStringLiteral("桁")), "ToolButtonWrap2");
     ToolButtonWrap3 = formatButton(ActionWrapSide, glyphIcon(QStringLiteral("↵")), "ToolButtonWrap3");
-    ToolButton12 = effectButton(ActionNoCRLF, glyphIcon(QStringLiteral("¶"), true), "ToolButton12");
-    ToolButton13 = effectButton(ActionNoSpace, glyphIcon(QStringLiteral("␣")), "ToolButton13");
-    ToolButton14 = effectButton(ActionNoHtmlTag, glyphIcon(QStringLiteral("<>"), true), "ToolButton14");
-    ToolButton18 = effectButton(ActionNoTFS, glyphIcon(QStringLiteral("✉")), "ToolButton18");
-    ToolButton17 = effectButton(ActionNumbering, glyphIcon(QStringLiteral("#"), true), "ToolButton17");
     ToolButton23 = formatButton(ActionFontSizeUp, glyphIcon(QStringLiteral("A+")), "ToolButton23");
     ToolButton24 = formatButton(ActionFontSizeDown, glyphIcon(QStringLiteral("A-")), "ToolButton24");
     ToolButtonWrap2->hide(); // its command has no display of its own
     auto *formatRow = new QHBoxLayout(ToolBar2);
     formatRow->setContentsMargins(0, 0, 0, 0);
     formatRow->setSpacing(0);
-    for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, separator(), ToolButton12, ToolButton13, ToolButton14, ToolButton18, separator(), ToolButton17, separator(), ToolButton23, ToolButton24})
+    for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, separator()})
+        formatRow->addWidget(w);
+    for (EffectCommand &e : effects_) {
+        if (e.effect->startsGroup)
+            formatRow->addWidget(separator());
+        e.button = effectButton(e.command, glyphIcon(QString::fromUtf16(e.effect->glyph), e.effect->boldGlyph),
+                                e.effect->button);
+        formatRow->addWidget(e.button);
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{separator(), ToolButton23, ToolButton24})
         formatRow->addWidget(w);
 }
 
@@ -468,11 +478,8 @@ void TForm1::SetHints()
     ActionExport->setToolTip(MainTexts::kHintExport);
     ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
     ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
-    setHint(ToolButton12, MainTexts::kHintNoCRLF);
-    setHint(ToolButton13, MainTexts::kHintNoSpace);
-    setHint(ToolButton14, MainTexts::kHintNoTag);
-    setHint(ToolButton18, MainTexts::kHintNoTFS);
-    setHint(ToolButton17, MainTexts::kHintNumbering);
+    for (const EffectCommand &e : effects_)
+        setHint(e.button, QString::fromUtf16(e.effect->hint));
     setHint(PanelDirBars->DriveComboBox1, FileBoxTexts::kHintDrive);
     setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
     setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);

@@ -21,65 +21,39 @@ constexpr qint64 kConfirmAbove = 524288;
 
 void TForm1::connectEffects()
 {
-    connect(ActionNoCRLF, &QAction::triggered, this, &TForm1::ActionNoCRLFExecute);
-    connect(ActionNoSpace, &QAction::triggered, this, &TForm1::ActionNoSpaceExecute);
-    connect(ActionNoHtmlTag, &QAction::triggered, this, &TForm1::ActionNoHtmlTagExecute);
-    connect(ActionNoTFS, &QAction::triggered, this, &TForm1::ActionNoTFSExecute);
-    connect(ActionNumbering, &QAction::triggered, this, &TForm1::ActionNumberingExecute);
+    for (const EffectCommand &e : effects_)
+        connect(e.command, &QAction::triggered, this, [this, &e] { runEffectCommand(e); });
 }
 
-QList<QAction *> TForm1::effectCommands() const
+bool TForm1::effectIsOn(EffectKind kind) const
 {
-    return {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNoTFS, ActionNumbering};
+    for (const EffectCommand &e : effects_) {
+        if (e.effect->kind == kind)
+            return e.command->isChecked();
+    }
+    return false;
 }
 
-void TForm1::ActionNoCRLFExecute()
-{
-    runEffectCommand(ActionNoCRLF, QLatin1Char('C'));
-}
-
-void TForm1::ActionNoSpaceExecute()
-{
-    runEffectCommand(ActionNoSpace, QLatin1Char('S'));
-}
-
-void TForm1::ActionNoHtmlTagExecute()
-{
-    runEffectCommand(ActionNoHtmlTag, QLatin1Char('T'));
-}
-
-void TForm1::ActionNoTFSExecute()
-{
-    runEffectCommand(ActionNoTFS, QLatin1Char('F'));
-}
-
-void TForm1::ActionNumberingExecute()
-{
-    runEffectCommand(ActionNumbering, QLatin1Char('N'));
-}
-
-void TForm1::runEffectCommand(QAction *command, QChar kind)
+void TForm1::runEffectCommand(const EffectCommand &e)
 {
     // The action has already flipped its own check; the mark is what it was before.
-    const bool markOn = !command->isChecked();
-    command->setChecked(markOn);
+    const bool markOn = !e.command->isChecked();
+    e.command->setChecked(markOn);
     if (markOn) {
-        ClearEffects(QLatin1Char('D'));
+        ClearEffects(EffectClearing::Restore);
         return;
     }
     if (!ConfirmLargeEffect())
         return;
-    QString note;
-    if (kind == QLatin1Char('N') && ActionNoCRLF->isChecked())
-        note = MainTexts::kNoteNumberingAfterNoCRLF;
-    else if (kind == QLatin1Char('F') && ActionNumbering->isChecked())
-        note = MainTexts::kNoteNoTFSAfterNumbering;
-    else if (kind == QLatin1Char('F') && ActionNoCRLF->isChecked())
-        note = MainTexts::kNoteNoTFSAfterNoCRLF;
-    if (!note.isEmpty())
-        services_.dialogs.message(this, note, MainTexts::kEffectNoteCaption, Dialogs::Kind::Notice);
-    if (ApplyEffect(kind))
-        command->setChecked(true);
+    for (const EffectNote &note : e.effect->notes) {
+        if (note.text && effectIsOn(note.whileOn)) {
+            services_.dialogs.message(this, QString::fromUtf16(note.text), MainTexts::kEffectNoteCaption,
+                                      Dialogs::Kind::Notice);
+            break;
+        }
+    }
+    if (ApplyEffect(e.effect->kind))
+        e.command->setChecked(true);
 }
 
 bool TForm1::ConfirmLargeEffect()
@@ -102,7 +76,7 @@ QByteArray TForm1::effectInput() const
     return DocumentEncoding::encode(RichEdit->text(), RichEdit->byteForm());
 }
 
-bool TForm1::ApplyEffect(QChar kind)
+bool TForm1::ApplyEffect(EffectKind kind)
 {
     WorkFiles::Run run = WorkFiles::runEffect(kind, effectInput(), WorkFolder());
     switch (run.failure) {
@@ -128,7 +102,7 @@ bool TForm1::ApplyEffect(QChar kind)
     RichEdit->setText(DocumentEncoding::decode(*run.output, RichEdit->byteForm()));
     ShownEffectBytes = std::move(run.output);
     DeleteWorkFiles();
-    if (kind == QLatin1Char('C'))
+    if (findEffect(kind)->wrapsAtEdge)
         ActionWrapSideExecute();
     return true;
 }
@@ -142,13 +116,13 @@ void TForm1::KeepUnprocessedText()
     backupModified_ = RichEdit->isModified();
 }
 
-void TForm1::ClearEffects(QChar mode)
+void TForm1::ClearEffects(EffectClearing mode)
 {
-    if (mode != QLatin1Char('N'))
+    if (mode != EffectClearing::Discard)
         RestoreUnprocessedText();
-    for (QAction *a : effectCommands())
-        a->setChecked(false);
-    if (mode == QLatin1Char('N')) {
+    for (const EffectCommand &e : effects_)
+        e.command->setChecked(false);
+    if (mode == EffectClearing::Discard) {
         // The shown text stays, and with it the bytes it was made from.
         RichEditForBackup->setText(QString());
         backupEffectBytes_.reset();
@@ -167,13 +141,10 @@ void TForm1::RestoreUnprocessedText()
 void TForm1::setEffectsWithinLimit(bool within)
 {
     // Above the limit the buttons and menu entries are off while the keys still reach the commands.
-    const QList<QAction *> commands = effectCommands();
-    const QList<QToolButton *> buttons{ToolButton12, ToolButton13, ToolButton14, ToolButton18, ToolButton17};
-    const QList<QAction *> entries{StyleNoCRLF, StyleNoSpace, StyleTag, StyleNoTFS, StyleNumbering};
-    for (int i = 0; i < commands.size(); ++i) {
-        buttons[i]->setProperty("limitEnabled", within);
-        entries[i]->setProperty("limitEnabled", within);
-        buttons[i]->setEnabled(within && commands[i]->isEnabled());
-        entries[i]->setEnabled(within && commands[i]->isEnabled());
+    for (const EffectCommand &e : effects_) {
+        e.button->setProperty("limitEnabled", within);
+        e.entry->setProperty("limitEnabled", within);
+        e.button->setEnabled(within && e.command->isEnabled());
+        e.entry->setEnabled(within && e.command->isEnabled());
     }
 }

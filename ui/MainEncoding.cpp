@@ -1,4 +1,4 @@
-// The encoding menu: which encoding the shown files are read in, and its name in panel 6.
+// The encoding menu: which encoding the shown files are read in, and its name in the status bar.
 #include "ui/Mainunit.h"
 
 #include "core/DocumentEncoding.h"
@@ -13,15 +13,15 @@ void TForm1::addEncodingMenu(QMenu *parent)
     MenuEncoding = parent->addMenu(MainTexts::kMenuEncoding);
     MenuEncoding->setObjectName(QStringLiteral("MenuEncoding"));
     auto *group = new QActionGroup(this);
-    auto entry = [this, group](const QString &caption, const char *name, char choice) {
+    auto entry = [this, group](const QString &caption, const char *name, DocumentEncoding::Choice choice) {
         QAction *item = MenuEncoding->addAction(caption);
         item->setObjectName(QLatin1String(name));
         item->setCheckable(true);
-        item->setData(QChar(QLatin1Char(choice)));
+        item->setData(QChar(QLatin1Char(char(choice))));
         group->addAction(item);
         return item;
     };
-    namespace Choice = DocumentEncoding::Choice;
+    using DocumentEncoding::Choice;
     EncodingAuto = entry(MainTexts::kEncodingAuto, "EncodingAuto", Choice::Auto);
     EncodingSjis = entry(MainTexts::kEncodingSjis, "EncodingSjis", Choice::Sjis);
     EncodingUtf8 = entry(MainTexts::kEncodingUtf8, "EncodingUtf8", Choice::Utf8);
@@ -33,7 +33,7 @@ void TForm1::addEncodingMenu(QMenu *parent)
 
 void TForm1::EncodingItemClick(QAction *item)
 {
-    Settings.TextEncoding = item->data().toChar();
+    Settings.setEncodingChoice(DocumentEncoding::choiceFromStored(QString(item->data().toChar())));
     // The choice holds for every file shown from now on, the shown one first.
     if (FileNameNow().isEmpty())
         showEncoding();
@@ -43,7 +43,7 @@ void TForm1::EncodingItemClick(QAction *item)
 
 void TForm1::showEncoding()
 {
-    setStatus(6, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
+    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
     for (QAction *item : MenuEncoding->actions())
-        item->setChecked(item->data().toChar() == Settings.TextEncoding);
+        item->setChecked(item->data().toChar() == QLatin1Char(char(Settings.encodingChoice())));
 }

@@ -174,5 +174,5 @@ void TForm1::ActionSaveAsExecute()
                                   QApplication::applicationDisplayName(), Dialogs::Kind::Failure);
         return;
     }
-    LoadDocument(*chosen, QLatin1Char('N'), 0);
+    LoadDocument(*chosen, LoadMode::New, 0);
 }

@@ -90,12 +90,12 @@ QStringList TForm1::bookmarkPaths() const
 void TForm1::ActionFileCopyExecute(QObject *sender)
 {
     if (sender == ActionFileCopy)
-        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char('C'));
+        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char(char(CopyMoveMode::Copy)));
     else if (sender == ActionFileMove)
-        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char('M'));
+        Settings.setFlag(Flag::CopyMoveMode, QLatin1Char(char(CopyMoveMode::Move)));
     else
         services_.dialogs.message(this, CmTexts::kModeBugText, CmTexts::kModeBugCaption, Dialogs::Kind::Plain);
-    const QChar mode = Settings.flag(Flag::CopyMoveMode);
+    const auto mode = CopyMoveMode(Settings.flag(Flag::CopyMoveMode).toLatin1());
 
     CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
                           Settings.flag(Flag::NoReloadAfterMove)};
@@ -113,7 +113,7 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     Settings.setFlag(Flag::NoReloadAfterMove, memory.noReload);
 
     // Also after the abort button or a declined question, the list moves on.
-    if (mode == QLatin1Char('M') && !Settings.flagIs(Flag::NoReloadAfterMove, '1'))
+    if (mode == CopyMoveMode::Move && !Settings.flagIs(Flag::NoReloadAfterMove, '1'))
         stepPastRemovedFile();
 }
 

@@ -19,7 +19,7 @@
 #include <QToolButton>
 
 // The path is taken by value: callers pass history entries that the history step rewrites.
-void TForm1::LoadDocument(const QString path, QChar mode, int index)
+void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
     if (FileSystem::existsAsNonFolder(path)) {
@@ -31,7 +31,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             return;
         }
         DocumentEncoding::Loaded loaded =
-            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.TextEncoding));
+            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.encodingChoice()));
         read.bytes.reset();
         ShownEncoding = loaded.detection;
         ShownFile = read.identity;
@@ -43,18 +43,18 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
             const QSignalBlocker blocker(FilePathBox);
             FilePathBox->setEditText(path);
         }
-        if (mode == QLatin1Char('N'))
+        if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
-        else if (mode == QLatin1Char('H'))
+        else if (mode == LoadMode::Back)
             Settings.History.StepBackTo(index);
-        else if (mode == QLatin1Char('M'))
+        else if (mode == LoadMode::Forward)
             Settings.History.StepForwardTo(index);
-        if (mode == QLatin1Char('H') || mode == QLatin1Char('M')) {
+        if (mode == LoadMode::Back || mode == LoadMode::Forward) {
             SyncingFileList = true;
             SelectByPath(path);
             SyncingFileList = false;
         }
-        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
+        setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();
@@ -69,7 +69,7 @@ void TForm1::RefreshViewState()
     ActionFullScreen->setEnabled(!history.FileNameNow.isEmpty());
     ActionExport->setEnabled(FileSystem::fileExists(FilePathBox->currentText()));
 
-    ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
+    ApplyWrapMode(Settings.wrapMode() == WrapMode::None ? WrapMode::None : WrapMode::RightEdge);
 
     if (Settings.flagIs(Flag::UseEditors, '1')) {
         ToolButton10->setMenu(PopupMenuEditor);
@@ -85,28 +85,28 @@ void TForm1::RefreshViewState()
     for (int i = 1; i < 4; ++i)
         PopupEditor[i]->setVisible(!Settings.AppliForEdit[i].isEmpty());
 
-    ClearEffects(QLatin1Char('N'));
+    ClearEffects(EffectClearing::Discard);
 
     const qint64 bytes = RichEdit->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
     const bool hasText = !RichEdit->isEmpty();
-    for (QAction *a : {ActionNoCRLF, ActionNoSpace, ActionNoHtmlTag, ActionNumbering, ActionNoTFS})
-        a->setEnabled(hasText);
+    for (const EffectCommand &e : effects_)
+        e.command->setEnabled(hasText);
 
     const QString &file = history.FileNameNow;
-    setStatus(0, FileDateText(file));
-    setStatus(1, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
-    QLabel *debugPanel = statusPanels_[2];
+    setStatus(StatusPanel::Date, FileDateText(file));
+    setStatus(StatusPanel::ReadOnly, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
+    QLabel *debugPanel = statusPanels_[int(StatusPanel::FileKind)];
     if (MenuDebugAction->isVisible()) {
         debugPanel->setFixedWidth(50);
         debugPanel->show();
-        setStatus(2, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
+        setStatus(StatusPanel::FileKind, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
     } else {
         debugPanel->setFixedWidth(0);
         debugPanel->hide();
     }
-    setStatus(3, StatusTexts::sizeText(bytes));
-    setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+    setStatus(StatusPanel::Size, StatusTexts::sizeText(bytes));
+    setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
     showEncoding();
 }
 

@@ -100,7 +100,7 @@ void TForm1::FileListBox1Change(const QString &path)
 {
     if (SyncingFileList)
         return;
-    LoadDocument(path, QLatin1Char('N'), 0);
+    LoadDocument(path, LoadMode::New, 0);
     RichEdit->scrollToCaret();
 }
 
@@ -123,7 +123,7 @@ void TForm1::OpenFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, QLatin1Char('D')) : path;
+    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
     folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
     if (folder == PanelDirBars->DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
         return;
@@ -142,8 +142,8 @@ void TForm1::SelectByPath(const QString &path)
     FileListBox *list = PanelDirBars->FileListBox1;
     if (path.isEmpty() || path == list->selectedPath())
         return;
-    OpenFolder(PathUtil::SplitPath(path, QLatin1Char('D')));
-    const QString name = PathUtil::SplitPath(path, QLatin1Char('F'));
+    OpenFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
+    const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);
     if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
         list->setMask(name);
         return;
@@ -162,12 +162,12 @@ void TForm1::SelectByPath(const QString &path)
 
 void TForm1::BtnFileSelBoxCompClick()
 {
-    Settings.setFlag(Flag::FileBoxLayout, PanelDirBars->BtnFileSelBoxCompClick());
+    Settings.setFlag(Flag::FileBoxLayout, QLatin1Char(char(PanelDirBars->BtnFileSelBoxCompClick())));
 }
 
 void TForm1::applyStoredLayout()
 {
-    PanelDirBars->pressLayout(Settings.flag(Flag::FileBoxLayout));
+    PanelDirBars->pressLayout(FileBoxLayout(Settings.flag(Flag::FileBoxLayout).toLatin1()));
     BtnFileSelBoxCompClick();
 }
 
@@ -236,7 +236,7 @@ void TForm1::ActionViewNextExecute()
     PopupNext0Click(0);
 }
 
-void TForm1::stepThroughHistory(const QString &path, QChar mode, int index)
+void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
     if (!FileSystem::fileExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
@@ -248,12 +248,12 @@ void TForm1::stepThroughHistory(const QString &path, QChar mode, int index)
 
 void TForm1::PopupPre0Click(int index)
 {
-    stepThroughHistory(Settings.History.PreHistory[index], QLatin1Char('H'), index);
+    stepThroughHistory(Settings.History.PreHistory[index], LoadMode::Back, index);
 }
 
 void TForm1::PopupNext0Click(int index)
 {
-    stepThroughHistory(Settings.History.NextHistory[index], QLatin1Char('M'), index);
+    stepThroughHistory(Settings.History.NextHistory[index], LoadMode::Forward, index);
 }
 
 void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries)

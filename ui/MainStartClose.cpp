@@ -107,7 +107,7 @@ void TForm1::actOnCommandLine()
         Settings.History.FileNameNow.clear();
         OpenFolder(arguments_.value(1));
     } else if (FileSystem::fileExists(first)) {
-        LoadDocument(FileSystem::absolutePath(first), QLatin1Char('N'), 0);
+        LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
         // The address bar's handler selects the file just shown in the list; that selection
         // must not load it a second time.
         SyncingFileList = true;

@@ -35,7 +35,7 @@ void TForm1::connectView()
     connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
     // A re-wrap changes the line count and the caret's line, not the text.
     connect(RichEdit, &TextView::displayLinesChanged, this, [this] {
-        setStatus(4, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+        setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
         RichEditSelectionChange();
     });
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {
@@ -69,11 +69,11 @@ bool TForm1::isCommandKey(QKeyEvent *event) const
     return pressed == ActionCopy->shortcut() || pressed == ActionSelectAll->shortcut();
 }
 
-void TForm1::ApplyWrapMode(QChar mode)
+void TForm1::ApplyWrapMode(WrapMode mode)
 {
-    if (mode == QLatin1Char('R'))
+    if (mode == WrapMode::RightEdge)
         RichEdit->setWrap(true);
-    else if (mode == QLatin1Char('N'))
+    else if (mode == WrapMode::None)
         RichEdit->setWrap(false);
     syncWrapMarks();
 }
@@ -85,10 +85,10 @@ void TForm1::syncWrapMarks()
     ActionWrapNone->setChecked(!RichEdit->wraps());
 }
 
-void TForm1::setWrapCommand(QChar mode)
+void TForm1::setWrapCommand(WrapMode mode)
 {
-    if (Settings.WordWrapFlag != mode) {
-        Settings.WordWrapFlag = mode;
+    if (Settings.wrapMode() != mode) {
+        Settings.setWrapMode(mode);
         ApplyWrapMode(mode);
     }
     syncWrapMarks();
@@ -96,17 +96,17 @@ void TForm1::setWrapCommand(QChar mode)
 
 void TForm1::ActionWrapNoneExecute()
 {
-    setWrapCommand(QLatin1Char('N'));
+    setWrapCommand(WrapMode::None);
 }
 
 void TForm1::ActionWrapNumExecute()
 {
-    setWrapCommand(QLatin1Char('0'));
+    setWrapCommand(WrapMode::Column);
 }
 
 void TForm1::ActionWrapSideExecute()
 {
-    setWrapCommand(QLatin1Char('R'));
+    setWrapCommand(WrapMode::RightEdge);
 }
 
 void TForm1::ActionSetFontExecute()
@@ -200,7 +200,7 @@ void TForm1::RichEditSelectionChange()
 {
     const qint64 caret = RichEdit->selectionStart();
     const auto [line, lineStart] = RichEdit->displayLineAt(caret);
-    setStatus(5, StatusTexts::caretText(line + 1, caret - lineStart + 1));
+    setStatus(StatusPanel::Position, StatusTexts::caretText(line + 1, caret - lineStart + 1));
 }
 
 void TForm1::DebugWriteModeClick()

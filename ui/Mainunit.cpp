@@ -162,7 +162,7 @@ void TForm1::createStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(true);
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i <= int(StatusPanel::Encoding); ++i) {
         auto *label = new QLabel;
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         // The designed widths are floors: the desktop's Japanese faces set dates wider than the
@@ -171,24 +171,24 @@ void TForm1::createStatusBar()
         label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        label->setAlignment((i >= 3 && i <= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        label->setAlignment((i >= int(StatusPanel::Size) && i <= int(StatusPanel::Position) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         bar->addWidget(label);
         statusPanels_ << label;
     }
 }
 
-QString TForm1::statusText(int panel) const
+QString TForm1::statusText(StatusPanel panel) const
 {
-    return statusPanels_.value(panel) ? statusPanels_[panel]->text() : QString();
+    return statusPanels_[int(panel)]->text();
 }
 
-int TForm1::statusWidth(int panel) const
+int TForm1::statusWidth(StatusPanel panel) const
 {
-    const QLabel *label = statusPanels_.value(panel);
-    return label && label->isVisibleTo(const_cast<TForm1 *>(this)) ? label->width() : 0;
+    const QLabel *label = statusPanels_[int(panel)];
+    return label->isVisibleTo(const_cast<TForm1 *>(this)) ? label->width() : 0;
 }
 
-void TForm1::setStatus(int panel, const QString &text)
+void TForm1::setStatus(StatusPanel panel, const QString &text)
 {
-    statusPanels_[panel]->setText(text);
+    statusPanels_[int(panel)]->setText(text);
 }

@@ -2,6 +2,7 @@
 
 #include "core/BookmarkFile.h"
 #include "core/DocumentEncoding.h"
+#include "core/EffectList.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -26,6 +28,9 @@ class Shell;
 class FileSelectionBox;
 class TextView;
 class SearchBar;
+
+// The panels of the status bar, left to right.
+enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -48,19 +53,19 @@ public:
     bool BookmarkMenuBuilt = false;
 
     // Loading and the window state.
-    void LoadDocument(QString path, QChar mode, int index);
+    void LoadDocument(QString path, LoadMode mode, int index);
     void RefreshViewState();
     QString FileDateText(const QString &path) const;
 
     // Small services.
     void DeleteWorkFiles();
     void UpdateFontSizeHints();
-    void ApplyWrapMode(QChar mode);
-    void ClearEffects(QChar mode);
+    void ApplyWrapMode(WrapMode mode);
+    void ClearEffects(EffectClearing mode);
     void ShowAuthorMessage();
-    // The text of a status-bar panel (0-6).
-    QString statusText(int panel) const;
-    int statusWidth(int panel) const;
+    // The text and width of a status-bar panel.
+    QString statusText(StatusPanel panel) const;
+    int statusWidth(StatusPanel panel) const;
 
 public slots:
     void FormShow();
@@ -112,12 +117,7 @@ public slots:
     void RichEditSelectionChange();
     void DebugWriteModeClick();
     // Display effects.
-    void ActionNoCRLFExecute();
-    void ActionNoSpaceExecute();
-    void ActionNoHtmlTagExecute();
-    void ActionNoTFSExecute();
-    void ActionNumberingExecute();
-    bool ApplyEffect(QChar kind);
+    bool ApplyEffect(EffectKind kind);
     bool ConfirmLargeEffect();
     void KeepUnprocessedText();
     void RestoreUnprocessedText();
@@ -192,7 +192,7 @@ private:
     void connectNavigation();
     void FileListBox1KeyDown(QKeyEvent *event);
     int boxWidth() const;
-    void stepThroughHistory(const QString &path, QChar mode, int index);
+    void stepThroughHistory(const QString &path, LoadMode mode, int index);
     void fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries);
 
     // Address bar (MainAddress.cpp).
@@ -216,15 +216,23 @@ private:
     bool viewHasFocus() const;
     bool pathBoxHasFocus() const;
     void syncWrapMarks();
-    void setWrapCommand(QChar mode);
+    void setWrapCommand(WrapMode mode);
 
     // Effects (MainEffects.cpp).
     void connectEffects();
-    void runEffectCommand(QAction *command, QChar kind);
+    // One listed effect's command, its format-menu entry and its tool button.
+    struct EffectCommand {
+        const Effect *effect;
+        QAction *command;
+        QAction *entry;
+        QToolButton *button;
+    };
+    void createEffectCommands();
+    void runEffectCommand(const EffectCommand &effect);
+    bool effectIsOn(EffectKind kind) const;
     // The bytes the next effect starts from: the last effect's output, else the file's own in
     // the view's byte form, else (the file changed, or the text was typed into) the text's.
     QByteArray effectInput() const;
-    QList<QAction *> effectCommands() const;
     void setEffectsWithinLimit(bool within);
 
     void connectFullScreen();
@@ -239,12 +247,12 @@ private:
     // The bytes save-as writes for the shown text: the effects' output, else the file's own
     // bytes, else (the file changed, or the text was typed into) the text in the file's encoding.
     DocumentEncoding::Saved shownSaveForm() const;
-    // The encoding menu and panel 6 (MainEncoding.cpp).
+    // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
 
     // Loading (MainLoad.cpp).
-    void setStatus(int panel, const QString &text);
+    void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.
     SettingsRecord Settings;
@@ -284,16 +292,14 @@ private:
     // Tool buttons.
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
         *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
-    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton12, *ToolButton13,
-        *ToolButton14, *ToolButton18, *ToolButton17, *ToolButton23, *ToolButton24;
+    QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton23, *ToolButton24;
 
     // Commands.
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
         *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
         *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
         *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
-        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionNoCRLF, *ActionNoSpace, *ActionNoHtmlTag,
-        *ActionNoTFS, *ActionNumbering, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
+        *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
         *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
         *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;
 
@@ -301,7 +307,6 @@ private:
     QMenu *MenuFile, *MenuEdit, *MenuView, *MenuStyle, *MenuBookmark, *MenuSettings, *MenuDebug, *MenuHelp;
     QAction *MenuDebugAction;
     QAction *ViewTool, *ViewPath, *ViewSelect, *ViewStyle, *ViewSearch;
-    QAction *StyleNoCRLF, *StyleNoSpace, *StyleTag, *StyleNoTFS, *StyleNumbering;
     QAction *SetUninstall, *DebugHistories, *DebugWriteMode, *HelpCannotShow;
     QAction *BookmarkAdd, *BookmarkOrganise;
     QMenu *MenuEncoding;
@@ -319,4 +324,5 @@ private:
     // What RestoreUnprocessedText brings back with the text in RichEditForBackup.
     std::optional<QByteArray> backupEffectBytes_;
     bool backupModified_ = false;
+    std::vector<EffectCommand> effects_; // in the list's order
 };

@@ -102,7 +102,7 @@ void TrenattForm::showEvent(QShowEvent *event)
 
 void TrenattForm::FormShow()
 {
-    const FileNames::NameParts parts = FileNames::splitName(PathUtil::SplitPath(path_, QLatin1Char('F')));
+    const FileNames::NameParts parts = FileNames::splitName(PathUtil::SplitPath(path_, PathUtil::PathPart::FileName));
     EditName->setText(parts.name);
     EditExp->setText(parts.extension);
 
@@ -145,7 +145,7 @@ void TrenattForm::BitBtn1Click()
     FileOps::Attributes a = FileOps::readAttributes(path_).value_or(FileOps::Attributes{});
 
     const QString newPath =
-        PathUtil::SplitPath(path_, QLatin1Char('D')) + FileNames::joinName(EditName->text(), EditExp->text());
+        PathUtil::SplitPath(path_, PathUtil::PathPart::Folder) + FileNames::joinName(EditName->text(), EditExp->text());
     const FileOps::Result renamed = FileOps::moveFile(path_, newPath);
     if (!renamed.ok()) {
         tell(Operation::Rename, renamed);

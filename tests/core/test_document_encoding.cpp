@@ -1,6 +1,6 @@
 #include "core/Cp932.h"
 #include "core/DocumentEncoding.h"
-#include "core/Effects.h"
+#include "core/EffectList.h"
 
 #include <QBuffer>
 #include <QStringEncoder>
@@ -23,7 +23,7 @@ QString utf8Effect(char kind, const QString &text, qsizetype blockSize)
     QBuffer out(&sink);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(Effects::transform(QChar::fromLatin1(kind), in, out, blockSize));
+    EXPECT_TRUE(Effects::transform(EffectKind(kind), in, out, blockSize));
     return DocumentEncoding::decode(sink, ByteForm::Utf8);
 }
 
@@ -52,7 +52,7 @@ TEST(DocumentEncodingEffects, TheFullWidthBlankAndWideCharactersSurviveEveryRule
                   QStringLiteral("0001 ") + wide + QStringLiteral("\n0002 　"));
     }
     // The same rules leave the code page 932 blank alone, which is what U+3000 follows.
-    EXPECT_EQ(Effects::transform(QLatin1Char('S'), QByteArray("\x81\x40 x")), QByteArray("\x81\x40x"));
+    EXPECT_EQ(Effects::transform(EffectKind::NoBlanks, QByteArray("\x81\x40 x")), QByteArray("\x81\x40x"));
 }
 
 TEST(DocumentEncodingForms, TheUtf8FormWritesCrLfAndCountsWhatItWrites)
@@ -178,13 +178,13 @@ TEST(DocumentEncodingSave, CharactersTheEncodingLacksAreCountedWithTheFirstOnesL
 
 TEST(DocumentEncodingChoice, AStoredChoiceIsOneOfTheFiveCodesOrAutomatic)
 {
-    namespace Choice = DocumentEncoding::Choice;
-    for (char code : {Choice::Auto, Choice::Sjis, Choice::Utf8, Choice::Euc, Choice::Jis})
-        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString(QLatin1Char(code))), QLatin1Char(code));
+    using DocumentEncoding::Choice;
+    for (const char *code : {"A", "S", "U", "E", "J"})
+        EXPECT_EQ(char(DocumentEncoding::choiceFromStored(QString::fromLatin1(code))), *code);
     for (const char *stored : {"", "X", "u", "UU", "U "})
-        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString::fromLatin1(stored)), QLatin1Char(Choice::Auto)) << stored;
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Auto)), std::nullopt);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Euc)), Encoding::Euc);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char(Choice::Jis)), Encoding::Jis);
-    EXPECT_EQ(DocumentEncoding::forcedEncoding(QLatin1Char('?')), std::nullopt);
+        EXPECT_EQ(DocumentEncoding::choiceFromStored(QString::fromLatin1(stored)), Choice::Auto) << stored;
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Auto), std::nullopt);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Euc), Encoding::Euc);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice::Jis), Encoding::Jis);
+    EXPECT_EQ(DocumentEncoding::forcedEncoding(Choice('?')), std::nullopt);
 }

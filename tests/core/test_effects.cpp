@@ -1,4 +1,4 @@
-#include "core/Effects.h"
+#include "core/EffectList.h"
 
 #include <QBuffer>
 
@@ -6,13 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace {
 
 std::string fx(char kind, const std::string &text)
 {
-    const QByteArray out = Effects::transform(QChar::fromLatin1(kind), QByteArray::fromStdString(text));
+    const QByteArray out = Effects::transform(EffectKind(kind), QByteArray::fromStdString(text));
     return out.toStdString();
 }
 
@@ -25,7 +26,7 @@ std::string streamed(char kind, const std::string &text, qsizetype blockSize)
     QBuffer out(&sink);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(Effects::transform(QChar::fromLatin1(kind), in, out, blockSize));
+    EXPECT_TRUE(Effects::transform(EffectKind(kind), in, out, blockSize));
     return sink.toStdString();
 }
 
@@ -138,8 +139,8 @@ TEST(Effects, BlockBoundariesDoNotChangeTheResult)
     QBuffer out(&sink);
     in.open(QIODevice::ReadOnly);
     out.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(Effects::transform(QChar(u'T'), in, out));
-    EXPECT_EQ(sink, Effects::transform(QChar(u'T'), big));
+    ASSERT_TRUE(Effects::transform(EffectKind::NoTags, in, out));
+    EXPECT_EQ(sink, Effects::transform(EffectKind::NoTags, big));
     EXPECT_EQ(sink.size(), big.size() - 7 * units);
     EXPECT_FALSE(sink.contains('<'));
 }
@@ -150,13 +151,37 @@ TEST(Effects, DeviceFailuresAreReported)
     QBuffer in(&source);
     QBuffer closedOut;
     in.open(QIODevice::ReadOnly);
-    EXPECT_FALSE(Effects::transform(QChar(u'C'), in, closedOut));
+    EXPECT_FALSE(Effects::transform(EffectKind::NoLineBreaks, in, closedOut));
 
     QBuffer closedIn(&source);
     QByteArray sink;
     QBuffer out(&sink);
     out.open(QIODevice::WriteOnly);
-    EXPECT_FALSE(Effects::transform(QChar(u'N'), closedIn, out));
-    EXPECT_FALSE(Effects::transform(QChar(u'q'), in, out));
+    EXPECT_FALSE(Effects::transform(EffectKind::Numbering, closedIn, out));
+    EXPECT_FALSE(Effects::transform(EffectKind('q'), in, out));
     EXPECT_TRUE(sink.isEmpty());
+}
+
+// The window and the work-file pass find an effect by its kind and its names, so two entries
+// sharing one would make one of them unreachable; a note naming an unlisted effect never shows.
+TEST(EffectList, EveryEffectHasItsOwnKindNamesAndRule)
+{
+    std::set<char> kinds;
+    std::set<std::string> names;
+    for (const Effect &effect : kEffects) {
+        const char kind = char(effect.kind);
+        EXPECT_TRUE(kinds.insert(kind).second) << kind;
+        for (const char *name : {effect.command, effect.menuEntry, effect.button})
+            EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(findEffect(effect.kind), &effect) << kind;
+        EXPECT_TRUE(Effects::isKind(QChar::fromLatin1(kind))) << kind;
+        ASSERT_NE(effect.rule, nullptr) << kind;
+        for (const EffectNote &note : effect.notes) {
+            if (!note.text)
+                continue;
+            EXPECT_NE(note.whileOn, effect.kind) << kind;
+            EXPECT_NE(findEffect(note.whileOn), nullptr) << kind;
+        }
+    }
+    EXPECT_EQ(findEffect(EffectKind('x')), nullptr);
 }

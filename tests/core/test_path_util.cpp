@@ -7,9 +7,10 @@
 TEST(PathUtil, SplitPathKeepsMultiByteNamesWhole)
 {
     const QString path = QStringLiteral("/home/太郎/ソ表能.txt");
-    EXPECT_EQ(PathUtil::SplitPath(path, 'F'), "ソ表能.txt");
-    EXPECT_EQ(PathUtil::SplitPath(path, 'D'), "/home/太郎/");
-    EXPECT_EQ(PathUtil::SplitPath(path, 'X'), path);
-    EXPECT_EQ(PathUtil::SplitPath("name", 'D'), "");
-    EXPECT_EQ(PathUtil::SplitPath("/dir/", 'F'), "");
+    using PathUtil::PathPart;
+    EXPECT_EQ(PathUtil::SplitPath(path, PathPart::FileName), "ソ表能.txt");
+    EXPECT_EQ(PathUtil::SplitPath(path, PathPart::Folder), "/home/太郎/");
+    EXPECT_EQ(PathUtil::SplitPath(path, PathPart('X')), path);
+    EXPECT_EQ(PathUtil::SplitPath("name", PathPart::Folder), "");
+    EXPECT_EQ(PathUtil::SplitPath("/dir/", PathPart::FileName), "");
 }

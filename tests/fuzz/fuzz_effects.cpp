@@ -1,6 +1,6 @@
 // The five byte rules against a plain one-byte-at-a-time reading of them, streamed in block
 // sizes the input chooses, so that every look-ahead and tag can straddle a block boundary.
-#include "core/Effects.h"
+#include "core/EffectList.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <QBuffer>
@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QByteArray streamed;
     QBuffer out(&streamed);
     out.open(QIODevice::WriteOnly);
-    FUZZ_CHECK(Effects::transform(QLatin1Char(kind), in, out, blockSize));
+    FUZZ_CHECK(Effects::transform(EffectKind(kind), in, out, blockSize));
     FUZZ_CHECK(streamed == expected);
-    FUZZ_CHECK(Effects::transform(QLatin1Char(kind), text) == expected);
+    FUZZ_CHECK(Effects::transform(EffectKind(kind), text) == expected);
     return 0;
 }

@@ -130,12 +130,16 @@ protected:
     }
     QAction *action(const QString &name) const { return named<QAction>(name); }
     // The text of status-bar panel `panel` (0-6).
-    QString statusText(int panel) const { return named<QLabel>(QStringLiteral("StatusPanel%1").arg(panel))->text(); }
+    QString statusText(StatusPanel panel) const { return statusLabel(panel)->text(); }
     // The width of a status-bar panel, 0 while it is hidden.
-    int statusWidth(int panel) const
+    int statusWidth(StatusPanel panel) const
     {
-        const QLabel *label = named<QLabel>(QStringLiteral("StatusPanel%1").arg(panel));
+        const QLabel *label = statusLabel(panel);
         return label->isVisibleTo(form.get()) ? label->width() : 0;
+    }
+    QLabel *statusLabel(StatusPanel panel) const
+    {
+        return named<QLabel>(QStringLiteral("StatusPanel%1").arg(int(panel)));
     }
     FileListBox *fileList() const { return named<FileListBox>(QStringLiteral("FileListBox1")); }
     // A key of the window's commands, once the window is active again after a dialog.

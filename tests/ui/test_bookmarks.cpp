@@ -46,10 +46,10 @@ protected:
         f.write(kHeader + Cp932::encode(records));
     }
 
-    std::unique_ptr<TBookmarkForm> openDialog(char mode, const QString &fileNameNow = {})
+    std::unique_ptr<TBookmarkForm> openDialog(BookmarkDialogMode mode, const QString &fileNameNow = {})
     {
         auto dialog = std::make_unique<TBookmarkForm>(
-            BookmarkDialogContext{fileNameNow, QLatin1Char(mode), bookmarkFile(), dialogs});
+            BookmarkDialogContext{fileNameNow, mode, bookmarkFile(), dialogs});
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return dialog;
@@ -105,7 +105,7 @@ TEST_F(BookmarkTest, AddModeWithAFileOnViewAddsItsFolderAndSavesWithEnter)
 {
     writeBookmarks(QStringLiteral("メモ,/memo/\n"));
     const QString viewed = writeText(QStringLiteral("日記.txt"), QStringLiteral("x"));
-    auto d = openDialog(BookmarkMode::Add, viewed);
+    auto d = openDialog(BookmarkDialogMode::Add, viewed);
     EXPECT_EQ(d->EditFolder->text(), filesDir.path() + QLatin1Char('/'));
     EXPECT_EQ(d->EditFile->text(), viewed);
     EXPECT_TRUE(d->rbFolder->isChecked());
@@ -130,7 +130,7 @@ TEST_F(BookmarkTest, AddModeWithAFileOnViewAddsItsFolderAndSavesWithEnter)
 TEST_F(BookmarkTest, AddModeTakesTheFileWhenItsButtonIsChosen)
 {
     const QString viewed = writeText(QStringLiteral("a.txt"), QStringLiteral("x"));
-    auto d = openDialog(BookmarkMode::Add, viewed);
+    auto d = openDialog(BookmarkDialogMode::Add, viewed);
     d->rbFile->click();
     EXPECT_EQ(focused(), d->EditFile);
     d->EditName->setText(QStringLiteral("日記"));
@@ -140,7 +140,7 @@ TEST_F(BookmarkTest, AddModeTakesTheFileWhenItsButtonIsChosen)
 
 TEST_F(BookmarkTest, AddModeWithNothingOnViewRefusesBothEmptyPaths)
 {
-    auto d = openDialog(BookmarkMode::Add);
+    auto d = openDialog(BookmarkDialogMode::Add);
     EXPECT_TRUE(d->EditFolder->text().isEmpty() && d->EditFile->text().isEmpty());
     QTest::mouseClick(d->BtnAdd, Qt::LeftButton);
     d->rbFile->click();
@@ -157,7 +157,7 @@ TEST_F(BookmarkTest, AddingRefusesCommasLeadingHashesAndPathsOutsideShiftJis)
 {
     const QString hangul = filesDir.filePath(QStringLiteral("한글"));
     QDir().mkpath(hangul);
-    auto d = openDialog(BookmarkMode::Add);
+    auto d = openDialog(BookmarkDialogMode::Add);
     d->EditFolder->setText(filesDir.path());
     d->EditName->setText(QStringLiteral("a,b"));
     QTest::mouseClick(d->BtnAdd, Qt::LeftButton);
@@ -194,7 +194,7 @@ TEST_F(BookmarkTest, AddingRefusesWhatTheFileCannotRecordWithItsOwnMessage)
         {QString(), hangul, BookmarkTexts::unrecordableText(QStringLiteral("한"))},
         {QStringLiteral("x😀y"), waveDash, BookmarkTexts::unrecordableText(QStringLiteral("😀"))},
     };
-    auto d = openDialog(BookmarkMode::Add);
+    auto d = openDialog(BookmarkDialogMode::Add);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.folder.toStdString());
         dialogs.messages.clear();
@@ -227,7 +227,7 @@ TEST_F(BookmarkTest, SavingRefusesACellTheFileCannotRecordAndKeepsTheDialogOnTha
         {0, 1, QStringLiteral("/a,b"), BookmarkTexts::kCommaInPath},
         {1, 0, QStringLiteral("b,c"), BookmarkTexts::kCommaInName},
     };
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cell.toStdString());
         dialogs.messages.clear();
@@ -252,7 +252,7 @@ TEST_F(BookmarkTest, SavingRefusesACellTheFileCannotRecordAndKeepsTheDialogOnTha
 TEST_F(BookmarkTest, OrganiseModeEditsCellsAndDropsRowsWithoutAPath)
 {
     writeBookmarks(QStringLiteral("one,/p1\ntwo,/p2\nthree,/p3\n"));
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     EXPECT_FALSE(d->rbFile->isVisible() || d->EditFile->isVisible() || d->rbFolder->isVisible());
     EXPECT_TRUE(d->LabelPath->isVisible() && d->LabelDirectEdit->isVisible() && d->BtnCellUp->isVisible());
 
@@ -280,7 +280,7 @@ TEST_F(BookmarkTest, OrganiseModeEditsCellsAndDropsRowsWithoutAPath)
 
 TEST_F(BookmarkTest, OrganiseModeTypingIntoTheBottomRowAddsAFreshOne)
 {
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     EXPECT_EQ(d->StringGrid->rowCount(), 1);
     QLineEdit *editor = cellEditor(*d);
     ASSERT_NE(editor, nullptr);
@@ -304,7 +304,7 @@ TEST_F(BookmarkTest, OrganiseModeTypingIntoTheBottomRowAddsAFreshOne)
 TEST_F(BookmarkTest, OrganiseModeAddsOnlyExistingFolders)
 {
     const QString file = writeText(QStringLiteral("a.txt"), QStringLiteral("x"));
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     d->EditFolder->setText(file);
     QTest::mouseClick(d->BtnAdd, Qt::LeftButton);
     EXPECT_EQ(shown(Dialogs::Kind::Warning),
@@ -318,7 +318,7 @@ TEST_F(BookmarkTest, OrganiseModeAddsOnlyExistingFolders)
 TEST_F(BookmarkTest, UpAndDownMoveRowsWithinTheirLimitsWhileTheGridHasTheFocus)
 {
     writeBookmarks(QStringLiteral("a,/a\nb,/b\nc,/c\n"));
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     EXPECT_TRUE(d->BtnCellUp->isEnabled() && d->BtnCellDown->isEnabled());
     auto up = [&] { QTest::mouseClick(d->BtnCellUp, Qt::LeftButton); };
     auto down = [&] { QTest::mouseClick(d->BtnCellDown, Qt::LeftButton); };
@@ -351,7 +351,7 @@ TEST_F(BookmarkTest, SavingRefusesCommasAndLeadingHashesInTheCells)
 {
     writeBookmarks(QStringLiteral("a,/a\n"));
     const QByteArray before = fileBytes(bookmarkFile());
-    auto d = openDialog(BookmarkMode::Organise);
+    auto d = openDialog(BookmarkDialogMode::Organise);
     d->StringGrid->setCurrentIndex(QModelIndex());
     d->StringGrid->item(0, 1)->setText(QStringLiteral("/x,y"));
     QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
@@ -370,7 +370,7 @@ TEST_F(BookmarkTest, CancelAfterAddingLeavesTheFileUnchanged)
 {
     writeBookmarks(QStringLiteral("a,/a\n"));
     const QByteArray before = fileBytes(bookmarkFile());
-    auto d = openDialog(BookmarkMode::Add, writeText(QStringLiteral("a.txt"), QStringLiteral("x")));
+    auto d = openDialog(BookmarkDialogMode::Add, writeText(QStringLiteral("a.txt"), QStringLiteral("x")));
     QTest::mouseClick(d->BtnAdd, Qt::LeftButton);
     EXPECT_EQ(d->StringGrid->rowCount(), 3);
     QTest::keyClick(d->BitBtn1, Qt::Key_Escape);
@@ -528,7 +528,7 @@ TEST_F(BookmarkTest, APathPast256BytesIsAddedAndSavedWhole)
         deep += QLatin1Char('/') + QString(50, QChar(u'a' + i));
     const QString viewed = writeText(QStringLiteral("長い.txt"), QStringLiteral("x"), deep);
     ASSERT_GT(viewed.size(), 300);
-    auto d = openDialog(BookmarkMode::Add, viewed);
+    auto d = openDialog(BookmarkDialogMode::Add, viewed);
     QTest::keyClick(d->EditName, Qt::Key_Return);
     QTest::keyClick(d->BitBtn1, Qt::Key_Return);
     // The name taken from the path keeps its limit of 254 bytes.

@@ -54,7 +54,7 @@ class Cp932NamesTest : public UiFixture {
 protected:
     QByteArray root;
     // The copy and move dialog on a file, shown and active, as the window opens it.
-    std::unique_ptr<TcmForm> openCopyMove(QChar mode, const QByteArray &file)
+    std::unique_ptr<TcmForm> openCopyMove(CopyMoveMode mode, const QByteArray &file)
     {
         auto dialog = std::make_unique<TcmForm>(dialogs, CopyMoveRequest{mode, PathForm::fromNative(file), {}},
                                                 CopyMoveMemory{});
@@ -135,7 +135,7 @@ TEST_F(Cp932NamesTest, CopyMoveRenameAndDeleteReachItsBytes)
     const QByteArray into = root + "\x83\x66/"; // a CP932-named folder too
     ASSERT_EQ(::mkdir(into.left(into.size() - 1).constData(), 0755), 0);
     {
-        auto copy = openCopyMove(QLatin1Char('C'), windowsFile);
+        auto copy = openCopyMove(CopyMoveMode::Copy, windowsFile);
         copy->EditToFolder->setText(PathForm::fromNative(into));
         copy->BtnOk->click();
         EXPECT_EQ(readNative(into + kCp932Name), "from windows");
@@ -143,7 +143,7 @@ TEST_F(Cp932NamesTest, CopyMoveRenameAndDeleteReachItsBytes)
     }
     {
         QDir().mkpath(filesDir.path() + QStringLiteral("/moved"));
-        auto move = openCopyMove(QLatin1Char('M'), into + kCp932Name);
+        auto move = openCopyMove(CopyMoveMode::Move, into + kCp932Name);
         move->EditToFolder->setText(filesDir.path() + QStringLiteral("/moved"));
         move->BtnOk->click();
         EXPECT_FALSE(existsNative(into + kCp932Name));

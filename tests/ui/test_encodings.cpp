@@ -37,7 +37,7 @@ protected:
     }
     void keyDown() { QTest::keyClick(fileList(), Qt::Key_Down); }
     void keyUp() { QTest::keyClick(fileList(), Qt::Key_Up); }
-    QString panel6() const { return statusText(6); }
+    QString panel6() const { return statusText(StatusPanel::Encoding); }
     void press(Qt::Key key)
     {
         form->activateWindow();
@@ -61,21 +61,21 @@ TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
 {
     TForm1 &w = startInFolder();
     EXPECT_EQ(panel6(), QString()); // nothing shown yet
-    EXPECT_GE(statusWidth(6), 50);
+    EXPECT_GE(statusWidth(StatusPanel::Encoding), 50);
 
     keyDown();
     EXPECT_EQ(viewText(), kWide);
     EXPECT_EQ(panel6(), "UTF-8");
     // The size is that of the UTF-8 form with CR LF: one more byte for the line break than the file.
-    EXPECT_EQ(statusText(3), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
+    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(kWide.toUtf8().size() + 1));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "EUC");
-    EXPECT_EQ(statusText(3), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
+    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(QString(kJapanese).replace("\n", "\r\n").toUtf8().size()));
     keyDown();
     EXPECT_EQ(viewText(), kJapanese);
     EXPECT_EQ(panel6(), "SJIS");
-    EXPECT_EQ(statusText(3), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
+    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(Cp932::byteLength(kJapanese)));
     keyUp();
     EXPECT_EQ(panel6(), "EUC");
 }
@@ -138,7 +138,7 @@ TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
     // The limit counts the UTF-8 form: 100 "あ" are 300 bytes there, 200 in code page 932.
     const QString big = writeBytes(QStringLiteral("a.txt"), QString(100, QChar(u'あ')).toUtf8());
     restartWith({{"LimitSizeForEffect", QStringLiteral("250")}}, {big});
-    EXPECT_EQ(statusText(3), StatusTexts::sizeText(300));
+    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(300));
     EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
     EXPECT_FALSE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
     restartWith({{"LimitSizeForEffect", QStringLiteral("300")}}, {big});

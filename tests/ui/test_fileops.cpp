@@ -114,14 +114,14 @@ TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 {
     const QString bin = writeText("a.bin", "data");
     TForm1 &w = startOnThreeFiles();
-    w.LoadDocument(bin, QLatin1Char('N'), 0);
+    w.LoadDocument(bin, LoadMode::New, 0);
     pressDelete();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "安全機能");
     EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Warning);
     EXPECT_TRUE(QFile::exists(bin));
 
-    w.LoadDocument(a, QLatin1Char('N'), 0);
+    w.LoadDocument(a, LoadMode::New, 0);
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
     EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
                                        [](TAppSetForm &d) {
@@ -148,7 +148,7 @@ protected:
         a = writeText("a.txt", "mine");
         writeText("a.txt", "theirs", into);
     }
-    std::unique_ptr<TcmForm> open(QChar mode, CopyMoveMemory memory = {}, QStringList bookmarks = {})
+    std::unique_ptr<TcmForm> open(CopyMoveMode mode, CopyMoveMemory memory = {}, QStringList bookmarks = {})
     {
         auto form = std::make_unique<TcmForm>(dialogs, CopyMoveRequest{mode, a, bookmarks}, memory);
         form->show();
@@ -160,7 +160,7 @@ protected:
 
 TEST_F(CopyMoveDialogTest, ConflictYesAndANewNameCopiesUnderThatNameAndCloses)
 {
-    auto form = open(QLatin1Char('C'));
+    auto form = open(CopyMoveMode::Copy);
     EXPECT_EQ(form->windowTitle(), "コピー");
     EXPECT_EQ(form->BtnOk->text(), "コピー");
     EXPECT_TRUE(form->BtnNoReload->isHidden());
@@ -185,7 +185,7 @@ TEST_F(CopyMoveDialogTest, ConflictYesAndANewNameCopiesUnderThatNameAndCloses)
 TEST_F(CopyMoveDialogTest, NoStaysOpenARetryEndingNoClosesAndRemembers)
 {
     writeText("b.txt", "other", into);
-    auto form = open(QLatin1Char('C'), {QString(), QChar(), 0, QLatin1Char('0')});
+    auto form = open(CopyMoveMode::Copy, {QString(), QChar(), 0, QLatin1Char('0')});
     form->EditToFolder->setText(into);
     dialogs.answers = {Dialogs::Answer::No};
     form->BtnOk->click();
@@ -209,7 +209,7 @@ TEST_F(CopyMoveDialogTest, FolderChecksBookmarksAndOtherFailures)
 {
     const QString elsewhere = filesDir.filePath("elsewhere");
     QDir().mkpath(elsewhere);
-    auto form = open(QLatin1Char('C'), {QStringLiteral("/no/such/folder"), QLatin1Char('2'), 5},
+    auto form = open(CopyMoveMode::Copy, {QStringLiteral("/no/such/folder"), QLatin1Char('2'), 5},
                      {a, QStringLiteral("/no/such/folder"), elsewhere});
     // Only existing folders are listed; an index past the end selects the first.
     ASSERT_EQ(form->cbBookmark->count(), 1);
@@ -222,7 +222,7 @@ TEST_F(CopyMoveDialogTest, FolderChecksBookmarksAndOtherFailures)
     EXPECT_EQ(form->memory().folder, "/no/such/folder"); // the field's text, also with the bookmark choice
 
     // A missing typed folder: the warning once focus leaves, and a failure with the cause on Enter.
-    form = open(QLatin1Char('C'), {QStringLiteral("/no/such/folder")});
+    form = open(CopyMoveMode::Copy, {QStringLiteral("/no/such/folder")});
     EXPECT_FALSE(form->LabelNoDirectory->isVisible()); // the field has the focus
     form->BtnSansyou->setFocus();
     EXPECT_TRUE(form->LabelNoDirectory->isVisible());

@@ -177,7 +177,7 @@ TEST_F(NotAFileTest, WalkingOntoAFifoADeviceOrADanglingLinkNeverBlocks)
     press(Qt::Key_Down);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(w.FileNameNow(), filesDir.filePath("a.txt"));
-    EXPECT_EQ(statusText(2), MainTexts::kText);
+    EXPECT_EQ(statusText(StatusPanel::FileKind), MainTexts::kText);
 }
 
 // The settings file is read only when it is a regular file: anything else starts the program with

@@ -78,10 +78,10 @@ protected:
         const std::vector<qint64> starts = view->layout().plainLineStarts(view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
         // The status bar follows a re-wrap as it follows a load.
-        EXPECT_EQ(statusText(4), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
+        EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(referenceCount(text, starts))) << what;
         const qint64 caret = view->caretPosition();
         const auto caretLine = std::upper_bound(starts.begin(), starts.end(), caret) - starts.begin() - 1;
-        EXPECT_EQ(statusText(5), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
+        EXPECT_EQ(statusText(StatusPanel::Position), StatusTexts::caretText(caretLine + 1, caret - starts[size_t(caretLine)] + 1)) << what;
         // Spot checks of the caret panel across the whole text.
         QRandomGenerator random(7);
         for (int k = 0; k < 40; ++k) {
@@ -89,7 +89,7 @@ protected:
             view->selectRange(at, 0);
             const auto it = std::upper_bound(starts.begin(), starts.end(), at);
             const qint64 line = qint64(it - starts.begin()) - 1;
-            ASSERT_EQ(statusText(5), StatusTexts::caretText(line + 1, at - starts[size_t(line)] + 1))
+            ASSERT_EQ(statusText(StatusPanel::Position), StatusTexts::caretText(line + 1, at - starts[size_t(line)] + 1))
                 << what << " at " << at;
         }
     }
@@ -139,7 +139,7 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
     EXPECT_EQ(w.settings().History.PreHistory[0], last);
     EXPECT_EQ(w.settings().History.PreHistory[1], QStringLiteral("/older.txt"));
     EXPECT_TRUE(w.settings().History.NextHistory[0].isEmpty());
-    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(statusText(StatusPanel::Lines), QStringLiteral("全2行"));
     // Laid out once, at the width it is shown in.
     EXPECT_EQ(view()->layout().hardBuilds(), 1);
     EXPECT_EQ(view()->layout().wrapBuilds(), 1);
@@ -157,7 +157,7 @@ TEST_F(LayoutTest, LineCountAndCaretPanelMatchThePlainLayout)
     TForm1 &w = start({path});
     ASSERT_GT(viewText().size(), 50000);
     ASSERT_TRUE(view()->wraps());
-    EXPECT_EQ(statusText(4), StatusTexts::lineCountText(view()->displayedLineCount()));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(view()->displayedLineCount()));
     expectSameAsReference(w, "wrap on");
 
     // A width change re-wraps from the measured hard lines.

@@ -25,12 +25,12 @@ TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
     EXPECT_NE(QApplication::applicationDisplayName(), w.windowTitle());
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(statusText(0), w.FileDateText(path));
-    EXPECT_FALSE(statusText(0).isEmpty());
-    EXPECT_EQ(statusText(1), QString());
-    EXPECT_EQ(statusWidth(2), 0);
-    EXPECT_EQ(statusText(3), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
-    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(statusText(StatusPanel::Date), w.FileDateText(path));
+    EXPECT_FALSE(statusText(StatusPanel::Date).isEmpty());
+    EXPECT_EQ(statusText(StatusPanel::ReadOnly), QString());
+    EXPECT_EQ(statusWidth(StatusPanel::FileKind), 0);
+    EXPECT_EQ(statusText(StatusPanel::Size), QStringLiteral("16 Bytes")); // 6 + 2 + 6 + 2
+    EXPECT_EQ(statusText(StatusPanel::Lines), QStringLiteral("全2行"));
     EXPECT_TRUE(action(QStringLiteral("ActionReLoad"))->isEnabled());
     EXPECT_TRUE(action(QStringLiteral("ActionFullScreen"))->isEnabled());
     EXPECT_TRUE(action(QStringLiteral("ActionExport"))->isEnabled());
@@ -45,23 +45,23 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
     const QString path = writeBytes(QStringLiteral("tabbed.txt"), QByteArray("a\tb"));
     QFile::setPermissions(path, QFile::ReadOwner);
     TForm1 &w = start({path});
-    EXPECT_EQ(statusText(1), QStringLiteral("ReadOnly"));
+    EXPECT_EQ(statusText(StatusPanel::ReadOnly), QStringLiteral("ReadOnly"));
 
     named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true);
     w.RefreshViewState();
-    EXPECT_EQ(statusWidth(2), 50);
-    EXPECT_EQ(statusText(2), QStringLiteral("BINARY"));
+    EXPECT_EQ(statusWidth(StatusPanel::FileKind), 50);
+    EXPECT_EQ(statusText(StatusPanel::FileKind), QStringLiteral("BINARY"));
 
     const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
-    w.LoadDocument(text, 'N', 0);
-    EXPECT_EQ(statusText(2), QStringLiteral("TEXT"));
+    w.LoadDocument(text, LoadMode::New, 0);
+    EXPECT_EQ(statusText(StatusPanel::FileKind), QStringLiteral("TEXT"));
 }
 
 TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
 {
     TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
-    EXPECT_EQ(statusText(3), QStringLiteral("0 Bytes"));
-    EXPECT_EQ(statusText(4), QStringLiteral("全0行"));
+    EXPECT_EQ(statusText(StatusPanel::Size), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(statusText(StatusPanel::Lines), QStringLiteral("全0行"));
     for (QAction *a : {action(QStringLiteral("ActionNoCRLF")), action(QStringLiteral("ActionNoSpace")), action(QStringLiteral("ActionNoHtmlTag")), action(QStringLiteral("ActionNoTFS")), action(QStringLiteral("ActionNumbering"))})
         EXPECT_FALSE(a->isEnabled());
 }
@@ -70,11 +70,11 @@ TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
     TForm1 &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
-    const qint64 wrapped = statusText(4).mid(1).chopped(1).toLongLong();
+    const qint64 wrapped = statusText(StatusPanel::Lines).mid(1).chopped(1).toLongLong();
     EXPECT_GT(wrapped, 2); // the long line takes several display lines
 
     action(QStringLiteral("ActionWrapNone"))->trigger();
-    EXPECT_EQ(statusText(4), QStringLiteral("全2行"));
+    EXPECT_EQ(statusText(StatusPanel::Lines), QStringLiteral("全2行"));
 }
 
 TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
@@ -82,14 +82,14 @@ TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
     TForm1 &w = start({path});
     // A folder or a missing path only refreshes, without a word.
-    w.LoadDocument(filesDir.path(), 'N', 0);
-    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), 'N', 0);
+    w.LoadDocument(filesDir.path(), LoadMode::New, 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), LoadMode::New, 0);
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
     EXPECT_EQ(w.FileNameNow(), path);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Reading this file fails even for the superuser.
-    w.LoadDocument(QStringLiteral("/proc/self/mem"), 'N', 0);
+    w.LoadDocument(QStringLiteral("/proc/self/mem"), LoadMode::New, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].kind, Kind::Failure);
     EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
@@ -196,8 +196,9 @@ TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
     EXPECT_EQ(named<QToolButton>(QStringLiteral("BtnBack"))->toolTipDuration(), 25000);
     EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton23"))->toolTip(), QStringLiteral("フォントサイズを1pt大きくします。\n（現在は、9ptです。）"));
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->itemText(0), QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？"));
-    for (int i : {0, 1, 3, 4, 5, 6})
-        EXPECT_GT(statusWidth(i), 0) << i;
+    for (StatusPanel panel : {StatusPanel::Date, StatusPanel::ReadOnly, StatusPanel::Size, StatusPanel::Lines,
+                              StatusPanel::Position, StatusPanel::Encoding})
+        EXPECT_GT(statusWidth(panel), 0) << int(panel);
 }
 
 // Menus show key names through Qt's Japanese translation, which misspells one of them.

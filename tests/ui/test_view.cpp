@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QKeySequence>
+#include <QLayout>
 #include <QToolButton>
 
 using Kind = Dialogs::Kind;
@@ -89,7 +91,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isEnabled()); // the key still reaches the command
 
     // 524288 bytes does not ask, but is still above the limit for the buttons.
-    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), 'N', 0);
+    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), LoadMode::New, 0);
     EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
     action(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -97,7 +99,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
 
     // At the limit itself everything is offered.
-    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), 'N', 0);
+    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), LoadMode::New, 0);
     EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
     EXPECT_TRUE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
     EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked()); // the load cleared the effect
@@ -240,7 +242,7 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
     EXPECT_EQ(clipboard->text(), QStringLiteral("kept"));
 
     // In the view it copies the selection.
-    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), LoadMode::New, 0);
     view()->setFocus();
     action(QStringLiteral("ActionSelectAll"))->trigger();
     action(QStringLiteral("ActionCopy"))->trigger();
@@ -264,14 +266,14 @@ TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
 {
     TForm1 &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
     view()->moveCaretToStart();
-    EXPECT_EQ(statusText(5), QStringLiteral("現在: 1行 1桁"));
+    EXPECT_EQ(statusText(StatusPanel::Position), QStringLiteral("現在: 1行 1桁"));
     view()->selectRange(301, 0); // start of the second logical line, below the wrapped first one
-    const QString status = statusText(5);
+    const QString status = statusText(StatusPanel::Position);
     EXPECT_TRUE(status.endsWith(QStringLiteral("行 1桁")));
     EXPECT_NE(status, QStringLiteral("現在: 2行 1桁"));
     action(QStringLiteral("ActionWrapNone"))->trigger();
     view()->selectRange(303, 0);
-    EXPECT_EQ(statusText(5), QStringLiteral("現在: 2行 3桁"));
+    EXPECT_EQ(statusText(StatusPanel::Position), QStringLiteral("現在: 2行 3桁"));
 }
 
 TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
@@ -280,6 +282,37 @@ TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
     EXPECT_TRUE(view()->isReadOnly());
     action(QStringLiteral("DebugWriteMode"))->trigger();
     EXPECT_FALSE(view()->isReadOnly());
-    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), 'N', 0);
+    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), LoadMode::New, 0);
     EXPECT_FALSE(view()->isReadOnly());
+}
+
+// Each listed effect reaches the window as one command with its key, a format-menu entry and a
+// tool button in the list's order, and the command runs that effect's own byte rule.
+TEST_F(ViewTest, EachListedEffectIsOneCommandThatRunsItsOwnRule)
+{
+    const QByteArray bytes("From: a\r\n\r\n<b>x y</b>\r\nz");
+    TForm1 &w = start({writeBytes(QStringLiteral("t.txt"), bytes)});
+    QStringList buttons;
+    const QWidget *toolBar = named<QWidget>(QStringLiteral("ToolBar2"));
+    for (int i = 0; i < toolBar->layout()->count(); ++i) {
+        if (auto *b = qobject_cast<QToolButton *>(toolBar->layout()->itemAt(i)->widget()); b && b->isCheckable())
+            buttons << b->objectName();
+    }
+    QStringList listed{QStringLiteral("ToolButtonWrap1"), QStringLiteral("ToolButtonWrap2"), QStringLiteral("ToolButtonWrap3")};
+    for (const Effect &effect : kEffects) {
+        SCOPED_TRACE(effect.command);
+        listed << QLatin1String(effect.button);
+        QAction *command = w.findChild<QAction *>(QLatin1String(effect.command));
+        QAction *entry = w.findChild<QAction *>(QLatin1String(effect.menuEntry));
+        ASSERT_TRUE(command && entry);
+        EXPECT_EQ(command->shortcut(), QKeySequence(QLatin1String(effect.key)));
+        EXPECT_EQ(entry->text(), command->text());
+        EXPECT_EQ(w.findChild<QToolButton *>(QLatin1String(effect.button))->toolTip(), QString::fromUtf16(effect.hint));
+        command->trigger();
+        ASSERT_TRUE(command->isChecked());
+        EXPECT_EQ(viewText(), QString::fromLatin1(Effects::transform(effect.kind, bytes)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        entry->trigger(); // off again: the file's text is back
+        EXPECT_EQ(viewText(), QString::fromLatin1(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    EXPECT_EQ(buttons, listed);
 }

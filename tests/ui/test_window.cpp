@@ -173,7 +173,7 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
     action(QStringLiteral("ActionNoSpace"))->trigger();
     ASSERT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
     ASSERT_EQ(viewText(), QStringLiteral("abc"));
-    ASSERT_FALSE(statusText(0).isEmpty());
+    ASSERT_FALSE(statusText(StatusPanel::Date).isEmpty());
 
     QFile::remove(path);
     action(QStringLiteral("ActionReLoad"))->trigger();
@@ -182,7 +182,7 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
     EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
     EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isChecked());
     EXPECT_EQ(viewText(), QStringLiteral("abc")); // the view keeps what it showed
-    EXPECT_TRUE(statusText(0).isEmpty());
+    EXPECT_TRUE(statusText(StatusPanel::Date).isEmpty());
     EXPECT_FALSE(action(QStringLiteral("ActionExport"))->isEnabled());
 }
 
@@ -287,7 +287,7 @@ TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
     EXPECT_EQ(text->selectionCount(), 0);
     text->setCursorPosition(3);
     EXPECT_EQ(view()->caretPosition(), 3);
-    w.LoadDocument(writeText(QStringLiteral("次.txt"), QStringLiteral("next")), 'N', 0);
+    w.LoadDocument(writeText(QStringLiteral("次.txt"), QStringLiteral("next")), LoadMode::New, 0);
     EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("next"));
     EXPECT_EQ(text->cursorPosition(), 0);
 

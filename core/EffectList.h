@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/Effects.h"
+#include "resources/EffectTexts.h"
+
+#include <QChar>
+
+#include <array>
+#include <span>
+
+// The display effects, each declared once. The window builds its commands, format-menu entries
+// and tool buttons from this list in its order, and the work-file pass runs the entry's byte
+// rule; adding an effect means one entry here, its byte rule in core/Effects and its test.
+
+// Each kind keeps the character it is known by.
+enum class EffectKind : char {
+    NoLineBreaks = 'C',
+    NoBlanks = 'S',
+    NoTags = 'T',
+    SkipHeader = 'F',
+    Numbering = 'N',
+};
+
+// What clearing the effects does with the shown text.
+enum class EffectClearing : char {
+    Restore = 'D', // the unprocessed text comes back
+    Discard = 'N', // the shown text stays; the unprocessed one is forgotten
+};
+
+// A note shown before the effect runs while another effect is on (the effect runs anyway).
+struct EffectNote {
+    EffectKind whileOn;
+    const char16_t *text; // null: no note
+};
+
+struct Effect {
+    EffectKind kind;
+    const char *command;   // the action's object name
+    const char16_t *caption;
+    const char *key;
+    const char *menuEntry; // the format menu entry's object name
+    const char *button;    // the tool button's object name
+    const char16_t *glyph; // the tool button's picture, drawn from these characters
+    bool boldGlyph;
+    const char16_t *hint;
+    bool startsGroup;      // a separator comes before it in the menu and the tool bar
+    // Checked in order; the first whose effect is on is shown.
+    std::array<EffectNote, 2> notes;
+    // The text has no line breaks left, so the view wraps at its edge.
+    bool wrapsAtEdge;
+    const Effects::ByteRule *rule;
+};
+
+inline constexpr std::array<Effect, 5> kEffects{{
+    {EffectKind::NoLineBreaks, "ActionNoCRLF", EffectTexts::kNoCRLF, "Ctrl+J", "StyleNoCRLF", "ToolButton12", u"¶", true,
+     EffectTexts::kHintNoCRLF, false, {}, true, &Effects::cutBreaks},
+    {EffectKind::NoBlanks, "ActionNoSpace", EffectTexts::kNoSpace, "Ctrl+K", "StyleNoSpace", "ToolButton13", u"␣", false,
+     EffectTexts::kHintNoSpace, false, {}, false, &Effects::cutSpaces},
+    {EffectKind::NoTags, "ActionNoHtmlTag", EffectTexts::kNoHtmlTag, "Ctrl+H", "StyleTag", "ToolButton14", u"<>", true,
+     EffectTexts::kHintNoTag, false, {}, false, &Effects::cutTags},
+    {EffectKind::SkipHeader, "ActionNoTFS", EffectTexts::kNoTFS, "Ctrl+U", "StyleNoTFS", "ToolButton18", u"✉", false,
+     EffectTexts::kHintNoTFS, false,
+     {{{EffectKind::Numbering, EffectTexts::kNoteNoTFSAfterNumbering},
+       {EffectKind::NoLineBreaks, EffectTexts::kNoteNoTFSAfterNoCRLF}}},
+     false, &Effects::cutHeader},
+    {EffectKind::Numbering, "ActionNumbering", EffectTexts::kNumbering, "Ctrl+I", "StyleNumbering", "ToolButton17", u"#", true,
+     EffectTexts::kHintNumbering, true, {{{EffectKind::NoLineBreaks, EffectTexts::kNoteNumberingAfterNoCRLF}}}, false,
+     &Effects::numberLines},
+}};
+
+// The entry of a kind; null for a character that names no effect.
+constexpr const Effect *findEffect(EffectKind kind)
+{
+    for (const Effect &effect : kEffects) {
+        if (effect.kind == kind)
+            return &effect;
+    }
+    return nullptr;
+}
