@@ -345,7 +345,9 @@ QWidget *TAppSetForm::createColorPage()
                                                               {rbColor4, ColorPreset::ToolTip},
                                                               {rbColor0, ColorPreset::User}};
     auto *inner = new QVBoxLayout(group);
-    for (const auto &[button, preset] : presets) {
+    for (const auto &entry : presets) {
+        QRadioButton *button = entry.first;
+        const ColorPreset preset = entry.second; // a named copy: clang 14 cannot capture a binding
         colorButtons_->addButton(button);
         inner->addWidget(button);
         connect(button, &QRadioButton::toggled, this, [this, preset](bool on) {
