@@ -477,9 +477,9 @@ void TForm1::SetHints()
     setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
     setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);
     for (QWidget *w : std::initializer_list<QWidget *>{BtnExport, ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
-                                                       ToolButton24, PanelSearch->btnGoSearch,
-                                                       PanelSearch->BtnClosePanelSearch, PanelDirBars->SplitterBox->handle(1)})
+                                                       ToolButton24, PanelDirBars->SplitterBox->handle(1)})
         w->setToolTipDuration(kHintDuration);
+    PanelSearch->setHintDuration(kHintDuration);
 }
 
 void TForm1::UpdateFontSizeHints()

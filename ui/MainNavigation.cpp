@@ -9,7 +9,6 @@
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/SearchBar.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -75,8 +74,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == PanelSearch->EditSearch)
-            return EditSearchKeyPress(key);
         FileListBox1KeyDown(key);
         // In the box's lists Space only pages the view: no search for a blank, no drop-down,
         // no selection.

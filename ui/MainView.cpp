@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/SearchBar.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -46,9 +45,8 @@ void TForm1::connectView()
             ActionSelectAll->setEnabled(true);
         });
     }
-    // The copy and select-all keys reach the commands also from the one-line fields.
-    for (QWidget *field : std::initializer_list<QWidget *>{FilePathBox->lineEdit(), PanelSearch->EditSearch})
-        field->installEventFilter(this);
+    // The copy and select-all keys reach the commands also from the address field.
+    FilePathBox->lineEdit()->installEventFilter(this);
 }
 
 bool TForm1::viewHasFocus() const

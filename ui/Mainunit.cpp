@@ -123,8 +123,6 @@ void TForm1::createPanels()
     formatRow->addWidget(ToolBar2);
     formatRow->addWidget(PanelFilePropaty, 1);
 
-    PanelSearch = new SearchBar;
-
     RichEdit = new TextView;
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
     RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
@@ -133,6 +131,7 @@ void TForm1::createPanels()
     RichEditForBackup->setObjectName(QStringLiteral("RichEditForBackup"));
     RichEditForBackup->setWrap(false);
     RichEditForBackup->hide();
+    PanelSearch = new SearchBar(RichEdit);
 
     viewColumn->addWidget(PanelToolsOnViewArea);
     viewColumn->addWidget(PanelSearch);

@@ -94,11 +94,6 @@ public slots:
     // Bookmarks.
     void ActionBookmarkClickExecute(QAction *item);
     void ActionOpenAddBookmarkDialogExecute();
-    // Search bar.
-    void ActionOpenSearchExecute();
-    void ActionGoSearchExecute();
-    void ActionFindNextExecute();
-    void BtnClosePanelSearchClick();
     // View.
     void ActionWrapNoneExecute();
     void ActionWrapNumExecute();
@@ -208,7 +203,6 @@ private:
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
-    bool EditSearchKeyPress(QKeyEvent *event);
 
     // View (MainView.cpp).
     void connectView();
