@@ -38,12 +38,12 @@ void TForm1::ActionFileOpenExecute()
 {
     const std::vector<FilterEntry> entries = filterEntries(Settings);
     const std::optional<QString> chosen =
-        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->DirectoryListBox1->directory(),
+        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->folder(),
                                    dialogFilters(entries), 0);
     if (!chosen)
         return;
-    OpenFolder(*chosen);
-    SelectByPath(*chosen);
+    PanelDirBars->openFolder(*chosen);
+    PanelDirBars->selectByPath(*chosen);
 }
 
 void TForm1::ActionFolderOpenExecute()
@@ -51,13 +51,13 @@ void TForm1::ActionFolderOpenExecute()
     const std::optional<QString> folder =
         services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, QStringLiteral("/"));
     if (folder)
-        OpenFolder(*folder);
+        PanelDirBars->openFolder(*folder);
 }
 
 void TForm1::EditLRLChange()
 {
     if (FileSystem::fileExists(EditLRL->text()))
-        SelectByPath(EditLRL->text());
+        PanelDirBars->selectByPath(EditLRL->text());
 }
 
 void TForm1::FilePathBoxChange()
@@ -66,11 +66,11 @@ void TForm1::FilePathBoxChange()
     QString path = typed;
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
-        path = PanelDirBars->FileListBox1->directory() + path;
+        path = PanelDirBars->folder() + path;
     if (FileSystem::folderExists(path))
-        OpenFolder(path);
+        PanelDirBars->openFolder(path);
     if (FileSystem::fileExists(path))
-        SelectByPath(QDir::cleanPath(path));
+        PanelDirBars->selectByPath(QDir::cleanPath(path));
     if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
         ActionExport->setEnabled(false);
         if (typed[8] == QLatin1Char('1'))
@@ -84,18 +84,13 @@ void TForm1::FilePathBoxChange()
 
 void TForm1::ActionReLoadExecute()
 {
-    FileSelectionBox *box = PanelDirBars;
-    box->DriveComboBox1->refreshRoots();
-    box->DirectoryListBox1->rebuild();
     // The re-read list has no selection: its change handler refreshes the window state, which
     // also clears the effect marks of a file that has gone.
-    box->FileListBox1->reread();
+    PanelDirBars->refresh();
     const QString file = FileNameNow();
     if (FileSystem::fileExists(file)) {
         LoadDocument(file, QLatin1Char('R'), 0);
-        SyncingFileList = true;
-        SelectByPath(file);
-        SyncingFileList = false;
+        PanelDirBars->showFile(file);
     } else {
         services_.dialogs.message(this, MainTexts::kReloadMissingText, MainTexts::kReloadMissingCaption,
                                   Dialogs::Kind::Failure);

@@ -261,8 +261,7 @@ void TForm1::createPopupMenus()
                          [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });
     };
     attachContextMenu(RichEdit, PopupMenuView);
-    attachContextMenu(PanelDirBars->FileListBox1, PopupMenuFile);
-    attachContextMenu(PanelDirBars->DirectoryListBox1, PopupMenuFolder);
+    PanelDirBars->setMenus(PopupMenuFile, PopupMenuFolder);
 }
 
 void TForm1::createMenus()
@@ -463,7 +462,6 @@ void TForm1::SetHints()
     setHint(BtnPrint, MainTexts::kHintPrint);
     setHint(BtnSave, MainTexts::kHintSave);
     setHint(BtnHelp, MainTexts::kHintHelp);
-    setHint(PanelDirBars->PanelTitleOnDirBars, FileBoxTexts::kHintTitle);
     setHint(FilePathBox, MainTexts::kHintPathBox);
     ActionExport->setToolTip(MainTexts::kHintExport);
     ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
@@ -473,13 +471,11 @@ void TForm1::SetHints()
     setHint(ToolButton14, MainTexts::kHintNoTag);
     setHint(ToolButton18, MainTexts::kHintNoTFS);
     setHint(ToolButton17, MainTexts::kHintNumbering);
-    setHint(PanelDirBars->DriveComboBox1, FileBoxTexts::kHintDrive);
-    setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
-    setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);
     for (QWidget *w : std::initializer_list<QWidget *>{BtnExport, ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
-                                                       ToolButton24, PanelDirBars->SplitterBox->handle(1)})
+                                                       ToolButton24})
         w->setToolTipDuration(kHintDuration);
     PanelSearch->setHintDuration(kHintDuration);
+    PanelDirBars->setHintDuration(kHintDuration);
 }
 
 void TForm1::UpdateFontSizeHints()

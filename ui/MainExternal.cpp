@@ -133,7 +133,7 @@ void TForm1::ActionExportExecute()
 
 void TForm1::ActionFolderExplorerExecute()
 {
-    services_.shell.explore(PanelDirBars->DirectoryListBox1->directory());
+    services_.shell.explore(PanelDirBars->folder());
 }
 
 DocumentEncoding::Saved TForm1::shownSaveForm() const
@@ -155,10 +155,9 @@ void TForm1::ActionSaveAsExecute()
                                   Dialogs::Kind::Warning);
         return;
     }
-    const FilterComboBox *types = PanelDirBars->FilterComboBox1;
     const std::optional<QString> chosen =
-        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->DirectoryListBox1->directory(),
-                                   dialogFilters(types->entries()), types->currentIndex());
+        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->folder(),
+                                   dialogFilters(PanelDirBars->filterEntries()), PanelDirBars->filterIndex());
     if (!chosen)
         return;
     const DocumentEncoding::Saved saved = shownSaveForm();

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
 #include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
@@ -50,9 +51,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
         else if (mode == QLatin1Char('M'))
             Settings.History.StepForwardTo(index);
         if (mode == QLatin1Char('H') || mode == QLatin1Char('M')) {
-            SyncingFileList = true;
-            SelectByPath(path);
-            SyncingFileList = false;
+            PanelDirBars->showFile(path);
         }
         setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, QLatin1Char('F'))) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);

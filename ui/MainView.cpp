@@ -157,15 +157,10 @@ void TForm1::ActionCopyExecute()
         return;
     }
     QWidget *focus = focusWidget();
-    FileSelectionBox *box = PanelDirBars;
     if (pathBoxHasFocus())
         EditClipboard->setText(FilePathBox->lineEdit()->selectedText());
-    else if (focus == box->FileListBox1)
-        EditClipboard->setText(box->FileListBox1->selectedPath());
-    else if (focus == box->DirectoryListBox1)
-        EditClipboard->setText(box->DirectoryListBox1->directory());
-    else if (focus == box->DriveComboBox1)
-        EditClipboard->setText(box->DriveComboBox1->currentRoot());
+    else if (const std::optional<QString> listed = PanelDirBars->copiedText())
+        EditClipboard->setText(*listed);
     else
         EditClipboard->setText(Desktop::clipboardText());
     EditClipboard->selectAll();

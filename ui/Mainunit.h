@@ -66,17 +66,11 @@ public slots:
     void FormShow();
     // Navigation.
     void FileListBox1Change(const QString &path);
-    void OpenFolder(const QString &path);
-    void SelectByPath(const QString &path);
-    void DirectoryListBox1Click(const QString &folder);
     void BtnFileSelBoxCompClick();
     void ShowFileSelectionBox(bool show);
     void Splitter1Moved();
     void BtnCloseFileSelectBoxClick();
     void ViewSelectClick();
-    void PanelTitleOnDirBarsClick();
-    void PanelDirBarsEnter();
-    void PanelDirBarsExit();
     void ActionViewPreExecute();
     void ActionViewNextExecute();
     void PopupMenuPrePopup();
@@ -138,7 +132,6 @@ public slots:
     void ActionFileDeleteExecute();
     void ActionFileCopyExecute(QObject *sender);
     void ActionFileRenameExecute();
-    void MoveToNextListedFile();
     // External applications (MainExternal.cpp).
     void ActionEditExecute(QObject *sender);
     void ActionPrintExecute();
@@ -242,7 +235,6 @@ private:
 
     // State shared by the commands.
     SettingsRecord Settings;
-    bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
     bool PathListBuilt = false;
     // The encoding the shown file was read in; its byte form is the view's.
