@@ -6,11 +6,9 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/widgets/PathComboBox.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
+#include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,19 +17,18 @@
 
 void TForm1::connectAddressBar()
 {
-    // Only the user's edits and choices run the handler; texts set by the program do not.
-    connect(FilePathBox->lineEdit(), &QLineEdit::textEdited, this, [this] { FilePathBoxChange(); });
-    connect(FilePathBox, &QComboBox::activated, this, [this] { FilePathBoxChange(); });
-    connect(FilePathBox, &PathComboBox::aboutToDropDown, this, &TForm1::FilePathBoxDropDown);
+    connect(PanelPathBar, &AddressBar::pathEntered, this, &TForm1::FilePathBoxChange);
+    connect(PanelPathBar, &AddressBar::listRequested, this, &TForm1::FillPathList);
+    connect(PanelPathBar, &AddressBar::pageRequested, this, [this](bool back) {
+        if (back)
+            RichEdit->pageUp();
+        else
+            RichEdit->pageDown();
+    });
     connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
     connect(ActionFileOpen, &QAction::triggered, this, &TForm1::ActionFileOpenExecute);
     connect(ActionFolderOpen, &QAction::triggered, this, &TForm1::ActionFolderOpenExecute);
     connect(EditLRL, &QLineEdit::textChanged, this, &TForm1::EditLRLChange);
-}
-
-void TForm1::FilePathBoxDropDown()
-{
-    FillPathList();
 }
 
 void TForm1::ActionFileOpenExecute()
@@ -60,9 +57,8 @@ void TForm1::EditLRLChange()
         PanelDirBars->selectByPath(EditLRL->text());
 }
 
-void TForm1::FilePathBoxChange()
+void TForm1::FilePathBoxChange(const QString &typed)
 {
-    const QString typed = FilePathBox->currentText();
     QString path = typed;
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
@@ -76,10 +72,6 @@ void TForm1::FilePathBoxChange()
         if (typed[8] == QLatin1Char('1'))
             services_.dialogs.message(this, MainTexts::kAboutText, MainTexts::kAboutCaption, Dialogs::Kind::Notice);
     }
-    QPalette p = FilePathBox->palette();
-    p.setColor(QPalette::Text, typed.startsWith(QLatin1String("http://")) ? QColor(Qt::blue)
-                                                                           : palette().color(QPalette::Text));
-    FilePathBox->setPalette(p);
 }
 
 void TForm1::ActionReLoadExecute()
@@ -100,5 +92,5 @@ void TForm1::ActionReLoadExecute()
 void TForm1::reopenLastFile()
 {
     ActionReLoadExecute();
-    FilePathBoxChange();
+    PanelPathBar->enterPath(PanelPathBar->path());
 }

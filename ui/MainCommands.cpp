@@ -3,13 +3,9 @@
 
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -426,10 +422,7 @@ void TForm1::createToolBars()
     for (QWidget *w : std::initializer_list<QWidget *>{BtnFile, BtnFolder, separator(), BtnBack, BtnForward, BtnReload, separator(), BtnFont, BtnFullScreen, ToolButton10, BtnPrint, BtnSave, separator(), BtnHelp})
         row->addWidget(w);
 
-    BtnExport->setDefaultAction(ActionExport);
-    BtnExport->setText(MainTexts::kBtnExport);
-    BtnExport->setAutoRaise(true);
-    connect(ActionExport, &QAction::changed, BtnExport, [this] { BtnExport->setText(MainTexts::kBtnExport); });
+    PanelPathBar->setExportCommand(ActionExport);
 
     ToolButtonWrap1 = formatButton(ActionWrapNone, glyphIcon(QStringLiteral("→")), "ToolButtonWrap1");
     ToolButtonWrap2 = formatButton(ActionWrapNum, glyphIcon(QStringLiteral("桁")), "ToolButtonWrap2");
@@ -462,7 +455,6 @@ void TForm1::SetHints()
     setHint(BtnPrint, MainTexts::kHintPrint);
     setHint(BtnSave, MainTexts::kHintSave);
     setHint(BtnHelp, MainTexts::kHintHelp);
-    setHint(FilePathBox, MainTexts::kHintPathBox);
     ActionExport->setToolTip(MainTexts::kHintExport);
     ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
     ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
@@ -471,10 +463,11 @@ void TForm1::SetHints()
     setHint(ToolButton14, MainTexts::kHintNoTag);
     setHint(ToolButton18, MainTexts::kHintNoTFS);
     setHint(ToolButton17, MainTexts::kHintNumbering);
-    for (QWidget *w : std::initializer_list<QWidget *>{BtnExport, ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
+    for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
                                                        ToolButton24})
         w->setToolTipDuration(kHintDuration);
     PanelSearch->setHintDuration(kHintDuration);
+    PanelPathBar->setHintDuration(kHintDuration);
     PanelDirBars->setHintDuration(kHintDuration);
 }
 

@@ -9,11 +9,9 @@
 #include "platform/SaveFile.h"
 #include "platform/Shell.h"
 #include "resources/ExternalTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/Printunit.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -122,7 +120,7 @@ void TForm1::ActionPrintExecute()
 
 void TForm1::ActionExportExecute()
 {
-    const QString address = FilePathBox->currentText();
+    const QString address = PanelPathBar->path();
     // Only the lower-case scheme at the very start counts as an address.
     if (!FileSystem::fileExists(address) && !address.startsWith(QLatin1String("http://")))
         return;

@@ -10,11 +10,10 @@
 #include "platform/ProgramFolder.h"
 #include "resources/CmTexts.h"
 #include "resources/DeleteTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/Cmunit.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/Renattunit.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -61,8 +60,7 @@ void TForm1::ActionFileDeleteExecute()
     if (Settings.flagIs(Flag::NoReloadAfterMove, '1'))
         return;
     {
-        const QSignalBlocker blocker(FilePathBox);
-        FilePathBox->setEditText(QString());
+        PanelPathBar->showPath(QString());
     }
     RichEdit->setText(QString());
     stepPastRemovedFile();

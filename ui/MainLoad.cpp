@@ -8,8 +8,8 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -41,8 +41,7 @@ void TForm1::LoadDocument(const QString path, QChar mode, int index)
         RichEdit->setText(loaded.text, loaded.byteLength);
         loaded.text.clear();
         {
-            const QSignalBlocker blocker(FilePathBox);
-            FilePathBox->setEditText(path);
+            PanelPathBar->showPath(path);
         }
         if (mode == QLatin1Char('N'))
             Settings.History.RecordNewFile(path);
@@ -66,7 +65,7 @@ void TForm1::RefreshViewState()
     ActionViewNext->setEnabled(!history.NextHistory[0].isEmpty());
     ActionReLoad->setEnabled(!history.FileNameNow.isEmpty());
     ActionFullScreen->setEnabled(!history.FileNameNow.isEmpty());
-    ActionExport->setEnabled(FileSystem::fileExists(FilePathBox->currentText()));
+    ActionExport->setEnabled(FileSystem::fileExists(PanelPathBar->path()));
 
     ApplyWrapMode(Settings.WordWrapFlag == QLatin1Char('N') ? QLatin1Char('N') : QLatin1Char('R'));
 

@@ -64,9 +64,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         FileListBox1KeyDown(key);
-        // In the address field Space only pages the view.
-        if (key->key() == Qt::Key_Space && watched != RichEdit)
-            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -10,13 +10,10 @@
 #include "platform/Shell.h"
 #include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/SystemColors.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>

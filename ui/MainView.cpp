@@ -5,11 +5,8 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -46,7 +43,7 @@ void TForm1::connectView()
         });
     }
     // The copy and select-all keys reach the commands also from the address field.
-    FilePathBox->lineEdit()->installEventFilter(this);
+    PanelPathBar->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 }
 
 bool TForm1::viewHasFocus() const
@@ -57,8 +54,7 @@ bool TForm1::viewHasFocus() const
 
 bool TForm1::pathBoxHasFocus() const
 {
-    const QWidget *focus = focusWidget();
-    return focus && (focus == FilePathBox || focus == FilePathBox->lineEdit());
+    return PanelPathBar->fieldHasFocus();
 }
 
 bool TForm1::isCommandKey(QKeyEvent *event) const
@@ -156,9 +152,8 @@ void TForm1::ActionCopyExecute()
         RichEdit->copy();
         return;
     }
-    QWidget *focus = focusWidget();
     if (pathBoxHasFocus())
-        EditClipboard->setText(FilePathBox->lineEdit()->selectedText());
+        EditClipboard->setText(PanelPathBar->selectedText());
     else if (const std::optional<QString> listed = PanelDirBars->copiedText())
         EditClipboard->setText(*listed);
     else
@@ -172,7 +167,7 @@ void TForm1::ActionSelectAllExecute()
     if (viewHasFocus())
         RichEdit->selectAll();
     else if (pathBoxHasFocus())
-        FilePathBox->lineEdit()->selectAll();
+        PanelPathBar->selectAll();
 }
 
 void TForm1::MenuEditClick()
@@ -181,8 +176,8 @@ void TForm1::MenuEditClick()
         ActionCopy->setEnabled(RichEdit->hasSelection());
         ActionSelectAll->setEnabled(!RichEdit->isEmpty());
     } else if (pathBoxHasFocus()) {
-        ActionCopy->setEnabled(FilePathBox->lineEdit()->hasSelectedText());
-        ActionSelectAll->setEnabled(!FilePathBox->currentText().isEmpty());
+        ActionCopy->setEnabled(PanelPathBar->hasSelectedText());
+        ActionSelectAll->setEnabled(!PanelPathBar->path().isEmpty());
     } else {
         ActionCopy->setEnabled(true);
         ActionSelectAll->setEnabled(true);

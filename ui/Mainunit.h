@@ -26,6 +26,7 @@ class Shell;
 class FileSelectionBox;
 class TextView;
 class SearchBar;
+class AddressBar;
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -79,11 +80,10 @@ public slots:
     void PopupNext0Click(int index);
     void DebugHistoriesClick();
     // Address bar.
-    void FilePathBoxChange();
+    void FilePathBoxChange(const QString &typed);
     void ActionReLoadExecute();
     void ActionFileOpenExecute();
     void ActionFolderOpenExecute();
-    void FilePathBoxDropDown();
     void EditLRLChange();
     // Bookmarks.
     void ActionBookmarkClickExecute(QAction *item);
@@ -251,10 +251,7 @@ private:
     // Panels and controls; each carries its name as its object name.
     QWidget *PanelToolBars;
     QWidget *ToolBar1;
-    QWidget *PanelPathBar;
-    QLabel *LabelFilePath;
-    PathComboBox *FilePathBox;
-    QToolButton *BtnExport;
+    AddressBar *PanelPathBar;
     QLineEdit *EditLRL;
     QLineEdit *EditClipboard;
     QSplitter *Splitter1;
