@@ -13,8 +13,6 @@
 
 class QAction;
 class QActionGroup;
-class QComboBox;
-class PathComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
