@@ -44,7 +44,7 @@ FileListBox *openWalkFolder(benchmark::State &state, Window &window)
         return nullptr;
     }
     TForm1 &form = window.form();
-    form.OpenFolder(folder);
+    named<FileSelectionBox>(form, "PanelDirBars")->openFolder(folder);
     FileListBox *list = named<FileListBox>(form, "FileListBox1");
     list->setFocus();
     settle();

@@ -1,16 +1,21 @@
 #include "ui/FileSelectionBox.h"
 
+#include "core/PathUtil.h"
+#include "platform/FileSystem.h"
 #include "resources/FileBoxTexts.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
 #include "ui/widgets/FilterComboBox.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -141,6 +146,170 @@ FileSelectionBox::FileSelectionBox(QWidget *parent) : QWidget(parent)
     connect(BtnCloseFileSelectBox, &QToolButton::clicked, this, &FileSelectionBox::closeClicked);
     connect(group, &QButtonGroup::buttonClicked, this, &FileSelectionBox::layoutButtonClicked);
     setTitleActive(false);
+
+    connect(FileListBox1, &FileListBox::selectionChangedTo, this, [this](const QString &path) {
+        if (!syncing_)
+            emit fileChosen(path);
+    });
+    connect(DirectoryListBox1, &DirectoryListBox::folderOpened, this, &FileSelectionBox::openFolder);
+    connect(DriveComboBox1, &DriveComboBox::driveChosen, this, &FileSelectionBox::openFolder);
+    connect(FilterComboBox1, &QComboBox::activated, this, [this] { FileListBox1->setMask(FilterComboBox1->mask()); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusMoved(now); });
+    for (QWidget *w : std::initializer_list<QWidget *>{FileListBox1, FilterComboBox1, DirectoryListBox1, DriveComboBox1})
+        w->installEventFilter(this);
+    PanelTitleOnDirBars->setToolTip(FileBoxTexts::kHintTitle);
+    DriveComboBox1->setToolTip(FileBoxTexts::kHintDrive);
+    DirectoryListBox1->setToolTip(FileBoxTexts::kHintFolder);
+    FilterComboBox1->setToolTip(FileBoxTexts::kHintFilter);
+}
+
+void FileSelectionBox::startIn(const QString &folder)
+{
+    DirectoryListBox1->setDirectory(folder);
+    FileListBox1->setDirectory(DirectoryListBox1->directory());
+    DriveComboBox1->followFolder(DirectoryListBox1->directory());
+}
+
+void FileSelectionBox::openFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
+    folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
+    if (folder == DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
+        return;
+    DriveComboBox1->followFolder(folder);
+    DirectoryListBox1->setDirectory(folder);
+    FileListBox1->setDirectory(folder);
+    emit folderOpened(folder);
+}
+
+void FileSelectionBox::selectByPath(const QString &path)
+{
+    FileListBox *list = FileListBox1;
+    if (path.isEmpty() || path == list->selectedPath())
+        return;
+    openFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
+    const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
+        list->setMask(name);
+        return;
+    }
+    if (list->selectName(name))
+        return;
+    if (!FileSystem::fileExists(path)) {
+        emit fileNotFound(path);
+        return;
+    }
+    // The mask leaves the file out: the list then shows that single file.
+    list->setMask(name + QLatin1Char(';'));
+    list->selectName(name);
+}
+
+void FileSelectionBox::showFile(const QString &path)
+{
+    syncing_ = true;
+    selectByPath(path);
+    syncing_ = false;
+}
+
+QString FileSelectionBox::folder() const
+{
+    return DirectoryListBox1->directory();
+}
+
+void FileSelectionBox::reread()
+{
+    FileListBox1->reread();
+}
+
+void FileSelectionBox::refresh()
+{
+    DriveComboBox1->refreshRoots();
+    DirectoryListBox1->rebuild();
+    FileListBox1->reread();
+}
+
+void FileSelectionBox::stepToNextFile()
+{
+    FileListBox *list = FileListBox1;
+    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier));
+    QCoreApplication::sendPostedEvents(list);
+    QCoreApplication::processEvents();
+}
+
+void FileSelectionBox::focusList()
+{
+    FileListBox1->setFocus();
+}
+
+bool FileSelectionBox::setFilterEntries(const std::vector<FilterEntry> &entries)
+{
+    if (!FilterComboBox1->setEntries(entries))
+        return false;
+    FileListBox1->setMask(FilterComboBox1->mask());
+    return true;
+}
+
+const std::vector<FilterEntry> &FileSelectionBox::filterEntries() const
+{
+    return FilterComboBox1->entries();
+}
+
+int FileSelectionBox::filterIndex() const
+{
+    return FilterComboBox1->currentIndex();
+}
+
+void FileSelectionBox::chooseFilter(int index)
+{
+    if (index >= 0)
+        FilterComboBox1->setCurrentIndex(index);
+    FileListBox1->setMask(FilterComboBox1->mask());
+}
+
+std::optional<QString> FileSelectionBox::copiedText() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    if (focus == FileListBox1)
+        return FileListBox1->selectedPath();
+    if (focus == DirectoryListBox1)
+        return DirectoryListBox1->directory();
+    if (focus == DriveComboBox1)
+        return DriveComboBox1->currentRoot();
+    return std::nullopt;
+}
+
+void FileSelectionBox::setMenus(QMenu *fileMenu, QMenu *folderMenu)
+{
+    for (auto [widget, menu] : {std::pair<QWidget *, QMenu *>{FileListBox1, fileMenu}, {DirectoryListBox1, folderMenu}}) {
+        widget->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(widget, &QWidget::customContextMenuRequested, menu,
+                [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });
+    }
+}
+
+void FileSelectionBox::leaveKeysToWindow(const QList<QKeySequence> &keys)
+{
+    windowKeys_ = keys;
+}
+
+void FileSelectionBox::setHintDuration(int ms)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{PanelTitleOnDirBars, DriveComboBox1, DirectoryListBox1,
+                                                       FilterComboBox1, SplitterBox->handle(1)})
+        w->setToolTipDuration(ms);
+}
+
+void FileSelectionBox::focusMoved(QWidget *now)
+{
+    const bool inside = now && isAncestorOf(now);
+    if (inside == titleActive_)
+        return;
+    setTitleActive(inside);
+    if (inside)
+        emit entered();
 }
 
 FileBoxLayout FileSelectionBox::BtnFileSelBoxCompClick()
@@ -194,7 +363,22 @@ void FileSelectionBox::setTitleActive(bool active)
 
 bool FileSelectionBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == PanelTitleOnDirBars && event->type() == QEvent::MouseButtonRelease)
-        emit titleClicked();
+    if (watched == PanelTitleOnDirBars) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            focusList();
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+        return windowKeys_.contains(pressed);
+    }
+    // In the lists Space only pages the view: no search for a blank, no drop-down, no selection.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space) {
+            emit pageRequested(key->modifiers() & Qt::ShiftModifier);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }

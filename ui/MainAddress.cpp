@@ -6,11 +6,9 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/widgets/PathComboBox.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
+#include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,31 +17,30 @@
 
 void TForm1::connectAddressBar()
 {
-    // Only the user's edits and choices run the handler; texts set by the program do not.
-    connect(FilePathBox->lineEdit(), &QLineEdit::textEdited, this, [this] { FilePathBoxChange(); });
-    connect(FilePathBox, &QComboBox::activated, this, [this] { FilePathBoxChange(); });
-    connect(FilePathBox, &PathComboBox::aboutToDropDown, this, &TForm1::FilePathBoxDropDown);
+    connect(PanelPathBar, &AddressBar::pathEntered, this, &TForm1::FilePathBoxChange);
+    connect(PanelPathBar, &AddressBar::listRequested, this, &TForm1::FillPathList);
+    connect(PanelPathBar, &AddressBar::pageRequested, this, [this](bool back) {
+        if (back)
+            RichEdit->pageUp();
+        else
+            RichEdit->pageDown();
+    });
     connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
     connect(ActionFileOpen, &QAction::triggered, this, &TForm1::ActionFileOpenExecute);
     connect(ActionFolderOpen, &QAction::triggered, this, &TForm1::ActionFolderOpenExecute);
     connect(EditLRL, &QLineEdit::textChanged, this, &TForm1::EditLRLChange);
 }
 
-void TForm1::FilePathBoxDropDown()
-{
-    FillPathList();
-}
-
 void TForm1::ActionFileOpenExecute()
 {
     const std::vector<FilterEntry> entries = filterEntries(Settings);
     const std::optional<QString> chosen =
-        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->DirectoryListBox1->directory(),
+        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->folder(),
                                    dialogFilters(entries), 0);
     if (!chosen)
         return;
-    OpenFolder(*chosen);
-    SelectByPath(*chosen);
+    PanelDirBars->openFolder(*chosen);
+    PanelDirBars->selectByPath(*chosen);
 }
 
 void TForm1::ActionFolderOpenExecute()
@@ -51,51 +48,41 @@ void TForm1::ActionFolderOpenExecute()
     const std::optional<QString> folder =
         services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, QStringLiteral("/"));
     if (folder)
-        OpenFolder(*folder);
+        PanelDirBars->openFolder(*folder);
 }
 
 void TForm1::EditLRLChange()
 {
     if (FileSystem::fileExists(EditLRL->text()))
-        SelectByPath(EditLRL->text());
+        PanelDirBars->selectByPath(EditLRL->text());
 }
 
-void TForm1::FilePathBoxChange()
+void TForm1::FilePathBoxChange(const QString &typed)
 {
-    const QString typed = FilePathBox->currentText();
     QString path = typed;
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
-        path = PanelDirBars->FileListBox1->directory() + path;
+        path = PanelDirBars->folder() + path;
     if (FileSystem::folderExists(path))
-        OpenFolder(path);
+        PanelDirBars->openFolder(path);
     if (FileSystem::fileExists(path))
-        SelectByPath(QDir::cleanPath(path));
+        PanelDirBars->selectByPath(QDir::cleanPath(path));
     if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
         ActionExport->setEnabled(false);
         if (typed[8] == QLatin1Char('1'))
             services_.dialogs.message(this, MainTexts::kAboutText, MainTexts::kAboutCaption, Dialogs::Kind::Notice);
     }
-    QPalette p = FilePathBox->palette();
-    p.setColor(QPalette::Text, typed.startsWith(QLatin1String("http://")) ? QColor(Qt::blue)
-                                                                           : palette().color(QPalette::Text));
-    FilePathBox->setPalette(p);
 }
 
 void TForm1::ActionReLoadExecute()
 {
-    FileSelectionBox *box = PanelDirBars;
-    box->DriveComboBox1->refreshRoots();
-    box->DirectoryListBox1->rebuild();
     // The re-read list has no selection: its change handler refreshes the window state, which
     // also clears the effect marks of a file that has gone.
-    box->FileListBox1->reread();
+    PanelDirBars->refresh();
     const QString file = FileNameNow();
     if (FileSystem::fileExists(file)) {
         LoadDocument(file, LoadMode::Reload, 0);
-        SyncingFileList = true;
-        SelectByPath(file);
-        SyncingFileList = false;
+        PanelDirBars->showFile(file);
     } else {
         services_.dialogs.message(this, MainTexts::kReloadMissingText, MainTexts::kReloadMissingCaption,
                                   Dialogs::Kind::Failure);
@@ -105,5 +92,5 @@ void TForm1::ActionReLoadExecute()
 void TForm1::reopenLastFile()
 {
     ActionReLoadExecute();
-    FilePathBoxChange();
+    PanelPathBar->enterPath(PanelPathBar->path());
 }

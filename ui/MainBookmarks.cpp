@@ -6,8 +6,8 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "resources/BookmarkTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/Bookmarkunit.h"
-#include "ui/widgets/PathComboBox.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -75,8 +75,7 @@ void TForm1::ActionBookmarkClickExecute(QAction *item)
         Settings.setFlag(Flag::BookmarkDialogMode, QLatin1Char(char(BookmarkDialogMode::Organise)));
         ActionOpenAddBookmarkDialogExecute();
     } else {
-        FilePathBox->setEditText(hint);
-        FilePathBoxChange();
+        PanelPathBar->enterPath(hint);
     }
 }
 
@@ -107,14 +106,10 @@ void TForm1::FillPathList()
     }
     if (PathListBuilt)
         return;
-    // Refilling the list must not change the text being typed.
-    const QSignalBlocker blocker(FilePathBox);
-    const QString text = FilePathBox->currentText();
-    while (FilePathBox->count() > 1)
-        FilePathBox->removeItem(1);
+    QStringList paths;
     const QList<QAction *> items = MenuBookmark->actions();
     for (qsizetype i = kFixedMenuItems; i < items.size(); ++i)
-        FilePathBox->addItem(items[i]->toolTip());
-    FilePathBox->setEditText(text);
+        paths << items[i]->toolTip();
+    PanelPathBar->setListedPaths(paths);
     PathListBuilt = true;
 }

@@ -3,13 +3,9 @@
 
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -268,8 +264,7 @@ void TForm1::createPopupMenus()
                          [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });
     };
     attachContextMenu(RichEdit, PopupMenuView);
-    attachContextMenu(PanelDirBars->FileListBox1, PopupMenuFile);
-    attachContextMenu(PanelDirBars->DirectoryListBox1, PopupMenuFolder);
+    PanelDirBars->setMenus(PopupMenuFile, PopupMenuFolder);
 }
 
 void TForm1::createMenus()
@@ -433,10 +428,7 @@ void TForm1::createToolBars()
     for (QWidget *w : std::initializer_list<QWidget *>{BtnFile, BtnFolder, separator(), BtnBack, BtnForward, BtnReload, separator(), BtnFont, BtnFullScreen, ToolButton10, BtnPrint, BtnSave, separator(), BtnHelp})
         row->addWidget(w);
 
-    BtnExport->setDefaultAction(ActionExport);
-    BtnExport->setText(MainTexts::kBtnExport);
-    BtnExport->setAutoRaise(true);
-    connect(ActionExport, &QAction::changed, BtnExport, [this] { BtnExport->setText(MainTexts::kBtnExport); });
+    PanelPathBar->setExportCommand(ActionExport);
 
     ToolButtonWrap1 = formatButton(ActionWrapNone, glyphIcon(QStringLiteral("→")), "ToolButtonWrap1");
     ToolButtonWrap2 = formatButton(ActionWrapNum, glyphIcon(QStringLiteral("桁")), "ToolButtonWrap2");
@@ -473,20 +465,17 @@ void TForm1::SetHints()
     setHint(BtnPrint, MainTexts::kHintPrint);
     setHint(BtnSave, MainTexts::kHintSave);
     setHint(BtnHelp, MainTexts::kHintHelp);
-    setHint(PanelDirBars->PanelTitleOnDirBars, FileBoxTexts::kHintTitle);
-    setHint(FilePathBox, MainTexts::kHintPathBox);
     ActionExport->setToolTip(MainTexts::kHintExport);
     ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
     ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
     for (const EffectCommand &e : effects_)
         setHint(e.button, QString::fromUtf16(e.effect->hint));
-    setHint(PanelDirBars->DriveComboBox1, FileBoxTexts::kHintDrive);
-    setHint(PanelDirBars->DirectoryListBox1, FileBoxTexts::kHintFolder);
-    setHint(PanelDirBars->FilterComboBox1, FileBoxTexts::kHintFilter);
-    for (QWidget *w : std::initializer_list<QWidget *>{BtnExport, ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
-                                                       ToolButton24, PanelSearch->btnGoSearch,
-                                                       PanelSearch->BtnClosePanelSearch, PanelDirBars->SplitterBox->handle(1)})
+    for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
+                                                       ToolButton24})
         w->setToolTipDuration(kHintDuration);
+    PanelSearch->setHintDuration(kHintDuration);
+    PanelPathBar->setHintDuration(kHintDuration);
+    PanelDirBars->setHintDuration(kHintDuration);
 }
 
 void TForm1::UpdateFontSizeHints()

@@ -9,11 +9,9 @@
 #include "platform/SaveFile.h"
 #include "platform/Shell.h"
 #include "resources/ExternalTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/Printunit.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -122,7 +120,7 @@ void TForm1::ActionPrintExecute()
 
 void TForm1::ActionExportExecute()
 {
-    const QString address = FilePathBox->currentText();
+    const QString address = PanelPathBar->path();
     // Only the lower-case scheme at the very start counts as an address.
     if (!FileSystem::fileExists(address) && !address.startsWith(QLatin1String("http://")))
         return;
@@ -133,7 +131,7 @@ void TForm1::ActionExportExecute()
 
 void TForm1::ActionFolderExplorerExecute()
 {
-    services_.shell.explore(PanelDirBars->DirectoryListBox1->directory());
+    services_.shell.explore(PanelDirBars->folder());
 }
 
 DocumentEncoding::Saved TForm1::shownSaveForm() const
@@ -155,10 +153,9 @@ void TForm1::ActionSaveAsExecute()
                                   Dialogs::Kind::Warning);
         return;
     }
-    const FilterComboBox *types = PanelDirBars->FilterComboBox1;
     const std::optional<QString> chosen =
-        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->DirectoryListBox1->directory(),
-                                   dialogFilters(types->entries()), types->currentIndex());
+        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->folder(),
+                                   dialogFilters(PanelDirBars->filterEntries()), PanelDirBars->filterIndex());
     if (!chosen)
         return;
     const DocumentEncoding::Saved saved = shownSaveForm();

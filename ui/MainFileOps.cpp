@@ -10,11 +10,10 @@
 #include "platform/ProgramFolder.h"
 #include "resources/CmTexts.h"
 #include "resources/DeleteTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/Cmunit.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/Renattunit.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -29,25 +28,14 @@ void TForm1::connectFileOps()
     connect(ActionFileRename, &QAction::triggered, this, &TForm1::ActionFileRenameExecute);
 }
 
-void TForm1::MoveToNextListedFile()
-{
-    // The list steps as on the user's own Down key, and loads what it then selects before
-    // this returns.
-    FileListBox *list = PanelDirBars->FileListBox1;
-    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
-    QCoreApplication::postEvent(list, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier));
-    QCoreApplication::sendPostedEvents(list);
-    QCoreApplication::processEvents();
-}
-
 void TForm1::stepPastRemovedFile()
 {
-    MoveToNextListedFile();
-    PanelDirBars->FileListBox1->reread();
+    PanelDirBars->stepToNextFile();
+    PanelDirBars->reread();
     if (FileSystem::fileExists(FileNameNow()))
-        SelectByPath(FileNameNow());
+        PanelDirBars->selectByPath(FileNameNow());
     else
-        MoveToNextListedFile(); // the removed file was the last entry
+        PanelDirBars->stepToNextFile(); // the removed file was the last entry
 }
 
 void TForm1::ActionFileDeleteExecute()
@@ -72,8 +60,7 @@ void TForm1::ActionFileDeleteExecute()
     if (Settings.flagIs(Flag::NoReloadAfterMove, '1'))
         return;
     {
-        const QSignalBlocker blocker(FilePathBox);
-        FilePathBox->setEditText(QString());
+        PanelPathBar->showPath(QString());
     }
     RichEdit->setText(QString());
     stepPastRemovedFile();
@@ -126,9 +113,9 @@ void TForm1::ActionFileRenameExecute()
         path = dialog.path();
     }
     Settings.History.FileNameNow = path;
-    PanelDirBars->FileListBox1->reread();
+    PanelDirBars->reread();
     // A file that has gone is reported once, by the reload.
     if (FileSystem::fileExists(FileNameNow()))
-        SelectByPath(FileNameNow());
+        PanelDirBars->selectByPath(FileNameNow());
     ActionReLoadExecute();
 }

@@ -8,7 +8,8 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
-#include "ui/widgets/PathComboBox.h"
+#include "ui/AddressBar.h"
+#include "ui/FileSelectionBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -40,8 +41,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         RichEdit->setText(loaded.text, loaded.byteLength);
         loaded.text.clear();
         {
-            const QSignalBlocker blocker(FilePathBox);
-            FilePathBox->setEditText(path);
+            PanelPathBar->showPath(path);
         }
         if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
@@ -50,9 +50,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         else if (mode == LoadMode::Forward)
             Settings.History.StepForwardTo(index);
         if (mode == LoadMode::Back || mode == LoadMode::Forward) {
-            SyncingFileList = true;
-            SelectByPath(path);
-            SyncingFileList = false;
+            PanelDirBars->showFile(path);
         }
         setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);
@@ -67,7 +65,7 @@ void TForm1::RefreshViewState()
     ActionViewNext->setEnabled(!history.NextHistory[0].isEmpty());
     ActionReLoad->setEnabled(!history.FileNameNow.isEmpty());
     ActionFullScreen->setEnabled(!history.FileNameNow.isEmpty());
-    ActionExport->setEnabled(FileSystem::fileExists(FilePathBox->currentText()));
+    ActionExport->setEnabled(FileSystem::fileExists(PanelPathBar->path()));
 
     ApplyWrapMode(Settings.wrapMode() == WrapMode::None ? WrapMode::None : WrapMode::RightEdge);
 

@@ -3,23 +3,15 @@
 
 #include "core/FileFilter.h"
 #include "core/PathForm.h"
-#include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/SearchBar.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/FilterComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSplitter>
 
@@ -31,31 +23,27 @@ constexpr int kRememberAtLeast = 100;
 void TForm1::connectNavigation()
 {
     FileSelectionBox *box = PanelDirBars;
-    box->DirectoryListBox1->setDirectory(FileSystem::currentFolder());
-    box->FileListBox1->setDirectory(box->DirectoryListBox1->directory());
-    box->DriveComboBox1->followFolder(box->DirectoryListBox1->directory());
+    box->startIn(FileSystem::currentFolder());
     box->setMinimumWidth(1); // so that the splitter can drag it below its controls' own minimum
+    box->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 
-    connect(box->FileListBox1, &FileListBox::selectionChangedTo, this, &TForm1::FileListBox1Change);
-    connect(box->DirectoryListBox1, &DirectoryListBox::folderOpened, this, &TForm1::DirectoryListBox1Click);
-    connect(box->DriveComboBox1, &DriveComboBox::driveChosen, this, &TForm1::OpenFolder);
-    connect(box->FilterComboBox1, &QComboBox::activated, this,
-            [this] { PanelDirBars->FileListBox1->setMask(PanelDirBars->FilterComboBox1->mask()); });
+    connect(box, &FileSelectionBox::fileChosen, this, &TForm1::FileListBox1Change);
+    connect(box, &FileSelectionBox::fileNotFound, this, [this](const QString &path) {
+        services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
+                                  Dialogs::Kind::Failure);
+    });
+    connect(box, &FileSelectionBox::pageRequested, this, [this](bool back) {
+        if (back)
+            RichEdit->pageUp();
+        else
+            RichEdit->pageDown();
+    });
+    connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);
     connect(box, &FileSelectionBox::closeClicked, this, &TForm1::BtnCloseFileSelectBoxClick);
-    connect(box, &FileSelectionBox::titleClicked, this, &TForm1::PanelTitleOnDirBarsClick);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
     connect(ViewSelect, &QAction::triggered, this, &TForm1::ViewSelectClick);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        const bool inside = now && PanelDirBars->isAncestorOf(now);
-        if (inside && !PanelDirBars->titleActive())
-            PanelDirBarsEnter();
-        else if (!inside && PanelDirBars->titleActive())
-            PanelDirBarsExit();
-    });
-    for (QWidget *w : std::initializer_list<QWidget *>{box->FileListBox1, box->FilterComboBox1, box->DirectoryListBox1,
-                                                       box->DriveComboBox1, RichEdit})
-        w->installEventFilter(this);
+    RichEdit->installEventFilter(this);
 
     connect(ActionViewPre, &QAction::triggered, this, &TForm1::ActionViewPreExecute);
     connect(ActionViewNext, &QAction::triggered, this, &TForm1::ActionViewNextExecute);
@@ -75,13 +63,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == PanelSearch->EditSearch)
-            return EditSearchKeyPress(key);
         FileListBox1KeyDown(key);
-        // In the box's lists Space only pages the view: no search for a blank, no drop-down,
-        // no selection.
-        if (key->key() == Qt::Key_Space && watched != RichEdit)
-            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -98,66 +80,20 @@ void TForm1::FileListBox1KeyDown(QKeyEvent *event)
 
 void TForm1::FileListBox1Change(const QString &path)
 {
-    if (SyncingFileList)
-        return;
     LoadDocument(path, LoadMode::New, 0);
     RichEdit->scrollToCaret();
 }
 
 void TForm1::BuildFilterList()
 {
-    FilterComboBox *filter = PanelDirBars->FilterComboBox1;
-    if (filter->setEntries(filterEntries(Settings)))
-        PanelDirBars->FileListBox1->setMask(filter->mask());
+    PanelDirBars->setFilterEntries(filterEntries(Settings));
 }
 
 void TForm1::applyStoredFilterEntry()
 {
     const QChar entry = Settings.flag(Flag::FilterEntry);
-    if (entry >= QLatin1Char('0') && entry <= QLatin1Char('5'))
-        PanelDirBars->FilterComboBox1->setCurrentIndex(entry.unicode() - u'0');
-    PanelDirBars->FileListBox1->setMask(PanelDirBars->FilterComboBox1->mask());
-}
-
-void TForm1::OpenFolder(const QString &path)
-{
-    if (path.isEmpty())
-        return;
-    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
-    folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
-    if (folder == PanelDirBars->DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
-        return;
-    PanelDirBars->DriveComboBox1->followFolder(folder);
-    PanelDirBars->DirectoryListBox1->setDirectory(folder);
-    PanelDirBars->FileListBox1->setDirectory(folder);
-}
-
-void TForm1::DirectoryListBox1Click(const QString &folder)
-{
-    OpenFolder(folder);
-}
-
-void TForm1::SelectByPath(const QString &path)
-{
-    FileListBox *list = PanelDirBars->FileListBox1;
-    if (path.isEmpty() || path == list->selectedPath())
-        return;
-    OpenFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
-    const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);
-    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'))) {
-        list->setMask(name);
-        return;
-    }
-    if (list->selectName(name))
-        return;
-    if (!FileSystem::fileExists(path)) {
-        services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
-                                  Dialogs::Kind::Failure);
-        return;
-    }
-    // The mask leaves the file out: the list then shows that single file.
-    list->setMask(name + QLatin1Char(';'));
-    list->selectName(name);
+    const bool stored = entry >= QLatin1Char('0') && entry <= QLatin1Char('5');
+    PanelDirBars->chooseFilter(stored ? entry.unicode() - u'0' : -1);
 }
 
 void TForm1::BtnFileSelBoxCompClick()
@@ -208,22 +144,6 @@ void TForm1::BtnCloseFileSelectBoxClick()
 void TForm1::ViewSelectClick()
 {
     ShowFileSelectionBox(boxWidth() < kHideBelow);
-}
-
-void TForm1::PanelTitleOnDirBarsClick()
-{
-    PanelDirBars->FileListBox1->setFocus();
-}
-
-void TForm1::PanelDirBarsEnter()
-{
-    PanelDirBars->setTitleActive(true);
-    MenuEditClick();
-}
-
-void TForm1::PanelDirBarsExit()
-{
-    PanelDirBars->setTitleActive(false);
 }
 
 void TForm1::ActionViewPreExecute()

@@ -10,13 +10,10 @@
 #include "platform/Shell.h"
 #include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/SystemColors.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/FilterComboBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -78,7 +75,7 @@ void TForm1::FormShow()
         ShowAuthorMessage();
         Settings.RunTime = 0;
     }
-    PanelDirBars->FileListBox1->setFocus();
+    PanelDirBars->focusList();
 }
 
 // The view font, the view colours and the window size take effect as soon as they are read.
@@ -105,14 +102,11 @@ void TForm1::actOnCommandLine()
             Settings.History.FileNameNow.clear();
     } else if (first == QLatin1String("/n")) {
         Settings.History.FileNameNow.clear();
-        OpenFolder(arguments_.value(1));
+        PanelDirBars->openFolder(arguments_.value(1));
     } else if (FileSystem::fileExists(first)) {
         LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
-        // The address bar's handler selects the file just shown in the list; that selection
-        // must not load it a second time.
-        SyncingFileList = true;
-        FilePathBoxChange();
-        SyncingFileList = false;
+        // The file just shown is selected in the list without being chosen a second time.
+        PanelDirBars->showFile(FileNameNow());
     }
 }
 
@@ -183,7 +177,7 @@ void TForm1::captureWindowState()
     Settings.setFlag(Flag::ShowFileSelect, mark(ViewSelect));
     Settings.setFlag(Flag::ShowStyleBar, mark(ViewStyle));
     Settings.setFlag(Flag::ShowSearchBar, mark(ViewSearch));
-    const int entry = PanelDirBars->FilterComboBox1->currentIndex();
+    const int entry = PanelDirBars->filterIndex();
     Settings.setFlag(Flag::FilterEntry, entry >= 1 && entry <= 5 ? QChar(u'0' + entry) : QLatin1Char('0'));
     Settings.setFlag(Flag::Terminator, QChar());
 
@@ -226,7 +220,7 @@ void TForm1::ActionAppQuitExecute()
 void TForm1::ActionNewWindowExecute()
 {
     services_.shell.startProgram(ProgramFilePath(),
-                                 {QStringLiteral("/n"), PanelDirBars->DirectoryListBox1->directory()});
+                                 {QStringLiteral("/n"), PanelDirBars->folder()});
 }
 
 void TForm1::SetUninstallClick()

@@ -5,12 +5,8 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/SearchBar.h"
-#include "ui/widgets/DirectoryListBox.h"
-#include "ui/widgets/DriveComboBox.h"
-#include "ui/widgets/FileListBox.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -46,9 +42,8 @@ void TForm1::connectView()
             ActionSelectAll->setEnabled(true);
         });
     }
-    // The copy and select-all keys reach the commands also from the one-line fields.
-    for (QWidget *field : std::initializer_list<QWidget *>{FilePathBox->lineEdit(), PanelSearch->EditSearch})
-        field->installEventFilter(this);
+    // The copy and select-all keys reach the commands also from the address field.
+    PanelPathBar->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 }
 
 bool TForm1::viewHasFocus() const
@@ -59,8 +54,7 @@ bool TForm1::viewHasFocus() const
 
 bool TForm1::pathBoxHasFocus() const
 {
-    const QWidget *focus = focusWidget();
-    return focus && (focus == FilePathBox || focus == FilePathBox->lineEdit());
+    return PanelPathBar->fieldHasFocus();
 }
 
 bool TForm1::isCommandKey(QKeyEvent *event) const
@@ -158,16 +152,10 @@ void TForm1::ActionCopyExecute()
         RichEdit->copy();
         return;
     }
-    QWidget *focus = focusWidget();
-    FileSelectionBox *box = PanelDirBars;
     if (pathBoxHasFocus())
-        EditClipboard->setText(FilePathBox->lineEdit()->selectedText());
-    else if (focus == box->FileListBox1)
-        EditClipboard->setText(box->FileListBox1->selectedPath());
-    else if (focus == box->DirectoryListBox1)
-        EditClipboard->setText(box->DirectoryListBox1->directory());
-    else if (focus == box->DriveComboBox1)
-        EditClipboard->setText(box->DriveComboBox1->currentRoot());
+        EditClipboard->setText(PanelPathBar->selectedText());
+    else if (const std::optional<QString> listed = PanelDirBars->copiedText())
+        EditClipboard->setText(*listed);
     else
         EditClipboard->setText(Desktop::clipboardText());
     EditClipboard->selectAll();
@@ -179,7 +167,7 @@ void TForm1::ActionSelectAllExecute()
     if (viewHasFocus())
         RichEdit->selectAll();
     else if (pathBoxHasFocus())
-        FilePathBox->lineEdit()->selectAll();
+        PanelPathBar->selectAll();
 }
 
 void TForm1::MenuEditClick()
@@ -188,8 +176,8 @@ void TForm1::MenuEditClick()
         ActionCopy->setEnabled(RichEdit->hasSelection());
         ActionSelectAll->setEnabled(!RichEdit->isEmpty());
     } else if (pathBoxHasFocus()) {
-        ActionCopy->setEnabled(FilePathBox->lineEdit()->hasSelectedText());
-        ActionSelectAll->setEnabled(!FilePathBox->currentText().isEmpty());
+        ActionCopy->setEnabled(PanelPathBar->hasSelectedText());
+        ActionSelectAll->setEnabled(!PanelPathBar->path().isEmpty());
     } else {
         ActionCopy->setEnabled(true);
         ActionSelectAll->setEnabled(true);

@@ -2,8 +2,8 @@
 
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/AddressBar.h"
 #include "ui/SearchBar.h"
-#include "ui/widgets/PathComboBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QApplication>
@@ -81,29 +81,13 @@ void TForm1::createPanels()
     toolRow->addWidget(ToolBar1);
     toolRow->addStretch(1);
 
-    PanelPathBar = namedPanel("PanelPathBar", 28);
-    LabelFilePath = new QLabel(MainTexts::kPathLabel);
-    LabelFilePath->setObjectName(QStringLiteral("LabelFilePath"));
-    FilePathBox = new PathComboBox;
-    FilePathBox->setObjectName(QStringLiteral("FilePathBox"));
-    FilePathBox->setEditable(true);
-    FilePathBox->setInsertPolicy(QComboBox::NoInsert);
-    FilePathBox->addItem(MainTexts::kPathAboutEntry);
-    FilePathBox->setEditText(QString());
-    LabelFilePath->setBuddy(FilePathBox);
-    BtnExport = new QToolButton;
-    BtnExport->setObjectName(QStringLiteral("BtnExport"));
-    EditLRL = new QLineEdit(MainTexts::kEditLRLInitial, PanelPathBar);
+    PanelPathBar = new AddressBar;
+    EditLRL = new QLineEdit(MainTexts::kEditLRLInitial, this);
     EditLRL->setObjectName(QStringLiteral("EditLRL"));
     EditLRL->hide();
-    EditClipboard = new QLineEdit(PanelPathBar);
+    EditClipboard = new QLineEdit(this);
     EditClipboard->setObjectName(QStringLiteral("EditClipboard"));
     EditClipboard->hide();
-    auto *pathRow = new QHBoxLayout(PanelPathBar);
-    pathRow->setContentsMargins(4, 2, 2, 2);
-    pathRow->addWidget(LabelFilePath);
-    pathRow->addWidget(FilePathBox, 1);
-    pathRow->addWidget(BtnExport);
 
     PanelDirBars = new FileSelectionBox;
 
@@ -123,8 +107,6 @@ void TForm1::createPanels()
     formatRow->addWidget(ToolBar2);
     formatRow->addWidget(PanelFilePropaty, 1);
 
-    PanelSearch = new SearchBar;
-
     RichEdit = new TextView;
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
     RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
@@ -133,6 +115,7 @@ void TForm1::createPanels()
     RichEditForBackup->setObjectName(QStringLiteral("RichEditForBackup"));
     RichEditForBackup->setWrap(false);
     RichEditForBackup->hide();
+    PanelSearch = new SearchBar(RichEdit);
 
     viewColumn->addWidget(PanelToolsOnViewArea);
     viewColumn->addWidget(PanelSearch);

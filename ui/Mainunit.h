@@ -15,8 +15,6 @@
 
 class QAction;
 class QActionGroup;
-class QComboBox;
-class PathComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -28,6 +26,7 @@ class Shell;
 class FileSelectionBox;
 class TextView;
 class SearchBar;
+class AddressBar;
 
 // The panels of the status bar, left to right.
 enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
@@ -71,17 +70,11 @@ public slots:
     void FormShow();
     // Navigation.
     void FileListBox1Change(const QString &path);
-    void OpenFolder(const QString &path);
-    void SelectByPath(const QString &path);
-    void DirectoryListBox1Click(const QString &folder);
     void BtnFileSelBoxCompClick();
     void ShowFileSelectionBox(bool show);
     void Splitter1Moved();
     void BtnCloseFileSelectBoxClick();
     void ViewSelectClick();
-    void PanelTitleOnDirBarsClick();
-    void PanelDirBarsEnter();
-    void PanelDirBarsExit();
     void ActionViewPreExecute();
     void ActionViewNextExecute();
     void PopupMenuPrePopup();
@@ -90,20 +83,14 @@ public slots:
     void PopupNext0Click(int index);
     void DebugHistoriesClick();
     // Address bar.
-    void FilePathBoxChange();
+    void FilePathBoxChange(const QString &typed);
     void ActionReLoadExecute();
     void ActionFileOpenExecute();
     void ActionFolderOpenExecute();
-    void FilePathBoxDropDown();
     void EditLRLChange();
     // Bookmarks.
     void ActionBookmarkClickExecute(QAction *item);
     void ActionOpenAddBookmarkDialogExecute();
-    // Search bar.
-    void ActionOpenSearchExecute();
-    void ActionGoSearchExecute();
-    void ActionFindNextExecute();
-    void BtnClosePanelSearchClick();
     // View.
     void ActionWrapNoneExecute();
     void ActionWrapNumExecute();
@@ -143,7 +130,6 @@ public slots:
     void ActionFileDeleteExecute();
     void ActionFileCopyExecute(QObject *sender);
     void ActionFileRenameExecute();
-    void MoveToNextListedFile();
     // External applications (MainExternal.cpp).
     void ActionEditExecute(QObject *sender);
     void ActionPrintExecute();
@@ -208,7 +194,6 @@ private:
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
-    bool EditSearchKeyPress(QKeyEvent *event);
 
     // View (MainView.cpp).
     void connectView();
@@ -256,7 +241,6 @@ private:
 
     // State shared by the commands.
     SettingsRecord Settings;
-    bool SyncingFileList = false;
     int BoxWidthBeforeHiding = 0;
     bool PathListBuilt = false;
     // The encoding the shown file was read in; its byte form is the view's.
@@ -273,10 +257,7 @@ private:
     // Panels and controls; each carries its name as its object name.
     QWidget *PanelToolBars;
     QWidget *ToolBar1;
-    QWidget *PanelPathBar;
-    QLabel *LabelFilePath;
-    PathComboBox *FilePathBox;
-    QToolButton *BtnExport;
+    AddressBar *PanelPathBar;
     QLineEdit *EditLRL;
     QLineEdit *EditClipboard;
     QSplitter *Splitter1;

@@ -1,14 +1,18 @@
 #include "ui/SearchBar.h"
 
+#include "platform/Desktop.h"
 #include "resources/MainTexts.h"
+#include "ui/widgets/TextView.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
-SearchBar::SearchBar(QWidget *parent) : QWidget(parent)
+SearchBar::SearchBar(TextView *view, QWidget *parent) : QWidget(parent), view_(view)
 {
     setObjectName(QStringLiteral("PanelSearch"));
     setFixedHeight(30);
@@ -44,6 +48,93 @@ SearchBar::SearchBar(QWidget *parent) : QWidget(parent)
     row->addStretch(0);
     row->addWidget(BtnClosePanelSearch);
     HighlightSearchBar(false);
+
+    connect(BtnClosePanelSearch, &QToolButton::clicked, this, &SearchBar::closeBar);
+    EditSearch->installEventFilter(this);
+}
+
+void SearchBar::open()
+{
+    if (isVisible() && (EditSearch->text().isEmpty() || EditSearch->hasFocus()))
+        HighlightSearchBar(true);
+    show();
+    EditSearch->setFocus();
+    emit opened();
+}
+
+void SearchBar::findNext()
+{
+    const QString word = EditSearch->text();
+    if (word.isEmpty()) {
+        open();
+        return;
+    }
+    emit searchRequested(word, cbMatchCase->isChecked());
+    const qint64 from = view_->hasSelection() ? view_->selectionEnd() : view_->selectionStart();
+    const qint64 found = view_->find(word, from, cbMatchCase->isChecked());
+    if (found >= 0) {
+        view_->setFocus();
+        view_->selectRange(found, word.size());
+    } else {
+        Desktop::beep();
+    }
+    HighlightSearchBar(false);
+}
+
+void SearchBar::closeBar()
+{
+    hide();
+    emit closed();
+}
+
+void SearchBar::setWord(const QString &word)
+{
+    EditSearch->setText(word);
+}
+
+QString SearchBar::word() const
+{
+    return EditSearch->text();
+}
+
+bool SearchBar::caseSensitive() const
+{
+    return cbMatchCase->isChecked();
+}
+
+void SearchBar::setSearchCommand(QAction *command)
+{
+    btnGoSearch->setDefaultAction(command);
+}
+
+void SearchBar::leaveKeysToWindow(const QList<QKeySequence> &keys)
+{
+    windowKeys_ = keys;
+}
+
+void SearchBar::setHintDuration(int ms)
+{
+    btnGoSearch->setToolTipDuration(ms);
+    BtnClosePanelSearch->setToolTipDuration(ms);
+}
+
+bool SearchBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != EditSearch)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+        return windowKeys_.contains(pressed);
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (enter)
+            findNext();
+        HighlightSearchBar(false);
+        return enter; // Enter is swallowed: no new line, no beep
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SearchBar::HighlightSearchBar(bool on)

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FilterComboBox.h"
 
@@ -9,6 +10,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
 
 class AddressTest : public UiFixture {
 protected:
@@ -173,4 +176,33 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
     EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), filesDir.path() + QLatin1Char('/'));
     EXPECT_EQ(fileList()->selectedPath(), QString());
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
+}
+
+// What the bar tells the window: each path the user types or picks, never one the program
+// shows; Space in the field pages the view and types nothing.
+TEST_F(AddressTest, TheBarSignalsEnteredPathsOnlyAndSpacePagesTheView)
+{
+    const QString page = writeText(QStringLiteral("a.txt"), QString(400, QLatin1Char('\n')));
+    start({page});
+    auto *bar = named<AddressBar>(QStringLiteral("PanelPathBar"));
+    QSignalSpy entered(bar, &AddressBar::pathEntered);
+
+    bar->showPath(QStringLiteral("/shown"));
+    EXPECT_EQ(bar->path(), QStringLiteral("/shown"));
+    typeInto(pathEdit(), QStringLiteral("ab"));
+    ASSERT_EQ(entered.size(), 2); // one per key, as the lists follow the typing
+    EXPECT_EQ(entered.at(1), QList<QVariant>{QStringLiteral("/shownab")});
+    named<PathComboBox>(QStringLiteral("FilePathBox"))->setCurrentIndex(0);
+    emit named<PathComboBox>(QStringLiteral("FilePathBox"))->activated(0);
+    EXPECT_EQ(entered.size(), 3);
+    EXPECT_EQ(entered.at(2), QList<QVariant>{MainTexts::kPathAboutEntry});
+
+    entered.clear();
+    QScrollBar *scroll = view()->verticalScrollBar();
+    scroll->setValue(0);
+    const QString before = pathEdit()->text();
+    QTest::keyClick(pathEdit(), Qt::Key_Space);
+    EXPECT_EQ(scroll->value(), scroll->pageStep());
+    EXPECT_EQ(pathEdit()->text(), before);
+    EXPECT_TRUE(entered.isEmpty());
 }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -63,7 +64,7 @@ TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
 {
     TForm1 &w = startInFolder();
     const QString page = filesDir.filePath(QStringLiteral("page.html"));
-    w.SelectByPath(page);
+    named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->selectByPath(page);
     EXPECT_EQ(listed(), QStringList({"page.html"}));
     EXPECT_EQ(fileList()->selectedPath(), page);
     EXPECT_EQ(viewText(), "<p>web</p>");
@@ -78,12 +79,12 @@ TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
 TEST_F(NavigationTest, WildcardsAndInvalidNames)
 {
     TForm1 &w = startInFolder();
-    w.SelectByPath(filesDir.filePath(QStringLiteral("*.log")));
+    named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->selectByPath(filesDir.filePath(QStringLiteral("*.log")));
     EXPECT_EQ(listed(), QStringList({"c.log"}));
     EXPECT_TRUE(view()->isEmpty());
 
     const QString bad = filesDir.filePath(QStringLiteral("nothing.txt"));
-    w.SelectByPath(bad);
+    named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->selectByPath(bad);
     // Under the window's caption, which names no file yet.
     expectOnlyMessage(QStringLiteral("不正なファイル名 - ") + bad, QStringLiteral("Orlimbo"), Dialogs::Kind::Failure);
 }
@@ -253,4 +254,36 @@ TEST_F(NavigationTest, TheTitleFollowsTheFocus)
     view()->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->titleActive());
+}
+
+// What the box tells the window: the file the user walks to, a folder it opens once, a name
+// that leads nowhere; a file the window already shows is selected without being chosen again.
+TEST_F(NavigationTest, TheBoxSignalsChosenFilesOpenedFoldersAndMissingNames)
+{
+    startInFolder();
+    auto *box = named<FileSelectionBox>(QStringLiteral("PanelDirBars"));
+    QSignalSpy chosen(box, &FileSelectionBox::fileChosen);
+    QSignalSpy opened(box, &FileSelectionBox::folderOpened);
+    QSignalSpy missing(box, &FileSelectionBox::fileNotFound);
+
+    keyDown();
+    EXPECT_EQ(chosen.takeFirst(), QList<QVariant>{files[0]});
+    box->selectByPath(files[2]);
+    EXPECT_EQ(chosen.takeFirst(), QList<QVariant>{files[2]});
+    box->showFile(files[1]);
+    EXPECT_EQ(fileList()->selectedPath(), files[1]);
+    EXPECT_TRUE(chosen.isEmpty());
+
+    const QString bad = filesDir.filePath(QStringLiteral("nothing.txt"));
+    box->selectByPath(bad);
+    EXPECT_EQ(missing.takeFirst(), QList<QVariant>{bad});
+    EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_TRUE(opened.isEmpty()); // its folder is the one already shown
+
+    const QString sub = filesDir.filePath(QStringLiteral("sub.txt")) + QLatin1Char('/');
+    box->openFolder(sub);
+    box->openFolder(sub);
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.value(0), QList<QVariant>{sub});
+    EXPECT_EQ(box->folder(), sub);
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QToolButton>
 
 class SearchTest : public UiFixture {
@@ -96,4 +97,32 @@ TEST_F(SearchTest, AnEmptyWordOpensTheBarAndTheCloseButtonHidesIt)
     named<QToolButton>(QStringLiteral("BtnClosePanelSearch"))->click();
     EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isHidden());
     EXPECT_FALSE(action(QStringLiteral("ViewSearch"))->isChecked());
+}
+
+// What the bar tells the window: each search with its word and case option, and nothing for
+// an empty word, which only opens the bar.
+TEST_F(SearchTest, TheBarSignalsEachSearchWithItsCaseOption)
+{
+    startWith(QStringLiteral("Word word"));
+    auto *bar = named<SearchBar>(QStringLiteral("PanelSearch"));
+    QSignalSpy searched(bar, &SearchBar::searchRequested);
+    QSignalSpy closed(bar, &SearchBar::closed);
+    const struct {
+        QString word;
+        bool matchCase;
+    } cases[] = {{QStringLiteral("word"), false}, {QStringLiteral("Word"), true}};
+    for (const auto &c : cases) {
+        named<QCheckBox>(QStringLiteral("cbMatchCase"))->setChecked(c.matchCase);
+        bar->setWord(c.word);
+        QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_Return);
+        ASSERT_EQ(searched.size(), 1) << c.word.toStdString();
+        EXPECT_EQ(searched.takeFirst(), (QList<QVariant>{c.word, c.matchCase}));
+    }
+    bar->setWord(QString());
+    action(QStringLiteral("ActionFindNext"))->trigger();
+    EXPECT_TRUE(searched.isEmpty());
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(closed.isEmpty());
+    named<QToolButton>(QStringLiteral("BtnClosePanelSearch"))->click();
+    EXPECT_EQ(closed.size(), 1);
 }
