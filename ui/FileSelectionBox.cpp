@@ -283,7 +283,10 @@ std::optional<QString> FileSelectionBox::copiedText() const
 
 void FileSelectionBox::setMenus(QMenu *fileMenu, QMenu *folderMenu)
 {
-    for (auto [widget, menu] : {std::pair<QWidget *, QMenu *>{FileListBox1, fileMenu}, {DirectoryListBox1, folderMenu}}) {
+    for (const auto &entry : {std::pair<QWidget *, QMenu *>{FileListBox1, fileMenu}, {DirectoryListBox1, folderMenu}}) {
+        // Named copies: clang 14 cannot capture a structured binding.
+        QWidget *widget = entry.first;
+        QMenu *menu = entry.second;
         widget->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(widget, &QWidget::customContextMenuRequested, menu,
                 [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });

@@ -48,8 +48,9 @@ public:
 
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
     const SettingsRecord &settings() const { return Settings; }
-    // Whether the bookmark menu holds the entries of the file; the path list is filled from it.
-    bool BookmarkMenuBuilt = false;
+    // Empties the bookmark menu down to its fixed entries; it is read anew from the file the
+    // next time it is needed.
+    void ClearBookmarkMenu();
 
     // Loading and the window state.
     void LoadDocument(QString path, LoadMode mode, int index);
@@ -190,7 +191,6 @@ private:
     // Where BOOKMARK.CSV is saved and read; every reader takes readFrom.
     BookmarkPlaces bookmarkPlaces() const;
     void BuildBookmarkMenu();
-    void ClearBookmarkMenu();
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
@@ -241,6 +241,8 @@ private:
 
     // State shared by the commands.
     SettingsRecord Settings;
+    // Whether the bookmark menu holds the entries of the file; the path list is filled from it.
+    bool BookmarkMenuBuilt = false;
     int BoxWidthBeforeHiding = 0;
     bool PathListBuilt = false;
     // The encoding the shown file was read in; its byte form is the view's.

@@ -461,11 +461,10 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
 {
     writeBookmarks(QStringLiteral("a,/a\n"));
     start({QStringLiteral("/n"), filesDir.path()});
-    // As if the menu had been cleared and not yet rebuilt.
-    const QList<QAction *> items = named<QMenu>(QStringLiteral("MenuBookmark"))->actions();
-    for (qsizetype i = 3; i < items.size(); ++i)
-        delete items[i];
-    form->BookmarkMenuBuilt = false;
+    // The menu cleared and not yet rebuilt.
+    QMenu *menu = named<QMenu>(QStringLiteral("MenuBookmark"));
+    form->ClearBookmarkMenu();
+    ASSERT_EQ(menu->actions().size(), 3); // the two fixed entries and the separator
     named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
     named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
     ASSERT_EQ(dialogs.messages.size(), 2u);
@@ -475,7 +474,9 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
     EXPECT_EQ(dialogs.messages[1].caption + dialogs.messages[1].text,
               BookmarkTexts::kWorkedAroundCaption + BookmarkTexts::kWorkedAroundText);
     EXPECT_EQ(dialogs.messages[1].kind, Dialogs::Kind::Notice);
-    EXPECT_TRUE(form->BookmarkMenuBuilt);
+    // Rebuilt from the file: the fixed entries and the one bookmark.
+    ASSERT_EQ(menu->actions().size(), 4);
+    EXPECT_EQ(menu->actions()[3]->text(), "a");
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 1); // filled at the next drop-down
     named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
     named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
