@@ -1,6 +1,7 @@
 #include "ui/AddressBar.h"
 
 #include "resources/MainTexts.h"
+#include "ui/PaneKeys.h"
 #include "ui/widgets/PathComboBox.h"
 
 #include <QAction>
@@ -114,16 +115,11 @@ void AddressBar::setHintDuration(int ms)
 
 bool AddressBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::ShortcutOverride) {
-        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
-        return windowKeys_.contains(pressed);
-    }
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Space) {
-            emit pageRequested(key->modifiers() & Qt::ShiftModifier);
-            return true;
-        }
+    if (PaneKeys::isWindowKey(event, windowKeys_))
+        return true;
+    if (const std::optional<bool> back = PaneKeys::pageKey(event)) {
+        emit pageRequested(*back);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

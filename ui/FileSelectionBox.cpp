@@ -3,6 +3,7 @@
 #include "core/PathUtil.h"
 #include "platform/FileSystem.h"
 #include "resources/FileBoxTexts.h"
+#include "ui/PaneKeys.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/DriveComboBox.h"
 #include "ui/widgets/FileListBox.h"
@@ -371,17 +372,12 @@ bool FileSelectionBox::eventFilter(QObject *watched, QEvent *event)
             focusList();
         return QWidget::eventFilter(watched, event);
     }
-    if (event->type() == QEvent::ShortcutOverride) {
-        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
-        return windowKeys_.contains(pressed);
-    }
+    if (PaneKeys::isWindowKey(event, windowKeys_))
+        return true;
     // In the lists Space only pages the view: no search for a blank, no drop-down, no selection.
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Space) {
-            emit pageRequested(key->modifiers() & Qt::ShiftModifier);
-            return true;
-        }
+    if (const std::optional<bool> back = PaneKeys::pageKey(event)) {
+        emit pageRequested(*back);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "resources/MainTexts.h"
+#include "ui/PaneKeys.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -122,10 +123,8 @@ bool SearchBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != EditSearch)
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::ShortcutOverride) {
-        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
-        return windowKeys_.contains(pressed);
-    }
+    if (PaneKeys::isWindowKey(event, windowKeys_))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
