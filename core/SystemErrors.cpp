@@ -1,6 +1,7 @@
 #include "core/SystemErrors.h"
 
 #include "core/RegularFile.h"
+#include "resources/SystemErrorTexts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,43 +10,44 @@ namespace SystemErrors {
 
 QString text(int error)
 {
+    using namespace SystemErrorTexts;
     switch (error) {
     case RegularFile::kNotRegular:
-        return QStringLiteral("通常のファイルではありません（FIFO、デバイスまたはソケットです）。");
+        return kNotRegular;
     case RegularFile::kOtherFile:
-        return QStringLiteral("表示していたファイルが別のファイルに置き換えられています。");
+        return kOtherFile;
     case ENOSPC:
-        return QStringLiteral("ディスクの空き容量が足りません。");
+        return kNoSpace;
     case EDQUOT:
-        return QStringLiteral("ディスク使用量の上限に達しました。");
+        return kQuota;
     case EACCES:
     case EPERM:
-        return QStringLiteral("アクセスが拒否されました。");
+        return kAccess;
     case EROFS:
-        return QStringLiteral("読み取り専用のファイルシステムです。");
+        return kReadOnlyFileSystem;
     case ENAMETOOLONG:
-        return QStringLiteral("名前が長すぎます。");
+        return kNameTooLong;
     case EFBIG:
-        return QStringLiteral("ファイルが大きすぎます。");
+        return kFileTooLarge;
     case EIO:
-        return QStringLiteral("入出力エラーが起きました。");
+        return kInputOutput;
     case EXDEV:
-        return QStringLiteral("別のファイルシステムへは直接移動できません。");
+        return kCrossDevice;
     case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダが見つかりません。");
+        return kNotFound;
     case EEXIST:
-        return QStringLiteral("同じ名前のファイルまたはフォルダが既にあります。");
+        return kExists;
     case ENOTDIR:
-        return QStringLiteral("パスの途中にフォルダでないものがあります。");
+        return kNotFolder;
     case EISDIR:
-        return QStringLiteral("ファイルではなくフォルダです。");
+        return kFolder;
     case ELOOP:
-        return QStringLiteral("シンボリックリンクが多すぎるか、循環しています。");
+        return kLinkLoop;
     default:
         break;
     }
     const char *name = error > 0 ? ::strerrorname_np(error) : nullptr;
-    return QStringLiteral("未知のエラー（%1）").arg(name ? QString::fromLatin1(name) : QString::number(error));
+    return kUnknown.arg(name ? QString::fromLatin1(name) : QString::number(error));
 }
 
 } // namespace SystemErrors

@@ -115,13 +115,8 @@ void AddressBar::setHintDuration(int ms)
 
 bool AddressBar::eventFilter(QObject *watched, QEvent *event)
 {
-    if (PaneKeys::isWindowKey(event, windowKeys_))
-        return true;
-    if (const std::optional<bool> back = PaneKeys::pageKey(event)) {
-        emit pageRequested(*back);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    return PaneKeys::take(event, windowKeys_, [this](bool back) { emit pageRequested(back); })
+           || QWidget::eventFilter(watched, event);
 }
 
 void AddressBar::colourFor(const QString &path)

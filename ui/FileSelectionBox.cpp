@@ -372,12 +372,7 @@ bool FileSelectionBox::eventFilter(QObject *watched, QEvent *event)
             focusList();
         return QWidget::eventFilter(watched, event);
     }
-    if (PaneKeys::isWindowKey(event, windowKeys_))
-        return true;
     // In the lists Space only pages the view: no search for a blank, no drop-down, no selection.
-    if (const std::optional<bool> back = PaneKeys::pageKey(event)) {
-        emit pageRequested(*back);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    return PaneKeys::take(event, windowKeys_, [this](bool back) { emit pageRequested(back); })
+           || QWidget::eventFilter(watched, event);
 }

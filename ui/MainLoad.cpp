@@ -40,18 +40,15 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
         RichEdit->setText(loaded.text, loaded.byteLength);
         loaded.text.clear();
-        {
-            PanelPathBar->showPath(path);
-        }
+        PanelPathBar->showPath(path);
         if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
         else if (mode == LoadMode::Back)
             Settings.History.StepBackTo(index);
         else if (mode == LoadMode::Forward)
             Settings.History.StepForwardTo(index);
-        if (mode == LoadMode::Back || mode == LoadMode::Forward) {
+        if (mode == LoadMode::Back || mode == LoadMode::Forward)
             PanelDirBars->showFile(path);
-        }
         setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);
     }

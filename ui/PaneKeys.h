@@ -29,4 +29,17 @@ inline std::optional<bool> pageKey(const QEvent *event)
     return bool(key->modifiers() & Qt::ShiftModifier);
 }
 
+// Both of the above: whether the event was taken, `page` called with "back" for Space.
+template <typename Page>
+bool take(const QEvent *event, const QList<QKeySequence> &windowKeys, Page page)
+{
+    if (isWindowKey(event, windowKeys))
+        return true;
+    if (const std::optional<bool> back = pageKey(event)) {
+        page(*back);
+        return true;
+    }
+    return false;
+}
+
 } // namespace PaneKeys
