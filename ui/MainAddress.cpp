@@ -19,12 +19,7 @@ void TForm1::connectAddressBar()
 {
     connect(PanelPathBar, &AddressBar::pathEntered, this, &TForm1::FilePathBoxChange);
     connect(PanelPathBar, &AddressBar::listRequested, this, &TForm1::FillPathList);
-    connect(PanelPathBar, &AddressBar::pageRequested, this, [this](bool back) {
-        if (back)
-            RichEdit->pageUp();
-        else
-            RichEdit->pageDown();
-    });
+    connect(PanelPathBar, &AddressBar::pageRequested, this, &TForm1::pageView);
     connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
     connect(ActionFileOpen, &QAction::triggered, this, &TForm1::ActionFileOpenExecute);
     connect(ActionFolderOpen, &QAction::triggered, this, &TForm1::ActionFolderOpenExecute);

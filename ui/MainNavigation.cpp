@@ -32,12 +32,7 @@ void TForm1::connectNavigation()
         services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);
     });
-    connect(box, &FileSelectionBox::pageRequested, this, [this](bool back) {
-        if (back)
-            RichEdit->pageUp();
-        else
-            RichEdit->pageDown();
-    });
+    connect(box, &FileSelectionBox::pageRequested, this, &TForm1::pageView);
     connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);
     connect(box, &FileSelectionBox::closeClicked, this, &TForm1::BtnCloseFileSelectBoxClick);
@@ -70,9 +65,13 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 
 void TForm1::FileListBox1KeyDown(QKeyEvent *event)
 {
-    if (event->key() != Qt::Key_Space)
-        return;
-    if (event->modifiers() & Qt::ShiftModifier)
+    if (event->key() == Qt::Key_Space)
+        pageView(event->modifiers() & Qt::ShiftModifier);
+}
+
+void TForm1::pageView(bool back)
+{
+    if (back)
         RichEdit->pageUp();
     else
         RichEdit->pageDown();

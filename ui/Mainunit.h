@@ -178,6 +178,8 @@ private:
     // Navigation (MainNavigation.cpp).
     void connectNavigation();
     void FileListBox1KeyDown(QKeyEvent *event);
+    // Space from any pane pages the view; with Shift, back.
+    void pageView(bool back);
     int boxWidth() const;
     void stepThroughHistory(const QString &path, LoadMode mode, int index);
     void fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries);
