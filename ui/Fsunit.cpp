@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "resources/FsTexts.h"
+#include "ui/widgets/ElidedLineEdit.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -37,9 +38,8 @@ TfsForm::TfsForm(FullScreenSource source, QWidget *parent)
     PanelAddress->setObjectName(QStringLiteral("PanelAddress"));
     PanelAddress->setFixedWidth(262);
     auto *label = new QLabel(FsTexts::kAddressLabel);
-    EditNowFileName = new QLineEdit;
+    EditNowFileName = new ElidedLineEdit;
     EditNowFileName->setObjectName(QStringLiteral("EditNowFileName"));
-    EditNowFileName->setReadOnly(true);
     EditNowFileName->setFrame(false);
     QPalette face = EditNowFileName->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
@@ -120,8 +120,7 @@ void TfsForm::FormShow()
     RichEdit->setFont(source_.font);
     RichEdit->setWrap(source_.wraps);
     RichEdit->setColors(source_.textColor, source_.background);
-    EditNowFileName->setText(source_.fileName);
-    EditNowFileName->setCursorPosition(0);
+    EditNowFileName->setWholeText(source_.fileName);
     RichEdit->moveCaretToStart();
     RichEdit->setFocus();
 }

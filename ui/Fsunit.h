@@ -5,7 +5,7 @@
 #include <QFont>
 
 class QAction;
-class QLineEdit;
+class ElidedLineEdit;
 class QMenu;
 class QToolButton;
 class QWidget;
@@ -30,7 +30,7 @@ public:
     QWidget *PanelBtnBar;
     QToolButton *BtnEndFullScreen;
     QWidget *PanelAddress;
-    QLineEdit *EditNowFileName;
+    ElidedLineEdit *EditNowFileName;
     TextView *RichEdit;
     QMenu *PopupMenu;
     QAction *PopupCopy, *PopupSelectAll, *PopupScrollUp, *PopupScrollDown, *PopupExit;

@@ -91,15 +91,9 @@ void TForm1::RefreshViewState()
     const QString &file = history.FileNameNow;
     setStatus(StatusPanel::Date, FileDateText(file));
     setStatus(StatusPanel::ReadOnly, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
-    QLabel *debugPanel = statusPanels_[int(StatusPanel::FileKind)];
-    if (MenuDebugAction->isVisible()) {
-        debugPanel->setFixedWidth(50);
-        debugPanel->show();
+    statusBar_->setPanelShown(StatusPanel::FileKind, MenuDebugAction->isVisible());
+    if (MenuDebugAction->isVisible())
         setStatus(StatusPanel::FileKind, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
-    } else {
-        debugPanel->setFixedWidth(0);
-        debugPanel->hide();
-    }
     setStatus(StatusPanel::Size, StatusTexts::sizeText(bytes));
     setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
     showEncoding();

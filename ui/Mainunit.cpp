@@ -12,13 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int kStatusWidths[] = {115, 55, 50, 160, 75, 130, 50};
 
 QWidget *namedPanel(const char *name, int height)
 {
@@ -42,7 +40,8 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
 
     createActions();
     createPanels();
-    createStatusBar();
+    statusBar_ = new StatusBar(this);
+    setStatusBar(statusBar_);
     createPopupMenus();
     createMenus();
     createToolBars();
@@ -140,38 +139,12 @@ void TForm1::createPanels()
     setCentralWidget(central);
 }
 
-void TForm1::createStatusBar()
-{
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar"));
-    bar->setSizeGripEnabled(true);
-    for (int i = 0; i <= int(StatusPanel::Encoding); ++i) {
-        auto *label = new QLabel;
-        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        // The designed widths are floors: the desktop's Japanese faces set dates wider than the
-        // designed face did, and a panel grows rather than cut its text.
-        label->setMinimumWidth(kStatusWidths[i]);
-        label->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
-        label->setAlignment((i >= int(StatusPanel::Size) && i <= int(StatusPanel::Position) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-        bar->addWidget(label);
-        statusPanels_ << label;
-    }
-}
-
 QString TForm1::statusText(StatusPanel panel) const
 {
-    return statusPanels_[int(panel)]->text();
-}
-
-int TForm1::statusWidth(StatusPanel panel) const
-{
-    const QLabel *label = statusPanels_[int(panel)];
-    return label->isVisibleTo(const_cast<TForm1 *>(this)) ? label->width() : 0;
+    return statusBar_->text(panel);
 }
 
 void TForm1::setStatus(StatusPanel panel, const QString &text)
 {
-    statusPanels_[int(panel)]->setText(text);
+    statusBar_->setText(panel, text);
 }

@@ -6,6 +6,7 @@
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
+#include "ui/StatusBar.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -27,9 +28,6 @@ class FileSelectionBox;
 class TextView;
 class SearchBar;
 class AddressBar;
-
-// The panels of the status bar, left to right.
-enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -63,9 +61,8 @@ public:
     void ApplyWrapMode(WrapMode mode);
     void ClearEffects(EffectClearing mode);
     void ShowAuthorMessage();
-    // The text and width of a status-bar panel.
+    // The text of a status-bar panel.
     QString statusText(StatusPanel panel) const;
-    int statusWidth(StatusPanel panel) const;
 
 public slots:
     void FormShow();
@@ -150,7 +147,6 @@ protected:
 private:
     // Construction (Mainunit.cpp, MainCommands.cpp).
     void createPanels();
-    void createStatusBar();
     void createActions();
     void createMenus();
     void createPopupMenus();
@@ -305,7 +301,7 @@ private:
     QStringList arguments_;
     bool shownOnce_ = false;
     bool closed_ = false;
-    QList<QLabel *> statusPanels_;
+    StatusBar *statusBar_;
     // What RestoreUnprocessedText brings back with the text in RichEditForBackup.
     std::optional<QByteArray> backupEffectBytes_;
     bool backupModified_ = false;

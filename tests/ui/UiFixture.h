@@ -129,6 +129,8 @@ protected:
         return found.front();
     }
     QAction *action(const QString &name) const { return named<QAction>(name); }
+    // What the file list does when a file in it is chosen; the window takes any path this way.
+    void chooseFile(const QString &path) const { emit named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->fileChosen(path); }
     // The text of status-bar panel `panel` (0-6).
     QString statusText(StatusPanel panel) const { return statusLabel(panel)->text(); }
     // The width of a status-bar panel, 0 while it is hidden.

@@ -300,7 +300,7 @@ TEST_F(ExternalTest, SaveAsWithNothingToSaveOrCancelled)
     EXPECT_TRUE(dialogs.fileRequests.empty());
 
     viewed = writeText(QStringLiteral("v.txt"), text);
-    w.LoadDocument(viewed, LoadMode::New, 0);
+    chooseFile(viewed);
     press(Qt::Key_S); // the dialog is cancelled
     EXPECT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());

@@ -114,14 +114,14 @@ TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 {
     const QString bin = writeText("a.bin", "data");
     TForm1 &w = startOnThreeFiles();
-    w.LoadDocument(bin, LoadMode::New, 0);
+    chooseFile(bin);
     pressDelete();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "安全機能");
     EXPECT_EQ(dialogs.messages[0].kind, Dialogs::Kind::Warning);
     EXPECT_TRUE(QFile::exists(bin));
 
-    w.LoadDocument(a, LoadMode::New, 0);
+    chooseFile(a);
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
     EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
                                        [](TAppSetForm &d) {

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "ui/Fsunit.h"
+#include "ui/widgets/ElidedLineEdit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,7 +57,7 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](TfsForm &fs) {
         EXPECT_EQ(fs.RichEdit->text(), shown);
         EXPECT_EQ(fs.RichEdit->font().pointSize(), 14);
-        EXPECT_EQ(fs.EditNowFileName->text(), path);
+        EXPECT_EQ(fs.EditNowFileName->wholeText(), path);
         EXPECT_TRUE(fs.EditNowFileName->isReadOnly());
         EXPECT_EQ(fs.RichEdit->caretPosition(), 0);
         EXPECT_EQ(fs.windowTitle(), QStringLiteral("Full Screen"));
@@ -127,5 +128,25 @@ TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
         EXPECT_TRUE(fs.PopupCopy->isEnabled());
         QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc"));
+    }));
+}
+
+// A path longer than the header is shortened in the middle, so the file's name stays in sight;
+// focused, the field holds the whole path for copying.
+TEST_F(FullScreenTest, TheHeaderKeepsTheFileNameOfALongPath)
+{
+    const QString deep = QStringLiteral("とても長いフォルダーの名前/").repeated(8);
+    const QString path =
+        writeText(QStringLiteral("最後の名前.txt"), QStringLiteral("本文\n"), filesDir.path() + QLatin1Char('/') + deep.chopped(1));
+    start({path});
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](TfsForm &fs) {
+        ElidedLineEdit *header = fs.EditNowFileName;
+        const QString shown = header->text();
+        EXPECT_TRUE(shown.contains(QStringLiteral("…"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("最後の名前.txt"))) << shown.toStdString();
+        EXPECT_LE(header->fontMetrics().horizontalAdvance(shown), header->width());
+        header->setFocus();
+        EXPECT_EQ(header->text(), path);
+        QTest::keyClick(header, Qt::Key_Escape);
     }));
 }

@@ -1,6 +1,9 @@
 #include "UiFixture.h"
 
+#include "core/StatusTexts.h"
+#include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
+#include "ui/widgets/ElidingLabel.h"
 #include "ui/QtJapaneseTranslator.h"
 
 #include <QAction>
@@ -25,7 +28,7 @@ TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
     EXPECT_NE(QApplication::applicationDisplayName(), w.windowTitle());
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
     EXPECT_EQ(w.FileNameNow(), path);
-    EXPECT_EQ(statusText(StatusPanel::Date), w.FileDateText(path));
+    EXPECT_EQ(statusText(StatusPanel::Date), StatusTexts::fileDateText(FileSystem::lastWriteTime(path)));
     EXPECT_FALSE(statusText(StatusPanel::Date).isEmpty());
     EXPECT_EQ(statusText(StatusPanel::ReadOnly), QString());
     EXPECT_EQ(statusWidth(StatusPanel::FileKind), 0);
@@ -48,12 +51,15 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
     EXPECT_EQ(statusText(StatusPanel::ReadOnly), QStringLiteral("ReadOnly"));
 
     named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true);
-    w.RefreshViewState();
+    w.resize(1200, w.height());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    action(QStringLiteral("ActionReLoad"))->trigger();
     EXPECT_EQ(statusWidth(StatusPanel::FileKind), 50);
     EXPECT_EQ(statusText(StatusPanel::FileKind), QStringLiteral("BINARY"));
 
     const QString text = writeBytes(QStringLiteral("plain.txt"), QByteArray("a\0b\r\n", 5));
-    w.LoadDocument(text, LoadMode::New, 0);
+    chooseFile(text);
     EXPECT_EQ(statusText(StatusPanel::FileKind), QStringLiteral("TEXT"));
 }
 
@@ -82,14 +88,14 @@ TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
     TForm1 &w = start({path});
     // A folder or a missing path only refreshes, without a word.
-    w.LoadDocument(filesDir.path(), LoadMode::New, 0);
-    w.LoadDocument(filesDir.filePath(QStringLiteral("gone.txt")), LoadMode::New, 0);
+    chooseFile(filesDir.path());
+    chooseFile(filesDir.filePath(QStringLiteral("gone.txt")));
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
     EXPECT_EQ(w.FileNameNow(), path);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Reading this file fails even for the superuser.
-    w.LoadDocument(QStringLiteral("/proc/self/mem"), LoadMode::New, 0);
+    chooseFile(QStringLiteral("/proc/self/mem"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].kind, Kind::Failure);
     EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
@@ -221,4 +227,59 @@ TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)
     action(QStringLiteral("ActionNewWindow"))->trigger();
     ASSERT_EQ(shell.launches.size(), 1u);
     EXPECT_EQ(shell.launches[0].arguments, QStringList({QStringLiteral("/n"), filesDir.path() + QLatin1Char('/')}));
+}
+
+// In a narrow window the panels give way instead of printing over each other or being cut by a
+// border: each draws what fits its room, the date and the position whole, the size shortened in
+// the middle; widened again, every panel shows its whole text.
+TEST_F(MainWindowTest, StatusPanelsFitANarrowWindow)
+{
+    const QString line = QStringLiteral("日本語の文章と ASCII text が混ざった一行です。\n");
+    const QString path = writeText(QStringLiteral("大きい.txt"), line.repeated(5 * 1024 * 1024 / 60));
+    TForm1 &w = start({path});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    view()->selectRange(1000, 0);
+    ASSERT_GE(statusText(StatusPanel::Size).size(), 20); // "NNNNNNN Bytes ( N MB)"
+
+    const auto panelsFit = [&](bool narrow) {
+        QApplication::processEvents();
+        int lastRight = -1;
+        for (int i = 0; i < StatusBar::kPanels; ++i) {
+            const auto *panel = named<ElidingLabel>(QStringLiteral("StatusPanel%1").arg(i));
+            if (!panel->isVisible())
+                continue;
+            const QString shown = panel->shownText();
+            EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown), panel->contentsRect().width()) << i;
+            EXPECT_GT(panel->x(), lastRight) << i;
+            lastRight = panel->geometry().right();
+            const bool keptWhole = !narrow || StatusPanel(i) == StatusPanel::Date || StatusPanel(i) == StatusPanel::Position;
+            if (keptWhole)
+                EXPECT_EQ(shown, panel->text()) << i;
+        }
+        EXPECT_LE(lastRight, named<QWidget>(QStringLiteral("StatusPanels"))->width());
+    };
+    w.resize(600, w.height());
+    panelsFit(true);
+    w.resize(1200, w.height());
+    panelsFit(false);
+
+    // Narrower than any window gets, the size too gives way, shortened in the middle, while the
+    // date and the position stay whole.
+    StatusBar bar;
+    bar.setText(StatusPanel::Date, QStringLiteral("2026/12/09 19:07:48"));
+    bar.setText(StatusPanel::Size, QStringLiteral("4194288 Bytes ( 3 MB)"));
+    bar.setText(StatusPanel::Position, QStringLiteral("現在: 34行 11桁"));
+    bar.setText(StatusPanel::Encoding, QStringLiteral("SJIS"));
+    bar.resize(460, 30);
+    bar.show();
+    QApplication::processEvents();
+    const auto shown = [&](StatusPanel panel) {
+        return bar.findChild<ElidingLabel *>(QStringLiteral("StatusPanel%1").arg(int(panel)))->shownText();
+    };
+    EXPECT_EQ(shown(StatusPanel::Date), QStringLiteral("2026/12/09 19:07:48"));
+    EXPECT_EQ(shown(StatusPanel::Position), QStringLiteral("現在: 34行 11桁"));
+    const QString size = shown(StatusPanel::Size);
+    EXPECT_TRUE(size.startsWith(QLatin1Char('4')) && size.contains(QStringLiteral("…")) && size.endsWith(QStringLiteral("MB)")))
+        << size.toStdString();
 }

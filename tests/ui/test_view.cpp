@@ -91,7 +91,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isEnabled()); // the key still reaches the command
 
     // 524288 bytes does not ask, but is still above the limit for the buttons.
-    w.LoadDocument(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')), LoadMode::New, 0);
+    chooseFile(writeText(QStringLiteral("b.txt"), QString(524287, QLatin1Char('y')) + QLatin1Char(' ')));
     EXPECT_FALSE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
     action(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -99,7 +99,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
     EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
 
     // At the limit itself everything is offered.
-    w.LoadDocument(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))), LoadMode::New, 0);
+    chooseFile(writeText(QStringLiteral("c.txt"), QString(524228, QLatin1Char('z'))));
     EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButton13"))->isEnabled());
     EXPECT_TRUE(action(QStringLiteral("StyleNoSpace"))->isEnabled());
     EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked()); // the load cleared the effect
@@ -140,7 +140,7 @@ TEST_F(ViewTest, WrapCommandsAndTheHiddenColumnMode)
     EXPECT_EQ(w.settings().WordWrapFlag, '0');
     EXPECT_FALSE(view()->wraps());
     EXPECT_TRUE(action(QStringLiteral("ActionWrapNone"))->isChecked());
-    w.RefreshViewState(); // and shown as wrapping at the edge after a refresh
+    action(QStringLiteral("ActionReLoad"))->trigger(); // and shown as wrapping at the edge after a refresh
     EXPECT_TRUE(view()->wraps());
     EXPECT_TRUE(action(QStringLiteral("ActionWrapSide"))->isChecked());
 }
@@ -242,7 +242,7 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
     EXPECT_EQ(clipboard->text(), QStringLiteral("kept"));
 
     // In the view it copies the selection.
-    w.LoadDocument(filesDir.filePath(QStringLiteral("listed.txt")), LoadMode::New, 0);
+    chooseFile(filesDir.filePath(QStringLiteral("listed.txt")));
     view()->setFocus();
     action(QStringLiteral("ActionSelectAll"))->trigger();
     action(QStringLiteral("ActionCopy"))->trigger();
@@ -282,7 +282,7 @@ TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
     EXPECT_TRUE(view()->isReadOnly());
     action(QStringLiteral("DebugWriteMode"))->trigger();
     EXPECT_FALSE(view()->isReadOnly());
-    w.LoadDocument(filesDir.filePath(QStringLiteral("t.txt")), LoadMode::New, 0);
+    chooseFile(filesDir.filePath(QStringLiteral("t.txt")));
     EXPECT_FALSE(view()->isReadOnly());
 }
 

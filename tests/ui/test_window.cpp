@@ -287,7 +287,7 @@ TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
     EXPECT_EQ(text->selectionCount(), 0);
     text->setCursorPosition(3);
     EXPECT_EQ(view()->caretPosition(), 3);
-    w.LoadDocument(writeText(QStringLiteral("次.txt"), QStringLiteral("next")), LoadMode::New, 0);
+    chooseFile(writeText(QStringLiteral("次.txt"), QStringLiteral("next")));
     EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("next"));
     EXPECT_EQ(text->cursorPosition(), 0);
 

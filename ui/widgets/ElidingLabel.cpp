@@ -1,0 +1,46 @@
+#include "ui/widgets/ElidingLabel.h"
+
+#include <QPainter>
+#include <QStyle>
+
+ElidingLabel::ElidingLabel(Qt::TextElideMode mode, QWidget *parent) : QLabel(parent), mode_(mode) {}
+
+void ElidingLabel::setWholeText(const QString &text)
+{
+    setText(text);
+    updateToolTip();
+}
+
+QString ElidingLabel::shownText() const
+{
+    return fontMetrics().elidedText(text(), mode_, contentsRect().width() - 2 * kPadding);
+}
+
+int ElidingLabel::fullWidth() const
+{
+    return fontMetrics().horizontalAdvance(text()) + chrome();
+}
+
+int ElidingLabel::leastWidth() const
+{
+    return fontMetrics().horizontalAdvance(QStringLiteral("…")) + chrome();
+}
+
+void ElidingLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect room = contentsRect().adjusted(kPadding, 0, -kPadding, 0);
+    style()->drawItemText(&painter, room, int(alignment()), palette(), isEnabled(), shownText(), foregroundRole());
+}
+
+void ElidingLabel::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    updateToolTip();
+}
+
+void ElidingLabel::updateToolTip()
+{
+    setToolTip(shownText() == text() ? QString() : text());
+}
