@@ -269,7 +269,9 @@ def save_baseline(results, baseline_path):
     cases already kept and not in this run stay."""
     data = json.loads((results / "blackbox.json").read_text())
     baseline = json.loads(baseline_path.read_text()) if baseline_path.exists() else {"summary": {}}
-    commit = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True, text=True).stdout.strip()
+    # The program's commit: the last one that changed anything outside bench/.
+    commit = subprocess.run(["git", "log", "-1", "--format=%h", "--", ".", ":(exclude)bench"],
+                            capture_output=True, text=True).stdout.strip()
     baseline.update({"commit": commit, "date": data.get("date", "?"), "runs": data.get("runs"),
                      "load": data.get("load_start", "?")})
     for name, s in data["summary"].items():
