@@ -260,7 +260,9 @@ def render(results, baseline_path=BASELINE):
     """blackbox.md's text from a run's blackbox.json, with the stored figures from before."""
     data = json.loads((results / "blackbox.json").read_text())
     baseline = json.loads(baseline_path.read_text()) if baseline_path.exists() else None
-    return markdown(data["summary"], data["sizes"], data.get("load_start", "?"), data.get("load_end", "?"),
+    # Runs from before the file sizes were kept had only the sizes of these names.
+    sizes = data.get("sizes") or {size_name(s): s for s in [20 * KB, MB, 10 * MB, 100 * MB, GB]}
+    return markdown(data["summary"], sizes, data.get("load_start", "?"), data.get("load_end", "?"),
                     data.get("runs", 3), baseline)
 
 
