@@ -310,17 +310,17 @@ def main():
         bench = Bench(orlimbo, probe, results, runs, ensure_locale(results.parent))
         # name: (kind, size). "plain" is the first-level kanji text the earlier figures were
         # taken with; "mixed" the whole character mix; "aozora" real texts.
-        specs = {size_name(s): ("plain", s) for s in [20 * KB, MB, 10 * MB] + ([100 * MB] if huge else [])}
+        recipes = {size_name(s): ("plain", s) for s in [20 * KB, MB, 10 * MB] + ([100 * MB] if huge else [])}
         if huge:
-            specs["100MB_mixed"] = ("mixed", 100 * MB)
+            recipes["100MB_mixed"] = ("mixed", 100 * MB)
             if AOZORA.exists():
-                specs["100MB_aozora"] = ("aozora", 100 * MB)
+                recipes["100MB_aozora"] = ("aozora", 100 * MB)
         if gigabyte:
             if shutil.disk_usage("/tmp").free < 3 * GB:
                 print("less than 3 GB free in /tmp: the 1 GB case is left out", file=sys.stderr)
             else:
-                specs["1GB"] = ("plain", GB)
-        files = {name: work / f"text{name}.txt" for name in specs}
+                recipes["1GB"] = ("plain", GB)
+        files = {name: work / f"text{name}.txt" for name in recipes}
         folder = work / "walk"
 
         # (name, argv, probe options, settings, file to page in, files it needs)
@@ -344,14 +344,14 @@ def main():
 
         # Only the files the chosen cases load are made.
         needed = {f for c in cases for f in c[5]}
-        for name in specs:
+        for name in recipes:
             if name in needed:
-                make_file(*specs[name], files[name], probe)
+                make_file(*recipes[name], files[name], probe)
         if "walk" in needed:
             folder.mkdir()
             for i in range(1, WALK_FILES + 1):
                 subprocess.run([probe, "generate", str(20 * KB), str(folder / f"walk{i:03}.txt"), str(i)], check=True)
-        sizes = {name: files[name].stat().st_size for name in specs if name in needed}
+        sizes = {name: files[name].stat().st_size for name in recipes if name in needed}
 
         load_start = open("/proc/loadavg").read().split()[:3]
         for r in range(runs):
