@@ -1,5 +1,6 @@
 #include "bench/BenchSupport.h"
 
+#include "bench/MixedText.h"
 #include "core/Cp932.h"
 #include "ui/widgets/TextView.h"
 
@@ -47,11 +48,23 @@ QByteArray generateText(qsizetype bytes, quint32 seed)
     return out;
 }
 
-QByteArray cachedText(qsizetype bytes)
+QByteArray generateMixedText(qsizetype bytes, quint32 seed)
+{
+    QByteArray out;
+    out.reserve(bytes);
+    mixed::generate(bytes, seed, [&](const char *data, size_t size) { out.append(data, qsizetype(size)); });
+    return out;
+}
+
+QByteArray cachedText(qsizetype bytes, bool mixed)
 {
     static QByteArray last;
-    if (last.size() != bytes)
-        last = generateText(bytes);
+    static bool lastMixed = false;
+    if (last.size() != bytes || lastMixed != mixed) {
+        last.clear(); // the old text goes first, so two 100 MB texts are never held at once
+        last = mixed ? generateMixedText(bytes) : generateText(bytes);
+        lastMixed = mixed;
+    }
     return last;
 }
 

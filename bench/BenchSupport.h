@@ -23,9 +23,13 @@ constexpr qint64 kMB = 1024 * 1024;
 // CP932 text of Japanese and ASCII lines of 10-120 characters with CR LF, the same for
 // the same seed and size.
 QByteArray generateText(qsizetype bytes, quint32 seed = 42);
-// generateText(bytes) kept for the next call with the same size, since repetitions of
-// a case would otherwise build the same 100 MB again each time.
-QByteArray cachedText(qsizetype bytes);
+// CP932 text with the whole character mix of users' files (second-level kanji, NEC and
+// IBM characters, half-width katakana; bench/MixedText.h), the same the black box loads.
+QByteArray generateMixedText(qsizetype bytes, quint32 seed = 42);
+// generateText(bytes), or generateMixedText(bytes) when mixed, kept for the next call with
+// the same size and kind, since repetitions of a case would otherwise build the same 100 MB
+// again each time.
+QByteArray cachedText(qsizetype bytes, bool mixed = false);
 
 // Writes bytes to a file, creating its folder; aborts the run when that fails, since
 // every figure after it would be meaningless.

@@ -46,10 +46,10 @@ void BM_DecodeCp932(benchmark::State &state, qint64 size)
 
 // LoadDocument (which ends in RefreshViewState and so counts the displayed lines for panel 4)
 // and the queued painting of the first screen.
-void BM_Load(benchmark::State &state, qint64 size, QChar wrap)
+void BM_Load(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
 {
     QTemporaryDir dir;
-    const QByteArray bytes = cachedText(size);
+    const QByteArray bytes = cachedText(size, mixed);
     const QString path = writeFile(dir.filePath(QStringLiteral("load.txt")), bytes);
     // The status must count the file's lines: exactly without wrapping, at least as many with it.
     const qint64 logicalLines = StatusTexts::logicalLineCount(Cp932::decode(bytes));
@@ -100,7 +100,7 @@ const bool registered = [] {
         for (QChar wrap : {QLatin1Char('N'), QLatin1Char('R')}) {
             const QString name = QStringLiteral("Load/%1/%2")
                                      .arg(sizeName(size), wrap == QLatin1Char('N') ? "wrap_off" : "wrap_on");
-            auto *b = benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, wrap)
+            auto *b = benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, wrap, false)
                           ->UseManualTime()
                           ->Unit(benchmark::kMillisecond);
             // Every size repeats for a median; from 10 MB a single load is one sample, since
@@ -110,6 +110,15 @@ const bool registered = [] {
             else
                 b->Iterations(1)->Repetitions(3);
         }
+    }
+    // The whole character mix of users' files, wrapped as by default.
+    for (qint64 size : sizes({10 * kMB}, huge)) {
+        const QString name = QStringLiteral("Load/%1_mixed/wrap_on").arg(sizeName(size));
+        benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, QLatin1Char('R'), true)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(3);
     }
     return true;
 }();

@@ -62,10 +62,11 @@ int runPeakMemoryChild(int argc, char **argv)
 
 namespace {
 
-void BM_PeakMemory(benchmark::State &state, qint64 size, QChar wrap)
+void BM_PeakMemory(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
 {
     QTemporaryDir dir;
-    const QString path = writeFile(dir.filePath(QStringLiteral("peak.txt")), generateText(size));
+    const QString path = writeFile(dir.filePath(QStringLiteral("peak.txt")),
+                                   mixed ? generateMixedText(size) : generateText(size));
     double bytesPerByte = 0, peakMB = 0, beforeMB = 0;
     for (auto _ : state) {
         QProcess child;
@@ -107,11 +108,17 @@ const bool registered = [] {
         for (QChar wrap : {QLatin1Char('N'), QLatin1Char('R')}) {
             const QString name = QStringLiteral("PeakMemory/%1/%2")
                                      .arg(sizeName(size), wrap == QLatin1Char('N') ? "wrap_off" : "wrap_on");
-            benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_PeakMemory, size, wrap)
+            benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_PeakMemory, size, wrap, false)
                 ->Iterations(1)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
         }
+    for (qint64 size : sizes)
+        benchmark::RegisterBenchmark(QStringLiteral("PeakMemory/%1_mixed/wrap_on").arg(sizeName(size)).toStdString().c_str(),
+                                     BM_PeakMemory, size, QLatin1Char('R'), true)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     return true;
 }();
 

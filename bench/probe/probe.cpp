@@ -4,9 +4,12 @@
 // time, peak memory). It knows nothing of the program's insides.
 //
 //   orlimbo_probe generate BYTES PATH [SEED]
+//   orlimbo_probe generate-mixed BYTES PATH [SEED]   (the whole character mix, bench/MixedText.h)
 //   orlimbo_probe run [--walk=N | --walk-each=N, --last-caption=TEXT] [--resize=W1,W2,...] [--caption=TEXT] -- PROGRAM ARGS...
 //
 // run prints one line of JSON with the figures in milliseconds and bytes.
+#include "../MixedText.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -100,6 +103,16 @@ void generate(long long bytes, const std::string &path, unsigned seed)
         out.write(buffer.data(), take);
         written += take;
     }
+    if (!out.flush())
+        die("cannot write " + path);
+}
+
+void generateMixed(long long bytes, const std::string &path, unsigned seed)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        die("cannot write " + path);
+    bench::mixed::generate(bytes, seed, [&](const char *data, size_t size) { out.write(data, std::streamsize(size)); });
     if (!out.flush())
         die("cannot write " + path);
 }
@@ -456,8 +469,12 @@ int main(int argc, char **argv)
         generate(std::stoll(argv[2]), argv[3], argc > 4 ? unsigned(std::stoul(argv[4])) : 42u);
         return 0;
     }
+    if (argc >= 4 && std::strcmp(argv[1], "generate-mixed") == 0) {
+        generateMixed(std::stoll(argv[2]), argv[3], argc > 4 ? unsigned(std::stoul(argv[4])) : 42u);
+        return 0;
+    }
     if (argc >= 2 && std::strcmp(argv[1], "run") == 0)
         return run(argc, argv);
-    std::fprintf(stderr, "usage: orlimbo_probe generate BYTES PATH [SEED] | run [options] -- PROGRAM ARGS...\n");
+    std::fprintf(stderr, "usage: orlimbo_probe generate[-mixed] BYTES PATH [SEED] | run [options] -- PROGRAM ARGS...\n");
     return 2;
 }
