@@ -150,13 +150,13 @@ bool Window::start()
     return form_->windowHandle() && form_->windowHandle()->isExposed();
 }
 
-void setWrap(TForm1 &form, QChar wrap)
+void setWrap(TForm1 &form, WrapMode wrap)
 {
-    named<QAction>(form, wrap == QLatin1Char('N') ? "ActionWrapNone" : "ActionWrapSide")->trigger();
+    named<QAction>(form, wrap == WrapMode::None ? "ActionWrapNone" : "ActionWrapSide")->trigger();
     settle();
 }
 
-bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar wrap)
+bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, WrapMode wrap)
 {
     setWrap(form, wrap);
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.

@@ -86,9 +86,9 @@ private:
     std::unique_ptr<TForm1> form_;
 };
 
-// Shows the window and loads a file with the given wrap mode ('N' off, 'R' window edge).
+// Shows the window and loads a file with the given wrap mode.
 // Reports a benchmark error and returns false when the view or the status stays empty.
-bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, QChar wrap);
+bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, WrapMode wrap);
 
 // The window's object of type T with this name; the benchmarks reach the window as a user would.
 template <class T>
@@ -96,7 +96,7 @@ T *named(TForm1 &form, const char *name)
 {
     return form.findChild<T *>(QLatin1String(name));
 }
-// Sets the wrap mode through its command: 'N' none, anything else the window's edge.
-void setWrap(TForm1 &form, QChar wrap);
+// Sets the wrap mode through its command: none, or anything else as the window's edge.
+void setWrap(TForm1 &form, WrapMode wrap);
 
 } // namespace bench

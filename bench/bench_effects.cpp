@@ -51,7 +51,7 @@ void BM_Effect(benchmark::State &state, const Effect *effect, qint64 size)
         return;
     }
     TForm1 &form = window.form();
-    if (!loadInto(state, form, path, QLatin1Char('R')))
+    if (!loadInto(state, form, path, WrapMode::RightEdge))
         return;
     QAction *command = form.findChild<QAction *>(QLatin1String(effect->command));
     for (auto _ : state) {

@@ -44,9 +44,9 @@ void BM_DecodeCp932(benchmark::State &state, qint64 size)
     state.SetBytesProcessed(state.iterations() * size);
 }
 
-// LoadDocument (which ends in RefreshViewState and so counts the displayed lines for panel 4)
+// LoadDocument (which ends in RefreshViewState and so counts the displayed lines for the line-count panel)
 // and the queued painting of the first screen.
-void BM_Load(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
+void BM_Load(benchmark::State &state, qint64 size, WrapMode wrap, bool mixed)
 {
     QTemporaryDir dir;
     const QByteArray bytes = cachedText(size, mixed);
@@ -73,7 +73,7 @@ void BM_Load(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
             break;
         }
         const qint64 shown = digitsIn(form.statusText(StatusPanel::Lines));
-        if (wrap == QLatin1Char('N') ? shown != logicalLines : shown < logicalLines) {
+        if (wrap == WrapMode::None ? shown != logicalLines : shown < logicalLines) {
             state.SkipWithError("the status bar shows a wrong line count");
             break;
         }
@@ -97,9 +97,9 @@ const bool registered = [] {
             ->Repetitions(3);
     }
     for (qint64 size : sizes({100 * kKB, kMB, 10 * kMB}, huge)) {
-        for (QChar wrap : {QLatin1Char('N'), QLatin1Char('R')}) {
+        for (WrapMode wrap : {WrapMode::None, WrapMode::RightEdge}) {
             const QString name = QStringLiteral("Load/%1/%2")
-                                     .arg(sizeName(size), wrap == QLatin1Char('N') ? "wrap_off" : "wrap_on");
+                                     .arg(sizeName(size), wrap == WrapMode::None ? "wrap_off" : "wrap_on");
             auto *b = benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, wrap, false)
                           ->UseManualTime()
                           ->Unit(benchmark::kMillisecond);
@@ -114,7 +114,7 @@ const bool registered = [] {
     // The whole character mix of users' files, wrapped as by default.
     for (qint64 size : sizes({10 * kMB}, huge)) {
         const QString name = QStringLiteral("Load/%1_mixed/wrap_on").arg(sizeName(size));
-        benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, QLatin1Char('R'), true)
+        benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_Load, size, WrapMode::RightEdge, true)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1)

@@ -23,12 +23,12 @@ int runPeakMemoryChild(int argc, char **argv)
     // When the parent is killed by a time limit, the child must not linger with gigabytes.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     QString path;
-    QChar wrap = QLatin1Char('R');
+    WrapMode wrap = WrapMode::RightEdge;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], kPeakMemoryOption, std::strlen(kPeakMemoryOption)) == 0)
             path = QString::fromLocal8Bit(argv[i] + std::strlen(kPeakMemoryOption));
         else if (std::strncmp(argv[i], kPeakWrapOption, std::strlen(kPeakWrapOption)) == 0)
-            wrap = QLatin1Char(argv[i][std::strlen(kPeakWrapOption)]);
+            wrap = WrapMode(argv[i][std::strlen(kPeakWrapOption)]);
     }
     const qint64 fileSize = QFile(path).size();
     Window window;
@@ -62,7 +62,7 @@ int runPeakMemoryChild(int argc, char **argv)
 
 namespace {
 
-void BM_PeakMemory(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
+void BM_PeakMemory(benchmark::State &state, qint64 size, WrapMode wrap, bool mixed)
 {
     QTemporaryDir dir;
     const QString path = writeFile(dir.filePath(QStringLiteral("peak.txt")),
@@ -71,7 +71,7 @@ void BM_PeakMemory(benchmark::State &state, qint64 size, QChar wrap, bool mixed)
     for (auto _ : state) {
         QProcess child;
         child.setProgram(QCoreApplication::applicationFilePath());
-        child.setArguments({QString::fromLatin1(kPeakMemoryOption) + path, QString::fromLatin1(kPeakWrapOption) + wrap});
+        child.setArguments({QString::fromLatin1(kPeakMemoryOption) + path, QString::fromLatin1(kPeakWrapOption) + QLatin1Char(char(wrap))});
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start();
         if (!child.waitForStarted() || !child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit
@@ -105,9 +105,9 @@ const bool registered = [] {
     if (hugeEnabled())
         sizes.push_back(100 * kMB);
     for (qint64 size : sizes)
-        for (QChar wrap : {QLatin1Char('N'), QLatin1Char('R')}) {
+        for (WrapMode wrap : {WrapMode::None, WrapMode::RightEdge}) {
             const QString name = QStringLiteral("PeakMemory/%1/%2")
-                                     .arg(sizeName(size), wrap == QLatin1Char('N') ? "wrap_off" : "wrap_on");
+                                     .arg(sizeName(size), wrap == WrapMode::None ? "wrap_off" : "wrap_on");
             benchmark::RegisterBenchmark(name.toStdString().c_str(), BM_PeakMemory, size, wrap, false)
                 ->Iterations(1)
                 ->UseManualTime()
@@ -115,7 +115,7 @@ const bool registered = [] {
         }
     for (qint64 size : sizes)
         benchmark::RegisterBenchmark(QStringLiteral("PeakMemory/%1_mixed/wrap_on").arg(sizeName(size)).toStdString().c_str(),
-                                     BM_PeakMemory, size, QLatin1Char('R'), true)
+                                     BM_PeakMemory, size, WrapMode::RightEdge, true)
             ->Iterations(1)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
