@@ -174,4 +174,10 @@ void TForm1::ActionSaveAsExecute()
         return;
     }
     LoadDocument(*chosen, LoadMode::New, 0);
+    if (FileNameNow() != *chosen)
+        return;
+    // The list is read again, so that a new file is listed, and selects the saved file.
+    PanelDirBars->openFolder(*chosen);
+    PanelDirBars->reread();
+    PanelDirBars->showFile(*chosen);
 }
