@@ -32,6 +32,18 @@ e2e_fresh_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
 }
 
+# Runs openbox on the script's X server, as a desktop would: dialogs are then placed, stacked
+# and focused by a window manager. Waits up to 10 s until it has taken the screen; it ends
+# with the X server.
+e2e_window_manager() {
+    openbox --sm-disable >"$work/wm.log" 2>&1 &
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    fail "openbox did not start: $(tail -n 3 "$work/wm.log")"
+}
+
 # At the end of the script the program started as $pid, if one still runs, is killed and $work
 # is removed.
 e2e_clean_up_at_exit() {
