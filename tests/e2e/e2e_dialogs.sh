@@ -63,4 +63,5 @@ keys "$dialog" Escape
 pass
 
 quit_with_ctrl_q "$id" "$pid"
+pid=""
 e2e_done
