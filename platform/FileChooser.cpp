@@ -89,6 +89,9 @@ FileChooser::FileChooser(QWidget *parent, Mode mode, const QString &title) : QDi
         auto *typeLabel = new QLabel(FileDialogTexts::kTypeLabel, this);
         types_ = new QComboBox(this);
         types_->setObjectName(QStringLiteral("fileTypeCombo"));
+        // Long filter names must not widen the dialog past a small screen.
+        types_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        types_->setMinimumContentsLength(16);
         typeLabel->setBuddy(types_);
         grid->addWidget(nameLabel, 0, 0);
         grid->addWidget(nameField_, 0, 1);
@@ -260,7 +263,11 @@ void FileChooser::acceptName()
     }
     const QString typed = nameField_->text();
     if (typed.isEmpty()) {
-        QApplication::beep();
+        QListWidgetItem *item = entries_->currentItem();
+        if (item && item->isSelected() && isFolder(item))
+            enterOrAccept(item);
+        else
+            QApplication::beep();
         return;
     }
     const QString path = resolveTyped(typed);
