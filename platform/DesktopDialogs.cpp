@@ -1,12 +1,13 @@
 #include "platform/Dialogs.h"
 
+#include "platform/FileChooser.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -63,23 +64,12 @@ Dialogs::Answer DesktopDialogs::message(QWidget *parent, const QString &text, co
 
 namespace {
 
-std::optional<QString> runFileDialog(QWidget *parent, const QString &title, const QString &folder,
-                                     const QStringList &filters, int selectedFilter, QFileDialog::AcceptMode mode)
+std::optional<QString> runChooser(FileChooser &chooser, const QString &folder)
 {
-    QFileDialog dialog(parent, title, folder);
-    dialog.setAcceptMode(mode);
-    if (mode == QFileDialog::AcceptOpen)
-        dialog.setFileMode(QFileDialog::AnyFile); // a name that names no file is reported by the caller
-    else
-        dialog.setOption(QFileDialog::DontConfirmOverwrite); // choosing an existing file is the answer
-    // The names carry their patterns already; Qt would show them a second time.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters(filters);
-    if (selectedFilter >= 0 && selectedFilter < filters.size())
-        dialog.selectNameFilter(filters[selectedFilter]);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    chooser.setFolder(folder);
+    if (chooser.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.selectedFiles().first();
+    return chooser.chosenPath();
 }
 
 } // namespace
@@ -87,21 +77,26 @@ std::optional<QString> runFileDialog(QWidget *parent, const QString &title, cons
 std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &title, const QString &folder,
                                                 const QStringList &filters, int selectedFilter)
 {
-    return runFileDialog(parent, title, folder, filters, selectedFilter, QFileDialog::AcceptOpen);
+    // A name that names no file is reported by the caller.
+    FileChooser chooser(parent, FileChooser::Mode::Open, title);
+    chooser.setFilters(filters, selectedFilter);
+    return runChooser(chooser, folder);
 }
 
 std::optional<QString> DesktopDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                                const QStringList &filters, int selectedFilter)
+                                                const QString &name, const QStringList &filters, int selectedFilter)
 {
-    return runFileDialog(parent, title, folder, filters, selectedFilter, QFileDialog::AcceptSave);
+    // Choosing an existing file is the answer: it is replaced without a question.
+    FileChooser chooser(parent, FileChooser::Mode::Save, title);
+    chooser.setFilters(filters, selectedFilter);
+    chooser.setName(name);
+    return runChooser(chooser, folder);
 }
 
 std::optional<QString> DesktopDialogs::chooseFolder(QWidget *parent, const QString &title, const QString &start)
 {
-    const QString folder = QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty())
-        return std::nullopt;
-    return folder;
+    FileChooser chooser(parent, FileChooser::Mode::Folder, title);
+    return runChooser(chooser, start);
 }
 
 std::optional<QFont> DesktopDialogs::chooseFont(QWidget *parent, const QFont &initial,

@@ -29,11 +29,15 @@ public:
     virtual ~Dialogs() = default;
 
     virtual Answer message(QWidget *parent, const QString &text, const QString &caption, Kind kind) = 0;
-    // A file-open dialog: the chosen path, or nothing on cancel.
+    // A file-open dialog: the chosen path, or nothing on cancel. Paths are in the path form
+    // (core/PathForm.h); filters are "name (pattern pattern ...)".
     virtual std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &folder,
                                             const QStringList &filters, int selectedFilter) = 0;
+    // A save dialog starting with `name` in its name field.
     virtual std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                            const QStringList &filters, int selectedFilter) = 0;
+                                            const QString &name, const QStringList &filters,
+                                            int selectedFilter) = 0;
+    // A folder chooser starting in `start`: the chosen folder with its trailing '/'.
     virtual std::optional<QString> chooseFolder(QWidget *parent, const QString &title, const QString &start) = 0;
     // A font dialog with an Apply button that calls `apply` with the current choice.
     virtual std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
@@ -51,7 +55,7 @@ public:
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &folder,
                                     const QStringList &filters, int selectedFilter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                    const QStringList &filters, int selectedFilter) override;
+                                    const QString &name, const QStringList &filters, int selectedFilter) override;
     std::optional<QString> chooseFolder(QWidget *parent, const QString &title, const QString &start) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
                                     const std::function<void(const QFont &)> &apply) override;

@@ -38,19 +38,21 @@ Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &text, const Q
 std::optional<QString> ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &folder,
                                                  const QStringList &filters, int selectedFilter)
 {
-    fileRequests.push_back({title, folder, filters, selectedFilter});
+    fileRequests.push_back({title, folder, filters, selectedFilter, {}});
     return nextAnswer(fileAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                                 const QStringList &filters, int selectedFilter)
+std::optional<QString> ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString &folder,
+                                                 const QString &name, const QStringList &filters, int selectedFilter)
 {
-    return openFile(parent, title, folder, filters, selectedFilter);
+    fileRequests.push_back({title, folder, filters, selectedFilter, name});
+    return nextAnswer(fileAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::chooseFolder(QWidget *, const QString &title, const QString &)
+std::optional<QString> ScriptedDialogs::chooseFolder(QWidget *, const QString &title, const QString &start)
 {
     folderTitles.push_back(title);
+    folderStarts.push_back(start);
     return nextAnswer(folderAnswers);
 }
 

@@ -18,6 +18,7 @@ public:
         QString folder;
         QStringList filters;
         int selectedFilter;
+        QString name; // the save dialog's starting name
     };
 
     std::vector<Message> messages;
@@ -25,6 +26,7 @@ public:
     std::vector<FileRequest> fileRequests;
     std::deque<std::optional<QString>> fileAnswers; // empty: cancel
     std::vector<QString> folderTitles;
+    std::vector<QString> folderStarts;
     std::deque<std::optional<QString>> folderAnswers;
     // Runs inside the font dialog: may call `apply` and returns the dialog's result.
     std::function<std::optional<QFont>(const QFont &, const std::function<void(const QFont &)> &)> fontScript;
@@ -36,7 +38,7 @@ public:
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &folder,
                                     const QStringList &filters, int selectedFilter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                    const QStringList &filters, int selectedFilter) override;
+                                    const QString &name, const QStringList &filters, int selectedFilter) override;
     std::optional<QString> chooseFolder(QWidget *parent, const QString &title, const QString &start) override;
     std::optional<QFont> chooseFont(QWidget *parent, const QFont &initial,
                                     const std::function<void(const QFont &)> &apply) override;

@@ -1,6 +1,7 @@
 #include "ui/Appsetunit.h"
 
 #include "core/ColorText.h"
+#include "core/PathUtil.h"
 #include "core/SettingsRecord.h"
 #include "platform/Dialogs.h"
 #include "resources/AppsetTexts.h"
@@ -534,7 +535,9 @@ std::optional<ColorPreset> TAppSetForm::selectedPreset() const
 void TAppSetForm::BtnForFileViewClick(QLineEdit *target)
 {
     const std::optional<QString> chosen =
-        host_.dialogs.openFile(this, AppsetTexts::kBrowseTitle, QString(), AppsetTexts::kBrowseFilters, 0);
+        host_.dialogs.openFile(this, AppsetTexts::kBrowseTitle,
+                               PathUtil::SplitPath(target->text(), PathUtil::PathPart::Folder),
+                               AppsetTexts::kBrowseFilters, 0);
     if (chosen)
         target->setText(*chosen);
 }

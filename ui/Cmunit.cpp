@@ -218,11 +218,19 @@ void TcmForm::rbUserSetClick()
     EditToFolder->setFocus();
 }
 
+QString TcmForm::browseStart() const
+{
+    const QString typed = EditToFolder->text();
+    if (QDir::isAbsolutePath(typed) && FileSystem::folderExists(typed))
+        return typed;
+    return PathUtil::SplitPath(request_.source, PathUtil::PathPart::Folder);
+}
+
 void TcmForm::BtnSansyouClick()
 {
     rbUserSet->setChecked(true);
     const std::optional<QString> folder =
-        dialogs_.chooseFolder(this, textsFor(request_.mode).browsePrompt, QStringLiteral("/"));
+        dialogs_.chooseFolder(this, textsFor(request_.mode).browsePrompt, browseStart());
     if (folder)
         EditToFolder->setText(*folder);
     EditToFolder->setFocus();

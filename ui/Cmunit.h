@@ -73,6 +73,8 @@ protected:
 private:
     // One attempt; true when the dialog is to close.
     bool attempt();
+    // The browse dialog starts in the typed folder, else in the viewed file's.
+    QString browseStart() const;
     QString askAlternativeName();
     // The destination folder with its trailing '/', or nothing when none is given.
     std::optional<QString> destinationFolder();

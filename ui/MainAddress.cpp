@@ -26,12 +26,20 @@ void TForm1::connectAddressBar()
     connect(EditLRL, &QLineEdit::textChanged, this, &TForm1::EditLRLChange);
 }
 
+QString TForm1::dialogFolder() const
+{
+    const QString file = FileNameNow();
+    const QString folder = PathUtil::SplitPath(file, PathUtil::PathPart::Folder);
+    if (!file.isEmpty() && FileSystem::folderExists(folder))
+        return folder;
+    return PanelDirBars->folder();
+}
+
 void TForm1::ActionFileOpenExecute()
 {
     const std::vector<FilterEntry> entries = filterEntries(Settings);
     const std::optional<QString> chosen =
-        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, PanelDirBars->folder(),
-                                   dialogFilters(entries), 0);
+        services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, dialogFolder(), dialogFilters(entries), 0);
     if (!chosen)
         return;
     PanelDirBars->openFolder(*chosen);
@@ -41,7 +49,7 @@ void TForm1::ActionFileOpenExecute()
 void TForm1::ActionFolderOpenExecute()
 {
     const std::optional<QString> folder =
-        services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, QStringLiteral("/"));
+        services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, dialogFolder());
     if (folder)
         PanelDirBars->openFolder(*folder);
 }

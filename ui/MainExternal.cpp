@@ -4,6 +4,7 @@
 #include "core/FileFilter.h"
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
+#include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/SaveFile.h"
@@ -154,7 +155,8 @@ void TForm1::ActionSaveAsExecute()
         return;
     }
     const std::optional<QString> chosen =
-        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, PanelDirBars->folder(),
+        services_.dialogs.saveFile(this, ExternalTexts::kSaveDialogTitle, dialogFolder(),
+                                   PathUtil::SplitPath(FileNameNow(), PathUtil::PathPart::FileName),
                                    dialogFilters(PanelDirBars->filterEntries()), PanelDirBars->filterIndex());
     if (!chosen)
         return;
@@ -172,4 +174,10 @@ void TForm1::ActionSaveAsExecute()
         return;
     }
     LoadDocument(*chosen, LoadMode::New, 0);
+    if (FileNameNow() != *chosen)
+        return;
+    // The list is read again, so that a new file is listed, and selects the saved file.
+    PanelDirBars->openFolder(*chosen);
+    PanelDirBars->reread();
+    PanelDirBars->showFile(*chosen);
 }

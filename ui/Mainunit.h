@@ -182,6 +182,8 @@ private:
 
     // Address bar (MainAddress.cpp).
     void connectAddressBar();
+    // Where the open, save and folder dialogs start: the viewed file's folder, else the file list's.
+    QString dialogFolder() const;
     void FillPathList();
 
     // Bookmarks (MainBookmarks.cpp).

@@ -74,6 +74,8 @@ save_as() {
     keys "$main" ctrl+s
     dialog=$(wait_for_window "名前を付けて保存") || fail "no save dialog"
     xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+    # The field starts with the shown file's name; the whole name is typed over it.
+    xdotool key --clearmodifiers ctrl+a
     xdotool type --delay 30 "$2"
     xdotool key Return
     for _ in $(seq 1 50); do

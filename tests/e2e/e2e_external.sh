@@ -60,6 +60,8 @@ press "$id" ctrl+i
 press "$id" ctrl+s
 dialog=$(wait_for_window "名前を付けて保存") || fail "no save dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+# The field starts with the shown file's name; the whole name is typed over it.
+xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 30 "saved copy.txt"
 xdotool key Return
 saved="$work/my docs/saved copy.txt"

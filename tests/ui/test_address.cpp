@@ -178,6 +178,26 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
     EXPECT_EQ(viewText(), QStringLiteral("opened"));
 }
 
+// The open and folder dialogs start beside the viewed file, else in the list's folder.
+TEST_F(AddressTest, TheDialogsStartInTheViewedFilesFolder)
+{
+    const QString sub = filesDir.filePath(QStringLiteral("sub"));
+    const QString file = writeText(QStringLiteral("shown.txt"), QStringLiteral("shown"), sub);
+    start({QStringLiteral("/n"), filesDir.path()});
+    action(QStringLiteral("ActionFileOpen"))->trigger();
+    action(QStringLiteral("ActionFolderOpen"))->trigger();
+
+    form->LoadDocument(file, LoadMode::New, 0);
+    ASSERT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), filesDir.path() + QLatin1Char('/'));
+    action(QStringLiteral("ActionFileOpen"))->trigger();
+    action(QStringLiteral("ActionFolderOpen"))->trigger();
+
+    ASSERT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(dialogs.fileRequests[1].folder, sub + QLatin1Char('/'));
+    EXPECT_EQ(dialogs.folderStarts, (std::vector<QString>{filesDir.path() + QLatin1Char('/'), sub + QLatin1Char('/')}));
+}
+
 // What the bar tells the window: each path the user types or picks, never one the program
 // shows; Space in the field pages the view and types nothing.
 TEST_F(AddressTest, TheBarSignalsEnteredPathsOnlyAndSpacePagesTheView)

@@ -1,12 +1,12 @@
 #include "core/FileFilter.h"
 #include "core/SettingsRecord.h"
 #include "platform/Dialogs.h"
+#include "platform/FileChooser.h"
 #include "tests/TestPrinters.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -81,7 +81,7 @@ TEST(DesktopDialogs, TheOpenDialogListsEachFileTypeOnceByItsName)
     const std::vector<FilterEntry> entries = filterEntries(SettingsRecord());
     QStringList shown;
     QTimer::singleShot(0, [&shown] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<FileChooser *>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);

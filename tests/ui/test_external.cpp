@@ -1,6 +1,8 @@
 #include "UiFixture.h"
 
 #include "core/FileFilter.h"
+#include "core/PathForm.h"
+#include "platform/FileSystem.h"
 #include "resources/ExternalTexts.h"
 #include "resources/PrintTexts.h"
 #include "ui/Appsetunit.h"
@@ -259,6 +261,30 @@ TEST_F(ExternalTest, SaveAsReplacesAnExistingFileAndTheViewShowsIt)
     EXPECT_EQ(w.settings().History.PreHistory[0], viewed);
     EXPECT_EQ(viewText(), text);
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), target);
+}
+
+TEST_F(ExternalTest, SaveAsStartsAtTheViewedFileAndTheListThenSelectsTheSavedFile)
+{
+    const QString other = filesDir.filePath(QStringLiteral("other"));
+    writeText(QStringLiteral("x.txt"), QStringLiteral("x"), other);
+    TForm1 &w = startViewing();
+    // The list walked elsewhere: the dialog still starts beside the viewed file, with its name.
+    dialogs.folderAnswers = {other};
+    action(QStringLiteral("ActionFolderOpen"))->trigger();
+    ASSERT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), other + QLatin1Char('/'));
+    // A new file with a code page 932 name: listed after the save under its decoded name.
+    const QString target = PathForm::fromNative(QFile::encodeName(filesDir.path()) + "/\x82\xa0.txt");
+    dialogs.fileAnswers = {target};
+    press(Qt::Key_S);
+
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(dialogs.fileRequests[0].name, QStringLiteral("a b c.txt"));
+    EXPECT_EQ(w.FileNameNow(), target);
+    EXPECT_EQ(listed(), (QStringList{QStringLiteral("a b c.txt"), QStringLiteral("あ.txt")}));
+    EXPECT_EQ(fileList()->selectedPath(), target);
+    EXPECT_EQ(fileList()->currentItem()->text(), QStringLiteral("あ.txt"));
+    FileSystem::removeIfExists(target); // QTemporaryDir cannot remove what it cannot name
 }
 
 TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)

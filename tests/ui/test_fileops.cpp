@@ -243,6 +243,17 @@ TEST_F(CopyMoveDialogTest, FolderChecksBookmarksAndOtherFailures)
     EXPECT_TRUE(form->isVisible());
 }
 
+TEST_F(CopyMoveDialogTest, BrowsingStartsInTheTypedFolderElseBesideTheViewedFile)
+{
+    auto form = open(CopyMoveMode::Copy, {QStringLiteral("/no/such/folder")});
+    dialogs.folderAnswers = {std::nullopt, into + QLatin1Char('/')};
+    form->BtnSansyou->click();
+    form->EditToFolder->setText(into);
+    form->BtnSansyou->click();
+    EXPECT_EQ(dialogs.folderStarts, (std::vector<QString>{filesDir.path() + QLatin1Char('/'), into}));
+    EXPECT_EQ(form->EditToFolder->text(), into + QLatin1Char('/'));
+}
+
 TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
 {
     TForm1 &w = startOnThreeFiles();
