@@ -15,8 +15,8 @@ constexpr int kSpacing = 2;
 
 // Which panel gives way first when the window is too narrow for all of them.
 constexpr std::array<StatusPanel, StatusBar::kPanels> kGiveWayOrder = {
-    StatusPanel::FileKind, StatusPanel::ReadOnly, StatusPanel::Encoding, StatusPanel::Lines,
-    StatusPanel::Size,     StatusPanel::Position, StatusPanel::Date};
+    StatusPanel::FileKind, StatusPanel::ReadOnly, StatusPanel::Encoding, StatusPanel::Size,
+    StatusPanel::Lines,    StatusPanel::Position, StatusPanel::Date};
 
 bool alignedRight(StatusPanel panel)
 {

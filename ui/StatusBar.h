@@ -12,8 +12,8 @@ enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encodi
 
 // The window's status bar: seven panels side by side. Each panel is at least its designed
 // width and grows to show its whole text; when the window is too narrow for all of them the
-// panels give way one after another (the file kind, read-only mark, encoding, line count and
-// size first, the position and the date last), each shortened with "…" rather than cut or
+// panels give way one after another (the file kind, read-only mark, encoding, size and line
+// count first, the position and the date last), each shortened with "…" rather than cut or
 // drawn over its neighbour. The size is shortened in the middle so that both numbers' ends stay.
 class StatusBar : public QStatusBar {
     Q_OBJECT

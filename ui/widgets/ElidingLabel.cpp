@@ -23,7 +23,8 @@ int ElidingLabel::fullWidth() const
 
 int ElidingLabel::leastWidth() const
 {
-    return fontMetrics().horizontalAdvance(QStringLiteral("…")) + chrome();
+    // An empty panel keeps only its border.
+    return text().isEmpty() ? chrome() : fontMetrics().horizontalAdvance(QStringLiteral("…")) + chrome();
 }
 
 void ElidingLabel::paintEvent(QPaintEvent *)

@@ -15,7 +15,7 @@ public:
     QString shownText() const;
     // The width the whole text needs, frame and padding included.
     int fullWidth() const;
-    // The least width worth giving: room for "…" alone.
+    // The least width worth giving: room for "…" alone, or the border alone when empty.
     int leastWidth() const;
 
 protected:
