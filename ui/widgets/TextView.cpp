@@ -118,13 +118,18 @@ qreal TextView::advance(qsizetype from, qsizetype to, qreal x) const
 QFont TextView::shownFont() const
 {
     QFont shown = font();
-    QStringList families = shown.families();
-    if (families.isEmpty())
-        families << shown.family();
-    if (!families.contains(kEmojiFamily)) {
-        families << kEmojiFamily;
-        shown.setFamilies(families);
-    }
+    QStringList given = shown.families();
+    if (given.isEmpty())
+        given << shown.family();
+    if (given.contains(kEmojiFamily))
+        return shown;
+    // Each face's substitutes right after it, as they would come without the list, so that a
+    // character with a text form (☺ with U+FE0E) is still taken from a text face first.
+    QStringList families;
+    for (const QString &family : given)
+        families << family << QFont::substitutes(family);
+    families << kEmojiFamily;
+    shown.setFamilies(families);
     return shown;
 }
 
