@@ -147,6 +147,9 @@ qsizetype ClusterCursor::end(qsizetype start)
     const unsigned char *join = Graphemes::joinTable();
     if (start + 1 == n || (!join[d[start]] && !join[d[start + 1]]))
         return start + 1;
+    // A supplementary character alone (𠮷, an emoji without modifier or joiner) is one cluster.
+    if (QChar::isHighSurrogate(d[start]) && QChar::isLowSurrogate(d[start + 1]) && certain(d, n, start + 2, join))
+        return start + 2;
     if (!finder_ || start < from_ || start >= trusted_) {
         // From this boundary to the next one that is sure, or as far as the reach goes and
         // back to the last boundary found there.

@@ -210,11 +210,15 @@ void CharWidths::fill(const std::vector<char16_t> &units)
             table_[c] = table_[kKanji];
 }
 
-void CharWidths::learnCluster(QStringView cluster)
+qreal CharWidths::learnCluster(QStringView cluster)
 {
+    const auto found = clusters_.constFind(QString::fromRawData(cluster.data(), cluster.size()));
+    if (found != clusters_.constEnd())
+        return *found;
     const QString key = cluster.toString();
-    if (!clusters_.contains(key))
-        clusters_.insert(key, float(std::max(0.0, QFontMetricsF(font_).horizontalAdvance(key))));
+    const float width = float(std::max(0.0, QFontMetricsF(font_).horizontalAdvance(key)));
+    clusters_.insert(key, width);
+    return width;
 }
 
 qreal CharWidths::knownCluster(QStringView cluster) const
@@ -264,27 +268,22 @@ qreal TextLayout::advance(qsizetype from, qsizetype to, qreal x) const
     return widths_->knownCluster(QStringView(d + from, to - from));
 }
 
-void TextLayout::learnClusters(qsizetype from, qsizetype to) const
+qreal TextLayout::learnClusters(qsizetype from, qsizetype to) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const unsigned char *kinds = unitKinds();
     ClusterCursor clusters(text_);
+    qreal x = 0;
     for (qsizetype i = from; i < to;) {
         const qsizetype end = clusters.end(i);
         if (end > i + 1 || kinds[d[i]] == MayJoin)
-            widths_->learnCluster(QStringView(d + i, end - i));
+            x += widths_->learnCluster(QStringView(d + i, end - i));
+        else
+            x += d[i] == u'\t' ? tabWidth(x) : widths_->width(d[i]);
+        // A line break starts the next line at 0.
+        if (d[i] == u'\n')
+            x = 0;
         i = end;
-    }
-}
-
-qreal TextLayout::clusterLineWidth(qsizetype start, qsizetype end) const
-{
-    ClusterCursor clusters(text_);
-    qreal x = 0;
-    for (qsizetype i = start; i < end;) {
-        const qsizetype next = clusters.end(i);
-        x += advance(i, next, x);
-        i = next;
     }
     return x;
 }
@@ -347,8 +346,7 @@ void TextLayout::buildHard()
                 continue;
             const qsizetype start = hard_.starts[line];
             const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
-            learnClusters(start, end);
-            hard_.widths[line] = float(clusterLineWidth(start, end));
+            hard_.widths[line] = float(learnClusters(start, end));
         }
     }
     const std::vector<float> &widths = hard_.widths;

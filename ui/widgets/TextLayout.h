@@ -34,7 +34,8 @@ public:
 
     // A cluster of several units, or of one that may join (see Graphemes), is measured whole:
     // the font shapes it (a ZWJ sequence into one picture) and may take it from a fallback face.
-    void learnCluster(QStringView cluster);
+    // Gives its width.
+    qreal learnCluster(QStringView cluster);
     // Only after learnCluster(): its width; else the sum of its units' widths. Safe to ask from
     // several threads while nothing is learnt.
     qreal knownCluster(QStringView cluster) const;
@@ -103,8 +104,9 @@ private:
     };
 
     void buildHard();
-    void learnClusters(qsizetype from, qsizetype to) const;
-    qreal clusterLineWidth(qsizetype start, qsizetype end) const;
+    // Learns the clusters of [from, to), a hard line or more, and gives their width when laid
+    // side by side from x = 0.
+    qreal learnClusters(qsizetype from, qsizetype to) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
