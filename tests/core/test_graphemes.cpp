@@ -24,50 +24,7 @@ std::vector<qsizetype> finderBoundaries(const QString &text)
     return out;
 }
 
-// Each piece is one cluster; the text is the pieces one after another.
-const struct {
-    const char *name;
-    QStringList pieces;
-} kTexts[] = {
-    {"combining accent", {QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("f"), QStringLiteral("e\u0301"), QStringLiteral("!")}},
-    {"skin tone", {QStringLiteral("a"), QStringLiteral("👍🏽"), QStringLiteral("b")}},
-    {"family", {QStringLiteral("x"), QStringLiteral("👨‍👩‍👧"), QStringLiteral("👍"), QStringLiteral("y")}},
-    {"ideographic variation", {QStringLiteral("葛\U000E0100"), QStringLiteral("城")}},
-    {"text presentation", {QStringLiteral("☺\uFE0E"), QStringLiteral("☺")}},
-    {"flags", {QStringLiteral("🇯🇵"), QStringLiteral("🇫🇷")}},
-    {"code page 932", {QStringLiteral("吾"), QStringLiteral("輩"), QStringLiteral("ｶ"), QStringLiteral("①"),
-                       QStringLiteral("～"), QStringLiteral("\uFFFD"), QStringLiteral("a"), QStringLiteral("\n"),
-                       QStringLiteral("\t"), QStringLiteral("𠮷")}},
-};
-
 } // namespace
-
-TEST(Graphemes, StepsOverEachClusterWholeBothWays)
-{
-    for (const auto &[name, pieces] : kTexts) {
-        const QString text = pieces.join(QString());
-        std::vector<qsizetype> boundaries{0};
-        for (const QString &piece : pieces)
-            boundaries.push_back(boundaries.back() + piece.size());
-        ASSERT_EQ(finderBoundaries(text), boundaries) << name;
-        ClusterCursor cursor(text);
-        for (size_t k = 0; k + 1 < boundaries.size(); ++k) {
-            EXPECT_EQ(Graphemes::next(text, boundaries[k]), boundaries[k + 1]) << name << " " << k;
-            EXPECT_EQ(Graphemes::previous(text, boundaries[k + 1]), boundaries[k]) << name << " " << k;
-            EXPECT_EQ(cursor.end(boundaries[k]), boundaries[k + 1]) << name << " " << k;
-            // Inside a cluster: every way out lands on its edges.
-            for (qsizetype inside = boundaries[k] + 1; inside < boundaries[k + 1]; ++inside) {
-                EXPECT_FALSE(Graphemes::isBoundary(text, inside)) << name << " " << inside;
-                EXPECT_EQ(Graphemes::snapDown(text, inside), boundaries[k]) << name << " " << inside;
-                EXPECT_EQ(Graphemes::snapUp(text, inside), boundaries[k + 1]) << name << " " << inside;
-                EXPECT_EQ(Graphemes::next(text, inside), boundaries[k + 1]) << name << " " << inside;
-                EXPECT_EQ(Graphemes::previous(text, inside), boundaries[k]) << name << " " << inside;
-            }
-        }
-        EXPECT_EQ(Graphemes::next(text, text.size()), text.size());
-        EXPECT_EQ(Graphemes::previous(text, 0), 0);
-    }
-}
 
 TEST(Graphemes, QuickAnswersAgreeWithTheFinderOnMixedText)
 {
