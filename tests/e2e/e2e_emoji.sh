@@ -37,4 +37,5 @@ copied=$(xclip -o -selection clipboard 2>/dev/null || true)
 [ "$copied" = $'\U0001F44D\U0001F3FD' ] || fail "the thumb was copied as '$copied'"
 pass
 quit_with_ctrl_q "$id" "$pid"
+pid=""
 e2e_done

@@ -267,6 +267,11 @@ TEST_F(TextViewTest, CaretSelectionCopyAndDeletionTakeWholeClusters)
         QTest::keyClick(&view, Qt::Key_End);
         QTest::keyClick(&view, Qt::Key_Backspace);
         EXPECT_EQ(view.text(), pieces.mid(1, pieces.size() - 2).join(QString())) << name;
+        // Down keeps the column, counted in clusters.
+        view.setText(text + QLatin1Char('\n') + text);
+        view.selectRange(edges[1], 0);
+        QTest::keyClick(&view, Qt::Key_Down);
+        EXPECT_EQ(view.caretPosition(), text.size() + 1 + edges[1]) << name;
     }
 }
 
