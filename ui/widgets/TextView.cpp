@@ -123,8 +123,8 @@ QFont TextView::shownFont() const
         given << shown.family();
     if (given.contains(kEmojiFamily))
         return shown;
-    // Each face's substitutes right after it, as they would come without the list, so that a
-    // character with a text form (☺ with U+FE0E) is still taken from a text face first.
+    // Each face's substitutes right after it, as they would come without the list: a character
+    // the text faces have is still taken from them, the emoji face only fills what they lack.
     QStringList families;
     for (const QString &family : given)
         families << family << QFont::substitutes(family);
