@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-noto-cjk
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic fonts-noto-cjk fonts-noto-color-emoji
           xvfb xauth xdotool imagemagick openbox libgl-dev libxcb1-dev libxcb-xtest0-dev locales
           dbus at-spi2-core python3-pyatspi xclip
           librsvg2-bin desktop-file-utils appstream x11-utils fp-utils

@@ -150,3 +150,18 @@ TEST_F(FullScreenTest, TheHeaderKeepsTheFileNameOfALongPath)
         QTest::keyClick(header, Qt::Key_Escape);
     }));
 }
+
+TEST_F(FullScreenTest, StepsAndCopiesWholeClusters)
+{
+    const QString family = QStringLiteral("👨‍👩‍👧");
+    start({writeBytes(QStringLiteral("e.txt"), (family + QStringLiteral("e\u0301") + QStringLiteral("👍🏽")).toUtf8())});
+    whileFullScreen([&](TfsForm &fs) {
+        QTest::keyClick(fs.RichEdit, Qt::Key_Right);
+        EXPECT_EQ(fs.RichEdit->caretPosition(), family.size());
+        QTest::keyClick(fs.RichEdit, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(fs.RichEdit, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("e\u0301👍🏽"));
+        QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
+    });
+}

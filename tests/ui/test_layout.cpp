@@ -74,7 +74,7 @@ protected:
         TextView *view = this->view();
         const QString text = view->text();
         const int room = view->viewport()->width() - 8;
-        expectTheFontsWidths(view->layout(), text, view->font());
+        expectTheFontsWidths(view->layout(), text, view->shownFont());
         const std::vector<qint64> starts = view->layout().plainLineStarts(view->wraps(), room);
         EXPECT_EQ(view->displayedLineCount(), referenceCount(text, starts)) << what;
         // The status bar follows a re-wrap as it follows a load.
@@ -194,7 +194,7 @@ TEST_F(LayoutTest, ALargeTextLaidOutOnTwoThreadsMatchesThePlainLayout)
         view.setText(text);
         for (bool wrap : {true, false}) {
             view.setWrap(wrap);
-            expectTheFontsWidths(view.layout(), text, view.font());
+            expectTheFontsWidths(view.layout(), text, view.shownFont());
             const std::vector<qint64> starts = view.layout().plainLineStarts(wrap, view.viewport()->width() - 8);
             ASSERT_EQ(view.displayedLineCount(), referenceCount(text, starts)) << wrap;
             for (size_t i = 0; i < starts.size(); ++i)

@@ -271,7 +271,7 @@ TEST_F(MainWindowTest, StatusPanelsFitANarrowWindow)
     bar.setText(StatusPanel::Size, QStringLiteral("4194288 Bytes ( 3 MB)"));
     bar.setText(StatusPanel::Position, QStringLiteral("現在: 34行 11桁"));
     bar.setText(StatusPanel::Encoding, QStringLiteral("SJIS"));
-    bar.resize(460, 30);
+    bar.resize(540, 30);
     bar.show();
     QApplication::processEvents();
     const auto shown = [&](StatusPanel panel) {

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class TextViewTest : public ::testing::Test {
@@ -216,4 +218,107 @@ TEST_F(TextViewTest, AHiddenViewKeepsItsTextWithoutALayout)
     EXPECT_EQ(hidden.text(), QStringLiteral("kept\ntext"));
     EXPECT_EQ(hidden.byteLength(), 10);
     EXPECT_FALSE(hidden.isEmpty());
+}
+
+// What a reader sees as one character is stepped over, selected, copied and deleted whole.
+TEST_F(TextViewTest, CaretSelectionCopyAndDeletionTakeWholeClusters)
+{
+    const struct {
+        const char *name;
+        QStringList pieces; // one cluster each
+    } cases[] = {
+        {"combining accent", {QStringLiteral("e\u0301"), QStringLiteral("t"), QStringLiteral("e\u0301")}},
+        {"skin tone", {QStringLiteral("👍🏽"), QStringLiteral("a"), QStringLiteral("👍🏽")}},
+        {"family", {QStringLiteral("👨‍👩‍👧"), QStringLiteral("漢"), QStringLiteral("👨‍👩‍👧")}},
+        {"variation selectors", {QStringLiteral("葛\U000E0100"), QStringLiteral("☺\uFE0E"), QStringLiteral("x")}},
+        {"code page 932", {QStringLiteral("吾"), QStringLiteral("ｶ"), QStringLiteral("①"), QStringLiteral("a")}},
+    };
+    view.setWrap(false);
+    view.setFocus();
+    for (const auto &[name, pieces] : cases) {
+        const QString text = pieces.join(QString());
+        view.setReadOnly(true);
+        view.setText(text);
+        std::vector<qint64> edges{0};
+        for (const QString &piece : pieces)
+            edges.push_back(edges.back() + piece.size());
+        for (size_t k = 1; k < edges.size(); ++k) {
+            QTest::keyClick(&view, Qt::Key_Right);
+            EXPECT_EQ(view.caretPosition(), edges[k]) << name;
+        }
+        QTest::keyClick(&view, Qt::Key_Left);
+        EXPECT_EQ(view.caretPosition(), edges[edges.size() - 2]) << name;
+        QTest::keyClick(&view, Qt::Key_Home);
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        view.copy();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), pieces[0]) << name;
+        // A range asked for inside a cluster takes the whole of it; so does a click on its far half.
+        view.selectRange(1, 0);
+        EXPECT_EQ(view.caretPosition(), *(std::upper_bound(edges.begin(), edges.end(), 1) - 1)) << name;
+        view.selectRange(1, edges[2]);
+        const qint64 from = *(std::upper_bound(edges.begin(), edges.end(), 1) - 1);
+        const qint64 to = *std::lower_bound(edges.begin(), edges.end(), edges[2] + 1);
+        EXPECT_EQ(view.selectedText(), text.mid(from, to - from)) << name;
+        const QRect first = view.characterRect(0);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(first.right() - 1, first.center().y()));
+        EXPECT_EQ(view.caretPosition(), edges[1]) << name;
+        view.setReadOnly(false);
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QTest::keyClick(&view, Qt::Key_End);
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        EXPECT_EQ(view.text(), pieces.mid(1, pieces.size() - 2).join(QString())) << name;
+        // Down keeps the column, counted in clusters.
+        view.setText(text + QLatin1Char('\n') + text);
+        view.selectRange(edges[1], 0);
+        QTest::keyClick(&view, Qt::Key_Down);
+        EXPECT_EQ(view.caretPosition(), text.size() + 1 + edges[1]) << name;
+    }
+}
+
+// A cluster is as wide as the font shapes it, and a line never breaks inside one, also where
+// nothing else gives a place to break.
+TEST_F(TextViewTest, WrapsBetweenClustersAtTheirShapedWidths)
+{
+    const QFontMetricsF metrics(view.shownFont());
+    for (const QString &cluster : {QStringLiteral("👨‍👩‍👧"), QStringLiteral("👍🏽"), QStringLiteral("e\u0301"),
+                                   QStringLiteral("葛\U000E0100")}) {
+        view.setText(cluster.repeated(120));
+        const qreal width = metrics.horizontalAdvance(cluster);
+        const auto perLine = qint64(room() / width);
+        ASSERT_GT(perLine, 1);
+        const std::vector<qint64> starts = lineStarts();
+        ASSERT_GT(starts.size(), 2u);
+        for (size_t i = 0; i + 1 < starts.size(); ++i)
+            EXPECT_EQ(lineText(starts, i), cluster.repeated(perLine)) << cluster.toStdString() << " line " << i;
+        // The caret at the end of a display line sits after its last picture, one cluster wide each.
+        EXPECT_NEAR(view.characterRect(starts[1] - cluster.size()).width(), width, 1.0);
+    }
+}
+
+// Emoji sequences are drawn as the font shapes them whole: one picture each, in colour.
+TEST_F(TextViewTest, DrawsEmojiSequencesAsOneColouredPictureEach)
+{
+    const QString line = QStringLiteral("家族👨‍👩‍👧と👍🏽です");
+    view.setWrap(false);
+    view.setText(line);
+    view.clearFocus();
+    QImage shown(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    view.viewport()->render(&shown);
+    QImage expected(shown.size(), shown.format());
+    expected.fill(view.palette().color(QPalette::Base));
+    QPainter painter(&expected);
+    painter.setFont(view.shownFont());
+    painter.setPen(view.palette().color(QPalette::Text));
+    const QFontMetricsF metrics(view.font());
+    painter.drawText(QPointF(4, 2 + metrics.ascent()), line);
+    painter.end();
+    const QRect band(0, 2, shown.width(), QFontMetrics(view.font()).lineSpacing());
+    EXPECT_EQ(shown.copy(band), expected.copy(band));
+    int coloured = 0;
+    for (int y = band.top(); y <= band.bottom(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 60;
+        }
+    EXPECT_GT(coloured, 20);
 }

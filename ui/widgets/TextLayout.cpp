@@ -1,5 +1,6 @@
 #include "ui/widgets/TextLayout.h"
 
+#include "core/Graphemes.h"
 #include "core/TwoThreads.h"
 
 #include <QFontMetricsF>
@@ -18,6 +19,24 @@ constexpr qsizetype kTwoThreadsFrom = 256 << 10;
 inline bool breaksAround(char16_t c)
 {
     return c >= 0x2E80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xD800 && c <= 0xDFFF);
+}
+
+// What the measuring walk must look at in a unit: nothing (a width to add), a line break, a
+// tab, or a unit that may join its neighbours into a cluster.
+enum UnitKind : unsigned char { Plain, LineBreak, Tab, MayJoin };
+
+const unsigned char *unitKinds()
+{
+    static const std::array<unsigned char, 0x10000> kinds = [] {
+        std::array<unsigned char, 0x10000> table{};
+        const unsigned char *join = Graphemes::joinTable();
+        for (size_t c = 0; c < table.size(); ++c)
+            table[c] = join[c] ? MayJoin : Plain;
+        table[u'\n'] = LineBreak;
+        table[u'\t'] = Tab;
+        return table;
+    }();
+    return kinds.data();
 }
 
 // Marks every unit of text that occurs: one plain store per character, no test, so that a
@@ -112,7 +131,8 @@ bool advancesFromTable(const QRawFont &raw, const quint32 *glyphs, int count, QP
 std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
 {
     static QHash<QString, std::shared_ptr<CharWidths>> tables;
-    const QString key = font.key();
+    // The key names the first family only; the fallback families change widths too.
+    const QString key = font.key() + QLatin1Char('/') + font.families().join(QLatin1Char(','));
     std::shared_ptr<CharWidths> &table = tables[key];
     if (!table) {
         if (tables.size() > 32) { // a run that tries many sizes; the views keep theirs
@@ -190,12 +210,36 @@ void CharWidths::fill(const std::vector<char16_t> &units)
             table_[c] = table_[kKanji];
 }
 
+qreal CharWidths::learnCluster(QStringView cluster)
+{
+    const auto found = clusters_.constFind(QString::fromRawData(cluster.data(), cluster.size()));
+    if (found != clusters_.constEnd())
+        return *found;
+    const QString key = cluster.toString();
+    const float width = float(std::max(0.0, QFontMetricsF(font_).horizontalAdvance(key)));
+    clusters_.insert(key, width);
+    return width;
+}
+
+qreal CharWidths::knownCluster(QStringView cluster) const
+{
+    // A key over the text itself: no copy for a look-up.
+    const QString key = QString::fromRawData(cluster.data(), cluster.size());
+    const auto found = clusters_.constFind(key);
+    if (found != clusters_.constEnd())
+        return *found;
+    qreal sum = 0;
+    for (const QChar c : cluster)
+        sum += std::max(0.0f, table_[c.unicode()]);
+    return sum;
+}
+
 void TextLayout::invalidate()
 {
     hardValid_ = false;
     wrappedRoom_ = -1;
     // The old layout goes at once, so a large text does not hold it through the next load.
-    hard_ = {{0}, {}, {}};
+    hard_ = {{0}, {}, {}, {}};
     wrappedStarts_ = {};
 }
 
@@ -213,6 +257,35 @@ qreal TextLayout::tabWidth(qreal x) const
     if (stop <= 0)
         return 0;
     return stop - std::fmod(x, stop);
+}
+
+qreal TextLayout::advance(qsizetype from, qsizetype to, qreal x) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    const char16_t c = d[from];
+    if (to == from + 1 && unitKinds()[c] != MayJoin)
+        return c == u'\t' ? tabWidth(x) : widths_->width(c);
+    return widths_->knownCluster(QStringView(d + from, to - from));
+}
+
+qreal TextLayout::learnClusters(qsizetype from, qsizetype to) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    const unsigned char *kinds = unitKinds();
+    ClusterCursor clusters(text_);
+    qreal x = 0;
+    for (qsizetype i = from; i < to;) {
+        const qsizetype end = clusters.end(i);
+        if (end > i + 1 || kinds[d[i]] == MayJoin)
+            x += widths_->learnCluster(QStringView(d + i, end - i));
+        else
+            x += d[i] == u'\t' ? tabWidth(x) : widths_->width(d[i]);
+        // A line break starts the next line at 0.
+        if (d[i] == u'\n')
+            x = 0;
+        i = end;
+    }
+    return x;
 }
 
 const std::vector<qint64> &TextLayout::lineStarts(bool wrap, int room)
@@ -256,7 +329,7 @@ void TextLayout::buildHard()
         widths_->learn(all);
     }
 
-    hard_ = {{0}, {}, {}};
+    hard_ = {{0}, {}, {}, {}};
     hard_.reserve(size_t(n / 48 + 1));
     if (split > 0) {
         HardLines second;
@@ -264,6 +337,17 @@ void TextLayout::buildHard()
         hard_.append(second);
     } else {
         measureRange(0, n, hard_);
+    }
+    // The lines with units that may join are measured again, cluster by cluster, here where
+    // the font may be asked.
+    if (hard_.anyClusters) {
+        for (size_t line = 0; line < hard_.clusters.size(); ++line) {
+            if (!hard_.clusters[line])
+                continue;
+            const qsizetype start = hard_.starts[line];
+            const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
+            hard_.widths[line] = float(learnClusters(start, end));
+        }
     }
     const std::vector<float> &widths = hard_.widths;
     maxWidth_ = widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end());
@@ -274,44 +358,58 @@ void TextLayout::HardLines::reserve(size_t lines)
 {
     starts.reserve(lines);
     widths.reserve(lines);
-    tabs.reserve(lines);
+    general.reserve(lines);
+    clusters.reserve(lines);
 }
 
 void TextLayout::HardLines::append(const HardLines &more)
 {
     starts.insert(starts.end(), more.starts.begin(), more.starts.end());
     widths.insert(widths.end(), more.widths.begin(), more.widths.end());
-    tabs.insert(tabs.end(), more.tabs.begin(), more.tabs.end());
+    general.insert(general.end(), more.general.begin(), more.general.end());
+    clusters.insert(clusters.end(), more.clusters.begin(), more.clusters.end());
+    anyClusters = anyClusters || more.anyClusters;
 }
 
 // From the start of a line to `to`: the start of every further line, and the width of every
-// line and whether it holds a tab, the last line (which runs on past `to` or ends the text)
-// included.
+// line and whether it needs the general walk or a measure by cluster, the last line (which runs
+// on past `to` or ends the text) included. A line with units that may join gets the sum of its
+// units here; buildHard() measures it again.
 void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     const CharWidths &table = *widths_;
+    const unsigned char *kinds = unitKinds();
     qreal x = 0;
     bool tab = false;
+    bool clusters = false;
     for (qsizetype i = from; i < to; ++i) {
         const char16_t c = d[i];
-        if (c == u'\n') {
+        const unsigned char kind = kinds[c];
+        if (kind == Plain) {
+            x += table.known(c);
+        } else if (kind == LineBreak) {
             out.widths.push_back(float(x));
-            out.tabs.push_back(tab);
+            out.general.push_back(tab || clusters);
+            out.clusters.push_back(clusters);
             out.starts.push_back(i + 1);
             x = 0;
             tab = false;
-        } else if (c == u'\t') {
+            clusters = false;
+        } else if (kind == Tab) {
             x += tabWidth(x);
             tab = true;
         } else {
             x += table.known(c);
+            clusters = true;
+            out.anyClusters = true;
         }
     }
     // A range ends just after a line break or at the end of the text, which closes a line.
     if (to == text_.size()) {
         out.widths.push_back(float(x));
-        out.tabs.push_back(tab);
+        out.general.push_back(tab || clusters);
+        out.clusters.push_back(clusters);
     }
 }
 
@@ -346,7 +444,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
         if (hard_.widths[line] <= available - 0.5)
             continue;
         const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
-        if (!hard_.tabs[line]) {
+        if (!hard_.general[line]) {
             wrapPlainLine(d, start, end, hard_.widths[line], available, out);
             continue;
         }
@@ -354,21 +452,23 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
     }
 }
 
-// The general walk over one hard line from start to end (its line break or the end of the text):
-// the start of every further display line, the line's own start not included.
+// The general walk over one hard line from start to end (its line break or the end of the text),
+// cluster by cluster: the start of every further display line, the line's own start not
+// included. A cluster breaks around as its first unit does.
 void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available,
                           std::vector<qint64> &out) const
 {
-    const CharWidths &table = *widths_;
+    ClusterCursor clusters(text_);
     qsizetype lineStart = start;
     qsizetype lastBreak = -1;
     qreal xAtBreak = 0;
     qreal x = 0;
     bool afterWide = false;
-    for (qsizetype i = start; i < end; ++i) {
+    for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
+        const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = c == u'\t' ? tabWidth(x) : qreal(table.known(c));
+        const qreal w = advance(i, next, x);
         const bool breakHere = wide || afterWide;
         afterWide = wide;
         if (i > lineStart && breakHere) {
@@ -394,9 +494,10 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
         }
         x += w;
         if (c == u' ' || c == u'\t') {
-            lastBreak = i + 1;
+            lastBreak = next;
             xAtBreak = x;
         }
+        i = next;
     }
 }
 
@@ -404,6 +505,7 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
 {
     widths_->learn(text_);
     widths_->width(u' ');
+    learnClusters(0, text_.size());
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     std::vector<qint64> out;
     for (qsizetype start = 0;;) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QRawFont>
 #include <QString>
 
@@ -31,6 +32,14 @@ public:
     // How many characters were ever asked from the font (a test sees the table kept).
     qint64 learnt() const { return learnt_; }
 
+    // A cluster of several units, or of one that may join (see Graphemes), is measured whole:
+    // the font shapes it (a ZWJ sequence into one picture) and may take it from a fallback face.
+    // Gives its width.
+    qreal learnCluster(QStringView cluster);
+    // Only after learnCluster(): its width; else the sum of its units' widths. Safe to ask from
+    // several threads while nothing is learnt.
+    qreal knownCluster(QStringView cluster) const;
+
 private:
     void fill(const std::vector<char16_t> &units);
 
@@ -39,6 +48,7 @@ private:
     bool rawMade_ = false;
     std::array<float, 0x10000> table_;
     std::array<quint32, 0x10000> glyphs_;
+    QHash<QString, float> clusters_;
     qint64 learnt_ = 0;
 };
 
@@ -47,6 +57,8 @@ private:
 // wrapped lines depend on the width too and are rebuilt from the first layer, where only the
 // hard lines wider than the room need to be walked character by character.
 // Texts of many characters are measured on two threads; the result is the same.
+// Widths are added cluster by cluster (see Graphemes) and a line never breaks inside one;
+// lines of units that cannot join take the quick paths, unit by unit.
 class TextLayout {
 public:
     static constexpr int kTabColumns = 8;
@@ -67,6 +79,9 @@ public:
     qreal maxLineWidth();
     // The width a tab takes when it starts at x.
     qreal tabWidth(qreal x) const;
+    // The width of the cluster [from, to) of the text when it starts at x; the layout must be
+    // built (its clusters are learnt then).
+    qreal advance(qsizetype from, qsizetype to, qreal x) const;
 
     // How often the hard lines and the wrapped lines of a text were built (tests see work not
     // repeated); an empty text costs nothing and is not counted.
@@ -74,17 +89,24 @@ public:
     int wrapBuilds() const { return wrapBuilds_; }
 
 private:
-    // The hard lines: where each starts, how wide it is unwrapped and whether it holds a tab.
+    // The hard lines: where each starts, how wide it is unwrapped and whether it needs the
+    // general walk (it holds a tab or a unit that may join).
     struct HardLines {
         std::vector<qint64> starts;
         std::vector<float> widths;
-        std::vector<bool> tabs;
+        std::vector<bool> general;
+        // Whether the line holds a unit that may join: its width is measured again by cluster.
+        std::vector<bool> clusters;
+        bool anyClusters = false;
 
         void reserve(size_t lines);
         void append(const HardLines &more);
     };
 
     void buildHard();
+    // Learns the clusters of [from, to), a hard line or more, and gives their width when laid
+    // side by side from x = 0.
+    qreal learnClusters(qsizetype from, qsizetype to) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
@@ -95,7 +117,7 @@ private:
     const QString &text_;
     std::shared_ptr<CharWidths> widths_;
     bool hardValid_ = false;
-    HardLines hard_{{0}, {}, {}};
+    HardLines hard_{{0}, {}, {}, {}};
     qreal maxWidth_ = 0;
     int wrappedRoom_ = -1;
     std::vector<qint64> wrappedStarts_;

@@ -1,5 +1,6 @@
 #include "ui/widgets/TextView.h"
 
+#include "core/Graphemes.h"
 #include "ui/widgets/TextViewAccessible.h"
 
 #include <QApplication>
@@ -18,6 +19,9 @@ namespace {
 
 constexpr int kMargin = 4;
 
+// Emoji are drawn in colour from this face where the view's own faces have none.
+const QString kEmojiFamily = QStringLiteral("Noto Color Emoji");
+
 } // namespace
 
 TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
@@ -32,7 +36,7 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
-    layout_.setWidths(CharWidths::of(font()));
+    layout_.setWidths(CharWidths::of(shownFont()));
     TextViewAccessible::watch(this);
 }
 
@@ -106,10 +110,27 @@ qreal TextView::tabWidth(qreal x) const
     return layout_.tabWidth(x);
 }
 
-qreal TextView::advance(qsizetype i, qreal x) const
+qreal TextView::advance(qsizetype from, qsizetype to, qreal x) const
 {
-    const char16_t c = text_[i].unicode();
-    return c == u'\t' ? tabWidth(x) : charWidth(c);
+    return layout_.advance(from, to, x);
+}
+
+QFont TextView::shownFont() const
+{
+    QFont shown = font();
+    QStringList given = shown.families();
+    if (given.isEmpty())
+        given << shown.family();
+    if (given.contains(kEmojiFamily))
+        return shown;
+    // Each face's substitutes right after it, as they would come without the list: a character
+    // the text faces have is still taken from them, the emoji face only fills what they lack.
+    QStringList families;
+    for (const QString &family : given)
+        families << family << QFont::substitutes(family);
+    families << kEmojiFamily;
+    shown.setFamilies(families);
+    return shown;
 }
 
 void TextView::ensureIndex() const
@@ -184,12 +205,15 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
             drawSegment(painter, segment, end, left + segmentX, baseline);
         segment = -1;
     };
-    for (qint64 i = from; i < to; ++i) {
+    ClusterCursor clusters(text_);
+    for (qint64 i = from; i < to;) {
         const char16_t c = text_[i].unicode();
-        const qreal w = advance(i, x);
+        const qint64 next = clusters.end(i);
+        const qreal w = advance(i, next, x);
         if (left + x + w < 0 || c == u'\t') { // left of the view, or a tab: nothing to draw
             flush(i);
             x += w;
+            i = next;
             continue;
         }
         if (left + x > right) {
@@ -202,6 +226,7 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
             segmentX = x;
         }
         x += w;
+        i = next;
     }
     flush(to);
 }
@@ -211,7 +236,8 @@ void TextView::drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, q
     // The face's own glyphs go straight to the painter at the positions the layout gives them:
     // shaping the text again would only measure what the width table already knows, and asks
     // the font for every glyph's outline to do it. A segment with anything else in it (a
-    // character of a fallback face, a mark, a control code) is drawn as text, as it always was.
+    // character of a fallback face, a mark, a control code, a unit of a cluster) is drawn as
+    // text, so that the font shapes each cluster whole (a ZWJ sequence into one picture).
     CharWidths &widths = layout_.widths();
     QVarLengthArray<quint32, 256> glyphs;
     QVarLengthArray<QPointF, 256> positions;
@@ -220,7 +246,7 @@ void TextView::drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, q
         const char16_t c = text_[i].unicode();
         const qreal w = widths.width(c);
         const quint32 glyph = widths.glyph(c);
-        if (glyph == 0) {
+        if (glyph == 0 || Graphemes::mayJoin(c)) {
             painter.drawText(QPointF(x, baseline), text_.mid(from, to - from));
             return;
         }
@@ -240,7 +266,7 @@ void TextView::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     const QPalette pal = palette();
     painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
-    painter.setFont(font());
+    painter.setFont(shownFont());
     const QFontMetricsF metrics(font());
     const int height = lineHeight();
     const qreal left = kMargin - horizontalScrollBar()->value();
@@ -258,9 +284,14 @@ void TextView::paintEvent(QPaintEvent *)
         qint64 from = start;
         qreal x = 0;
         if (!wrap_) {
-            while (from < end && left + x + advance(from, x) < 0) {
-                x += advance(from, x);
-                ++from;
+            ClusterCursor clusters(text_);
+            while (from < end) {
+                const qint64 next = clusters.end(from);
+                const qreal w = advance(from, next, x);
+                if (left + x + w >= 0)
+                    break;
+                x += w;
+                from = next;
             }
         }
         const qint64 s0 = std::clamp(selStart, from, end);
@@ -270,8 +301,12 @@ void TextView::paintEvent(QPaintEvent *)
         if (s1 > s0 || (selStart <= end && selEnd > end && end < text_.size())) {
             qreal selX = x;
             qreal measure = x;
-            for (qint64 i = s0; i < s1; ++i)
-                measure += advance(i, measure);
+            ClusterCursor clusters(text_);
+            for (qint64 i = s0; i < s1;) {
+                const qint64 next = clusters.end(i);
+                measure += advance(i, next, measure);
+                i = next;
+            }
             // A selected line break shows as a little space at the end of its line.
             const qreal extra = selEnd > end && end < qint64(text_.size()) && s1 == end ? charWidth(u' ') : 0;
             painter.fillRect(QRectF(left + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
@@ -292,11 +327,18 @@ void TextView::paintEvent(QPaintEvent *)
     }
 }
 
+// The x of the cluster that holds position, from the start of its display line.
 qreal TextView::xOf(qint64 line, qint64 position) const
 {
     qreal x = 0;
-    for (qint64 i = starts()[size_t(line)]; i < position && i < text_.size(); ++i)
-        x += advance(i, x);
+    ClusterCursor clusters(text_);
+    for (qint64 i = starts()[size_t(line)]; i < position && i < text_.size();) {
+        const qint64 next = clusters.end(i);
+        if (next > position)
+            break;
+        x += advance(i, next, x);
+        i = next;
+    }
     return x;
 }
 
@@ -304,11 +346,14 @@ qint64 TextView::positionInLine(qint64 line, qreal x) const
 {
     const qint64 end = lineEnd(line);
     qreal at = 0;
-    for (qint64 i = starts()[size_t(line)]; i < end; ++i) {
-        const qreal w = advance(i, at);
+    ClusterCursor clusters(text_);
+    for (qint64 i = starts()[size_t(line)]; i < end;) {
+        const qint64 next = clusters.end(i);
+        const qreal w = advance(i, next, at);
         if (x < at + w / 2)
             return i;
         at += w;
+        i = next;
     }
     return end;
 }
@@ -334,7 +379,7 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
-        layout_.setWidths(CharWidths::of(font()));
+        layout_.setWidths(CharWidths::of(shownFont()));
         updateScrollBars();
         viewport()->update();
         if (!text_.isEmpty())
@@ -385,7 +430,7 @@ void TextView::moveCaret(qint64 position, bool keepAnchor)
 {
     const bool hadSelection = hasSelection();
     const qint64 oldCaret = caret_;
-    caret_ = std::clamp<qint64>(position, 0, text_.size());
+    caret_ = Graphemes::snapDown(text_, std::clamp<qint64>(position, 0, text_.size()));
     if (!keepAnchor)
         anchor_ = caret_;
     scrollToCaret();
@@ -397,8 +442,15 @@ void TextView::moveCaret(qint64 position, bool keepAnchor)
 
 void TextView::selectRange(qint64 start, qint64 length)
 {
-    anchor_ = std::clamp<qint64>(start, 0, text_.size());
-    moveCaret(start + length, true);
+    // A range never splits a cluster: its ends move out to the clusters' edges.
+    const qint64 from = std::clamp<qint64>(start, 0, text_.size());
+    const qint64 to = std::clamp<qint64>(start + length, 0, text_.size());
+    const auto outward = [this](qint64 position, bool up) {
+        return up ? Graphemes::snapUp(text_, position) : Graphemes::snapDown(text_, position);
+    };
+    anchor_ = outward(from, to < from);
+    const qint64 caret = outward(to, to > from);
+    moveCaret(caret, true);
 }
 
 void TextView::selectAll()
@@ -438,20 +490,12 @@ void TextView::setColors(const QColor &text, const QColor &background)
 
 qint64 TextView::previousPosition(qint64 position) const
 {
-    if (position <= 0)
-        return 0;
-    if (position >= 2 && text_[position - 1].isLowSurrogate() && text_[position - 2].isHighSurrogate())
-        return position - 2;
-    return position - 1;
+    return Graphemes::previous(text_, position);
 }
 
 qint64 TextView::nextPosition(qint64 position) const
 {
-    if (position >= text_.size())
-        return text_.size();
-    if (position + 1 < text_.size() && text_[position].isHighSurrogate() && text_[position + 1].isLowSurrogate())
-        return position + 2;
-    return position + 1;
+    return Graphemes::next(text_, position);
 }
 
 void TextView::replaceSelection(const QString &with)
@@ -600,7 +644,8 @@ QRect TextView::characterRect(qint64 position) const
     const qint64 line = displayLineAt(position).first;
     const qreal x = xOf(line, position);
     const bool visibleChar = position < text_.size() && text_[position] != QLatin1Char('\n');
-    const qreal width = visibleChar ? advance(position, x) : 0;
+    const qint64 from = Graphemes::snapDown(text_, position);
+    const qreal width = visibleChar ? advance(from, Graphemes::next(text_, from), x) : 0;
     // Far-away lines are placed far away, within what a rectangle can hold.
     const qreal row = qreal(line - verticalScrollBar()->value());
     const qreal top = std::clamp(kMargin / 2 + row * lineHeight(), -1e9, 1e9);

@@ -60,6 +60,9 @@ public:
     qint64 find(const QString &word, qint64 from, bool matchCase) const;
 
     void setColors(const QColor &text, const QColor &background);
+    // The font the text is measured and drawn in: the view's font with the colour emoji face
+    // after its own faces, so that emoji show as pictures.
+    QFont shownFont() const;
 
     // The layout behind the view, for tests that check work is not repeated.
     const TextLayout &layout() const { return layout_; }
@@ -94,8 +97,9 @@ private:
     // The first position of every display line in the current wrap mode and width.
     const std::vector<qint64> &starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
     void updateScrollBars();
-    // The width of the character at i when it starts at x (a tab runs to the next stop).
-    qreal advance(qsizetype i, qreal x) const;
+    // The width of the cluster [from, to) when it starts at x (a tab runs to the next stop).
+    qreal advance(qsizetype from, qsizetype to, qreal x) const;
+
     qreal charWidth(char16_t c) const;
     qreal tabWidth(qreal x) const;
     qint64 lineEnd(qint64 line) const;

@@ -1,0 +1,173 @@
+#include "core/Graphemes.h"
+
+#include <QChar>
+
+#include <array>
+
+namespace {
+
+// How far a question looks for a boundary it can be sure of; a cluster longer than this
+// (hundreds of stacked marks) may be cut there.
+constexpr qsizetype kReach = 1024;
+
+bool isHangul(char16_t c)
+{
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7FF);
+}
+
+// Learnt from the boundary finder itself, so that it never disagrees with it: every other
+// unit is put between two letters, and a unit with no boundary on one side joins. Hangul
+// joins only with Hangul, and surrogates only in pairs: both are named.
+std::array<unsigned char, 0x10000> makeJoinTable()
+{
+    std::array<unsigned char, 0x10000> table{};
+    QString probe;
+    probe.reserve(2 * 0x10000 + 1);
+    probe += QLatin1Char('a');
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        const char16_t unit = char16_t(c);
+        if (QChar::isSurrogate(unit) || isHangul(unit) || unit == u'\r') {
+            table[c] = 1;
+            continue;
+        }
+        probe += QChar(unit);
+        probe += QLatin1Char('a');
+    }
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, probe);
+    for (qsizetype i = 1; i + 1 < probe.size(); i += 2) {
+        const char16_t unit = probe[i].unicode();
+        finder.setPosition(i);
+        const bool before = finder.isAtBoundary();
+        finder.setPosition(i + 1);
+        if (!before || !finder.isAtBoundary())
+            table[unit] = 1;
+    }
+    return table;
+}
+
+// A position that is a boundary whatever the units around it: no neighbour may join.
+bool certain(const char16_t *d, qsizetype n, qsizetype q, const unsigned char *join)
+{
+    return q <= 0 || q >= n || (!join[d[q - 1]] && !join[d[q]]);
+}
+
+// The stretch around [from, to) that a finder can answer for: it starts and ends at positions
+// that are boundaries whatever comes before or after them.
+std::pair<qsizetype, qsizetype> window(QStringView text, qsizetype from, qsizetype to)
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    const qsizetype n = text.size();
+    const unsigned char *join = Graphemes::joinTable();
+    qsizetype a = from;
+    while (a > 0 && from - a < kReach && !certain(d, n, a, join))
+        --a;
+    if (a > 0 && QChar::isLowSurrogate(d[a]))
+        --a;
+    qsizetype b = to;
+    while (b < n && b - to < kReach && !certain(d, n, b, join))
+        ++b;
+    if (b < n && QChar::isLowSurrogate(d[b]))
+        ++b;
+    return {a, b};
+}
+
+} // namespace
+
+namespace Graphemes {
+
+const unsigned char *joinTable()
+{
+    static const std::array<unsigned char, 0x10000> table = makeJoinTable();
+    return table.data();
+}
+
+bool mayJoin(char16_t c)
+{
+    return joinTable()[c] != 0;
+}
+
+bool isBoundary(QStringView text, qsizetype position)
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    if (certain(d, text.size(), position, joinTable()))
+        return true;
+    const auto [a, b] = window(text, position, position);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.sliced(a, b - a));
+    finder.setPosition(position - a);
+    return finder.isAtBoundary();
+}
+
+qsizetype next(QStringView text, qsizetype position)
+{
+    const qsizetype n = text.size();
+    if (position >= n)
+        return n;
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    if (certain(d, n, position + 1, joinTable()))
+        return position + 1;
+    const auto [a, b] = window(text, position, position + 1);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.sliced(a, b - a));
+    finder.setPosition(position - a);
+    const qsizetype found = finder.toNextBoundary();
+    return found < 0 ? b : a + found;
+}
+
+qsizetype previous(QStringView text, qsizetype position)
+{
+    if (position <= 0)
+        return 0;
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
+    if (certain(d, text.size(), position - 1, joinTable()))
+        return position - 1;
+    const auto [a, b] = window(text, position - 1, position);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.sliced(a, b - a));
+    finder.setPosition(position - a);
+    const qsizetype found = finder.toPreviousBoundary();
+    return found < 0 ? a : a + found;
+}
+
+qsizetype snapDown(QStringView text, qsizetype position)
+{
+    return isBoundary(text, position) ? position : previous(text, position);
+}
+
+qsizetype snapUp(QStringView text, qsizetype position)
+{
+    return isBoundary(text, position) ? position : next(text, position);
+}
+
+} // namespace Graphemes
+
+qsizetype ClusterCursor::end(qsizetype start)
+{
+    const qsizetype n = text_.size();
+    if (start >= n)
+        return n;
+    const char16_t *d = reinterpret_cast<const char16_t *>(text_.data());
+    const unsigned char *join = Graphemes::joinTable();
+    if (start + 1 == n || (!join[d[start]] && !join[d[start + 1]]))
+        return start + 1;
+    // A supplementary character alone (𠮷, an emoji without modifier or joiner) is one cluster.
+    if (QChar::isHighSurrogate(d[start]) && QChar::isLowSurrogate(d[start + 1]) && certain(d, n, start + 2, join))
+        return start + 2;
+    if (!finder_ || start < from_ || start >= trusted_) {
+        // From this boundary to the next one that is sure, or as far as the reach goes and
+        // back to the last boundary found there.
+        qsizetype b = start + 1;
+        while (b < n && b - start < kReach && !certain(d, n, b, join))
+            ++b;
+        const bool sure = b >= n || certain(d, n, b, join);
+        const qsizetype to = sure ? b : std::min(n, b + 64);
+        finder_.emplace(QTextBoundaryFinder::Grapheme, text_.sliced(start, to - start));
+        from_ = start;
+        trusted_ = to;
+        if (!sure) {
+            finder_->setPosition(b - start);
+            const qsizetype last = finder_->isAtBoundary() ? b - start : finder_->toPreviousBoundary();
+            trusted_ = last > 0 ? start + last : to;
+        }
+    }
+    finder_->setPosition(start - from_);
+    const qsizetype found = finder_->toNextBoundary();
+    return found < 0 ? trusted_ : std::min(trusted_, from_ + found);
+}
