@@ -7,6 +7,7 @@
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -168,6 +169,8 @@ void TForm1::ActionSelectAllExecute()
         RichEdit->selectAll();
     else if (pathBoxHasFocus())
         PanelPathBar->selectAll();
+    else if (PanelSearch->fieldHasFocus())
+        PanelSearch->selectWord();
 }
 
 void TForm1::MenuEditClick()

@@ -196,9 +196,13 @@ private:
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
+    // Says `text` in the first status panel until the next key press (MainNotes.cpp).
+    void noteUntilNextKey(const QString &text);
 
     // View (MainView.cpp).
     void connectView();
+    // Ctrl with +, -, 0 and the wheel (MainView.cpp).
+    void connectZoom();
     bool isCommandKey(QKeyEvent *event) const;
     bool viewHasFocus() const;
     bool pathBoxHasFocus() const;
