@@ -105,6 +105,8 @@ struct SettingsRecord {
     int WindowHeight = kDefaultHeight;
     // The encoding chosen in the view menu (DocumentEncoding::Choice), for every file shown.
     QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
+    // The file list orders runs of digits by their value ("NaturalSort", "1" or "0").
+    bool NaturalSort = true;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

@@ -41,11 +41,11 @@ QStringList namesOf(const QString &folder, Kind kind)
 
 } // namespace
 
-QStringList listFolder(const QString &folder, const QString &mask)
+QStringList listFolder(const QString &folder, const QString &mask, NameOrder order)
 {
     if (folder.isEmpty() || splitMask(mask).isEmpty())
         return {};
-    return listMatches(namesOf(folder, Kind::File), mask);
+    return listMatches(namesOf(folder, Kind::File), mask, order);
 }
 
 QStringList listSubfolders(const QString &folder)

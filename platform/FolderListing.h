@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileFilter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@
 
 // listMatches (core/FileFilter.h) over the regular files of a folder; symlinks to regular files
 // count, anything else (folders, FIFOs, devices, dangling links) does not.
-QStringList listFolder(const QString &folder, const QString &mask);
+QStringList listFolder(const QString &folder, const QString &mask, NameOrder order = NameOrder::Plain);
 
 // The names of the folders in a folder (symlinks to folders count), sorted without regard to
 // case by their shown names.

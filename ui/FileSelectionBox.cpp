@@ -224,6 +224,11 @@ void FileSelectionBox::reread()
     FileListBox1->reread();
 }
 
+void FileSelectionBox::setNameOrder(NameOrder order)
+{
+    FileListBox1->setNameOrder(order);
+}
+
 void FileSelectionBox::refresh()
 {
     DriveComboBox1->refreshRoots();
