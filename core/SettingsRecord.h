@@ -120,6 +120,10 @@ struct SettingsRecord {
     DocumentEncoding::Choice encodingChoice() const { return DocumentEncoding::choiceFromStored(QString(TextEncoding)); }
     void setEncodingChoice(DocumentEncoding::Choice choice) { TextEncoding = QLatin1Char(char(choice)); }
 
+    // The size the view starts in: FontSize, or the default where that is below 5 pt or beyond
+    // the largest.
+    int startFontSize() const { return FontSize < 5 || FontSize > kMaxFontSize ? kDefaultFontSize : FontSize; }
+
     QChar flag(int position) const { return AppliSetFlags[position]; }
     bool flagIs(int position, char c) const { return AppliSetFlags[position] == QLatin1Char(c); }
     void setFlag(int position, QChar c) { AppliSetFlags[position] = c; }
