@@ -23,6 +23,7 @@ SearchBar::SearchBar(TextView *view, QWidget *parent) : QWidget(parent), view_(v
     LabelSearchWord->setObjectName(QStringLiteral("LabelSearchWord"));
     EditSearch = new QLineEdit;
     EditSearch->setObjectName(QStringLiteral("EditSearch"));
+    EditSearch->setAcceptDrops(false); // a dropped file goes to the window, which shows it
     LabelSearchWord->setBuddy(EditSearch);
     btnGoSearch = new QToolButton;
     btnGoSearch->setObjectName(QStringLiteral("btnGoSearch"));
