@@ -88,16 +88,6 @@ TEST_F(SettingsTest, FirstStartUsesDefaultsAndCreatesEveryValue)
     EXPECT_FALSE(loaded().SettingsKeyMissing);
 }
 
-// Only the two stored texts change the natural order; anything else keeps it on.
-TEST_F(SettingsTest, NaturalSortReadsOnlyItsTwoTexts)
-{
-    const std::pair<QString, bool> cases[] = {{"0", false}, {"1", true}, {"", true}, {"no", true}, {"00", true}};
-    for (const auto &c : cases) {
-        storeValues({{"NaturalSort", c.first}});
-        EXPECT_EQ(loaded().NaturalSort, c.second) << c.first.toStdString();
-    }
-}
-
 TEST_F(SettingsTest, RunTimeCountsUpFromTheStoredNumber)
 {
     storeValues({{"RunTime", "34"}});
