@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -102,7 +103,7 @@ namespace {
 
 // Sorts positions into `names` naturally. Each name gets its collation key once, so a large
 // folder costs one key per name rather than a collation per comparison.
-void sortNaturally(std::vector<qsizetype> &hits, const QStringList &names)
+void sortPositionsNaturally(std::vector<qsizetype> &hits, const QStringList &names)
 {
     // The program's language, whatever the desktop's: the order is the same everywhere.
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
@@ -123,6 +124,18 @@ void sortNaturally(std::vector<qsizetype> &hits, const QStringList &names)
 }
 
 } // namespace
+
+void sortNaturally(QStringList &names)
+{
+    std::vector<qsizetype> positions(size_t(names.size()));
+    std::iota(positions.begin(), positions.end(), qsizetype(0));
+    sortPositionsNaturally(positions, names);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (qsizetype i : positions)
+        sorted.append(names[i]);
+    names = std::move(sorted);
+}
 
 QStringList listMatches(const QStringList &names, const QString &mask, NameOrder order)
 {
@@ -145,7 +158,7 @@ QStringList listMatches(const QStringList &names, const QString &mask, NameOrder
         }
     }
     if (order == NameOrder::Natural) {
-        sortNaturally(hits, names);
+        sortPositionsNaturally(hits, names);
     } else {
         std::stable_sort(hits.begin(), hits.end(), [&folded](qsizetype a, qsizetype b) {
             return folded[size_t(a)] < folded[size_t(b)];

@@ -28,6 +28,9 @@ enum class NameOrder {
     Natural,
 };
 
+// Puts the names in the natural order.
+void sortNaturally(QStringList &names);
+
 // Every name fitting each pattern in turn (a name fitting two patterns comes twice), in the
 // given order. Names in the path form (core/PathForm.h) are matched and sorted as they are shown.
 QStringList listMatches(const QStringList &names, const QString &mask, NameOrder order = NameOrder::Plain);

@@ -48,9 +48,13 @@ QStringList listFolder(const QString &folder, const QString &mask, NameOrder ord
     return listMatches(namesOf(folder, Kind::File), mask, order);
 }
 
-QStringList listSubfolders(const QString &folder)
+QStringList listSubfolders(const QString &folder, NameOrder order)
 {
     QStringList names = namesOf(folder, Kind::Folder);
+    if (order == NameOrder::Natural) {
+        sortNaturally(names);
+        return names;
+    }
     std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return PathForm::displayName(a).compare(PathForm::displayName(b), Qt::CaseInsensitive) < 0;
     });

@@ -226,6 +226,7 @@ void FileSelectionBox::reread()
 
 void FileSelectionBox::setNameOrder(NameOrder order)
 {
+    DirectoryListBox1->setNameOrder(order);
     FileListBox1->setNameOrder(order);
 }
 

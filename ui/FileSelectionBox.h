@@ -50,7 +50,7 @@ public:
     QString folder() const;
     // Re-reads the files of the shown folder.
     void reread();
-    // How the file list orders its names; a change re-reads it.
+    // How the folder and file lists order their names; a change re-reads them.
     void setNameOrder(NameOrder order);
     // Re-reads the roots, the folder tree and the files.
     void refresh();

@@ -372,11 +372,22 @@ TEST_F(SettingsFromMainWindowTest, OkAppliesTheColoursToTheView)
 // access key is its own there); the choice is stored and holds at the next start.
 TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsCleared)
 {
-    for (const char *name : {"10.txt", "2.txt", "1.txt"})
+    for (const char *name : {"10.txt", "2.txt", "1.txt"}) {
         writeText(QLatin1String(name), QStringLiteral("x"));
+        QDir(filesDir.path()).mkdir(QLatin1String(name).chopped(4));
+    }
     start({filesDir.path()});
     const QStringList natural{QStringLiteral("1.txt"), QStringLiteral("2.txt"), QStringLiteral("10.txt")};
     const QStringList plain{QStringLiteral("1.txt"), QStringLiteral("10.txt"), QStringLiteral("2.txt")};
+    // The subfolders below the current folder's row, named as the files without ".txt".
+    const auto folders = [this] {
+        QStringList names;
+        const auto *list = named<QListWidget>(QStringLiteral("DirectoryListBox1"));
+        for (int i = list->count() - 3; i < list->count(); ++i)
+            names << list->item(i)->text().trimmed() + QStringLiteral(".txt");
+        return names;
+    };
+    EXPECT_EQ(folders(), natural);
     EXPECT_EQ(listed(), natural);
     withDialog([](TAppSetForm &d) {
         d.PageControl1->setCurrentIndex(1);
@@ -396,6 +407,7 @@ TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsC
         d.BitBtn1->click();
     });
     EXPECT_EQ(listed(), plain);
+    EXPECT_EQ(folders(), plain);
     restart({filesDir.path()});
     EXPECT_EQ(stored("NaturalSort"), QStringLiteral("0"));
     EXPECT_EQ(listed(), plain);
