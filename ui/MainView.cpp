@@ -89,12 +89,11 @@ void TForm1::connectView()
 
 void TForm1::connectZoom()
 {
-    // The keys other programs zoom with reach the size commands too. Ctrl++ comes as Ctrl+Shift+=
-    // or Ctrl+Shift++ from a US keyboard, and a Japanese one has + on the ; key.
+    // The keys other programs zoom with reach the size commands too. Ctrl++ stands also for
+    // Ctrl+Shift+= of a US keyboard and Ctrl+Shift+; of a Japanese one, which X reports with
+    // the plus among their possible keys; naming those as well would make the key ambiguous.
     ActionFontSizeUp->setShortcuts({ActionFontSizeUp->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Plus),
-                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
                                     QKeySequence(Qt::CTRL | Qt::Key_Equal),
-                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
                                     QKeySequence(Qt::CTRL | Qt::Key_Semicolon)});
     ActionFontSizeDown->setShortcuts({ActionFontSizeDown->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     new WheelZoom(RichEdit->viewport(), ActionFontSizeUp, ActionFontSizeDown);

@@ -4,6 +4,7 @@
 #                                      the first status panel reads PANEL
 #   atspi_search.py closed WORD PANEL  waits until the field is hidden, still holding WORD,
 #                                      and the first status panel no longer reads PANEL
+#   atspi_search.py hint - TEXT        waits until a control's tool-tip (its description) holds TEXT
 import sys
 import time
 
@@ -30,7 +31,29 @@ def read_window():
     return field, first
 
 
+def hints():
+    found = []
+    for node in program_objects():
+        try:
+            if node.description:
+                found.append(node.description)
+        except Exception:
+            pass
+    return found
+
+
 deadline = time.time() + 15
+if mode == "hint":
+    seen = []
+    while time.time() < deadline:
+        seen = hints()
+        if any(panel in h for h in seen):
+            print("found %r" % panel)
+            sys.exit(0)
+        time.sleep(0.3)
+    print("no tool-tip holds %r; they read %r" % (panel, seen))
+    sys.exit(1)
+
 field, first = None, None
 while time.time() < deadline:
     field, first = read_window()

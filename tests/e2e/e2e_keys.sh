@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real window started on a folder given alone: it opens there at the stored position and
 # the list walks that folder in natural order. Then the search bar: a word not found is read
-# from the first status panel through AT-SPI, Esc closes the bar, and the next key ends the text.
+# from the first status panel through AT-SPI, Esc closes the bar, and the next key ends the text;
+# the zoom keys as the X keyboard sends them.
 set -euo pipefail
 
 bin=$1
@@ -55,6 +56,15 @@ press x
     fail "Esc did not close the bar, or x reached the field: $(cat "$work/atspi.log")"
 pass
 shot search-closed
+
+# Ctrl++ as the X keyboard sends it (Ctrl+Shift+=) twice, Ctrl+- once: 9 pt becomes 10 pt, as
+# the size button's tool-tip says.
+press ctrl+plus
+press ctrl+plus
+press ctrl+minus
+/usr/bin/python3 "$here/atspi_search.py" hint - "現在は、10ptです" >"$work/atspi.log" 2>&1 ||
+    fail "the zoom keys did not make the text 10 pt: $(cat "$work/atspi.log")"
+pass
 
 quit_with_ctrl_q "$main" "$pid"
 pid=""

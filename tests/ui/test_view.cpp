@@ -195,7 +195,8 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
 }
 
 // The zoom keys of other programs and Ctrl with the wheel step the size exactly as Alt+PageUp
-// and Alt+PageDown do, wherever the focus is; Ctrl+0 goes back to the stored size.
+// and Alt+PageDown do; Ctrl+0 goes back to the stored size. The shifted forms X reports as
+// Ctrl++ are pressed in the e2e keys script.
 TEST_F(ViewTest, ZoomKeysAndTheWheelStepTheSizeAndCtrl0GoesBack)
 {
     storeValues({{"FontSize", QStringLiteral("12")}});
@@ -212,7 +213,7 @@ TEST_F(ViewTest, ZoomKeysAndTheWheelStepTheSizeAndCtrl0GoesBack)
         int step;
     } cases[] = {
         {"Ctrl++", [&] { QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier); }, +1},
-        {"Ctrl+Shift+=", [&] { QTest::keyClick(&w, Qt::Key_Equal, Qt::ControlModifier | Qt::ShiftModifier); }, +1},
+        {"Ctrl+=", [&] { QTest::keyClick(&w, Qt::Key_Equal, Qt::ControlModifier); }, +1},
         {"Ctrl+;", [&] { QTest::keyClick(&w, Qt::Key_Semicolon, Qt::ControlModifier); }, +1},
         {"Ctrl+- in the view", [&] { QTest::keyClick(view(), Qt::Key_Minus, Qt::ControlModifier); }, -1},
         {"a notch up", [&] { wheel(120); }, +1},
