@@ -52,13 +52,13 @@ const QString &subfolderFolder()
     return path;
 }
 
-void BM_ListFolder(benchmark::State &state)
+void BM_ListFolder(benchmark::State &state, NameOrder order)
 {
     const QString folder = fileFolder();
     const QString mask = QStringLiteral("*.txt;*.log;*.csv;");
     qsizetype listed = 0;
     for (auto _ : state) {
-        listed = listFolder(folder, mask).size();
+        listed = listFolder(folder, mask, order).size();
         benchmark::DoNotOptimize(listed);
     }
     state.counters["listed"] = double(listed);
@@ -110,7 +110,10 @@ void BM_DirectoryListBox(benchmark::State &state)
 }
 
 const bool registered = [] {
-    benchmark::RegisterBenchmark("List/listFolder/10000files", BM_ListFolder)
+    benchmark::RegisterBenchmark("List/listFolder/10000files", BM_ListFolder, NameOrder::Plain)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3);
+    benchmark::RegisterBenchmark("List/listFolder/10000files/natural", BM_ListFolder, NameOrder::Natural)
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(3);
     benchmark::RegisterBenchmark("List/FileListBox/10000files", BM_FileListBox)

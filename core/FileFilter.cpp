@@ -3,8 +3,12 @@
 #include "core/PathForm.h"
 #include "core/SettingsRecord.h"
 
+#include <QCollator>
+#include <QLocale>
 
 #include <algorithm>
+#include <numeric>
+#include <optional>
 
 namespace {
 
@@ -95,7 +99,45 @@ bool matchesPattern(const QString &name, const QString &pattern)
     return CompiledPattern(pattern).matches(foldUnits(name));
 }
 
-QStringList listMatches(const QStringList &names, const QString &mask)
+namespace {
+
+// Sorts positions into `names` naturally. Each name gets its collation key once, so a large
+// folder costs one key per name rather than a collation per comparison.
+void sortPositionsNaturally(std::vector<qsizetype> &hits, const QStringList &names)
+{
+    // The program's language, whatever the desktop's: the order is the same everywhere.
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::optional<QCollatorSortKey>> keys(size_t(names.size()));
+    std::vector<QByteArray> bytes(size_t(names.size()));
+    for (qsizetype i : hits) {
+        if (!keys[size_t(i)]) {
+            keys[size_t(i)] = collator.sortKey(PathForm::displayName(names[i]));
+            bytes[size_t(i)] = PathForm::toNative(names[i]);
+        }
+    }
+    std::stable_sort(hits.begin(), hits.end(), [&keys, &bytes](qsizetype a, qsizetype b) {
+        const int byKey = keys[size_t(a)]->compare(*keys[size_t(b)]);
+        return byKey != 0 ? byKey < 0 : bytes[size_t(a)] < bytes[size_t(b)];
+    });
+}
+
+} // namespace
+
+void sortNaturally(QStringList &names)
+{
+    std::vector<qsizetype> positions(size_t(names.size()));
+    std::iota(positions.begin(), positions.end(), qsizetype(0));
+    sortPositionsNaturally(positions, names);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (qsizetype i : positions)
+        sorted.append(names[i]);
+    names = std::move(sorted);
+}
+
+QStringList listMatches(const QStringList &names, const QString &mask, NameOrder order)
 {
     const QStringList patterns = splitMask(mask);
     if (patterns.isEmpty() || names.isEmpty())
@@ -115,9 +157,13 @@ QStringList listMatches(const QStringList &names, const QString &mask)
                 hits.push_back(i);
         }
     }
-    std::stable_sort(hits.begin(), hits.end(), [&folded](qsizetype a, qsizetype b) {
-        return folded[size_t(a)] < folded[size_t(b)];
-    });
+    if (order == NameOrder::Natural) {
+        sortPositionsNaturally(hits, names);
+    } else {
+        std::stable_sort(hits.begin(), hits.end(), [&folded](qsizetype a, qsizetype b) {
+            return folded[size_t(a)] < folded[size_t(b)];
+        });
+    }
 
     QStringList result;
     result.reserve(qsizetype(hits.size()));

@@ -18,10 +18,22 @@ QStringList splitMask(const QString &mask);
 // that dot, so "*.*" fits every name, as it did where the masks come from.
 bool matchesPattern(const QString &name, const QString &pattern);
 
-// Every name fitting each pattern in turn (a name fitting two patterns comes twice),
-// sorted by name without regard to case; equal names keep their order. Names in the path form
-// (core/PathForm.h) are matched and sorted as they are shown.
-QStringList listMatches(const QStringList &names, const QString &mask);
+// How a list of names is ordered.
+enum class NameOrder {
+    // By the case-folded text, unit by unit: "10" before "2". Equal names keep their order.
+    Plain,
+    // Runs of digits by their value, then without regard to case, as the Japanese collation
+    // orders words: "2" before "10". Names that still compare equal ("a" and "A") go by their
+    // bytes, so the order is total and never depends on the order read.
+    Natural,
+};
+
+// Puts the names in the natural order.
+void sortNaturally(QStringList &names);
+
+// Every name fitting each pattern in turn (a name fitting two patterns comes twice), in the
+// given order. Names in the path form (core/PathForm.h) are matched and sorted as they are shown.
+QStringList listMatches(const QStringList &names, const QString &mask, NameOrder order = NameOrder::Plain);
 
 // The mask of "all text files", chosen by flag 10; the supplementary lists never join it.
 QString allTextFilesMask(const SettingsRecord &r);

@@ -145,6 +145,15 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(r.TextEncoding);
                  }});
+    t.push_back({QStringLiteral("NaturalSort"),
+                 [](SettingsRecord &r, const QString &text) {
+                     // Anything but the two stored texts keeps the default.
+                     if (text == QLatin1String("0") || text == QLatin1String("1"))
+                         r.NaturalSort = text == QLatin1String("1");
+                 },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(QLatin1Char(r.NaturalSort ? '1' : '0'));
+                 }});
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
@@ -246,6 +255,7 @@ void SettingsRecord::resetToDefaults()
     WindowWidth = kDefaultWidth;
     WindowHeight = kDefaultHeight;
     setEncodingChoice(DocumentEncoding::Choice::Auto);
+    NaturalSort = true;
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

@@ -105,6 +105,8 @@ struct SettingsRecord {
     int WindowHeight = kDefaultHeight;
     // The encoding chosen in the view menu (DocumentEncoding::Choice), for every file shown.
     QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
+    // The file list orders runs of digits by their value ("NaturalSort", "1" or "0").
+    bool NaturalSort = true;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();
@@ -117,6 +119,10 @@ struct SettingsRecord {
     // TextEncoding read as a choice; a character that names none reads as Auto.
     DocumentEncoding::Choice encodingChoice() const { return DocumentEncoding::choiceFromStored(QString(TextEncoding)); }
     void setEncodingChoice(DocumentEncoding::Choice choice) { TextEncoding = QLatin1Char(char(choice)); }
+
+    // The size the view starts in: FontSize, or the default where that is below 5 pt or beyond
+    // the largest.
+    int startFontSize() const { return FontSize < 5 || FontSize > kMaxFontSize ? kDefaultFontSize : FontSize; }
 
     QChar flag(int position) const { return AppliSetFlags[position]; }
     bool flagIs(int position, char c) const { return AppliSetFlags[position] == QLatin1Char(c); }

@@ -41,16 +41,20 @@ QStringList namesOf(const QString &folder, Kind kind)
 
 } // namespace
 
-QStringList listFolder(const QString &folder, const QString &mask)
+QStringList listFolder(const QString &folder, const QString &mask, NameOrder order)
 {
     if (folder.isEmpty() || splitMask(mask).isEmpty())
         return {};
-    return listMatches(namesOf(folder, Kind::File), mask);
+    return listMatches(namesOf(folder, Kind::File), mask, order);
 }
 
-QStringList listSubfolders(const QString &folder)
+QStringList listSubfolders(const QString &folder, NameOrder order)
 {
     QStringList names = namesOf(folder, Kind::Folder);
+    if (order == NameOrder::Natural) {
+        sortNaturally(names);
+        return names;
+    }
     std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return PathForm::displayName(a).compare(PathForm::displayName(b), Qt::CaseInsensitive) < 0;
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileFilter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +11,8 @@
 
 // listMatches (core/FileFilter.h) over the regular files of a folder; symlinks to regular files
 // count, anything else (folders, FIFOs, devices, dangling links) does not.
-QStringList listFolder(const QString &folder, const QString &mask);
+QStringList listFolder(const QString &folder, const QString &mask, NameOrder order = NameOrder::Plain);
 
-// The names of the folders in a folder (symlinks to folders count), sorted without regard to
-// case by their shown names.
-QStringList listSubfolders(const QString &folder);
+// The names of the folders in a folder (symlinks to folders count), by their shown names in the
+// given order; the plain order compares them without regard to case.
+QStringList listSubfolders(const QString &folder, NameOrder order = NameOrder::Plain);

@@ -52,6 +52,7 @@ inline const std::array<QString, 2> kExtrasNote{
     QStringLiteral("他の項目に存在する拡張子は"),
     QStringLiteral("必ずこちら側に記入して下さい。"),
 };
+inline const QString kNaturalSort = QStringLiteral("数字を数値として並べる(&U)");
 inline const QString kArrowDown = QStringLiteral("↓");
 inline const QString kHintFilterName = QStringLiteral("定義名も編集できます。");
 inline const QString kHintFilterMain = QStringLiteral("他の項目にも存在する拡張子は右側の入力欄へ");

@@ -168,6 +168,17 @@ inline const QString kSearchButtonHint = QStringLiteral("カーソル位置か�
 inline const QString kMatchCase = QStringLiteral("大文字小文字を区別する(&C)");
 inline const QString kCloseSearch = QStringLiteral("×");
 inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる");
+// Shown in the first status panel after a search that found nothing, until the next key.
+inline QString notFoundText(const QString &word)
+{
+    return QStringLiteral("「%1」は見つかりませんでした").arg(word);
+}
+
+// Several files dropped on the window: the first is shown, the others are not.
+inline QString droppedRestIgnoredText(int others)
+{
+    return QStringLiteral("最初の1件だけを開きました（残りの%1件は開いていません）").arg(others);
+}
 
 // View commands.
 inline const QString kFontTooSmallText = QStringLiteral("これ以上は小さくできません。現在1ptです。");

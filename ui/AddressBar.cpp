@@ -23,6 +23,8 @@ AddressBar::AddressBar(QWidget *parent) : QWidget(parent)
     FilePathBox->setObjectName(QStringLiteral("FilePathBox"));
     FilePathBox->setEditable(true);
     FilePathBox->setInsertPolicy(QComboBox::NoInsert);
+    // A file dropped here goes to the window, which shows it, rather than into the text as an address.
+    FilePathBox->lineEdit()->setAcceptDrops(false);
     FilePathBox->addItem(MainTexts::kPathAboutEntry);
     FilePathBox->setEditText(QString());
     FilePathBox->setToolTip(MainTexts::kHintPathBox);

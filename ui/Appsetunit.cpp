@@ -206,10 +206,13 @@ QWidget *TAppSetForm::createFilterPage()
     allRow->addWidget(note(AppsetTexts::kNotExtras[0] + QLatin1Char('\n') + AppsetTexts::kNotExtras[1]
                            + QLatin1Char('\n') + AppsetTexts::kNotExtras[2]));
 
+    cbNaturalSort = named(new QCheckBox(AppsetTexts::kNaturalSort), QStringLiteral("cbNaturalSort"));
+
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(4, 4, 4, 4);
     column->addWidget(group);
     column->addLayout(allRow);
+    column->addWidget(cbNaturalSort);
     return page;
 }
 
@@ -445,6 +448,7 @@ void TAppSetForm::FormShow()
         EditFilterU[i]->setText(s.EditFilterU[i]);
     }
     cbSelectTextFile->setCurrentIndex(s.flagIs(Flag::AllTextLists, '0') ? 0 : s.flagIs(Flag::AllTextLists, '2') ? 2 : 1);
+    cbNaturalSort->setChecked(s.NaturalSort);
 
     setPreview(s.ColorBack, s.ColorText);
     const bool swapped = s.flagIs(Flag::SwapColors, '1');
@@ -509,6 +513,7 @@ void TAppSetForm::BitBtn1Click()
     for (int i = 0; i < 4; ++i)
         s.EditFilterU[i] = EditFilterU[i]->text();
     s.setFlag(Flag::AllTextLists, QChar(u'0' + std::max(0, cbSelectTextFile->currentIndex())));
+    s.NaturalSort = cbNaturalSort->isChecked();
     if (const std::optional<ColorPreset> preset = selectedPreset())
         s.setFlag(Flag::ColorPreset, QLatin1Char(char(*preset)));
     s.setFlag(Flag::SwapColors, flagChar(cbReverseColor->isChecked()));

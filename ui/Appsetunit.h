@@ -52,6 +52,7 @@ public:
     std::array<QLineEdit *, 4> EditFilter;      // EditFilter1-EditFilter4
     std::array<QLineEdit *, 4> EditFilterU;     // EditFilterU1-EditFilterU4
     QComboBox *cbSelectTextFile;
+    QCheckBox *cbNaturalSort;
     // Editors 1-4.
     std::array<QLineEdit *, 4> EditEditApp;     // EditEditApp, EditEditApp2-4
     std::array<QLineEdit *, 4> EditEditAppC;    // EditEditAppCaption, EditEditAppC2-4

@@ -224,6 +224,12 @@ void FileSelectionBox::reread()
     FileListBox1->reread();
 }
 
+void FileSelectionBox::setNameOrder(NameOrder order)
+{
+    DirectoryListBox1->setNameOrder(order);
+    FileListBox1->setNameOrder(order);
+}
+
 void FileSelectionBox::refresh()
 {
     DriveComboBox1->refreshRoots();

@@ -50,6 +50,8 @@ public:
     QString folder() const;
     // Re-reads the files of the shown folder.
     void reread();
+    // How the folder and file lists order their names; a change re-reads them.
+    void setNameOrder(NameOrder order);
     // Re-reads the roots, the folder tree and the files.
     void refresh();
     // Steps to the next listed file as the Down key does, and chooses it before this returns.

@@ -85,6 +85,8 @@ void TForm1::FileListBox1Change(const QString &path)
 
 void TForm1::BuildFilterList()
 {
+    // The order goes first, so that the list the new entries read comes in it.
+    PanelDirBars->setNameOrder(Settings.NaturalSort ? NameOrder::Natural : NameOrder::Plain);
     PanelDirBars->setFilterEntries(filterEntries(Settings));
 }
 

@@ -10,10 +10,14 @@ void TForm1::connectSearch()
 {
     PanelSearch->setSearchCommand(ActionGoSearch);
     ActionGoSearch->setToolTip(MainTexts::kSearchButtonHint);
-    PanelSearch->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
+    // Ctrl+A stays with the field and selects the word; the copy key goes to the window's command.
+    PanelSearch->leaveKeysToWindow({ActionCopy->shortcut()});
     connect(ActionOpenSearch, &QAction::triggered, PanelSearch, &SearchBar::open);
     connect(ActionGoSearch, &QAction::triggered, PanelSearch, &SearchBar::findNext);
     connect(ActionFindNext, &QAction::triggered, PanelSearch, &SearchBar::findNext);
     connect(PanelSearch, &SearchBar::opened, this, [this] { ViewSearch->setChecked(true); });
     connect(PanelSearch, &SearchBar::closed, this, [this] { ViewSearch->setChecked(false); });
+    // The beep is silent on many desktops, so the status bar says it too.
+    connect(PanelSearch, &SearchBar::notFound, this,
+            [this](const QString &word) { noteUntilNextKey(MainTexts::notFoundText(word)); });
 }

@@ -7,6 +7,7 @@
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -15,6 +16,45 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
+#include <QWheelEvent>
+
+namespace {
+
+// Ctrl with the wheel steps the text size as the size commands do, one step a notch; a wheel
+// with finer steps adds them up to whole notches.
+class WheelZoom : public QObject {
+public:
+    WheelZoom(QWidget *target, QAction *larger, QAction *smaller) : QObject(target), larger_(larger), smaller_(smaller)
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier))
+            return false;
+        const int delta = wheel->angleDelta().y();
+        if ((delta > 0) != (pending_ > 0))
+            pending_ = 0; // a turn the other way starts afresh
+        pending_ += delta;
+        for (; pending_ >= QWheelEvent::DefaultDeltasPerStep; pending_ -= QWheelEvent::DefaultDeltasPerStep)
+            larger_->trigger();
+        for (; pending_ <= -QWheelEvent::DefaultDeltasPerStep; pending_ += QWheelEvent::DefaultDeltasPerStep)
+            smaller_->trigger();
+        return true;
+    }
+
+private:
+    QAction *larger_;
+    QAction *smaller_;
+    int pending_ = 0;
+};
+
+} // namespace
 
 void TForm1::connectView()
 {
@@ -24,6 +64,7 @@ void TForm1::connectView()
     connect(ActionSetFont, &QAction::triggered, this, &TForm1::ActionSetFontExecute);
     connect(ActionFontSizeUp, &QAction::triggered, this, &TForm1::ActionFontSizeUpExecute);
     connect(ActionFontSizeDown, &QAction::triggered, this, &TForm1::ActionFontSizeDownExecute);
+    connectZoom();
     connect(ActionCopy, &QAction::triggered, this, &TForm1::ActionCopyExecute);
     connect(ActionSelectAll, &QAction::triggered, this, &TForm1::ActionSelectAllExecute);
     connect(DebugWriteMode, &QAction::triggered, this, &TForm1::DebugWriteModeClick);
@@ -44,6 +85,29 @@ void TForm1::connectView()
     }
     // The copy and select-all keys reach the commands also from the address field.
     PanelPathBar->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
+}
+
+void TForm1::connectZoom()
+{
+    // The keys other programs zoom with reach the size commands too. Ctrl++ stands also for
+    // Ctrl+Shift+= of a US keyboard and Ctrl+Shift+; of a Japanese one, which X reports with
+    // the plus among their possible keys; naming those as well would make the key ambiguous.
+    ActionFontSizeUp->setShortcuts({ActionFontSizeUp->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                                    QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                                    QKeySequence(Qt::CTRL | Qt::Key_Semicolon)});
+    ActionFontSizeDown->setShortcuts({ActionFontSizeDown->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    new WheelZoom(RichEdit->viewport(), ActionFontSizeUp, ActionFontSizeDown);
+    auto *reset = new QAction(this);
+    reset->setObjectName(QStringLiteral("ActionFontSizeReset"));
+    reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    reset->setShortcutContext(Qt::WindowShortcut);
+    addAction(reset);
+    connect(reset, &QAction::triggered, this, [this] {
+        QFont font = RichEdit->font();
+        font.setPointSize(Settings.startFontSize());
+        RichEdit->setFont(font);
+        UpdateFontSizeHints();
+    });
 }
 
 bool TForm1::viewHasFocus() const
@@ -168,6 +232,8 @@ void TForm1::ActionSelectAllExecute()
         RichEdit->selectAll();
     else if (pathBoxHasFocus())
         PanelPathBar->selectAll();
+    else if (PanelSearch->fieldHasFocus())
+        PanelSearch->selectWord();
 }
 
 void TForm1::MenuEditClick()

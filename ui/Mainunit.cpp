@@ -37,6 +37,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
     setFont(dialogFont);
     resize(SettingsRecord::kDefaultWidth, SettingsRecord::kDefaultHeight);
+    setAcceptDrops(true);
 
     createActions();
     createPanels();

@@ -16,6 +16,8 @@
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -143,6 +145,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Dropped files and folders (MainDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Construction (Mainunit.cpp, MainCommands.cpp).
@@ -194,9 +199,13 @@ private:
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
+    // Says `text` in the first status panel until the next key press (MainNotes.cpp).
+    void noteUntilNextKey(const QString &text);
 
     // View (MainView.cpp).
     void connectView();
+    // Ctrl with +, -, 0 and the wheel (MainView.cpp).
+    void connectZoom();
     bool isCommandKey(QKeyEvent *event) const;
     bool viewHasFocus() const;
     bool pathBoxHasFocus() const;

@@ -23,6 +23,7 @@ SearchBar::SearchBar(TextView *view, QWidget *parent) : QWidget(parent), view_(v
     LabelSearchWord->setObjectName(QStringLiteral("LabelSearchWord"));
     EditSearch = new QLineEdit;
     EditSearch->setObjectName(QStringLiteral("EditSearch"));
+    EditSearch->setAcceptDrops(false); // a dropped file goes to the window, which shows it
     LabelSearchWord->setBuddy(EditSearch);
     btnGoSearch = new QToolButton;
     btnGoSearch->setObjectName(QStringLiteral("btnGoSearch"));
@@ -60,6 +61,7 @@ void SearchBar::open()
         HighlightSearchBar(true);
     show();
     EditSearch->setFocus();
+    selectWord();
     emit opened();
 }
 
@@ -78,6 +80,7 @@ void SearchBar::findNext()
         view_->selectRange(found, word.size());
     } else {
         Desktop::beep();
+        emit notFound(word);
     }
     HighlightSearchBar(false);
 }
@@ -86,6 +89,16 @@ void SearchBar::closeBar()
 {
     hide();
     emit closed();
+}
+
+bool SearchBar::fieldHasFocus() const
+{
+    return EditSearch->hasFocus();
+}
+
+void SearchBar::selectWord()
+{
+    EditSearch->selectAll();
 }
 
 void SearchBar::setWord(const QString &word)
@@ -127,11 +140,19 @@ bool SearchBar::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (enter)
-            findNext();
         HighlightSearchBar(false);
-        return enter; // Enter is swallowed: no new line, no beep
+        if (key == Qt::Key_Escape) {
+            // The reader goes back to the text the word was looked for in.
+            closeBar();
+            view_->setFocus();
+            return true;
+        }
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (enter) {
+            findNext();
+            return true; // swallowed: no new line, no beep
+        }
+        return false;
     }
     return QWidget::eventFilter(watched, event);
 }

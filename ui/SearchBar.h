@@ -19,14 +19,16 @@ class SearchBar : public QWidget {
 public:
     explicit SearchBar(TextView *view, QWidget *parent = nullptr);
 
-    // Shows the bar with the caret in the word; asked again while the word is empty or
-    // already being typed, it draws attention to itself.
+    // Shows the bar with the word selected, so that typing replaces it; asked again while the
+    // word is empty or already being typed, it draws attention to itself.
     void open();
     // Finds the next occurrence of the word below the caret or selection and selects it;
-    // beeps when there is none. An empty word opens the bar instead.
+    // beeps and says notFound when there is none. An empty word opens the bar instead.
     void findNext();
     // Hides the bar and says so.
     void closeBar();
+    bool fieldHasFocus() const;
+    void selectWord();
     void setWord(const QString &word);
     QString word() const;
     bool caseSensitive() const;
@@ -42,6 +44,7 @@ public:
 signals:
     void opened();
     void searchRequested(const QString &word, bool caseSensitive);
+    void notFound(const QString &word);
     void closed();
 
 protected:

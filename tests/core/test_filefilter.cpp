@@ -1,6 +1,8 @@
 #include "core/FileFilter.h"
 #include "platform/FolderListing.h"
 
+#include "core/Cp932.h"
+#include "core/PathForm.h"
 #include "core/SettingsRecord.h"
 
 #include <QDir>
@@ -11,6 +13,8 @@
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,6 +102,35 @@ TEST(FileFilterList, NamesEqualButForCaseKeepTheirOrder)
     EXPECT_EQ(listMatches(list({"X.txt", "x.txt", "a.txt"}), QStringLiteral("*.txt;")),
               list({"a.txt", "X.txt", "x.txt"}));
     EXPECT_EQ(listMatches(list({"x.txt", "X.txt"}), QStringLiteral("*.txt;")), list({"x.txt", "X.txt"}));
+}
+
+// Digit runs by value, then without regard to case, Latin before kana before kanji; a
+// CP932-named entry among them by its shown name; names shown alike by their bytes, so the
+// order read never shows through.
+TEST(FileFilterList, NaturalOrder)
+{
+    const auto cp932 = [](const char *utf8) {
+        return PathForm::fromNative(Cp932::encode(QString::fromUtf8(utf8)));
+    };
+    const QStringList expected{
+        QStringLiteral("1.txt"),      QStringLiteral("2.txt"),     QStringLiteral("10.txt"),
+        QStringLiteral("11.txt"),     QStringLiteral("100.txt"),   QStringLiteral("A.txt"),
+        QStringLiteral("a.txt"),      QStringLiteral("b2.txt"),    QStringLiteral("B10.txt"),
+        cp932("あ.txt"),              QStringLiteral("あ.txt"),    QStringLiteral("第2話.txt"),
+        cp932("第3話.txt"),           QStringLiteral("第10話.txt"),
+    };
+    QStringList shuffled = expected;
+    std::reverse(shuffled.begin(), shuffled.end());
+    std::rotate(shuffled.begin(), shuffled.begin() + 5, shuffled.end());
+    for (const QStringList &given : {expected, shuffled}) {
+        EXPECT_EQ(listMatches(given, QStringLiteral("*.txt;"), NameOrder::Natural), expected);
+    }
+    // The plain order, as before: unit by unit, case folded, equal names as read.
+    EXPECT_EQ(listMatches(list({"2.txt", "10.txt", "B.txt", "1.txt", "a.txt"}), QStringLiteral("*.txt;")),
+              list({"1.txt", "10.txt", "2.txt", "a.txt", "B.txt"}));
+    // A name matching two patterns still comes twice.
+    EXPECT_EQ(listMatches(list({"x2.txt", "x10.txt"}), QStringLiteral("*.txt;x1*;"), NameOrder::Natural),
+              list({"x2.txt", "x10.txt", "x10.txt"}));
 }
 
 TEST(FileFilterList, ManyNamesAllFound)

@@ -120,6 +120,26 @@ TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition
     EXPECT_EQ(stored("FileNameNow"), QString());
 }
 
+// A folder as the only argument opens it as "/n" does, but as the user's own window: at the
+// stored position, which it stores again when it closes.
+TEST_F(MainWindowTest, AFolderAloneOpensThereAtTheStoredPosition)
+{
+    storeValues({{"WindowX", QStringLiteral("33")}, {"WindowY", QStringLiteral("44")},
+                 {"FileNameNow", writeText(QStringLiteral("last.txt"), QStringLiteral("last"))}});
+    const QString folder = filesDir.filePath(QStringLiteral("books"));
+    writeText(QStringLiteral("1.txt"), QStringLiteral("one"), folder);
+    TForm1 &w = start({folder});
+    EXPECT_TRUE(view()->isEmpty());
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+    EXPECT_EQ(fileList()->directory(), folder + QLatin1Char('/'));
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("1.txt")});
+    EXPECT_EQ(w.pos(), QPoint(44, 33));
+    w.move(200, 150);
+    w.close();
+    EXPECT_EQ(stored("WindowX"), QStringLiteral("150"));
+    EXPECT_EQ(stored("WindowY"), QStringLiteral("200"));
+}
+
 TEST_F(MainWindowTest, QuitClosesTheWindowAndWritesTheSettings)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("text"));

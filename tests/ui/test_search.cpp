@@ -126,3 +126,59 @@ TEST_F(SearchTest, TheBarSignalsEachSearchWithItsCaseOption)
     named<QToolButton>(QStringLiteral("BtnClosePanelSearch"))->click();
     EXPECT_EQ(closed.size(), 1);
 }
+
+// The field keeps the keys a text field has: Ctrl+A selects the word, not the view's text;
+// Ctrl+F on the open bar selects the word so that typing replaces it; Esc closes the bar and
+// gives the view the focus.
+TEST_F(SearchTest, TheFieldsOwnKeys)
+{
+    TForm1 &w = startWith(QStringLiteral("some text to read"));
+    auto *field = named<QLineEdit>(QStringLiteral("EditSearch"));
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(field, QStringLiteral("text"));
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(field->selectedText(), QStringLiteral("text"));
+    EXPECT_FALSE(view()->hasSelection());
+
+    field->deselect();
+    QTest::keyClick(field, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(field->selectedText(), QStringLiteral("text"));
+    QTest::keyClicks(field, QStringLiteral("read"));
+    EXPECT_EQ(field->text(), QStringLiteral("read"));
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isHidden());
+    EXPECT_FALSE(action(QStringLiteral("ViewSearch"))->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), view());
+
+    // Opened again from the view, the bar comes with the last word selected.
+    QTest::keyClick(view(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(field->selectedText(), QStringLiteral("read"));
+}
+
+// A word that is not found is said in the first status panel, with no message box, until the
+// next key press, a command's key included; then the panel shows the file's date again.
+TEST_F(SearchTest, AWordNotFoundIsSaidInTheFirstPanelUntilTheNextKey)
+{
+    startWith(QStringLiteral("nothing here"));
+    const QString date = statusText(StatusPanel::Date);
+    ASSERT_FALSE(date.isEmpty());
+    auto *field = named<QLineEdit>(QStringLiteral("EditSearch"));
+    action(QStringLiteral("ActionOpenSearch"))->trigger();
+    field->setText(QStringLiteral("語"));
+    const int beeps = Desktop::beepCount();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(Desktop::beepCount(), beeps + 1);
+    EXPECT_EQ(statusText(StatusPanel::Date), QStringLiteral("「語」は見つかりませんでした"));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    QTest::keyClick(field, Qt::Key_F3); // searches again, and again finds nothing
+    EXPECT_EQ(Desktop::beepCount(), beeps + 2);
+    EXPECT_EQ(statusText(StatusPanel::Date), QStringLiteral("「語」は見つかりませんでした"));
+    QTest::keyClick(field, Qt::Key_Home);
+    EXPECT_EQ(statusText(StatusPanel::Date), date);
+    QTest::keyClick(field, Qt::Key_End);
+    EXPECT_EQ(statusText(StatusPanel::Date), date);
+    EXPECT_TRUE(dialogs.messages.empty());
+}

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -365,4 +366,49 @@ TEST_F(SettingsFromMainWindowTest, OkAppliesTheColoursToTheView)
     EXPECT_EQ(w.settings().ColorBack, 0x00000000u);
     EXPECT_EQ(w.settings().ColorText, 0x00FFFFFFu);
     EXPECT_EQ(view()->palette().color(QPalette::Base), QColor(Qt::black));
+}
+
+// The file list orders numbers by value until the box on the file-type page is cleared (its
+// access key is its own there); the choice is stored and holds at the next start.
+TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsCleared)
+{
+    for (const char *name : {"10.txt", "2.txt", "1.txt"}) {
+        writeText(QLatin1String(name), QStringLiteral("x"));
+        QDir(filesDir.path()).mkdir(QLatin1String(name).chopped(4));
+    }
+    start({filesDir.path()});
+    const QStringList natural{QStringLiteral("1.txt"), QStringLiteral("2.txt"), QStringLiteral("10.txt")};
+    const QStringList plain{QStringLiteral("1.txt"), QStringLiteral("10.txt"), QStringLiteral("2.txt")};
+    // The subfolders below the current folder's row, named as the files without ".txt".
+    const auto folders = [this] {
+        QStringList names;
+        const auto *list = named<QListWidget>(QStringLiteral("DirectoryListBox1"));
+        for (int i = list->count() - 3; i < list->count(); ++i)
+            names << list->item(i)->text().trimmed() + QStringLiteral(".txt");
+        return names;
+    };
+    EXPECT_EQ(folders(), natural);
+    EXPECT_EQ(listed(), natural);
+    withDialog([](TAppSetForm &d) {
+        d.PageControl1->setCurrentIndex(1);
+        ASSERT_TRUE(d.cbNaturalSort->isVisible()); // on the file-type page
+        EXPECT_EQ(d.cbNaturalSort->text(), QStringLiteral("数字を数値として並べる(&U)"));
+        EXPECT_TRUE(d.cbNaturalSort->isChecked());
+        // Its access key is the only U among the buttons and groups in sight.
+        QStringList keys;
+        for (const QWidget *c : d.findChildren<QWidget *>()) {
+            const auto *b = qobject_cast<const QAbstractButton *>(c);
+            const auto *g = qobject_cast<const QGroupBox *>(c);
+            if (c->isVisible() && (b || g))
+                keys << QKeySequence::mnemonic(b ? b->text() : g->title()).toString();
+        }
+        EXPECT_EQ(keys.count(QStringLiteral("Alt+U")), 1) << keys.join(QLatin1Char(' ')).toStdString();
+        d.cbNaturalSort->click();
+        d.BitBtn1->click();
+    });
+    EXPECT_EQ(listed(), plain);
+    EXPECT_EQ(folders(), plain);
+    restart({filesDir.path()});
+    EXPECT_EQ(stored("NaturalSort"), QStringLiteral("0"));
+    EXPECT_EQ(listed(), plain);
 }

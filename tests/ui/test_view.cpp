@@ -11,6 +11,9 @@
 #include <QKeySequence>
 #include <QLayout>
 #include <QToolButton>
+#include <QWheelEvent>
+
+#include <functional>
 
 using Kind = Dialogs::Kind;
 
@@ -189,6 +192,48 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
         QTest::keyClick(&w, c.back, Qt::AltModifier);
         EXPECT_EQ(view()->font().pointSize(), c.from);
     }
+}
+
+// The zoom keys of other programs and Ctrl with the wheel step the size exactly as Alt+PageUp
+// and Alt+PageDown do; Ctrl+0 goes back to the stored size. The shifted forms X reports as
+// Ctrl++ are pressed in the e2e keys script.
+TEST_F(ViewTest, ZoomKeysAndTheWheelStepTheSizeAndCtrl0GoesBack)
+{
+    storeValues({{"FontSize", QStringLiteral("12")}});
+    TForm1 &w = startWith(QStringLiteral("x"));
+    ASSERT_EQ(view()->font().pointSize(), 12);
+    const auto wheel = [this](int delta, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QWheelEvent event(QPointF(5, 5), view()->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view()->viewport(), &event);
+    };
+    const struct {
+        const char *what;
+        std::function<void()> press;
+        int step;
+    } cases[] = {
+        {"Ctrl++", [&] { QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier); }, +1},
+        {"Ctrl+=", [&] { QTest::keyClick(&w, Qt::Key_Equal, Qt::ControlModifier); }, +1},
+        {"Ctrl+;", [&] { QTest::keyClick(&w, Qt::Key_Semicolon, Qt::ControlModifier); }, +1},
+        {"Ctrl+- in the view", [&] { QTest::keyClick(view(), Qt::Key_Minus, Qt::ControlModifier); }, -1},
+        {"a notch up", [&] { wheel(120); }, +1},
+        {"a notch down", [&] { wheel(-120); }, -1},
+        {"two half notches up", [&] { wheel(60); wheel(60); }, +1},
+        {"a wheel without Ctrl scrolls", [&] { wheel(-120, Qt::NoModifier); }, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const int before = view()->font().pointSize();
+        c.press();
+        EXPECT_EQ(view()->font().pointSize(), before + c.step);
+        EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton23"))->toolTip(),
+                  MainTexts::kHintFontUp.arg(before + c.step));
+    }
+    ASSERT_NE(view()->font().pointSize(), 12);
+    QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(view()->font().pointSize(), 12);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("ToolButton23"))->toolTip(), MainTexts::kHintFontUp.arg(12));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ViewTest, FontDialogCancelUndoesApply)

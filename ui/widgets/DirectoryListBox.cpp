@@ -49,9 +49,17 @@ void DirectoryListBox::rebuild()
         path += part + QLatin1Char('/');
         current = add(part, path, ++depth, openIcon);
     }
-    for (const QString &sub : listSubfolders(directory_))
+    for (const QString &sub : listSubfolders(directory_, order_))
         add(sub, directory_ + sub + QLatin1Char('/'), depth + 1, closedIcon);
     setCurrentItem(current);
+}
+
+void DirectoryListBox::setNameOrder(NameOrder order)
+{
+    if (order == order_)
+        return;
+    order_ = order;
+    rebuild();
 }
 
 void DirectoryListBox::keyPressEvent(QKeyEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileFilter.h"
+
 #include <QListWidget>
 
 // The folder tree along the current folder: the root, each folder down to the current one,
@@ -15,6 +17,8 @@ public:
     QString directory() const { return directory_; }
     // Rebuilds the list for the current folder.
     void rebuild();
+    // How the subfolders are ordered; a change rebuilds the list.
+    void setNameOrder(NameOrder order);
 
 signals:
     // The user opened a folder of the list (left click or Enter).
@@ -27,4 +31,5 @@ protected:
 
 private:
     QString directory_ = QStringLiteral("/");
+    NameOrder order_ = NameOrder::Natural;
 };

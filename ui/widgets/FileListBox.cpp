@@ -63,13 +63,21 @@ void FileListBox::setMask(const QString &mask)
     reread();
 }
 
+void FileListBox::setNameOrder(NameOrder order)
+{
+    if (order == order_)
+        return;
+    order_ = order;
+    reread();
+}
+
 void FileListBox::reread()
 {
     {
         const QSignalBlocker blocker(this);
         clear();
         if (!directory_.isEmpty()) {
-            const QStringList names = listFolder(directory_, mask_);
+            const QStringList names = listFolder(directory_, mask_, order_);
             QStringList shown;
             shown.reserve(names.size());
             for (const QString &name : names)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/FileFilter.h"
+
 #include <QListWidget>
 
-// The files of one folder that match a mask, sorted by name without regard to case.
+// The files of one folder that match a mask, in the order set (naturally, unless told otherwise).
 class FileListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -13,6 +15,9 @@ public:
     // Each re-reads the list; afterwards nothing is selected.
     void setDirectory(const QString &folder);
     void setMask(const QString &mask);
+    // Re-reads the list when the order changes.
+    void setNameOrder(NameOrder order);
+    NameOrder nameOrder() const { return order_; }
     void reread();
 
     // The full path of the selected file, or empty.
@@ -32,4 +37,5 @@ signals:
 private:
     QString directory_;
     QString mask_;
+    NameOrder order_ = NameOrder::Natural;
 };

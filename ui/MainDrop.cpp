@@ -1,0 +1,55 @@
+// Files and folders dropped on the window.
+#include "ui/Mainunit.h"
+
+#include "core/PathForm.h"
+#include "platform/FileSystem.h"
+#include "resources/MainTexts.h"
+#include "ui/FileSelectionBox.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+// The local paths of the dropped entries, in the path form, in the order given. A URL carries
+// the name's own bytes, so a name that is not UTF-8 is reached as it is.
+QStringList droppedPaths(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths << PathForm::fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    }
+    return paths;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    const QString &first = paths.front();
+    if (FileSystem::fileExists(first)) {
+        LoadDocument(first, LoadMode::New, 0);
+        // Shown in its folder's list, selected, without being loaded a second time.
+        PanelDirBars->showFile(FileNameNow());
+    } else if (FileSystem::folderExists(first)) {
+        PanelDirBars->openFolder(first);
+    }
+    // One file is shown at a time: the others are left, and the user is told so.
+    if (paths.size() > 1)
+        noteUntilNextKey(MainTexts::droppedRestIgnoredText(int(paths.size() - 1)));
+}
