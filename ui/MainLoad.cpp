@@ -5,6 +5,7 @@
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/StatusTexts.h"
+#include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
@@ -24,22 +25,16 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
     if (FileSystem::existsAsNonFolder(path)) {
-        FileSystem::ReadResult read = FileSystem::readWholeFile(path);
-        if (!read.bytes) {
+        Document::Loaded loaded =
+            Document::load(path, DocumentEncoding::forcedEncoding(Settings.encodingChoice()));
+        if (!loaded.document) {
             // The view keeps its text and nothing else of the load happens.
-            services_.dialogs.message(this, PathForm::displayName(path) + QStringLiteral("\n\n") + read.error,
+            services_.dialogs.message(this, PathForm::displayName(path) + QStringLiteral("\n\n") + SystemErrors::text(loaded.error),
                                       windowTitle(), Dialogs::Kind::Failure);
             return;
         }
-        DocumentEncoding::Loaded loaded =
-            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.encodingChoice()));
-        read.bytes.reset();
-        ShownEncoding = loaded.detection;
-        ShownFile = read.identity;
-        ShownEffectBytes.reset();
-        RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
-        RichEdit->setText(loaded.text, loaded.byteLength);
-        loaded.text.clear();
+        document_ = std::move(loaded.document);
+        RichEdit->setDocument(document_);
         PanelPathBar->showPath(path);
         if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
@@ -82,9 +77,9 @@ void TForm1::RefreshViewState()
 
     ClearEffects(EffectClearing::Discard);
 
-    const qint64 bytes = RichEdit->byteLength();
+    const qint64 bytes = document_->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
-    const bool hasText = !RichEdit->isEmpty();
+    const bool hasText = !document_->isEmpty();
     for (const EffectCommand &e : effects_)
         e.command->setEnabled(hasText);
 

@@ -111,10 +111,8 @@ void TForm1::createPanels()
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
     RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
     RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    RichEditForBackup = new TextView(PanelViewArea);
-    RichEditForBackup->setObjectName(QStringLiteral("RichEditForBackup"));
-    RichEditForBackup->setWrap(false);
-    RichEditForBackup->hide();
+    document_ = std::make_shared<Document>();
+    RichEdit->setDocument(document_);
     PanelSearch = new SearchBar(RichEdit);
 
     viewColumn->addWidget(PanelToolsOnViewArea);
