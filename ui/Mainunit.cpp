@@ -57,6 +57,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectHelp();
     connectFileOps();
     connectExternal();
+    connectLoading();
 }
 
 TForm1::~TForm1()

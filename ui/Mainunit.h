@@ -29,6 +29,7 @@ class FileSelectionBox;
 class TextView;
 class SearchBar;
 class AddressBar;
+class DocumentLoader;
 
 // The panels of the status bar, left to right.
 enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
@@ -234,6 +235,10 @@ private:
     void showEncoding();
 
     // Loading (MainLoad.cpp).
+    void connectLoading();
+    // Shows what a load of `path` gave, or tells why it gave nothing; the shown file stays then.
+    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index);
+    void showLineCount();
     void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.
@@ -244,6 +249,17 @@ private:
     bool PathListBuilt = false;
     // What is shown; the view renders it.
     std::shared_ptr<Document> document_;
+    // Reads files off the window's thread; a load taking longer runs on while the window answers.
+    DocumentLoader *loader_;
+    // The load running on: what it is to do with the history once it ends.
+    struct PendingLoad {
+        QString path;
+        LoadMode mode;
+        int index;
+    };
+    std::optional<PendingLoad> pendingLoad_;
+    // Esc while a load runs on.
+    QAction *ActionCancelLoad;
     // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;

@@ -1,0 +1,90 @@
+#include "ui/DocumentLoader.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+struct DocumentLoader::Task {
+    std::atomic<bool> cancel{false};
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    bool done = false;
+    Document::Loaded result;
+};
+
+DocumentLoader::DocumentLoader(QObject *parent) : QObject(parent) {}
+
+DocumentLoader::~DocumentLoader()
+{
+    if (task_)
+        task_->cancel = true;
+    joinWorker();
+}
+
+void DocumentLoader::joinWorker()
+{
+    if (worker_.joinable())
+        worker_.join();
+}
+
+std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
+                                                     std::optional<EncodingDetect::Encoding> chosen,
+                                                     std::chrono::milliseconds wait)
+{
+    if (task_)
+        cancel();
+    // A cancelled load ends at its next piece.
+    joinWorker();
+    auto task = std::make_shared<Task>();
+    task_ = task;
+    worker_ = std::thread([this, task, path, chosen] {
+        Document::LoadControl control;
+        control.cancel = &task->cancel;
+        control.progress = [this, task](int percent) {
+            QMetaObject::invokeMethod(
+                this, [this, task, percent] {
+                    if (task == task_)
+                        emit progressed(percent);
+                },
+                Qt::QueuedConnection);
+        };
+        Document::Loaded result = Document::load(path, chosen, control);
+        {
+            const std::lock_guard lock(task->mutex);
+            task->result = std::move(result);
+            task->done = true;
+        }
+        task->doneChanged.notify_all();
+        // Dropped unread if the loader is gone by then; it waits for this thread before it goes.
+        QMetaObject::invokeMethod(this, [this, task] { deliver(task); }, Qt::QueuedConnection);
+    });
+    std::unique_lock lock(task->mutex);
+    if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))
+        return std::nullopt;
+    lock.unlock();
+    task_.reset();
+    joinWorker();
+    return std::move(task->result);
+}
+
+void DocumentLoader::deliver(const std::shared_ptr<Task> &task)
+{
+    if (task != task_)
+        return; // handed back already, or cancelled
+    task_.reset();
+    joinWorker();
+    if (ended)
+        ended(std::move(task->result));
+}
+
+void DocumentLoader::cancel()
+{
+    if (!task_)
+        return;
+    task_->cancel = true;
+    task_.reset();
+    Document::Loaded cancelled;
+    cancelled.failure = Document::Failure::Cancelled;
+    if (ended)
+        ended(std::move(cancelled));
+}
