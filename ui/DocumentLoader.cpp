@@ -19,6 +19,8 @@ DocumentLoader::~DocumentLoader()
     if (task_)
         task_->cancel = true;
     joinWorker();
+    for (auto &[thread, task] : stopping_)
+        thread.join();
 }
 
 void DocumentLoader::joinWorker()
@@ -33,8 +35,13 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
 {
     if (task_)
         cancel();
-    // A cancelled load ends at its next piece.
-    joinWorker();
+    std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
+        const std::lock_guard lock(stopping.second->mutex);
+        if (!stopping.second->done)
+            return false;
+        stopping.first.join();
+        return true;
+    });
     auto task = std::make_shared<Task>();
     task_ = task;
     worker_ = std::thread([this, task, path, chosen] {
@@ -82,7 +89,7 @@ void DocumentLoader::cancel()
     if (!task_)
         return;
     task_->cancel = true;
-    task_.reset();
+    stopping_.emplace_back(std::move(worker_), std::exchange(task_, nullptr));
     Document::Loaded cancelled;
     cancelled.failure = Document::Failure::Cancelled;
     if (ended)

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 // Reads documents on a thread of its own, so that a large file never holds up the window. A
 // load that ends within the given wait is handed back at once, as if read on the spot;
@@ -40,4 +42,6 @@ private:
 
     std::shared_ptr<Task> task_;
     std::thread worker_;
+    // Workers of cancelled loads, left to end at their next piece; a cancel never waits.
+    std::vector<std::pair<std::thread, std::shared_ptr<Task>>> stopping_;
 };
