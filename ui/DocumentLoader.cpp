@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 
 struct DocumentLoader::Task {
     std::atomic<bool> cancel{false};
@@ -43,8 +44,15 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         return true;
     });
     auto task = std::make_shared<Task>();
-    task_ = task;
-    worker_ = std::thread([this, task, path, chosen] {
+    const auto start = [&](auto &&work) {
+        try {
+            worker_ = std::thread(std::forward<decltype(work)>(work));
+            return true;
+        } catch (const std::system_error &) {
+            return false;
+        }
+    };
+    const bool started = start([this, task, path, chosen] {
         Document::LoadControl control;
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
@@ -65,6 +73,10 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         // Dropped unread if the loader is gone by then; it waits for this thread before it goes.
         QMetaObject::invokeMethod(this, [this, task] { deliver(task); }, Qt::QueuedConnection);
     });
+    // Where the system gives no further thread, the load is read here, slower but whole.
+    if (!started)
+        return Document::load(path, chosen);
+    task_ = task;
     std::unique_lock lock(task->mutex);
     if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))
         return std::nullopt;
