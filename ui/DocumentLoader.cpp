@@ -1,9 +1,12 @@
 #include "ui/DocumentLoader.h"
 
+#include "core/PathForm.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
+#include <sys/stat.h>
 
 struct DocumentLoader::Task {
     std::atomic<bool> cancel{false};
@@ -14,6 +17,12 @@ struct DocumentLoader::Task {
 };
 
 DocumentLoader::DocumentLoader(QObject *parent) : QObject(parent) {}
+
+qint64 &DocumentLoader::readOnTheSpotBelow()
+{
+    static qint64 below = qint64(4) << 20;
+    return below;
+}
 
 DocumentLoader::~DocumentLoader()
 {
@@ -36,6 +45,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
 {
     if (task_)
         cancel();
+    // A file that is no regular one, or not there, is refused at once by the load itself.
+    struct stat status {};
+    if (::stat(PathForm::toNative(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)
+        || status.st_size < readOnTheSpotBelow())
+        return Document::load(path, chosen);
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
         if (!stopping.second->done)

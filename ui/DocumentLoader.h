@@ -26,6 +26,9 @@ public:
     std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                                          std::chrono::milliseconds wait);
     bool running() const { return task_ != nullptr; }
+    // Files smaller than this are read on the spot: a thread would only add its start-up to
+    // every step through a folder. Tests set 0 to have every load run on a thread.
+    static qint64 &readOnTheSpotBelow();
     // Stops the running load; `ended` receives it as cancelled at once.
     void cancel();
 

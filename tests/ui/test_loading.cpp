@@ -3,6 +3,7 @@
 #include "core/Document.h"
 #include "core/StatusTexts.h"
 #include "resources/MainTexts.h"
+#include "ui/DocumentLoader.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,11 +14,17 @@ using Kind = Dialogs::Kind;
 
 class LoadingTest : public UiFixture {
 protected:
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        DocumentLoader::readOnTheSpotBelow() = 0;
+    }
     void TearDown() override
     {
         release = true;
         UiFixture::TearDown();
         Document::pieceHook() = nullptr;
+        DocumentLoader::readOnTheSpotBelow() = kOnTheSpot;
     }
     // Every piece of every load waits until the test lets it go: a slow source.
     void holdLoads()
@@ -30,6 +37,7 @@ protected:
     }
 
     std::atomic<bool> release{true};
+    const qint64 kOnTheSpot = DocumentLoader::readOnTheSpotBelow();
 };
 
 TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
