@@ -16,6 +16,7 @@
 #include <QProxyStyle>
 
 #include <cstdio>
+#include <malloc.h>
 #include <exception>
 #include <memory>
 
@@ -70,6 +71,9 @@ void installFontSubstitutes()
 int main(int argc, char **argv)
 {
     FileOps::ignoreFileSizeSignal();
+    // A fixed threshold: the allocator would otherwise raise it after the first large block
+    // freed, and later pieces and indexes of a large file would stay resident once freed.
+    mallopt(M_MMAP_THRESHOLD, 512 << 10);
 
     // Answered before the application object exists, so it works without a display.
     QStringList given;

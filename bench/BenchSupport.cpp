@@ -100,6 +100,14 @@ void settle()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void loadDocument(TForm1 &form, const QString &path)
+{
+    form.LoadDocument(path, LoadMode::New, 0);
+    const QAction *running = named<QAction>(form, "ActionCancelLoad");
+    while (running->isEnabled())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
 qint64 procStatusBytes(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -160,7 +168,7 @@ bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, WrapMo
 {
     setWrap(form, wrap);
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.
-    form.LoadDocument(path, LoadMode::New, 0);
+    loadDocument(form, path);
     settle();
     if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
         state.SkipWithError("the view or the status bar stayed empty after the load");

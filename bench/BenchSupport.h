@@ -44,6 +44,8 @@ bool hugeEnabled();
 // Lets queued work (layout, painting of the offscreen backing store) finish, as it would
 // before the user sees the result.
 void settle();
+// LoadDocument, and the events until a load that ran on past the window's wait has ended.
+void loadDocument(TForm1 &form, const QString &path);
 
 // A field of /proc/self/status in bytes ("VmRSS", "VmHWM"), or -1.
 qint64 procStatusBytes(const char *field);

@@ -65,7 +65,7 @@ void BM_Load(benchmark::State &state, qint64 size, WrapMode wrap, bool mixed)
         settle();
         setWrap(form, wrap);
         const Stopwatch watch;
-        form.LoadDocument(path, LoadMode::New, 0);
+        loadDocument(form, path);
         settle();
         state.SetIterationTime(watch.seconds());
         if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {

@@ -46,7 +46,7 @@ int runPeakMemoryChild(int argc, char **argv)
             clear.write("5");
     }
     const Stopwatch watch;
-    form.LoadDocument(path, LoadMode::New, 0);
+    loadDocument(form, path);
     settle();
     const double seconds = watch.seconds();
     const qint64 peak = procStatusBytes("VmHWM");

@@ -303,6 +303,45 @@ QString decode(const QByteArray &bytes)
     return decodeCounting(bytes).text;
 }
 
+PieceDecoder::Step PieceDecoder::decode(const char *bytes, qsizetype size, char16_t *out, bool last)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    qsizetype n = size;
+    if (!last) {
+        // A byte below 0x40 is never a trail byte, so the bytes after it decode on their own;
+        // a CR must stay with the LF that may follow it.
+        while (n > 0 && (p[n - 1] >= 0x40 || p[n - 1] == '\r'))
+            --n;
+    }
+    const DecodeTables &t = decodeTables();
+    DecodeCounts counts;
+    // The second half, split after a line feed, is decoded on a thread of its own where its
+    // bytes start and moved down behind the first.
+    const unsigned char *middle = n >= kTwoThreadsFrom
+        ? static_cast<const unsigned char *>(std::memchr(p + n / 2, '\n', size_t(n - n / 2))) : nullptr;
+    if (middle && middle + 1 < p + n) {
+        const qsizetype split = middle + 1 - p;
+        DecodeCounts second;
+        runOnTwoThreads([&] { counts = decodeRange(t, p, split, out); },
+                        [&] { second = decodeRange(t, p + split, n - split, out + split); });
+        std::memmove(out + counts.written, out + split, size_t(second.written) * sizeof(char16_t));
+        counts.written += second.written;
+        counts.invalid += second.invalid;
+        counts.lone += second.lone;
+    } else {
+        counts = decodeRange(t, p, n, out);
+    }
+    taken_ += n;
+    invalid_ += counts.invalid;
+    lone_ += counts.lone;
+    return {n, counts.written};
+}
+
+qint64 PieceDecoder::byteLength(QStringView text) const
+{
+    return invalid_ == 0 ? taken_ + lone_ : Cp932::byteLength(text);
+}
+
 namespace {
 
 constexpr quint16 kNoForm = 0xFFFF; // no lead byte is 0xFF, so no pair has this value

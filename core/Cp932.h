@@ -22,6 +22,26 @@ struct Decoded {
 // breaks, mostly without a second pass: a valid text re-encodes to as many bytes as it had.
 Decoded decodeCounting(const QByteArray &bytes);
 
+// decode() piece by piece, for a file read in pieces. Each call decodes the longest start of
+// the bytes that decodes alike whatever follows them (all of them with `last`) into `out`,
+// which has room for as many units as bytes, and says how much it took and wrote. A piece may
+// take nothing when no byte in it can end one (no line feed, blank, digit or control byte).
+class PieceDecoder {
+public:
+    struct Step {
+        qsizetype taken = 0;
+        qsizetype written = 0;
+    };
+    Step decode(const char *bytes, qsizetype size, char16_t *out, bool last);
+    // The byte length of everything decoded so far, as decodeCounting gives it; `text` is it.
+    qint64 byteLength(QStringView text) const;
+
+private:
+    qint64 taken_ = 0;
+    qint64 invalid_ = 0;
+    qint64 lone_ = 0;
+};
+
 // The same decoding straight through the platform's converter, slower; the tables of the
 // decoder above are taken from it, and tests compare the two.
 QString referenceDecode(const QByteArray &bytes);

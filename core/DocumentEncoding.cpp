@@ -181,10 +181,15 @@ qint64 byteLength(QStringView text, ByteForm form)
     return form == ByteForm::Cp932 ? Cp932::byteLength(text) : utf8Length(text);
 }
 
+EncodingDetect::Detection detection(const QByteArray &bytes, std::optional<Encoding> chosen)
+{
+    return chosen ? detectionAs(bytes, *chosen) : EncodingDetect::detect(bytes);
+}
+
 Loaded load(const QByteArray &bytes, std::optional<Encoding> chosen)
 {
     Loaded loaded;
-    loaded.detection = chosen ? detectionAs(bytes, *chosen) : EncodingDetect::detect(bytes);
+    loaded.detection = detection(bytes, chosen);
     if (loaded.detection.encoding == Encoding::Sjis) {
         // The common case keeps its one-pass decoder, which also knows the length.
         Cp932::Decoded decoded = Cp932::decodeCounting(bytes);

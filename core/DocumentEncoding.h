@@ -36,6 +36,10 @@ struct Loaded {
     EncodingDetect::Detection detection; // the encoding the text was read in
 };
 
+// The encoding a file's bytes are read in: the chosen one (with its byte-order mark noted), or
+// the recognised one when none is chosen.
+EncodingDetect::Detection detection(const QByteArray &bytes, std::optional<EncodingDetect::Encoding> chosen);
+
 // Reads a file's bytes in the chosen encoding, or in the recognised one when none is chosen.
 Loaded load(const QByteArray &bytes, std::optional<EncodingDetect::Encoding> chosen);
 

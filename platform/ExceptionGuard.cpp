@@ -1,11 +1,13 @@
 #include "platform/ExceptionGuard.h"
 
 #include "platform/Dialogs.h"
+#include "resources/SystemErrorTexts.h"
 
 #include <QApplication>
 #include <QMainWindow>
 
 #include <exception>
+#include <new>
 
 namespace {
 
@@ -25,6 +27,8 @@ bool runReportingExceptions(const std::function<bool()> &call, Dialogs &dialogs,
     QString text;
     try {
         return call();
+    } catch (const std::bad_alloc &) {
+        text = SystemErrorTexts::kOutOfMemory;
     } catch (const std::exception &e) {
         text = QString::fromLocal8Bit(e.what());
     } catch (...) {

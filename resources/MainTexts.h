@@ -193,6 +193,11 @@ inline const QString kFontSizeCaption = QStringLiteral("フォントサイズ変
 inline const QString kEffectNoteCaption = QStringLiteral("無意味だと思われる操作の実行前解説");
 inline const QString kLargeEffectText = QStringLiteral("データサイズが大きいため、エフェクト処理に膨大な時間がかかると予測されます。\nそれでも実行しますか？");
 inline const QString kLargeEffectCaption = QStringLiteral("確認");
+// A load that runs on: how far it got, in the line-count panel; and the failure it can end in.
+inline const QString kLoadingProgress = QStringLiteral("読み込み中… %1%（Escで中止）");
+inline const QString kOutOfMemoryText =
+    QStringLiteral("メモリが足りないため、このファイルを表示できませんでした。\n\n表示中のファイルはそのまま残っています。");
+
 inline const QString kWorkFileCreateText = QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。");
 inline const QString kWorkFileCreateCaption = QStringLiteral("一時ファイル作成失敗");
 inline const QString kWorkFileOpenText = QStringLiteral("作業用ファイルを開けませんでした。\n\n処理を続行できません。");

@@ -6,6 +6,7 @@
 
 namespace SystemErrorTexts {
 
+inline const QString kOutOfMemory = QStringLiteral("メモリが足りません。");
 inline const QString kNotRegular = QStringLiteral("通常のファイルではありません（FIFO、デバイスまたはソケットです）。");
 inline const QString kOtherFile = QStringLiteral("表示していたファイルが別のファイルに置き換えられています。");
 inline const QString kNoSpace = QStringLiteral("ディスクの空き容量が足りません。");

@@ -25,60 +25,38 @@ void TForm1::connectEffects()
         connect(e.command, &QAction::triggered, this, [this, &e] { runEffectCommand(e); });
 }
 
-bool TForm1::effectIsOn(EffectKind kind) const
-{
-    for (const EffectCommand &e : effects_) {
-        if (e.effect->kind == kind)
-            return e.command->isChecked();
-    }
-    return false;
-}
-
 void TForm1::runEffectCommand(const EffectCommand &e)
 {
-    // The action has already flipped its own check; the mark is what it was before.
-    const bool markOn = !e.command->isChecked();
-    e.command->setChecked(markOn);
-    if (markOn) {
+    // The action has already flipped its own check; the marks follow the document.
+    showEffectMarks();
+    if (document_->effects().has(e.effect->kind)) {
         ClearEffects(EffectClearing::Restore);
         return;
     }
     if (!ConfirmLargeEffect())
         return;
     for (const EffectNote &note : e.effect->notes) {
-        if (note.text && effectIsOn(note.whileOn)) {
+        if (note.text && document_->effects().has(note.whileOn)) {
             services_.dialogs.message(this, QString::fromUtf16(note.text), MainTexts::kEffectNoteCaption,
                                       Dialogs::Kind::Notice);
             break;
         }
     }
-    if (ApplyEffect(e.effect->kind))
-        e.command->setChecked(true);
+    ApplyEffect(e.effect->kind);
 }
 
 bool TForm1::ConfirmLargeEffect()
 {
-    if (RichEdit->byteLength() <= kConfirmAbove)
+    if (document_->byteLength() <= kConfirmAbove)
         return true;
     return services_.dialogs.message(this, MainTexts::kLargeEffectText, MainTexts::kLargeEffectCaption,
                                      Dialogs::Kind::Confirm)
         == Dialogs::Answer::Yes;
 }
 
-QByteArray TForm1::effectInput() const
-{
-    if (!RichEdit->isModified()) {
-        if (ShownEffectBytes)
-            return *ShownEffectBytes;
-        if (const std::optional<QByteArray> own = FileSystem::readIfUnchanged(FileNameNow(), ShownFile))
-            return DocumentEncoding::byteFormOfFile(*own, ShownEncoding);
-    }
-    return DocumentEncoding::encode(RichEdit->text(), RichEdit->byteForm());
-}
-
 bool TForm1::ApplyEffect(EffectKind kind)
 {
-    WorkFiles::Run run = WorkFiles::runEffect(kind, effectInput(), WorkFolder());
+    WorkFiles::Run run = WorkFiles::runEffect(kind, document_->effectInput(), WorkFolder());
     switch (run.failure) {
     case WorkFiles::Failure::None:
         break;
@@ -98,44 +76,31 @@ bool TForm1::ApplyEffect(EffectKind kind)
                                   windowTitle(), Dialogs::Kind::Failure);
         return false;
     }
-    KeepUnprocessedText();
-    RichEdit->setText(DocumentEncoding::decode(*run.output, RichEdit->byteForm()));
-    ShownEffectBytes = std::move(run.output);
+    document_->applyEffect(kind, std::move(*run.output));
+    RichEdit->documentReplaced();
+    showEffectMarks();
     DeleteWorkFiles();
     if (findEffect(kind)->wrapsAtEdge)
         ActionWrapSideExecute();
     return true;
 }
 
-void TForm1::KeepUnprocessedText()
-{
-    if (!RichEditForBackup->isEmpty())
-        return;
-    RichEditForBackup->setText(RichEdit->text());
-    backupEffectBytes_ = ShownEffectBytes;
-    backupModified_ = RichEdit->isModified();
-}
-
 void TForm1::ClearEffects(EffectClearing mode)
 {
-    if (mode != EffectClearing::Discard)
-        RestoreUnprocessedText();
-    for (const EffectCommand &e : effects_)
-        e.command->setChecked(false);
     if (mode == EffectClearing::Discard) {
         // The shown text stays, and with it the bytes it was made from.
-        RichEditForBackup->setText(QString());
-        backupEffectBytes_.reset();
+        document_->forgetUnprocessed();
+    } else {
+        document_->restoreUnprocessed();
+        RichEdit->documentReplaced();
     }
+    showEffectMarks();
 }
 
-void TForm1::RestoreUnprocessedText()
+void TForm1::showEffectMarks()
 {
-    RichEdit->setText(RichEditForBackup->text());
-    RichEdit->setModified(backupModified_);
-    ShownEffectBytes = std::exchange(backupEffectBytes_, std::nullopt);
-    RichEditForBackup->setText(QString());
-    RichEdit->moveCaretToStart();
+    for (const EffectCommand &e : effects_)
+        e.command->setChecked(document_->effects().has(e.effect->kind));
 }
 
 void TForm1::setEffectsWithinLimit(bool within)

@@ -43,7 +43,7 @@ void TForm1::EncodingItemClick(QAction *item)
 
 void TForm1::showEncoding()
 {
-    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(ShownEncoding.encoding));
+    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(document_->detection().encoding));
     for (QAction *item : MenuEncoding->actions())
         item->setChecked(item->data().toChar() == QLatin1Char(char(Settings.encodingChoice())));
 }

@@ -135,21 +135,9 @@ void TForm1::ActionFolderExplorerExecute()
     services_.shell.explore(PanelDirBars->folder());
 }
 
-DocumentEncoding::Saved TForm1::shownSaveForm() const
-{
-    if (!RichEdit->isModified()) {
-        if (ShownEffectBytes)
-            return DocumentEncoding::saveFormOfByteForm(*ShownEffectBytes, ShownEncoding);
-        // Read again rather than kept since the load: a large file is held once, as its text.
-        if (std::optional<QByteArray> own = FileSystem::readIfUnchanged(FileNameNow(), ShownFile))
-            return {std::move(*own)};
-    }
-    return DocumentEncoding::saveFormCounting(RichEdit->text(), ShownEncoding);
-}
-
 void TForm1::ActionSaveAsExecute()
 {
-    if (RichEdit->isEmpty()) {
+    if (document_->isEmpty()) {
         services_.dialogs.message(this, ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption,
                                   Dialogs::Kind::Warning);
         return;
@@ -160,7 +148,7 @@ void TForm1::ActionSaveAsExecute()
                                    dialogFilters(PanelDirBars->filterEntries()), PanelDirBars->filterIndex());
     if (!chosen)
         return;
-    const DocumentEncoding::Saved saved = shownSaveForm();
+    const DocumentEncoding::Saved saved = document_->saveForm();
     if (saved.unwritable > 0
         && services_.dialogs.message(this,
                                      ExternalTexts::kUnwritableText.arg(saved.unwritable).arg(saved.firstLine),

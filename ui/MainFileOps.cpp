@@ -62,7 +62,8 @@ void TForm1::ActionFileDeleteExecute()
     {
         PanelPathBar->showPath(QString());
     }
-    RichEdit->setText(QString());
+    document_ = std::make_shared<Document>();
+    RichEdit->setDocument(document_);
     stepPastRemovedFile();
 }
 
@@ -89,7 +90,7 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     {
         // Only the file that was shown is copied or moved, whatever its path leads to now.
         const std::optional<RegularFile::Identity> shown =
-            ShownFile.known() ? std::optional(ShownFile) : std::nullopt;
+            document_->source().identity.known() ? std::optional(document_->source().identity) : std::nullopt;
         TcmForm dialog(services_.dialogs, {mode, FileNameNow(), bookmarkPaths(), shown}, memory, this);
         dialog.exec();
         memory = dialog.memory();

@@ -5,41 +5,103 @@
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/StatusTexts.h"
+#include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
+#include "ui/DocumentLoader.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+
+namespace {
+// A load that ends within this is shown as if read on the spot; a longer one runs on.
+constexpr std::chrono::milliseconds kLoadOnTheSpot{300};
+} // namespace
+
+void TForm1::connectLoading()
+{
+    loader_ = new DocumentLoader(this);
+    ActionCancelLoad = new QAction(this);
+    ActionCancelLoad->setObjectName(QStringLiteral("ActionCancelLoad"));
+    ActionCancelLoad->setShortcut(QKeySequence(Qt::Key_Escape));
+    ActionCancelLoad->setShortcutContext(Qt::WindowShortcut);
+    ActionCancelLoad->setEnabled(false);
+    addAction(ActionCancelLoad);
+    connect(ActionCancelLoad, &QAction::triggered, loader_, &DocumentLoader::cancel);
+    connect(loader_, &DocumentLoader::progressed, this,
+            [this](int percent) { setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(percent)); });
+    loader_->ended = [this](Document::Loaded loaded) {
+        if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
+            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index);
+    };
+}
 
 // The path is taken by value: callers pass history entries that the history step rewrites.
 void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
-    if (FileSystem::existsAsNonFolder(path)) {
-        FileSystem::ReadResult read = FileSystem::readWholeFile(path);
-        if (!read.bytes) {
-            // The view keeps its text and nothing else of the load happens.
-            services_.dialogs.message(this, PathForm::displayName(path) + QStringLiteral("\n\n") + read.error,
-                                      windowTitle(), Dialogs::Kind::Failure);
-            return;
-        }
-        DocumentEncoding::Loaded loaded =
-            DocumentEncoding::load(*read.bytes, DocumentEncoding::forcedEncoding(Settings.encodingChoice()));
-        read.bytes.reset();
-        ShownEncoding = loaded.detection;
-        ShownFile = read.identity;
-        ShownEffectBytes.reset();
-        RichEdit->setByteForm(DocumentEncoding::byteFormOf(ShownEncoding.encoding));
-        RichEdit->setText(loaded.text, loaded.byteLength);
-        loaded.text.clear();
+    if (!FileSystem::existsAsNonFolder(path)) {
+        RefreshViewState();
+        return;
+    }
+    // The load replaced is ended (as cancelled) before this one is noted as running.
+    std::optional<Document::Loaded> loaded =
+        loader_->load(path, DocumentEncoding::forcedEncoding(Settings.encodingChoice()), kLoadOnTheSpot);
+    if (loaded) {
+        showLoaded(std::move(*loaded), path, mode, index);
+        return;
+    }
+    // The shown file stays while the load runs on; Esc stops it.
+    pendingLoad_ = PendingLoad{path, mode, index};
+    ActionCancelLoad->setEnabled(true);
+    setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(0));
+}
+
+void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index)
+{
+    ActionCancelLoad->setEnabled(loader_->running());
+    switch (loaded.failure) {
+    case Document::Failure::None:
+        break;
+    case Document::Failure::Cancelled:
+        showLineCount();
+        return;
+    case Document::Failure::OutOfMemory:
+    case Document::Failure::Unreadable:
+        // The view keeps its text and nothing else of the load happens.
+        showLineCount();
+        services_.dialogs.message(this,
+                                  PathForm::displayName(path) + QStringLiteral("\n\n")
+                                      + (loaded.failure == Document::Failure::OutOfMemory
+                                             ? MainTexts::kOutOfMemoryText
+                                             : SystemErrors::text(loaded.error)),
+                                  windowTitle(), Dialogs::Kind::Failure);
+        return;
+    }
+    std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
+    try {
+        RichEdit->setDocument(document_);
+        // The line count lays the text out, which takes memory too.
+        RichEdit->displayedLineCount();
+    } catch (const std::bad_alloc &) {
+        document_ = std::move(previous);
+        RichEdit->setDocument(document_);
+        Document::Loaded failed;
+        failed.failure = Document::Failure::OutOfMemory;
+        showLoaded(std::move(failed), path, mode, index);
+        return;
+    }
+    previous.reset();
+    {
         PanelPathBar->showPath(path);
         if (mode == LoadMode::New)
             Settings.History.RecordNewFile(path);
@@ -53,6 +115,11 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();
+}
+
+void TForm1::showLineCount()
+{
+    setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
 }
 
 void TForm1::RefreshViewState()
@@ -82,9 +149,9 @@ void TForm1::RefreshViewState()
 
     ClearEffects(EffectClearing::Discard);
 
-    const qint64 bytes = RichEdit->byteLength();
+    const qint64 bytes = document_->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
-    const bool hasText = !RichEdit->isEmpty();
+    const bool hasText = !document_->isEmpty();
     for (const EffectCommand &e : effects_)
         e.command->setEnabled(hasText);
 
@@ -95,7 +162,7 @@ void TForm1::RefreshViewState()
     if (MenuDebugAction->isVisible())
         setStatus(StatusPanel::FileKind, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);
     setStatus(StatusPanel::Size, StatusTexts::sizeText(bytes));
-    setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+    showLineCount();
     showEncoding();
 }
 

@@ -57,6 +57,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectHelp();
     connectFileOps();
     connectExternal();
+    connectLoading();
 }
 
 TForm1::~TForm1()
@@ -111,10 +112,8 @@ void TForm1::createPanels()
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
     RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
     RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    RichEditForBackup = new TextView(PanelViewArea);
-    RichEditForBackup->setObjectName(QStringLiteral("RichEditForBackup"));
-    RichEditForBackup->setWrap(false);
-    RichEditForBackup->hide();
+    document_ = std::make_shared<Document>();
+    RichEdit->setDocument(document_);
     PanelSearch = new SearchBar(RichEdit);
 
     viewColumn->addWidget(PanelToolsOnViewArea);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BookmarkFile.h"
+#include "core/Document.h"
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,6 +32,7 @@ class FileSelectionBox;
 class TextView;
 class SearchBar;
 class AddressBar;
+class DocumentLoader;
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -106,8 +109,6 @@ public slots:
     // Display effects.
     bool ApplyEffect(EffectKind kind);
     bool ConfirmLargeEffect();
-    void KeepUnprocessedText();
-    void RestoreUnprocessedText();
     void ActionNewWindowExecute();
     void ActionAppQuitExecute();
     void SetUninstallClick();
@@ -223,11 +224,9 @@ private:
     };
     void createEffectCommands();
     void runEffectCommand(const EffectCommand &effect);
-    bool effectIsOn(EffectKind kind) const;
-    // The bytes the next effect starts from: the last effect's output, else the file's own in
-    // the view's byte form, else (the file changed, or the text was typed into) the text's.
-    QByteArray effectInput() const;
     void setEffectsWithinLimit(bool within);
+    // The check marks of the effects as the document has them.
+    void showEffectMarks();
 
     void connectFullScreen();
     void connectSettingsDialog();
@@ -238,14 +237,15 @@ private:
     QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
-    // The bytes save-as writes for the shown text: the effects' output, else the file's own
-    // bytes, else (the file changed, or the text was typed into) the text in the file's encoding.
-    DocumentEncoding::Saved shownSaveForm() const;
     // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
 
     // Loading (MainLoad.cpp).
+    void connectLoading();
+    // Shows what a load of `path` gave, or tells why it gave nothing; the shown file stays then.
+    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index);
+    void showLineCount();
     void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.
@@ -254,13 +254,19 @@ private:
     bool BookmarkMenuBuilt = false;
     int BoxWidthBeforeHiding = 0;
     bool PathListBuilt = false;
-    // The encoding the shown file was read in; its byte form is the view's.
-    EncodingDetect::Detection ShownEncoding;
-    // The file the shown text was read from, to tell whether a path still leads to it.
-    RegularFile::Identity ShownFile;
-    // The bytes (in the view's byte form) that the effects made the shown text from; none while
-    // the shown text is the file's own.
-    std::optional<QByteArray> ShownEffectBytes;
+    // What is shown; the view renders it.
+    std::shared_ptr<Document> document_;
+    // Reads files off the window's thread; a load taking longer runs on while the window answers.
+    DocumentLoader *loader_;
+    // The load running on: what it is to do with the history once it ends.
+    struct PendingLoad {
+        QString path;
+        LoadMode mode;
+        int index;
+    };
+    std::optional<PendingLoad> pendingLoad_;
+    // Esc while a load runs on.
+    QAction *ActionCancelLoad;
     // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;
@@ -279,7 +285,6 @@ private:
     QWidget *PanelFilePropaty;
     SearchBar *PanelSearch;
     TextView *RichEdit;
-    TextView *RichEditForBackup;
 
     // Tool buttons.
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
@@ -313,8 +318,5 @@ private:
     bool shownOnce_ = false;
     bool closed_ = false;
     StatusBar *statusBar_;
-    // What RestoreUnprocessedText brings back with the text in RichEditForBackup.
-    std::optional<QByteArray> backupEffectBytes_;
-    bool backupModified_ = false;
     std::vector<EffectCommand> effects_; // in the list's order
 };

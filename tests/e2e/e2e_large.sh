@@ -3,6 +3,8 @@
 # (read through AT-SPI) gives the exact count unwrapped, follows the window's width when
 # wrapped and comes back to the same count at the same width. Then a burst of Down keys on a
 # folder of small files: every file is shown and the last one ends in the view with its size.
+# Last, a file that takes seconds to read: the window answers with its progress meanwhile, and
+# Esc stops the load with the file shown before still shown.
 set -euo pipefail
 
 bin=$1
@@ -14,7 +16,7 @@ e2e_fresh_home
 e2e_clean_up_at_exit
 version="Orlimbo  Ver 1.40"
 conf="$XDG_CONFIG_HOME/brennick"
-mkdir -p "$conf" "$work/walk"
+mkdir -p "$conf" "$work/walk" "$work/slow"
 
 # About 5 MB of code page 932: Japanese and ASCII lines of 10-120 characters, some with tabs.
 lines=$(/usr/bin/python3 - "$work/large.txt" <<'EOF'
@@ -91,6 +93,33 @@ xdotool key --delay 0 $(printf 'Down %.0s' $(seq 1 40))
 wait_for_title "$main" "file40.txt - $version" || fail "the walk ended at '$(xdotool getwindowname "$main")'"
 [ "$(panel '[0-9]* Bytes')" = "$((40 * 6)) Bytes" ] || fail "the last file's size reads '$(panel '[0-9]* Bytes')'"
 shot walked
+pass
+stop
+
+# Two gigabytes of zero bytes: seconds of reading, with the progress in the line count panel
+# (read through AT-SPI, so the window answers), until Esc.
+printf '%s\r\n' 一行目 | iconv -f UTF-8 -t CP932 >"$work/slow/a.txt"
+truncate -s 2G "$work/slow/b.txt"
+launch "$bin" /n "$work/slow"
+main=$(wait_for_window "Orlimbo") || fail "no window for the slow folder"
+sleep 0.5
+focus "$main"
+xdotool key Down
+wait_for_title "$main" "a.txt - $version" || fail "the first file is not shown: '$(xdotool getwindowname "$main")'"
+xdotool key Down
+progress=""
+for _ in $(seq 1 20); do
+    progress=$(panel '読み込み中… [0-9]*%（Escで中止）')
+    [ -n "$progress" ] && break
+    sleep 0.2
+done
+[ -n "$progress" ] || fail "no progress in the status bar while the large file loads"
+shot loading
+xdotool key Escape
+[ "$(count_other_than '')" = "全1行" ] || fail "after Esc the panel reads '$(panel '全[0-9]*行')'"
+[ "$(xdotool getwindowname "$main")" = "a.txt - $version" ] || fail "after Esc the caption reads '$(xdotool getwindowname "$main")'"
+sleep 0.5
+[ -z "$(panel '読み込み中[^\x27]*')" ] || fail "the load goes on after Esc"
 pass
 stop
 e2e_done

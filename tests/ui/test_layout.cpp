@@ -130,9 +130,9 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
     const QString path = writeText(QStringLiteral("shown.txt"), QStringLiteral("一行目\n二行目"));
     const QString next = writeText(QStringLiteral("shown2.txt"), QStringLiteral("三行目"));
     storeValues({{"FileNameNow", last}, {"rp0", QStringLiteral("/older.txt")}, {"rn0", QStringLiteral("/ahead.txt")}});
-    const qint64 reads = FileSystem::wholeFileReads();
+    const qint64 reads = Document::loadsOpened();
     TForm1 &w = start({path});
-    EXPECT_EQ(FileSystem::wholeFileReads() - reads, 1);
+    EXPECT_EQ(Document::loadsOpened() - reads, 1);
     EXPECT_EQ(viewText(), QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(fileList()->selectedPath(), path);
     EXPECT_EQ(w.FileNameNow(), path);
@@ -148,7 +148,7 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
     EXPECT_EQ(w.FileNameNow(), next);
-    EXPECT_EQ(FileSystem::wholeFileReads() - reads, 2);
+    EXPECT_EQ(Document::loadsOpened() - reads, 2);
 }
 
 TEST_F(LayoutTest, LineCountAndCaretPanelMatchThePlainLayout)

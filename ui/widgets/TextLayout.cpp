@@ -296,7 +296,7 @@ const std::vector<qint64> &TextLayout::lineStarts(bool wrap, int room)
         return hard_.starts;
     if (wrappedRoom_ != room)
         buildWrapped(room);
-    return wrappedStarts_;
+    return noneWraps_ ? hard_.starts : wrappedStarts_;
 }
 
 qreal TextLayout::maxLineWidth()
@@ -416,6 +416,14 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
 void TextLayout::buildWrapped(int room)
 {
     wrapBuilds_ += text_.isEmpty() ? 0 : 1;
+    wrappedRoom_ = room;
+    // Where every line fits, the display lines are the hard lines and are not held twice; the
+    // margin is wrapRange's own.
+    noneWraps_ = maxWidth_ <= room - 0.5;
+    if (noneWraps_) {
+        wrappedStarts_ = {};
+        return;
+    }
     const size_t lines = hard_.starts.size();
     wrappedStarts_.clear();
     wrappedStarts_.reserve(lines + lines / 2);
@@ -429,7 +437,6 @@ void TextLayout::buildWrapped(int room)
     } else {
         wrapRange(0, lines, room, wrappedStarts_);
     }
-    wrappedRoom_ = room;
 }
 
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std::vector<qint64> &out) const

@@ -121,6 +121,7 @@ private:
     qreal maxWidth_ = 0;
     int wrappedRoom_ = -1;
     std::vector<qint64> wrappedStarts_;
+    bool noneWraps_ = false; // the wrapped lines are the hard lines
     int hardBuilds_ = 0;
     int wrapBuilds_ = 0;
 };

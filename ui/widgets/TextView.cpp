@@ -37,15 +37,20 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
     layout_.setWidths(CharWidths::of(shownFont()));
+    document_ = std::make_shared<Document>();
     TextViewAccessible::watch(this);
 }
 
-void TextView::setText(const QString &text, qint64 knownByteLength)
+void TextView::setDocument(std::shared_ptr<Document> document)
+{
+    document_ = std::move(document);
+    documentReplaced();
+}
+
+void TextView::documentReplaced()
 {
     const bool hadSelection = hasSelection();
-    text_ = text;
-    modified_ = false;
-    byteLength_ = knownByteLength;
+    text_ = document_->text();
     anchor_ = caret_ = 0;
     preferredX_ = -1;
     invalidateLayout();
@@ -57,18 +62,9 @@ void TextView::setText(const QString &text, qint64 knownByteLength)
         emit selectionChanged();
 }
 
-qint64 TextView::byteLength() const
+void TextView::setText(const QString &text)
 {
-    if (byteLength_ < 0)
-        byteLength_ = DocumentEncoding::byteLength(text_, byteForm_);
-    return byteLength_;
-}
-
-void TextView::setByteForm(DocumentEncoding::ByteForm form)
-{
-    if (form != byteForm_)
-        byteLength_ = -1;
-    byteForm_ = form;
+    setDocument(std::make_shared<Document>(text));
 }
 
 void TextView::setWrap(bool wrap)
@@ -501,9 +497,10 @@ qint64 TextView::nextPosition(qint64 position) const
 void TextView::replaceSelection(const QString &with)
 {
     const qint64 start = selectionStart();
-    text_.replace(start, selectionEnd() - start, with);
-    modified_ = true;
-    byteLength_ = -1;
+    // Let go of the shared text first, so the document changes it in place.
+    text_ = QString();
+    document_->replace(start, selectionEnd() - start, with);
+    text_ = document_->text();
     anchor_ = caret_ = start + with.size();
     invalidateLayout();
     scrollToCaret();

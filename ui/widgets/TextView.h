@@ -1,41 +1,38 @@
 #pragma once
 
-#include "core/DocumentEncoding.h"
+#include "core/Document.h"
 #include "ui/widgets/TextLayout.h"
 
 #include <QAbstractScrollArea>
 
+#include <memory>
 #include <vector>
 
-// The plain-text view. It keeps the whole text and an index of where each displayed line
-// starts (TextLayout), and paints only what is visible, so a file of any size is shown at
-// once. Widths come from a per-character table of the font's advances, so both monospaced
-// and proportional faces wrap correctly; double-width characters take their real width.
+// The plain-text view of a document. It renders the document's text where it lives, keeping
+// only its own state: the caret, the selection, the scroll position and an index of where each
+// displayed line starts (TextLayout), and paints only what is visible, so a file of any size is
+// shown at once. Widths come from a per-character table of the font's advances, so both
+// monospaced and proportional faces wrap correctly; double-width characters take their real width.
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TextView(QWidget *parent = nullptr);
 
-    // Replaces the whole text; line breaks are '\n'. A byte length already known from the
-    // file saves computing it again.
-    void setText(const QString &text, qint64 knownByteLength = -1);
-    QString text() const { return text_; }
+    // Shows a document from its start; typing goes into it.
+    void setDocument(std::shared_ptr<Document> document);
+    // The shown document's text was replaced as a whole: shown anew from its start.
+    void documentReplaced();
+    // Shows a text of its own, for a view that shows no file; line breaks are '\n'.
+    void setText(const QString &text);
+    const QString &text() const { return text_; }
     bool isEmpty() const { return text_.isEmpty(); }
-    // The length of the text in bytes of its byte form with CR LF line breaks.
-    qint64 byteLength() const;
-    // The byte form the length counts in (code page 932 unless a document says otherwise); it
-    // holds for every text set after it.
-    void setByteForm(DocumentEncoding::ByteForm form);
-    DocumentEncoding::ByteForm byteForm() const { return byteForm_; }
+    // The length of the text in bytes of its document's byte form with CR LF line breaks.
+    qint64 byteLength() const { return document_->byteLength(); }
 
     void setWrap(bool wrap);
     bool wraps() const { return wrap_; }
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool isReadOnly() const { return readOnly_; }
-    // Whether the text was typed into since it was set: it is then no longer what its
-    // source's bytes were decoded into.
-    bool isModified() const { return modified_; }
-    void setModified(bool modified) { modified_ = modified; }
 
     // Lines as displayed: with wrapping every wrapped line counts; a final line break opens
     // no counted line; an empty view counts 0.
@@ -117,10 +114,9 @@ private:
     qint64 previousPosition(qint64 position) const;
     qint64 nextPosition(qint64 position) const;
 
+    std::shared_ptr<Document> document_;
+    // The document's text, shared with it and never written through: the text is held once.
     QString text_;
-    bool modified_ = false;
-    mutable qint64 byteLength_ = -1;
-    DocumentEncoding::ByteForm byteForm_ = DocumentEncoding::ByteForm::Cp932;
     bool wrap_ = true;
     bool readOnly_ = true;
     qint64 anchor_ = 0;

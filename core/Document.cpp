@@ -1,0 +1,277 @@
+#include "core/Document.h"
+
+#include "core/Cp932.h"
+#include "core/PathForm.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+using EncodingDetect::Encoding;
+
+// The file's bytes as they are now, when it is still the file the document was read from.
+std::optional<QByteArray> ownBytesIfUnchanged(const Document::Source &source)
+{
+    if (!source.identity.known())
+        return std::nullopt;
+    RegularFile::Read read = RegularFile::readAll(source.nativePath);
+    // The size read counts too: a file written to while it is read may keep its stat a moment.
+    if (!read.bytes || !(RegularFile::identityOf(read.status) == source.identity)
+        || read.bytes->size() != source.identity.size)
+        return std::nullopt;
+    return std::move(read.bytes);
+}
+
+struct Cancelled {};
+struct ReadFailed {
+    int error;
+};
+
+// Reads the descriptor on in pieces, checking for a cancel and reporting progress between them.
+class PieceReader {
+public:
+    PieceReader(int fd, qint64 size, const Document::LoadControl &control) : fd_(fd), size_(size), control_(control) {}
+
+    // Reads up to `room` bytes into `into`; 0 at the end of the file.
+    qsizetype next(char *into, qsizetype room)
+    {
+        if (control_.cancel && control_.cancel->load())
+            throw Cancelled{};
+        if (const auto &hook = Document::pieceHook())
+            hook(done_);
+        if (control_.cancel && control_.cancel->load())
+            throw Cancelled{};
+        for (;;) {
+            const ssize_t n = ::read(fd_, into, size_t(room));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw ReadFailed{errno};
+            done_ += n;
+            report();
+            return qsizetype(n);
+        }
+    }
+    qint64 done() const { return done_; }
+
+private:
+    void report()
+    {
+        if (!control_.progress || size_ <= 0)
+            return;
+        const int percent = int(std::min<qint64>(100, done_ * 100 / size_));
+        if (percent != percent_)
+            control_.progress(percent_ = percent);
+    }
+
+    int fd_;
+    qint64 size_;
+    const Document::LoadControl &control_;
+    qint64 done_ = 0;
+    int percent_ = -1;
+};
+
+// The whole rest of the file.
+QByteArray readRest(PieceReader &reader, qint64 size, qsizetype piece)
+{
+    QByteArray bytes(qsizetype(std::max<qint64>(size, 0)), Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (bytes.size() - got < piece)
+            bytes.resize(std::max(bytes.size() + piece, got + piece));
+        const qsizetype n = reader.next(bytes.data() + got, std::min(piece, bytes.size() - got));
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+// Recognises the encoding from the file mapped for the moment: only the pages the recognition
+// reads are brought in, and they are let go with the mapping. Empty when the file cannot be
+// mapped (no size, or no regular mapping); the caller then reads it whole.
+std::optional<EncodingDetect::Detection> detectMapped(int fd, qint64 size, std::optional<Encoding> chosen)
+{
+    if (size <= 0)
+        return std::nullopt;
+    void *mapped = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED)
+        return std::nullopt;
+    const QByteArray view = QByteArray::fromRawData(static_cast<const char *>(mapped), qsizetype(size));
+    std::optional<EncodingDetect::Detection> found;
+    try {
+        found = DocumentEncoding::detection(view, chosen);
+    } catch (...) {
+        ::munmap(mapped, size_t(size));
+        throw;
+    }
+    ::munmap(mapped, size_t(size));
+    return found;
+}
+
+// A code page 932 file, decoded piece by piece into a text made as long as the file: each byte
+// gives at most one unit, and the part of it never written is never brought into memory.
+DocumentEncoding::Loaded decodeCp932(PieceReader &reader, qint64 size, qsizetype piece)
+{
+    DocumentEncoding::Loaded loaded;
+    QString text(qsizetype(std::max<qint64>(size, 0)), Qt::Uninitialized);
+    QByteArray buffer(piece, Qt::Uninitialized);
+    Cp932::PieceDecoder decoder;
+    qsizetype written = 0;
+    qsizetype held = 0;
+    for (bool last = false; !last;) {
+        if (held == buffer.size()) // no byte of the piece could end one: read on with it
+            buffer.resize(buffer.size() * 2);
+        const qsizetype n = reader.next(buffer.data() + held, buffer.size() - held);
+        last = n == 0;
+        held += n;
+        if (written + held > text.size()) // the file grew while read
+            text.resize(std::max(text.size() + text.size() / 2, written + held));
+        const Cp932::PieceDecoder::Step step =
+            decoder.decode(buffer.constData(), held, reinterpret_cast<char16_t *>(text.data()) + written, last);
+        written += step.written;
+        held -= step.taken;
+        std::memmove(buffer.data(), buffer.constData() + step.taken, size_t(held));
+    }
+    // Shortening keeps the allocation, whose unwritten end was never brought into memory.
+    text.truncate(written);
+    loaded.byteLength = decoder.byteLength(text);
+    loaded.text = std::move(text);
+    return loaded;
+}
+
+} // namespace
+
+Document::Document(QString text, DocumentEncoding::ByteForm form) : form_(form)
+{
+    shown_.text = std::move(text);
+}
+
+qint64 Document::byteLength() const
+{
+    if (shown_.byteLength < 0)
+        shown_.byteLength = DocumentEncoding::byteLength(shown_.text, form_);
+    return shown_.byteLength;
+}
+
+void Document::replace(qint64 start, qint64 length, QStringView with)
+{
+    shown_.text.replace(start, length, with.toString());
+    shown_.modified = true;
+    shown_.byteLength = -1;
+}
+
+QByteArray Document::effectInput() const
+{
+    if (!shown_.modified) {
+        if (shown_.effectBytes)
+            return *shown_.effectBytes;
+        if (const std::optional<QByteArray> own = ownBytesIfUnchanged(source_))
+            return DocumentEncoding::byteFormOfFile(*own, detection_);
+    }
+    return DocumentEncoding::encode(shown_.text, form_);
+}
+
+void Document::applyEffect(EffectKind kind, QByteArray output)
+{
+    if (!unprocessed_)
+        unprocessed_ = shown_;
+    shown_.text = DocumentEncoding::decode(output, form_);
+    shown_.effectBytes = std::move(output);
+    shown_.byteLength = -1;
+    effects_.insert(kind);
+}
+
+void Document::restoreUnprocessed()
+{
+    if (unprocessed_)
+        shown_ = *std::exchange(unprocessed_, std::nullopt);
+    effects_.clear();
+}
+
+void Document::forgetUnprocessed()
+{
+    unprocessed_.reset();
+    effects_.clear();
+}
+
+DocumentEncoding::Saved Document::saveForm() const
+{
+    if (!shown_.modified) {
+        if (shown_.effectBytes)
+            return DocumentEncoding::saveFormOfByteForm(*shown_.effectBytes, detection_);
+        // Read again rather than kept since the load: a large file is held once, as its text.
+        if (std::optional<QByteArray> own = ownBytesIfUnchanged(source_))
+            return {std::move(*own)};
+    }
+    return DocumentEncoding::saveFormCounting(shown_.text, detection_);
+}
+
+namespace {
+std::atomic<qint64> opened{0};
+} // namespace
+
+qint64 Document::loadsOpened()
+{
+    return opened.load();
+}
+
+std::function<void(qint64)> &Document::pieceHook()
+{
+    static std::function<void(qint64)> hook;
+    return hook;
+}
+
+Document::Loaded Document::load(const QString &path, std::optional<Encoding> chosen)
+{
+    return load(path, chosen, LoadControl{});
+}
+
+Document::Loaded Document::load(const QString &path, std::optional<Encoding> chosen, const LoadControl &control)
+{
+    Loaded result;
+    const QByteArray native = PathForm::toNative(path);
+    const RegularFile::Handle file = RegularFile::openForReading(native);
+    if (!file.isOpen()) {
+        result.failure = Failure::Unreadable;
+        result.error = file.error();
+        return result;
+    }
+    ++opened;
+    try {
+        auto document = std::make_shared<Document>();
+        document->source_ = {path, native, RegularFile::identityOf(file.status())};
+        const qint64 size = std::max<qint64>(file.status().st_size, 0);
+        const qsizetype piece = std::max<qsizetype>(control.pieceBytes, 16);
+        PieceReader reader(file.fd(), size, control);
+        DocumentEncoding::Loaded loaded;
+        const std::optional<EncodingDetect::Detection> detected = detectMapped(file.fd(), size, chosen);
+        if (detected && detected->encoding == Encoding::Sjis) {
+            loaded = decodeCp932(reader, size, piece);
+            loaded.detection = *detected;
+        } else {
+            const QByteArray bytes = readRest(reader, size, piece);
+            loaded = DocumentEncoding::load(bytes, detected ? std::optional(detected->encoding) : chosen);
+            if (detected)
+                loaded.detection = *detected;
+        }
+        document->detection_ = loaded.detection;
+        document->form_ = DocumentEncoding::byteFormOf(loaded.detection.encoding);
+        document->shown_.text = std::move(loaded.text);
+        document->shown_.byteLength = loaded.byteLength;
+        result.document = std::move(document);
+    } catch (const Cancelled &) {
+        result.failure = Failure::Cancelled;
+    } catch (const ReadFailed &failed) {
+        result.failure = Failure::Unreadable;
+        result.error = failed.error;
+    } catch (const std::bad_alloc &) {
+        result.failure = Failure::OutOfMemory;
+    }
+    return result;
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "core/DocumentEncoding.h"
+#include "core/EffectList.h"
+#include "core/EncodingDetect.h"
+#include "core/RegularFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The effects applied to a document, as a set of kinds.
+class EffectSet {
+public:
+    bool has(EffectKind kind) const { return bits_ & bit(kind); }
+    void insert(EffectKind kind) { bits_ |= bit(kind); }
+    void clear() { bits_ = 0; }
+    bool empty() const { return bits_ == 0; }
+    bool operator==(const EffectSet &) const = default;
+
+private:
+    static unsigned bit(EffectKind kind)
+    {
+        for (size_t i = 0; i < kEffects.size(); ++i)
+            if (kEffects[i].kind == kind)
+                return 1u << i;
+        return 0;
+    }
+    unsigned bits_ = 0;
+};
+
+// What is shown: the file it came from, the encoding it was read in, the effects applied, the
+// shown text and the text the effects started from. It is held once; the view renders it and
+// every command that needs the text or its bytes reads it here.
+class Document {
+public:
+    // Where the shown text came from; an empty path for a text given directly.
+    struct Source {
+        QString path;
+        QByteArray nativePath; // the path in its exact bytes
+        RegularFile::Identity identity;
+    };
+
+    Document() = default;
+    // A text of no file, in the given byte form.
+    explicit Document(QString text, DocumentEncoding::ByteForm form = DocumentEncoding::ByteForm::Cp932);
+
+    const Source &source() const { return source_; }
+    const EncodingDetect::Detection &detection() const { return detection_; }
+    DocumentEncoding::ByteForm byteForm() const { return form_; }
+
+    const QString &text() const { return shown_.text; }
+    bool isEmpty() const { return shown_.text.isEmpty(); }
+    // The length of the text in its byte form with CR LF breaks.
+    qint64 byteLength() const;
+    // Whether the text was typed into since it was read: it is then no longer what the
+    // source's bytes decode into.
+    bool isModified() const { return shown_.modified; }
+    // Typing into the text (the write mode).
+    void replace(qint64 start, qint64 length, QStringView with);
+
+    const EffectSet &effects() const { return effects_; }
+    // The text the effects started from while any are applied; null otherwise.
+    const QString *unprocessedText() const { return unprocessed_ ? &unprocessed_->text : nullptr; }
+    // The bytes (in the byte form) the next effect starts from: the last effect's output, else
+    // the file's own bytes when the file is unchanged, else the text's.
+    QByteArray effectInput() const;
+    // Shows an effect's output; the text before the first effect is kept to come back.
+    void applyEffect(EffectKind kind, QByteArray output);
+    // Every effect off: the text the effects started from comes back.
+    void restoreUnprocessed();
+    // Every effect off, the shown text kept as it is and the one before forgotten.
+    void forgetUnprocessed();
+
+    // The bytes save-as writes: the effects' output, else the file's own bytes, else (the file
+    // changed, or the text was typed into) the text in the document's encoding.
+    DocumentEncoding::Saved saveForm() const;
+
+    // How a load ends.
+    enum class Failure { None, Unreadable, Cancelled, OutOfMemory };
+    struct Loaded {
+        std::shared_ptr<Document> document; // set only without a failure
+        Failure failure = Failure::None;
+        int error = 0; // the errno of an unreadable file
+    };
+    // What a load may be asked and told while it runs, from any thread.
+    struct LoadControl {
+        const std::atomic<bool> *cancel = nullptr;
+        // The share read so far, 0 to 100, each time it grows.
+        std::function<void(int percent)> progress;
+        // How many bytes are read at a time.
+        qsizetype pieceBytes = qsizetype(4) << 20;
+    };
+    // Reads a file in the chosen encoding, or in the recognised one when none is chosen. The
+    // bytes are read in pieces and decoded as they come, so they are never held whole beside
+    // the text. A cancel or a failed allocation leaves nothing behind.
+    static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                       const LoadControl &control);
+    static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen);
+    // Called with the bytes read so far before each piece is decoded; tests slow a load down
+    // or make an allocation fail through it. Null in the program.
+    static std::function<void(qint64 read)> &pieceHook();
+    // How many loads have opened a file in this run (a test sees a file read once).
+    static qint64 loadsOpened();
+
+private:
+    struct Shown {
+        QString text;
+        // The bytes the effects made the text from; none while the text is the file's own.
+        std::optional<QByteArray> effectBytes;
+        bool modified = false;
+        mutable qint64 byteLength = -1;
+    };
+
+    Source source_;
+    EncodingDetect::Detection detection_;
+    DocumentEncoding::ByteForm form_ = DocumentEncoding::ByteForm::Cp932;
+    EffectSet effects_;
+    Shown shown_;
+    std::optional<Shown> unprocessed_;
+};

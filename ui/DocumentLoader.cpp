@@ -1,0 +1,123 @@
+#include "ui/DocumentLoader.h"
+
+#include "core/PathForm.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <sys/stat.h>
+
+struct DocumentLoader::Task {
+    std::atomic<bool> cancel{false};
+    std::mutex mutex;
+    std::condition_variable doneChanged;
+    bool done = false;
+    Document::Loaded result;
+};
+
+DocumentLoader::DocumentLoader(QObject *parent) : QObject(parent) {}
+
+qint64 &DocumentLoader::readOnTheSpotBelow()
+{
+    static qint64 below = qint64(4) << 20;
+    return below;
+}
+
+DocumentLoader::~DocumentLoader()
+{
+    if (task_)
+        task_->cancel = true;
+    joinWorker();
+    for (auto &[thread, task] : stopping_)
+        thread.join();
+}
+
+void DocumentLoader::joinWorker()
+{
+    if (worker_.joinable())
+        worker_.join();
+}
+
+std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
+                                                     std::optional<EncodingDetect::Encoding> chosen,
+                                                     std::chrono::milliseconds wait)
+{
+    if (task_)
+        cancel();
+    // A file that is no regular one, or not there, is refused at once by the load itself.
+    struct stat status {};
+    if (::stat(PathForm::toNative(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)
+        || status.st_size < readOnTheSpotBelow())
+        return Document::load(path, chosen);
+    std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
+        const std::lock_guard lock(stopping.second->mutex);
+        if (!stopping.second->done)
+            return false;
+        stopping.first.join();
+        return true;
+    });
+    auto task = std::make_shared<Task>();
+    const auto start = [&](auto &&work) {
+        try {
+            worker_ = std::thread(std::forward<decltype(work)>(work));
+            return true;
+        } catch (const std::system_error &) {
+            return false;
+        }
+    };
+    const bool started = start([this, task, path, chosen] {
+        Document::LoadControl control;
+        control.cancel = &task->cancel;
+        control.progress = [this, task](int percent) {
+            QMetaObject::invokeMethod(
+                this, [this, task, percent] {
+                    if (task == task_)
+                        emit progressed(percent);
+                },
+                Qt::QueuedConnection);
+        };
+        Document::Loaded result = Document::load(path, chosen, control);
+        {
+            const std::lock_guard lock(task->mutex);
+            task->result = std::move(result);
+            task->done = true;
+        }
+        task->doneChanged.notify_all();
+        // Dropped unread if the loader is gone by then; it waits for this thread before it goes.
+        QMetaObject::invokeMethod(this, [this, task] { deliver(task); }, Qt::QueuedConnection);
+    });
+    // Where the system gives no further thread, the load is read here, slower but whole.
+    if (!started)
+        return Document::load(path, chosen);
+    task_ = task;
+    std::unique_lock lock(task->mutex);
+    if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))
+        return std::nullopt;
+    lock.unlock();
+    task_.reset();
+    joinWorker();
+    return std::move(task->result);
+}
+
+void DocumentLoader::deliver(const std::shared_ptr<Task> &task)
+{
+    if (task != task_)
+        return; // handed back already, or cancelled
+    task_.reset();
+    joinWorker();
+    if (ended)
+        ended(std::move(task->result));
+}
+
+void DocumentLoader::cancel()
+{
+    if (!task_)
+        return;
+    task_->cancel = true;
+    stopping_.emplace_back(std::move(worker_), std::exchange(task_, nullptr));
+    Document::Loaded cancelled;
+    cancelled.failure = Document::Failure::Cancelled;
+    if (ended)
+        ended(std::move(cancelled));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/Document.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
+
+// Reads documents on a thread of its own, so that a large file never holds up the window. A
+// load that ends within the given wait is handed back at once, as if read on the spot;
+// otherwise `ended` receives it later, on the window's thread.
+class DocumentLoader : public QObject {
+    Q_OBJECT
+public:
+    explicit DocumentLoader(QObject *parent = nullptr);
+    ~DocumentLoader() override;
+
+    // Starts a load, cancelling one still running. Returns its result when it ends within
+    // `wait`; otherwise nothing, and `ended` follows.
+    std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                                         std::chrono::milliseconds wait);
+    bool running() const { return task_ != nullptr; }
+    // Files smaller than this are read on the spot: a thread would only add its start-up to
+    // every step through a folder. Tests set 0 to have every load run on a thread.
+    static qint64 &readOnTheSpotBelow();
+    // Stops the running load; `ended` receives it as cancelled at once.
+    void cancel();
+
+    std::function<void(Document::Loaded)> ended;
+
+signals:
+    // The share of the running load read so far, 0 to 100.
+    void progressed(int percent);
+
+private:
+    struct Task;
+    void deliver(const std::shared_ptr<Task> &task);
+    void joinWorker();
+
+    std::shared_ptr<Task> task_;
+    std::thread worker_;
+    // Workers of cancelled loads, left to end at their next piece; a cancel never waits.
+    std::vector<std::pair<std::thread, std::shared_ptr<Task>>> stopping_;
+};
