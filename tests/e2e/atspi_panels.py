@@ -8,7 +8,7 @@ import time
 
 import pyatspi
 
-from atspi_tree import program_objects, walk
+from atspi_tree import program_objects, status_panels
 
 panel = sys.argv[1]
 
@@ -19,9 +19,7 @@ def boxes():
             continue
         bar = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         shown = []
-        for child in walk(node):
-            if child is node or child.getRole() != pyatspi.ROLE_LABEL:
-                continue
+        for child in status_panels(node):
             if not child.getState().contains(pyatspi.STATE_SHOWING):
                 continue
             e = child.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)

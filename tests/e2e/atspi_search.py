@@ -10,7 +10,7 @@ import time
 
 import pyatspi
 
-from atspi_tree import program_objects
+from atspi_tree import program_objects, status_panels
 
 mode, word, panel = sys.argv[1], sys.argv[2], sys.argv[3]
 
@@ -21,7 +21,7 @@ def read_window():
         try:
             role = node.getRole()
             if role == pyatspi.ROLE_STATUS_BAR and first is None:
-                labels = [c.name for c in node if c is not None and c.getRole() == pyatspi.ROLE_LABEL]
+                labels = [c.name for c in status_panels(node)]
                 first = labels[0] if labels else None
             elif field is None and role in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY) and "検索語" in (node.name or ""):
                 showing = node.getState().contains(pyatspi.STATE_SHOWING)

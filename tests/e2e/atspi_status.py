@@ -9,7 +9,7 @@ import time
 
 import pyatspi
 
-from atspi_tree import program_objects, walk
+from atspi_tree import program_objects, status_panels
 
 line, panel = sys.argv[1], sys.argv[2]
 
@@ -19,7 +19,7 @@ def read_window():
     for node in program_objects():
         role = node.getRole()
         if role == pyatspi.ROLE_STATUS_BAR and panels is None:
-            panels = [c.name for c in walk(node) if c is not node and c.getRole() == pyatspi.ROLE_LABEL]
+            panels = [c.name for c in status_panels(node)]
         elif view is None and role != pyatspi.ROLE_LABEL:
             try:
                 text = node.queryText()

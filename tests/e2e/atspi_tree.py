@@ -25,3 +25,8 @@ def program_objects():
         if app is None or "orlimbo" not in (app.name or "").lower():
             continue
         yield from walk(app)
+
+
+def status_panels(bar):
+    """The panels (labels) of a status bar, left to right."""
+    return [c for c in walk(bar) if c is not bar and c.getRole() == pyatspi.ROLE_LABEL]

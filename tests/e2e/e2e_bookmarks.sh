@@ -9,9 +9,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/lib.sh"
-e2e_in_x_with_bus "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin_with_bus "$0" "$@"
 export XDG_DATA_HOME="$work/data"
 mkdir -p "$work/prog" "$work/files/sub" "$work/files/波〜線" "$work/files/한글"
 printf 'x\r\n' >"$work/files/波〜線/a.txt"

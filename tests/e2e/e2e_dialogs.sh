@@ -8,9 +8,7 @@ set -euo pipefail
 bin=$1
 
 source "$(dirname "$0")/lib.sh"
-e2e_in_x "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin "$0" "$@"
 e2e_window_manager
 folder="$work/"$'\x83\x66\x81\x5b\x83\x5e' # "データ" in code page 932
 file="$folder/"$'\x82\xa0.txt'              # "あ.txt"

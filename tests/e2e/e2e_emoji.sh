@@ -7,9 +7,7 @@ set -euo pipefail
 bin=$1
 
 source "$(dirname "$0")/lib.sh"
-e2e_in_x "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin "$0" "$@"
 family=$'\U0001F468\u200D\U0001F469\u200D\U0001F467'
 printf '%s\n' "${family}"$'\U0001F44D\U0001F3FD e\u0301 \u845B\U000E0100 \u263A\uFE0E \U0001F600 絵文字' >"$work/emoji.txt"
 for _ in 1 2 3; do printf '%s ' "$family" $'\U0001F44D\U0001F3FD' >>"$work/emoji.txt"; done

@@ -10,9 +10,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/lib.sh"
-e2e_in_x_with_bus "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin_with_bus "$0" "$@"
 
 mkdir -p "$work/files"
 printf 'UTF-8の一行目😀\r\n한국어\r\n' >"$work/files/a.txt"

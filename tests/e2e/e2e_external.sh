@@ -7,9 +7,7 @@ set -euo pipefail
 bin=$1
 
 source "$(dirname "$0")/lib.sh"
-e2e_in_x "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin "$0" "$@"
 mkdir -p "$work/bin" "$work/my docs"
 
 # Fake programs: each writes its arguments, one a line, to a file named after it.

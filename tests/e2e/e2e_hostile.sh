@@ -9,9 +9,7 @@ set -euo pipefail
 bin=$1
 
 source "$(dirname "$0")/lib.sh"
-e2e_in_x "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin "$0" "$@"
 mkdir -p "$XDG_CONFIG_HOME/brennick"
 settings="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
 printf '[General]\nWindowX=5000\nWindowY=3000\nWindowWidth=2147483647\nWindowHeight=600\nFontSize=100000\n' >"$settings"

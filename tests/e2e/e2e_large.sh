@@ -11,9 +11,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/lib.sh"
-e2e_in_x_with_bus "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin_with_bus "$0" "$@"
 version="Orlimbo  Ver 1.40"
 conf="$XDG_CONFIG_HOME/brennick"
 mkdir -p "$conf" "$work/walk" "$work/slow"

@@ -8,9 +8,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/lib.sh"
-e2e_in_x_with_bus "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin_with_bus "$0" "$@"
 e2e_window_manager
 
 /usr/bin/python3 - "$work/大きな文書.txt" <<'EOF2'

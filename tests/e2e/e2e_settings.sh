@@ -9,9 +9,7 @@ bin=$1
 samples=$2
 
 source "$(dirname "$0")/lib.sh"
-e2e_in_x "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin "$0" "$@"
 # A desktop with no handler registered for the help file's type, whatever this machine has.
 export XDG_DATA_HOME="$work/data" XDG_DATA_DIRS="$work/share" XDG_CONFIG_DIRS="$work/xdg"
 mkdir -p "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"

@@ -8,9 +8,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
 source "$here/lib.sh"
-e2e_in_x_with_bus "$0" "$@"
-e2e_fresh_home
-e2e_clean_up_at_exit
+e2e_begin_with_bus "$0" "$@"
 mkdir -p "$work/files/sub1" "$work/files/sub2"
 
 cp932() { printf '%s\r\n' "$2" | iconv -f UTF-8 -t CP932 >"$1"; }

@@ -23,6 +23,19 @@ e2e_in_x_with_bus() {
     with_bus=1 e2e_in_x "$@"
 }
 
+# The start of every script: its own X server (with a session bus for the accessibility
+# checks in the _with_bus form), a fresh home, and the clean-up at exit.
+e2e_begin() {
+    e2e_in_x "$@"
+    e2e_fresh_home
+    e2e_clean_up_at_exit
+}
+e2e_begin_with_bus() {
+    e2e_in_x_with_bus "$@"
+    e2e_fresh_home
+    e2e_clean_up_at_exit
+}
+
 # Sets $work to a new folder and points HOME, the XDG folders and Qt at it.
 e2e_fresh_home() {
     work=$(mktemp -d)
