@@ -287,7 +287,7 @@ TEST_F(MainWindowTest, StatusPanelsFitANarrowWindow)
     // Narrower than any window gets, the size too gives way, shortened in the middle, while the
     // date and the position stay whole.
     StatusBar bar;
-    bar.setText(StatusPanel::Date, QStringLiteral("2026/12/09 19:07:48"));
+    bar.setText(StatusPanel::Date, QStringLiteral("「zzz」は見つかりませんでした"));
     bar.setText(StatusPanel::Size, QStringLiteral("4194288 Bytes ( 3 MB)"));
     bar.setText(StatusPanel::Position, QStringLiteral("現在: 34行 11桁"));
     bar.setText(StatusPanel::Encoding, QStringLiteral("SJIS"));
@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, StatusPanelsFitANarrowWindow)
     const auto shown = [&](StatusPanel panel) {
         return bar.findChild<ElidingLabel *>(QStringLiteral("StatusPanel%1").arg(int(panel)))->shownText();
     };
-    EXPECT_EQ(shown(StatusPanel::Date), QStringLiteral("2026/12/09 19:07:48"));
+    EXPECT_EQ(shown(StatusPanel::Date), QStringLiteral("「zzz」は見つかりませんでした"));
     EXPECT_EQ(shown(StatusPanel::Position), QStringLiteral("現在: 34行 11桁"));
     const QString size = shown(StatusPanel::Size);
     EXPECT_TRUE(size.startsWith(QLatin1Char('4')) && size.contains(QStringLiteral("…")) && size.endsWith(QStringLiteral("MB)")))

@@ -1,7 +1,10 @@
 #include "ui/widgets/ElidingLabel.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
+
+#include <cmath>
 
 ElidingLabel::ElidingLabel(Qt::TextElideMode mode, QWidget *parent) : QLabel(parent), mode_(mode) {}
 
@@ -18,7 +21,9 @@ QString ElidingLabel::shownText() const
 
 int ElidingLabel::fullWidth() const
 {
-    return fontMetrics().horizontalAdvance(text()) + chrome();
+    // Rounded up: a width rounded to the nearest pixel can fall short of the text by a fraction,
+    // and the text is then drawn shortened with room to spare.
+    return int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) + chrome();
 }
 
 int ElidingLabel::leastWidth() const
