@@ -156,7 +156,7 @@ size_t Positions::countUpTo(qint64 position) const
 
 void Positions::append(Positions &more)
 {
-    if (low_.empty()) {
+    if (low_.empty() && low_.capacity() < more.size()) {
         std::swap(*this, more);
         return;
     }
@@ -519,6 +519,10 @@ void TextLayout::buildWrapped(int room)
                             for (size_t from = half; from < lines; from += kPieceLines)
                                 wrapRange(from, std::min(lines, from + kPieceLines), room, pieces.emplace_back());
                         });
+        size_t total = wraps_.size();
+        for (const Positions &piece : pieces)
+            total += piece.size();
+        wraps_.reserve(total); // grown once, not doubled on the way
         for (Positions &piece : pieces)
             wraps_.append(piece);
     } else {
