@@ -21,6 +21,18 @@ constexpr qsizetype kTwoThreadsFrom = 256 << 10;
 constexpr qsizetype kPieceUnits = 1 << 20;
 constexpr size_t kPieceLines = 1 << 14;
 
+// A hard line's width is kept rounded up to a whole pixel in 16 bits, which only makes the wrap
+// look at a line it could have passed; wider lines are kept as too wide for any room.
+constexpr quint16 kTooWide = 0xFFFF;
+quint16 storedWidth(float width)
+{
+    return width >= kTooWide ? kTooWide : quint16(std::ceil(width));
+}
+qreal widthOf(quint16 stored)
+{
+    return stored == kTooWide ? std::numeric_limits<qreal>::infinity() : qreal(stored);
+}
+
 // A line may break before or after a character of the wide scripts, as Japanese text does.
 inline bool breaksAround(char16_t c)
 {
@@ -429,11 +441,12 @@ void TextLayout::buildHard()
         for (size_t line = 0; line < hard_.clusters.size(); ++line) {
             if (!hard_.clusters[line])
                 continue;
-            hard_.widths[line] = float(learnClusters(hard_.starts[line], lineEnd(line)));
+            const float width = float(learnClusters(hard_.starts[line], lineEnd(line)));
+            hard_.widths[line] = storedWidth(width);
+            hard_.widest = std::max(hard_.widest, width);
         }
     }
-    const std::vector<float> &widths = hard_.widths;
-    maxWidth_ = widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end());
+    maxWidth_ = hard_.widest;
     hardValid_ = true;
 }
 
@@ -452,6 +465,7 @@ void TextLayout::HardLines::append(HardLines &more)
     general.insert(general.end(), more.general.begin(), more.general.end());
     clusters.insert(clusters.end(), more.clusters.begin(), more.clusters.end());
     anyClusters = anyClusters || more.anyClusters;
+    widest = std::max(widest, more.widest);
     more = {};
 }
 
@@ -478,7 +492,9 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
         if (kind == Plain) {
             x += table.known(c);
         } else if (kind == LineBreak) {
-            out.widths.push_back(float(x));
+            out.widths.push_back(storedWidth(float(x)));
+            if (!clusters) // measured again by cluster
+                out.widest = std::max(out.widest, float(x));
             out.general.push_back(tab || clusters);
             out.clusters.push_back(clusters);
             out.starts.push_back(i + 1);
@@ -496,7 +512,9 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
     }
     // A range ends just after a line break or at the end of the text, which closes a line.
     if (to == text_.size()) {
-        out.widths.push_back(float(x));
+        out.widths.push_back(storedWidth(float(x)));
+        if (!clusters)
+            out.widest = std::max(out.widest, float(x));
         out.general.push_back(tab || clusters);
         out.clusters.push_back(clusters);
     }
@@ -536,12 +554,13 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
     for (size_t line = fromLine; line < toLine; ++line) {
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
-        if (hard_.widths[line] <= available - 0.5)
+        const qreal width = widthOf(hard_.widths[line]);
+        if (width <= available - 0.5)
             continue;
         const qsizetype start = hard_.starts[line];
         const qsizetype end = lineEnd(line);
         if (!hard_.general[line]) {
-            wrapPlainLine(d, start, end, hard_.widths[line], available, out);
+            wrapPlainLine(d, start, end, width, available, out);
             continue;
         }
         wrapWalk(d, start, end, available, out);

@@ -140,11 +140,14 @@ private:
     // general walk (it holds a tab or a unit that may join).
     struct HardLines {
         Positions starts;
-        std::vector<float> widths;
+        // Rounded up to whole pixels (see storedWidth).
+        std::vector<quint16> widths;
         std::vector<bool> general;
         // Whether the line holds a unit that may join: its width is measured again by cluster.
         std::vector<bool> clusters;
         bool anyClusters = false;
+        // The widest line, exactly.
+        float widest = 0;
 
         void reserve(size_t lines);
         void append(HardLines &more);
