@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -92,26 +91,36 @@ QByteArray readRest(PieceReader &reader, qint64 size, qsizetype piece)
     return bytes;
 }
 
-// Recognises the encoding from the file mapped for the moment: only the pages the recognition
-// reads are brought in, and they are let go with the mapping. Empty when the file cannot be
-// mapped (no size, or no regular mapping); the caller then reads it whole.
-std::optional<EncodingDetect::Detection> detectMapped(int fd, qint64 size, std::optional<Encoding> chosen)
+// Recognises the encoding from the file read in pieces from its start, without moving the
+// descriptor's offset: only as far as the recognition needs, checking for a cancel between
+// pieces. A file that shrinks meanwhile just ends sooner.
+EncodingDetect::Detection detectInPieces(int fd, std::optional<Encoding> chosen, const Document::LoadControl &control,
+                                         qsizetype piece)
 {
-    if (size <= 0)
-        return std::nullopt;
-    void *mapped = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (mapped == MAP_FAILED)
-        return std::nullopt;
-    const QByteArray view = QByteArray::fromRawData(static_cast<const char *>(mapped), qsizetype(size));
-    std::optional<EncodingDetect::Detection> found;
-    try {
-        found = DocumentEncoding::detection(view, chosen);
-    } catch (...) {
-        ::munmap(mapped, size_t(size));
-        throw;
+    QByteArray buffer(chosen ? 4 : std::min<qsizetype>(piece, qsizetype(1) << 20), Qt::Uninitialized);
+    EncodingDetect::PieceDetector detector;
+    QByteArray head;
+    for (qint64 offset = 0;;) {
+        if (control.cancel && control.cancel->load())
+            throw Cancelled{};
+        if (const auto &hook = Document::detectionHook())
+            hook(offset);
+        const ssize_t n = ::pread(fd, buffer.data(), size_t(buffer.size()), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw ReadFailed{errno};
+        offset += n;
+        // A chosen encoding only looks for its byte-order mark.
+        if (chosen) {
+            head.append(buffer.constData(), qsizetype(n));
+            if (n == 0 || head.size() >= 4)
+                return DocumentEncoding::detection(head, chosen);
+            continue;
+        }
+        if (n == 0 || !detector.feed(buffer.constData(), qsizetype(n)))
+            return detector.finish();
     }
-    ::munmap(mapped, size_t(size));
-    return found;
 }
 
 // A code page 932 file, decoded piece by piece into a text made as long as the file: each byte
@@ -227,6 +236,12 @@ std::function<void(qint64)> &Document::pieceHook()
     return hook;
 }
 
+std::function<void(qint64)> &Document::detectionHook()
+{
+    static std::function<void(qint64)> hook;
+    return hook;
+}
+
 Document::Loaded Document::load(const QString &path, std::optional<Encoding> chosen)
 {
     return load(path, chosen, LoadControl{});
@@ -250,16 +265,14 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         const qsizetype piece = std::max<qsizetype>(control.pieceBytes, 16);
         PieceReader reader(file.fd(), size, control);
         DocumentEncoding::Loaded loaded;
-        const std::optional<EncodingDetect::Detection> detected = detectMapped(file.fd(), size, chosen);
-        if (detected && detected->encoding == Encoding::Sjis) {
+        const EncodingDetect::Detection detected = detectInPieces(file.fd(), chosen, control, piece);
+        if (detected.encoding == Encoding::Sjis) {
             loaded = decodeCp932(reader, size, piece);
-            loaded.detection = *detected;
         } else {
             const QByteArray bytes = readRest(reader, size, piece);
-            loaded = DocumentEncoding::load(bytes, detected ? std::optional(detected->encoding) : chosen);
-            if (detected)
-                loaded.detection = *detected;
+            loaded = DocumentEncoding::load(bytes, detected.encoding);
         }
+        loaded.detection = detected;
         document->detection_ = loaded.detection;
         document->form_ = DocumentEncoding::byteFormOf(loaded.detection.encoding);
         document->shown_.text = std::move(loaded.text);

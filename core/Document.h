@@ -104,6 +104,8 @@ public:
     // Called with the bytes read so far before each piece is decoded; tests slow a load down
     // or make an allocation fail through it. Null in the program.
     static std::function<void(qint64 read)> &pieceHook();
+    // Called with the bytes read so far before each piece the encoding is recognised from.
+    static std::function<void(qint64 read)> &detectionHook();
     // How many loads have opened a file in this run (a test sees a file read once).
     static qint64 loadsOpened();
 

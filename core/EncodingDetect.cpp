@@ -812,6 +812,88 @@ Detection detect(const QByteArray &bytes)
     return {chooseCp932OrEuc(p, high, n), false, false};
 }
 
+namespace {
+// As far past the first non-ASCII byte as the choice between CP932 and EUC-JP can read: the
+// stretch it scores and the rest of a character that starts at its end.
+constexpr qsizetype kWindow = kEnoughToScore + 8;
+
+// Whether the first bytes hold a byte-order mark, which decides alone.
+bool hasMark(const QByteArray &head)
+{
+    const auto *h = reinterpret_cast<const uchar *>(head.constData());
+    const qsizetype n = head.size();
+    return (n >= 3 && h[0] == 0xEF && h[1] == 0xBB && h[2] == 0xBF) || (n >= 2 && h[0] == 0xFF && h[1] == 0xFE)
+           || (n >= 2 && h[0] == 0xFE && h[1] == 0xFF);
+}
+
+} // namespace
+
+bool PieceDetector::feed(const char *data, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const uchar *>(data);
+    if (head_.size() < 3)
+        head_.append(data, std::min<qsizetype>(3 - head_.size(), size));
+    if (hasMark(head_))
+        return false;
+    qsizetype from = 0;
+    if (!sawHigh_) {
+        const qsizetype high = firstHighByte(p, 0, size);
+        if (!jis_) {
+            const QByteArray ascii = tail_ + QByteArray::fromRawData(data, high);
+            jis_ = hasJisDesignation(reinterpret_cast<const uchar *>(ascii.constData()), ascii.size());
+            tail_ = ascii.right(3);
+        }
+        if (high == size)
+            return true; // ASCII so far: an escape further on may still make it JIS
+        sawHigh_ = true;
+        tail_ = {};
+        from = high;
+    }
+    if (window_.size() < kWindow)
+        window_.append(data + from, std::min(kWindow - window_.size(), size - from));
+    if (utf8_) {
+        // The character carried over ends with the continuation bytes that open this piece;
+        // the rest is checked up to the start of its last character, which may go on in the
+        // next piece.
+        const uchar *b = p + from;
+        const qsizetype n = size - from;
+        qsizetype k = 0;
+        while (k < 4 && k < n && isContinuation(b[k]))
+            ++k;
+        if (k == n) { // the piece only goes on with the character carried
+            carry_.append(data + from, n);
+            utf8_ = carry_.size() <= 4;
+        } else if (!carry_.isEmpty() || k > 0) {
+            const QByteArray joined = carry_ + QByteArray::fromRawData(data + from, k);
+            utf8_ = isValidUtf8(reinterpret_cast<const uchar *>(joined.constData()), 0, joined.size());
+        }
+        qsizetype cut = n;
+        for (qsizetype back = 1; back <= 4 && n - back >= k; ++back) {
+            if (!isContinuation(b[n - back])) {
+                cut = n - back;
+                break;
+            }
+        }
+        if (k < n) {
+            utf8_ = utf8_ && isValidUtf8(b, k, cut);
+            carry_ = QByteArray(data + from + cut, n - cut);
+        }
+    }
+    // Valid UTF-8 must be read to the end; else the window decides once it is full.
+    return utf8_ || window_.size() < kWindow;
+}
+
+Detection PieceDetector::finish()
+{
+    if (hasMark(head_))
+        return detect(head_);
+    if (!sawHigh_)
+        return {jis_ ? Encoding::Jis : Encoding::Sjis, false, false};
+    if (utf8_ && isValidUtf8(reinterpret_cast<const uchar *>(carry_.constData()), 0, carry_.size()))
+        return {Encoding::Utf8, false, false};
+    return {chooseCp932OrEuc(reinterpret_cast<const uchar *>(window_.constData()), 0, window_.size()), false, false};
+}
+
 QString decode(const QByteArray &bytes, Encoding encoding)
 {
     switch (encoding) {

@@ -30,6 +30,26 @@ struct Detection {
 // where both still decode 256 KB after the first non-ASCII byte, the score so far decides.
 Detection detect(const QByteArray &bytes);
 
+// detect() over bytes handed over in order, piece by piece, with the same answer: nothing is
+// held but a few bytes carried over a piece's end and the stretch after the first non-ASCII
+// byte that the choice between CP932 and EUC-JP reads.
+class PieceDetector {
+public:
+    // Takes the next bytes; false once the answer is known, so that no more need be read.
+    bool feed(const char *data, qsizetype size);
+    // The answer for the bytes fed, the end of the file being reached or not needed.
+    Detection finish();
+
+private:
+    QByteArray head_;   // the first bytes, for a byte-order mark
+    bool sawHigh_ = false;
+    bool jis_ = false;
+    QByteArray tail_;   // the last bytes of the ASCII, for an escape cut by a piece's end
+    bool utf8_ = true;
+    QByteArray carry_;  // a UTF-8 character cut by a piece's end
+    QByteArray window_; // from the first non-ASCII byte on, as far as the choice reads
+};
+
 // The text form of the bytes in the given encoding: CR LF, a lone CR and a lone LF become
 // '\n', a leading byte-order mark is dropped, bytes that are invalid there become U+FFFD.
 // UTF-16 without a mark is read as little-endian, as Windows writes it.

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <unistd.h>
+#include <vector>
 #include <new>
 
 namespace {
@@ -17,7 +19,11 @@ using EncodingDetect::Encoding;
 
 class DocumentTest : public ::testing::Test {
 protected:
-    void TearDown() override { Document::pieceHook() = nullptr; }
+    void TearDown() override
+    {
+        Document::pieceHook() = nullptr;
+        Document::detectionHook() = nullptr;
+    }
 
     QString file(const QByteArray &bytes, const QString &name = QStringLiteral("t.txt"))
     {
@@ -196,4 +202,35 @@ TEST_F(DocumentTest, ACancelOrAFailedAllocationHalfWayLeavesNoDocument)
     ASSERT_TRUE(whole.document);
     EXPECT_EQ(whole.document->text().size(), 3000);
     EXPECT_EQ(lastPercent, 100);
+}
+
+// The encoding is recognised from pieces read from the file, so a file cut short meanwhile ends
+// the reading sooner instead of killing the program, and a cancel is seen between pieces.
+TEST_F(DocumentTest, AFileCutShortOrACancelWhileTheEncodingIsRecognised)
+{
+    // ASCII first, so that the recognition reads many pieces before a decision.
+    const QByteArray bytes = QByteArray(300000, 'a') + QByteArray("\r\n\x82\xa0\x82\xa2\r\n").repeated(5000);
+    const QString path = file(bytes);
+    std::vector<qint64> offsets;
+    Document::detectionHook() = [&](qint64 read) {
+        offsets.push_back(read);
+        if (read > 0 && ::truncate(path.toLocal8Bit().constData(), 1000) != 0)
+            ADD_FAILURE() << "truncate failed";
+    };
+    const Document::Loaded cut = Document::load(path, std::nullopt, inPieces(4096));
+    ASSERT_TRUE(cut.document);
+    EXPECT_EQ(offsets, (std::vector<qint64>{0, 4096})); // the second piece finds the end
+    EXPECT_EQ(cut.document->text(), QString(1000, QLatin1Char('a')));
+
+    file(bytes);
+    std::atomic<bool> cancel{false};
+    Document::LoadControl control = inPieces(4096);
+    control.cancel = &cancel;
+    offsets.clear();
+    Document::detectionHook() = [&](qint64 read) {
+        offsets.push_back(read);
+        cancel = read >= 8192;
+    };
+    EXPECT_EQ(Document::load(path, std::nullopt, control).failure, Document::Failure::Cancelled);
+    EXPECT_EQ(offsets.back(), 8192);
 }

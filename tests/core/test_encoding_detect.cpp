@@ -284,3 +284,40 @@ TEST(EncodingDetect, Iso2022JpDecodingAgreesWithTheConverter)
     EXPECT_EQ(EncodingDetect::decode(bytes("\x1B$B$\"$"), Encoding::Jis), QStringLiteral("あ\uFFFD"));
     EXPECT_EQ(EncodingDetect::decode(bytes("a\xA4z"), Encoding::Jis), QStringLiteral("a\uFFFDz"));
 }
+
+// Fed piece by piece, cut anywhere (through marks, escapes, UTF-8 and double-byte characters,
+// and far past the stretch the CP932/EUC-JP choice scores), the answer is detect()'s.
+TEST(EncodingDetect, PiecesGiveTheAnswerOfTheWholeBytes)
+{
+    const QByteArray longEuc = encoded(kJapanese.repeated(6000), "EUC-JP");
+    const QByteArray cases[] = {
+        QByteArray(),
+        bytes("\xEF\xBB\xBF\x82\xA0\x82\xA2"),
+        bytes("\xFF\xFE\x42\x30"),
+        bytes("\xFE\xFF"),
+        bytes("\xEF\xBB"),
+        QByteArray(3000, 'a') + bytes("\x1B$B$\"\x1B(B"),
+        QByteArray(3000, 'a') + bytes("abc\x1B$"),
+        bytes("\x1B$B") + encoded(kJapanese, "windows-31j"),
+        encoded(QStringLiteral("x😀y").repeated(700), "UTF-8"),
+        encoded(QStringLiteral("é😀あ").repeated(700), "UTF-8") + bytes("\xE3\x81"),
+        encoded(kJapanese.repeated(40), "UTF-8") + bytes("\xFF") + encoded(kJapanese, "UTF-8"),
+        QByteArray(5000, 'a') + encoded(kJapanese.repeated(9000), "windows-31j"),
+        longEuc,
+        longEuc.left(300 * 1024) + bytes("\xFF\xFF") + longEuc, // fails past the scored stretch
+        encoded(QStringLiteral("あい"), "EUC-JP"),
+    };
+    for (const QByteArray &b : cases) {
+        const EncodingDetect::Detection whole = EncodingDetect::detect(b);
+        for (const qsizetype piece : {qsizetype(1), qsizetype(2), qsizetype(7), qsizetype(4096), qsizetype(1) << 20}) {
+            EncodingDetect::PieceDetector detector;
+            for (qsizetype at = 0; at < b.size(); at += piece)
+                if (!detector.feed(b.constData() + at, std::min(piece, b.size() - at)))
+                    break;
+            const EncodingDetect::Detection pieces = detector.finish();
+            EXPECT_EQ(pieces.encoding, whole.encoding) << b.left(16).toHex().toStdString() << " size " << b.size() << " piece " << piece;
+            EXPECT_EQ(pieces.hasBom, whole.hasBom);
+            EXPECT_EQ(pieces.bigEndian, whole.bigEndian);
+        }
+    }
+}

@@ -233,7 +233,40 @@ TEST_F(LayoutTest, LinesBreakBesideWideCharactersAndAfterBlanksOnly)
         const QString s = QString::fromUtf16(text);
         TextLayout layout(s);
         layout.setWidths(widths);
-        EXPECT_EQ(layout.lineStarts(true, 100), starts) << s.toStdString();
+        EXPECT_EQ(layout.lineStarts(true, 100).all(), starts) << s.toStdString();
         EXPECT_EQ(layout.plainLineStarts(true, 100), starts) << s.toStdString();
     }
+}
+
+// Line starts are held in 32 bits; a text past 2^32 units keeps its upper parts apart, and the
+// display lines, hard starts and wrap points merged, are found by number and by position.
+TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
+{
+    constexpr qint64 k4G = qint64(1) << 32;
+    const std::vector<qint64> hardAt = {0, 10, k4G - 1, k4G + 5, 3 * k4G + 7, 3 * k4G + 9};
+    const std::vector<qint64> wrapAt = {4, 6, k4G, 2 * k4G, 3 * k4G + 8};
+    Positions hard, firstWraps, laterWraps;
+    for (qint64 p : hardAt)
+        hard.push_back(p);
+    for (size_t i = 0; i < wrapAt.size(); ++i)
+        (i < 2 ? firstWraps : laterWraps).push_back(wrapAt[i]);
+    firstWraps.append(laterWraps);
+    EXPECT_TRUE(laterWraps.empty());
+    ASSERT_EQ(firstWraps.size(), wrapAt.size());
+    for (size_t i = 0; i < hardAt.size(); ++i)
+        EXPECT_EQ(hard[i], hardAt[i]) << i;
+    std::vector<qint64> merged = hardAt;
+    merged.insert(merged.end(), wrapAt.begin(), wrapAt.end());
+    std::sort(merged.begin(), merged.end());
+    const LineStarts lines(hard, &firstWraps);
+    EXPECT_EQ(lines.all(), merged);
+    ASSERT_EQ(lines.size(), merged.size());
+    for (size_t i = 0; i < merged.size(); ++i) {
+        EXPECT_EQ(lines[i], merged[i]) << i;
+        EXPECT_EQ(lines.lineAt(merged[i]), qint64(i)) << i;
+        EXPECT_EQ(lines.lineAt(merged[i] - 1), std::max<qint64>(0, qint64(i) - 1)) << i;
+    }
+    EXPECT_EQ(hard.countUpTo(-1), 0u);
+    EXPECT_EQ(hard.countUpTo(k4G + 4), 3u);
+    EXPECT_EQ(hard.countUpTo(5 * k4G), hardAt.size());
 }

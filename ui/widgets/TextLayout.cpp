@@ -9,11 +9,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
 // Below this many characters a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = 256 << 10;
+// The second thread's half is measured in pieces of about this many characters (or wrapped
+// this many hard lines at a time), each moved into place and let go in turn, so the halves
+// are never held twice.
+constexpr qsizetype kPieceUnits = 1 << 20;
+constexpr size_t kPieceLines = 1 << 14;
+
+// A hard line's width is kept rounded up to a whole pixel in 16 bits, which only makes the wrap
+// look at a line it could have passed; wider lines are kept as too wide for any room.
+constexpr quint16 kTooWide = 0xFFFF;
+quint16 storedWidth(float width)
+{
+    return width >= kTooWide ? kTooWide : quint16(std::ceil(width));
+}
+qreal widthOf(quint16 stored)
+{
+    return stored == kTooWide ? std::numeric_limits<qreal>::infinity() : qreal(stored);
+}
 
 // A line may break before or after a character of the wide scripts, as Japanese text does.
 inline bool breaksAround(char16_t c)
@@ -128,6 +146,74 @@ bool advancesFromTable(const QRawFont &raw, const quint32 *glyphs, int count, QP
 
 } // namespace
 
+size_t Positions::countUpTo(qint64 position) const
+{
+    if (carries_.empty()) {
+        if (position < 0)
+            return 0;
+        if (position > qint64(std::numeric_limits<quint32>::max()))
+            return low_.size();
+        return size_t(std::upper_bound(low_.begin(), low_.end(), quint32(position)) - low_.begin());
+    }
+    size_t lo = 0, hi = low_.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if ((*this)[mid] <= position)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+void Positions::append(Positions &more)
+{
+    if (low_.empty() && low_.capacity() < more.size()) {
+        std::swap(*this, more);
+        return;
+    }
+    for (size_t i = 0; i < more.size(); ++i)
+        push_back(more[i]);
+    more = {};
+}
+
+qint64 LineStarts::operator[](size_t line) const
+{
+    if (!wraps_)
+        return hard_[line];
+    // The hard line the display line belongs to is the last whose own display line is at or
+    // before it: hard line h is display line h + the wrap points before its start.
+    size_t lo = 0, hi = hard_.size();
+    while (hi - lo > 1) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (mid + wraps_->countUpTo(hard_[mid] - 1) <= line)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    const size_t first = lo + wraps_->countUpTo(hard_[lo] - 1);
+    return line == first ? hard_[lo] : (*wraps_)[line - lo - 1];
+}
+
+qint64 LineStarts::lineAt(qint64 position) const
+{
+    const size_t count = hard_.countUpTo(position) + (wraps_ ? wraps_->countUpTo(position) : 0);
+    return std::max<qint64>(0, qint64(count) - 1);
+}
+
+std::vector<qint64> LineStarts::all() const
+{
+    std::vector<qint64> out;
+    out.reserve(size());
+    for (size_t h = 0, w = 0; h < hard_.size(); ++h) {
+        out.push_back(hard_[h]);
+        const qint64 next = h + 1 < hard_.size() ? hard_[h + 1] : std::numeric_limits<qint64>::max();
+        for (; wraps_ && w < wraps_->size() && (*wraps_)[w] < next; ++w)
+            out.push_back((*wraps_)[w]);
+    }
+    return out;
+}
+
 std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
 {
     static QHash<QString, std::shared_ptr<CharWidths>> tables;
@@ -239,8 +325,8 @@ void TextLayout::invalidate()
     hardValid_ = false;
     wrappedRoom_ = -1;
     // The old layout goes at once, so a large text does not hold it through the next load.
-    hard_ = {{0}, {}, {}, {}};
-    wrappedStarts_ = {};
+    hard_ = {};
+    wraps_ = {};
 }
 
 void TextLayout::setWidths(std::shared_ptr<CharWidths> widths)
@@ -288,15 +374,15 @@ qreal TextLayout::learnClusters(qsizetype from, qsizetype to) const
     return x;
 }
 
-const std::vector<qint64> &TextLayout::lineStarts(bool wrap, int room)
+LineStarts TextLayout::lineStarts(bool wrap, int room)
 {
     if (!hardValid_)
         buildHard();
     if (!wrap)
-        return hard_.starts;
+        return {hard_.starts, nullptr};
     if (wrappedRoom_ != room)
         buildWrapped(room);
-    return noneWraps_ ? hard_.starts : wrappedStarts_;
+    return {hard_.starts, &wraps_};
 }
 
 qreal TextLayout::maxLineWidth()
@@ -329,12 +415,23 @@ void TextLayout::buildHard()
         widths_->learn(all);
     }
 
-    hard_ = {{0}, {}, {}, {}};
+    hard_ = {};
+    wraps_ = {};
     hard_.reserve(size_t(n / 48 + 1));
+    hard_.starts.push_back(0);
     if (split > 0) {
-        HardLines second;
-        runOnTwoThreads([&] { measureRange(0, split, hard_); }, [&] { measureRange(split, n, second); });
-        hard_.append(second);
+        std::vector<HardLines> pieces;
+        runOnTwoThreads([&] { measureRange(0, split, hard_); },
+                        [&] {
+                            for (qsizetype from = split; from < n;) {
+                                const qsizetype lineBreak = from + kPieceUnits < n ? all.indexOf(QLatin1Char('\n'), from + kPieceUnits) : -1;
+                                const qsizetype to = lineBreak < 0 ? n : lineBreak + 1;
+                                measureRange(from, to, pieces.emplace_back());
+                                from = to;
+                            }
+                        });
+        for (HardLines &piece : pieces)
+            hard_.append(piece);
     } else {
         measureRange(0, n, hard_);
     }
@@ -344,13 +441,12 @@ void TextLayout::buildHard()
         for (size_t line = 0; line < hard_.clusters.size(); ++line) {
             if (!hard_.clusters[line])
                 continue;
-            const qsizetype start = hard_.starts[line];
-            const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
-            hard_.widths[line] = float(learnClusters(start, end));
+            const float width = float(learnClusters(hard_.starts[line], lineEnd(line)));
+            hard_.widths[line] = storedWidth(width);
+            hard_.widest = std::max(hard_.widest, width);
         }
     }
-    const std::vector<float> &widths = hard_.widths;
-    maxWidth_ = widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end());
+    maxWidth_ = hard_.widest;
     hardValid_ = true;
 }
 
@@ -362,13 +458,20 @@ void TextLayout::HardLines::reserve(size_t lines)
     clusters.reserve(lines);
 }
 
-void TextLayout::HardLines::append(const HardLines &more)
+void TextLayout::HardLines::append(HardLines &more)
 {
-    starts.insert(starts.end(), more.starts.begin(), more.starts.end());
+    starts.append(more.starts);
     widths.insert(widths.end(), more.widths.begin(), more.widths.end());
     general.insert(general.end(), more.general.begin(), more.general.end());
     clusters.insert(clusters.end(), more.clusters.begin(), more.clusters.end());
     anyClusters = anyClusters || more.anyClusters;
+    widest = std::max(widest, more.widest);
+    more = {};
+}
+
+qsizetype TextLayout::lineEnd(size_t line) const
+{
+    return line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : text_.size();
 }
 
 // From the start of a line to `to`: the start of every further line, and the width of every
@@ -389,7 +492,9 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
         if (kind == Plain) {
             x += table.known(c);
         } else if (kind == LineBreak) {
-            out.widths.push_back(float(x));
+            out.widths.push_back(storedWidth(float(x)));
+            if (!clusters) // measured again by cluster
+                out.widest = std::max(out.widest, float(x));
             out.general.push_back(tab || clusters);
             out.clusters.push_back(clusters);
             out.starts.push_back(i + 1);
@@ -407,7 +512,9 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
     }
     // A range ends just after a line break or at the end of the text, which closes a line.
     if (to == text_.size()) {
-        out.widths.push_back(float(x));
+        out.widths.push_back(storedWidth(float(x)));
+        if (!clusters)
+            out.widest = std::max(out.widest, float(x));
         out.general.push_back(tab || clusters);
         out.clusters.push_back(clusters);
     }
@@ -417,42 +524,43 @@ void TextLayout::buildWrapped(int room)
 {
     wrapBuilds_ += text_.isEmpty() ? 0 : 1;
     wrappedRoom_ = room;
-    // Where every line fits, the display lines are the hard lines and are not held twice; the
-    // margin is wrapRange's own.
-    noneWraps_ = maxWidth_ <= room - 0.5;
-    if (noneWraps_) {
-        wrappedStarts_ = {};
+    wraps_ = {};
+    // Where every line fits, there is no wrap point to find; the margin is wrapRange's own.
+    if (maxWidth_ <= room - 0.5)
         return;
-    }
     const size_t lines = hard_.starts.size();
-    wrappedStarts_.clear();
-    wrappedStarts_.reserve(lines + lines / 2);
     if (text_.size() >= kTwoThreadsFrom) {
         const size_t half = lines / 2;
-        std::vector<qint64> second;
-        second.reserve((lines - half) + (lines - half) / 2);
-        runOnTwoThreads([&] { wrapRange(0, half, room, wrappedStarts_); },
-                        [&] { wrapRange(half, lines, room, second); });
-        wrappedStarts_.insert(wrappedStarts_.end(), second.begin(), second.end());
+        std::vector<Positions> pieces;
+        runOnTwoThreads([&] { wrapRange(0, half, room, wraps_); },
+                        [&] {
+                            for (size_t from = half; from < lines; from += kPieceLines)
+                                wrapRange(from, std::min(lines, from + kPieceLines), room, pieces.emplace_back());
+                        });
+        size_t total = wraps_.size();
+        for (const Positions &piece : pieces)
+            total += piece.size();
+        wraps_.reserve(total); // grown once, not doubled on the way
+        for (Positions &piece : pieces)
+            wraps_.append(piece);
     } else {
-        wrapRange(0, lines, room, wrappedStarts_);
+        wrapRange(0, lines, room, wraps_);
     }
 }
 
-void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std::vector<qint64> &out) const
+void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Positions &out) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
-    const qsizetype n = text_.size();
     for (size_t line = fromLine; line < toLine; ++line) {
-        const qsizetype start = hard_.starts[line];
-        out.push_back(start);
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
-        if (hard_.widths[line] <= available - 0.5)
+        const qreal width = widthOf(hard_.widths[line]);
+        if (width <= available - 0.5)
             continue;
-        const qsizetype end = line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : n;
+        const qsizetype start = hard_.starts[line];
+        const qsizetype end = lineEnd(line);
         if (!hard_.general[line]) {
-            wrapPlainLine(d, start, end, hard_.widths[line], available, out);
+            wrapPlainLine(d, start, end, width, available, out);
             continue;
         }
         wrapWalk(d, start, end, available, out);
@@ -463,7 +571,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, std:
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
 void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available,
-                          std::vector<qint64> &out) const
+                          Positions &out) const
 {
     ClusterCursor clusters(text_);
     qsizetype lineStart = start;
@@ -514,7 +622,7 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
     widths_->width(u' ');
     learnClusters(0, text_.size());
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
-    std::vector<qint64> out;
+    Positions out;
     for (qsizetype start = 0;;) {
         const qsizetype lineBreak = text_.indexOf(QLatin1Char('\n'), start);
         const qsizetype end = lineBreak < 0 ? text_.size() : lineBreak;
@@ -522,7 +630,7 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
         if (wrap)
             wrapWalk(d, start, end, room, out);
         if (lineBreak < 0)
-            return out;
+            return LineStarts(out, nullptr).all();
         start = lineBreak + 1;
     }
 }
@@ -535,7 +643,7 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
 // The sums come out the same in any order: every width is a float, and sums of a line's floats
 // are exact in a double, so adding in blocks or measuring back from a break changes no bit.
 void TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
-                               std::vector<qint64> &out) const
+                               Positions &out) const
 {
     const CharWidths &table = *widths_;
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };

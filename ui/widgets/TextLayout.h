@@ -5,6 +5,7 @@
 #include <QRawFont>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -52,6 +53,52 @@ private:
     qint64 learnt_ = 0;
 };
 
+// Ascending text positions in 32 bits each: a text of 2^32 units or more records the places
+// where the upper part grows, so a line index costs half of what 64-bit starts would.
+class Positions {
+public:
+    void push_back(qint64 position)
+    {
+        while (qint64(carries_.size()) < (position >> 32))
+            carries_.push_back(low_.size());
+        low_.push_back(quint32(position));
+    }
+    qint64 operator[](size_t i) const
+    {
+        if (carries_.empty())
+            return low_[i];
+        const qint64 high = std::upper_bound(carries_.begin(), carries_.end(), i) - carries_.begin();
+        return high << 32 | low_[i];
+    }
+    size_t size() const { return low_.size(); }
+    bool empty() const { return low_.empty(); }
+    void reserve(size_t n) { low_.reserve(n); }
+    // How many positions are at or before `position`.
+    size_t countUpTo(qint64 position) const;
+    // Moves the positions of `more`, all after these, to the end; `more` is left empty.
+    void append(Positions &more);
+
+private:
+    std::vector<quint32> low_;
+    std::vector<size_t> carries_;
+};
+
+// The display lines as the union of the hard line starts and the wrap points inside them; a
+// text whose lines all fit holds no wrap point. Valid until the layout is rebuilt.
+class LineStarts {
+public:
+    LineStarts(const Positions &hard, const Positions *wraps) : hard_(hard), wraps_(wraps && !wraps->empty() ? wraps : nullptr) {}
+    size_t size() const { return hard_.size() + (wraps_ ? wraps_->size() : 0); }
+    qint64 operator[](size_t line) const;
+    // The display line that holds `position`: the last that starts at or before it.
+    qint64 lineAt(qint64 position) const;
+    std::vector<qint64> all() const;
+
+private:
+    const Positions &hard_;
+    const Positions *wraps_;
+};
+
 // Where the display lines of a text start, in two layers: the hard lines (between line breaks)
 // with their unwrapped widths depend only on the text and the font and are measured once; the
 // wrapped lines depend on the width too and are rebuilt from the first layer, where only the
@@ -71,7 +118,7 @@ public:
     CharWidths &widths() const { return *widths_; }
 
     // The first position of every display line, at least {0}; with wrap, at the room given.
-    const std::vector<qint64> &lineStarts(bool wrap, int room);
+    LineStarts lineStarts(bool wrap, int room);
     // The same starts by the plain rule alone: every line walked character by character on one
     // thread, none of the quicker paths lineStarts() takes, which must agree with it.
     std::vector<qint64> plainLineStarts(bool wrap, int room) const;
@@ -92,15 +139,18 @@ private:
     // The hard lines: where each starts, how wide it is unwrapped and whether it needs the
     // general walk (it holds a tab or a unit that may join).
     struct HardLines {
-        std::vector<qint64> starts;
-        std::vector<float> widths;
+        Positions starts;
+        // Rounded up to whole pixels (see storedWidth).
+        std::vector<quint16> widths;
         std::vector<bool> general;
         // Whether the line holds a unit that may join: its width is measured again by cluster.
         std::vector<bool> clusters;
         bool anyClusters = false;
+        // The widest line, exactly.
+        float widest = 0;
 
         void reserve(size_t lines);
-        void append(const HardLines &more);
+        void append(HardLines &more);
     };
 
     void buildHard();
@@ -109,19 +159,20 @@ private:
     qreal learnClusters(qsizetype from, qsizetype to) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
-    void wrapRange(size_t fromLine, size_t toLine, qreal room, std::vector<qint64> &out) const;
-    void wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available, std::vector<qint64> &out) const;
+    qsizetype lineEnd(size_t line) const;
+    void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
+    void wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available, Positions &out) const;
     void wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
-                       std::vector<qint64> &out) const;
+                       Positions &out) const;
 
     const QString &text_;
     std::shared_ptr<CharWidths> widths_;
     bool hardValid_ = false;
-    HardLines hard_{{0}, {}, {}, {}};
+    HardLines hard_;
     qreal maxWidth_ = 0;
     int wrappedRoom_ = -1;
-    std::vector<qint64> wrappedStarts_;
-    bool noneWraps_ = false; // the wrapped lines are the hard lines
+    // The starts of the display lines that do not start a hard line, at wrappedRoom_.
+    Positions wraps_;
     int hardBuilds_ = 0;
     int wrapBuilds_ = 0;
 };

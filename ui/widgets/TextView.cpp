@@ -158,9 +158,9 @@ qint64 TextView::displayedLineCount() const
 std::pair<qint64, qint64> TextView::displayLineAt(qint64 position) const
 {
     ensureIndex();
-    const auto it = std::upper_bound(starts().begin(), starts().end(), position);
-    const qint64 line = std::max<qint64>(0, qint64(it - starts().begin()) - 1);
-    return {line, starts()[size_t(line)]};
+    const LineStarts lines = starts();
+    const qint64 line = lines.lineAt(position);
+    return {line, lines[size_t(line)]};
 }
 
 int TextView::lineHeight() const

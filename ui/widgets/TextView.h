@@ -92,7 +92,7 @@ private:
     void invalidateLayout();
     void ensureIndex() const;
     // The first position of every display line in the current wrap mode and width.
-    const std::vector<qint64> &starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
+    LineStarts starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
     void updateScrollBars();
     // The width of the cluster [from, to) when it starts at x (a tab runs to the next stop).
     qreal advance(qsizetype from, qsizetype to, qreal x) const;
