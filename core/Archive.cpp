@@ -271,11 +271,52 @@ Reader::Opened Reader::open()
     return {};
 }
 
+bool Reader::overRatio(qint64 out) const
+{
+    // Every byte read from the file so far counts as input, so a member deep in a large
+    // archive is judged leniently, never harshly.
+    const qint64 in = std::max<qint64>(1, archive_filter_bytes(archive_, -1));
+    return out > kBombGrace && out / in > kBombRatio;
+}
+
+Status Reader::skip(QString &detail)
+{
+    // A ZIP member is skipped by seeking past it; the others must be unpacked to be passed,
+    // which is watched as reading is, so a bomb on the way cannot hold the caller.
+    if (format_ == Format::Zip) {
+        if (archive_read_data_skip(archive_) < ARCHIVE_WARN) {
+            detail = errorText(archive_);
+            return Status::Damaged;
+        }
+        return Status::Ok;
+    }
+    QByteArray block(kBlockSize, Qt::Uninitialized);
+    for (qint64 out = 0;;) {
+        if (cancelled(cancel_))
+            return Status::Cancelled;
+        const la_ssize_t n = archive_read_data(archive_, block.data(), size_t(block.size()));
+        if (n == 0)
+            return Status::Ok;
+        if (n < 0) {
+            detail = errorText(archive_);
+            // An encrypted member cannot be unpacked, but it can be passed.
+            return skippingEncrypted_ ? Status::Ok : Status::Damaged;
+        }
+        out += n;
+        if (out > kMaxUnpackedSize)
+            return Status::TooLarge;
+        if (overRatio(out))
+            return Status::Bomb;
+    }
+}
+
 Status Reader::next(Entry &header, QString &detail)
 {
     if (pendingData_) {
-        archive_read_data_skip(archive_);
         pendingData_ = false;
+        const Status skipped = skip(detail);
+        if (skipped != Status::Ok)
+            return skipped;
     }
     struct archive_entry *entry = nullptr;
     const int r = archive_read_next_header(archive_, &entry);
@@ -319,6 +360,7 @@ Status Reader::next(Entry &header, QString &detail)
     if (archive_entry_mtime_is_set(entry))
         header.modifiedNs = qint64(archive_entry_mtime(entry)) * 1000000000 + archive_entry_mtime_nsec(entry);
     header.encrypted = archive_entry_is_encrypted(entry);
+    skippingEncrypted_ = header.encrypted;
     pendingData_ = true;
     return Status::Ok;
 }
@@ -326,6 +368,7 @@ Status Reader::next(Entry &header, QString &detail)
 Listing Reader::list(const std::atomic_bool *cancel)
 {
     Utf8Locale locale;
+    cancel_ = cancel;
     Listing listing;
     const Opened opened = open();
     if (opened.status != Status::Ok) {
@@ -375,6 +418,7 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
         if (cancelled(cancel)) {
             member.status = Status::Cancelled;
             member.bytes.clear();
+            close();
             return member;
         }
         const la_ssize_t n = archive_read_data(archive_, block.data(), size_t(block.size()));
@@ -395,14 +439,13 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
         if (out > kMaxUnpackedSize) {
             member.status = Status::TooLarge;
             member.bytes.clear();
+            close();
             return member;
         }
-        // Every byte read from the file so far counts as input, so a member deep in a large
-        // archive is judged leniently, never harshly.
-        const qint64 in = std::max<qint64>(1, archive_filter_bytes(archive_, -1));
-        if (out > kBombGrace && out / in > kBombRatio) {
+        if (overRatio(out)) {
             member.status = Status::Bomb;
             member.bytes.clear();
+            close(); // passing the rest of it would be as bad as reading it
             return member;
         }
         member.bytes.append(block.constData(), n);
@@ -434,6 +477,7 @@ Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
         }
     }
     Utf8Locale locale;
+    cancel_ = cancel;
     // From where the last read stopped to the end, then once more from the start.
     for (int pass = 0; pass < 2; ++pass) {
         const bool fromStart = archive_ == nullptr;

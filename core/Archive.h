@@ -71,7 +71,9 @@ struct Member {
 // Whether the file is an archive of a format read here, judged by its content.
 bool isArchive(const QString &path);
 
-// All entries of the archive, in stored order; only files and folders are listed.
+// All entries of the archive, in stored order; only files and folders are listed. Formats
+// other than ZIP must be unpacked to be listed, so a limit met on the way ends the listing
+// with its status and the entries before it.
 Listing list(const QString &path, const std::atomic_bool *cancel = nullptr);
 
 // One member, read from the start of the archive. For walking many members use Reader.
@@ -132,10 +134,13 @@ private:
     };
     Opened open();
     void close();
-    // Reads the next header into `header`; Ok, Damaged (with detail), TooManyEntries, or
-    // NoSuchMember at the end of the archive.
+    // Passes the current member's data and reads the next header into `header`: Ok, a limit
+    // or Damaged (with detail) met on the way, Cancelled, or NoSuchMember at the end.
     Status next(Entry &header, QString &detail);
     Member readData(const Entry &entry, const std::atomic_bool *cancel);
+    // Passes the rest of the current member's data.
+    Status skip(QString &detail);
+    bool overRatio(qint64 out) const;
     void remember(const QString &memberPath, const QByteArray &bytes, const Entry &entry);
 
     QString path_;
@@ -156,6 +161,8 @@ private:
     std::list<std::pair<QString, Member>> cache_;
     qint64 cacheBytes_ = 0;
     int opens_ = 0;
+    const std::atomic_bool *cancel_ = nullptr; // the running call's
+    bool skippingEncrypted_ = false;
 };
 
 } // namespace Archive
