@@ -175,7 +175,7 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     // 20 MB of zeros in a few hundred bytes.
     const QString bomb = dir.filePath("bomb.tar.bz2");
     ASSERT_TRUE(writeArchive(bomb, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_BZIP2},
-                             {{"zeros.txt", QByteArray(20 << 20, '\0')}}));
+                             {{"zeros.txt", QByteArray(20 << 20, '\0')}, {"after.txt", "after"}}));
     ASSERT_LT(QFileInfo(bomb).size(), 8192);
 
     const QString encrypted = dir.filePath("secret.zip");
@@ -190,6 +190,7 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     } const cases[] = {
         {"claims 4 GB", claims, "big.txt", Archive::Status::TooLarge},
         {"bomb", bomb, "zeros.txt", Archive::Status::Bomb},
+        {"behind a bomb", bomb, "after.txt", Archive::Status::Bomb}, // passing it unpacks it too
         {"encrypted", encrypted, "secret.txt", Archive::Status::Encrypted},
     };
     for (const Case &c : cases) {
@@ -199,6 +200,9 @@ TEST(Archive, RefusesWhatPassesTheLimits)
         EXPECT_TRUE(member.bytes.isEmpty());
     }
     EXPECT_TRUE(Archive::list(encrypted).entries.value(0).encrypted);
+    const Archive::Listing bombList = Archive::list(bomb);
+    EXPECT_EQ(bombList.status, Archive::Status::Bomb);
+    EXPECT_EQ(bombList.entries.size(), 1);
 }
 
 TEST(Archive, RefusesMoreThanTwoHundredThousandEntries)
