@@ -263,6 +263,9 @@ Reader::Opened Reader::open()
     archive_read_support_format_rar5(archive_);
     archive_read_support_format_cab(archive_);
     archive_read_support_format_tar(archive_);
+    // Without a charset LZH names that are not ASCII fail outright; Japanese LHA tools wrote
+    // code page 932, so libarchive converts from it and hands the names on as UTF-8.
+    archive_read_set_format_option(archive_, "lha", "hdrcharset", "CP932");
     if (archive_read_open_fd(archive_, file_.fd(), kBlockSize) != ARCHIVE_OK) {
         const QString detail = errorText(archive_);
         close();
@@ -341,9 +344,7 @@ Status Reader::next(Entry &header, QString &detail)
     header.rawPath = name ? QByteArray(name) : QByteArray();
     NameCoding coding = NameCoding::AsStored;
     QByteArray stored = header.rawPath;
-    if (format_ == Format::Lha) {
-        coding = NameCoding::Cp932;
-    } else if (format_ == Format::Zip) {
+    if (format_ == Format::Zip) {
         const auto found = zipNames_.constFind(header.rawPath);
         if (found != zipNames_.cend()) {
             coding = found->utf8 ? NameCoding::Utf8 : NameCoding::Cp932;
@@ -543,6 +544,7 @@ bool isArchive(const QString &path)
     archive_read_support_format_rar5(a);
     archive_read_support_format_cab(a);
     archive_read_support_format_tar(a);
+    archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
     bool found = false;
     if (archive_read_open_fd(a, file.fd(), kBlockSize) == ARCHIVE_OK) {
         struct archive_entry *entry = nullptr;

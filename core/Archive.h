@@ -86,7 +86,8 @@ Member read(const QString &archivePath, const QString &memberPath,
 QString safePath(QString decoded, bool *renamed = nullptr);
 
 // Decoding a member's stored name. A ZIP entry with the UTF-8 flag is UTF-8, one without is
-// code page 932; LZH names are code page 932; the others (7z, RAR, tar, CAB) come from
+// code page 932 (bytes that fail become U+FFFD); LZH names are converted from code page 932
+// by libarchive itself (bytes that fail become '?'); the others (7z, RAR, tar, CAB) come from
 // libarchive as UTF-8 where their format says what they are, and otherwise as raw bytes,
 // which are taken as UTF-8 when they are valid UTF-8 and as code page 932 when not.
 enum class NameCoding { Utf8, Cp932, AsStored };

@@ -104,6 +104,40 @@ TEST(Archive, DecodesAndMakesSafeEachKindOfName)
     }
 }
 
+// libarchive writes no LZH, so this one is put together by hand: one stored member under a
+// level 0 header, whose name is in code page 932 as Japanese LHA tools wrote it.
+TEST(Archive, ReadsLzhNamesAsCodePage932)
+{
+    const QByteArray name = Cp932::encode(u"第一章.txt"), data = "lzh text";
+    quint16 crc = 0;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    const auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+        return out;
+    };
+    const QByteArray header = "-lh0-" + le(data.size(), 4) + le(data.size(), 4) + le(0x5A210000, 4) + '\x20' +
+                              '\0' + char(name.size()) + name + le(crc, 2);
+    quint8 sum = 0;
+    for (const char byte : header)
+        sum += quint8(byte);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.lzh");
+    ASSERT_TRUE(TestFiles::write(path, char(header.size()) + QByteArray(1, char(sum)) + header + data + '\0'));
+    EXPECT_TRUE(Archive::isArchive(path));
+    const Archive::Listing listing = Archive::list(path);
+    ASSERT_EQ(listing.status, Archive::Status::Ok) << listing.detail.toStdString();
+    EXPECT_EQ(listing.format, Archive::Format::Lha);
+    ASSERT_EQ(listing.entries.size(), 1);
+    EXPECT_EQ(listing.entries[0].path, u"第一章.txt"_qs);
+    EXPECT_EQ(Archive::read(path, u"第一章.txt"_qs).bytes, data);
+}
+
 TEST(Archive, RecognisesArchivesByContentNotName)
 {
     QTemporaryDir dir;
