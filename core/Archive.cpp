@@ -403,7 +403,7 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
 {
     Member member;
     member.entry = entry;
-    pendingData_ = false;
+    // Refused on its header alone, its data is still to be passed by the next step.
     if (entry.encrypted) {
         member.status = Status::Encrypted;
         return member;
@@ -412,6 +412,7 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
         member.status = Status::TooLarge;
         return member;
     }
+    pendingData_ = false;
     // The claimed size is only a hint: a header may lie.
     member.bytes.reserve(qsizetype(std::clamp<qint64>(entry.size, 0, kCacheBytes)));
     QByteArray block(kBlockSize, Qt::Uninitialized);
