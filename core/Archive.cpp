@@ -327,15 +327,20 @@ Status Reader::next(Entry &header, QString &detail)
         return Status::NoSuchMember;
     if (r < ARCHIVE_WARN) {
         detail = errorText(archive_);
-        return headersRead_ == 0 && archive_format(archive_) == 0 ? Status::NotArchive : Status::Damaged;
+        if (headersRead_ == 0 && archive_format(archive_) == 0)
+            return Status::NotArchive;
+        // A 7z or RAR whose headers are encrypted cannot even be listed.
+        const bool locked = headersRead_ == 0 && archive_read_has_encrypted_entries(archive_) > 0;
+        return locked ? Status::Encrypted : Status::Damaged;
     }
     if (++headersRead_ > kMaxEntries)
         return Status::TooManyEntries;
     if (headersRead_ == 1) {
         format_ = formatOf(archive_);
         if (format_ == Format::Zip && !zipScanned_) {
-            for (const auto &[key, value] : zipCentralNames(file_.fd()).asKeyValueRange())
-                zipNames_.insert(key, {value.first, value.second});
+            const auto names = zipCentralNames(file_.fd());
+            for (auto it = names.cbegin(); it != names.cend(); ++it)
+                zipNames_.insert(it.key(), {it->first, it->second});
             zipScanned_ = true;
         }
     }
