@@ -8,7 +8,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <clocale>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <locale.h>
 #include <sys/stat.h>
@@ -122,6 +123,24 @@ Format formatOf(struct archive *a)
     case ARCHIVE_FORMAT_TAR: return Format::Tar;
     default: return Format::Other;
     }
+}
+
+struct archive *newArchiveReader()
+{
+    struct archive *a = archive_read_new();
+    archive_read_support_filter_all(a);
+    // Only the formats that hold texts people exchange; not raw, ISO images or cpio.
+    archive_read_support_format_zip(a);
+    archive_read_support_format_lha(a);
+    archive_read_support_format_7zip(a);
+    archive_read_support_format_rar(a);
+    archive_read_support_format_rar5(a);
+    archive_read_support_format_cab(a);
+    archive_read_support_format_tar(a);
+    // Without a charset LZH names that are not ASCII fail outright; Japanese LHA tools wrote
+    // code page 932, so libarchive converts from it and hands the names on as UTF-8.
+    archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
+    return a;
 }
 
 QString errorText(struct archive *a)
@@ -253,19 +272,7 @@ Reader::Opened Reader::open()
     }
     if (lseek(file_.fd(), 0, SEEK_SET) != 0)
         return {Status::OpenFailed, {}, errno};
-    archive_ = archive_read_new();
-    archive_read_support_filter_all(archive_);
-    // Only the formats that hold texts people exchange; not raw, ISO images or cpio.
-    archive_read_support_format_zip(archive_);
-    archive_read_support_format_lha(archive_);
-    archive_read_support_format_7zip(archive_);
-    archive_read_support_format_rar(archive_);
-    archive_read_support_format_rar5(archive_);
-    archive_read_support_format_cab(archive_);
-    archive_read_support_format_tar(archive_);
-    // Without a charset LZH names that are not ASCII fail outright; Japanese LHA tools wrote
-    // code page 932, so libarchive converts from it and hands the names on as UTF-8.
-    archive_read_set_format_option(archive_, "lha", "hdrcharset", "CP932");
+    archive_ = newArchiveReader();
     if (archive_read_open_fd(archive_, file_.fd(), kBlockSize) != ARCHIVE_OK) {
         const QString detail = errorText(archive_);
         close();
@@ -541,16 +548,7 @@ bool isArchive(const QString &path)
     RegularFile::Handle file = RegularFile::openForReading(QFile::encodeName(path));
     if (!file.isOpen())
         return false;
-    struct archive *a = archive_read_new();
-    archive_read_support_filter_all(a);
-    archive_read_support_format_zip(a);
-    archive_read_support_format_lha(a);
-    archive_read_support_format_7zip(a);
-    archive_read_support_format_rar(a);
-    archive_read_support_format_rar5(a);
-    archive_read_support_format_cab(a);
-    archive_read_support_format_tar(a);
-    archive_read_set_format_option(a, "lha", "hdrcharset", "CP932");
+    struct archive *a = newArchiveReader();
     bool found = false;
     if (archive_read_open_fd(a, file.fd(), kBlockSize) == ARCHIVE_OK) {
         struct archive_entry *entry = nullptr;
