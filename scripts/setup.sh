@@ -11,6 +11,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translat
           clang-14 libclang-rt-14-dev llvm-14)
 # The encoding recognition is measured against uchardet (bench/encoding_results.sh).
 packages+=(libuchardet-dev)
+# Archives are read through libarchive, every format of it.
+packages+=(libarchive-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,30 @@
+#pragma once
+
+// The texts of members read from inside an archive.
+
+#include <QString>
+
+namespace ArchiveTexts {
+
+inline const QString kCaption = QStringLiteral("書庫内のファイル");
+inline const QString kRefused = QStringLiteral("書庫の中のファイルには、この操作はできません。");
+inline const QString kEncrypted = QStringLiteral("暗号化されているため表示できません。");
+inline const QString kTooLarge = QStringLiteral("展開後の大きさが 2 GB を超えるため表示できません。");
+inline const QString kBomb = QStringLiteral(
+    "展開後の大きさが書庫の中の大きさに比べて極端に大きいため、展開を中止しました。\n"
+    "壊れた書庫か、悪意をもって作られた書庫の可能性があります。");
+inline const QString kTooManyEntries =
+    QStringLiteral("書庫の中のファイルが 200,000 個を超えるため、開くことができません。");
+// %1 is the name of the last entry read whole.
+inline const QString kListBroken = QStringLiteral(
+    "書庫が壊れているか、途中で切れています。\n「%1」より後のファイルは読み取れませんでした。");
+inline const QString kListBrokenAtStart =
+    QStringLiteral("書庫が壊れているか、途中で切れています。\nファイルを一つも読み取れませんでした。");
+// %1 is the number of bytes read before the break.
+inline const QString kMemberBroken = QStringLiteral(
+    "書庫が壊れているか、途中で切れているため、先頭から %1 バイトまでしか読み取れませんでした。");
+inline const QString kNoSuchMember = QStringLiteral("書庫の中に、このファイルは見つかりませんでした。");
+inline const QString kNotArchive = QStringLiteral("このファイルは、読み取れる形式の書庫ではありません。");
+inline const QString kReading = QStringLiteral("書庫から読み込み中…（Esc で中止）");
+
+} // namespace ArchiveTexts
