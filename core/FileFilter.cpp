@@ -103,12 +103,22 @@ namespace {
 
 // Sorts positions into `names` naturally. Each name gets its collation key once, so a large
 // folder costs one key per name rather than a collation per comparison.
+// The program's language, whatever the desktop's: the order is the same everywhere. Opened
+// once a thread: every listing of a folder asks for it.
+const QCollator &naturalCollator()
+{
+    static thread_local const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Japanese, QLocale::Japan));
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
 void sortPositionsNaturally(std::vector<qsizetype> &hits, const QStringList &names)
 {
-    // The program's language, whatever the desktop's: the order is the same everywhere.
-    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator &collator = naturalCollator();
     std::vector<std::optional<QCollatorSortKey>> keys(size_t(names.size()));
     std::vector<QByteArray> bytes(size_t(names.size()));
     for (qsizetype i : hits) {

@@ -36,7 +36,8 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(20);
-    layout_.setWidths(CharWidths::of(shownFont()));
+    shownFont_ = fontWithEmoji();
+    layout_.setWidths(CharWidths::of(shownFont_));
     document_ = std::make_shared<Document>();
     TextViewAccessible::watch(this);
 }
@@ -111,7 +112,7 @@ qreal TextView::advance(qsizetype from, qsizetype to, qreal x) const
     return layout_.advance(from, to, x);
 }
 
-QFont TextView::shownFont() const
+QFont TextView::fontWithEmoji() const
 {
     QFont shown = font();
     QStringList given = shown.families();
@@ -262,7 +263,7 @@ void TextView::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     const QPalette pal = palette();
     painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
-    painter.setFont(shownFont());
+    painter.setFont(shownFont_);
     const QFontMetricsF metrics(font());
     const int height = lineHeight();
     const qreal left = kMargin - horizontalScrollBar()->value();
@@ -375,7 +376,8 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
-        layout_.setWidths(CharWidths::of(shownFont()));
+        shownFont_ = fontWithEmoji();
+        layout_.setWidths(CharWidths::of(shownFont_));
         updateScrollBars();
         viewport()->update();
         if (!text_.isEmpty())

@@ -59,7 +59,7 @@ public:
     void setColors(const QColor &text, const QColor &background);
     // The font the text is measured and drawn in: the view's font with the colour emoji face
     // after its own faces, so that emoji show as pictures.
-    QFont shownFont() const;
+    const QFont &shownFont() const { return shownFont_; }
 
     // The layout behind the view, for tests that check work is not repeated.
     const TextLayout &layout() const { return layout_; }
@@ -89,6 +89,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    QFont fontWithEmoji() const;
     void invalidateLayout();
     void ensureIndex() const;
     // The first position of every display line in the current wrap mode and width.
@@ -117,6 +118,8 @@ private:
     std::shared_ptr<Document> document_;
     // The document's text, shared with it and never written through: the text is held once.
     QString text_;
+    // The view's font with the emoji face, made again only when the font changes.
+    QFont shownFont_;
     bool wrap_ = true;
     bool readOnly_ = true;
     qint64 anchor_ = 0;
