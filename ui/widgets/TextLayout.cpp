@@ -146,37 +146,6 @@ bool advancesFromTable(const QRawFont &raw, const quint32 *glyphs, int count, QP
 
 } // namespace
 
-size_t Positions::countUpTo(qint64 position) const
-{
-    if (carries_.empty()) {
-        if (position < 0)
-            return 0;
-        if (position > qint64(std::numeric_limits<quint32>::max()))
-            return low_.size();
-        return size_t(std::upper_bound(low_.begin(), low_.end(), quint32(position)) - low_.begin());
-    }
-    size_t lo = 0, hi = low_.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        if ((*this)[mid] <= position)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
-}
-
-void Positions::append(Positions &more)
-{
-    if (low_.empty() && low_.capacity() < more.size()) {
-        std::swap(*this, more);
-        return;
-    }
-    for (size_t i = 0; i < more.size(); ++i)
-        push_back(more[i]);
-    more = {};
-}
-
 qint64 LineStarts::operator[](size_t line) const
 {
     if (!wraps_)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <vector>
+
+// Ascending text positions in 32 bits each: a text of 2^32 units or more records the places
+// where the upper part grows, so a line index costs half of what 64-bit starts would.
+class Positions {
+public:
+    void push_back(qint64 position)
+    {
+        while (qint64(carries_.size()) < (position >> 32))
+            carries_.push_back(low_.size());
+        low_.push_back(quint32(position));
+    }
+    qint64 operator[](size_t i) const
+    {
+        if (carries_.empty())
+            return low_[i];
+        const qint64 high = std::upper_bound(carries_.begin(), carries_.end(), i) - carries_.begin();
+        return high << 32 | low_[i];
+    }
+    size_t size() const { return low_.size(); }
+    bool empty() const { return low_.empty(); }
+    void reserve(size_t n) { low_.reserve(n); }
+    // How many positions are at or before `position`.
+    size_t countUpTo(qint64 position) const;
+    // Moves the positions of `more`, all after these, to the end; `more` is left empty.
+    void append(Positions &more);
+
+private:
+    std::vector<quint32> low_;
+    std::vector<size_t> carries_;
+};

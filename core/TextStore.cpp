@@ -1,0 +1,287 @@
+#include "core/TextStore.h"
+
+#include "core/Cp932.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <list>
+#include <mutex>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The bytes decoded at a time while indexing, and so the most a block read back costs: small
+// enough that painting a line decodes little, large enough that the block table stays tiny.
+constexpr qsizetype kBlockBytes = 64 << 10;
+// Decoded blocks kept: the visible lines, a selection's ends and a search's position.
+constexpr size_t kCachedBlocks = 16;
+
+void addLineStarts(const char16_t *units, qsizetype count, qint64 at, Positions &starts)
+{
+    for (const char16_t *p = units, *end = units + count; (p = std::find(p, end, u'\n')) != end; ++p)
+        starts.push_back(at + (p - units) + 1);
+}
+
+} // namespace
+
+struct TextStore::Store {
+    // Held whole.
+    QString text;
+    std::once_flag linesBuilt;
+
+    // Read from the file: block i is the bytes [blockBytes[i], blockBytes[i + 1]), which
+    // decode into the units [blockUnits[i], blockUnits[i + 1]) on their own.
+    bool lazy = false;
+    RegularFile::Handle file;
+    std::vector<qint64> blockBytes;
+    std::vector<qint64> blockUnits;
+    qint64 units = 0;
+
+    Positions lines;
+
+    mutable std::mutex cacheMutex;
+    mutable std::list<std::pair<size_t, std::shared_ptr<const QString>>> cache;
+    mutable qint64 decoded = 0;
+
+    qint64 size() const { return lazy ? units : text.size(); }
+
+    const Positions &lineIndex()
+    {
+        std::call_once(linesBuilt, [this] {
+            if (lazy)
+                return;
+            lines.push_back(0);
+            addLineStarts(reinterpret_cast<const char16_t *>(text.constData()), text.size(), 0, lines);
+        });
+        return lines;
+    }
+
+    size_t blockAt(qint64 position) const
+    {
+        const auto after = std::upper_bound(blockUnits.begin(), blockUnits.end(), position);
+        return size_t(std::max<qsizetype>(0, after - blockUnits.begin() - 1));
+    }
+
+    std::shared_ptr<const QString> block(size_t i) const
+    {
+        const std::lock_guard lock(cacheMutex);
+        for (auto it = cache.begin(); it != cache.end(); ++it) {
+            if (it->first == i) {
+                cache.splice(cache.begin(), cache, it);
+                return it->second;
+            }
+        }
+        auto made = std::make_shared<const QString>(readBlock(i));
+        ++decoded;
+        cache.emplace_front(i, made);
+        if (cache.size() > kCachedBlocks)
+            cache.pop_back();
+        return made;
+    }
+
+    // The block's text as the file holds it now. A file changed since the load must not break
+    // the view: what can be read is shown, cut or filled with blanks to the indexed length.
+    QString readBlock(size_t i) const
+    {
+        const qint64 want = blockBytes[i + 1] - blockBytes[i];
+        QByteArray bytes(qsizetype(want), Qt::Uninitialized);
+        qint64 got = 0;
+        while (got < want) {
+            const ssize_t n = ::pread(file.fd(), bytes.data() + got, size_t(want - got), off_t(blockBytes[i] + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        QString text(qsizetype(std::max<qint64>(got, 1)), Qt::Uninitialized);
+        Cp932::PieceDecoder decoder;
+        const Cp932::PieceDecoder::Step step =
+            decoder.decode(bytes.constData(), qsizetype(got), reinterpret_cast<char16_t *>(text.data()), true);
+        text.truncate(step.written);
+        const qsizetype units = qsizetype(blockUnits[i + 1] - blockUnits[i]);
+        if (text.size() < units)
+            text.append(QString(units - text.size(), QLatin1Char(' ')));
+        text.truncate(units);
+        return text;
+    }
+};
+
+TextStore::TextStore() : TextStore(QString()) {}
+
+TextStore::TextStore(QString text) : store_(std::make_shared<Store>())
+{
+    store_->text = std::move(text);
+}
+
+TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
+                                qsizetype pieceBytes, qint64 *byteLength)
+{
+    TextStore made;
+    Store &s = *made.store_;
+    s.lazy = true;
+    s.blockBytes.push_back(0);
+    s.blockUnits.push_back(0);
+    s.lines.push_back(0);
+    qint64 bytes = 0;
+    qint64 length = 0;
+    QByteArray buffer(std::max<qsizetype>(pieceBytes, 16), Qt::Uninitialized);
+    std::vector<char16_t> scratch;
+    qsizetype held = 0;
+    for (bool end = false; !end || held > 0;) {
+        if (!end) {
+            if (held == buffer.size()) // no byte of the piece could end a block: read on with it
+                buffer.resize(buffer.size() * 2);
+            const qsizetype n = read(buffer.data() + held, buffer.size() - held);
+            end = n == 0;
+            held += n;
+        }
+        qsizetype at = 0;
+        for (qsizetype slice = kBlockBytes; at < held;) {
+            const qsizetype size = std::min(slice, held - at);
+            const bool last = end && at + size == held;
+            if (qsizetype(scratch.size()) < size)
+                scratch.resize(size_t(size));
+            // A decoder of its own for each block: it keeps only counts, so its byte length
+            // is the block's.
+            Cp932::PieceDecoder decoder;
+            const Cp932::PieceDecoder::Step step = decoder.decode(buffer.constData() + at, size, scratch.data(), last);
+            if (step.taken == 0) {
+                if (at + size == held)
+                    break;
+                slice *= 2;
+                continue;
+            }
+            addLineStarts(scratch.data(), step.written, s.units, s.lines);
+            length += decoder.byteLength(QStringView(scratch.data(), step.written));
+            bytes += step.taken;
+            s.units += step.written;
+            s.blockBytes.push_back(bytes);
+            s.blockUnits.push_back(s.units);
+            at += step.taken;
+            slice = kBlockBytes;
+        }
+        std::memmove(buffer.data(), buffer.constData() + at, size_t(held - at));
+        held -= at;
+    }
+    s.file = std::move(file);
+    if (byteLength)
+        *byteLength = length;
+    return made;
+}
+
+bool TextStore::isLazy() const
+{
+    return store_->lazy;
+}
+
+qint64 TextStore::size() const
+{
+    return store_->size();
+}
+
+QChar TextStore::at(qint64 position) const
+{
+    const Store &s = *store_;
+    if (!s.lazy)
+        return s.text.at(position);
+    const size_t i = s.blockAt(position);
+    return s.block(i)->at(position - s.blockUnits[i]);
+}
+
+void TextStore::forEachPiece(qint64 from, qint64 to, const std::function<bool(QStringView, qint64)> &take) const
+{
+    const Store &s = *store_;
+    from = std::clamp<qint64>(from, 0, s.size());
+    to = std::clamp<qint64>(to, from, s.size());
+    if (!s.lazy) {
+        if (to > from)
+            take(QStringView(s.text).sliced(from, to - from), from);
+        return;
+    }
+    for (size_t i = s.blockAt(from); from < to; ++i) {
+        const std::shared_ptr<const QString> block = s.block(i);
+        const qint64 start = s.blockUnits[i];
+        const qint64 end = std::min(to, s.blockUnits[i + 1]);
+        if (end > from && !take(QStringView(*block).sliced(from - start, end - from), from))
+            return;
+        from = std::max(from, end);
+    }
+}
+
+QString TextStore::mid(qint64 position, qint64 length) const
+{
+    const Store &s = *store_;
+    if (!s.lazy)
+        return s.text.mid(position, length);
+    QString out;
+    forEachPiece(position, position + std::max<qint64>(length, 0), [&](QStringView piece, qint64) {
+        out.append(piece);
+        return true;
+    });
+    return out;
+}
+
+QString TextStore::whole() const
+{
+    return mid(0, size());
+}
+
+qint64 TextStore::lineCount() const
+{
+    return qint64(store_->lineIndex().size());
+}
+
+qint64 TextStore::lineStart(qint64 line) const
+{
+    return store_->lineIndex()[size_t(line)];
+}
+
+qint64 TextStore::lineOf(qint64 position) const
+{
+    return std::max<qint64>(0, qint64(store_->lineIndex().countUpTo(position)) - 1);
+}
+
+QString TextStore::line(qint64 line) const
+{
+    const Positions &lines = store_->lineIndex();
+    const qint64 start = lines[size_t(line)];
+    const qint64 end = size_t(line) + 1 < lines.size() ? lines[size_t(line) + 1] - 1 : size();
+    return mid(start, end - start);
+}
+
+qint64 TextStore::indexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs) const
+{
+    const Store &s = *store_;
+    if (!s.lazy)
+        return s.text.indexOf(word, from, cs);
+    if (from < 0 || from > s.size())
+        return -1;
+    if (word.isEmpty())
+        return from;
+    // Each piece is searched with the end of the one before it, so a word across two is found.
+    QString hay;
+    qint64 hayStart = from;
+    qint64 found = -1;
+    forEachPiece(from, s.size(), [&](QStringView piece, qint64) {
+        hay.append(piece);
+        const qsizetype at = hay.indexOf(word, 0, cs);
+        if (at >= 0) {
+            found = hayStart + at;
+            return false;
+        }
+        const qsizetype keep = std::min<qsizetype>(hay.size(), word.size() - 1);
+        hayStart += hay.size() - keep;
+        hay.remove(0, hay.size() - keep);
+        return true;
+    });
+    return found;
+}
+
+qint64 TextStore::blocksDecoded() const
+{
+    const std::lock_guard lock(store_->cacheMutex);
+    return store_->decoded;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/Positions.h"
+#include "core/RegularFile.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+
+// A document's text, either held whole or, for a large code page 932 file, read from the
+// file as it is needed: the load decodes the file once to index it (where each block of its
+// bytes starts in the text and where each line starts) and keeps none of the text, so a file
+// of any size costs its index and a few decoded blocks. Lines use '\n' as the text does.
+// Copies share what they hold; reading is safe from several threads.
+class TextStore {
+public:
+    // An empty text.
+    TextStore();
+    explicit TextStore(QString text);
+
+    // Indexes a code page 932 file whose bytes `read` gives in turn (0 at the end; it may throw
+    // to stop), each piece up to the size asked. Later the text is read again from `file`.
+    // `byteLength` receives the length of the text's byte form with CR LF breaks.
+    static TextStore indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
+                                qsizetype pieceBytes, qint64 *byteLength);
+
+    // Whether the text is read from its file rather than held.
+    bool isLazy() const;
+    qint64 size() const;
+    bool isEmpty() const { return size() == 0; }
+
+    QChar at(qint64 position) const;
+    // The units [position, position + length), clipped to the text.
+    QString mid(qint64 position, qint64 length) const;
+    // The whole text in one string. A file's text is read and decoded whole: only for the few
+    // commands that need all of it at once.
+    QString whole() const;
+
+    // Lines: a final line break opens one more, empty line; an empty text has one line.
+    qint64 lineCount() const;
+    qint64 lineStart(qint64 line) const;
+    // The line holding the position.
+    qint64 lineOf(qint64 position) const;
+    // A line's text without its line break.
+    QString line(qint64 line) const;
+
+    // The first position at or after `from` where `word` occurs, or -1.
+    qint64 indexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs) const;
+
+    // Gives [from, to) in consecutive pieces, each with the position it starts at, until `take`
+    // returns false. A piece is valid only during its call.
+    void forEachPiece(qint64 from, qint64 to, const std::function<bool(QStringView piece, qint64 start)> &take) const;
+
+    // How many blocks were decoded from the file since the load (a test sees the cache used).
+    qint64 blocksDecoded() const;
+
+private:
+    struct Store;
+    std::shared_ptr<Store> store_;
+};
