@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <unistd.h>
 
@@ -158,19 +159,24 @@ DocumentEncoding::Loaded decodeCp932(PieceReader &reader, qint64 size, qsizetype
 
 Document::Document(QString text, DocumentEncoding::ByteForm form) : form_(form)
 {
-    shown_.text = std::move(text);
+    shown_.text = TextStore(std::move(text));
 }
 
 qint64 Document::byteLength() const
 {
     if (shown_.byteLength < 0)
-        shown_.byteLength = DocumentEncoding::byteLength(shown_.text, form_);
+        shown_.byteLength = DocumentEncoding::byteLength(shown_.text.whole(), form_);
     return shown_.byteLength;
 }
 
 void Document::replace(qint64 start, qint64 length, QStringView with)
 {
-    shown_.text.replace(start, length, with.toString());
+    // Typed into, a text is held whole. The view lets go of its share first, so the text
+    // changes in place.
+    QString text = shown_.text.whole();
+    shown_.text = TextStore();
+    text.replace(start, length, with.toString());
+    shown_.text = TextStore(std::move(text));
     shown_.modified = true;
     shown_.byteLength = -1;
 }
@@ -183,14 +189,14 @@ QByteArray Document::effectInput() const
         if (const std::optional<QByteArray> own = ownBytesIfUnchanged(source_))
             return DocumentEncoding::byteFormOfFile(*own, detection_);
     }
-    return DocumentEncoding::encode(shown_.text, form_);
+    return DocumentEncoding::encode(shown_.text.whole(), form_);
 }
 
 void Document::applyEffect(EffectKind kind, QByteArray output)
 {
     if (!unprocessed_)
         unprocessed_ = shown_;
-    shown_.text = DocumentEncoding::decode(output, form_);
+    shown_.text = TextStore(DocumentEncoding::decode(output, form_));
     shown_.effectBytes = std::move(output);
     shown_.byteLength = -1;
     effects_.insert(kind);
@@ -218,7 +224,7 @@ DocumentEncoding::Saved Document::saveForm() const
         if (std::optional<QByteArray> own = ownBytesIfUnchanged(source_))
             return {std::move(*own)};
     }
-    return DocumentEncoding::saveFormCounting(shown_.text, detection_);
+    return DocumentEncoding::saveFormCounting(shown_.text.whole(), detection_);
 }
 
 namespace {
@@ -228,6 +234,13 @@ std::atomic<qint64> opened{0};
 qint64 Document::loadsOpened()
 {
     return opened.load();
+}
+
+qint64 &Document::readAsShownFrom()
+{
+    // Off until the view reads the text where it lives.
+    static qint64 from = std::numeric_limits<qint64>::max();
+    return from;
 }
 
 std::function<void(qint64)> &Document::pieceHook()
@@ -251,7 +264,7 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
 {
     Loaded result;
     const QByteArray native = PathForm::toNative(path);
-    const RegularFile::Handle file = RegularFile::openForReading(native);
+    RegularFile::Handle file = RegularFile::openForReading(native);
     if (!file.isOpen()) {
         result.failure = Failure::Unreadable;
         result.error = file.error();
@@ -266,6 +279,17 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         PieceReader reader(file.fd(), size, control);
         DocumentEncoding::Loaded loaded;
         const EncodingDetect::Detection detected = detectInPieces(file.fd(), chosen, control, piece);
+        if (detected.encoding == Encoding::Sjis && size >= readAsShownFrom()) {
+            document->detection_ = detected;
+            document->form_ = DocumentEncoding::byteFormOf(detected.encoding);
+            qint64 byteLength = 0;
+            document->shown_.text = TextStore::indexCp932(
+                std::move(file), [&reader](char *into, qsizetype room) { return reader.next(into, room); }, piece,
+                &byteLength);
+            document->shown_.byteLength = byteLength;
+            result.document = std::move(document);
+            return result;
+        }
         if (detected.encoding == Encoding::Sjis) {
             loaded = decodeCp932(reader, size, piece);
         } else {
@@ -275,7 +299,7 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         loaded.detection = detected;
         document->detection_ = loaded.detection;
         document->form_ = DocumentEncoding::byteFormOf(loaded.detection.encoding);
-        document->shown_.text = std::move(loaded.text);
+        document->shown_.text = TextStore(std::move(loaded.text));
         document->shown_.byteLength = loaded.byteLength;
         result.document = std::move(document);
     } catch (const Cancelled &) {

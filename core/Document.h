@@ -4,6 +4,7 @@
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
+#include "core/TextStore.h"
 
 #include <QByteArray>
 #include <QString>
@@ -53,7 +54,11 @@ public:
     const EncodingDetect::Detection &detection() const { return detection_; }
     DocumentEncoding::ByteForm byteForm() const { return form_; }
 
-    const QString &text() const { return shown_.text; }
+    // The shown text as it is held: whole, or read from a large file as needed.
+    const TextStore &store() const { return shown_.text; }
+    // The whole shown text; a large file's is decoded for the call, so the view and the
+    // commands read through store() instead.
+    QString text() const { return shown_.text.whole(); }
     bool isEmpty() const { return shown_.text.isEmpty(); }
     // The length of the text in its byte form with CR LF breaks.
     qint64 byteLength() const;
@@ -65,7 +70,10 @@ public:
 
     const EffectSet &effects() const { return effects_; }
     // The text the effects started from while any are applied; null otherwise.
-    const QString *unprocessedText() const { return unprocessed_ ? &unprocessed_->text : nullptr; }
+    std::optional<QString> unprocessedText() const
+    {
+        return unprocessed_ ? std::optional<QString>(unprocessed_->text.whole()) : std::nullopt;
+    }
     // The bytes (in the byte form) the next effect starts from: the last effect's output, else
     // the file's own bytes when the file is unchanged, else the text's.
     QByteArray effectInput() const;
@@ -108,10 +116,13 @@ public:
     static std::function<void(qint64 read)> &detectionHook();
     // How many loads have opened a file in this run (a test sees a file read once).
     static qint64 loadsOpened();
+    // Code page 932 files of at least this many bytes are indexed and read as shown, not held
+    // decoded whole.
+    static qint64 &readAsShownFrom();
 
 private:
     struct Shown {
-        QString text;
+        TextStore text;
         // The bytes the effects made the text from; none while the text is the file's own.
         std::optional<QByteArray> effectBytes;
         bool modified = false;

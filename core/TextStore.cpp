@@ -177,6 +177,11 @@ bool TextStore::isLazy() const
     return store_->lazy;
 }
 
+const QString *TextStore::held() const
+{
+    return store_->lazy ? nullptr : &store_->text;
+}
+
 qint64 TextStore::size() const
 {
     return store_->size();

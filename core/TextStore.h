@@ -28,6 +28,9 @@ public:
 
     // Whether the text is read from its file rather than held.
     bool isLazy() const;
+    // The whole text when it is held, for the paths that walk it directly; null when it is read
+    // from its file.
+    const QString *held() const;
     qint64 size() const;
     bool isEmpty() const { return size() == 0; }
 

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <limits>
 #include <vector>
 #include <new>
 
@@ -23,6 +24,7 @@ protected:
     {
         Document::pieceHook() = nullptr;
         Document::detectionHook() = nullptr;
+        Document::readAsShownFrom() = kReadAsShownFrom;
     }
 
     QString file(const QByteArray &bytes, const QString &name = QStringLiteral("t.txt"))
@@ -39,6 +41,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    const qint64 kReadAsShownFrom = Document::readAsShownFrom();
 };
 
 } // namespace
@@ -233,4 +236,40 @@ TEST_F(DocumentTest, AFileCutShortOrACancelWhileTheEncodingIsRecognised)
     };
     EXPECT_EQ(Document::load(path, std::nullopt, control).failure, Document::Failure::Cancelled);
     EXPECT_EQ(offsets.back(), 8192);
+}
+
+TEST_F(DocumentTest, AFileReadAsShownGivesWhatAFileHeldWholeGives)
+{
+    QByteArray sjis;
+    for (int i = 0; i < 3000; ++i)
+        sjis += QByteArray("\x82\xa0\x8a\xbf\xb1 \r\n\x81\x60x\r") + QByteArray(i % 7, '\x88') + "\x9f\n";
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"cp932", sjis},
+        {"cp932 with invalid bytes", sjis + "\x82\xff\x85"},
+        {"utf-8 stays held whole", QStringLiteral("一行目\r\n").toUtf8().repeated(3000)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = file(c.bytes);
+        Document::readAsShownFrom() = std::numeric_limits<qint64>::max();
+        const Document::Loaded whole = Document::load(path, std::nullopt, inPieces(4096));
+        Document::readAsShownFrom() = 1000;
+        const Document::Loaded shown = Document::load(path, std::nullopt, inPieces(4096));
+        ASSERT_TRUE(whole.document && shown.document);
+        const Document &a = *whole.document;
+        Document &b = *shown.document;
+        EXPECT_EQ(b.store().isLazy(), c.bytes.startsWith("\x82"));
+        EXPECT_EQ(b.text(), a.text());
+        EXPECT_EQ(b.byteLength(), a.byteLength());
+        EXPECT_EQ(b.detection().encoding, a.detection().encoding);
+        EXPECT_EQ(b.saveForm().bytes, a.saveForm().bytes);
+        EXPECT_EQ(b.effectInput(), a.effectInput());
+        // Typed into, the text is held whole and reads as a text typed into.
+        b.replace(2, 3, u"typed");
+        EXPECT_FALSE(b.store().isLazy());
+        EXPECT_EQ(b.text(), a.text().replace(2, 3, QStringLiteral("typed")));
+    }
 }

@@ -1,16 +1,20 @@
 // The line index and the width tables: fast paths that must show exactly what the layout's plain
 // character-by-character rule gives, that rule where a line breaks, and work that must not be
 // repeated.
+#include "core/Cp932.h"
 #include "core/StatusTexts.h"
+#include "core/TextStore.h"
 #include "platform/FileSystem.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/widgets/TextLayout.h"
 
 #include <QFontMetricsF>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -269,4 +273,32 @@ TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
     EXPECT_EQ(hard.countUpTo(-1), 0u);
     EXPECT_EQ(hard.countUpTo(k4G + 4), 3u);
     EXPECT_EQ(hard.countUpTo(5 * k4G), hardAt.size());
+}
+
+// A text read from its file in blocks lays out exactly as the same text held whole: the hard
+// lines are measured across block ends and the wrap reads each long line back.
+TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
+{
+    const QByteArray bytes = Cp932::encode(mixedText(400'000, 11));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    TestFiles::write(path, bytes);
+    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
+    const int fd = file.fd();
+    const TextStore store = TextStore::indexCp932(
+        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
+        qsizetype(1) << 20, nullptr);
+    const QString held = Cp932::decode(bytes);
+    const auto widths = std::make_shared<CharWidths>(QFont(QStringLiteral("IPAGothic"), 10));
+    TextLayout inPieces(store);
+    TextLayout whole(held);
+    inPieces.setWidths(widths);
+    whole.setWidths(widths);
+    ASSERT_TRUE(store.isLazy());
+    EXPECT_EQ(inPieces.maxLineWidth(), whole.maxLineWidth());
+    EXPECT_EQ(inPieces.lineStarts(false, 0).all(), whole.lineStarts(false, 0).all());
+    for (int room : {90, 600}) {
+        SCOPED_TRACE(room);
+        EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
+    }
 }

@@ -314,22 +314,29 @@ qreal TextLayout::tabWidth(qreal x) const
     return stop - std::fmod(x, stop);
 }
 
-qreal TextLayout::advance(qsizetype from, qsizetype to, qreal x) const
+qreal TextLayout::advance(QStringView cluster, qreal x) const
 {
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
-    const char16_t c = d[from];
-    if (to == from + 1 && unitKinds()[c] != MayJoin)
+    const char16_t c = cluster.front().unicode();
+    if (cluster.size() == 1 && unitKinds()[c] != MayJoin)
         return c == u'\t' ? tabWidth(x) : widths_->width(c);
-    return widths_->knownCluster(QStringView(d + from, to - from));
+    return widths_->knownCluster(cluster);
 }
 
-qreal TextLayout::learnClusters(qsizetype from, qsizetype to) const
+QStringView TextLayout::range(qint64 from, qint64 to, QString &buffer) const
 {
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    if (const QString *held = text_->held())
+        return QStringView(*held).sliced(from, to - from);
+    buffer = text_->mid(from, to - from);
+    return buffer;
+}
+
+qreal TextLayout::learnClusters(QStringView text) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
     const unsigned char *kinds = unitKinds();
-    ClusterCursor clusters(text_);
+    ClusterCursor clusters(text);
     qreal x = 0;
-    for (qsizetype i = from; i < to;) {
+    for (qsizetype i = 0, to = text.size(); i < to;) {
         const qsizetype end = clusters.end(i);
         if (end > i + 1 || kinds[d[i]] == MayJoin)
             x += widths_->learnCluster(QStringView(d + i, end - i));
@@ -363,10 +370,14 @@ qreal TextLayout::maxLineWidth()
 
 void TextLayout::buildHard()
 {
-    hardBuilds_ += text_.isEmpty() ? 0 : 1;
+    hardBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = -1;
-    const qsizetype n = text_.size();
-    const QStringView all(text_);
+    if (!text_->held()) {
+        buildHardInPieces();
+        return;
+    }
+    const qsizetype n = text_->size();
+    const QStringView all(*text_->held());
     // A break after the middle, so that each half starts a line.
     const qsizetype split = n >= kTwoThreadsFrom ? all.indexOf(QLatin1Char('\n'), n / 2) + 1 : 0;
 
@@ -406,17 +417,48 @@ void TextLayout::buildHard()
     }
     // The lines with units that may join are measured again, cluster by cluster, here where
     // the font may be asked.
+    measureClusterLines();
+}
+
+void TextLayout::measureClusterLines()
+{
     if (hard_.anyClusters) {
         for (size_t line = 0; line < hard_.clusters.size(); ++line) {
             if (!hard_.clusters[line])
                 continue;
-            const float width = float(learnClusters(hard_.starts[line], lineEnd(line)));
+            QString buffer;
+            const float width = float(learnClusters(range(hard_.starts[line], lineEnd(line), buffer)));
             hard_.widths[line] = storedWidth(width);
             hard_.widest = std::max(hard_.widest, width);
         }
     }
     maxWidth_ = hard_.widest;
     hardValid_ = true;
+}
+
+void TextLayout::buildHardInPieces()
+{
+    const qint64 n = text_->size();
+    widths_->width(u' ');
+    SeenUnits seen(0x10000);
+    text_->forEachPiece(0, n, [&](QStringView piece, qint64) {
+        markUnits(piece, seen);
+        return true;
+    });
+    const std::vector<char16_t> units = unknownUnits(*widths_, seen);
+    widths_->learn(QStringView(reinterpret_cast<const QChar *>(units.data()), qsizetype(units.size())));
+
+    hard_ = {};
+    wraps_ = {};
+    hard_.reserve(size_t(n / 48 + 1));
+    hard_.starts.push_back(0);
+    Measure measure;
+    text_->forEachPiece(0, n, [&](QStringView piece, qint64 at) {
+        measureUnits(reinterpret_cast<const char16_t *>(piece.data()), at, piece.size(), measure, hard_);
+        return true;
+    });
+    closeLine(measure, hard_);
+    measureClusterLines();
 }
 
 void TextLayout::HardLines::reserve(size_t lines)
@@ -440,7 +482,7 @@ void TextLayout::HardLines::append(HardLines &more)
 
 qsizetype TextLayout::lineEnd(size_t line) const
 {
-    return line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : text_.size();
+    return line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : text_->size();
 }
 
 // From the start of a line to `to`: the start of every further line, and the width of every
@@ -449,13 +491,21 @@ qsizetype TextLayout::lineEnd(size_t line) const
 // units here; buildHard() measures it again.
 void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) const
 {
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    Measure measure;
+    measureUnits(reinterpret_cast<const char16_t *>(text_->held()->constData()) + from, from, to - from, measure, out);
+    // A range ends just after a line break or at the end of the text, which closes a line.
+    if (to == text_->size())
+        closeLine(measure, out);
+}
+
+void TextLayout::measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out) const
+{
     const CharWidths &table = *widths_;
     const unsigned char *kinds = unitKinds();
-    qreal x = 0;
-    bool tab = false;
-    bool clusters = false;
-    for (qsizetype i = from; i < to; ++i) {
+    qreal x = measure.x;
+    bool tab = measure.tab;
+    bool clusters = measure.clusters;
+    for (qsizetype i = 0; i < count; ++i) {
         const char16_t c = d[i];
         const unsigned char kind = kinds[c];
         if (kind == Plain) {
@@ -466,7 +516,7 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
                 out.widest = std::max(out.widest, float(x));
             out.general.push_back(tab || clusters);
             out.clusters.push_back(clusters);
-            out.starts.push_back(i + 1);
+            out.starts.push_back(base + i + 1);
             x = 0;
             tab = false;
             clusters = false;
@@ -479,26 +529,29 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
             out.anyClusters = true;
         }
     }
-    // A range ends just after a line break or at the end of the text, which closes a line.
-    if (to == text_.size()) {
-        out.widths.push_back(storedWidth(float(x)));
-        if (!clusters)
-            out.widest = std::max(out.widest, float(x));
-        out.general.push_back(tab || clusters);
-        out.clusters.push_back(clusters);
-    }
+    measure = {x, tab, clusters};
+}
+
+void TextLayout::closeLine(Measure &measure, HardLines &out) const
+{
+    out.widths.push_back(storedWidth(float(measure.x)));
+    if (!measure.clusters)
+        out.widest = std::max(out.widest, float(measure.x));
+    out.general.push_back(measure.tab || measure.clusters);
+    out.clusters.push_back(measure.clusters);
+    measure = {};
 }
 
 void TextLayout::buildWrapped(int room)
 {
-    wrapBuilds_ += text_.isEmpty() ? 0 : 1;
+    wrapBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = room;
     wraps_ = {};
     // Where every line fits, there is no wrap point to find; the margin is wrapRange's own.
     if (maxWidth_ <= room - 0.5)
         return;
     const size_t lines = hard_.starts.size();
-    if (text_.size() >= kTwoThreadsFrom) {
+    if (text_->size() >= kTwoThreadsFrom) {
         const size_t half = lines / 2;
         std::vector<Positions> pieces;
         runOnTwoThreads([&] { wrapRange(0, half, room, wraps_); },
@@ -519,7 +572,6 @@ void TextLayout::buildWrapped(int room)
 
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Positions &out) const
 {
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
     for (size_t line = fromLine; line < toLine; ++line) {
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
@@ -527,22 +579,25 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
         if (width <= available - 0.5)
             continue;
         const qsizetype start = hard_.starts[line];
-        const qsizetype end = lineEnd(line);
+        QString buffer;
+        const QStringView text = range(start, lineEnd(line), buffer);
         if (!hard_.general[line]) {
-            wrapPlainLine(d, start, end, width, available, out);
+            wrapPlainLine(text, start, width, available, out);
             continue;
         }
-        wrapWalk(d, start, end, available, out);
+        wrapWalk(text, start, available, out);
     }
 }
 
 // The general walk over one hard line from start to end (its line break or the end of the text),
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
-void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available,
-                          Positions &out) const
+void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const
 {
-    ClusterCursor clusters(text_);
+    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
+    const qsizetype start = 0;
+    const qsizetype end = line.size();
+    ClusterCursor clusters(line);
     qsizetype lineStart = start;
     qsizetype lastBreak = -1;
     qreal xAtBreak = 0;
@@ -552,7 +607,7 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
         const char16_t c = d[i];
         const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = advance(i, next, x);
+        const qreal w = advance(line.sliced(i, next - i), x);
         const bool breakHere = wide || afterWide;
         afterWide = wide;
         if (i > lineStart && breakHere) {
@@ -568,12 +623,12 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
                 lineStart = i;
                 x = 0;
             }
-            out.push_back(lineStart);
+            out.push_back(base + lineStart);
             lastBreak = -1;
             if (x + w > available && i > lineStart) {
                 lineStart = i;
                 x = 0;
-                out.push_back(lineStart);
+                out.push_back(base + lineStart);
             }
         }
         x += w;
@@ -587,17 +642,17 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
 
 std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
 {
-    widths_->learn(text_);
+    const QString all = text_->whole();
+    widths_->learn(all);
     widths_->width(u' ');
-    learnClusters(0, text_.size());
-    const char16_t *d = reinterpret_cast<const char16_t *>(text_.constData());
+    learnClusters(all);
     Positions out;
     for (qsizetype start = 0;;) {
-        const qsizetype lineBreak = text_.indexOf(QLatin1Char('\n'), start);
-        const qsizetype end = lineBreak < 0 ? text_.size() : lineBreak;
+        const qsizetype lineBreak = all.indexOf(QLatin1Char('\n'), start);
+        const qsizetype end = lineBreak < 0 ? all.size() : lineBreak;
         out.push_back(start);
         if (wrap)
-            wrapWalk(d, start, end, room, out);
+            wrapWalk(QStringView(all).sliced(start, end - start), start, room, out);
         if (lineBreak < 0)
             return LineStarts(out, nullptr).all();
         start = lineBreak + 1;
@@ -611,9 +666,11 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
 //
 // The sums come out the same in any order: every width is a float, and sums of a line's floats
 // are exact in a double, so adding in blocks or measuring back from a break changes no bit.
-void TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
-                               Positions &out) const
+void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const
 {
+    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
+    const qsizetype start = 0;
+    const qsizetype end = line.size();
     const CharWidths &table = *widths_;
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
     qsizetype lineStart = start;
@@ -660,11 +717,11 @@ void TextLayout::wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end
                 lineStart = i;
                 x = 0;
             }
-            out.push_back(lineStart);
+            out.push_back(base + lineStart);
             if (x + cw > available && i > lineStart) {
                 lineStart = i;
                 x = 0;
-                out.push_back(lineStart);
+                out.push_back(base + lineStart);
             }
             breaksFrom = i + 1;
             // Everything before the break is behind: the rest runs from `before - x` on.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Positions.h"
+#include "core/TextStore.h"
 
 #include <QFont>
 #include <QHash>
@@ -82,7 +83,12 @@ class TextLayout {
 public:
     static constexpr int kTabColumns = 8;
 
-    explicit TextLayout(const QString &text) : text_(text) {}
+    // The layout of a text that does not change while the layout is used.
+    explicit TextLayout(const QString &text) : own_(text), text_(&own_) {}
+    // The layout of a text held elsewhere, read where it lives.
+    explicit TextLayout(const TextStore &text) : text_(&text) {}
+    TextLayout(const TextLayout &) = delete;
+    TextLayout &operator=(const TextLayout &) = delete;
 
     // The text changed (it is read where it lives), or the font did.
     void invalidate();
@@ -98,9 +104,9 @@ public:
     qreal maxLineWidth();
     // The width a tab takes when it starts at x.
     qreal tabWidth(qreal x) const;
-    // The width of the cluster [from, to) of the text when it starts at x; the layout must be
-    // built (its clusters are learnt then).
-    qreal advance(qsizetype from, qsizetype to, qreal x) const;
+    // The width of a cluster of the text when it starts at x; the layout must be built (its
+    // clusters are learnt then).
+    qreal advance(QStringView cluster, qreal x) const;
 
     // How often the hard lines and the wrapped lines of a text were built (tests see work not
     // repeated); an empty text costs nothing and is not counted.
@@ -125,19 +131,37 @@ private:
         void append(HardLines &more);
     };
 
+    // What the measure carries from one piece of a line to the next.
+    struct Measure {
+        qreal x = 0;
+        bool tab = false;
+        bool clusters = false;
+    };
+
     void buildHard();
-    // Learns the clusters of [from, to), a hard line or more, and gives their width when laid
-    // side by side from x = 0.
-    qreal learnClusters(qsizetype from, qsizetype to) const;
+    // A text read from its file: its pieces streamed through once to learn their widths and
+    // once to measure them, none of them kept.
+    void buildHardInPieces();
+    // Measures the lines with units that may join again, cluster by cluster, and ends the build.
+    void measureClusterLines();
+    // Learns the clusters of a hard line or more, and gives their width when laid side by side
+    // from x = 0.
+    qreal learnClusters(QStringView text) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
+    // Measures `count` units that start at position `base`, carrying the line on in `measure`.
+    void measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out) const;
+    void closeLine(Measure &measure, HardLines &out) const;
     qsizetype lineEnd(size_t line) const;
+    // The units [from, to): a view of the held text, or read into `buffer`.
+    QStringView range(qint64 from, qint64 to, QString &buffer) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
-    void wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qreal available, Positions &out) const;
-    void wrapPlainLine(const char16_t *d, qsizetype start, qsizetype end, qreal width, qreal available,
-                       Positions &out) const;
+    // A hard line's text and where it starts.
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const;
+    void wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const;
 
-    const QString &text_;
+    TextStore own_;
+    const TextStore *text_;
     std::shared_ptr<CharWidths> widths_;
     bool hardValid_ = false;
     HardLines hard_;

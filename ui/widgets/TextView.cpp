@@ -51,7 +51,7 @@ void TextView::setDocument(std::shared_ptr<Document> document)
 void TextView::documentReplaced()
 {
     const bool hadSelection = hasSelection();
-    text_ = document_->text();
+    text_ = document_->store();
     anchor_ = caret_ = 0;
     preferredX_ = -1;
     invalidateLayout();
@@ -107,9 +107,36 @@ qreal TextView::tabWidth(qreal x) const
     return layout_.tabWidth(x);
 }
 
-qreal TextView::advance(qsizetype from, qsizetype to, qreal x) const
+TextView::Local TextView::local(qint64 from, qint64 to) const
 {
-    return layout_.advance(from, to, x);
+    Local local;
+    if (const QString *held = text_.held()) {
+        local.view = *held;
+        return local;
+    }
+    // Clusters never cross a line break, so the lines around the positions are enough.
+    const qint64 last = text_.lineOf(to);
+    local.base = text_.lineStart(text_.lineOf(from));
+    const qint64 end = last + 1 < text_.lineCount() ? text_.lineStart(last + 1) : text_.size();
+    local.buffer = text_.mid(local.base, end - local.base);
+    local.view = local.buffer;
+    return local;
+}
+
+qreal TextView::advance(const Local &text, qint64 from, qint64 to, qreal x) const
+{
+    return layout_.advance(text.view.sliced(from - text.base, to - from), x);
+}
+
+qint64 TextView::clusterEnd(ClusterCursor &clusters, const Local &text, qint64 from)
+{
+    return text.base + clusters.end(from - text.base);
+}
+
+qint64 TextView::snapDown(qint64 position) const
+{
+    const Local around = local(position, position);
+    return around.base + Graphemes::snapDown(around.view, position - around.base);
 }
 
 QFont TextView::fontWithEmoji() const
@@ -144,7 +171,7 @@ qint64 TextView::lineEnd(qint64 line) const
 {
     const qint64 next = line + 1 < qint64(starts().size()) ? starts()[size_t(line + 1)] : text_.size();
     // A display line ends before the line break that closes it.
-    const bool closedByBreak = next > starts()[size_t(line)] && text_[next - 1] == QLatin1Char('\n');
+    const bool closedByBreak = next > starts()[size_t(line)] && text_.at(next - 1) == QLatin1Char('\n');
     return closedByBreak ? next - 1 : next;
 }
 
@@ -153,7 +180,7 @@ qint64 TextView::displayedLineCount() const
     if (text_.isEmpty())
         return 0;
     const qint64 lines = lineCount();
-    return text_.endsWith(QLatin1Char('\n')) ? lines - 1 : lines;
+    return text_.at(text_.size() - 1) == QLatin1Char('\n') ? lines - 1 : lines;
 }
 
 std::pair<qint64, qint64> TextView::displayLineAt(qint64 position) const
@@ -192,21 +219,21 @@ void TextView::updateScrollBars()
     }
 }
 
-void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left,
-                       qreal right) const
+void TextView::drawRun(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal &x, qreal baseline,
+                       qreal left, qreal right) const
 {
     qint64 segment = -1;
     qreal segmentX = 0;
     auto flush = [&](qint64 end) {
         if (segment >= 0 && end > segment)
-            drawSegment(painter, segment, end, left + segmentX, baseline);
+            drawSegment(painter, text, segment, end, left + segmentX, baseline);
         segment = -1;
     };
-    ClusterCursor clusters(text_);
+    ClusterCursor clusters(text.view);
     for (qint64 i = from; i < to;) {
-        const char16_t c = text_[i].unicode();
-        const qint64 next = clusters.end(i);
-        const qreal w = advance(i, next, x);
+        const char16_t c = text.at(i).unicode();
+        const qint64 next = clusterEnd(clusters, text, i);
+        const qreal w = advance(text, i, next, x);
         if (left + x + w < 0 || c == u'\t') { // left of the view, or a tab: nothing to draw
             flush(i);
             x += w;
@@ -228,7 +255,7 @@ void TextView::drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qrea
     flush(to);
 }
 
-void TextView::drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, qreal baseline) const
+void TextView::drawSegment(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal x, qreal baseline) const
 {
     // The face's own glyphs go straight to the painter at the positions the layout gives them:
     // shaping the text again would only measure what the width table already knows, and asks
@@ -240,11 +267,11 @@ void TextView::drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, q
     QVarLengthArray<QPointF, 256> positions;
     qreal at = x;
     for (qint64 i = from; i < to; ++i) {
-        const char16_t c = text_[i].unicode();
+        const char16_t c = text.at(i).unicode();
         const qreal w = widths.width(c);
         const quint32 glyph = widths.glyph(c);
         if (glyph == 0 || Graphemes::mayJoin(c)) {
-            painter.drawText(QPointF(x, baseline), text_.mid(from, to - from));
+            painter.drawText(QPointF(x, baseline), text.view.sliced(from - text.base, to - from).toString());
             return;
         }
         glyphs.append(glyph);
@@ -277,14 +304,15 @@ void TextView::paintEvent(QPaintEvent *)
         const qint64 end = lineEnd(line);
         const qreal top = kMargin / 2 + row * height;
         const qreal baseline = top + metrics.ascent();
+        const Local text = local(start, end);
         // Skip quickly to the visible part of a long unwrapped line.
         qint64 from = start;
         qreal x = 0;
         if (!wrap_) {
-            ClusterCursor clusters(text_);
+            ClusterCursor clusters(text.view);
             while (from < end) {
-                const qint64 next = clusters.end(from);
-                const qreal w = advance(from, next, x);
+                const qint64 next = clusterEnd(clusters, text, from);
+                const qreal w = advance(text, from, next, x);
                 if (left + x + w >= 0)
                     break;
                 x += w;
@@ -294,24 +322,24 @@ void TextView::paintEvent(QPaintEvent *)
         const qint64 s0 = std::clamp(selStart, from, end);
         const qint64 s1 = std::clamp(selEnd, from, end);
         painter.setPen(pal.color(QPalette::Text));
-        drawRun(painter, from, s0, x, baseline, left, right);
+        drawRun(painter, text, from, s0, x, baseline, left, right);
         if (s1 > s0 || (selStart <= end && selEnd > end && end < text_.size())) {
             qreal selX = x;
             qreal measure = x;
-            ClusterCursor clusters(text_);
+            ClusterCursor clusters(text.view);
             for (qint64 i = s0; i < s1;) {
-                const qint64 next = clusters.end(i);
-                measure += advance(i, next, measure);
+                const qint64 next = clusterEnd(clusters, text, i);
+                measure += advance(text, i, next, measure);
                 i = next;
             }
             // A selected line break shows as a little space at the end of its line.
             const qreal extra = selEnd > end && end < qint64(text_.size()) && s1 == end ? charWidth(u' ') : 0;
             painter.fillRect(QRectF(left + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
             painter.setPen(pal.color(QPalette::HighlightedText));
-            drawRun(painter, s0, s1, x, baseline, left, right);
+            drawRun(painter, text, s0, s1, x, baseline, left, right);
             painter.setPen(pal.color(QPalette::Text));
         }
-        drawRun(painter, s1, end, x, baseline, left, right);
+        drawRun(painter, text, s1, end, x, baseline, left, right);
     }
     if (hasFocus()) {
         const auto [caretLine, lineStart] = displayLineAt(caret_);
@@ -328,12 +356,14 @@ void TextView::paintEvent(QPaintEvent *)
 qreal TextView::xOf(qint64 line, qint64 position) const
 {
     qreal x = 0;
-    ClusterCursor clusters(text_);
-    for (qint64 i = starts()[size_t(line)]; i < position && i < text_.size();) {
-        const qint64 next = clusters.end(i);
+    const qint64 start = starts()[size_t(line)];
+    const Local text = local(start, std::clamp(position, start, text_.size()));
+    ClusterCursor clusters(text.view);
+    for (qint64 i = start; i < position && i < text_.size();) {
+        const qint64 next = clusterEnd(clusters, text, i);
         if (next > position)
             break;
-        x += advance(i, next, x);
+        x += advance(text, i, next, x);
         i = next;
     }
     return x;
@@ -343,10 +373,12 @@ qint64 TextView::positionInLine(qint64 line, qreal x) const
 {
     const qint64 end = lineEnd(line);
     qreal at = 0;
-    ClusterCursor clusters(text_);
-    for (qint64 i = starts()[size_t(line)]; i < end;) {
-        const qint64 next = clusters.end(i);
-        const qreal w = advance(i, next, at);
+    const qint64 start = starts()[size_t(line)];
+    const Local text = local(start, end);
+    ClusterCursor clusters(text.view);
+    for (qint64 i = start; i < end;) {
+        const qint64 next = clusterEnd(clusters, text, i);
+        const qreal w = advance(text, i, next, at);
         if (x < at + w / 2)
             return i;
         at += w;
@@ -428,7 +460,7 @@ void TextView::moveCaret(qint64 position, bool keepAnchor)
 {
     const bool hadSelection = hasSelection();
     const qint64 oldCaret = caret_;
-    caret_ = Graphemes::snapDown(text_, std::clamp<qint64>(position, 0, text_.size()));
+    caret_ = snapDown(std::clamp<qint64>(position, 0, text_.size()));
     if (!keepAnchor)
         anchor_ = caret_;
     scrollToCaret();
@@ -444,7 +476,9 @@ void TextView::selectRange(qint64 start, qint64 length)
     const qint64 from = std::clamp<qint64>(start, 0, text_.size());
     const qint64 to = std::clamp<qint64>(start + length, 0, text_.size());
     const auto outward = [this](qint64 position, bool up) {
-        return up ? Graphemes::snapUp(text_, position) : Graphemes::snapDown(text_, position);
+        const Local around = local(position, position);
+        const qint64 at = position - around.base;
+        return around.base + (up ? Graphemes::snapUp(around.view, at) : Graphemes::snapDown(around.view, at));
     };
     anchor_ = outward(from, to < from);
     const qint64 caret = outward(to, to > from);
@@ -488,21 +522,23 @@ void TextView::setColors(const QColor &text, const QColor &background)
 
 qint64 TextView::previousPosition(qint64 position) const
 {
-    return Graphemes::previous(text_, position);
+    const Local around = local(std::max<qint64>(0, position - 1), position);
+    return around.base + Graphemes::previous(around.view, position - around.base);
 }
 
 qint64 TextView::nextPosition(qint64 position) const
 {
-    return Graphemes::next(text_, position);
+    const Local around = local(position, std::min(text_.size(), position + 1));
+    return around.base + Graphemes::next(around.view, position - around.base);
 }
 
 void TextView::replaceSelection(const QString &with)
 {
     const qint64 start = selectionStart();
     // Let go of the shared text first, so the document changes it in place.
-    text_ = QString();
+    text_ = TextStore();
     document_->replace(start, selectionEnd() - start, with);
-    text_ = document_->text();
+    text_ = document_->store();
     anchor_ = caret_ = start + with.size();
     invalidateLayout();
     scrollToCaret();
@@ -606,7 +642,7 @@ void TextView::mouseMoveEvent(QMouseEvent *event)
 void TextView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const qint64 at = positionAt(event->position().toPoint());
-    const auto sameKind = [this](qint64 i) { return i >= 0 && i < text_.size() && text_[i].isLetterOrNumber(); };
+    const auto sameKind = [this](qint64 i) { return i >= 0 && i < text_.size() && text_.at(i).isLetterOrNumber(); };
     if (!sameKind(at))
         return;
     qint64 start = at;
@@ -642,9 +678,13 @@ QRect TextView::characterRect(qint64 position) const
     position = std::clamp<qint64>(position, 0, text_.size());
     const qint64 line = displayLineAt(position).first;
     const qreal x = xOf(line, position);
-    const bool visibleChar = position < text_.size() && text_[position] != QLatin1Char('\n');
-    const qint64 from = Graphemes::snapDown(text_, position);
-    const qreal width = visibleChar ? advance(from, Graphemes::next(text_, from), x) : 0;
+    const bool visibleChar = position < text_.size() && text_.at(position) != QLatin1Char('\n');
+    qreal width = 0;
+    if (visibleChar) {
+        const Local around = local(position, position);
+        const qint64 from = around.base + Graphemes::snapDown(around.view, position - around.base);
+        width = advance(around, from, around.base + Graphemes::next(around.view, from - around.base), x);
+    }
     // Far-away lines are placed far away, within what a rectangle can hold.
     const qreal row = qreal(line - verticalScrollBar()->value());
     const qreal top = std::clamp(kMargin / 2 + row * lineHeight(), -1e9, 1e9);

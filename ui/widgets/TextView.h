@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Document.h"
+#include "core/Graphemes.h"
 #include "ui/widgets/TextLayout.h"
 
 #include <QAbstractScrollArea>
@@ -24,7 +25,10 @@ public:
     void documentReplaced();
     // Shows a text of its own, for a view that shows no file; line breaks are '\n'.
     void setText(const QString &text);
-    const QString &text() const { return text_; }
+    // The whole text; a large file's is read whole for the call (see store()).
+    QString text() const { return text_.whole(); }
+    // The text where it lives, read by line or by range.
+    const TextStore &store() const { return text_; }
     bool isEmpty() const { return text_.isEmpty(); }
     // The length of the text in bytes of its document's byte form with CR LF line breaks.
     qint64 byteLength() const { return document_->byteLength(); }
@@ -95,8 +99,20 @@ private:
     // The first position of every display line in the current wrap mode and width.
     LineStarts starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
     void updateScrollBars();
+    // The text around some positions: the whole text when it is held, else the hard lines that
+    // hold them, read from the file. A position p is view[p - base].
+    struct Local {
+        QString buffer;
+        QStringView view;
+        qint64 base = 0;
+        QChar at(qint64 position) const { return view[position - base]; }
+    };
+    Local local(qint64 from, qint64 to) const;
     // The width of the cluster [from, to) when it starts at x (a tab runs to the next stop).
-    qreal advance(qsizetype from, qsizetype to, qreal x) const;
+    qreal advance(const Local &text, qint64 from, qint64 to, qreal x) const;
+    // The end of the cluster that starts at the boundary `from`.
+    static qint64 clusterEnd(ClusterCursor &clusters, const Local &text, qint64 from);
+    qint64 snapDown(qint64 position) const;
 
     qreal charWidth(char16_t c) const;
     qreal tabWidth(qreal x) const;
@@ -108,8 +124,9 @@ private:
     int visibleLines() const;
     int lineHeight() const;
     int wrapWidth() const;
-    void drawSegment(QPainter &painter, qint64 from, qint64 to, qreal x, qreal baseline) const;
-    void drawRun(QPainter &painter, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left, qreal right) const;
+    void drawSegment(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal x, qreal baseline) const;
+    void drawRun(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left,
+                 qreal right) const;
     void moveCaret(qint64 position, bool keepAnchor);
     void replaceSelection(const QString &with);
     qint64 previousPosition(qint64 position) const;
@@ -117,7 +134,7 @@ private:
 
     std::shared_ptr<Document> document_;
     // The document's text, shared with it and never written through: the text is held once.
-    QString text_;
+    TextStore text_;
     // The view's font with the emoji face, made again only when the font changes.
     QFont shownFont_;
     bool wrap_ = true;

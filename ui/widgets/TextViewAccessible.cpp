@@ -158,7 +158,7 @@ void TextViewAccessible::setCursorPosition(int position)
 
 QString TextViewAccessible::text(int startOffset, int endOffset) const
 {
-    const QString all = view()->text();
+    const TextStore &all = view()->store();
     startOffset = std::clamp(startOffset, 0, int(all.size()));
     endOffset = std::clamp(endOffset, startOffset, int(all.size()));
     return all.mid(startOffset, endOffset - startOffset);
@@ -166,13 +166,14 @@ QString TextViewAccessible::text(int startOffset, int endOffset) const
 
 int TextViewAccessible::characterCount() const
 {
-    return int(view()->text().size());
+    return int(view()->store().size());
 }
 
 QString TextViewAccessible::around(int offset, QAccessible::TextBoundaryType boundary, Side side, int *startOffset,
                                    int *endOffset) const
 {
-    const QString all = view()->text();
+    // Read by range, so that a large file is not read whole for a line.
+    const TextStore &all = view()->store();
     const int n = int(all.size());
     if (offset == -2) // the caret, as the bridges ask for it
         offset = cursorPosition();
@@ -181,7 +182,7 @@ QString TextViewAccessible::around(int offset, QAccessible::TextBoundaryType bou
     if (boundary == QAccessible::NoBoundary) {
         *startOffset = side == Side::At ? 0 : offset;
         *endOffset = side == Side::At ? n : offset;
-        return side == Side::At ? all : QString();
+        return side == Side::At ? all.whole() : QString();
     }
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary) {
         // Lines are the lines as displayed, paragraphs the lines of the file; each with its break.
@@ -190,9 +191,8 @@ QString TextViewAccessible::around(int offset, QAccessible::TextBoundaryType bou
                 const auto [start, end] = view()->displayLineSpan(at);
                 return {int(start), int(end)};
             }
-            const int start = at > 0 ? int(all.lastIndexOf(QLatin1Char('\n'), at - 1)) + 1 : 0;
-            const int end = int(all.indexOf(QLatin1Char('\n'), at));
-            return {start, end < 0 ? n : end + 1};
+            const qint64 line = all.lineOf(at);
+            return {int(all.lineStart(line)), line + 1 < all.lineCount() ? int(all.lineStart(line + 1)) : n};
         };
         std::pair<int, int> found = span(offset);
         if (side == Side::Before)
