@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <unistd.h>
 
@@ -238,8 +237,8 @@ qint64 Document::loadsOpened()
 
 qint64 &Document::readAsShownFrom()
 {
-    // Off until the view reads the text where it lives.
-    static qint64 from = std::numeric_limits<qint64>::max();
+    // Smaller files are decoded whole, which costs less than an index while they are small.
+    static qint64 from = qint64(16) << 20;
     return from;
 }
 
