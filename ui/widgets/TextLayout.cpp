@@ -440,20 +440,15 @@ void TextLayout::buildHardInPieces()
 {
     const qint64 n = text_->size();
     widths_->width(u' ');
-    SeenUnits seen(0x10000);
-    text_->forEachPiece(0, n, [&](QStringView piece, qint64) {
-        markUnits(piece, seen);
-        return true;
-    });
-    const std::vector<char16_t> units = unknownUnits(*widths_, seen);
-    widths_->learn(QStringView(reinterpret_cast<const QChar *>(units.data()), qsizetype(units.size())));
-
     hard_ = {};
     wraps_ = {};
     hard_.reserve(size_t(n / 48 + 1));
     hard_.starts.push_back(0);
+    // One pass: each piece's new characters are learnt just before it is measured, so that
+    // every block is decoded once.
     Measure measure;
     text_->forEachPiece(0, n, [&](QStringView piece, qint64 at) {
+        widths_->learn(piece);
         measureUnits(reinterpret_cast<const char16_t *>(piece.data()), at, piece.size(), measure, hard_);
         return true;
     });

@@ -139,8 +139,7 @@ private:
     };
 
     void buildHard();
-    // A text read from its file: its pieces streamed through once to learn their widths and
-    // once to measure them, none of them kept.
+    // A text read from its file: its pieces streamed through once, none of them kept.
     void buildHardInPieces();
     // Measures the lines with units that may join again, cluster by cluster, and ends the build.
     void measureClusterLines();

@@ -114,10 +114,12 @@ TextView::Local TextView::local(qint64 from, qint64 to) const
         local.view = *held;
         return local;
     }
-    // Clusters never cross a line break, so the lines around the positions are enough.
+    // Clusters never cross a line break, so the lines around the positions are enough; of a
+    // line far longer than a screen, a stretch around them far longer than any cluster.
+    constexpr qint64 kReach = 1 << 12;
     const qint64 last = text_.lineOf(to);
-    local.base = text_.lineStart(text_.lineOf(from));
-    const qint64 end = last + 1 < text_.lineCount() ? text_.lineStart(last + 1) : text_.size();
+    local.base = std::max(text_.lineStart(text_.lineOf(from)), from - kReach);
+    const qint64 end = std::min(last + 1 < text_.lineCount() ? text_.lineStart(last + 1) : text_.size(), to + kReach);
     local.buffer = text_.mid(local.base, end - local.base);
     local.view = local.buffer;
     return local;
