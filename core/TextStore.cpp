@@ -1,6 +1,7 @@
 #include "core/TextStore.h"
 
 #include "core/Cp932.h"
+#include "core/TwoThreads.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -116,6 +117,57 @@ TextStore::TextStore(QString text) : store_(std::make_shared<Store>())
     store_->text = std::move(text);
 }
 
+namespace {
+
+// The index of a run of bytes that starts where a character starts, relative to its start.
+struct IndexPart {
+    std::vector<qint64> blockBytes; // where each block ends
+    std::vector<qint64> blockUnits;
+    std::vector<qint64> lineStarts;
+    qint64 bytes = 0;
+    qint64 units = 0;
+    qint64 byteLength = 0;
+};
+
+// Decodes the bytes block by block into `part`, as far as they decode alike whatever follows
+// them (all of them with `last`); gives how many it took.
+qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &part)
+{
+    std::vector<char16_t> scratch;
+    qsizetype at = 0;
+    for (qsizetype slice = kBlockBytes; at < count;) {
+        const qsizetype size = std::min(slice, count - at);
+        const bool lastSlice = last && at + size == count;
+        if (qsizetype(scratch.size()) < size)
+            scratch.resize(size_t(size));
+        // A decoder of its own for each block: it keeps only counts, so its byte length is
+        // the block's.
+        Cp932::PieceDecoder decoder;
+        const Cp932::PieceDecoder::Step step = decoder.decode(bytes + at, size, scratch.data(), lastSlice);
+        if (step.taken == 0) {
+            if (at + size == count)
+                break;
+            slice *= 2;
+            continue;
+        }
+        for (const char16_t *p = scratch.data(), *end = p + step.written; (p = std::find(p, end, u'\n')) != end; ++p)
+            part.lineStarts.push_back(part.units + (p - scratch.data()) + 1);
+        part.byteLength += decoder.byteLength(QStringView(scratch.data(), step.written));
+        part.bytes += step.taken;
+        part.units += step.written;
+        part.blockBytes.push_back(part.bytes);
+        part.blockUnits.push_back(part.units);
+        at += step.taken;
+        slice = kBlockBytes;
+    }
+    return at;
+}
+
+// Below this many bytes a second thread costs more than it saves.
+constexpr qsizetype kTwoThreadsFrom = qsizetype(1) << 20;
+
+} // namespace
+
 TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
                                 qsizetype pieceBytes, qint64 *byteLength)
 {
@@ -127,8 +179,18 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
     s.lines.push_back(0);
     qint64 bytes = 0;
     qint64 length = 0;
+    const auto add = [&](const IndexPart &part) {
+        for (size_t i = 0; i < part.blockBytes.size(); ++i) {
+            s.blockBytes.push_back(bytes + part.blockBytes[i]);
+            s.blockUnits.push_back(s.units + part.blockUnits[i]);
+        }
+        for (const qint64 start : part.lineStarts)
+            s.lines.push_back(s.units + start);
+        bytes += part.bytes;
+        s.units += part.units;
+        length += part.byteLength;
+    };
     QByteArray buffer(std::max<qsizetype>(pieceBytes, 16), Qt::Uninitialized);
-    std::vector<char16_t> scratch;
     qsizetype held = 0;
     for (bool end = false; !end || held > 0;) {
         if (!end) {
@@ -138,33 +200,27 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
             end = n == 0;
             held += n;
         }
-        qsizetype at = 0;
-        for (qsizetype slice = kBlockBytes; at < held;) {
-            const qsizetype size = std::min(slice, held - at);
-            const bool last = end && at + size == held;
-            if (qsizetype(scratch.size()) < size)
-                scratch.resize(size_t(size));
-            // A decoder of its own for each block: it keeps only counts, so its byte length
-            // is the block's.
-            Cp932::PieceDecoder decoder;
-            const Cp932::PieceDecoder::Step step = decoder.decode(buffer.constData() + at, size, scratch.data(), last);
-            if (step.taken == 0) {
-                if (at + size == held)
-                    break;
-                slice *= 2;
-                continue;
-            }
-            addLineStarts(scratch.data(), step.written, s.units, s.lines);
-            length += decoder.byteLength(QStringView(scratch.data(), step.written));
-            bytes += step.taken;
-            s.units += step.written;
-            s.blockBytes.push_back(bytes);
-            s.blockUnits.push_back(s.units);
-            at += step.taken;
-            slice = kBlockBytes;
+        // The first half ends after a byte below 0x40 other than CR: such a byte is never a
+        // trail byte and never waits for the next, so the second half is indexed on its own.
+        const auto *p = reinterpret_cast<const unsigned char *>(buffer.constData());
+        qsizetype split = held >= kTwoThreadsFrom ? held / 2 : 0;
+        while (split > 0 && (p[split - 1] >= 0x40 || p[split - 1] == '\r'))
+            --split;
+        IndexPart first, second;
+        qsizetype taken = 0;
+        if (split > 0) {
+            qsizetype secondTaken = 0;
+            runOnTwoThreads([&] { taken = indexBytes(buffer.constData(), split, false, first); },
+                            [&] { secondTaken = indexBytes(buffer.constData() + split, held - split, end, second); });
+            add(first);
+            add(second);
+            taken += secondTaken;
+        } else {
+            taken = indexBytes(buffer.constData(), held, end, first);
+            add(first);
         }
-        std::memmove(buffer.data(), buffer.constData() + at, size_t(held - at));
-        held -= at;
+        std::memmove(buffer.data(), buffer.constData() + taken, size_t(held - taken));
+        held -= taken;
     }
     s.file = std::move(file);
     if (byteLength)

@@ -39,6 +39,15 @@ QByteArray repeatedTo(const QByteArray &unit, qsizetype size)
     return out;
 }
 
+// Lines of `unit` each ended by its number, so that no two stretches of the text are alike.
+QByteArray numberedLines(const QByteArray &unit, qsizetype size)
+{
+    QByteArray out;
+    for (int i = 0; out.size() < size; ++i)
+        out += unit + QByteArray::number(i) + "\r\n";
+    return out;
+}
+
 } // namespace
 
 TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
@@ -59,7 +68,7 @@ TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
         {"double-byte across pieces", before + "\x82\xa0\x82\xa2\r\n"},
         {"no byte to end a block on", QByteArray(9000, '\x88') + "\r\n" + mixed},
         {"words across blocks", QByteArray("ab cd ef gh\r\n").repeated(3)},
-        {"many blocks", repeatedTo(mixed + "\x82\xcd\x82\xa2 \r\n", 300 << 10)},
+        {"many blocks, indexed on two threads", numberedLines(mixed + "\x82\xcd\x82\xa2 ", 1200 << 10)},
     };
     for (const auto &c : cases) {
         for (qsizetype piece : {qsizetype(7), qsizetype(4096), qsizetype(4) << 20}) {
