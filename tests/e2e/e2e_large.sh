@@ -66,6 +66,15 @@ main=$(wait_for_window "large.txt - $version") || fail "no window titled 'large.
 pass
 stop
 
+# Four times the text, large enough to be read from the file as it is shown: four times the count.
+cat "$work/large.txt" "$work/large.txt" "$work/large.txt" "$work/large.txt" >"$work/larger.txt"
+launch "$bin" "$work/larger.txt"
+main=$(wait_for_window "larger.txt - $version") || fail "no window titled 'larger.txt - $version'"
+[ "$(count_other_than '')" = "全$((4 * lines))行" ] || fail "the larger file's panel reads '$(panel '全[0-9]*行')', not 全$((4 * lines))行"
+shot larger
+pass
+stop
+
 # Wrapped, more display lines; narrower, more again; at the first width, the first count.
 sed -i 's/^WordWrapFlag=N$/WordWrapFlag=R/' "$conf/Skimlet.conf"
 launch "$bin" "$work/large.txt"
