@@ -56,7 +56,7 @@ void TForm1::ActionFolderOpenExecute()
 
 void TForm1::EditLRLChange()
 {
-    if (FileSystem::fileExists(EditLRL->text()))
+    if (FileSystem::fileOrMemberExists(EditLRL->text()))
         PanelDirBars->selectByPath(EditLRL->text());
 }
 
@@ -66,9 +66,10 @@ void TForm1::FilePathBoxChange(const QString &typed)
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
-    if (FileSystem::folderExists(path))
+    // An archive is walked into like a folder rather than shown as a file.
+    if (FileSystem::walkableFolderExists(path))
         PanelDirBars->openFolder(path);
-    if (FileSystem::fileExists(path))
+    else if (FileSystem::fileOrMemberExists(path))
         PanelDirBars->selectByPath(QDir::cleanPath(path));
     if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
         ActionExport->setEnabled(false);
@@ -83,7 +84,7 @@ void TForm1::ActionReLoadExecute()
     // also clears the effect marks of a file that has gone.
     PanelDirBars->refresh();
     const QString file = FileNameNow();
-    if (FileSystem::fileExists(file)) {
+    if (FileSystem::fileOrMemberExists(file)) {
         LoadDocument(file, LoadMode::Reload, 0);
         PanelDirBars->showFile(file);
     } else {

@@ -159,7 +159,7 @@ void TForm1::ActionViewNextExecute()
 
 void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
-    if (!FileSystem::fileExists(path)) {
+    if (!FileSystem::fileOrMemberExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
                                   Dialogs::Kind::Failure);
         return;

@@ -234,9 +234,13 @@ private:
     // File operations (MainFileOps.cpp).
     void connectFileOps();
     void stepPastRemovedFile();
+    // A file inside an archive cannot be deleted, moved, renamed or retimed: says so, true then.
+    bool refuseInArchive();
     QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
+    // The viewed file as other programs get it: a member of an archive as a copy in the work folder.
+    QString handedOverPath();
     // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
