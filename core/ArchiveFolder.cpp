@@ -31,6 +31,15 @@ bool startsWith(const QByteArray &head, qsizetype at, const char *magic, qsizety
     return head.size() >= at + length && std::memcmp(head.constData() + at, magic, size_t(length)) == 0;
 }
 
+// The formats whose signature alone says what they are; opening them to be sure would read a
+// ZIP's whole central directory once more.
+bool hasArchiveSignature(const QByteArray &head)
+{
+    return startsWith(head, 0, "PK\x03\x04", 4) || startsWith(head, 0, "PK\x05\x06", 4)
+           || startsWith(head, 0, "7z\xBC\xAF\x27\x1C", 6) || startsWith(head, 0, "Rar!\x1A\x07", 6)
+           || startsWith(head, 0, "MSCF", 4);
+}
+
 // The signatures of the formats and compressions read here; anything else is no archive.
 bool hasSignature(const QByteArray &head)
 {
@@ -139,6 +148,7 @@ bool isArchiveFile(const QString &path)
             return found->second;
     }
     bool archive = false;
+    bool sure = false;
     {
         const RegularFile::Handle file = RegularFile::openForReading(PathForm::toNative(path));
         if (file.isOpen()) {
@@ -146,9 +156,11 @@ bool isArchiveFile(const QString &path)
             const ssize_t n = ::pread(file.fd(), head.data(), size_t(head.size()), 0);
             head.resize(std::max<qsizetype>(n, 0));
             archive = hasSignature(head);
+            sure = hasArchiveSignature(head);
         }
     }
-    archive = archive && Archive::isArchive(path);
+    // A compressed stream may hold a single text rather than a tar: libarchive tells.
+    archive = archive && (sure || Archive::isArchive(path));
     const std::lock_guard lock(s.mutex);
     s.recognised.insert(path, {*identity, archive});
     return archive;

@@ -150,6 +150,30 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
         services_.dialogs.message(this, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
+void TForm1::reportArchiveListing(const QString &folder)
+{
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(folder);
+    if (!where || !where->member.isEmpty())
+        return;
+    const std::shared_ptr<const Archive::Listing> listing = ArchiveFolder::listing(where->archive);
+    QString text;
+    switch (listing->status) {
+    case Archive::Status::Ok:
+    case Archive::Status::Cancelled: return;
+    case Archive::Status::Damaged:
+        text = listing->entries.isEmpty() ? ArchiveTexts::kListBrokenAtStart
+                                          : ArchiveTexts::kListBroken.arg(listing->entries.last().path);
+        break;
+    default: {
+        Document::Loaded failed;
+        failed.archiveStatus = listing->status;
+        failed.error = listing->error;
+        text = archiveTrouble(failed);
+    }
+    }
+    services_.dialogs.message(this, text, ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+}
+
 void TForm1::showLineCount()
 {
     setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));

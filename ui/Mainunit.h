@@ -250,6 +250,8 @@ private:
     // Shows what a load of `path` gave, or tells why it gave nothing; the shown file stays then.
     void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index);
     void showLineCount();
+    // Entering an archive whose listing stopped short says why; what was read is listed.
+    void reportArchiveListing(const QString &folder);
     void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.

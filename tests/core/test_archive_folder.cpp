@@ -12,10 +12,10 @@
 namespace {
 
 // A tar.gz: a format that must be unpacked to be listed, with names stored as UTF-8.
-void writeTarGz(const QString &path, const QList<std::pair<QByteArray, QByteArray>> &members)
+void writeTarGz(const QString &path, const QList<std::pair<QByteArray, QByteArray>> &members, bool raw = false)
 {
     struct archive *a = archive_write_new();
-    ASSERT_EQ(archive_write_set_format_pax_restricted(a), ARCHIVE_OK);
+    ASSERT_EQ(raw ? archive_write_set_format_raw(a) : archive_write_set_format_pax_restricted(a), ARCHIVE_OK);
     ASSERT_EQ(archive_write_add_filter_gzip(a), ARCHIVE_OK);
     ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
     for (const auto &[name, data] : members) {
@@ -42,6 +42,7 @@ protected:
         writeTarGz(book, {{"a.txt", "A"}, {"b.log", "B"}, {"empty/", {}}, {"deep/er/c.txt", "C"}, {"z.txt", "Z"}});
         QDir().mkpath(dir.filePath("real"));
         TestFiles::write(dir.filePath("fake.zip"), "PK but no archive at all");
+        writeTarGz(dir.filePath("text.gz"), {{"text", "one compressed text, no tar"}}, true);
     }
 };
 
@@ -49,6 +50,7 @@ TEST_F(ArchiveFolderTest, RecognisedByContentAndLocatedAcrossTheBoundary)
 {
     EXPECT_TRUE(ArchiveFolder::isArchiveFile(book));
     EXPECT_FALSE(ArchiveFolder::isArchiveFile(dir.filePath("fake.zip")));
+    EXPECT_FALSE(ArchiveFolder::isArchiveFile(dir.filePath("text.gz")));
     EXPECT_FALSE(ArchiveFolder::isArchiveFile(dir.filePath("real")));
 
     const struct {

@@ -19,12 +19,17 @@ namespace {
 constexpr qint64 kMemberTime = 1700000000;
 
 // A ZIP written by libarchive under a UTF-8 locale, so that its names carry the UTF-8 flag.
-void writeZip(const QString &path, const QList<std::pair<QString, QByteArray>> &members)
+void writeZip(const QString &path, const QList<std::pair<QString, QByteArray>> &members,
+              const char *passphrase = nullptr)
 {
     const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t(nullptr));
     const locale_t previous = uselocale(utf8);
     struct archive *a = archive_write_new();
     ASSERT_EQ(archive_write_set_format_zip(a), ARCHIVE_OK);
+    if (passphrase) {
+        ASSERT_EQ(archive_write_set_options(a, "zip:encryption=zipcrypt"), ARCHIVE_OK);
+        ASSERT_EQ(archive_write_set_passphrase(a, passphrase), ARCHIVE_OK);
+    }
     ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
     for (const auto &[name, data] : members) {
         struct archive_entry *e = archive_entry_new();
@@ -170,6 +175,24 @@ TEST_F(ArchiveWalkTest, DeleteMoveAndRenameAreRefused)
     }
     EXPECT_TRUE(QFileInfo::exists(book));
     EXPECT_EQ(viewText(), "一の本文");
+}
+
+TEST_F(ArchiveWalkTest, AnEncryptedMemberAndABrokenArchiveAreSaid)
+{
+    const QString secret = filesDir.filePath("secret.zip");
+    writeZip(secret, {{"秘密.txt", Cp932::encode(QStringLiteral("見せない"))}}, "pass");
+    start({member("第一章.txt")});
+    chooseFile(secret + "/秘密.txt");
+    takeOnlyMessage(ArchiveTexts::kEncrypted, ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+    EXPECT_EQ(viewText(), "一の本文"); // the shown file stays
+
+    // Cut off inside its last member: what came before is listed, and where it broke is said.
+    QByteArray whole = TestFiles::contents(book);
+    const QString cut = filesDir.filePath("cut.zip");
+    TestFiles::write(cut, whole.left(whole.indexOf("中/三.txt") + 12));
+    named<AddressBar>("PanelPathBar")->enterPath(cut);
+    takeOnlyMessage(ArchiveTexts::kListBroken.arg("絵.png"), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
 }
 
 } // namespace
