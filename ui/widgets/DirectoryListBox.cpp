@@ -18,6 +18,9 @@ constexpr int kPathRole = Qt::UserRole;
 DirectoryListBox::DirectoryListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // The archive icon may come from another source than the folder icons: all keep one size.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         emit folderOpened(item->data(kPathRole).toString());
     });
