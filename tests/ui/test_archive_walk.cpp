@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "core/StatusTexts.h"
+#include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
@@ -193,6 +194,19 @@ TEST_F(ArchiveWalkTest, AnEncryptedMemberAndABrokenArchiveAreSaid)
     named<AddressBar>("PanelPathBar")->enterPath(cut);
     takeOnlyMessage(ArchiveTexts::kListBroken.arg("絵.png"), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
     EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+}
+
+TEST_F(ArchiveWalkTest, AnEditorGetsACopyInTheWorkFolderRemovedAtExit)
+{
+    shell.editor = QStringLiteral("/usr/bin/editor");
+    start({member("第二章.txt")});
+    action("ActionEdit")->trigger();
+    const QString copy = WorkFolder() + WorkFiles::kMembersName + "/第二章.txt";
+    expectLaunches({{"start", "/usr/bin/editor", {copy}}});
+    EXPECT_EQ(TestFiles::contents(copy), Cp932::encode(QStringLiteral("二の本文\n続き")));
+    form->close();
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_FALSE(QFileInfo::exists(WorkFolder() + WorkFiles::kMembersName));
 }
 
 } // namespace
