@@ -1,6 +1,7 @@
 // The address bar and the reload command.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
@@ -32,6 +33,11 @@ QString TForm1::dialogFolder() const
     const QString folder = PathUtil::SplitPath(file, PathUtil::PathPart::Folder);
     if (!file.isEmpty() && FileSystem::folderExists(folder))
         return folder;
+    // The dialogs cannot look inside an archive: they start beside it.
+    for (const QString &path : {folder, PanelDirBars->folder()}) {
+        if (const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(path))
+            return PathUtil::SplitPath(where->archive, PathUtil::PathPart::Folder);
+    }
     return PanelDirBars->folder();
 }
 

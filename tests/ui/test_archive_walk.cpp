@@ -209,4 +209,17 @@ TEST_F(ArchiveWalkTest, AnEditorGetsACopyInTheWorkFolderRemovedAtExit)
     EXPECT_FALSE(QFileInfo::exists(WorkFolder() + WorkFiles::kMembersName));
 }
 
+TEST_F(ArchiveWalkTest, SaveAsWritesTheMembersTextStartingBesideTheArchive)
+{
+    start({member("第二章.txt")});
+    const QString saved = filesDir.filePath("saved.txt");
+    dialogs.fileAnswers = {saved};
+    action("ActionSaveAs")->trigger();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + "/");
+    EXPECT_EQ(dialogs.fileRequests[0].name, "第二章.txt");
+    EXPECT_EQ(TestFiles::contents(saved), Cp932::encode(QStringLiteral("二の本文\n続き")));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 } // namespace
