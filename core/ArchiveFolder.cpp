@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kKeptListings = 8;
 constexpr int kKeptReaders = 4;
+constexpr qsizetype kKeptRecognitions = 100000;
 
 std::optional<RegularFile::Identity> regularFileAt(const QString &path)
 {
@@ -162,6 +163,9 @@ bool isArchiveFile(const QString &path)
     // A compressed stream may hold a single text rather than a tar: libarchive tells.
     archive = archive && (sure || Archive::isArchive(path));
     const std::lock_guard lock(s.mutex);
+    // Walking many large folders must not grow it without bound; it is only a shortcut.
+    if (s.recognised.size() >= kKeptRecognitions)
+        s.recognised.clear();
     s.recognised.insert(path, {*identity, archive});
     return archive;
 }
