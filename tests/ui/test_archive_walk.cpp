@@ -222,4 +222,21 @@ TEST_F(ArchiveWalkTest, SaveAsWritesTheMembersTextStartingBesideTheArchive)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(ArchiveWalkTest, ABookmarkedMemberAndAnArchiveAreReachedFromTheMenu)
+{
+    TestFiles::write(programDir.filePath("BOOKMARK.CSV"),
+                     "# Orlimbo - Bookmark File,\r\n"
+                         + Cp932::encode(QStringLiteral("章,%1\n本,%2\n").arg(member("中/三.txt"), book)));
+    start();
+    const QList<QAction *> items = named<QMenu>("MenuBookmark")->actions();
+    ASSERT_EQ(items.size(), 5);
+    items[3]->trigger();
+    EXPECT_EQ(viewText(), "三");
+    EXPECT_EQ(form->FileNameNow(), member("中/三.txt"));
+    items[4]->trigger();
+    EXPECT_EQ(folders()->directory(), book + "/");
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 } // namespace
