@@ -46,7 +46,14 @@ TARGETS = {
     "walk/200files/20KB": (2, "per_step", None, "≤ 2 ms a step"),
     "walk/200files/20KB/one_by_one": (None, "per_step", None, ""),
     "resize/100MB/wrap_on": (60, "per_step", None, "≤ 60 ms a width change"),
+    "list/10000members/zip": (150, "file_cost", None, "file cost ≤ 150 ms"),
+    "list/10000files/folder": (None, "file_cost", None, "the plain folder beside it"),
+    "walk/1000members/zip": (5, "per_step", None, "≤ 5 ms a step"),
+    "walk/1000members/tar.gz": (10, "per_step", None, "≤ 10 ms a step"),
+    "walk/1000files/folder": (None, "per_step", None, "the plain folder beside them"),
 }
+ARCHIVE_WALK = 1000
+ARCHIVE_LIST = 10000
 # The older limit on the memory above the floor, kept where no peak limit is set.
 RSS_ABOVE_FLOOR_LIMIT = 2.5
 # Where the figures of the program before the document was held once are kept.
@@ -135,7 +142,7 @@ def summarise(samples):
 def figures(name, s, floor, size):
     """The table's figures of one case: settle, file cost, CPU, CPU cost, peak RSS MB, RSS above
     floor B/B, peak RSS B/B (None where they do not apply)."""
-    load = name.startswith("load/")
+    load = name.startswith(("load/", "list/"))
     f_settle, f_cpu, f_rss = floor.get("settle_ms"), floor.get("cpu_ms"), floor.get("peak_rss")
     big = size is not None and size >= MB and load
     return [
@@ -160,7 +167,9 @@ def met(name, now, per_step):
         value = cost if what == "file_cost" else settle
         if value is None:
             return ""
-        ok = limit is None or value <= limit
+        if limit is None:
+            return ""
+        ok = value <= limit
         if peak_limit is not None:
             ok = ok and peak_bpb is not None and peak_bpb <= peak_limit
         elif above_floor is not None and name.split("/")[1].startswith(("100MB", "1GB")):
@@ -250,6 +259,12 @@ alike. Load average at the start of these cases: {load_start}; at the end: {load
 - **walk/200files/20KB/one_by_one**: the same walk with each Down sent only once the caption
   names the file before, so the program paints between steps: the time a step takes when
   the keys come slower than the program (caption polling included). No target.
+- **walk/1000members/zip**, **walk/1000members/tar.gz**, **walk/1000files/folder**: the same
+  burst walk (1,000 Down keys) through `orlimbo /n ARCHIVE` with 1,000 texts of 20 KB (seeds
+  1-1000) in a deflated ZIP, in a solid tar.gz, and as a plain folder for comparison.
+- **list/10000members/zip**, **list/10000files/folder**: `orlimbo /n ARCHIVE` on a ZIP of 10,000
+  small texts, and on a folder of the same files; the file cost is the time until the list is
+  filled and the program quiet, against the floor.
 - **resize/100MB/wrap_on**: the wrapped 100 MB file, then the window's width set ten times
   ({', '.join(map(str, RESIZE_WIDTHS))}) by ConfigureWindow, each until the window has the
   width and the CPU is quiet; the mean of the ten steps (max {summary.get('resize/100MB/wrap_on', {}).get('resize_max') or 0:,.0f} ms).
@@ -289,6 +304,30 @@ def make_file(kind, size, path, probe):
     else:
         subprocess.run([probe, "generate-mixed" if kind == "mixed" else "generate", str(size), str(path), "42"],
                        check=True)
+
+
+def make_archives(folder, probe):
+    """1,000 texts of 20 KB as a folder, a ZIP and a solid tar.gz; 10,000 small texts as a folder
+    and a ZIP."""
+    import tarfile
+    import zipfile
+    walk, listed = folder / "walk", folder / "list"
+    walk.mkdir(parents=True)
+    listed.mkdir()
+    for i in range(1, ARCHIVE_WALK + 1):
+        subprocess.run([probe, "generate", str(20 * KB), str(walk / f"walk{i:04}.txt"), str(i)], check=True)
+    names = sorted(p.name for p in walk.iterdir())
+    with zipfile.ZipFile(folder / "walk.zip", "w", zipfile.ZIP_DEFLATED) as z:
+        for name in names:
+            z.write(walk / name, name)
+    with tarfile.open(folder / "walk.tar.gz", "w:gz") as t:
+        for name in names:
+            t.add(walk / name, name)
+    with zipfile.ZipFile(folder / "list.zip", "w", zipfile.ZIP_DEFLATED) as z:
+        for i in range(1, ARCHIVE_LIST + 1):
+            text = f"{i} 行目の本文\r\n".encode("cp932")
+            z.writestr(f"list{i:05}.txt", text)
+            (listed / f"list{i:05}.txt").write_bytes(text)
 
 
 def main():
@@ -335,6 +374,16 @@ def main():
             cases.append((name, ["/n", str(folder)],
                           [f"{walk}={WALK_FILES}", f"--last-caption=walk{WALK_FILES:03}.txt{TITLE}"], None, None,
                           ["walk"]))
+        archives = work / "archives"
+        for name, target in (("walk/1000members/zip", archives / "walk.zip"),
+                             ("walk/1000members/tar.gz", archives / "walk.tar.gz"),
+                             ("walk/1000files/folder", archives / "walk")):
+            cases.append((name, ["/n", str(target)],
+                          [f"--walk={ARCHIVE_WALK}", f"--last-caption=walk{ARCHIVE_WALK:04}.txt{TITLE}"], None, None,
+                          ["archives"]))
+        for name, target in (("list/10000members/zip", archives / "list.zip"),
+                             ("list/10000files/folder", archives / "list")):
+            cases.append((name, ["/n", str(target)], [], None, None, ["archives"]))
         if huge:
             cases.append(("resize/100MB/wrap_on", [str(files["100MB"])],
                           [f"--caption={files['100MB'].name}{TITLE}", "--resize=" + ",".join(map(str, RESIZE_WIDTHS))],
@@ -351,6 +400,8 @@ def main():
             folder.mkdir()
             for i in range(1, WALK_FILES + 1):
                 subprocess.run([probe, "generate", str(20 * KB), str(folder / f"walk{i:03}.txt"), str(i)], check=True)
+        if "archives" in needed:
+            make_archives(archives, probe)
         sizes = {name: files[name].stat().st_size for name in recipes if name in needed}
 
         load_start = open("/proc/loadavg").read().split()[:3]

@@ -1,6 +1,7 @@
 #include "core/Archive.h"
 
 #include "core/Cp932.h"
+#include "core/PathForm.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -208,7 +209,7 @@ std::optional<SplitPath> split(const QString &path, const std::function<bool(con
                                const std::function<bool(const QString &)> &exists)
 {
     const auto statOf = [](const QString &p, struct stat &st) {
-        return ::stat(QFile::encodeName(p).constData(), &st) == 0;
+        return ::stat(PathForm::toNative(p).constData(), &st) == 0;
     };
     const auto regular = [&](const QString &p) {
         if (isRegularFile)
@@ -266,7 +267,7 @@ Reader::Opened Reader::open()
     close();
     ++opens_;
     if (!file_.isOpen()) {
-        file_ = RegularFile::openForReading(QFile::encodeName(path_));
+        file_ = RegularFile::openForReading(PathForm::toNative(path_));
         if (!file_.isOpen())
             return {Status::OpenFailed, {}, file_.error()};
     }
@@ -545,7 +546,7 @@ Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
 bool isArchive(const QString &path)
 {
     Utf8Locale locale;
-    RegularFile::Handle file = RegularFile::openForReading(QFile::encodeName(path));
+    RegularFile::Handle file = RegularFile::openForReading(PathForm::toNative(path));
     if (!file.isOpen())
         return false;
     struct archive *a = newArchiveReader();

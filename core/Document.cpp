@@ -311,3 +311,21 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
     }
     return result;
 }
+
+Document::Loaded Document::fromBytes(const QString &path, const QByteArray &bytes, std::optional<Encoding> chosen)
+{
+    Loaded result;
+    try {
+        auto document = std::make_shared<Document>();
+        document->source_ = {path, PathForm::toNative(path), {}};
+        DocumentEncoding::Loaded loaded = DocumentEncoding::load(bytes, chosen);
+        document->detection_ = loaded.detection;
+        document->form_ = DocumentEncoding::byteFormOf(loaded.detection.encoding);
+        document->shown_.text = std::move(loaded.text);
+        document->shown_.byteLength = loaded.byteLength;
+        result.document = std::move(document);
+    } catch (const std::bad_alloc &) {
+        result.failure = Failure::OutOfMemory;
+    }
+    return result;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
@@ -94,6 +95,10 @@ public:
         std::shared_ptr<Document> document; // set only without a failure
         Failure failure = Failure::None;
         int error = 0; // the errno of an unreadable file
+        // A member of an archive: how reading it ended; a damaged one shows what came before
+        // the break at `brokenAt`.
+        Archive::Status archiveStatus = Archive::Status::Ok;
+        qint64 brokenAt = -1;
     };
     // What a load may be asked and told while it runs, from any thread.
     struct LoadControl {
@@ -109,6 +114,9 @@ public:
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                        const LoadControl &control);
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen);
+    // A document of bytes read elsewhere (an archive's member), named by `path`.
+    static Loaded fromBytes(const QString &path, const QByteArray &bytes,
+                            std::optional<EncodingDetect::Encoding> chosen);
     // Called with the bytes read so far before each piece is decoded; tests slow a load down
     // or make an allocation fail through it. Null in the program.
     static std::function<void(qint64 read)> &pieceHook();

@@ -1,5 +1,6 @@
 #include "platform/FileOperations.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 
 #include <array>
@@ -201,9 +202,46 @@ Result syncFolderOf(const QByteArray &target)
 
 } // namespace
 
+Result writeNewFile(const QString &to, const QByteArray &bytes, std::optional<qint64> modifiedNs)
+{
+    const QByteArray target = native(to);
+    const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (out < 0)
+        return lastError();
+    int error = 0;
+    for (qsizetype written = 0; written < bytes.size() && !error;) {
+        const ssize_t n = ::write(out, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n > 0)
+            written += n;
+        else if (!(n < 0 && errno == EINTR))
+            error = n < 0 ? errno : EIO;
+    }
+    if (!error && modifiedNs) {
+        const struct timespec time {time_t(*modifiedNs / 1000000000), long(*modifiedNs % 1000000000)};
+        const struct timespec times[2] = {time, time};
+        ::futimens(out, times);
+    }
+    if (!error && ::fsync(out) != 0)
+        error = errno;
+    if (::close(out) != 0 && !error)
+        error = errno;
+    if (error) {
+        ::unlink(target.constData());
+        return fromErrno(error);
+    }
+    return {};
+}
+
 Result copyFile(const QString &from, const QString &to, const std::optional<RegularFile::Identity> &expected)
 {
     const RegularFile::Handle in = RegularFile::openForReading(native(from));
+    // A file inside an archive is unpacked into the target.
+    if (!in.isOpen() && !expected && ArchiveFolder::member(from)) {
+        const Archive::Member member = ArchiveFolder::read(from);
+        if (member.status != Archive::Status::Ok)
+            return fromErrno(member.error ? member.error : EIO);
+        return writeNewFile(to, member.bytes, member.entry.modifiedNs);
+    }
     if (!in.isOpen())
         return fromErrno(in.error());
     if (expected && !RegularFile::identityOf(in.status()).sameFile(*expected))

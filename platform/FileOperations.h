@@ -2,6 +2,7 @@
 
 #include "core/RegularFile.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -40,6 +41,10 @@ void ignoreFileSizeSignal();
 // file (device and inode) and is copied from the descriptor that was checked.
 Result copyFile(const QString &from, const QString &to,
                 const std::optional<RegularFile::Identity> &expected = std::nullopt);
+
+// Writes bytes read elsewhere (an archive's member) to a target created exclusively, with the
+// given modification time, flushed to disk. A failed write leaves no target behind.
+Result writeNewFile(const QString &to, const QByteArray &bytes, std::optional<qint64> modifiedNs = std::nullopt);
 
 // How a move reaches another file system.
 enum class Crossing {

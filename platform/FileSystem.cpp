@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/SystemErrors.h"
@@ -41,6 +42,16 @@ bool folderExists(const QString &path)
 {
     struct stat st {};
     return statOf(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool fileOrMemberExists(const QString &path)
+{
+    return fileExists(path) || ArchiveFolder::member(path).has_value();
+}
+
+bool walkableFolderExists(const QString &path)
+{
+    return folderExists(path) || ArchiveFolder::isFolder(path);
 }
 
 bool existsAsNonFolder(const QString &path)

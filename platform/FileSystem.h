@@ -14,6 +14,10 @@ namespace FileSystem {
 // A regular file (or a link to one); a folder is no file.
 bool fileExists(const QString &path);
 bool folderExists(const QString &path);
+// A regular file, or a file inside an archive walked as a folder (core/ArchiveFolder.h).
+bool fileOrMemberExists(const QString &path);
+// A folder, an archive, or a folder inside one: what the file-selection box can walk into.
+bool walkableFolderExists(const QString &path);
 // Something other than a folder is there, links followed: a file, a FIFO, a device, a socket.
 bool existsAsNonFolder(const QString &path);
 // The owner-write bit clear; a missing file or an empty path is not read-only.

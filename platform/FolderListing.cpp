@@ -1,5 +1,6 @@
 #include "platform/FolderListing.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
 #include "core/PathForm.h"
 
@@ -45,18 +46,38 @@ QStringList listFolder(const QString &folder, const QString &mask, NameOrder ord
 {
     if (folder.isEmpty() || splitMask(mask).isEmpty())
         return {};
+    if (ArchiveFolder::locate(folder))
+        return ArchiveFolder::files(folder, mask, order);
     return listMatches(namesOf(folder, Kind::File), mask, order);
 }
 
-QStringList listSubfolders(const QString &folder, NameOrder order)
+namespace {
+void sortFolderNames(QStringList &names, NameOrder order)
 {
-    QStringList names = namesOf(folder, Kind::Folder);
     if (order == NameOrder::Natural) {
         sortNaturally(names);
-        return names;
+        return;
     }
     std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
         return PathForm::displayName(a).compare(PathForm::displayName(b), Qt::CaseInsensitive) < 0;
     });
+}
+} // namespace
+
+QStringList listSubfolders(const QString &folder, NameOrder order)
+{
+    if (ArchiveFolder::locate(folder))
+        return ArchiveFolder::folders(folder, order);
+    QStringList names = namesOf(folder, Kind::Folder);
+    sortFolderNames(names, order);
+    return names;
+}
+
+QStringList listArchives(const QString &folder, NameOrder order)
+{
+    if (folder.isEmpty() || ArchiveFolder::locate(folder))
+        return {};
+    QStringList names = ArchiveFolder::archivesIn(folder, namesOf(folder, Kind::File));
+    sortFolderNames(names, order);
     return names;
 }

@@ -7,6 +7,10 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <limits>
 #include <unistd.h>
 
@@ -97,6 +101,58 @@ void remove(const QString &folder)
 {
     for (const QString &name : {kInputName, kOutputName})
         ::unlink(PathForm::toNative(folder + name).constData());
+}
+
+std::optional<QString> writeMemberCopy(const QString &folder, const QString &name, const QByteArray &bytes,
+                                       int *error)
+{
+    const auto fail = [error](int e) -> std::optional<QString> {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    };
+    const QString dir = folder + kMembersName;
+    const QByteArray dirNative = PathForm::toNative(dir);
+    if (::mkdir(dirNative.constData(), 0700) != 0 && errno != EEXIST)
+        return fail(errno);
+    // A shared work folder may hold a planted link or someone else's folder under the name.
+    struct stat st {};
+    if (::lstat(dirNative.constData(), &st) != 0)
+        return fail(errno);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return fail(EEXIST);
+    QString base = name.mid(name.lastIndexOf(u'/') + 1);
+    if (base.isEmpty() || base == u"." || base == u"..")
+        base = QStringLiteral("_");
+    const QString path = dir + u'/' + base;
+    const QByteArray native = PathForm::toNative(path);
+    ::unlink(native.constData());
+    const RegularFile::Handle out = RegularFile::createNew(native);
+    if (!out.isOpen())
+        return fail(out.error());
+    if (const int e = writeAll(out.fd(), bytes)) {
+        ::unlink(native.constData());
+        return fail(e);
+    }
+    return path;
+}
+
+void removeMemberCopies(const QString &folder)
+{
+    const QByteArray dirNative = PathForm::toNative(folder + kMembersName);
+    const int fd = ::open(dirNative.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (DIR *dir = ::fdopendir(fd)) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(fd);
+    }
+    ::rmdir(dirNative.constData());
 }
 
 } // namespace WorkFiles

@@ -39,4 +39,13 @@ Run runEffect(EffectKind kind, const QByteArray &input, const QString &folder);
 // Unlinks both work files; a link under either name goes, its target stays as it was.
 void remove(const QString &folder);
 
+// Copies of archive members handed to editors and other programs, which need a file: each
+// under its own name in the folder kMembersName of the work folder, made for the owner only.
+inline const QString kMembersName = QStringLiteral("MEMBERS.TMP");
+// The copy's path, or nothing with `error` set when it could not be written.
+std::optional<QString> writeMemberCopy(const QString &folder, const QString &name, const QByteArray &bytes,
+                                       int *error = nullptr);
+// Unlinks the copies and their folder.
+void removeMemberCopies(const QString &folder);
+
 } // namespace WorkFiles

@@ -25,6 +25,8 @@ inline const QString kMemberBroken = QStringLiteral(
     "書庫が壊れているか、途中で切れているため、先頭から %1 バイトまでしか読み取れませんでした。");
 inline const QString kNoSuchMember = QStringLiteral("書庫の中に、このファイルは見つかりませんでした。");
 inline const QString kNotArchive = QStringLiteral("このファイルは、読み取れる形式の書庫ではありません。");
+// The status bar's mark for a file shown from inside an archive.
+inline const QString kInArchive = QStringLiteral("書庫内");
 inline const QString kReading = QStringLiteral("書庫から読み込み中…（Esc で中止）");
 
 } // namespace ArchiveTexts

@@ -327,7 +327,7 @@ void TBookmarkForm::BtnAddClick()
         }
         path = EditFolder->text();
     } else if (rbFile->isChecked()) {
-        if (!FileSystem::fileExists(EditFile->text())) {
+        if (!FileSystem::fileOrMemberExists(EditFile->text())) {
             refuse(BookmarkTexts::kNoSuchFile, BookmarkTexts::kInputErrorCaption);
             return;
         }

@@ -1,5 +1,6 @@
 #include "ui/DocumentLoader.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 
 #include <atomic>
@@ -15,6 +16,28 @@ struct DocumentLoader::Task {
     bool done = false;
     Document::Loaded result;
 };
+
+namespace {
+
+// A member of an archive, read whole through the reader kept for its archive.
+Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                            const std::atomic<bool> *cancel)
+{
+    const Archive::Member member = ArchiveFolder::read(path, cancel);
+    Document::Loaded loaded;
+    if (member.status == Archive::Status::Ok || member.status == Archive::Status::Damaged)
+        loaded = Document::fromBytes(path, member.bytes, chosen);
+    else if (member.status == Archive::Status::Cancelled)
+        loaded.failure = Document::Failure::Cancelled;
+    else
+        loaded.failure = Document::Failure::Unreadable;
+    loaded.error = member.error;
+    loaded.archiveStatus = member.status;
+    loaded.brokenAt = member.brokenAt;
+    return loaded;
+}
+
+} // namespace
 
 DocumentLoader::DocumentLoader(QObject *parent) : QObject(parent) {}
 
@@ -47,8 +70,10 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         cancel();
     // A file that is no regular one, or not there, is refused at once by the load itself.
     struct stat status {};
-    if (::stat(PathForm::toNative(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)
-        || status.st_size < readOnTheSpotBelow())
+    const bool regular = ::stat(PathForm::toNative(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+    // A member is unpacked, which may take long whatever its size: always off this thread.
+    const bool member = !regular && ArchiveFolder::member(path);
+    if (!member && (!regular || status.st_size < readOnTheSpotBelow()))
         return Document::load(path, chosen);
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
@@ -66,7 +91,7 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
             return false;
         }
     };
-    const bool started = start([this, task, path, chosen] {
+    const bool started = start([this, task, path, chosen, member] {
         Document::LoadControl control;
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
@@ -77,7 +102,8 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
                 },
                 Qt::QueuedConnection);
         };
-        Document::Loaded result = Document::load(path, chosen, control);
+        Document::Loaded result =
+            member ? loadMember(path, chosen, &task->cancel) : Document::load(path, chosen, control);
         {
             const std::lock_guard lock(task->mutex);
             task->result = std::move(result);
@@ -89,7 +115,7 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     });
     // Where the system gives no further thread, the load is read here, slower but whole.
     if (!started)
-        return Document::load(path, chosen);
+        return member ? loadMember(path, chosen, nullptr) : Document::load(path, chosen);
     task_ = task;
     std::unique_lock lock(task->mutex);
     if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))

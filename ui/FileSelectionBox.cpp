@@ -175,9 +175,11 @@ void FileSelectionBox::openFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    QString folder = FileSystem::fileExists(path) ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
+    // An archive is entered as a folder; any other file opens its own folder.
+    const bool file = FileSystem::fileExists(path) && !FileSystem::walkableFolderExists(path);
+    QString folder = file ? PathUtil::SplitPath(path, PathUtil::PathPart::Folder) : path;
     folder = PathUtil::withTrailingSlash(FileSystem::absolutePath(folder));
-    if (folder == DirectoryListBox1->directory() || !FileSystem::folderExists(folder))
+    if (folder == DirectoryListBox1->directory() || !FileSystem::walkableFolderExists(folder))
         return;
     DriveComboBox1->followFolder(folder);
     DirectoryListBox1->setDirectory(folder);
@@ -198,7 +200,7 @@ void FileSelectionBox::selectByPath(const QString &path)
     }
     if (list->selectName(name))
         return;
-    if (!FileSystem::fileExists(path)) {
+    if (!FileSystem::fileOrMemberExists(path)) {
         emit fileNotFound(path);
         return;
     }

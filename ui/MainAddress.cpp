@@ -1,6 +1,7 @@
 // The address bar and the reload command.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
@@ -32,6 +33,11 @@ QString TForm1::dialogFolder() const
     const QString folder = PathUtil::SplitPath(file, PathUtil::PathPart::Folder);
     if (!file.isEmpty() && FileSystem::folderExists(folder))
         return folder;
+    // The dialogs cannot look inside an archive: they start beside it.
+    for (const QString &path : {folder, PanelDirBars->folder()}) {
+        if (const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(path))
+            return PathUtil::SplitPath(where->archive, PathUtil::PathPart::Folder);
+    }
     return PanelDirBars->folder();
 }
 
@@ -56,7 +62,7 @@ void TForm1::ActionFolderOpenExecute()
 
 void TForm1::EditLRLChange()
 {
-    if (FileSystem::fileExists(EditLRL->text()))
+    if (FileSystem::fileOrMemberExists(EditLRL->text()))
         PanelDirBars->selectByPath(EditLRL->text());
 }
 
@@ -66,9 +72,10 @@ void TForm1::FilePathBoxChange(const QString &typed)
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
-    if (FileSystem::folderExists(path))
+    // An archive is walked into like a folder rather than shown as a file.
+    if (FileSystem::walkableFolderExists(path))
         PanelDirBars->openFolder(path);
-    if (FileSystem::fileExists(path))
+    else if (FileSystem::fileOrMemberExists(path))
         PanelDirBars->selectByPath(QDir::cleanPath(path));
     if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
         ActionExport->setEnabled(false);
@@ -83,7 +90,7 @@ void TForm1::ActionReLoadExecute()
     // also clears the effect marks of a file that has gone.
     PanelDirBars->refresh();
     const QString file = FileNameNow();
-    if (FileSystem::fileExists(file)) {
+    if (FileSystem::fileOrMemberExists(file)) {
         LoadDocument(file, LoadMode::Reload, 0);
         PanelDirBars->showFile(file);
     } else {

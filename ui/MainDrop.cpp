@@ -42,11 +42,12 @@ void TForm1::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     const QString &first = paths.front();
-    if (FileSystem::fileExists(first)) {
+    // A dropped archive is entered like a dropped folder.
+    if (FileSystem::fileExists(first) && !FileSystem::walkableFolderExists(first)) {
         LoadDocument(first, LoadMode::New, 0);
         // Shown in its folder's list, selected, without being loaded a second time.
         PanelDirBars->showFile(FileNameNow());
-    } else if (FileSystem::folderExists(first)) {
+    } else if (FileSystem::walkableFolderExists(first)) {
         PanelDirBars->openFolder(first);
     }
     // One file is shown at a time: the others are left, and the user is told so.

@@ -1,14 +1,17 @@
 // Handing the viewed file or folder to other programs, printing, and saving the displayed text.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SaveFile.h"
 #include "platform/Shell.h"
+#include "platform/WorkFiles.h"
 #include "resources/ExternalTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
@@ -52,6 +55,17 @@ void TForm1::connectExternal()
     connect(ActionFolderExplorer, &QAction::triggered, this, &TForm1::ActionFolderExplorerExecute);
 }
 
+QString TForm1::handedOverPath()
+{
+    const QString file = FileNameNow();
+    if (!ArchiveFolder::member(file))
+        return file;
+    const Archive::Member member = ArchiveFolder::read(file);
+    if (member.status != Archive::Status::Ok)
+        return file;
+    return WorkFiles::writeMemberCopy(WorkFolder(), file, member.bytes).value_or(file);
+}
+
 QString TForm1::FindNotepad()
 {
     return services_.shell.findTextEditor();
@@ -68,7 +82,7 @@ bool TForm1::RunNotepad(const QString &prefix, bool verbose)
                                       Dialogs::Kind::Failure);
         return false;
     }
-    services_.shell.startProgram(program, launchArguments(printing ? QString() : prefix, FileNameNow()));
+    services_.shell.startProgram(program, launchArguments(printing ? QString() : prefix, handedOverPath()));
     return true;
 }
 
@@ -88,7 +102,7 @@ void TForm1::ActionEditExecute(QObject *sender)
             services_.dialogs.message(this, ExternalTexts::kNoEditorText, ExternalTexts::kNoEditorCaption,
                                       Dialogs::Kind::Notice);
     } else if (FileSystem::fileExists(program)) {
-        services_.shell.startProgram(program, launchArguments(QString(), FileNameNow()));
+        services_.shell.startProgram(program, launchArguments(QString(), handedOverPath()));
     } else if (services_.dialogs.message(this, ExternalTexts::kEditorMissingText, ExternalTexts::kEditorMissingCaption,
                                          Dialogs::Kind::QuestionAfterFailure)
                == Dialogs::Answer::Yes) {
@@ -99,7 +113,7 @@ void TForm1::ActionEditExecute(QObject *sender)
 void TForm1::ActionPrintExecute()
 {
     const QString file = FileNameNow();
-    if (!FileSystem::fileExists(file) || RichEdit->isEmpty()) {
+    if (!FileSystem::fileOrMemberExists(file) || RichEdit->isEmpty()) {
         services_.dialogs.message(this, ExternalTexts::kNothingToPrintText, ExternalTexts::kNothingToPrintCaption,
                                   Dialogs::Kind::Warning);
         return;
@@ -111,7 +125,7 @@ void TForm1::ActionPrintExecute()
         choice = form.choice();
     }
     if (choice == TPrintForm::Choice::Application) {
-        services_.shell.startProgram(Settings.AppliForPrint, launchArguments(kPrintSwitch, file));
+        services_.shell.startProgram(Settings.AppliForPrint, launchArguments(kPrintSwitch, handedOverPath()));
     } else if (choice == TPrintForm::Choice::Notepad) {
         if (!RunNotepad(kPrintSwitch, false))
             services_.dialogs.message(this, ExternalTexts::kNoNotepadForPrintText,

@@ -1,6 +1,7 @@
 // Operations on the viewed file: delete, copy, move, rename with attributes and time.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/BookmarkFile.h"
 #include "core/DeleteRules.h"
 #include "platform/Dialogs.h"
@@ -8,6 +9,7 @@
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
+#include "resources/ArchiveTexts.h"
 #include "resources/CmTexts.h"
 #include "resources/DeleteTexts.h"
 #include "ui/AddressBar.h"
@@ -38,8 +40,18 @@ void TForm1::stepPastRemovedFile()
         PanelDirBars->stepToNextFile(); // the removed file was the last entry
 }
 
+bool TForm1::refuseInArchive()
+{
+    if (!ArchiveFolder::member(FileNameNow()))
+        return false;
+    services_.dialogs.message(this, ArchiveTexts::kRefused, ArchiveTexts::kCaption, Dialogs::Kind::Notice);
+    return true;
+}
+
 void TForm1::ActionFileDeleteExecute()
 {
+    if (refuseInArchive())
+        return;
     const QString path = FileNameNow();
     const DeleteRules::Decision decision = DeleteRules::decide(path, Settings.flagIs(Flag::DeleteWithoutAsking, '1'),
                                                                Settings.flagIs(Flag::DeleteNonText, '1'));
@@ -84,6 +96,8 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     else
         services_.dialogs.message(this, CmTexts::kModeBugText, CmTexts::kModeBugCaption, Dialogs::Kind::Plain);
     const auto mode = CopyMoveMode(Settings.flag(Flag::CopyMoveMode).toLatin1());
+    if (mode == CopyMoveMode::Move && refuseInArchive())
+        return;
 
     CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
                           Settings.flag(Flag::NoReloadAfterMove)};
@@ -107,6 +121,8 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
 
 void TForm1::ActionFileRenameExecute()
 {
+    if (refuseInArchive())
+        return;
     QString path;
     {
         TrenattForm dialog(services_.dialogs, FileNameNow(), this);

@@ -1,6 +1,7 @@
 // Loading a file into the view and bringing the window in line with it.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
@@ -8,6 +9,7 @@
 #include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/DocumentLoader.h"
@@ -25,6 +27,28 @@
 namespace {
 // A load that ends within this is shown as if read on the spot; a longer one runs on.
 constexpr std::chrono::milliseconds kLoadOnTheSpot{300};
+
+// Why a member of an archive could not be shown (or not whole); empty for a member read whole.
+QString archiveTrouble(const Document::Loaded &loaded)
+{
+    switch (loaded.archiveStatus) {
+    case Archive::Status::Ok:
+    case Archive::Status::Cancelled: return {};
+    case Archive::Status::Encrypted: return ArchiveTexts::kEncrypted;
+    case Archive::Status::TooLarge: return ArchiveTexts::kTooLarge;
+    case Archive::Status::Bomb: return ArchiveTexts::kBomb;
+    case Archive::Status::TooManyEntries: return ArchiveTexts::kTooManyEntries;
+    case Archive::Status::Damaged: return ArchiveTexts::kMemberBroken.arg(std::max<qint64>(loaded.brokenAt, 0));
+    case Archive::Status::NoSuchMember: return ArchiveTexts::kNoSuchMember;
+    case Archive::Status::NotArchive: return ArchiveTexts::kNotArchive;
+    case Archive::Status::OpenFailed: return SystemErrors::text(loaded.error);
+    }
+    return {};
+}
+QDateTime memberTime(const Archive::Entry &entry)
+{
+    return entry.modifiedNs ? QDateTime::fromMSecsSinceEpoch(*entry.modifiedNs / 1000000) : QDateTime();
+}
 } // namespace
 
 void TForm1::connectLoading()
@@ -49,7 +73,7 @@ void TForm1::connectLoading()
 void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
-    if (!FileSystem::existsAsNonFolder(path)) {
+    if (!FileSystem::existsAsNonFolder(path) && !ArchiveFolder::member(path)) {
         RefreshViewState();
         return;
     }
@@ -75,8 +99,14 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
     case Document::Failure::Cancelled:
         showLineCount();
         return;
-    case Document::Failure::OutOfMemory:
     case Document::Failure::Unreadable:
+        if (loaded.archiveStatus != Archive::Status::Ok) {
+            showLineCount();
+            services_.dialogs.message(this, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+            return;
+        }
+        [[fallthrough]];
+    case Document::Failure::OutOfMemory:
         // The view keeps its text and nothing else of the load happens.
         showLineCount();
         services_.dialogs.message(this,
@@ -115,6 +145,33 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();
+    // A damaged member shows what could be read, then says where it broke.
+    if (loaded.archiveStatus == Archive::Status::Damaged)
+        services_.dialogs.message(this, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+}
+
+void TForm1::reportArchiveListing(const QString &folder)
+{
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(folder);
+    if (!where || !where->member.isEmpty())
+        return;
+    const std::shared_ptr<const Archive::Listing> listing = ArchiveFolder::listing(where->archive);
+    QString text;
+    switch (listing->status) {
+    case Archive::Status::Ok:
+    case Archive::Status::Cancelled: return;
+    case Archive::Status::Damaged:
+        text = listing->entries.isEmpty() ? ArchiveTexts::kListBrokenAtStart
+                                          : ArchiveTexts::kListBroken.arg(listing->entries.last().path);
+        break;
+    default: {
+        Document::Loaded failed;
+        failed.archiveStatus = listing->status;
+        failed.error = listing->error;
+        text = archiveTrouble(failed);
+    }
+    }
+    services_.dialogs.message(this, text, ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
 void TForm1::showLineCount()
@@ -156,8 +213,11 @@ void TForm1::RefreshViewState()
         e.command->setEnabled(hasText);
 
     const QString &file = history.FileNameNow;
-    setStatus(StatusPanel::Date, FileDateText(file));
-    setStatus(StatusPanel::ReadOnly, FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly : QString());
+    const std::optional<Archive::Entry> member = ArchiveFolder::member(file);
+    setStatus(StatusPanel::Date, member ? StatusTexts::fileDateText(memberTime(*member)) : FileDateText(file));
+    setStatus(StatusPanel::ReadOnly, member                            ? ArchiveTexts::kInArchive
+                                     : FileSystem::IsReadOnlyFile(file) ? MainTexts::kReadOnly
+                                                                        : QString());
     statusBar_->setPanelShown(StatusPanel::FileKind, MenuDebugAction->isVisible());
     if (MenuDebugAction->isVisible())
         setStatus(StatusPanel::FileKind, FileSystem::IsBinaryFile(file) ? MainTexts::kBinary : MainTexts::kText);

@@ -32,6 +32,7 @@ void TForm1::connectNavigation()
         services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);
     });
+    connect(box, &FileSelectionBox::folderOpened, this, &TForm1::reportArchiveListing);
     connect(box, &FileSelectionBox::pageRequested, this, &TForm1::pageView);
     connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);
@@ -159,7 +160,7 @@ void TForm1::ActionViewNextExecute()
 
 void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
-    if (!FileSystem::fileExists(path)) {
+    if (!FileSystem::fileOrMemberExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
                                   Dialogs::Kind::Failure);
         return;

@@ -1,6 +1,7 @@
 // Coming up, settings in and out, and closing.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/ColorText.h"
 #include "core/WindowGeometry.h"
 #include "platform/Desktop.h"
@@ -96,14 +97,19 @@ void TForm1::actOnCommandLine()
 {
     const QString first = arguments_.value(0);
     if (first.isEmpty()) {
-        if (Settings.flagIs(Flag::ReopenLastFile, '1') && FileSystem::fileExists(FileNameNow()))
+        if (Settings.flagIs(Flag::ReopenLastFile, '1') && FileSystem::fileOrMemberExists(FileNameNow()))
             reopenLastFile();
         else
             Settings.History.FileNameNow.clear();
     } else if (first == QLatin1String("/n")) {
         Settings.History.FileNameNow.clear();
         PanelDirBars->openFolder(arguments_.value(1));
-    } else if (FileSystem::fileExists(first)) {
+    } else if (arguments_.size() == 1 && ArchiveFolder::locate(first) && FileSystem::walkableFolderExists(first)) {
+        // An archive (or a folder in one) is entered and its first listed file shown.
+        Settings.History.FileNameNow.clear();
+        PanelDirBars->openFolder(FileSystem::absolutePath(first));
+        PanelDirBars->stepToNextFile();
+    } else if (FileSystem::fileOrMemberExists(first)) {
         LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
         // The file just shown is selected in the list without being chosen a second time.
         PanelDirBars->showFile(FileNameNow());
@@ -210,6 +216,7 @@ void TForm1::FormClose()
             services_.dialogs.message(this, MainTexts::kRegistryWriteFailed, windowTitle(), Dialogs::Kind::Plain);
     }
     DeleteWorkFiles();
+    WorkFiles::removeMemberCopies(WorkFolder());
 }
 
 void TForm1::DeleteWorkFiles()

@@ -234,9 +234,13 @@ private:
     // File operations (MainFileOps.cpp).
     void connectFileOps();
     void stepPastRemovedFile();
+    // A file inside an archive cannot be deleted, moved, renamed or retimed: says so, true then.
+    bool refuseInArchive();
     QStringList bookmarkPaths() const;
     // External applications (MainExternal.cpp).
     void connectExternal();
+    // The viewed file as other programs get it: a member of an archive as a copy in the work folder.
+    QString handedOverPath();
     // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
@@ -246,6 +250,8 @@ private:
     // Shows what a load of `path` gave, or tells why it gave nothing; the shown file stays then.
     void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index);
     void showLineCount();
+    // Entering an archive whose listing stopped short says why; what was read is listed.
+    void reportArchiveListing(const QString &folder);
     void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.

@@ -1,5 +1,6 @@
 #include "ui/widgets/DirectoryListBox.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "platform/FolderListing.h"
@@ -17,6 +18,9 @@ constexpr int kPathRole = Qt::UserRole;
 DirectoryListBox::DirectoryListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // The archive icon may come from another source than the folder icons: all keep one size.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         emit folderOpened(item->data(kPathRole).toString());
     });
@@ -32,6 +36,11 @@ void DirectoryListBox::rebuild()
 {
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon archiveIcon =
+        QIcon::fromTheme(QStringLiteral("package-x-generic"), style()->standardIcon(QStyle::SP_DriveCDIcon));
+    // Inside an archive the archive's own step of the chain carries its icon.
+    const std::optional<Archive::SplitPath> inside = ArchiveFolder::locate(directory_);
+    const QString archiveStep = inside ? PathUtil::withTrailingSlash(inside->archive) : QString();
     const QSignalBlocker blocker(this);
     clear();
     // The chain from the root down to the current folder, each one step further in.
@@ -47,10 +56,13 @@ void DirectoryListBox::rebuild()
     QListWidgetItem *current = add(QStringLiteral("/"), path, depth, openIcon);
     for (const QString &part : parts) {
         path += part + QLatin1Char('/');
-        current = add(part, path, ++depth, openIcon);
+        current = add(part, path, ++depth, path == archiveStep ? archiveIcon : openIcon);
     }
     for (const QString &sub : listSubfolders(directory_, order_))
         add(sub, directory_ + sub + QLatin1Char('/'), depth + 1, closedIcon);
+    // The archives here are walked like folders and listed after them.
+    for (const QString &archive : listArchives(directory_, order_))
+        add(archive, directory_ + archive + QLatin1Char('/'), depth + 1, archiveIcon);
     setCurrentItem(current);
 }
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/Archive.h"
+#include "core/FileFilter.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+// Archives walked as folders: "/books/hashire.zip/" is a folder whose files are the archive's
+// members, "/books/hashire.zip/merosu.txt" one of them. Listings are kept per archive while
+// the archive is unchanged on disk, and each archive read from keeps its Archive::Reader, so
+// stepping through a solid archive goes on from the member read last. Every function may be
+// called from any thread.
+namespace ArchiveFolder {
+
+// Whether the file is an archive read here. Its first bytes must carry a known signature
+// before libarchive is asked, so that a folder of many texts costs one small read each.
+bool isArchiveFile(const QString &path);
+
+// Where a path lies in an archive: the archive and the path inside, empty for its top. A
+// trailing '/' is allowed. Nothing for a path that exists as it is, or that leads into no
+// archive.
+std::optional<Archive::SplitPath> locate(const QString &path);
+
+// The archive's listing, read once while it is unchanged on disk.
+std::shared_ptr<const Archive::Listing> listing(const QString &archivePath);
+
+// A member's header, when the path names a file inside an archive.
+std::optional<Archive::Entry> member(const QString &path);
+// Whether the path names an archive, or a folder inside one (with or without its '/').
+bool isFolder(const QString &path);
+
+// The names of the files directly in an archive folder that fit the mask, in the given order,
+// and the names of its folders (those listed and those implied by a member's path).
+QStringList files(const QString &folder, const QString &mask, NameOrder order);
+QStringList folders(const QString &folder, NameOrder order);
+
+// Reads a member through the reader kept for its archive.
+Archive::Member read(const QString &path, const std::atomic_bool *cancel = nullptr);
+
+// The archives among the regular files of a real folder, by their names.
+QStringList archivesIn(const QString &folder, const QStringList &fileNames);
+
+} // namespace ArchiveFolder

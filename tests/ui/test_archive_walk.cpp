@@ -1,0 +1,242 @@
+#include "UiFixture.h"
+
+#include "core/StatusTexts.h"
+#include "platform/WorkFiles.h"
+#include "resources/ArchiveTexts.h"
+#include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
+#include "ui/Cmunit.h"
+#include "ui/widgets/DirectoryListBox.h"
+
+#include <QFileInfo>
+#include <QPushButton>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <locale.h>
+
+namespace {
+
+constexpr qint64 kMemberTime = 1700000000;
+
+// A ZIP written by libarchive under a UTF-8 locale, so that its names carry the UTF-8 flag.
+void writeZip(const QString &path, const QList<std::pair<QString, QByteArray>> &members,
+              const char *passphrase = nullptr)
+{
+    const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t(nullptr));
+    const locale_t previous = uselocale(utf8);
+    struct archive *a = archive_write_new();
+    ASSERT_EQ(archive_write_set_format_zip(a), ARCHIVE_OK);
+    if (passphrase) {
+        ASSERT_EQ(archive_write_set_options(a, "zip:encryption=zipcrypt"), ARCHIVE_OK);
+        ASSERT_EQ(archive_write_set_passphrase(a, passphrase), ARCHIVE_OK);
+    }
+    ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
+    for (const auto &[name, data] : members) {
+        struct archive_entry *e = archive_entry_new();
+        archive_entry_copy_pathname(e, name.toUtf8().constData());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        archive_entry_set_size(e, data.size());
+        archive_entry_set_mtime(e, kMemberTime, 0);
+        EXPECT_GE(archive_write_header(a, e), ARCHIVE_WARN);
+        EXPECT_EQ(archive_write_data(a, data.constData(), size_t(data.size())), data.size());
+        archive_entry_free(e);
+    }
+    EXPECT_EQ(archive_write_close(a), ARCHIVE_OK);
+    archive_write_free(a);
+    uselocale(previous);
+    freelocale(utf8);
+}
+
+class ArchiveWalkTest : public UiFixture {
+protected:
+    QString book;
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        writeText("a.txt", "real");
+        QDir().mkpath(filesDir.filePath("sub"));
+        book = filesDir.filePath("book.zip");
+        writeZip(book, {{"第一章.txt", Cp932::encode(QStringLiteral("一の本文"))},
+                        {"第二章.txt", Cp932::encode(QStringLiteral("二の本文\n続き"))},
+                        {"絵.png", QByteArray("\x89PNG")},
+                        {"中/三.txt", Cp932::encode(QStringLiteral("三"))}});
+    }
+    QString member(const QString &name) const { return book + "/" + name; }
+    void enterPath(const QString &path) const { named<AddressBar>("PanelPathBar")->enterPath(path); }
+    DirectoryListBox *folders() const { return named<DirectoryListBox>("DirectoryListBox1"); }
+    QStringList folderNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < folders()->count(); ++i)
+            names << folders()->item(i)->text().trimmed();
+        return names;
+    }
+    void openFolderRow(int row) const
+    {
+        folders()->setCurrentRow(row);
+        folders()->setFocus();
+        QTest::keyClick(folders(), Qt::Key_Return);
+    }
+    void keyDown() const
+    {
+        fileList()->setFocus();
+        QTest::keyClick(fileList(), Qt::Key_Down);
+    }
+};
+
+TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
+{
+    TForm1 &w = start();
+    enterPath(filesDir.path());
+    QStringList names = folderNames();
+    // After the real subfolders, with the archive's own icon.
+    ASSERT_EQ(names.mid(names.size() - 2), QStringList({"sub", "book.zip"}));
+    EXPECT_NE(folders()->item(names.size() - 1)->icon().cacheKey(), folders()->item(names.size() - 2)->icon().cacheKey());
+    EXPECT_EQ(listed(), QStringList({"a.txt"}));
+
+    openFolderRow(int(names.size()) - 1);
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"})); // the mask leaves the picture out
+    EXPECT_EQ(folderNames().last(), "中");
+
+    keyDown();
+    EXPECT_EQ(viewText(), "一の本文");
+    EXPECT_EQ(w.FileNameNow(), member("第一章.txt"));
+    EXPECT_EQ(w.windowTitle(), "第一章.txt - " + MainTexts::kVersionTitle);
+    EXPECT_EQ(statusText(StatusPanel::ReadOnly), ArchiveTexts::kInArchive);
+    EXPECT_EQ(statusText(StatusPanel::Date), StatusTexts::fileDateText(QDateTime::fromSecsSinceEpoch(kMemberTime)));
+    keyDown();
+    EXPECT_EQ(viewText(), "二の本文\n続き");
+    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(Cp932::encode(QStringLiteral("二の本文\n続き")).size()));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(2));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // The folder the archive lies in is the step before it in the chain.
+    openFolderRow(int(folderNames().indexOf("book.zip")) - 1);
+    EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    keyDown();
+    EXPECT_EQ(viewText(), "real");
+    EXPECT_TRUE(statusText(StatusPanel::ReadOnly).isEmpty());
+}
+
+TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
+{
+    TForm1 &w = start();
+    enterPath(member("第一章.txt"));
+    EXPECT_EQ(viewText(), "一の本文");
+    enterPath(member("中/三.txt"));
+    EXPECT_EQ(viewText(), "三");
+    action("ActionViewPre")->trigger();
+    EXPECT_EQ(viewText(), "一の本文");
+    EXPECT_EQ(w.settings().History.NextHistory[0], member("中/三.txt"));
+
+    TForm1 &again = restart();
+    EXPECT_EQ(again.FileNameNow(), member("第一章.txt"));
+    EXPECT_EQ(viewText(), "一の本文");
+    action("ActionViewNext")->trigger();
+    EXPECT_EQ(viewText(), "三");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ArchiveWalkTest, TheCommandLineEntersAnArchiveOrShowsAMember)
+{
+    TForm1 &w = start({book});
+    EXPECT_EQ(w.FileNameNow(), member("第一章.txt"));
+    EXPECT_EQ(viewText(), "一の本文");
+    TForm1 &again = restart({member("第二章.txt")});
+    EXPECT_EQ(viewText(), "二の本文\n続き");
+    EXPECT_EQ(again.FileNameNow(), member("第二章.txt"));
+}
+
+TEST_F(ArchiveWalkTest, CopyWritesTheMembersBytesUnderTheFileRules)
+{
+    const QString into = filesDir.filePath("into");
+    QDir().mkpath(into);
+    for (int round = 0; round < 2; ++round) {
+        TcmForm form(dialogs, CopyMoveRequest{CopyMoveMode::Copy, member("第一章.txt"), {}}, CopyMoveMemory{});
+        form.show();
+        form.EditToFolder->setText(into);
+        // The second copy meets the first: the conflict question comes, and No leaves it.
+        dialogs.answers = {Dialogs::Answer::No};
+        form.BtnOk->click();
+        EXPECT_EQ(TestFiles::contents(into + "/第一章.txt"), Cp932::encode(QStringLiteral("一の本文")));
+        ASSERT_EQ(dialogs.messages.size(), size_t(round));
+    }
+    EXPECT_EQ(dialogs.messages[0].caption, "ファイル名の競合");
+    EXPECT_EQ(QFileInfo(into + "/第一章.txt").lastModified().toSecsSinceEpoch(), kMemberTime);
+}
+
+TEST_F(ArchiveWalkTest, DeleteMoveAndRenameAreRefused)
+{
+    start({member("第一章.txt")});
+    for (const char *command : {"ActionFileDelete", "ActionFileMove", "ActionFileRename"}) {
+        action(command)->trigger();
+        takeOnlyMessage(ArchiveTexts::kRefused, ArchiveTexts::kCaption, Dialogs::Kind::Notice);
+    }
+    EXPECT_TRUE(QFileInfo::exists(book));
+    EXPECT_EQ(viewText(), "一の本文");
+}
+
+TEST_F(ArchiveWalkTest, AnEncryptedMemberAndABrokenArchiveAreSaid)
+{
+    const QString secret = filesDir.filePath("secret.zip");
+    writeZip(secret, {{"秘密.txt", Cp932::encode(QStringLiteral("見せない"))}}, "pass");
+    start({member("第一章.txt")});
+    chooseFile(secret + "/秘密.txt");
+    takeOnlyMessage(ArchiveTexts::kEncrypted, ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+    EXPECT_EQ(viewText(), "一の本文"); // the shown file stays
+
+    // Cut off inside its last member: what came before is listed, and where it broke is said.
+    QByteArray whole = TestFiles::contents(book);
+    const QString cut = filesDir.filePath("cut.zip");
+    TestFiles::write(cut, whole.left(whole.indexOf("中/三.txt") + 12));
+    named<AddressBar>("PanelPathBar")->enterPath(cut);
+    takeOnlyMessage(ArchiveTexts::kListBroken.arg("絵.png"), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+}
+
+TEST_F(ArchiveWalkTest, AnEditorGetsACopyInTheWorkFolderRemovedAtExit)
+{
+    shell.editor = QStringLiteral("/usr/bin/editor");
+    start({member("第二章.txt")});
+    action("ActionEdit")->trigger();
+    const QString copy = WorkFolder() + WorkFiles::kMembersName + "/第二章.txt";
+    expectLaunches({{"start", "/usr/bin/editor", {copy}}});
+    EXPECT_EQ(TestFiles::contents(copy), Cp932::encode(QStringLiteral("二の本文\n続き")));
+    form->close();
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_FALSE(QFileInfo::exists(WorkFolder() + WorkFiles::kMembersName));
+}
+
+TEST_F(ArchiveWalkTest, SaveAsWritesTheMembersTextStartingBesideTheArchive)
+{
+    start({member("第二章.txt")});
+    const QString saved = filesDir.filePath("saved.txt");
+    dialogs.fileAnswers = {saved};
+    action("ActionSaveAs")->trigger();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].folder, filesDir.path() + "/");
+    EXPECT_EQ(dialogs.fileRequests[0].name, "第二章.txt");
+    EXPECT_EQ(TestFiles::contents(saved), Cp932::encode(QStringLiteral("二の本文\n続き")));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ArchiveWalkTest, ABookmarkedMemberAndAnArchiveAreReachedFromTheMenu)
+{
+    TestFiles::write(programDir.filePath("BOOKMARK.CSV"),
+                     "# Orlimbo - Bookmark File,\r\n"
+                         + Cp932::encode(QStringLiteral("章,%1\n本,%2\n").arg(member("中/三.txt"), book)));
+    start();
+    const QList<QAction *> items = named<QMenu>("MenuBookmark")->actions();
+    ASSERT_EQ(items.size(), 5);
+    items[3]->trigger();
+    EXPECT_EQ(viewText(), "三");
+    EXPECT_EQ(form->FileNameNow(), member("中/三.txt"));
+    items[4]->trigger();
+    EXPECT_EQ(folders()->directory(), book + "/");
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+} // namespace
