@@ -4,6 +4,7 @@
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
+#include "core/TextPlaces.h"
 
 #include <QByteArray>
 #include <QString>
@@ -62,6 +63,12 @@ public:
     bool isModified() const { return shown_.modified; }
     // Typing into the text (the write mode).
     void replace(qint64 start, qint64 length, QStringView with);
+
+    // The file's own text: the one the effects started from while any are on, else the shown one.
+    const QString &ownText() const { return unprocessed_ ? unprocessed_->text : shown_.text; }
+    // A position of the file's own text as a place no layout can move, and back.
+    TextPlace placeOf(qint64 position) const { return TextPlaces::placeOf(ownText(), form_, position); }
+    qint64 positionOf(const TextPlace &place) const { return TextPlaces::positionOf(ownText(), form_, place); }
 
     const EffectSet &effects() const { return effects_; }
     // The text the effects started from while any are applied; null otherwise.
