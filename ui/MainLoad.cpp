@@ -87,6 +87,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
                                   windowTitle(), Dialogs::Kind::Failure);
         return;
     }
+    recordPosition();
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
         RichEdit->setDocument(document_);
@@ -115,6 +116,8 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();
+    // After the wrap mode is set, so that the place is found among the lines as shown.
+    restorePosition();
 }
 
 void TForm1::showLineCount()
