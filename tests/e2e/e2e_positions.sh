@@ -35,6 +35,7 @@ before=$(caret) || fail "the view was not found through AT-SPI: $(tail -n 3 "$wo
 pass
 shot positions-before
 quit_with_ctrl_q "$main" "$pid"
+pid=""
 [ -s "$XDG_DATA_HOME/Orlimbo/positions" ] || fail "no store at $XDG_DATA_HOME/Orlimbo/positions"
 pass
 
@@ -43,5 +44,7 @@ shot positions-after
 after=$(caret) || fail "the view was not found through AT-SPI after the restart"
 [ "$after" = "$before" ] || fail "the caret came back at $after, not at $before"
 pass
+echo "e2e: the caret at $before before Ctrl+Q and at $after after the restart"
 quit_with_ctrl_q "$main" "$pid"
+pid=""
 e2e_done
