@@ -148,8 +148,11 @@ QString PositionStore::filePath() const
 PositionStore::Parsed PositionStore::parseFile(Records &into) const
 {
     const RegularFile::Read read = RegularFile::readAll(native(filePath()), kMostBytes, RegularFile::Links::Refuse);
+    // Something else put in its place (a link, a folder) is set aside; a file that cannot be read
+    // now (no permission) is left as it is.
     if (!read.bytes)
-        return read.error == ENOENT ? Parsed::Missing : Parsed::Damaged;
+        return read.error == RegularFile::kNotRegular || read.error == ELOOP || read.error == EISDIR ? Parsed::Damaged
+                                                                                                  : Parsed::Missing;
     const QByteArray &bytes = *read.bytes;
     if (read.truncated || !bytes.startsWith(QByteArray(kHeader) + '\n'))
         return Parsed::Damaged;

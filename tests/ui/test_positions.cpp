@@ -114,3 +114,22 @@ TEST_F(PositionsTest, AFileChangedSinceOpensAtTheTop)
     EXPECT_EQ(view()->topPosition(), 0);
     EXPECT_EQ(view()->caretPosition(), 0);
 }
+
+TEST_F(PositionsTest, APlaceTakenWithLineNumbersOnComesBackInTheFilesOwnText)
+{
+    makeFolder();
+    startInFolder();
+    walk(Qt::Key_Down);
+    action(QStringLiteral("ActionNumbering"))->trigger();
+    ASSERT_TRUE(viewText().startsWith(QStringLiteral("0001 0000 ")));
+    readOn();
+    const QString atCaret = viewText().mid(view()->caretPosition(), 12);
+    const qint64 line = viewText().first(view()->caretPosition()).count(QLatin1Char('\n'));
+    ASSERT_GT(line, 20);
+
+    walk(Qt::Key_Down);
+    walk(Qt::Key_Up);
+    ASSERT_TRUE(viewText().startsWith(QStringLiteral("0000 "))); // shown again without effects
+    EXPECT_EQ(viewText().first(view()->caretPosition()).count(QLatin1Char('\n')), line);
+    EXPECT_EQ(viewText().mid(view()->caretPosition(), 12), atCaret);
+}
