@@ -1,18 +1,14 @@
 #!/usr/bin/python3
-# Prints the caret offset of the program's text view as a screen reader reads it through
-# AT-SPI: the object with the text interface whose text holds MARKER.
+# Prints the caret offset of the program's text view read through AT-SPI, as a screen reader
+# reads it: the object with the text interface whose text holds MARKER.
 # Usage: atspi_caret.py MARKER
 import sys
 import time
 
 import pyatspi
 
-marker = sys.argv[1]
 
-
-def find_text(node, depth=0):
-    if node is None or depth > 40:
-        return None
+def find_text(node, marker, depth=0):
     try:
         text = node.queryText()
         if marker in text.getText(0, -1):
@@ -20,27 +16,19 @@ def find_text(node, depth=0):
     except Exception:
         pass
     try:
-        count = node.childCount
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)] if depth < 40 else []
     except Exception:
-        return None
-    for i in range(count):
-        try:
-            found = find_text(node.getChildAtIndex(i), depth + 1)
-        except Exception:
-            found = None
-        if found:
-            return found
-    return None
+        children = []
+    return next((t for t in (find_text(c, marker, depth + 1) for c in children if c is not None) if t), None)
 
 
 deadline = time.time() + 20
 while time.time() < deadline:
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and "orlimbo" in (app.name or "").lower():
-            text = find_text(app)
-            if text:
-                print(text.caretOffset)
-                sys.exit(0)
+    apps = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and "orlimbo" in (a.name or "").lower()]
+    text = next((t for t in (find_text(a, sys.argv[1]) for a in apps) if t), None)
+    if text:
+        print(text.caretOffset)
+        sys.exit(0)
     time.sleep(0.5)
-print("no accessible text holding %r" % marker, file=sys.stderr)
+print("no accessible text holding %r" % sys.argv[1], file=sys.stderr)
 sys.exit(1)

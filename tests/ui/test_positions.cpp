@@ -101,20 +101,6 @@ TEST_F(PositionsTest, WithTheSettingOffEveryFileOpensAtTheTopAndNothingIsWritten
     EXPECT_EQ(stored("RememberPosition"), QStringLiteral("0"));
 }
 
-TEST_F(PositionsTest, AFileChangedSinceOpensAtTheTop)
-{
-    makeFolder();
-    startInFolder();
-    walk(Qt::Key_Down);
-    readOn();
-    walk(Qt::Key_Down);
-    writeText(QStringLiteral("a-long.txt"), QStringLiteral("rewritten\n").repeated(3000));
-    walk(Qt::Key_Up);
-    EXPECT_TRUE(viewText().startsWith(QStringLiteral("rewritten")));
-    EXPECT_EQ(view()->topPosition(), 0);
-    EXPECT_EQ(view()->caretPosition(), 0);
-}
-
 TEST_F(PositionsTest, APlaceTakenWithLineNumbersOnComesBackInTheFilesOwnText)
 {
     makeFolder();
