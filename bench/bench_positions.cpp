@@ -2,6 +2,7 @@
 // 2,000 records of long paths; and one place taken as the reader walks away from a file.
 #include "bench/BenchSupport.h"
 
+#include "core/Cp932.h"
 #include "core/PositionStore.h"
 
 #include <QDateTime>
@@ -55,7 +56,24 @@ void BM_WriteStore(benchmark::State &state)
     }
 }
 
+// A place near the end of a large text taken as the reader walks away, and found again when
+// the file is shown: both walk the text before it once.
+void BM_PlaceInText(benchmark::State &state, qint64 size)
+{
+    const QString text = Cp932::decode(cachedText(size));
+    const qint64 position = text.size() - 100;
+    const qint64 total = DocumentEncoding::byteLength(text, DocumentEncoding::ByteForm::Cp932);
+    const TextPlace place = TextPlaces::placeOf(text, DocumentEncoding::ByteForm::Cp932, position);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TextPlaces::placeOf(text, DocumentEncoding::ByteForm::Cp932, position, total));
+        if (TextPlaces::positionOf(text, DocumentEncoding::ByteForm::Cp932, place, total) != position)
+            return state.SkipWithError("the place did not lead back");
+    }
+}
+
 const bool registered = [] {
+    benchmark::RegisterBenchmark("Positions/place/2MB", BM_PlaceInText, 2 * kMB)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Positions/place/100MB", BM_PlaceInText, 100 * kMB)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Positions/read/2000", BM_ReadStore)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Positions/write/2000", BM_WriteStore)->Unit(benchmark::kMillisecond);
     return true;

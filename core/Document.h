@@ -67,8 +67,8 @@ public:
     // The file's own text: the one the effects started from while any are on, else the shown one.
     const QString &ownText() const { return unprocessed_ ? unprocessed_->text : shown_.text; }
     // A position of the file's own text as a place no layout can move, and back.
-    TextPlace placeOf(qint64 position) const { return TextPlaces::placeOf(ownText(), form_, position); }
-    qint64 positionOf(const TextPlace &place) const { return TextPlaces::positionOf(ownText(), form_, place); }
+    TextPlace placeOf(qint64 position) const { return TextPlaces::placeOf(ownText(), form_, position, ownBytes()); }
+    qint64 positionOf(const TextPlace &place) const { return TextPlaces::positionOf(ownText(), form_, place, ownBytes()); }
 
     const EffectSet &effects() const { return effects_; }
     // The text the effects started from while any are applied; null otherwise.
@@ -117,6 +117,9 @@ public:
     static qint64 loadsOpened();
 
 private:
+    // The own text's byte length when known, else -1.
+    qint64 ownBytes() const { return unprocessed_ ? unprocessed_->byteLength : byteLength(); }
+
     struct Shown {
         QString text;
         // The bytes the effects made the text from; none while the text is the file's own.

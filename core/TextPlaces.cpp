@@ -41,6 +41,14 @@ qint64 numberPrefixLength(QStringView line)
     return digits > 0 && digits < line.size() && line[digits] == QLatin1Char(' ') ? digits + 1 : 0;
 }
 
+// The bytes before a position, measured from the nearer end of the text.
+qint64 bytesBefore(QStringView text, DocumentEncoding::ByteForm form, qint64 position, qint64 totalBytes)
+{
+    if (totalBytes >= 0 && position > text.size() / 2)
+        return totalBytes - DocumentEncoding::byteLength(text.sliced(position), form);
+    return DocumentEncoding::byteLength(text.first(position), form);
+}
+
 qint64 sameShare(qint64 position, qint64 shownSize, qint64 unprocessedSize)
 {
     if (shownSize <= 0)
@@ -50,17 +58,22 @@ qint64 sameShare(qint64 position, qint64 shownSize, qint64 unprocessedSize)
 
 } // namespace
 
-TextPlace placeOf(QStringView text, DocumentEncoding::ByteForm form, qint64 position)
+TextPlace placeOf(QStringView text, DocumentEncoding::ByteForm form, qint64 position, qint64 totalBytes)
 {
-    const QStringView before = text.first(std::clamp<qint64>(position, 0, text.size()));
-    return {DocumentEncoding::byteLength(before, form), breaksIn(before)};
+    position = std::clamp<qint64>(position, 0, text.size());
+    return {bytesBefore(text, form, position, totalBytes), breaksIn(text.first(position))};
 }
 
-qint64 positionOf(QStringView text, DocumentEncoding::ByteForm form, const TextPlace &place)
+qint64 positionOf(QStringView text, DocumentEncoding::ByteForm form, const TextPlace &place, qint64 totalBytes)
 {
+    // The line number leads to the line at once; the bytes before it are measured in one call.
+    qint64 start = lineStart(text, place.line);
+    qint64 bytes = bytesBefore(text, form, start, totalBytes);
+    if (bytes > place.byteOffset) { // the line number does not match the offset: walk from the start
+        start = 0;
+        bytes = 0;
+    }
     // Line by line, so that only the line holding the offset is measured in pieces.
-    qint64 bytes = 0;
-    qint64 start = 0;
     while (start < text.size()) {
         const qint64 end = lineEnd(text, start);
         const qint64 through = std::min<qint64>(end + 1, text.size());

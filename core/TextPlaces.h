@@ -16,11 +16,12 @@ struct TextPlace {
 
 namespace TextPlaces {
 
-// The place of a character position of the text.
-TextPlace placeOf(QStringView text, DocumentEncoding::ByteForm form, qint64 position);
-// The character position at a place, found by its byte offset; a place beyond the text gives
-// its end. An offset inside a character gives that character's start.
-qint64 positionOf(QStringView text, DocumentEncoding::ByteForm form, const TextPlace &place);
+// The place of a character position of the text. `totalBytes`, the whole text's byte length
+// when known (else -1), lets a place in the second half be measured from the end.
+TextPlace placeOf(QStringView text, DocumentEncoding::ByteForm form, qint64 position, qint64 totalBytes = -1);
+// The character position at a place, found by its line number and byte offset; a place beyond
+// the text gives its end. An offset inside a character gives that character's start.
+qint64 positionOf(QStringView text, DocumentEncoding::ByteForm form, const TextPlace &place, qint64 totalBytes = -1);
 
 // A position of the shown text (the output of the effects that are on) as a position of the
 // text the effects started from, mapped back through each effect's own rule (EffectPlaces in

@@ -195,6 +195,10 @@ TEST(TextPlaces, ABytePlaceAndALineNumberLeadBackToTheSamePosition)
         const QString text = QString::fromUtf16(c.text);
         EXPECT_EQ(TextPlaces::placeOf(text, c.form, c.position), c.place) << text.toStdString();
         EXPECT_EQ(TextPlaces::positionOf(text, c.form, c.place), c.position) << text.toStdString();
+        // Measured from the end when the whole length is known: the same place.
+        const qint64 total = DocumentEncoding::byteLength(text, c.form);
+        EXPECT_EQ(TextPlaces::placeOf(text, c.form, c.position, total), c.place) << text.toStdString();
+        EXPECT_EQ(TextPlaces::positionOf(text, c.form, c.place, total), c.position) << text.toStdString();
     }
     // An offset inside a character gives its start; one beyond the text its end.
     EXPECT_EQ(TextPlaces::positionOf(u"あい", ByteForm::Cp932, {3, 0}), 1);
