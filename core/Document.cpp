@@ -321,11 +321,46 @@ Document::Loaded Document::fromBytes(const QString &path, const QByteArray &byte
         DocumentEncoding::Loaded loaded = DocumentEncoding::load(bytes, chosen);
         document->detection_ = loaded.detection;
         document->form_ = DocumentEncoding::byteFormOf(loaded.detection.encoding);
-        document->shown_.text = std::move(loaded.text);
+        document->shown_.text = TextStore(std::move(loaded.text));
         document->shown_.byteLength = loaded.byteLength;
         result.document = std::move(document);
     } catch (const std::bad_alloc &) {
         result.failure = Failure::OutOfMemory;
     }
     return result;
+}
+
+TextPlace Document::placeOf(qint64 position) const
+{
+    const TextStore &own = ownText();
+    if (const QString *held = own.held())
+        return TextPlaces::placeOf(*held, form_, position, ownBytes());
+    // A text read from its file is measured piece by piece, never made whole.
+    position = std::clamp<qint64>(position, 0, own.size());
+    qint64 bytes = 0;
+    own.forEachPiece(0, position, [&](QStringView piece, qint64) {
+        bytes += DocumentEncoding::byteLength(piece, form_);
+        return true;
+    });
+    return {bytes, own.lineOf(position)};
+}
+
+qint64 Document::positionOf(const TextPlace &place) const
+{
+    const TextStore &own = ownText();
+    if (const QString *held = own.held())
+        return TextPlaces::positionOf(*held, form_, place, ownBytes());
+    // The offset alone finds the place; pieces are measured until the one that holds it.
+    qint64 bytes = 0;
+    qint64 found = own.size();
+    own.forEachPiece(0, own.size(), [&](QStringView piece, qint64 start) {
+        const qint64 pieceBytes = DocumentEncoding::byteLength(piece, form_);
+        if (bytes + pieceBytes <= place.byteOffset) {
+            bytes += pieceBytes;
+            return true;
+        }
+        found = start + TextPlaces::positionOf(piece, form_, {place.byteOffset - bytes, 0});
+        return false;
+    });
+    return found;
 }

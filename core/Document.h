@@ -5,6 +5,7 @@
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
 #include "core/RegularFile.h"
+#include "core/TextPlaces.h"
 #include "core/TextStore.h"
 
 #include <QByteArray>
@@ -69,6 +70,12 @@ public:
     // Typing into the text (the write mode).
     void replace(qint64 start, qint64 length, QStringView with);
 
+    // The file's own text: the one the effects started from while any are on, else the shown one.
+    const TextStore &ownText() const { return unprocessed_ ? unprocessed_->text : shown_.text; }
+    // A position of the file's own text as a place no layout can move, and back.
+    TextPlace placeOf(qint64 position) const;
+    qint64 positionOf(const TextPlace &place) const;
+
     const EffectSet &effects() const { return effects_; }
     // The text the effects started from while any are applied; null otherwise.
     std::optional<QString> unprocessedText() const
@@ -129,6 +136,9 @@ public:
     static qint64 &readAsShownFrom();
 
 private:
+    // The own text's byte length when known, else -1.
+    qint64 ownBytes() const { return unprocessed_ ? unprocessed_->byteLength : byteLength(); }
+
     struct Shown {
         TextStore text;
         // The bytes the effects made the text from; none while the text is the file's own.

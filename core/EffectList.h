@@ -27,6 +27,16 @@ enum class EffectClearing : char {
     Discard = 'N', // the shown text stays; the unprocessed one is forgotten
 };
 
+// How an effect's output lines map back to positions of its input, so that a reading place taken
+// in the shown text can be kept in terms of the file's own text.
+enum class EffectPlaces : char {
+    KeepsLines,      // every line stays on its number; dropped blanks shift a column a little
+    PrefixesLines,   // every line keeps its number behind a number prefix
+    DropsFirstLines, // whole lines go from the start; the rest keep their order
+    JoinsLines,      // one line: a position counts the characters before it, breaks left out
+    CannotSay,       // breaks inside a tag go with it: only the share of the text is known
+};
+
 // A note shown before the effect runs while another effect is on (the effect runs anyway).
 struct EffectNote {
     EffectKind whileOn;
@@ -49,23 +59,24 @@ struct Effect {
     // The text has no line breaks left, so the view wraps at its edge.
     bool wrapsAtEdge;
     const Effects::ByteRule *rule;
+    EffectPlaces places;
 };
 
 inline constexpr std::array<Effect, 5> kEffects{{
     {EffectKind::NoLineBreaks, "ActionNoCRLF", EffectTexts::kNoCRLF, "Ctrl+J", "StyleNoCRLF", "ToolButton12", u"¶", true,
-     EffectTexts::kHintNoCRLF, false, {}, true, &Effects::cutBreaks},
+     EffectTexts::kHintNoCRLF, false, {}, true, &Effects::cutBreaks, EffectPlaces::JoinsLines},
     {EffectKind::NoBlanks, "ActionNoSpace", EffectTexts::kNoSpace, "Ctrl+K", "StyleNoSpace", "ToolButton13", u"␣", false,
-     EffectTexts::kHintNoSpace, false, {}, false, &Effects::cutSpaces},
+     EffectTexts::kHintNoSpace, false, {}, false, &Effects::cutSpaces, EffectPlaces::KeepsLines},
     {EffectKind::NoTags, "ActionNoHtmlTag", EffectTexts::kNoHtmlTag, "Ctrl+H", "StyleTag", "ToolButton14", u"<>", true,
-     EffectTexts::kHintNoTag, false, {}, false, &Effects::cutTags},
+     EffectTexts::kHintNoTag, false, {}, false, &Effects::cutTags, EffectPlaces::CannotSay},
     {EffectKind::SkipHeader, "ActionNoTFS", EffectTexts::kNoTFS, "Ctrl+U", "StyleNoTFS", "ToolButton18", u"✉", false,
      EffectTexts::kHintNoTFS, false,
      {{{EffectKind::Numbering, EffectTexts::kNoteNoTFSAfterNumbering},
        {EffectKind::NoLineBreaks, EffectTexts::kNoteNoTFSAfterNoCRLF}}},
-     false, &Effects::cutHeader},
+     false, &Effects::cutHeader, EffectPlaces::DropsFirstLines},
     {EffectKind::Numbering, "ActionNumbering", EffectTexts::kNumbering, "Ctrl+I", "StyleNumbering", "ToolButton17", u"#", true,
      EffectTexts::kHintNumbering, true, {{{EffectKind::NoLineBreaks, EffectTexts::kNoteNumberingAfterNoCRLF}}}, false,
-     &Effects::numberLines},
+     &Effects::numberLines, EffectPlaces::PrefixesLines},
 }};
 
 // The entry of a kind; null for a character that names no effect.

@@ -154,6 +154,14 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(QLatin1Char(r.NaturalSort ? '1' : '0'));
                  }});
+    t.push_back({QStringLiteral("RememberPosition"),
+                 [](SettingsRecord &r, const QString &text) {
+                     if (text == QLatin1String("0") || text == QLatin1String("1"))
+                         r.RememberPosition = text == QLatin1String("1");
+                 },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(QLatin1Char(r.RememberPosition ? '1' : '0'));
+                 }});
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
@@ -256,6 +264,7 @@ void SettingsRecord::resetToDefaults()
     WindowHeight = kDefaultHeight;
     setEncodingChoice(DocumentEncoding::Choice::Auto);
     NaturalSort = true;
+    RememberPosition = true;
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

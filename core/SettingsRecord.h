@@ -107,6 +107,8 @@ struct SettingsRecord {
     QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
     // The file list orders runs of digits by their value ("NaturalSort", "1" or "0").
     bool NaturalSort = true;
+    // Each file opens where the reader left it ("RememberPosition", "1" or "0").
+    bool RememberPosition = true;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

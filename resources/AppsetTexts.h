@@ -21,6 +21,7 @@ inline const QString kHintCheckBox1 = QStringLiteral(
     "チェックを入れておく方が便利です。\n※チェックを入れておくと、次回起動時に「ファイル選択BOX」も前回終了時のフォルダにセットされます。");
 inline const QString kHintCheckBox2 = QStringLiteral(
     "チェックを外すと、履歴情報をレジストリに記録しません。\n履歴は、起動してから終了するまでの履歴情報のみを扱うようになります。");
+inline const QString kRememberPosition = QStringLiteral("閲覧位置をファイルごとに記憶する(&M)");
 inline const QString kGroupMaintenance = QStringLiteral("管理(&M)");
 inline const QString kClearHistory = QStringLiteral("履歴情報をすべて削除する(&H)");
 inline const QString kHintClearHistory = QStringLiteral("今すぐ、すべての履歴情報を消去します。");

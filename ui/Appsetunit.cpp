@@ -113,6 +113,8 @@ QWidget *TAppSetForm::createGeneralPage()
     auto *historyColumn = new QVBoxLayout(history);
     historyColumn->addWidget(CheckBox1);
     historyColumn->addWidget(CheckBox2);
+    cbRememberPosition = named(new QCheckBox(AppsetTexts::kRememberPosition), QStringLiteral("cbRememberPosition"));
+    historyColumn->addWidget(cbRememberPosition);
 
     auto *maintenance = new QGroupBox(AppsetTexts::kGroupMaintenance);
     BtnClearHistory = named(new QPushButton(AppsetTexts::kClearHistory), QStringLiteral("BtnClearHistory"));
@@ -439,6 +441,7 @@ void TAppSetForm::FormShow()
 
     CheckBox1->setChecked(s.flagIs(Flag::ReopenLastFile, '1'));
     CheckBox2->setChecked(s.flagIs(Flag::KeepHistory, '1'));
+    cbRememberPosition->setChecked(s.RememberPosition);
     cbSafeFileDel->setChecked(s.flagIs(Flag::DeleteWithoutAsking, '1'));
     cbSafeNotOnlyText->setChecked(s.flagIs(Flag::DeleteNonText, '1'));
 
@@ -514,6 +517,7 @@ void TAppSetForm::BitBtn1Click()
         s.EditFilterU[i] = EditFilterU[i]->text();
     s.setFlag(Flag::AllTextLists, QChar(u'0' + std::max(0, cbSelectTextFile->currentIndex())));
     s.NaturalSort = cbNaturalSort->isChecked();
+    s.RememberPosition = cbRememberPosition->isChecked();
     if (const std::optional<ColorPreset> preset = selectedPreset())
         s.setFlag(Flag::ColorPreset, QLatin1Char(char(*preset)));
     s.setFlag(Flag::SwapColors, flagChar(cbReverseColor->isChecked()));

@@ -44,6 +44,7 @@ public:
     QPushButton *BitBtn1, *BitBtn2;
     // General.
     QCheckBox *CheckBox1, *CheckBox2;
+    QCheckBox *cbRememberPosition;
     QPushButton *BtnClearHistory;
     QToolButton *BtnForDebugMode;
     // Filters: rows 1-4.

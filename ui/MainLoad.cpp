@@ -117,6 +117,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
                                   windowTitle(), Dialogs::Kind::Failure);
         return;
     }
+    recordPosition();
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
         RichEdit->setDocument(document_);
@@ -145,6 +146,8 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
                        + MainTexts::kVersionTitle);
     }
     RefreshViewState();
+    // After the wrap mode is set, so that the place is found among the lines as shown.
+    restorePosition();
     // A damaged member shows what could be read, then says where it broke.
     if (loaded.archiveStatus == Archive::Status::Damaged)
         services_.dialogs.message(this, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);

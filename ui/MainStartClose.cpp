@@ -206,6 +206,8 @@ void TForm1::captureWindowState()
 
 void TForm1::FormClose()
 {
+    recordPosition();
+    writePositions();
     if (Settings.UninstallRequested) {
         services_.store.deleteKey();
     } else {

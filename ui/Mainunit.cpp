@@ -58,6 +58,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectFileOps();
     connectExternal();
     connectLoading();
+    connectPositions();
 }
 
 TForm1::~TForm1()

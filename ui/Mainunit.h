@@ -5,6 +5,7 @@
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
+#include "core/PositionStore.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
 #include "ui/StatusBar.h"
@@ -25,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSplitter;
+class QTimer;
 class QToolButton;
 class Dialogs;
 class Shell;
@@ -252,6 +254,15 @@ private:
     void showLineCount();
     // Entering an archive whose listing stopped short says why; what was read is listed.
     void reportArchiveListing(const QString &folder);
+    // Reading places (MainPositions.cpp).
+    void connectPositions();
+    // The store, read at its first use; null while the setting is off.
+    PositionStore *positions();
+    // Takes the viewed file's place, as it stops being the viewed one.
+    void recordPosition();
+    // Shows the newly viewed file where it was left, when its place still holds.
+    void restorePosition();
+    void writePositions();
     void setStatus(StatusPanel panel, const QString &text);
 
     // State shared by the commands.
@@ -271,6 +282,9 @@ private:
         int index;
     };
     std::optional<PendingLoad> pendingLoad_;
+    // Where the reader left each file; written at most once a second by the timer.
+    std::unique_ptr<PositionStore> positions_;
+    QTimer *positionsWrite_;
     // Esc while a load runs on.
     QAction *ActionCancelLoad;
     // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.

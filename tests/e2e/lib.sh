@@ -40,7 +40,7 @@ e2e_begin_with_bus() {
 e2e_fresh_home() {
     work=$(mktemp -d)
     export QT_QPA_PLATFORM=xcb
-    export XDG_CONFIG_HOME="$work/config" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+    export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
 }

@@ -48,7 +48,12 @@ protected:
     RecordingShell shell;
     std::unique_ptr<TForm1> form;
 
-    void SetUp() override { SetProgramFolderOverride(programDir.path()); }
+    void SetUp() override
+    {
+        SetProgramFolderOverride(programDir.path());
+        // Reading places are kept in the per-user data folder: one of the test's own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(programDir.filePath(QStringLiteral("data"))));
+    }
     void TearDown() override
     {
         if (form)

@@ -412,3 +412,22 @@ TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsC
     EXPECT_EQ(stored("NaturalSort"), QStringLiteral("0"));
     EXPECT_EQ(listed(), plain);
 }
+
+// Remembering reading places is ticked on the first page until the reader clears it; the
+// choice is stored and holds at the next start.
+TEST_F(SettingsFromMainWindowTest, RememberingReadingPlacesIsOnTheFirstPageAndStored)
+{
+    start({filesDir.path()});
+    withDialog([](TAppSetForm &d) {
+        ASSERT_EQ(d.PageControl1->currentIndex(), 0);
+        ASSERT_TRUE(d.cbRememberPosition->isVisible());
+        EXPECT_EQ(d.cbRememberPosition->text(), QStringLiteral("閲覧位置をファイルごとに記憶する(&M)"));
+        EXPECT_TRUE(d.cbRememberPosition->isChecked());
+        d.cbRememberPosition->click();
+        d.BitBtn1->click();
+    });
+    EXPECT_FALSE(form->settings().RememberPosition);
+    restart({filesDir.path()});
+    EXPECT_EQ(stored("RememberPosition"), QStringLiteral("0"));
+    withDialog([](TAppSetForm &d) { EXPECT_FALSE(d.cbRememberPosition->isChecked()); });
+}

@@ -53,6 +53,7 @@ void TextView::documentReplaced()
     const bool hadSelection = hasSelection();
     text_ = document_->store();
     anchor_ = caret_ = 0;
+    caretMoved_ = false;
     preferredX_ = -1;
     invalidateLayout();
     verticalScrollBar()->setValue(0);
@@ -456,6 +457,27 @@ void TextView::scrollToCaret()
 void TextView::moveCaretToStart()
 {
     moveCaret(0, false);
+    caretMoved_ = false;
+}
+
+qint64 TextView::topPosition() const
+{
+    ensureIndex();
+    const LineStarts lines = starts();
+    if (lines.size() == 0)
+        return 0;
+    return lines[size_t(std::clamp<qint64>(verticalScrollBar()->value(), 0, qint64(lines.size()) - 1))];
+}
+
+void TextView::showPlace(qint64 top, qint64 caret, bool caretMoved)
+{
+    anchor_ = caret_ = snapDown(std::clamp<qint64>(caret, 0, text_.size()));
+    caretMoved_ = caretMoved;
+    preferredX_ = -1;
+    updateScrollBars();
+    verticalScrollBar()->setValue(int(std::min<qint64>(INT_MAX, displayLineAt(std::clamp<qint64>(top, 0, text_.size())).first)));
+    viewport()->update();
+    emit cursorPositionChanged();
 }
 
 void TextView::moveCaret(qint64 position, bool keepAnchor)
@@ -463,6 +485,7 @@ void TextView::moveCaret(qint64 position, bool keepAnchor)
     const bool hadSelection = hasSelection();
     const qint64 oldCaret = caret_;
     caret_ = snapDown(std::clamp<qint64>(position, 0, text_.size()));
+    caretMoved_ = true;
     if (!keepAnchor)
         anchor_ = caret_;
     scrollToCaret();

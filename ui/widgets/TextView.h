@@ -50,6 +50,13 @@ public:
     void moveCaretToStart();
 
     qint64 caretPosition() const { return caret_; }
+    // Whether the caret was moved since the document was shown (rather than only scrolled past).
+    bool caretMovedByUser() const { return caretMoved_; }
+    // The first position of the display line at the top.
+    qint64 topPosition() const;
+    // Shows the display line holding `top` at the top, with the caret at `caret`, as a reader
+    // left it.
+    void showPlace(qint64 top, qint64 caret, bool caretMoved);
     qint64 selectionStart() const { return std::min(anchor_, caret_); }
     qint64 selectionEnd() const { return std::max(anchor_, caret_); }
     bool hasSelection() const { return anchor_ != caret_; }
@@ -141,6 +148,7 @@ private:
     bool readOnly_ = true;
     qint64 anchor_ = 0;
     qint64 caret_ = 0;
+    bool caretMoved_ = false;
     qreal preferredX_ = -1;
     int shownRoom_ = -1;
 

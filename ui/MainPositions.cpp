@@ -1,0 +1,83 @@
+// Where the reader was in each file: taken when a file stops being the viewed one, given back
+// when it is shown again, in this run or a later one.
+#include "ui/Mainunit.h"
+
+#include "ui/widgets/TextView.h"
+
+#include <QDateTime>
+#include <QTimer>
+
+namespace {
+// The store is written at most this often while the reader walks from file to file.
+constexpr int kWriteEveryMs = 1000;
+} // namespace
+
+void TForm1::connectPositions()
+{
+    positionsWrite_ = new QTimer(this);
+    positionsWrite_->setSingleShot(true);
+    positionsWrite_->setInterval(kWriteEveryMs);
+    connect(positionsWrite_, &QTimer::timeout, this, &TForm1::writePositions);
+}
+
+PositionStore *TForm1::positions()
+{
+    if (!Settings.RememberPosition)
+        return nullptr;
+    if (!positions_) {
+        positions_ = std::make_unique<PositionStore>(PositionStore::defaultFolder());
+        positions_->read();
+    }
+    return positions_.get();
+}
+
+void TForm1::recordPosition()
+{
+    const Document &document = *document_;
+    const Document::Source &source = document.source();
+    // A text typed into is no longer the file's: its places would point elsewhere in the file.
+    if (source.nativePath.isEmpty() || !source.identity.known() || document.isModified())
+        return;
+    PositionStore *store = positions();
+    if (!store)
+        return;
+    const auto ownPlace = [&](qint64 shown) {
+        if (document.effects().empty())
+            return document.placeOf(shown);
+        return document.placeOf(
+            TextPlaces::toUnprocessed(document.effects(), document.text(), document.ownText().whole(), shown));
+    };
+    PositionStore::Record record;
+    record.size = source.identity.size;
+    record.modifiedNs = source.identity.modifiedNs;
+    record.top = ownPlace(RichEdit->topPosition());
+    record.caret = ownPlace(RichEdit->caretPosition());
+    record.caretMoved = RichEdit->caretMovedByUser();
+    record.visitedMs = QDateTime::currentMSecsSinceEpoch();
+    record.tail = PositionStore::tailOf(source.nativePath, source.identity);
+    store->remember(source.nativePath, std::move(record));
+    if (!positionsWrite_->isActive())
+        positionsWrite_->start();
+}
+
+void TForm1::restorePosition()
+{
+    const Document::Source &source = document_->source();
+    PositionStore *store = source.nativePath.isEmpty() ? nullptr : positions();
+    if (!store)
+        return;
+    const std::optional<PositionStore::Record> record = store->find(source.nativePath);
+    if (!record || !PositionStore::restores(*record, source.nativePath, source.identity))
+        return;
+    const qint64 top = document_->positionOf(record->top);
+    // A caret never moved stays with the reader: at the top line, so that keys go on from there.
+    RichEdit->showPlace(top, record->caretMoved ? document_->positionOf(record->caret) : top, record->caretMoved);
+}
+
+void TForm1::writePositions()
+{
+    positionsWrite_->stop();
+    // A store that cannot be written costs the reader nothing but the places of this run.
+    if (positions_ && Settings.RememberPosition && positions_->hasUnwritten())
+        positions_->write();
+}
