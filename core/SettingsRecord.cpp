@@ -154,6 +154,11 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(QLatin1Char(r.NaturalSort ? '1' : '0'));
                  }});
+    t.push_back({QStringLiteral("SearchFolder"),
+                 [](SettingsRecord &r, const QString &text) { r.SearchFolder = text == QLatin1String("1"); },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(QLatin1Char(r.SearchFolder ? '1' : '0'));
+                 }});
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
@@ -256,6 +261,7 @@ void SettingsRecord::resetToDefaults()
     WindowHeight = kDefaultHeight;
     setEncodingChoice(DocumentEncoding::Choice::Auto);
     NaturalSort = true;
+    SearchFolder = false;
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

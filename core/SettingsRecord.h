@@ -107,6 +107,8 @@ struct SettingsRecord {
     QChar TextEncoding = QLatin1Char(char(DocumentEncoding::Choice::Auto));
     // The file list orders runs of digits by their value ("NaturalSort", "1" or "0").
     bool NaturalSort = true;
+    // F3 goes on into the following files of the list ("SearchFolder", "1" or "0").
+    bool SearchFolder = false;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

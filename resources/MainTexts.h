@@ -20,7 +20,7 @@ struct CommandText {
     const char *key;
 };
 
-inline constexpr std::array<CommandText, 37> kCommands{{
+inline constexpr std::array<CommandText, 38> kCommands{{
     {"ActionNewWindow", u"新しいウインドウを開く(&W)", "Ctrl+W"},
     {"ActionFileOpen", u"ファイルを開く(&O)...", "Ctrl+O"},
     {"ActionFolderOpen", u"フォルダを開く(&F)...", "Ctrl+Alt+O"},
@@ -39,6 +39,7 @@ inline constexpr std::array<CommandText, 37> kCommands{{
     {"ActionOpenSearch", u"検索(&F)", "Ctrl+F"},
     {"ActionFindNext", u"次を検索(&N)", "F3"},
     {"ActionGoSearch", u"検索", ""},
+    {"ActionFindPrevious", u"前を検索(&P)", "Shift+F3"},
     {"ActionViewPre", u"１つ前へ戻る(&B)", "Alt+Backspace"},
     {"ActionViewNext", u"１つ先へ進む(&G)", "Alt+Ins"},
     {"ActionReLoad", u"更新（再読込）(&R)", "F5"},
@@ -166,6 +167,9 @@ inline const QString kSearchLabel = QStringLiteral("検索語(&W)：");
 inline const QString kSearchButton = QStringLiteral("検索");
 inline const QString kSearchButtonHint = QStringLiteral("カーソル位置から下を検索します (F3)");
 inline const QString kMatchCase = QStringLiteral("大文字小文字を区別する(&C)");
+inline const QString kFindPreviousButton = QStringLiteral("前");
+inline const QString kSearchFolder = QStringLiteral("後続のファイルも検索(&O)");
+inline const QString kSearchFolderHint = QStringLiteral("見つからないときは、ファイル一覧の次のファイルへ進んで検索を続けます");
 inline const QString kCloseSearch = QStringLiteral("×");
 inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる");
 // Shown in the first status panel after a search that found nothing, until the next key.

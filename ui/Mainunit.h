@@ -295,7 +295,7 @@ private:
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
         *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
         *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
-        *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
+        *ActionGoSearch, *ActionFindPrevious, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
         *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
         *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
         *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;

@@ -475,6 +475,13 @@ qint64 TextView::find(const QString &word, qint64 from, bool matchCase) const
     return text_.indexOf(word, from, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
+qint64 TextView::findBackward(const QString &word, qint64 before, bool matchCase) const
+{
+    if (word.isEmpty() || before <= 0)
+        return -1;
+    return text_.lastIndexOf(word, before - 1, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+}
+
 void TextView::setColors(const QColor &text, const QColor &background)
 {
     QPalette p = palette();
