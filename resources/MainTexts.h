@@ -178,6 +178,22 @@ inline QString notFoundText(const QString &word)
     return QStringLiteral("「%1」は見つかりませんでした").arg(word);
 }
 
+// The search going on through the folder: its progress in the first status panel, and what
+// it says when no further file holds the word, with the files it could not read.
+inline QString folderSearchProgressText(qsizetype done, qsizetype total)
+{
+    return QStringLiteral("検索中… %1 / %2 ファイル").arg(done).arg(total);
+}
+inline QString folderNotFoundText(const QString &word, bool forward)
+{
+    return forward ? QStringLiteral("「%1」はフォルダの最後まで見つかりませんでした").arg(word)
+                   : QStringLiteral("「%1」はフォルダの最初まで見つかりませんでした").arg(word);
+}
+inline QString passedOverText(qsizetype files)
+{
+    return QStringLiteral("（読めないファイル%1件を飛ばしました）").arg(files);
+}
+
 // Several files dropped on the window: the first is shown, the others are not.
 inline QString droppedRestIgnoredText(int others)
 {

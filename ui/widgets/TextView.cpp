@@ -479,7 +479,8 @@ qint64 TextView::findBackward(const QString &word, qint64 before, bool matchCase
 {
     if (word.isEmpty() || before <= 0)
         return -1;
-    return text_.lastIndexOf(word, before - 1, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    // Past the end the search would find nothing rather than start from the end.
+    return text_.lastIndexOf(word, std::min<qint64>(before, text_.size()) - 1, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 void TextView::setColors(const QColor &text, const QColor &background)
