@@ -44,7 +44,11 @@ void TForm1::connectSearch()
     connect(PanelSearch, &SearchBar::closed, this, &TForm1::cancelFolderSearch);
     connect(PanelSearch, &SearchBar::endReached, this, &TForm1::searchFolder);
     connect(folderSearch_, &FolderSearchRunner::progressed, this, [this](qsizetype done, qsizetype total) {
-        setStatus(StatusPanel::Date, MainTexts::folderSearchProgressText(done, total));
+        // The reader went to another file meanwhile: the search was for the one left.
+        if (FileNameNow() != folderSearchFrom_->path)
+            cancelFolderSearch();
+        else
+            setStatus(StatusPanel::Date, MainTexts::folderSearchProgressText(done, total));
     });
     connect(folderSearch_, &FolderSearchRunner::ended, this, &TForm1::folderSearchEnded);
 }
@@ -73,7 +77,8 @@ void TForm1::cancelFolderSearch()
         return;
     folderSearch_->cancel();
     ActionCancelSearch->setEnabled(false);
-    setStatus(StatusPanel::Date, folderSearchFrom_->dateText);
+    if (FileNameNow() == folderSearchFrom_->path)
+        setStatus(StatusPanel::Date, folderSearchFrom_->dateText);
     folderSearchFrom_.reset();
 }
 
@@ -81,10 +86,10 @@ void TForm1::folderSearchEnded(const FolderSearch::Result &result)
 {
     ActionCancelSearch->setEnabled(false);
     const FolderSearchStart from = *std::exchange(folderSearchFrom_, std::nullopt);
-    setStatus(StatusPanel::Date, from.dateText);
     // The reader went elsewhere meanwhile: what was found is no longer the next file.
     if (FileNameNow() != from.path)
         return;
+    setStatus(StatusPanel::Date, from.dateText);
     const QString passed = result.passedOver > 0 ? MainTexts::passedOverText(result.passedOver) : QString();
     if (result.found < 0) {
         Desktop::beep();
