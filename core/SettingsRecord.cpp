@@ -162,6 +162,11 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(QLatin1Char(r.RememberPosition ? '1' : '0'));
                  }});
+    t.push_back({QStringLiteral("SearchFolder"),
+                 [](SettingsRecord &r, const QString &text) { r.SearchFolder = text == QLatin1String("1"); },
+                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                     return QString(QLatin1Char(r.SearchFolder ? '1' : '0'));
+                 }});
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },
@@ -265,6 +270,7 @@ void SettingsRecord::resetToDefaults()
     setEncodingChoice(DocumentEncoding::Choice::Auto);
     NaturalSort = true;
     RememberPosition = true;
+    SearchFolder = false;
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

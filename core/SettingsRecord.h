@@ -109,6 +109,8 @@ struct SettingsRecord {
     bool NaturalSort = true;
     // Each file opens where the reader left it ("RememberPosition", "1" or "0").
     bool RememberPosition = true;
+    // F3 goes on into the following files of the list ("SearchFolder", "1" or "0").
+    bool SearchFolder = false;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

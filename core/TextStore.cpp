@@ -341,6 +341,28 @@ qint64 TextStore::indexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs)
     return found;
 }
 
+qint64 TextStore::lastIndexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs) const
+{
+    const Store &s = *store_;
+    if (!s.lazy)
+        return s.text.lastIndexOf(word, from, cs);
+    from = std::min<qint64>(from, s.size() - word.size());
+    if (word.isEmpty() || from < 0)
+        return -1;
+    // Windows from the end backwards, each reaching into the one after it by the word less one.
+    const qint64 window = std::max<qint64>(qint64(1) << 16, 2 * word.size());
+    for (qint64 end = from + word.size(); end > 0;) {
+        const qint64 start = std::max<qint64>(0, end - window);
+        const qsizetype at = mid(start, end - start).lastIndexOf(word, -1, cs);
+        if (at >= 0)
+            return start + at;
+        if (start == 0)
+            break;
+        end = start + word.size() - 1;
+    }
+    return -1;
+}
+
 qint64 TextStore::blocksDecoded() const
 {
     const std::lock_guard lock(store_->cacheMutex);

@@ -51,6 +51,8 @@ public:
 
     // The first position at or after `from` where `word` occurs, or -1.
     qint64 indexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs) const;
+    // The last position at or before `from` where `word` occurs, or -1.
+    qint64 lastIndexOf(QStringView word, qint64 from, Qt::CaseSensitivity cs) const;
 
     // Gives [from, to) in consecutive pieces, each with the position it starts at, until `take`
     // returns false. A piece is valid only during its call.

@@ -20,7 +20,7 @@ struct CommandText {
     const char *key;
 };
 
-inline constexpr std::array<CommandText, 37> kCommands{{
+inline constexpr std::array<CommandText, 38> kCommands{{
     {"ActionNewWindow", u"新しいウインドウを開く(&W)", "Ctrl+W"},
     {"ActionFileOpen", u"ファイルを開く(&O)...", "Ctrl+O"},
     {"ActionFolderOpen", u"フォルダを開く(&F)...", "Ctrl+Alt+O"},
@@ -39,6 +39,7 @@ inline constexpr std::array<CommandText, 37> kCommands{{
     {"ActionOpenSearch", u"検索(&F)", "Ctrl+F"},
     {"ActionFindNext", u"次を検索(&N)", "F3"},
     {"ActionGoSearch", u"検索", ""},
+    {"ActionFindPrevious", u"前を検索(&P)", "Shift+F3"},
     {"ActionViewPre", u"１つ前へ戻る(&B)", "Alt+Backspace"},
     {"ActionViewNext", u"１つ先へ進む(&G)", "Alt+Ins"},
     {"ActionReLoad", u"更新（再読込）(&R)", "F5"},
@@ -166,12 +167,31 @@ inline const QString kSearchLabel = QStringLiteral("検索語(&W)：");
 inline const QString kSearchButton = QStringLiteral("検索");
 inline const QString kSearchButtonHint = QStringLiteral("カーソル位置から下を検索します (F3)");
 inline const QString kMatchCase = QStringLiteral("大文字小文字を区別する(&C)");
+inline const QString kFindPreviousButton = QStringLiteral("前");
+inline const QString kSearchFolder = QStringLiteral("後続のファイルも検索(&O)");
+inline const QString kSearchFolderHint = QStringLiteral("見つからないときは、ファイル一覧の次のファイルへ進んで検索を続けます");
 inline const QString kCloseSearch = QStringLiteral("×");
 inline const QString kCloseSearchHint = QStringLiteral("検索バーを閉じる");
 // Shown in the first status panel after a search that found nothing, until the next key.
 inline QString notFoundText(const QString &word)
 {
     return QStringLiteral("「%1」は見つかりませんでした").arg(word);
+}
+
+// The search going on through the folder: its progress in the first status panel, and what
+// it says when no further file holds the word, with the files it could not read.
+inline QString folderSearchProgressText(qsizetype done, qsizetype total)
+{
+    return QStringLiteral("検索中… %1 / %2 ファイル").arg(done).arg(total);
+}
+inline QString folderNotFoundText(const QString &word, bool forward)
+{
+    return forward ? QStringLiteral("「%1」はフォルダの最後まで見つかりませんでした").arg(word)
+                   : QStringLiteral("「%1」はフォルダの最初まで見つかりませんでした").arg(word);
+}
+inline QString passedOverText(qsizetype files)
+{
+    return QStringLiteral("（読めないファイル%1件を飛ばしました）").arg(files);
 }
 
 // Several files dropped on the window: the first is shown, the others are not.

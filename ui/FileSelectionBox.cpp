@@ -221,6 +221,11 @@ QString FileSelectionBox::folder() const
     return DirectoryListBox1->directory();
 }
 
+QStringList FileSelectionBox::listedFiles() const
+{
+    return FileListBox1->paths();
+}
+
 void FileSelectionBox::reread()
 {
     FileListBox1->reread();

@@ -48,6 +48,8 @@ public:
     // Selects the file the window already shows, without asking for it again.
     void showFile(const QString &path);
     QString folder() const;
+    // The files the list shows, in its order and under its mask.
+    QStringList listedFiles() const;
     // Re-reads the files of the shown folder.
     void reread();
     // How the folder and file lists order their names; a change re-reads them.

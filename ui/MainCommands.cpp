@@ -172,6 +172,7 @@ void TForm1::createActions()
     ActionOpenSearch = makeAction("ActionOpenSearch");
     ActionFindNext = makeAction("ActionFindNext");
     ActionGoSearch = makeAction("ActionGoSearch");
+    ActionFindPrevious = makeAction("ActionFindPrevious");
     ActionViewPre = makeAction("ActionViewPre");
     ActionViewNext = makeAction("ActionViewNext");
     ActionReLoad = makeAction("ActionReLoad");
@@ -294,7 +295,7 @@ void TForm1::createMenus()
     MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
     MenuEdit->addActions({ActionCopy, ActionSelectAll});
     MenuEdit->addSeparator();
-    MenuEdit->addActions({ActionOpenSearch, ActionFindNext});
+    MenuEdit->addActions({ActionOpenSearch, ActionFindNext, ActionFindPrevious});
 
     MenuView = bar->addMenu(MainTexts::kMenuView);
     MenuView->setObjectName(QStringLiteral("MenuView"));

@@ -91,6 +91,7 @@ void TForm1::applyLoadedSettings()
     RichEdit->setColors(SystemColors::toQColor(Settings.ColorText, palette()),
                         SystemColors::toQColor(Settings.ColorBack, palette()));
     resize(Settings.WindowWidth, Settings.WindowHeight);
+    PanelSearch->setSearchesFolder(Settings.SearchFolder);
 }
 
 void TForm1::actOnCommandLine()
@@ -191,6 +192,7 @@ void TForm1::captureWindowState()
     const int entry = PanelDirBars->filterIndex();
     Settings.setFlag(Flag::FilterEntry, entry >= 1 && entry <= 5 ? QChar(u'0' + entry) : QLatin1Char('0'));
     Settings.setFlag(Flag::Terminator, QChar());
+    Settings.SearchFolder = PanelSearch->searchesFolder();
 
     const QFont font = RichEdit->font();
     Settings.FontName = font.family();

@@ -35,6 +35,10 @@ class TextView;
 class SearchBar;
 class AddressBar;
 class DocumentLoader;
+class FolderSearchRunner;
+namespace FolderSearch {
+struct Result;
+}
 
 // What the main window reaches the outside world through.
 struct AppServices {
@@ -202,6 +206,10 @@ private:
 
     // Search bar (MainSearch.cpp).
     void connectSearch();
+    // Goes on looking for the word in the files after (or before) the viewed one in the list.
+    void searchFolder(const QString &word, bool matchCase, bool forward);
+    void cancelFolderSearch();
+    void folderSearchEnded(const FolderSearch::Result &result);
     // Says `text` in the first status panel until the next key press (MainNotes.cpp).
     void noteUntilNextKey(const QString &text);
 
@@ -287,6 +295,16 @@ private:
     QTimer *positionsWrite_;
     // Esc while a load runs on.
     QAction *ActionCancelLoad;
+    // The search through the folder, Esc while it runs, and where it started from.
+    FolderSearchRunner *folderSearch_;
+    QAction *ActionCancelSearch;
+    struct FolderSearchStart {
+        QString path;
+        QString word;
+        bool forward;
+        QString dateText; // the first status panel's text, given back at the end
+    };
+    std::optional<FolderSearchStart> folderSearchFrom_;
     // The copy/move dialog's remembered choice ('2' bookmarked folder) and bookmark index, for the run.
     QChar CopyMoveChoice;
     int CopyMoveBookmarkIndex = 0;
@@ -315,7 +333,7 @@ private:
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
         *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
         *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
-        *ActionGoSearch, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
+        *ActionGoSearch, *ActionFindPrevious, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont, *ActionFullScreen,
         *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionFontSizeUp, *ActionFontSizeDown, *ActionViewBookmark,
         *ActionBookmarkClick, *ActionOpenAddBookmarkDialog, *ActionOpenAppSetDialog, *ActionOpenHelp,
         *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite, *ActionSendMail;

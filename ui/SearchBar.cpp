@@ -28,8 +28,14 @@ SearchBar::SearchBar(TextView *view, QWidget *parent) : QWidget(parent), view_(v
     btnGoSearch = new QToolButton;
     btnGoSearch->setObjectName(QStringLiteral("btnGoSearch"));
     btnGoSearch->setAutoRaise(true);
+    btnFindPrevious = new QToolButton;
+    btnFindPrevious->setObjectName(QStringLiteral("btnFindPrevious"));
+    btnFindPrevious->setAutoRaise(true);
     cbMatchCase = new QCheckBox(MainTexts::kMatchCase);
     cbMatchCase->setObjectName(QStringLiteral("cbMatchCase"));
+    cbSearchFolder = new QCheckBox(MainTexts::kSearchFolder);
+    cbSearchFolder->setObjectName(QStringLiteral("cbSearchFolder"));
+    cbSearchFolder->setToolTip(MainTexts::kSearchFolderHint);
     BtnClosePanelSearch = new QToolButton;
     BtnClosePanelSearch->setObjectName(QStringLiteral("BtnClosePanelSearch"));
     BtnClosePanelSearch->setText(MainTexts::kCloseSearch);
@@ -45,8 +51,10 @@ SearchBar::SearchBar(TextView *view, QWidget *parent) : QWidget(parent), view_(v
     row->addWidget(LabelSearchWord);
     row->addWidget(EditSearch, 1);
     row->addWidget(btnGoSearch);
+    row->addWidget(btnFindPrevious);
     row->addSpacing(8);
     row->addWidget(cbMatchCase);
+    row->addWidget(cbSearchFolder);
     row->addStretch(0);
     row->addWidget(BtnClosePanelSearch);
     HighlightSearchBar(false);
@@ -67,22 +75,41 @@ void SearchBar::open()
 
 void SearchBar::findNext()
 {
+    find(true);
+}
+
+void SearchBar::findPrevious()
+{
+    find(false);
+}
+
+void SearchBar::find(bool forward)
+{
     const QString word = EditSearch->text();
     if (word.isEmpty()) {
         open();
         return;
     }
-    emit searchRequested(word, cbMatchCase->isChecked());
-    const qint64 from = view_->hasSelection() ? view_->selectionEnd() : view_->selectionStart();
-    const qint64 found = view_->find(word, from, cbMatchCase->isChecked());
+    const bool matchCase = cbMatchCase->isChecked();
+    emit searchRequested(word, matchCase);
+    const qint64 found = forward ? view_->find(word, view_->hasSelection() ? view_->selectionEnd() : view_->selectionStart(),
+                                               matchCase)
+                                 : view_->findBackward(word, view_->selectionStart(), matchCase);
     if (found >= 0) {
-        view_->setFocus();
-        view_->selectRange(found, word.size());
+        selectHit(found);
+    } else if (cbSearchFolder->isChecked()) {
+        emit endReached(word, matchCase, forward);
     } else {
         Desktop::beep();
         emit notFound(word);
     }
     HighlightSearchBar(false);
+}
+
+void SearchBar::selectHit(qint64 position)
+{
+    view_->setFocus();
+    view_->selectRange(position, EditSearch->text().size());
 }
 
 void SearchBar::closeBar()
@@ -116,9 +143,24 @@ bool SearchBar::caseSensitive() const
     return cbMatchCase->isChecked();
 }
 
+bool SearchBar::searchesFolder() const
+{
+    return cbSearchFolder->isChecked();
+}
+
+void SearchBar::setSearchesFolder(bool on)
+{
+    cbSearchFolder->setChecked(on);
+}
+
 void SearchBar::setSearchCommand(QAction *command)
 {
     btnGoSearch->setDefaultAction(command);
+}
+
+void SearchBar::setFindPreviousCommand(QAction *command)
+{
+    btnFindPrevious->setDefaultAction(command);
 }
 
 void SearchBar::leaveKeysToWindow(const QList<QKeySequence> &keys)
@@ -129,6 +171,8 @@ void SearchBar::leaveKeysToWindow(const QList<QKeySequence> &keys)
 void SearchBar::setHintDuration(int ms)
 {
     btnGoSearch->setToolTipDuration(ms);
+    btnFindPrevious->setToolTipDuration(ms);
+    cbSearchFolder->setToolTipDuration(ms);
     BtnClosePanelSearch->setToolTipDuration(ms);
 }
 

@@ -11,9 +11,10 @@ class QLineEdit;
 class QToolButton;
 class TextView;
 
-// The search bar above the view: the word, the search button, the case option and the
-// close button, with its normal and attention looks. It finds the word in the view it is
-// given, from the caret downward, and says what it did through its signals.
+// The search bar above the view: the word, the search buttons, the case and folder options
+// and the close button, with its normal and attention looks. It finds the word in the view it
+// is given, from the caret down or up, and says what it did through its signals; going on
+// into other files is the window's, which it asks for through endReached.
 class SearchBar : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +26,11 @@ public:
     // Finds the next occurrence of the word below the caret or selection and selects it;
     // beeps and says notFound when there is none. An empty word opens the bar instead.
     void findNext();
+    // Finds the last occurrence of the word above the selection start and selects it, and
+    // otherwise does as findNext.
+    void findPrevious();
+    // Selects the word at `position` of the view's text, as a hit is selected.
+    void selectHit(qint64 position);
     // Hides the bar and says so.
     void closeBar();
     bool fieldHasFocus() const;
@@ -32,8 +38,12 @@ public:
     void setWord(const QString &word);
     QString word() const;
     bool caseSensitive() const;
-    // The command the search button shows and triggers.
+    // Whether a search that ends without a hit goes on into the following files.
+    bool searchesFolder() const;
+    void setSearchesFolder(bool on);
+    // The commands the search buttons show and trigger.
     void setSearchCommand(QAction *command);
+    void setFindPreviousCommand(QAction *command);
     // Keys the word field leaves unclaimed so that the window's commands get them.
     void leaveKeysToWindow(const QList<QKeySequence> &keys);
     void setHintDuration(int ms);
@@ -45,17 +55,24 @@ signals:
     void opened();
     void searchRequested(const QString &word, bool caseSensitive);
     void notFound(const QString &word);
+    // No further hit in the view while the folder option is on: nothing was sounded or said,
+    // the search is to go on in the files after (forward) or before the viewed one.
+    void endReached(const QString &word, bool caseSensitive, bool forward);
     void closed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void find(bool forward);
+
     TextView *view_;
     QLabel *LabelSearchWord;
     QLineEdit *EditSearch;
     QToolButton *btnGoSearch;
+    QToolButton *btnFindPrevious;
     QCheckBox *cbMatchCase;
+    QCheckBox *cbSearchFolder;
     QToolButton *BtnClosePanelSearch;
     QList<QKeySequence> windowKeys_;
     bool highlighted_ = false;

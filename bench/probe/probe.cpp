@@ -252,6 +252,20 @@ public:
         xcb_flush(conn_);
     }
 
+    // Presses the key of `keysym`, with Ctrl held when asked, as a keyboard would.
+    void pressKey(uint32_t keysym, bool control = false)
+    {
+        const xcb_keycode_t key = keycodeOf(keysym);
+        const xcb_keycode_t ctrl = control ? keycodeOf(0xFFE3) : 0; // XK_Control_L
+        if (ctrl)
+            xcb_test_fake_input(conn_, XCB_KEY_PRESS, ctrl, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(conn_, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(conn_, XCB_KEY_RELEASE, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        if (ctrl)
+            xcb_test_fake_input(conn_, XCB_KEY_RELEASE, ctrl, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(conn_);
+    }
+
     // From now on the window's property changes are reported to captionChanges().
     void watchCaption(xcb_window_t window)
     {
@@ -304,7 +318,7 @@ private:
                     found = xcb_keycode_t(first + i);
         std::free(map);
         if (!found)
-            die("no key for the Down arrow");
+            die("no key for keysym " + std::to_string(keysym));
         return found;
     }
 
@@ -352,7 +366,7 @@ Clock::time_point waitQuiet(Watched &w, Clock::time_point started, Ready ready)
 int run(int argc, char **argv)
 {
     int walk = 0, walkEach = 0;
-    std::string lastCaption, caption;
+    std::string lastCaption, caption, searchWord, firstCaption;
     std::vector<int> widths;
     int i = 2;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
@@ -363,6 +377,10 @@ int run(int argc, char **argv)
             walkEach = std::stoi(a.substr(12));
         else if (a.rfind("--last-caption=", 0) == 0)
             lastCaption = a.substr(15);
+        else if (a.rfind("--search=", 0) == 0)
+            searchWord = a.substr(9);
+        else if (a.rfind("--first-caption=", 0) == 0)
+            firstCaption = a.substr(16);
         else if (a.rfind("--caption=", 0) == 0)
             caption = a.substr(10);
         else if (a.rfind("--resize=", 0) == 0) {
@@ -437,6 +455,27 @@ int run(int argc, char **argv)
         }
         json << ", \"walk_steps\": " << steps << ", \"walk_ms\": " << msSince(first, end)
              << ", \"walk_cpu_ms\": " << (w.ticks - settleTicks) * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+
+    if (!searchWord.empty()) {
+        // Down shows the list's first file; Ctrl+F and the word (small ASCII letters) fill
+        // the search bar; the time runs from Enter until the file holding the word is shown.
+        display.focus(window);
+        display.pressDown();
+        waitQuiet(w, Clock::now(), [&] { return display.caption(window) == firstCaption; });
+        display.pressKey('f', true);
+        for (const char c : searchWord)
+            display.pressKey(uint32_t(c));
+        waitQuiet(w, Clock::now(), [] { return true; });
+        const Clock::time_point asked = Clock::now();
+        display.pressKey(0xFF0D); // XK_Return
+        std::optional<Clock::time_point> named;
+        const Clock::time_point end = waitQuiet(w, asked, [&] {
+            if (!named && display.caption(window) == lastCaption)
+                named = Clock::now();
+            return named.has_value();
+        });
+        json << ", \"search_ms\": " << msSince(asked, end) << ", \"search_caption_ms\": " << msSince(asked, *named);
     }
 
     if (!widths.empty()) {

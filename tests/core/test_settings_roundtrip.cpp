@@ -45,6 +45,7 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     out.TextEncoding = QLatin1Char('J');
     out.NaturalSort = false; // the default is true
     out.RememberPosition = false; // the default is true
+    out.SearchFolder = true;
     ASSERT_EQ(SaveSettings(out, store, true, QStringLiteral("/opt/orlimbo")), SaveResult::Saved);
 
     SettingsRecord in;
@@ -74,6 +75,7 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     EXPECT_EQ(in.TextEncoding, out.TextEncoding);
     EXPECT_EQ(in.NaturalSort, out.NaturalSort);
     EXPECT_EQ(in.RememberPosition, out.RememberPosition);
+    EXPECT_EQ(in.SearchFolder, out.SearchFolder);
     EXPECT_EQ(in.RunTime, out.RunTime + 1); // a start that finds the count counts itself
     QSettings raw(dir.filePath("brennick/Skimlet.conf"), QSettings::IniFormat);
     EXPECT_EQ(raw.value("Install").toString(), QStringLiteral("/opt/orlimbo"));

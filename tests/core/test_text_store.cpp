@@ -101,6 +101,9 @@ TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
                     EXPECT_EQ(lazy.indexOf(word, from, Qt::CaseInsensitive), expected.text.indexOf(word, from, Qt::CaseInsensitive));
                     EXPECT_EQ(lazy.indexOf(word, from, Qt::CaseSensitive), expected.text.indexOf(word, from, Qt::CaseSensitive));
                 }
+                for (qint64 from : {n - 1, n / 2, std::min<qint64>(n - 1, 65540)})
+                    EXPECT_EQ(lazy.lastIndexOf(word, from, Qt::CaseInsensitive),
+                              expected.text.lastIndexOf(word, from, Qt::CaseInsensitive));
             }
         }
     }

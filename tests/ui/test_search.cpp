@@ -182,3 +182,39 @@ TEST_F(SearchTest, AWordNotFoundIsSaidInTheFirstPanelUntilTheNextKey)
     EXPECT_EQ(statusText(StatusPanel::Date), date);
     EXPECT_TRUE(dialogs.messages.empty());
 }
+
+// Shift+F3 and the "前" button search upward from the selection start, hit after hit, and
+// then only sound, the first hit staying selected.
+TEST_F(SearchTest, ShiftF3FindsEachOccurrenceUpwardThenOnlyBeeps)
+{
+    TForm1 &w = startWith(QStringLiteral("one word, two word\nend"));
+    view()->selectRange(20, 0);
+    named<QLineEdit>(QStringLiteral("EditSearch"))->setText(QStringLiteral("word"));
+    QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view()->selectionStart(), 14);
+    EXPECT_EQ(view()->selectedText(), QStringLiteral("word"));
+    named<QToolButton>(QStringLiteral("btnFindPrevious"))->click();
+    EXPECT_EQ(view()->selectionStart(), 4);
+    const int beeps = Desktop::beepCount();
+    QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(Desktop::beepCount(), beeps + 1);
+    EXPECT_EQ(view()->selectionStart(), 4);
+    EXPECT_EQ(view()->selectionEnd(), 8);
+    EXPECT_EQ(named<QToolButton>(QStringLiteral("btnFindPrevious"))->text(), QStringLiteral("前"));
+}
+
+TEST_F(SearchTest, TheFolderOptionIsClearAtFirstAndSurvivesARestart)
+{
+    startWith(QStringLiteral("text"));
+    auto *box = named<QCheckBox>(QStringLiteral("cbSearchFolder"));
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(box->text(), QStringLiteral("後続のファイルも検索(&O)"));
+    box->setChecked(true);
+    restart();
+    EXPECT_EQ(stored("SearchFolder"), QStringLiteral("1"));
+    EXPECT_TRUE(named<QCheckBox>(QStringLiteral("cbSearchFolder"))->isChecked());
+    named<QCheckBox>(QStringLiteral("cbSearchFolder"))->setChecked(false);
+    restart();
+    EXPECT_EQ(stored("SearchFolder"), QStringLiteral("0"));
+    EXPECT_FALSE(named<QCheckBox>(QStringLiteral("cbSearchFolder"))->isChecked());
+}

@@ -101,6 +101,15 @@ QString FileListBox::selectedPath() const
     return directory_ + nameOf(item);
 }
 
+QStringList FileListBox::paths() const
+{
+    QStringList all;
+    all.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        all.append(directory_ + nameOf(item(row)));
+    return all;
+}
+
 bool FileListBox::selectName(const QString &name)
 {
     for (int row = 0; row < count(); ++row) {

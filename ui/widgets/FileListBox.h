@@ -22,6 +22,8 @@ public:
 
     // The full path of the selected file, or empty.
     QString selectedPath() const;
+    // The full paths of the listed files, in the list's order.
+    QStringList paths() const;
     // Selects the first item with exactly this name; false when there is none.
     bool selectName(const QString &name);
 

@@ -534,6 +534,14 @@ qint64 TextView::find(const QString &word, qint64 from, bool matchCase) const
     return text_.indexOf(word, from, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
+qint64 TextView::findBackward(const QString &word, qint64 before, bool matchCase) const
+{
+    if (word.isEmpty() || before <= 0)
+        return -1;
+    // Past the end the search would find nothing rather than start from the end.
+    return text_.lastIndexOf(word, std::min<qint64>(before, text_.size()) - 1, matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+}
+
 void TextView::setColors(const QColor &text, const QColor &background)
 {
     QPalette p = palette();

@@ -66,6 +66,8 @@ public:
     void copy() const;
     // The position of `word` at or after `from`, or -1.
     qint64 find(const QString &word, qint64 from, bool matchCase) const;
+    // The last occurrence that starts before `before`; -1 when there is none.
+    qint64 findBackward(const QString &word, qint64 before, bool matchCase) const;
 
     void setColors(const QColor &text, const QColor &background);
     // The font the text is measured and drawn in: the view's font with the colour emoji face
