@@ -170,6 +170,12 @@ qint64 Document::byteLength() const
 
 void Document::replace(qint64 start, qint64 length, QStringView with)
 {
+    // Typing goes into what is seen: the book's text becomes the text.
+    if (book_) {
+        shown_.text = book_->text;
+        book_.reset();
+        effects_.remove(EffectKind::Aozora);
+    }
     shown_.text.replace(start, length, with.toString());
     shown_.modified = true;
     shown_.byteLength = -1;
@@ -194,6 +200,9 @@ void Document::applyEffect(EffectKind kind, QByteArray output)
     shown_.effectBytes = std::move(output);
     shown_.byteLength = -1;
     effects_.insert(kind);
+    // The book comes last: it is read again from the new text.
+    if (book_)
+        showAsBook(true);
 }
 
 void Document::restoreUnprocessed()
@@ -201,12 +210,37 @@ void Document::restoreUnprocessed()
     if (unprocessed_)
         shown_ = *std::exchange(unprocessed_, std::nullopt);
     effects_.clear();
+    // The book is a way of showing, not one of the byte effects: it stays, over the text back.
+    if (book_)
+        showAsBook(true);
+}
+
+void Document::showAsBook(bool on)
+{
+    if (!on) {
+        book_.reset();
+        effects_.remove(EffectKind::Aozora);
+        return;
+    }
+    book_ = std::make_shared<const Aozora::Book>(Aozora::parse(shown_.text));
+    effects_.insert(EffectKind::Aozora);
+}
+
+qint64 Document::linesHiddenByBook() const
+{
+    if (!book_)
+        return 0;
+    const qint64 own = shown_.text.count(u'\n') + 1;
+    return std::max<qint64>(own - qint64(book_->lines.size()), 0);
 }
 
 void Document::forgetUnprocessed()
 {
     unprocessed_.reset();
     effects_.clear();
+    // The book is no byte effect: it stays as it is shown.
+    if (book_)
+        effects_.insert(EffectKind::Aozora);
 }
 
 DocumentEncoding::Saved Document::saveForm() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Aozora.h"
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
@@ -18,6 +19,7 @@ class EffectSet {
 public:
     bool has(EffectKind kind) const { return bits_ & bit(kind); }
     void insert(EffectKind kind) { bits_ |= bit(kind); }
+    void remove(EffectKind kind) { bits_ &= ~bit(kind); }
     void clear() { bits_ = 0; }
     bool empty() const { return bits_ == 0; }
     bool operator==(const EffectSet &) const = default;
@@ -25,6 +27,8 @@ public:
 private:
     static unsigned bit(EffectKind kind)
     {
+        if (kind == EffectKind::Aozora)
+            return 1u << kEffects.size();
         for (size_t i = 0; i < kEffects.size(); ++i)
             if (kEffects[i].kind == kind)
                 return 1u << i;
@@ -53,7 +57,8 @@ public:
     const EncodingDetect::Detection &detection() const { return detection_; }
     DocumentEncoding::ByteForm byteForm() const { return form_; }
 
-    const QString &text() const { return shown_.text; }
+    // The shown text: the book's while the text is shown as a book.
+    const QString &text() const { return book_ ? book_->text : shown_.text; }
     bool isEmpty() const { return shown_.text.isEmpty(); }
     // The length of the text in its byte form with CR LF breaks.
     qint64 byteLength() const;
@@ -76,8 +81,17 @@ public:
     // Every effect off, the shown text kept as it is and the one before forgotten.
     void forgetUnprocessed();
 
+    // Aozora Bunko's notation read from the text (after the byte effects) and shown as a book:
+    // readings over their bases, notes hidden. Off, the text is shown as it is.
+    void showAsBook(bool on);
+    const Aozora::Book *book() const { return book_.get(); }
+    // The lines of the text beneath the book that the book does not show (the folded
+    // explanation, lines that only opened or closed a block); 0 without a book.
+    qint64 linesHiddenByBook() const;
+
     // The bytes save-as writes: the effects' output, else the file's own bytes, else (the file
-    // changed, or the text was typed into) the text in the document's encoding.
+    // changed, or the text was typed into) the text in the document's encoding. A book is saved
+    // with its notation: it is a way of showing the text, like the wrap.
     DocumentEncoding::Saved saveForm() const;
 
     // How a load ends.
@@ -124,4 +138,5 @@ private:
     EffectSet effects_;
     Shown shown_;
     std::optional<Shown> unprocessed_;
+    std::shared_ptr<const Aozora::Book> book_;
 };

@@ -1,6 +1,7 @@
 // The command table, the menus, the tool bars and their hints.
 #include "ui/Mainunit.h"
 
+#include "resources/AozoraTexts.h"
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
@@ -181,6 +182,7 @@ void TForm1::createActions()
     ActionWrapNum = makeAction("ActionWrapNum");
     ActionWrapSide = makeAction("ActionWrapSide");
     createEffectCommands();
+    createAozoraCommands();
     ActionFontSizeUp = makeAction("ActionFontSizeUp");
     ActionFontSizeDown = makeAction("ActionFontSizeDown");
     ActionViewBookmark = makeAction("ActionViewBookmark");
@@ -292,7 +294,7 @@ void TForm1::createMenus()
 
     MenuEdit = bar->addMenu(MainTexts::kMenuEdit);
     MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
-    MenuEdit->addActions({ActionCopy, ActionSelectAll});
+    MenuEdit->addActions({ActionCopy, ActionCopyWithReadings, ActionSelectAll});
     MenuEdit->addSeparator();
     MenuEdit->addActions({ActionOpenSearch, ActionFindNext});
 
@@ -320,6 +322,7 @@ void TForm1::createMenus()
     MenuView->addSeparator();
     MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
     addEncodingMenu(MenuView);
+    MenuView->addAction(ActionAozora);
     MenuView->addSeparator();
     MenuView->addActions({ActionSetFont, ActionFullScreen});
 
@@ -448,6 +451,10 @@ void TForm1::createToolBars()
                                 e.effect->button);
         formatRow->addWidget(e.button);
     }
+    ToolButtonAozora = effectButton(ActionAozora, glyphIcon(QStringLiteral("ルビ")), "ToolButtonAozora");
+    ToolButtonAozora->setToolTip(AozoraTexts::kHint);
+    formatRow->addWidget(separator());
+    formatRow->addWidget(ToolButtonAozora);
     for (QWidget *w : std::initializer_list<QWidget *>{separator(), ToolButton23, ToolButton24})
         formatRow->addWidget(w);
 }

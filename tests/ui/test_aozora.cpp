@@ -1,0 +1,74 @@
+#include "UiFixture.h"
+
+#include "core/StatusTexts.h"
+#include "platform/Desktop.h"
+
+#include <QAction>
+#include <QToolButton>
+
+class AozoraTest : public UiFixture {
+protected:
+    // A short work in the notation: the explanation of the marks, readings, a note, the bibliography.
+    static QString work()
+    {
+        return QStringLiteral("怪談\n作者\n\n"
+                              "-------------------------------------------------------\n"
+                              "【テキスト中に現れる記号について】\n\n《》：ルビ\n（例）怪鳥《けちょう》\n"
+                              "-------------------------------------------------------\n\n"
+                              "　夜の森で 怪鳥《けちょう》が鳴き、｜黒い鶏冠《とさか》が揺れた。［＃「揺れた」に傍点］\n"
+                              "\n底本：「怪談」青空書房\n");
+    }
+};
+
+TEST_F(AozoraTest, RecognisedWorkIsShownAsBookAndSearchedAndCopiedAsShown)
+{
+    storeValues({{"WordWrapFlag", QStringLiteral("N")}});
+    TForm1 &w = start({writeText(QStringLiteral("kaidan.txt"), work())});
+    QAction *book = action(QStringLiteral("ActionAozora"));
+    ASSERT_TRUE(book->isChecked());
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButtonAozora"))->isChecked());
+    const QString shown = viewText();
+    EXPECT_FALSE(shown.contains(u'《'));
+    EXPECT_FALSE(shown.contains(QStringLiteral("［＃")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("【テキスト中に現れる記号について】\n\n　夜の森で 怪鳥が鳴き、黒い鶏冠が揺れた。")));
+    // The status counts the file's own lines, the folded ones too.
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(work().count(u'\n')));
+
+    // Found in the base text, and selected as shown.
+    const qint64 at = view()->find(QStringLiteral("怪鳥が"), 0, true);
+    ASSERT_GE(at, 0);
+    view()->selectRange(at - 5, 9);
+    view()->setFocus();
+    action(QStringLiteral("ActionCopy"))->trigger();
+    EXPECT_EQ(Desktop::clipboardText(), QStringLiteral("夜の森で 怪鳥が鳴"));
+    action(QStringLiteral("ActionCopyWithReadings"))->trigger();
+    EXPECT_EQ(Desktop::clipboardText(), QStringLiteral("夜の森で 怪鳥（けちょう）が鳴"));
+
+    // Off by hand: the notation is shown as it stands, and stays off for the next file.
+    book->trigger();
+    EXPECT_FALSE(book->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
+    chooseFile(writeText(QStringLiteral("next.txt"), work()));
+    EXPECT_FALSE(book->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
+    book->trigger();
+    EXPECT_FALSE(viewText().contains(u'《'));
+    (void)w;
+}
+
+TEST_F(AozoraTest, PlainTextIsNotABookAndEffectsRunBeneathTheBook)
+{
+    start({writeText(QStringLiteral("plain.txt"), QStringLiteral("ただの《文章》です。\n"))});
+    EXPECT_FALSE(action(QStringLiteral("ActionAozora"))->isChecked());
+
+    chooseFile(writeText(QStringLiteral("numbered.txt"), work()));
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    // A byte effect works on the notation beneath, and the book is read again from its output.
+    action(QStringLiteral("ActionNoSpace"))->trigger();
+    EXPECT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("夜の森で怪鳥が鳴き、黒い鶏冠が揺れた。")));
+    EXPECT_FALSE(viewText().contains(QStringLiteral("で 怪")));
+    action(QStringLiteral("ActionNoSpace"))->trigger();
+    EXPECT_TRUE(viewText().contains(QStringLiteral("　夜の森で 怪鳥が")));
+    EXPECT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+}
