@@ -270,6 +270,7 @@ Book Parser::run(QStringView source)
             book_.explanationLine = int(book_.lines.size());
             lineStart_ = book_.text.size();
             style_ = LineStyle{};
+            style_.start = lineStart_;
             style_.sourceLine = i;
             dim(kExplanationTitle.toString());
             if (!lastLine)
@@ -293,6 +294,7 @@ void Parser::line(QStringView text, int sourceLine, bool lastLine)
     baseMark_ = -1;
     blockNote_ = false;
     style_ = LineStyle{};
+    style_.start = lineStart_;
     style_.sourceLine = sourceLine;
     style_.indent = blockIndent_;
     style_.heading = blockHeading_ != Heading::None ? blockHeading_ : pairHeading_;
@@ -617,6 +619,13 @@ QString withReadings(const Book &book, Span span)
     }
     out += QStringView(book.text).sliced(at, std::max<qsizetype>(end - at, 0));
     return out;
+}
+
+const LineStyle *lineAt(const Book &book, qsizetype position)
+{
+    const auto after = std::upper_bound(book.lines.begin(), book.lines.end(), position,
+                                        [](qsizetype at, const LineStyle &line) { return at < line.start; });
+    return after == book.lines.begin() ? nullptr : &*(after - 1);
 }
 
 } // namespace Aozora

@@ -37,6 +37,7 @@ enum class Heading : char { None, Large, Medium, Small };
 enum class Align : char { Start, End };
 
 struct LineStyle {
+    qsizetype start = 0; // where the line starts in the shown text
     int indent = 0; // characters of room before the line
     Align align = Align::Start;
     int raise = 0;  // characters of room after an end-aligned line
@@ -73,5 +74,8 @@ QString gaiji(QStringView note);
 // The shown text of a span with each reading in parentheses after its base, for a copy that
 // keeps the readings. A base cut by the span keeps its reading only when the span holds it whole.
 QString withReadings(const Book &book, Span span);
+
+// The style of the shown line that holds a position.
+const LineStyle *lineAt(const Book &book, qsizetype position);
 
 } // namespace Aozora

@@ -72,3 +72,29 @@ TEST_F(AozoraTest, PlainTextIsNotABookAndEffectsRunBeneathTheBook)
     EXPECT_TRUE(viewText().contains(QStringLiteral("　夜の森で 怪鳥が")));
     EXPECT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
 }
+
+TEST_F(AozoraTest, ReadingsAreDrawnOverTheirBasesInRoomOnlyTheirLinesTake)
+{
+    storeValues({{"WordWrapFlag", QStringLiteral("N")}});
+    start({writeText(QStringLiteral("ruby.txt"), QStringLiteral("前の行\n今は昔、竹取の翁《おきな》といふもの有けり。\n後の行\n次の行\n") + work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    TextView *v = view();
+    const qint64 base = v->find(QStringLiteral("翁"), 0, true);
+    ASSERT_GT(base, 0);
+    const QRectF reading = v->readingRect(base);
+    ASSERT_FALSE(reading.isEmpty());
+    const QRect glyph = v->characterRect(base);
+    // Centred over the base, above it, within the room the line took.
+    EXPECT_NEAR(reading.center().x(), glyph.center().x(), 1.5);
+    EXPECT_LE(reading.bottom(), glyph.top() + 1);
+    EXPECT_TRUE(v->readingRect(base + 1).isEmpty()); // past the base
+    const int before = v->characterRect(v->find(QStringLiteral("前"), 0, true)).top();
+    const int after = v->characterRect(v->find(QStringLiteral("後"), 0, true)).top();
+    const int next = v->characterRect(v->find(QStringLiteral("次"), 0, true)).top();
+    const int lineStep = next - after; // lines without readings keep their height
+    EXPECT_GT(lineStep, 0);
+    EXPECT_EQ(glyph.top() - before, lineStep + qRound(reading.height()));
+    EXPECT_EQ(after - glyph.top(), lineStep);
+    // A click on the reading's line lands in that line.
+    EXPECT_EQ(v->positionAtPoint(glyph.center()), base);
+}
