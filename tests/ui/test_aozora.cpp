@@ -98,3 +98,24 @@ TEST_F(AozoraTest, ReadingsAreDrawnOverTheirBasesInRoomOnlyTheirLinesTake)
     // A click on the reading's line lands in that line.
     EXPECT_EQ(v->positionAtPoint(glyph.center()), base);
 }
+
+TEST_F(AozoraTest, WrapNeverPartsABaseFromItsReading)
+{
+    QString line;
+    for (int k = 0; k < 30; ++k)
+        line += QStringLiteral("第%1は｜長い長い基底文字列《ながいながいきていもじれつ》と").arg(k);
+    TForm1 &w = start({writeText(QStringLiteral("wrap.txt"), line + QStringLiteral("\n") + work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    const QString base = QStringLiteral("長い長い基底文字列");
+    for (int width : {260, 333, 407, 520}) {
+        SCOPED_TRACE(width);
+        w.resize(width + 300, 400);
+        QCoreApplication::processEvents();
+        int wrappedLines = 0;
+        for (qint64 at = view()->find(base, 0, true); at >= 0; at = view()->find(base, at + 1, true)) {
+            EXPECT_EQ(view()->displayLineAt(at).first, view()->displayLineAt(at + base.size() - 1).first) << at;
+            wrappedLines = int(view()->displayLineAt(at).first);
+        }
+        EXPECT_GT(wrappedLines, 3); // the line did wrap, several times
+    }
+}

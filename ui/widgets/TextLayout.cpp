@@ -320,6 +320,14 @@ qreal CharWidths::knownCluster(QStringView cluster) const
     return sum;
 }
 
+void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
+{
+    if (spans == together_)
+        return;
+    together_ = std::move(spans);
+    wrappedRoom_ = -1;
+}
+
 void TextLayout::invalidate()
 {
     hardValid_ = false;
@@ -559,7 +567,10 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
             continue;
         const qsizetype start = hard_.starts[line];
         const qsizetype end = lineEnd(line);
-        if (!hard_.general[line]) {
+        const auto together = std::partition_point(together_.begin(), together_.end(),
+                                                   [start](const auto &span) { return span.second <= start; });
+        const bool keepsTogether = together != together_.end() && together->first < end;
+        if (!hard_.general[line] && !keepsTogether) {
             wrapPlainLine(d, start, end, width, available, out);
             continue;
         }
@@ -579,12 +590,20 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
     qreal xAtBreak = 0;
     qreal x = 0;
     bool afterWide = false;
+    auto together = std::partition_point(together_.begin(), together_.end(),
+                                         [start](const auto &span) { return span.second <= start; });
+    qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
         const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
         const qreal w = advance(i, next, x);
-        const bool breakHere = wide || afterWide;
+        while (together != together_.end() && together->second <= i)
+            ++together;
+        const bool inside = together != together_.end() && together->first < i;
+        if (together != together_.end() && together->first == i)
+            xAtTogether = x;
+        const bool breakHere = (wide || afterWide) && !inside;
         afterWide = wide;
         if (i > lineStart && breakHere) {
             lastBreak = i;
@@ -595,6 +614,10 @@ void TextLayout::wrapWalk(const char16_t *d, qsizetype start, qsizetype end, qre
             if (lastBreak > lineStart) {
                 lineStart = lastBreak;
                 x -= xAtBreak;
+            } else if (inside && together->first > lineStart) {
+                // A base too long for what is left goes to the next line whole.
+                lineStart = together->first;
+                x -= xAtTogether;
             } else {
                 lineStart = i;
                 x = 0;

@@ -52,6 +52,7 @@ void TextView::documentReplaced()
     text_ = document_->text();
     anchor_ = caret_ = 0;
     preferredX_ = -1;
+    keepBasesTogether();
     invalidateLayout();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);

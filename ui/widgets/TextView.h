@@ -119,6 +119,8 @@ private:
     // size, in room only the lines that carry them take; emphasis, dimmed notes and page rules.
     const Aozora::Book *book() const { return document_->book(); }
     QFont rubyFont() const;
+    // A wrap never parts a base from its reading.
+    void keepBasesTogether();
     int rubyRoom(qint64 line) const;
     int rowHeight(qint64 line) const { return lineHeight() + rubyRoom(line); }
     // The top of a display line in the viewport.

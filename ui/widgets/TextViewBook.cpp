@@ -36,6 +36,17 @@ QFont TextView::rubyFont() const
     return font;
 }
 
+void TextView::keepBasesTogether()
+{
+    std::vector<std::pair<qint64, qint64>> bases;
+    if (const Aozora::Book *shown = book()) {
+        bases.reserve(shown->ruby.size());
+        for (const Aozora::Ruby &ruby : shown->ruby)
+            bases.emplace_back(ruby.base.start, ruby.base.end());
+    }
+    layout_.setKeepTogether(std::move(bases));
+}
+
 int TextView::rubyRoom(qint64 line) const
 {
     const Aozora::Book *shown = book();
@@ -56,8 +67,9 @@ QRectF TextView::readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qr
     const qreal x1 = xOf(line, std::min<qint64>(ruby.base.end(), end));
     const QFontMetricsF metrics(rubyFont());
     const qreal width = metrics.horizontalAdvance(ruby.reading);
-    // Centred over the base; a reading wider than its base overhangs both sides.
-    return QRectF(left + (x0 + x1 - width) / 2, top, width, metrics.height());
+    // Centred over the base; a reading wider than its base overhangs both sides, but not the
+    // start of the line.
+    return QRectF(std::max(left, left + (x0 + x1 - width) / 2), top, width, metrics.height());
 }
 
 QRectF TextView::readingRect(qint64 position) const
