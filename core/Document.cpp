@@ -170,6 +170,13 @@ qint64 Document::byteLength() const
 
 void Document::replace(qint64 start, qint64 length, QStringView with)
 {
+    // Typing goes into what is seen: the book's text becomes the text.
+    if (book_) {
+        shown_.text = TextStore(book_->text);
+        bookText_ = TextStore();
+        book_.reset();
+        effects_.remove(EffectKind::Aozora);
+    }
     // Typed into, a text is held whole. The view lets go of its share first, so the text
     // changes in place.
     QString text = shown_.text.whole();
@@ -199,6 +206,9 @@ void Document::applyEffect(EffectKind kind, QByteArray output)
     shown_.effectBytes = std::move(output);
     shown_.byteLength = -1;
     effects_.insert(kind);
+    // The book comes last: it is read again from the new text.
+    if (book_)
+        showAsBook(true);
 }
 
 void Document::restoreUnprocessed()
@@ -206,12 +216,58 @@ void Document::restoreUnprocessed()
     if (unprocessed_)
         shown_ = *std::exchange(unprocessed_, std::nullopt);
     effects_.clear();
+    // The book is a way of showing, not one of the byte effects: it stays, over the text back.
+    if (book_)
+        showAsBook(true);
+}
+
+void Document::showAsBook(bool on)
+{
+    bookText_ = TextStore();
+    if (!on) {
+        book_.reset();
+        effects_.remove(EffectKind::Aozora);
+        return;
+    }
+    book_ = std::make_shared<const Aozora::Book>(Aozora::parse(shown_.text.whole()));
+    bookText_ = TextStore(book_->text);
+    effects_.insert(EffectKind::Aozora);
+}
+
+qint64 Document::beneathBook(qint64 position) const
+{
+    if (!book_)
+        return position;
+    const Aozora::LineStyle *line = Aozora::lineAt(*book_, position);
+    return line ? shown_.text.lineStart(std::min<qint64>(line->sourceLine, shown_.text.lineCount() - 1)) : 0;
+}
+
+qint64 Document::overBook(qint64 position) const
+{
+    if (!book_)
+        return position;
+    const qint64 source = shown_.text.lineOf(position);
+    // The last shown line made from this source line or one before it.
+    const auto after = std::upper_bound(book_->lines.begin(), book_->lines.end(), source,
+                                        [](qint64 at, const Aozora::LineStyle &line) { return at < line.sourceLine; });
+    return after == book_->lines.begin() ? 0 : (after - 1)->start;
+}
+
+qint64 Document::linesHiddenByBook() const
+{
+    if (!book_)
+        return 0;
+    const qint64 own = shown_.text.lineCount();
+    return std::max<qint64>(own - qint64(book_->lines.size()), 0);
 }
 
 void Document::forgetUnprocessed()
 {
     unprocessed_.reset();
     effects_.clear();
+    // The book is no byte effect: it stays as it is shown.
+    if (book_)
+        effects_.insert(EffectKind::Aozora);
 }
 
 DocumentEncoding::Saved Document::saveForm() const

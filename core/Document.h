@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Aozora.h"
 #include "core/Archive.h"
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
@@ -21,6 +22,7 @@ class EffectSet {
 public:
     bool has(EffectKind kind) const { return bits_ & bit(kind); }
     void insert(EffectKind kind) { bits_ |= bit(kind); }
+    void remove(EffectKind kind) { bits_ &= ~bit(kind); }
     void clear() { bits_ = 0; }
     bool empty() const { return bits_ == 0; }
     bool operator==(const EffectSet &) const = default;
@@ -28,6 +30,8 @@ public:
 private:
     static unsigned bit(EffectKind kind)
     {
+        if (kind == EffectKind::Aozora)
+            return 1u << kEffects.size();
         for (size_t i = 0; i < kEffects.size(); ++i)
             if (kEffects[i].kind == kind)
                 return 1u << i;
@@ -56,11 +60,12 @@ public:
     const EncodingDetect::Detection &detection() const { return detection_; }
     DocumentEncoding::ByteForm byteForm() const { return form_; }
 
-    // The shown text as it is held: whole, or read from a large file as needed.
-    const TextStore &store() const { return shown_.text; }
+    // The shown text as it is held: whole, or read from a large file as needed; the book's
+    // while the text is shown as a book.
+    const TextStore &store() const { return book_ ? bookText_ : shown_.text; }
     // The whole shown text; a large file's is decoded for the call, so the view and the
     // commands read through store() instead.
-    QString text() const { return shown_.text.whole(); }
+    QString text() const { return store().whole(); }
     bool isEmpty() const { return shown_.text.isEmpty(); }
     // The length of the text in its byte form with CR LF breaks.
     qint64 byteLength() const;
@@ -92,8 +97,24 @@ public:
     // Every effect off, the shown text kept as it is and the one before forgotten.
     void forgetUnprocessed();
 
+    // Aozora Bunko's notation read from the text (after the byte effects) and shown as a book:
+    // readings over their bases, notes hidden. Off, the text is shown as it is.
+    void showAsBook(bool on);
+    const Aozora::Book *book() const { return book_.get(); }
+    // The text beneath the book: the byte effects' output, else the file's own text.
+    const TextStore &textBeneathBook() const { return shown_.text; }
+    // A position of the shown text as one of the text beneath the book, and back, line by line
+    // at the line's start: a book folds and drops whole lines and takes the notation out of
+    // the rest. Without a book both give the position itself.
+    qint64 beneathBook(qint64 position) const;
+    qint64 overBook(qint64 position) const;
+    // The lines of the text beneath the book that the book does not show (the folded
+    // explanation, lines that only opened or closed a block); 0 without a book.
+    qint64 linesHiddenByBook() const;
+
     // The bytes save-as writes: the effects' output, else the file's own bytes, else (the file
-    // changed, or the text was typed into) the text in the document's encoding.
+    // changed, or the text was typed into) the text in the document's encoding. A book is saved
+    // with its notation: it is a way of showing the text, like the wrap.
     DocumentEncoding::Saved saveForm() const;
 
     // How a load ends.
@@ -153,4 +174,6 @@ private:
     EffectSet effects_;
     Shown shown_;
     std::optional<Shown> unprocessed_;
+    std::shared_ptr<const Aozora::Book> book_;
+    TextStore bookText_; // shares the book's text
 };

@@ -19,6 +19,9 @@ enum class EffectKind : char {
     NoTags = 'T',
     SkipHeader = 'F',
     Numbering = 'N',
+    // Aozora Bunko's notation shown as a book: not a byte rule but a way of showing the decoded
+    // text, last after the listed effects, with its own command (core/Aozora).
+    Aozora = 'Z',
 };
 
 // What clearing the effects does with the shown text.

@@ -1,6 +1,7 @@
 // The command table, the menus, the tool bars and their hints.
 #include "ui/Mainunit.h"
 
+#include "resources/AozoraTexts.h"
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
@@ -182,6 +183,7 @@ void TForm1::createActions()
     ActionWrapNum = makeAction("ActionWrapNum");
     ActionWrapSide = makeAction("ActionWrapSide");
     createEffectCommands();
+    createAozoraCommands();
     ActionFontSizeUp = makeAction("ActionFontSizeUp");
     ActionFontSizeDown = makeAction("ActionFontSizeDown");
     ActionViewBookmark = makeAction("ActionViewBookmark");
@@ -293,7 +295,7 @@ void TForm1::createMenus()
 
     MenuEdit = bar->addMenu(MainTexts::kMenuEdit);
     MenuEdit->setObjectName(QStringLiteral("MenuEdit"));
-    MenuEdit->addActions({ActionCopy, ActionSelectAll});
+    MenuEdit->addActions({ActionCopy, ActionCopyWithReadings, ActionSelectAll});
     MenuEdit->addSeparator();
     MenuEdit->addActions({ActionOpenSearch, ActionFindNext, ActionFindPrevious});
 
@@ -321,6 +323,7 @@ void TForm1::createMenus()
     MenuView->addSeparator();
     MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
     addEncodingMenu(MenuView);
+    MenuView->addAction(ActionAozora);
     MenuView->addSeparator();
     MenuView->addActions({ActionSetFont, ActionFullScreen});
 
@@ -449,6 +452,9 @@ void TForm1::createToolBars()
                                 e.effect->button);
         formatRow->addWidget(e.button);
     }
+    ToolButtonAozora = effectButton(ActionAozora, glyphIcon(QStringLiteral("ルビ")), "ToolButtonAozora");
+    formatRow->addWidget(separator());
+    formatRow->addWidget(ToolButtonAozora);
     for (QWidget *w : std::initializer_list<QWidget *>{separator(), ToolButton23, ToolButton24})
         formatRow->addWidget(w);
 }
@@ -471,6 +477,7 @@ void TForm1::SetHints()
     ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
     for (const EffectCommand &e : effects_)
         setHint(e.button, QString::fromUtf16(e.effect->hint));
+    setHint(ToolButtonAozora, AozoraTexts::kHint);
     for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
                                                        ToolButton24})
         w->setToolTipDuration(kHintDuration);

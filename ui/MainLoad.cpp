@@ -120,6 +120,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
     recordPosition();
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
+        showAsBookIfAozora(*document_);
         RichEdit->setDocument(document_);
         // The line count lays the text out, which takes memory too.
         RichEdit->displayedLineCount();
@@ -179,7 +180,9 @@ void TForm1::reportArchiveListing(const QString &folder)
 
 void TForm1::showLineCount()
 {
-    setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+    // A book counts the file's own lines, the ones it folds or drops too.
+    setStatus(StatusPanel::Lines,
+              StatusTexts::lineCountText(RichEdit->displayedLineCount() + document_->linesHiddenByBook()));
 }
 
 void TForm1::RefreshViewState()
@@ -208,6 +211,7 @@ void TForm1::RefreshViewState()
         PopupEditor[i]->setVisible(!Settings.AppliForEdit[i].isEmpty());
 
     ClearEffects(EffectClearing::Discard);
+    showAozoraMark();
 
     const qint64 bytes = document_->byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);

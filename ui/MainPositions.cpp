@@ -42,10 +42,14 @@ void TForm1::recordPosition()
     if (!store)
         return;
     const auto ownPlace = [&](qint64 shown) {
-        if (document.effects().empty())
-            return document.placeOf(shown);
-        return document.placeOf(
-            TextPlaces::toUnprocessed(document.effects(), document.text(), document.ownText().whole(), shown));
+        // Back through the book first, then through the byte effects beneath it.
+        const qint64 beneath = document.beneathBook(shown);
+        EffectSet bytes = document.effects();
+        bytes.remove(EffectKind::Aozora);
+        if (bytes.empty())
+            return document.placeOf(beneath);
+        return document.placeOf(TextPlaces::toUnprocessed(bytes, document.textBeneathBook().whole(),
+                                                          document.ownText().whole(), beneath));
     };
     PositionStore::Record record;
     record.size = source.identity.size;
@@ -69,9 +73,10 @@ void TForm1::restorePosition()
     const std::optional<PositionStore::Record> record = store->find(source.nativePath);
     if (!record || !PositionStore::restores(*record, source.nativePath, source.identity))
         return;
-    const qint64 top = document_->positionOf(record->top);
+    const qint64 top = document_->overBook(document_->positionOf(record->top));
+    const qint64 caret = document_->overBook(document_->positionOf(record->caret));
     // A caret never moved stays with the reader: at the top line, so that keys go on from there.
-    RichEdit->showPlace(top, record->caretMoved ? document_->positionOf(record->caret) : top, record->caretMoved);
+    RichEdit->showPlace(top, record->caretMoved ? caret : top, record->caretMoved);
 }
 
 void TForm1::writePositions()

@@ -72,7 +72,7 @@ void TForm1::connectView()
     connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
     // A re-wrap changes the line count and the caret's line, not the text.
     connect(RichEdit, &TextView::displayLinesChanged, this, [this] {
-        setStatus(StatusPanel::Lines, StatusTexts::lineCountText(RichEdit->displayedLineCount()));
+        showLineCount();
         RichEditSelectionChange();
     });
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {

@@ -52,6 +52,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectSearch();
     connectView();
     connectEffects();
+    connectAozora();
     connectFullScreen();
     connectSettingsDialog();
     connectHelp();

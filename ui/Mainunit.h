@@ -237,6 +237,11 @@ private:
     void setEffectsWithinLimit(bool within);
     // The check marks of the effects as the document has them.
     void showEffectMarks();
+    // Aozora Bunko texts shown as books (MainAozora.cpp).
+    void createAozoraCommands();
+    void connectAozora();
+    void showAsBookIfAozora(Document &document) const;
+    void showAozoraMark();
 
     void connectFullScreen();
     void connectSettingsDialog();
@@ -328,6 +333,10 @@ private:
     QToolButton *BtnFile, *BtnFolder, *BtnBack, *BtnForward, *BtnReload, *BtnFont, *BtnFullScreen,
         *ToolButton10, *BtnPrint, *BtnSave, *BtnHelp;
     QToolButton *ToolButtonWrap1, *ToolButtonWrap2, *ToolButtonWrap3, *ToolButton23, *ToolButton24;
+    QAction *ActionAozora = nullptr;
+    QAction *ActionCopyWithReadings = nullptr;
+    QToolButton *ToolButtonAozora = nullptr;
+    bool aozoraOffForSession_ = false;
 
     // Commands.
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,

@@ -289,6 +289,14 @@ qreal CharWidths::knownCluster(QStringView cluster) const
     return sum;
 }
 
+void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
+{
+    if (spans == together_)
+        return;
+    together_ = std::move(spans);
+    wrappedRoom_ = -1;
+}
+
 void TextLayout::invalidate()
 {
     hardValid_ = false;
@@ -574,9 +582,13 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
         if (width <= available - 0.5)
             continue;
         const qsizetype start = hard_.starts[line];
+        const qsizetype end = lineEnd(line);
         QString buffer;
-        const QStringView text = range(start, lineEnd(line), buffer);
-        if (!hard_.general[line]) {
+        const QStringView text = range(start, end, buffer);
+        const auto together = std::partition_point(together_.begin(), together_.end(),
+                                                   [start](const auto &span) { return span.second <= start; });
+        const bool keepsTogether = together != together_.end() && together->first < end;
+        if (!hard_.general[line] && !keepsTogether) {
             wrapPlainLine(text, start, width, available, out);
             continue;
         }
@@ -598,12 +610,21 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal xAtBreak = 0;
     qreal x = 0;
     bool afterWide = false;
+    // The spans are positions of the text; the walk's are of the line.
+    auto together = std::partition_point(together_.begin(), together_.end(),
+                                         [base](const auto &span) { return span.second <= base; });
+    qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
         const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
         const qreal w = advance(line.sliced(i, next - i), x);
-        const bool breakHere = wide || afterWide;
+        while (together != together_.end() && together->second <= base + i)
+            ++together;
+        const bool inside = together != together_.end() && together->first < base + i;
+        if (together != together_.end() && together->first == base + i)
+            xAtTogether = x;
+        const bool breakHere = (wide || afterWide) && !inside;
         afterWide = wide;
         if (i > lineStart && breakHere) {
             lastBreak = i;
@@ -614,6 +635,10 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
             if (lastBreak > lineStart) {
                 lineStart = lastBreak;
                 x -= xAtBreak;
+            } else if (inside && together->first - base > lineStart) {
+                // A base too long for what is left goes to the next line whole.
+                lineStart = together->first - base;
+                x -= xAtTogether;
             } else {
                 lineStart = i;
                 x = 0;

@@ -92,6 +92,9 @@ public:
 
     // The text changed (it is read where it lives), or the font did.
     void invalidate();
+    // Stretches [start, end) that a wrap never breaks inside (a base and its reading), in order
+    // and apart; a line that holds one is walked in full.
+    void setKeepTogether(std::vector<std::pair<qint64, qint64>> spans);
     void setWidths(std::shared_ptr<CharWidths> widths);
     CharWidths &widths() const { return *widths_; }
 
@@ -162,6 +165,7 @@ private:
     TextStore own_;
     const TextStore *text_;
     std::shared_ptr<CharWidths> widths_;
+    std::vector<std::pair<qint64, qint64>> together_;
     bool hardValid_ = false;
     HardLines hard_;
     qreal maxWidth_ = 0;

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kMargin = 4;
-
 // Emoji are drawn in colour from this face where the view's own faces have none.
 const QString kEmojiFamily = QStringLiteral("Noto Color Emoji");
 
@@ -55,6 +53,7 @@ void TextView::documentReplaced()
     anchor_ = caret_ = 0;
     caretMoved_ = false;
     preferredX_ = -1;
+    keepBasesTogether();
     invalidateLayout();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -201,7 +200,33 @@ int TextView::lineHeight() const
 
 int TextView::visibleLines() const
 {
-    return std::max(1, (viewport()->height() - kMargin) / lineHeight());
+    if (!book() || book()->ruby.empty())
+        return std::max(1, (viewport()->height() - kMargin) / lineHeight());
+    // Lines with readings are taller: those that fit below the top line.
+    int rows = 0;
+    qreal used = kMargin;
+    const qint64 count = lineCount();
+    for (qint64 line = verticalScrollBar()->value(); line < count; ++line, ++rows) {
+        used += rowHeight(line);
+        if (used > viewport()->height())
+            break;
+    }
+    return std::max(1, rows);
+}
+
+qreal TextView::rowTop(qint64 line) const
+{
+    const qint64 top = verticalScrollBar()->value();
+    if (!book() || book()->ruby.empty() || line < top)
+        return kMargin / 2 + qreal(line - top) * lineHeight();
+    qreal y = kMargin / 2;
+    for (qint64 l = top; l < line; ++l) {
+        // Far below the view only the order matters.
+        if (y > 4 * viewport()->height())
+            return y + qreal(line - l) * lineHeight();
+        y += rowHeight(l);
+    }
+    return y;
 }
 
 void TextView::updateScrollBars()
@@ -302,12 +327,14 @@ void TextView::paintEvent(QPaintEvent *)
     const qint64 selEnd = selectionEnd();
     const qint64 count = lineCount();
     qint64 line = verticalScrollBar()->value();
-    for (int row = 0; line < count && row * height < viewport()->height(); ++row, ++line) {
+    for (qreal rowY = kMargin / 2; line < count && rowY < viewport()->height(); ++line) {
         const qint64 start = starts()[size_t(line)];
         const qint64 end = lineEnd(line);
-        const qreal top = kMargin / 2 + row * height;
+        const int room = rubyRoom(line);
+        const qreal top = rowY + room;
         const qreal baseline = top + metrics.ascent();
         const Local text = local(start, end);
+        rowY = top + height;
         // Skip quickly to the visible part of a long unwrapped line.
         qint64 from = start;
         qreal x = 0;
@@ -324,8 +351,10 @@ void TextView::paintEvent(QPaintEvent *)
         }
         const qint64 s0 = std::clamp(selStart, from, end);
         const qint64 s1 = std::clamp(selEnd, from, end);
+        if (room > 0 || book())
+            drawBookMarks(painter, line, start, end, top - room, left);
         painter.setPen(pal.color(QPalette::Text));
-        drawRun(painter, text, from, s0, x, baseline, left, right);
+        drawShownRun(painter, text, from, s0, x, baseline, left, right);
         if (s1 > s0 || (selStart <= end && selEnd > end && end < text_.size())) {
             qreal selX = x;
             qreal measure = x;
@@ -342,14 +371,14 @@ void TextView::paintEvent(QPaintEvent *)
             drawRun(painter, text, s0, s1, x, baseline, left, right);
             painter.setPen(pal.color(QPalette::Text));
         }
-        drawRun(painter, text, s1, end, x, baseline, left, right);
+        drawShownRun(painter, text, s1, end, x, baseline, left, right);
     }
     if (hasFocus()) {
         const auto [caretLine, lineStart] = displayLineAt(caret_);
         const qint64 row = caretLine - verticalScrollBar()->value();
-        if (row >= 0 && row * height < viewport()->height()) {
+        const qreal top = row >= 0 ? rowTop(caretLine) + rubyRoom(caretLine) : 0;
+        if (row >= 0 && top < viewport()->height()) {
             const qreal cx = left + xOf(caretLine, caret_);
-            const qreal top = kMargin / 2 + row * height;
             painter.fillRect(QRectF(cx, top, 1, height), pal.color(QPalette::Text));
         }
     }
@@ -393,8 +422,15 @@ qint64 TextView::positionInLine(qint64 line, qreal x) const
 qint64 TextView::positionAt(const QPoint &point) const
 {
     ensureIndex();
-    const qint64 row = std::max(0, point.y() - kMargin / 2) / lineHeight();
-    const qint64 line = std::clamp<qint64>(verticalScrollBar()->value() + row, 0, lineCount() - 1);
+    qint64 line;
+    if (!book() || book()->ruby.empty()) {
+        const qint64 row = std::max(0, point.y() - kMargin / 2) / lineHeight();
+        line = std::clamp<qint64>(verticalScrollBar()->value() + row, 0, lineCount() - 1);
+    } else {
+        line = std::clamp<qint64>(verticalScrollBar()->value(), 0, lineCount() - 1);
+        for (qreal bottom = kMargin / 2 + rowHeight(line); point.y() >= bottom && line + 1 < lineCount();)
+            bottom += rowHeight(++line);
+    }
     return positionInLine(line, point.x() - kMargin + horizontalScrollBar()->value());
 }
 
@@ -719,7 +755,6 @@ QRect TextView::characterRect(qint64 position) const
         width = advance(around, from, around.base + Graphemes::next(around.view, from - around.base), x);
     }
     // Far-away lines are placed far away, within what a rectangle can hold.
-    const qreal row = qreal(line - verticalScrollBar()->value());
-    const qreal top = std::clamp(kMargin / 2 + row * lineHeight(), -1e9, 1e9);
+    const qreal top = std::clamp(rowTop(line) + rubyRoom(line), -1e9, 1e9);
     return QRectF(kMargin - horizontalScrollBar()->value() + x, top, width, lineHeight()).toAlignedRect();
 }

@@ -82,6 +82,9 @@ public:
     std::pair<qint64, qint64> displayLineSpan(qint64 position) const;
     QRect characterRect(qint64 position) const;
     qint64 positionAtPoint(const QPoint &viewportPoint) const { return positionAt(viewportPoint); }
+    // The box, in viewport coordinates, the reading is drawn in whose base holds the position;
+    // empty where no reading is shown.
+    QRectF readingRect(qint64 position) const;
 
 signals:
     void cursorPositionChanged();
@@ -102,6 +105,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    static constexpr int kMargin = 4;
+
     QFont fontWithEmoji() const;
     void invalidateLayout();
     void ensureIndex() const;
@@ -136,6 +141,21 @@ private:
     void drawSegment(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal x, qreal baseline) const;
     void drawRun(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal &x, qreal baseline, qreal left,
                  qreal right) const;
+    // A text shown as a book (TextViewBook.cpp): readings above their bases in a font half the
+    // size, in room only the lines that carry them take; emphasis, dimmed notes and page rules.
+    const Aozora::Book *book() const { return document_->book(); }
+    QFont rubyFont() const;
+    // A wrap never parts a base from its reading.
+    void keepBasesTogether();
+    int rubyRoom(qint64 line) const;
+    int rowHeight(qint64 line) const { return lineHeight() + rubyRoom(line); }
+    // The top of a display line in the viewport.
+    qreal rowTop(qint64 line) const;
+    QRectF readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qreal left) const;
+    void drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint64 end, qreal top, qreal left) const;
+    // drawRun() with the book's dimmed stretches in a paler colour.
+    void drawShownRun(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal &x, qreal baseline,
+                      qreal left, qreal right) const;
     void moveCaret(qint64 position, bool keepAnchor);
     void replaceSelection(const QString &with);
     qint64 previousPosition(qint64 position) const;

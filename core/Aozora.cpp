@@ -1,0 +1,631 @@
+#include "core/Aozora.h"
+
+#include <QRegularExpression>
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace Aozora {
+
+namespace {
+
+constexpr QChar kNoteOpen = u'［';
+constexpr QChar kNoteClose = u'］';
+constexpr QChar kNoteMark = u'＃';
+constexpr QChar kGaijiMark = u'※';
+constexpr QChar kRubyOpen = u'《';
+constexpr QChar kRubyClose = u'》';
+constexpr QChar kBaseMark = u'｜';
+constexpr QChar kQuoteOpen = u'「';
+constexpr QChar kQuoteClose = u'」';
+constexpr QStringView kExplanationTitle = u"【テキスト中に現れる記号について】";
+constexpr QStringView kBibliography = u"底本：";
+constexpr qsizetype kHeadBytes = 64 * 1024;
+constexpr qsizetype kTailBytes = 6 * 1024;
+constexpr int kRubyMarksNeeded = 3;
+// The explanation sits under the title and author; further down a line of hyphens is prose.
+constexpr int kExplanationWithinLines = 100;
+
+// The bytes a character takes in the text's CP932 form with CR LF breaks.
+int cp932Bytes(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u == u'\n')
+        return 2;
+    if (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F))
+        return 1;
+    return 2;
+}
+
+// How many characters from the start make up the given number of CP932 bytes.
+qsizetype headChars(QStringView text, qsizetype bytes)
+{
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < text.size() && used < bytes)
+        used += cp932Bytes(text[i++]);
+    return i;
+}
+
+qsizetype tailStart(QStringView text, qsizetype bytes)
+{
+    qsizetype used = 0;
+    qsizetype i = text.size();
+    while (i > 0 && used < bytes)
+        used += cp932Bytes(text[--i]);
+    return i;
+}
+
+bool isHyphenLine(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    if (trimmed.size() < 10)
+        return false;
+    for (QChar c : trimmed) {
+        if (c != u'-' && c != u'－')
+            return false;
+    }
+    return true;
+}
+
+// The lines of a text without their breaks; a CR before a break is dropped.
+std::vector<QStringView> splitLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        lines.push_back(line);
+        if (last)
+            break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The line range [first, last] of the explanation block when the text opens with one.
+std::optional<std::pair<int, int>> findExplanation(const std::vector<QStringView> &lines)
+{
+    const int limit = std::min<int>(int(lines.size()), kExplanationWithinLines);
+    for (int i = 0; i + 1 < limit; ++i) {
+        if (!isHyphenLine(lines[i]) || lines[i + 1].trimmed() != kExplanationTitle)
+            continue;
+        for (int j = i + 2; j < int(lines.size()); ++j) {
+            if (isHyphenLine(lines[j]))
+                return std::pair{i, j};
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool isKanji(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF)
+        || u == u'々' || u == u'〆' || u == u'ヶ' || u == u'〇' || u == u'〻' || c.isSurrogate();
+}
+
+enum class CharClass { Kanji, Hiragana, Katakana, Latin, Other };
+
+CharClass classOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (isKanji(c))
+        return CharClass::Kanji;
+    if (u >= 0x3041 && u <= 0x309F)
+        return CharClass::Hiragana;
+    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0xFF66 && u <= 0xFF9F))
+        return CharClass::Katakana;
+    if (c.isLetterOrNumber())
+        return CharClass::Latin;
+    return CharClass::Other;
+}
+
+// The end (one past the closing bracket) of the bracket pair opening at `open`, counting nested
+// pairs; -1 when the line does not close it.
+qsizetype matchingClose(QStringView text, qsizetype open, QChar opening, QChar closing)
+{
+    int depth = 0;
+    for (qsizetype i = open; i < text.size(); ++i) {
+        if (text[i] == opening) {
+            ++depth;
+        } else if (text[i] == closing && --depth == 0) {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+bool opensNote(QStringView text, qsizetype i)
+{
+    return text[i] == kNoteOpen && i + 1 < text.size() && text[i + 1] == kNoteMark;
+}
+
+std::optional<int> number(QStringView digits)
+{
+    if (digits.isEmpty())
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : digits) {
+        const int digit = c.digitValue();
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// A JIS X 0213 character through glibc's EUC-JISX0213 converter.
+QString fromJisX0213(int plane, int row, int cell)
+{
+    if (row < 1 || row > 94 || cell < 1 || cell > 94)
+        return {};
+    QByteArray bytes;
+    if (plane == 2)
+        bytes.append(char(0x8F));
+    else if (plane != 1)
+        return {};
+    bytes.append(char(0xA0 + row));
+    bytes.append(char(0xA0 + cell));
+    iconv_t cd = iconv_open("UTF-8", "EUC-JISX0213");
+    if (cd == iconv_t(-1))
+        return {};
+    char out[16];
+    char *in = bytes.data();
+    size_t inLeft = size_t(bytes.size());
+    char *outPtr = out;
+    size_t outLeft = sizeof out;
+    const size_t done = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    // Combining pairs (か゚) come out only on the flush.
+    const size_t flushed = done == size_t(-1) ? done : iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (done == size_t(-1) || flushed == size_t(-1) || inLeft != 0)
+        return {};
+    return QString::fromUtf8(out, outPtr - out);
+}
+
+// The description a reader is shown for a character not found: its quoted part, else the note.
+QString description(QStringView note)
+{
+    if (note.startsWith(kQuoteOpen)) {
+        const qsizetype end = matchingClose(note, 0, kQuoteOpen, kQuoteClose);
+        if (end > 0)
+            return note.sliced(1, end - 2).toString();
+    }
+    return note.toString();
+}
+
+Heading headingOf(QStringView name)
+{
+    if (name.startsWith(u"大"))
+        return Heading::Large;
+    if (name.startsWith(u"中"))
+        return Heading::Medium;
+    return Heading::Small;
+}
+
+std::optional<Emphasis> emphasisOf(QStringView name)
+{
+    if (name.endsWith(u"傍点"))
+        return Emphasis::Dots;
+    if (name.endsWith(u"傍線") || name.endsWith(u"波線") || name.endsWith(u"鎖線") || name.endsWith(u"破線"))
+        return Emphasis::SideLine;
+    return std::nullopt;
+}
+
+class Parser {
+public:
+    Book run(QStringView source);
+
+private:
+    void line(QStringView text, int sourceLine, bool lastLine);
+    qsizetype gaijiNote(QStringView text, qsizetype at);
+    qsizetype rubyMark(QStringView text, qsizetype at);
+    void note(QStringView content);
+    bool targetNote(QStringView content);
+    bool layoutNote(QStringView content);
+    QString inlineText(QStringView text) const;
+    void dim(const QString &shown);
+
+    Book book_;
+    qsizetype lineStart_ = 0;
+    LineStyle style_;
+    bool blockNote_ = false;
+    qsizetype baseMark_ = -1;
+    qsizetype lastRubyEnd_ = 0;
+    // Styles that last over lines until their closing note.
+    int blockIndent_ = 0;
+    std::optional<int> blockRaise_; // an end-aligned block and its room
+    Heading blockHeading_ = Heading::None;
+    Heading pairHeading_ = Heading::None;
+    struct Open {
+        qsizetype start;
+        Emphasis kind;
+    };
+    std::vector<Open> openEmphasis_;
+};
+
+Book Parser::run(QStringView source)
+{
+    const std::vector<QStringView> lines = splitLines(source);
+    book_.text.reserve(source.size());
+    book_.lines.reserve(lines.size());
+    const auto explanation = findExplanation(lines);
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const bool lastLine = i + 1 == int(lines.size());
+        if (explanation && i == explanation->first) {
+            QStringList block;
+            for (int j = explanation->first; j <= explanation->second; ++j)
+                block << lines[j].toString();
+            book_.explanation = block.join(u'\n');
+            book_.explanationLine = int(book_.lines.size());
+            lineStart_ = book_.text.size();
+            style_ = LineStyle{};
+            style_.start = lineStart_;
+            style_.sourceLine = i;
+            dim(kExplanationTitle.toString());
+            if (!lastLine)
+                book_.text.append(u'\n');
+            book_.lines.push_back(style_);
+            i = explanation->second;
+            continue;
+        }
+        line(lines[i], i, lastLine);
+    }
+    // Readings given by notes come after the text they name; keep them in text order.
+    std::stable_sort(book_.ruby.begin(), book_.ruby.end(),
+                     [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; });
+    return std::move(book_);
+}
+
+void Parser::line(QStringView text, int sourceLine, bool lastLine)
+{
+    lineStart_ = book_.text.size();
+    lastRubyEnd_ = lineStart_;
+    baseMark_ = -1;
+    blockNote_ = false;
+    style_ = LineStyle{};
+    style_.start = lineStart_;
+    style_.sourceLine = sourceLine;
+    style_.indent = blockIndent_;
+    style_.heading = blockHeading_ != Heading::None ? blockHeading_ : pairHeading_;
+    if (blockRaise_) {
+        style_.align = Align::End;
+        style_.raise = *blockRaise_;
+    }
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1)) {
+            const qsizetype next = gaijiNote(text, i + 1);
+            if (next > 0) {
+                i = next;
+                continue;
+            }
+        } else if (opensNote(text, i)) {
+            const qsizetype end = matchingClose(text, i, kNoteOpen, kNoteClose);
+            if (end > 0) {
+                note(text.sliced(i + 2, end - i - 3));
+                i = end;
+                continue;
+            }
+        } else if (c == kBaseMark) {
+            // Only a mark that a reading follows on the line opens a base; any other is text.
+            const qsizetype open = text.indexOf(kRubyOpen, i + 1);
+            if (open > 0 && text.indexOf(kRubyClose, open) > 0) {
+                baseMark_ = book_.text.size();
+                ++i;
+                continue;
+            }
+        } else if (c == kRubyOpen) {
+            const qsizetype next = rubyMark(text, i);
+            if (next > 0) {
+                i = next;
+                continue;
+            }
+        }
+        book_.text.append(c);
+        ++i;
+    }
+    const bool empty = book_.text.size() == lineStart_;
+    // A line that only opened or closed a block is not a line of the book.
+    if (empty && blockNote_ && !style_.pageBreak)
+        return;
+    if (!lastLine)
+        book_.text.append(u'\n');
+    book_.lines.push_back(style_);
+}
+
+qsizetype Parser::gaijiNote(QStringView text, qsizetype at)
+{
+    const qsizetype end = matchingClose(text, at, kNoteOpen, kNoteClose);
+    if (end < 0)
+        return -1;
+    const QStringView content = text.sliced(at + 2, end - at - 3);
+    const QString found = gaiji(content);
+    if (!found.isEmpty())
+        book_.text.append(found);
+    else
+        dim(QStringLiteral("〔") + description(content) + QChar(u'〕'));
+    return end;
+}
+
+qsizetype Parser::rubyMark(QStringView text, qsizetype at)
+{
+    const qsizetype close = text.indexOf(kRubyClose, at + 1);
+    if (close < 0)
+        return -1;
+    qsizetype start = baseMark_;
+    const qsizetype end = book_.text.size();
+    if (start < 0) {
+        start = end;
+        const QString &shown = book_.text;
+        const qsizetype floor = std::max(lineStart_, lastRubyEnd_);
+        while (start > floor && isKanji(shown[start - 1]))
+            --start;
+        if (start == end && start > floor) {
+            // Readings over kana or letters cover the run of their kind.
+            const CharClass kind = classOf(shown[start - 1]);
+            if (kind != CharClass::Other) {
+                while (start > floor && classOf(shown[start - 1]) == kind)
+                    --start;
+            }
+        }
+    }
+    baseMark_ = -1;
+    if (start >= end)
+        return -1;
+    book_.ruby.push_back({{start, end - start}, inlineText(text.sliced(at + 1, close - at - 1))});
+    lastRubyEnd_ = end;
+    return close + 1;
+}
+
+void Parser::note(QStringView content)
+{
+    if (content.endsWith(u"入る") && content.contains(u'（')) {
+        const qsizetype open = content.indexOf(u'（');
+        qsizetype close = content.indexOf(u'、', open);
+        const qsizetype paren = content.indexOf(u'）', open);
+        if (close < 0 || (paren >= 0 && paren < close))
+            close = paren;
+        if (close > open) {
+            Picture picture;
+            picture.line = int(book_.lines.size());
+            picture.file = content.sliced(open + 1, close - open - 1).toString();
+            if (content.startsWith(kQuoteOpen))
+                picture.caption = description(content);
+            dim(QStringLiteral("〔") + (picture.caption.isEmpty() ? picture.file : picture.caption) + QChar(u'〕'));
+            book_.pictures.push_back(picture);
+        }
+        return;
+    }
+    if (content.startsWith(kQuoteOpen) && targetNote(content))
+        return;
+    layoutNote(content);
+    // Every other note is an editor's remark a reader does not need.
+}
+
+// Notes about a quoted stretch of the text just before them.
+bool Parser::targetNote(QStringView content)
+{
+    const qsizetype quoted = matchingClose(content, 0, kQuoteOpen, kQuoteClose);
+    if (quoted < 0)
+        return false;
+    const QString target = inlineText(content.sliced(1, quoted - 2));
+    const QStringView rest = content.sliced(quoted);
+    const QStringView line = QStringView(book_.text).sliced(lineStart_);
+    const qsizetype found = line.lastIndexOf(target);
+    const Span span{lineStart_ + std::max<qsizetype>(found, 0), found < 0 ? 0 : target.size()};
+    if (rest.startsWith(u"に")) {
+        static const QRegularExpression rubyNote(QStringLiteral("^に「(.*)」のルビ$"));
+        const QRegularExpressionMatch match = rubyNote.match(rest);
+        if (match.hasMatch()) {
+            if (span.length > 0)
+                book_.ruby.push_back({span, inlineText(match.capturedView(1))});
+            return true;
+        }
+        if (const auto kind = emphasisOf(rest); kind && span.length > 0)
+            book_.emphasis.push_back({span, *kind});
+        return true;
+    }
+    if (rest.startsWith(u"は") && rest.endsWith(u"見出し")) {
+        style_.heading = headingOf(rest.sliced(1));
+        return true;
+    }
+    return true;
+}
+
+// Indents, alignment, headings, emphasis pairs and page breaks.
+bool Parser::layoutNote(QStringView content)
+{
+    static const QRegularExpression indent(QStringLiteral("^(ここから|天から)?([0-9０-９]+)字下げ"));
+    static const QRegularExpression raise(QStringLiteral("^(ここから)?地から([0-9０-９]+)字上げ"));
+    if (content == u"改ページ" || content == u"改丁" || content == u"改段" || content == u"改見開き") {
+        style_.pageBreak = true;
+        return true;
+    }
+    if (const QRegularExpressionMatch match = indent.match(content); match.hasMatch()) {
+        const int n = number(match.capturedView(2)).value_or(0);
+        if (match.capturedView(1) == u"ここから") {
+            blockIndent_ = n;
+            blockNote_ = true;
+        }
+        style_.indent = n;
+        return true;
+    }
+    if (const QRegularExpressionMatch match = raise.match(content); match.hasMatch()) {
+        const int n = number(match.capturedView(2)).value_or(0);
+        if (!match.capturedView(1).isEmpty()) {
+            blockRaise_ = n;
+            blockNote_ = true;
+        }
+        style_.align = Align::End;
+        style_.raise = n;
+        return true;
+    }
+    if (content == u"地付き" || content == u"ここから地付き") {
+        if (content.startsWith(u"ここから")) {
+            blockRaise_ = 0;
+            blockNote_ = true;
+        }
+        style_.align = Align::End;
+        style_.raise = 0;
+        return true;
+    }
+    if (content.startsWith(u"ここで")) {
+        if (content.contains(u"字下げ"))
+            blockIndent_ = 0;
+        else if (content.contains(u"地付き") || content.contains(u"字上げ"))
+            blockRaise_.reset();
+        else if (content.contains(u"見出し"))
+            blockHeading_ = Heading::None;
+        blockNote_ = true;
+        return true;
+    }
+    if (content.endsWith(u"見出し終わり")) {
+        pairHeading_ = Heading::None;
+        return true;
+    }
+    if (content.endsWith(u"見出し")) {
+        if (content.startsWith(u"ここから")) {
+            blockHeading_ = headingOf(content.sliced(4));
+            blockNote_ = true;
+            style_.heading = blockHeading_;
+        } else {
+            pairHeading_ = headingOf(content);
+            style_.heading = pairHeading_;
+        }
+        return true;
+    }
+    if (content.endsWith(u"終わり")) {
+        const auto kind = emphasisOf(content.chopped(3));
+        if (kind && !openEmphasis_.empty()) {
+            const Open open = openEmphasis_.back();
+            openEmphasis_.pop_back();
+            const qsizetype end = book_.text.size();
+            if (end > open.start)
+                book_.emphasis.push_back({{open.start, end - open.start}, open.kind});
+        }
+        return kind.has_value();
+    }
+    if (const auto kind = emphasisOf(content)) {
+        openEmphasis_.push_back({book_.text.size(), *kind});
+        return true;
+    }
+    return false;
+}
+
+// A stretch of text inside a note or a reading: characters named by notes are put in, other
+// notes dropped.
+QString Parser::inlineText(QStringView text) const
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const bool gaijiNext = text[i] == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1);
+        const qsizetype at = gaijiNext ? i + 1 : i;
+        if (opensNote(text, at)) {
+            const qsizetype end = matchingClose(text, at, kNoteOpen, kNoteClose);
+            if (end > 0) {
+                if (gaijiNext) {
+                    const QStringView content = text.sliced(at + 2, end - at - 3);
+                    const QString found = gaiji(content);
+                    out += found.isEmpty() ? QStringLiteral("〔") + description(content) + QChar(u'〕') : found;
+                }
+                i = end;
+                continue;
+            }
+        }
+        out.append(text[i++]);
+    }
+    return out;
+}
+
+void Parser::dim(const QString &shown)
+{
+    book_.dimmed.push_back({book_.text.size(), shown.size()});
+    book_.text.append(shown);
+}
+
+} // namespace
+
+bool isAozoraText(QStringView text)
+{
+    const QStringView head = text.first(headChars(text, kHeadBytes));
+    const std::vector<QStringView> lines = splitLines(head);
+    if (findExplanation(lines))
+        return true;
+    int marks = 0;
+    for (qsizetype open = head.indexOf(kRubyOpen); open >= 0; open = head.indexOf(kRubyOpen, open + 1)) {
+        const qsizetype close = head.indexOf(kRubyClose, open + 1);
+        const qsizetype lineEnd = head.indexOf(u'\n', open + 1);
+        if (close > open + 1 && (lineEnd < 0 || close < lineEnd) && ++marks >= kRubyMarksNeeded)
+            return true;
+    }
+    const QStringView tail = text.sliced(tailStart(text, kTailBytes));
+    const bool bibliography = tail.startsWith(kBibliography) || tail.contains(u"\n底本：");
+    if (!bibliography)
+        return false;
+    const qsizetype note = text.indexOf(u"［＃");
+    return note >= 0 && text.indexOf(kNoteClose, note) > 0;
+}
+
+Book parse(QStringView source)
+{
+    return Parser().run(source);
+}
+
+QString gaiji(QStringView note)
+{
+    static const QRegularExpression codePoint(QStringLiteral("U\\+([0-9A-Fa-f]{4,6})"));
+    static const QRegularExpression jis(QStringLiteral("(?:^|、|水準)([12])-([0-9]{1,2})-([0-9]{1,2})(?=$|、)"));
+    if (const QRegularExpressionMatch match = jis.match(note); match.hasMatch()) {
+        const QString found = fromJisX0213(match.capturedView(1).toInt(), match.capturedView(2).toInt(),
+                                           match.capturedView(3).toInt());
+        if (!found.isEmpty())
+            return found;
+    }
+    if (const QRegularExpressionMatch match = codePoint.match(note); match.hasMatch()) {
+        bool ok = false;
+        const char32_t value = match.capturedView(1).toUInt(&ok, 16);
+        if (ok && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF))
+            return QString::fromUcs4(&value, 1);
+    }
+    return {};
+}
+
+QString withReadings(const Book &book, Span span)
+{
+    const qsizetype end = std::min(span.end(), book.text.size());
+    QString out;
+    qsizetype at = span.start;
+    for (const Ruby &ruby : book.ruby) {
+        if (ruby.base.end() <= span.start || ruby.base.start < span.start)
+            continue;
+        if (ruby.base.end() > end)
+            break;
+        out += QStringView(book.text).sliced(at, ruby.base.end() - at);
+        out += QStringLiteral("（") + ruby.reading + QChar(u'）');
+        at = ruby.base.end();
+    }
+    out += QStringView(book.text).sliced(at, std::max<qsizetype>(end - at, 0));
+    return out;
+}
+
+const LineStyle *lineAt(const Book &book, qsizetype position)
+{
+    const auto after = std::upper_bound(book.lines.begin(), book.lines.end(), position,
+                                        [](qsizetype at, const LineStyle &line) { return at < line.start; });
+    return after == book.lines.begin() ? nullptr : &*(after - 1);
+}
+
+} // namespace Aozora

@@ -1,0 +1,141 @@
+#include "UiFixture.h"
+
+#include "core/StatusTexts.h"
+#include "platform/Desktop.h"
+
+#include <QAction>
+#include <QToolButton>
+
+class AozoraTest : public UiFixture {
+protected:
+    // A short work in the notation: the explanation of the marks, readings, a note, the bibliography.
+    static QString work()
+    {
+        return QStringLiteral("怪談\n作者\n\n"
+                              "-------------------------------------------------------\n"
+                              "【テキスト中に現れる記号について】\n\n《》：ルビ\n（例）怪鳥《けちょう》\n"
+                              "-------------------------------------------------------\n\n"
+                              "　夜の森で 怪鳥《けちょう》が鳴き、｜黒い鶏冠《とさか》が揺れた。［＃「揺れた」に傍点］\n"
+                              "\n底本：「怪談」青空書房\n");
+    }
+};
+
+TEST_F(AozoraTest, RecognisedWorkIsShownAsBookAndSearchedAndCopiedAsShown)
+{
+    storeValues({{"WordWrapFlag", QStringLiteral("N")}});
+    TForm1 &w = start({writeText(QStringLiteral("kaidan.txt"), work())});
+    QAction *book = action(QStringLiteral("ActionAozora"));
+    ASSERT_TRUE(book->isChecked());
+    EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButtonAozora"))->isChecked());
+    const QString shown = viewText();
+    EXPECT_FALSE(shown.contains(u'《'));
+    EXPECT_FALSE(shown.contains(QStringLiteral("［＃")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("【テキスト中に現れる記号について】\n\n　夜の森で 怪鳥が鳴き、黒い鶏冠が揺れた。")));
+    // The status counts the file's own lines, the folded ones too.
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(work().count(u'\n')));
+
+    // Found in the base text, and selected as shown.
+    const qint64 at = view()->find(QStringLiteral("怪鳥が"), 0, true);
+    ASSERT_GE(at, 0);
+    view()->selectRange(at - 5, 9);
+    view()->setFocus();
+    action(QStringLiteral("ActionCopy"))->trigger();
+    EXPECT_EQ(Desktop::clipboardText(), QStringLiteral("夜の森で 怪鳥が鳴"));
+    action(QStringLiteral("ActionCopyWithReadings"))->trigger();
+    EXPECT_EQ(Desktop::clipboardText(), QStringLiteral("夜の森で 怪鳥（けちょう）が鳴"));
+
+    // Off by hand: the notation is shown as it stands, and stays off for the next file.
+    book->trigger();
+    EXPECT_FALSE(book->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
+    chooseFile(writeText(QStringLiteral("next.txt"), work()));
+    EXPECT_FALSE(book->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
+    book->trigger();
+    EXPECT_FALSE(viewText().contains(u'《'));
+    (void)w;
+}
+
+TEST_F(AozoraTest, PlainTextIsNotABookAndEffectsRunBeneathTheBook)
+{
+    start({writeText(QStringLiteral("plain.txt"), QStringLiteral("ただの《文章》です。\n"))});
+    EXPECT_FALSE(action(QStringLiteral("ActionAozora"))->isChecked());
+
+    chooseFile(writeText(QStringLiteral("numbered.txt"), work()));
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    // A byte effect works on the notation beneath, and the book is read again from its output.
+    action(QStringLiteral("ActionNoSpace"))->trigger();
+    EXPECT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("夜の森で怪鳥が鳴き、黒い鶏冠が揺れた。")));
+    EXPECT_FALSE(viewText().contains(QStringLiteral("で 怪")));
+    action(QStringLiteral("ActionNoSpace"))->trigger();
+    EXPECT_TRUE(viewText().contains(QStringLiteral("　夜の森で 怪鳥が")));
+    EXPECT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+}
+
+TEST_F(AozoraTest, ReadingsAreDrawnOverTheirBasesInRoomOnlyTheirLinesTake)
+{
+    storeValues({{"WordWrapFlag", QStringLiteral("N")}});
+    start({writeText(QStringLiteral("ruby.txt"), QStringLiteral("前の行\n今は昔、竹取の翁《おきな》といふもの有けり。\n後の行\n次の行\n") + work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    TextView *v = view();
+    const qint64 base = v->find(QStringLiteral("翁"), 0, true);
+    ASSERT_GT(base, 0);
+    const QRectF reading = v->readingRect(base);
+    ASSERT_FALSE(reading.isEmpty());
+    const QRect glyph = v->characterRect(base);
+    // Centred over the base, above it, within the room the line took.
+    EXPECT_NEAR(reading.center().x(), glyph.center().x(), 1.5);
+    EXPECT_LE(reading.bottom(), glyph.top() + 1);
+    EXPECT_TRUE(v->readingRect(base + 1).isEmpty()); // past the base
+    const int before = v->characterRect(v->find(QStringLiteral("前"), 0, true)).top();
+    const int after = v->characterRect(v->find(QStringLiteral("後"), 0, true)).top();
+    const int next = v->characterRect(v->find(QStringLiteral("次"), 0, true)).top();
+    const int lineStep = next - after; // lines without readings keep their height
+    EXPECT_GT(lineStep, 0);
+    EXPECT_EQ(glyph.top() - before, lineStep + qRound(reading.height()));
+    EXPECT_EQ(after - glyph.top(), lineStep);
+    // A click on the reading's line lands in that line.
+    EXPECT_EQ(v->positionAtPoint(glyph.center()), base);
+}
+
+TEST_F(AozoraTest, WrapNeverPartsABaseFromItsReading)
+{
+    QString line;
+    for (int k = 0; k < 30; ++k)
+        line += QStringLiteral("第%1は｜長い長い基底文字列《ながいながいきていもじれつ》と").arg(k);
+    TForm1 &w = start({writeText(QStringLiteral("wrap.txt"), line + QStringLiteral("\n") + work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    const QString base = QStringLiteral("長い長い基底文字列");
+    for (int width : {260, 333, 407, 520}) {
+        SCOPED_TRACE(width);
+        w.resize(width + 300, 400);
+        QCoreApplication::processEvents();
+        int wrappedLines = 0;
+        for (qint64 at = view()->find(base, 0, true); at >= 0; at = view()->find(base, at + 1, true)) {
+            EXPECT_EQ(view()->displayLineAt(at).first, view()->displayLineAt(at + base.size() - 1).first) << at;
+            wrappedLines = int(view()->displayLineAt(at).first);
+        }
+        EXPECT_GT(wrappedLines, 3); // the line did wrap, several times
+    }
+}
+
+TEST_F(AozoraTest, ReadingPlaceOfABookComesBackToTheSameLine)
+{
+    QString long_ = work();
+    for (int i = 0; i < 300; ++i)
+        long_ += QStringLiteral("本文《ほんぶん》の行%1\n").arg(i);
+    const QString path = writeText(QStringLiteral("long.txt"), long_);
+    start({path});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    const qint64 line = view()->find(QStringLiteral("本文の行250"), 0, true);
+    ASSERT_GT(line, 0);
+    view()->setFocus();
+    view()->selectRange(line + 2, 0);
+    QTest::keyClick(view(), Qt::Key_Right); // moved by the reader
+    chooseFile(writeText(QStringLiteral("other.txt"), QStringLiteral("別のファイル\n")));
+    chooseFile(path);
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    // Kept in the file's own lines, it comes back to the start of the same line.
+    EXPECT_EQ(view()->caretPosition(), line);
+}

@@ -1,0 +1,63 @@
+// Aozora Bunko texts shown as books: the command, its recognition after a load and the copy that
+// keeps the readings.
+#include "ui/Mainunit.h"
+
+#include "core/Aozora.h"
+#include "platform/Desktop.h"
+#include "resources/AozoraTexts.h"
+#include "ui/widgets/TextView.h"
+
+#include <QAction>
+
+namespace {
+// No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
+// the book holds a second copy of the text.
+constexpr qsizetype kRecogniseUpTo = qsizetype(32) << 20;
+} // namespace
+
+void TForm1::createAozoraCommands()
+{
+    ActionAozora = new QAction(AozoraTexts::kCommand, this);
+    ActionAozora->setObjectName(QStringLiteral("ActionAozora"));
+    ActionAozora->setCheckable(true);
+    ActionAozora->setToolTip(AozoraTexts::kHint);
+    addAction(ActionAozora);
+    ActionCopyWithReadings = new QAction(AozoraTexts::kCopyWithReadings, this);
+    ActionCopyWithReadings->setObjectName(QStringLiteral("ActionCopyWithReadings"));
+    ActionCopyWithReadings->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    addAction(ActionCopyWithReadings);
+}
+
+void TForm1::connectAozora()
+{
+    connect(ActionAozora, &QAction::triggered, this, [this](bool on) {
+        // Turned off by hand, it stays off for the files that follow until turned on again.
+        aozoraOffForSession_ = !on;
+        document_->showAsBook(on);
+        RichEdit->documentReplaced();
+        showAozoraMark();
+        showLineCount();
+    });
+    connect(ActionCopyWithReadings, &QAction::triggered, this, [this] {
+        const Aozora::Book *book = document_->book();
+        if (!book || !viewHasFocus() || !RichEdit->hasSelection()) {
+            ActionCopyExecute();
+            return;
+        }
+        const qint64 start = RichEdit->selectionStart();
+        Desktop::setClipboardText(Aozora::withReadings(*book, {start, RichEdit->selectionEnd() - start}));
+    });
+}
+
+void TForm1::showAsBookIfAozora(Document &document) const
+{
+    const QString &text = document.text();
+    if (!aozoraOffForSession_ && !document.book() && text.size() <= kRecogniseUpTo && Aozora::isAozoraText(text))
+        document.showAsBook(true);
+}
+
+void TForm1::showAozoraMark()
+{
+    ActionAozora->setChecked(document_->book() != nullptr);
+    ActionAozora->setEnabled(!document_->isEmpty());
+}
