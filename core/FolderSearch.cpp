@@ -1,5 +1,6 @@
 #include "core/FolderSearch.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
 #include "core/RegularFile.h"
@@ -10,6 +11,13 @@ namespace FolderSearch {
 
 Source readFile(const QString &path)
 {
+    // A member of an archive the list shows is read from its archive, in memory.
+    if (const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(path); where && !where->member.isEmpty()) {
+        Archive::Member member = ArchiveFolder::read(path);
+        if (member.status != Archive::Status::Ok || member.bytes.size() > kLargestSearched)
+            return {};
+        return {std::move(member.bytes)};
+    }
     const QByteArray native = PathForm::toNative(path);
     // A file too large is known by its size before anything of it is read.
     struct stat status {};

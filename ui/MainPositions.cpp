@@ -2,6 +2,7 @@
 // when it is shown again, in this run or a later one.
 #include "ui/Mainunit.h"
 
+#include "core/ArchiveFolder.h"
 #include "ui/widgets/TextView.h"
 
 #include <QDateTime>
@@ -10,6 +11,26 @@
 namespace {
 // The store is written at most this often while the reader walks from file to file.
 constexpr int kWriteEveryMs = 1000;
+
+// A file's identity; a member of an archive has none on the disk, so its size and time in the
+// archive stand for it.
+RegularFile::Identity identityOf(const Document::Source &source)
+{
+    if (source.identity.known())
+        return source.identity;
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(source.path);
+    if (!where || where->member.isEmpty())
+        return {};
+    for (const Archive::Entry &entry : ArchiveFolder::listing(where->archive)->entries) {
+        if (entry.path == where->member && entry.size >= 0) {
+            RegularFile::Identity identity;
+            identity.size = entry.size;
+            identity.modifiedNs = entry.modifiedNs.value_or(0);
+            return identity;
+        }
+    }
+    return {};
+}
 } // namespace
 
 void TForm1::connectPositions()
@@ -36,7 +57,8 @@ void TForm1::recordPosition()
     const Document &document = *document_;
     const Document::Source &source = document.source();
     // A text typed into is no longer the file's: its places would point elsewhere in the file.
-    if (source.nativePath.isEmpty() || !source.identity.known() || document.isModified())
+    const RegularFile::Identity identity = identityOf(source);
+    if (source.nativePath.isEmpty() || !identity.known() || document.isModified())
         return;
     PositionStore *store = positions();
     if (!store)
@@ -52,13 +74,13 @@ void TForm1::recordPosition()
                                                           document.ownText().whole(), beneath));
     };
     PositionStore::Record record;
-    record.size = source.identity.size;
-    record.modifiedNs = source.identity.modifiedNs;
+    record.size = identity.size;
+    record.modifiedNs = identity.modifiedNs;
     record.top = ownPlace(RichEdit->topPosition());
     record.caret = ownPlace(RichEdit->caretPosition());
     record.caretMoved = RichEdit->caretMovedByUser();
     record.visitedMs = QDateTime::currentMSecsSinceEpoch();
-    record.tail = PositionStore::tailOf(source.nativePath, source.identity);
+    record.tail = PositionStore::tailOf(source.nativePath, identity);
     store->remember(source.nativePath, std::move(record));
     if (!positionsWrite_->isActive())
         positionsWrite_->start();
@@ -71,7 +93,7 @@ void TForm1::restorePosition()
     if (!store)
         return;
     const std::optional<PositionStore::Record> record = store->find(source.nativePath);
-    if (!record || !PositionStore::restores(*record, source.nativePath, source.identity))
+    if (!record || !PositionStore::restores(*record, source.nativePath, identityOf(source)))
         return;
     const qint64 top = document_->overBook(document_->positionOf(record->top));
     const qint64 caret = document_->overBook(document_->positionOf(record->caret));

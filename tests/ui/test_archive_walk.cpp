@@ -8,7 +8,9 @@
 #include "ui/Cmunit.h"
 #include "ui/widgets/DirectoryListBox.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <archive.h>
@@ -240,3 +242,29 @@ TEST_F(ArchiveWalkTest, ABookmarkedMemberAndAnArchiveAreReachedFromTheMenu)
 }
 
 } // namespace
+
+TEST_F(ArchiveWalkTest, F3GoesOnThroughTheMembersOfTheArchive)
+{
+    TForm1 &w = start({member("第一章.txt")});
+    ASSERT_EQ(viewText(), "一の本文");
+    named<QCheckBox>("cbSearchFolder")->setChecked(true);
+    named<QLineEdit>("EditSearch")->setText("続き");
+    QTest::keyClick(&w, Qt::Key_F3);
+    QTRY_COMPARE(w.FileNameNow(), member("第二章.txt"));
+    EXPECT_EQ(view()->selectedText(), "続き");
+}
+
+TEST_F(ArchiveWalkTest, AMemberOpensWhereTheReaderLeftIt)
+{
+    TForm1 &w = start({member("第二章.txt")});
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_Down);
+    QTest::keyClick(view(), Qt::Key_Right);
+    const qint64 caret = view()->caretPosition();
+    ASSERT_GT(caret, 5);
+    chooseFile(member("第一章.txt"));
+    ASSERT_EQ(view()->caretPosition(), 0);
+    chooseFile(member("第二章.txt"));
+    EXPECT_EQ(w.FileNameNow(), member("第二章.txt"));
+    EXPECT_EQ(view()->caretPosition(), caret);
+}
