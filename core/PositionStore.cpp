@@ -78,19 +78,6 @@ QByteArray format(const QByteArray &key, const PositionStore::Record &r)
     return line;
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
 
 // An exclusive lock on a file of its own beside the store, held for the object's life: the
 // store itself is replaced by a rename, so a lock on it would be a lock on the old one.
@@ -223,7 +210,7 @@ bool PositionStore::write()
     const QByteArray temporary = native(filePath() + QStringLiteral(".%1.tmp").arg(::getpid()));
     ::unlink(temporary.constData()); // left by a run of this process id that did not finish
     const RegularFile::Handle out = RegularFile::createNew(temporary);
-    const bool written = out.isOpen() && writeAll(out.fd(), bytes)
+    const bool written = out.isOpen() && RegularFile::writeAll(out.fd(), bytes) == 0
                          && ::rename(temporary.constData(), native(filePath()).constData()) == 0;
     if (!written) {
         ::unlink(temporary.constData());

@@ -133,4 +133,18 @@ Read readAll(const QByteArray &native, qint64 limit, Links links)
     return result;
 }
 
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        written += n;
+    }
+    return 0;
+}
+
 } // namespace RegularFile

@@ -83,4 +83,8 @@ struct Read {
 Read readAll(const QByteArray &native, qint64 limit = std::numeric_limits<qint64>::max(),
              Links links = Links::Follow);
 
+// Writes all of `bytes` to `fd`, again after an interruption: errno of the first failed write,
+// EIO for a write that wrote nothing, or 0.
+int writeAll(int fd, const QByteArray &bytes);
+
 } // namespace RegularFile

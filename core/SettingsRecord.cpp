@@ -65,6 +65,19 @@ template <typename Field> StoredValue intValue(QString name, Field field, int fa
             }};
 }
 
+// "1" or "0"; anything else keeps the default.
+template <typename Field> StoredValue boolValue(QString name, Field field)
+{
+    return {std::move(name),
+            [field](SettingsRecord &r, const QString &text) {
+                if (text == QLatin1String("0") || text == QLatin1String("1"))
+                    field(r) = text == QLatin1String("1");
+            },
+            [field](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
+                return QString(QLatin1Char(field(r) ? '1' : '0'));
+            }};
+}
+
 template <typename Field> StoredValue colorValue(QString name, Field field)
 {
     return {std::move(name),
@@ -145,28 +158,9 @@ std::vector<StoredValue> buildStoredValues()
                  [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
                      return QString(r.TextEncoding);
                  }});
-    t.push_back({QStringLiteral("NaturalSort"),
-                 [](SettingsRecord &r, const QString &text) {
-                     // Anything but the two stored texts keeps the default.
-                     if (text == QLatin1String("0") || text == QLatin1String("1"))
-                         r.NaturalSort = text == QLatin1String("1");
-                 },
-                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
-                     return QString(QLatin1Char(r.NaturalSort ? '1' : '0'));
-                 }});
-    t.push_back({QStringLiteral("RememberPosition"),
-                 [](SettingsRecord &r, const QString &text) {
-                     if (text == QLatin1String("0") || text == QLatin1String("1"))
-                         r.RememberPosition = text == QLatin1String("1");
-                 },
-                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
-                     return QString(QLatin1Char(r.RememberPosition ? '1' : '0'));
-                 }});
-    t.push_back({QStringLiteral("SearchFolder"),
-                 [](SettingsRecord &r, const QString &text) { r.SearchFolder = text == QLatin1String("1"); },
-                 [](const SettingsRecord &r, const SaveContext &) -> std::optional<QString> {
-                     return QString(QLatin1Char(r.SearchFolder ? '1' : '0'));
-                 }});
+    t.push_back(boolValue(QStringLiteral("NaturalSort"), [](auto &r) -> auto & { return r.NaturalSort; }));
+    t.push_back(boolValue(QStringLiteral("RememberPosition"), [](auto &r) -> auto & { return r.RememberPosition; }));
+    t.push_back(boolValue(QStringLiteral("SearchFolder"), [](auto &r) -> auto & { return r.SearchFolder; }));
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
     t.push_back(positionValue(intValue(QStringLiteral("WindowY"), [](auto &r) -> auto & { return r.WindowY; },

@@ -18,20 +18,6 @@ namespace WorkFiles {
 
 namespace {
 
-// errno of the first failed write, or 0.
-int writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        written += n;
-    }
-    return 0;
-}
 
 bool sameFile(const struct stat &a, const struct stat &b)
 {
@@ -60,7 +46,7 @@ Run runEffect(EffectKind kind, const QByteArray &input, const QString &folder)
     RegularFile::Handle written = RegularFile::createNew(inputNative);
     if (!written.isOpen())
         return failed(Failure::WriteInput, written.error(), inputPath);
-    if (const int error = writeAll(written.fd(), input))
+    if (const int error = RegularFile::writeAll(written.fd(), input))
         return failed(Failure::WriteInput, error, inputPath);
 
     const RegularFile::Handle output = RegularFile::createNew(outputNative);
@@ -130,7 +116,7 @@ std::optional<QString> writeMemberCopy(const QString &folder, const QString &nam
     const RegularFile::Handle out = RegularFile::createNew(native);
     if (!out.isOpen())
         return fail(out.error());
-    if (const int e = writeAll(out.fd(), bytes)) {
+    if (const int e = RegularFile::writeAll(out.fd(), bytes)) {
         ::unlink(native.constData());
         return fail(e);
     }
