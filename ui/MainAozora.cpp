@@ -51,8 +51,10 @@ void TForm1::connectAozora()
 
 void TForm1::showAsBookIfAozora(Document &document) const
 {
-    const QString &text = document.text();
-    if (!aozoraOffForSession_ && !document.book() && text.size() <= kRecogniseUpTo && Aozora::isAozoraText(text))
+    // The size first: a large file's text is read from the file and never made whole here.
+    if (aozoraOffForSession_ || document.book() || document.store().size() > kRecogniseUpTo)
+        return;
+    if (Aozora::isAozoraText(document.text()))
         document.showAsBook(true);
 }
 

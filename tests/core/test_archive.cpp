@@ -1,6 +1,7 @@
 #include "core/Archive.h"
 #include "core/Cp932.h"
 #include "tests/TestPrinters.h"
+#include "tests/support/TestArchives.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -14,51 +15,9 @@
 
 namespace {
 
-struct Item {
-    QByteArray name; // stored as these bytes
-    QByteArray data;
-};
+using TestArchives::Item;
+using TestArchives::Writing;
 
-struct Writing {
-    int format = ARCHIVE_FORMAT_ZIP;
-    int filter = ARCHIVE_FILTER_NONE;
-    const char *options = nullptr;
-    const char *passphrase = nullptr;
-    // The zip writer sets the UTF-8 flag for non-ASCII names only under a UTF-8 locale.
-    const char *locale = "C.UTF-8";
-};
-
-// Writes the archive with libarchive's own writer; false (and a failed test) when it cannot.
-bool writeArchive(const QString &path, const Writing &how, const QList<Item> &items)
-{
-    const locale_t chosen = newlocale(LC_ALL_MASK, how.locale, locale_t(nullptr));
-    const locale_t previous = uselocale(chosen);
-    struct archive *a = archive_write_new();
-    bool ok = archive_write_set_format(a, how.format) == ARCHIVE_OK &&
-              archive_write_add_filter(a, how.filter) == ARCHIVE_OK &&
-              (!how.options || archive_write_set_options(a, how.options) == ARCHIVE_OK) &&
-              (!how.passphrase || archive_write_set_passphrase(a, how.passphrase) == ARCHIVE_OK) &&
-              archive_write_open_filename(a, QFile::encodeName(path).constData()) == ARCHIVE_OK;
-    for (const Item &item : items) {
-        if (!ok)
-            break;
-        struct archive_entry *e = archive_entry_new();
-        archive_entry_copy_pathname(e, item.name.constData());
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, item.data.size());
-        archive_entry_set_mtime(e, 1700000000, 0);
-        ok = archive_write_header(a, e) >= ARCHIVE_WARN &&
-             (item.data.isEmpty() || archive_write_data(a, item.data.constData(), item.data.size()) == item.data.size());
-        archive_entry_free(e);
-    }
-    ok = archive_write_close(a) == ARCHIVE_OK && ok;
-    EXPECT_TRUE(ok) << archive_error_string(a);
-    archive_write_free(a);
-    uselocale(previous);
-    freelocale(chosen);
-    return ok;
-}
 
 QByteArray utf8(const char8_t *text) { return QString::fromUtf8(reinterpret_cast<const char *>(text)).toUtf8(); }
 
@@ -90,7 +49,7 @@ TEST(Archive, DecodesAndMakesSafeEachKindOfName)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const QString path = dir.filePath(QString::fromLatin1(c.what));
-        ASSERT_TRUE(writeArchive(path, c.how, {{c.stored, "text"}}));
+        ASSERT_TRUE(TestArchives::write(path, c.how, {{c.stored, "text"}}));
         const Archive::Listing listing = Archive::list(path);
         ASSERT_EQ(listing.status, Archive::Status::Ok) << listing.detail.toStdString();
         ASSERT_EQ(listing.entries.size(), 1);
@@ -144,8 +103,8 @@ TEST(Archive, RecognisesArchivesByContentNotName)
     const QString zipNamedTxt = dir.filePath("notes.txt");
     const QString tarGz = dir.filePath("plain.dat");
     const QString text = dir.filePath("book.zip");
-    ASSERT_TRUE(writeArchive(zipNamedTxt, {}, {{"a.txt", "a"}}));
-    ASSERT_TRUE(writeArchive(tarGz, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_GZIP}, {{"a", "a"}}));
+    ASSERT_TRUE(TestArchives::write(zipNamedTxt, {}, {{"a.txt", "a"}}));
+    ASSERT_TRUE(TestArchives::write(tarGz, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_GZIP}, {{"a", "a"}}));
     ASSERT_TRUE(TestFiles::write(text, "PK but not really a zip\n"));
     EXPECT_TRUE(Archive::isArchive(zipNamedTxt));
     EXPECT_TRUE(Archive::isArchive(tarGz));
@@ -199,7 +158,7 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     // A few bytes whose headers claim 4 GB.
     const QString claims = dir.filePath("claims.zip");
     const QByteArray small(1234, 'x');
-    ASSERT_TRUE(writeArchive(claims, {.options = "zip:compression=store"}, {{"big.txt", small}}));
+    ASSERT_TRUE(TestArchives::write(claims, {.options = "zip:compression=store"}, {{"big.txt", small}}));
     QByteArray bytes = TestFiles::contents(claims);
     const QByteArray size("\xD2\x04\0\0", 4), huge("\0\0\0\xF0", 4);
     ASSERT_GE(bytes.count(size), 2);
@@ -208,12 +167,12 @@ TEST(Archive, RefusesWhatPassesTheLimits)
 
     // 20 MB of zeros in a few hundred bytes.
     const QString bomb = dir.filePath("bomb.tar.bz2");
-    ASSERT_TRUE(writeArchive(bomb, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_BZIP2},
+    ASSERT_TRUE(TestArchives::write(bomb, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_BZIP2},
                              {{"zeros.txt", QByteArray(20 << 20, '\0')}, {"after.txt", "after"}}));
     ASSERT_LT(QFileInfo(bomb).size(), 8192);
 
     const QString encrypted = dir.filePath("secret.zip");
-    ASSERT_TRUE(writeArchive(encrypted, {.options = "zip:encryption=zipcrypt", .passphrase = "pw"},
+    ASSERT_TRUE(TestArchives::write(encrypted, {.options = "zip:encryption=zipcrypt", .passphrase = "pw"},
                              {{"secret.txt", "hidden text"}}));
 
     struct Case {
@@ -246,7 +205,7 @@ TEST(Archive, RefusesMoreThanTwoHundredThousandEntries)
     QList<Item> items(Archive::kMaxEntries + 1);
     for (qsizetype i = 0; i < items.size(); ++i)
         items[i].name = QByteArray::number(i);
-    ASSERT_TRUE(writeArchive(many, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_ZSTD}, items));
+    ASSERT_TRUE(TestArchives::write(many, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_ZSTD}, items));
     const Archive::Listing listing = Archive::list(many);
     EXPECT_EQ(listing.status, Archive::Status::TooManyEntries);
     EXPECT_EQ(listing.entries.size(), Archive::kMaxEntries); // those before the limit stay listed
@@ -271,7 +230,7 @@ TEST(Archive, ReadsATruncatedArchiveUpToTheBreak)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const QString path = dir.filePath(c.what);
-        ASSERT_TRUE(writeArchive(path, c.how, {{"first.txt", "first"}, {"second.txt", second}}));
+        ASSERT_TRUE(TestArchives::write(path, c.how, {{"first.txt", "first"}, {"second.txt", second}}));
         const QByteArray whole = TestFiles::contents(path);
         ASSERT_TRUE(TestFiles::write(path, whole.left(whole.size() * 2 / 3)));
 
@@ -297,7 +256,7 @@ TEST(Archive, ReaderKeepsItsPlaceInASolidArchive)
     QList<Item> items;
     for (int i = 0; i < 40; ++i)
         items.append({"m" + QByteArray::number(i) + ".txt", QByteArray(20000, char('a' + i % 26))});
-    ASSERT_TRUE(writeArchive(path, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_XZ}, items));
+    ASSERT_TRUE(TestArchives::write(path, {.format = ARCHIVE_FORMAT_TAR_USTAR, .filter = ARCHIVE_FILTER_XZ}, items));
 
     Archive::Reader reader(path);
     for (const Item &item : items)

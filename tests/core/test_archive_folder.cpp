@@ -1,5 +1,6 @@
 #include "core/ArchiveFolder.h"
 #include "tests/TestPrinters.h"
+#include "tests/support/TestArchives.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -11,26 +12,11 @@
 
 namespace {
 
-// A tar.gz: a format that must be unpacked to be listed, with names stored as UTF-8.
-void writeTarGz(const QString &path, const QList<std::pair<QByteArray, QByteArray>> &members, bool raw = false)
+// A tar.gz: a format that must be unpacked to be listed, with names stored as UTF-8; raw, one
+// compressed text.
+void writeTarGz(const QString &path, const QList<TestArchives::Item> &members, bool raw = false)
 {
-    struct archive *a = archive_write_new();
-    ASSERT_EQ(raw ? archive_write_set_format_raw(a) : archive_write_set_format_pax_restricted(a), ARCHIVE_OK);
-    ASSERT_EQ(archive_write_add_filter_gzip(a), ARCHIVE_OK);
-    ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
-    for (const auto &[name, data] : members) {
-        struct archive_entry *e = archive_entry_new();
-        archive_entry_copy_pathname(e, name.constData());
-        archive_entry_set_filetype(e, name.endsWith('/') ? AE_IFDIR : AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, data.size());
-        EXPECT_GE(archive_write_header(a, e), ARCHIVE_WARN);
-        if (!data.isEmpty())
-            EXPECT_EQ(archive_write_data(a, data.constData(), size_t(data.size())), data.size());
-        archive_entry_free(e);
-    }
-    EXPECT_EQ(archive_write_close(a), ARCHIVE_OK);
-    archive_write_free(a);
+    TestArchives::write(path, {raw ? ARCHIVE_FORMAT_RAW : ARCHIVE_FORMAT_TAR_PAX_RESTRICTED, ARCHIVE_FILTER_GZIP}, members);
 }
 
 class ArchiveFolderTest : public ::testing::Test {

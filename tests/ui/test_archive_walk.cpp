@@ -1,5 +1,7 @@
 #include "UiFixture.h"
 
+#include "tests/support/TestArchives.h"
+
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -19,36 +21,21 @@
 
 namespace {
 
-constexpr qint64 kMemberTime = 1700000000;
+constexpr qint64 kMemberTime = TestArchives::kTime;
 
 // A ZIP written by libarchive under a UTF-8 locale, so that its names carry the UTF-8 flag.
 void writeZip(const QString &path, const QList<std::pair<QString, QByteArray>> &members,
               const char *passphrase = nullptr)
 {
-    const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", locale_t(nullptr));
-    const locale_t previous = uselocale(utf8);
-    struct archive *a = archive_write_new();
-    ASSERT_EQ(archive_write_set_format_zip(a), ARCHIVE_OK);
+    QList<TestArchives::Item> items;
+    for (const auto &[name, data] : members)
+        items.push_back({name.toUtf8(), data});
+    TestArchives::Writing how;
     if (passphrase) {
-        ASSERT_EQ(archive_write_set_options(a, "zip:encryption=zipcrypt"), ARCHIVE_OK);
-        ASSERT_EQ(archive_write_set_passphrase(a, passphrase), ARCHIVE_OK);
+        how.options = "zip:encryption=zipcrypt";
+        how.passphrase = passphrase;
     }
-    ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(path).constData()), ARCHIVE_OK);
-    for (const auto &[name, data] : members) {
-        struct archive_entry *e = archive_entry_new();
-        archive_entry_copy_pathname(e, name.toUtf8().constData());
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, data.size());
-        archive_entry_set_mtime(e, kMemberTime, 0);
-        EXPECT_GE(archive_write_header(a, e), ARCHIVE_WARN);
-        EXPECT_EQ(archive_write_data(a, data.constData(), size_t(data.size())), data.size());
-        archive_entry_free(e);
-    }
-    EXPECT_EQ(archive_write_close(a), ARCHIVE_OK);
-    archive_write_free(a);
-    uselocale(previous);
-    freelocale(utf8);
+    TestArchives::write(path, how, items);
 }
 
 class ArchiveWalkTest : public UiFixture {
