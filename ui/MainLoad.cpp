@@ -54,12 +54,7 @@ QDateTime memberTime(const Archive::Entry &entry)
 void TForm1::connectLoading()
 {
     loader_ = new DocumentLoader(this);
-    ActionCancelLoad = new QAction(this);
-    ActionCancelLoad->setObjectName(QStringLiteral("ActionCancelLoad"));
-    ActionCancelLoad->setShortcut(QKeySequence(Qt::Key_Escape));
-    ActionCancelLoad->setShortcutContext(Qt::WindowShortcut);
-    ActionCancelLoad->setEnabled(false);
-    addAction(ActionCancelLoad);
+    ActionCancelLoad = cancelCommand("ActionCancelLoad");
     connect(ActionCancelLoad, &QAction::triggered, loader_, &DocumentLoader::cancel);
     connect(loader_, &DocumentLoader::progressed, this,
             [this](int percent) { setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(percent)); });
@@ -236,4 +231,15 @@ void TForm1::RefreshViewState()
 QString TForm1::FileDateText(const QString &path) const
 {
     return StatusTexts::fileDateText(FileSystem::lastWriteTime(path));
+}
+
+QAction *TForm1::cancelCommand(const char *name)
+{
+    auto *command = new QAction(this);
+    command->setObjectName(QLatin1String(name));
+    command->setShortcut(QKeySequence(Qt::Key_Escape));
+    command->setShortcutContext(Qt::WindowShortcut);
+    command->setEnabled(false);
+    addAction(command);
+    return command;
 }

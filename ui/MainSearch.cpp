@@ -34,12 +34,7 @@ void TForm1::connectSearch()
             [this](const QString &word) { noteUntilNextKey(MainTexts::notFoundText(word)); });
 
     folderSearch_ = new FolderSearchRunner(this);
-    ActionCancelSearch = new QAction(this);
-    ActionCancelSearch->setObjectName(QStringLiteral("ActionCancelSearch"));
-    ActionCancelSearch->setShortcut(QKeySequence(Qt::Key_Escape));
-    ActionCancelSearch->setShortcutContext(Qt::WindowShortcut);
-    ActionCancelSearch->setEnabled(false);
-    addAction(ActionCancelSearch);
+    ActionCancelSearch = cancelCommand("ActionCancelSearch");
     connect(ActionCancelSearch, &QAction::triggered, this, &TForm1::cancelFolderSearch);
     connect(PanelSearch, &SearchBar::closed, this, &TForm1::cancelFolderSearch);
     connect(PanelSearch, &SearchBar::endReached, this, &TForm1::searchFolder);

@@ -165,6 +165,8 @@ private:
     void createToolBars();
     void SetHints();
     QAction *makeAction(const char *name);
+    // A command on Esc for the whole window that stays off until something it stops runs.
+    QAction *cancelCommand(const char *name);
 
     // Start and close (MainStartClose.cpp).
     void FormClose();
