@@ -74,7 +74,7 @@ struct TextStore::Store {
                 return it->second;
             }
         }
-        auto made = std::make_shared<const QString>(readBlock(i));
+        std::shared_ptr<const QString> made = readBlockShared(i);
         ++decoded;
         cache.emplace_front(i, made);
         if (cache.size() > kCachedBlocks)
@@ -82,12 +82,28 @@ struct TextStore::Store {
         return made;
     }
 
-    // The block's text as the file holds it now. A file changed since the load must not break
-    // the view: what can be read is shown, cut or filled with blanks to the indexed length.
-    QString readBlock(size_t i) const
+    std::shared_ptr<const QString> readBlockShared(size_t i) const
+    {
+        QByteArray bytes;
+        auto text = std::make_shared<QString>(qsizetype(blockRoom(i)), Qt::Uninitialized);
+        text->truncate(decodeBlock(i, bytes, reinterpret_cast<char16_t *>(text->data())));
+        return text;
+    }
+
+    // The units decoding block i may write: never more than its bytes or its indexed length.
+    qint64 blockRoom(size_t i) const
+    {
+        return std::max(blockBytes[i + 1] - blockBytes[i], blockUnits[i + 1] - blockUnits[i]);
+    }
+
+    // Decodes block i as the file holds it now into `out` (blockRoom(i) units), reading its
+    // bytes into `bytes`; gives its indexed length. A file changed since the load must not
+    // break the view: what can be read is shown, cut or filled with blanks to that length.
+    qsizetype decodeBlock(size_t i, QByteArray &bytes, char16_t *out) const
     {
         const qint64 want = blockBytes[i + 1] - blockBytes[i];
-        QByteArray bytes(qsizetype(want), Qt::Uninitialized);
+        if (bytes.size() < want)
+            bytes.resize(qsizetype(want));
         qint64 got = 0;
         while (got < want) {
             const ssize_t n = ::pread(file.fd(), bytes.data() + got, size_t(want - got), off_t(blockBytes[i] + got));
@@ -97,16 +113,12 @@ struct TextStore::Store {
                 break;
             got += n;
         }
-        QString text(qsizetype(std::max<qint64>(got, 1)), Qt::Uninitialized);
-        Cp932::PieceDecoder decoder;
-        const Cp932::PieceDecoder::Step step =
-            decoder.decode(bytes.constData(), qsizetype(got), reinterpret_cast<char16_t *>(text.data()), true);
-        text.truncate(step.written);
         const qsizetype units = qsizetype(blockUnits[i + 1] - blockUnits[i]);
-        if (text.size() < units)
-            text.append(QString(units - text.size(), QLatin1Char(' ')));
-        text.truncate(units);
-        return text;
+        Cp932::PieceDecoder decoder;
+        const Cp932::PieceDecoder::Step step = decoder.decode(bytes.constData(), qsizetype(got), out, true);
+        if (step.written < units)
+            std::fill(out + step.written, out + units, u' ');
+        return units;
     }
 };
 
@@ -367,4 +379,57 @@ qint64 TextStore::blocksDecoded() const
 {
     const std::lock_guard lock(store_->cacheMutex);
     return store_->decoded;
+}
+
+QString TextStore::repertoire() const
+{
+    if (!store_->lazy)
+        return {};
+    // Every single byte, every lead byte with every byte after it, and the mark of a byte that
+    // is no character.
+    QString all;
+    all.append(QChar(0xFFFD));
+    all.append(QLatin1Char('\n'));
+    for (int b = 0; b < 0x100; ++b) {
+        all.append(QChar(Cp932::decodeSingle(uchar(b))));
+        for (int t = 0; t < 0x100; ++t)
+            all.append(QChar(Cp932::decodePair(uchar(b), uchar(t))));
+    }
+    std::vector<bool> seen(0x10000);
+    QString out;
+    for (const QChar c : all) {
+        if (!seen[c.unicode()]) {
+            seen[c.unicode()] = true;
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+QStringView TextStore::Reader::range(qint64 from, qint64 to)
+{
+    const Store &s = *text_.store_;
+    from = std::clamp<qint64>(from, 0, s.size());
+    to = std::clamp<qint64>(to, from, s.size());
+    if (!s.lazy)
+        return QStringView(s.text).sliced(from, to - from);
+    if (from < start_ || from > start_ + held_) {
+        // Somewhere else: start again at the block that holds `from`.
+        held_ = 0;
+        next_ = s.blockAt(from);
+        start_ = s.blockUnits[next_];
+    } else if (from - start_ > held_ / 2) {
+        // What lies before `from` is behind the reader: the rest moves to the front.
+        const qsizetype drop = qsizetype(from - start_);
+        std::copy(units_.begin() + drop, units_.begin() + held_, units_.begin());
+        held_ -= drop;
+        start_ = from;
+    }
+    while (start_ + held_ < to && next_ + 1 < s.blockUnits.size()) {
+        const size_t need = size_t(held_ + s.blockRoom(next_));
+        if (units_.size() < need)
+            units_.resize(std::max(need, 2 * units_.size()));
+        held_ += s.decodeBlock(next_++, bytes_, units_.data() + held_);
+    }
+    return QStringView(units_.data() + (from - start_), qsizetype(to - from));
 }

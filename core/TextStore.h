@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // A document's text, either held whole or, for a large code page 932 file, read from the
 // file as it is needed: the load decodes the file once to index it (where each block of its
@@ -60,6 +61,29 @@ public:
 
     // How many blocks were decoded from the file since the load (a test sees the cache used).
     qint64 blocksDecoded() const;
+
+    // Every unit a text read from its file can hold, once each (empty for a held text): what a
+    // pass over the whole text on several threads must know the widths of beforehand.
+    QString repertoire() const;
+
+    // Reads the text from one thread, forward, past the shared cache: each block it needs is
+    // decoded once into its own buffer and the blocks it skips are not read at all. For the
+    // passes that walk a large text from end to end.
+    class Reader {
+    public:
+        explicit Reader(const TextStore &text) : text_(text) {}
+        // The units [from, to), clipped to the text; valid until the next call. Cheapest when
+        // `from` does not go back before the last call's `from`.
+        QStringView range(qint64 from, qint64 to);
+
+    private:
+        const TextStore &text_;
+        std::vector<char16_t> units_;
+        qsizetype held_ = 0; // how many of units_ are text
+        qint64 start_ = 0;   // where units_ starts in the text
+        size_t next_ = 0;  // the block that follows units_
+        QByteArray bytes_;
+    };
 
 private:
     struct Store;

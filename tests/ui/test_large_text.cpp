@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QRandomGenerator>
 
 #include <limits>
 
@@ -59,4 +60,38 @@ TEST_F(LargeTextTest, AFileReadAsShownIsMovedThroughSelectedCopiedAndSearched)
     action(QStringLiteral("ActionFindNext"))->trigger();
     EXPECT_EQ(view()->selectionStart(), near);
     EXPECT_EQ(view()->selectedText(), QStringLiteral("目印"));
+}
+
+// Such a text is measured on two threads in pieces, with the wrap found in the same pass, and
+// re-wrapped from the file on a resize: its display lines are those of the plain rule.
+TEST_F(LargeTextTest, AFileReadAsShownWrapsAsThePlainRuleDoes)
+{
+    static const QString pieces[] = {
+        QStringLiteral("吾輩は猫である。"), QStringLiteral("ｶﾞｷﾞｸﾞ"), QStringLiteral("word "), QStringLiteral("\t"),
+        QStringLiteral("ＡＢＣ１２３"), QStringLiteral("x"), QStringLiteral("  "), QStringLiteral("①～"),
+    };
+    QRandomGenerator random(3);
+    QString text;
+    // Each thread's half is more than one piece of the measure, so lines cross pieces.
+    while (text.size() < (5 << 19)) {
+        const int kind = int(random.bounded(8));
+        const int length = kind == 0 ? 0 : kind < 6 ? int(random.bounded(40)) : 200 + int(random.bounded(300));
+        for (int i = 0; i < length; ++i)
+            text += pieces[random.bounded(int(std::size(pieces)))];
+        text += QLatin1Char('\n');
+    }
+    text += QStringLiteral("終");
+    TForm1 &w = start({writeText(QStringLiteral("wrapped.txt"), text)});
+    ASSERT_TRUE(view()->store().isLazy());
+    ASSERT_TRUE(view()->wraps());
+    // Read again where the window has settled, so the first pass wraps at the room compared.
+    action(QStringLiteral("ActionReLoad"))->trigger();
+    for (const int wider : {0, 171}) {
+        w.resize(w.width() + wider, w.height());
+        QCoreApplication::processEvents();
+        const std::vector<qint64> starts = view()->layout().plainLineStarts(true, view()->viewport()->width() - 8);
+        ASSERT_EQ(view()->displayedLineCount(), qint64(starts.size())) << wider;
+        for (size_t i = 0; i < starts.size(); ++i)
+            ASSERT_EQ(view()->displayLineAt(starts[i]), std::make_pair(qint64(i), starts[i])) << wider;
+    }
 }

@@ -330,14 +330,6 @@ qreal TextLayout::advance(QStringView cluster, qreal x) const
     return widths_->knownCluster(cluster);
 }
 
-QStringView TextLayout::range(qint64 from, qint64 to, QString &buffer) const
-{
-    if (const QString *held = text_->held())
-        return QStringView(*held).sliced(from, to - from);
-    buffer = text_->mid(from, to - from);
-    return buffer;
-}
-
 qreal TextLayout::learnClusters(QStringView text) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
@@ -361,7 +353,7 @@ qreal TextLayout::learnClusters(QStringView text) const
 LineStarts TextLayout::lineStarts(bool wrap, int room)
 {
     if (!hardValid_)
-        buildHard();
+        buildHard(wrap ? room : -1);
     if (!wrap)
         return {hard_.starts, nullptr};
     if (wrappedRoom_ != room)
@@ -376,12 +368,12 @@ qreal TextLayout::maxLineWidth()
     return maxWidth_;
 }
 
-void TextLayout::buildHard()
+void TextLayout::buildHard(int room)
 {
     hardBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = -1;
     if (!text_->held()) {
-        buildHardInPieces();
+        buildHardInPieces(room);
         return;
     }
     const qsizetype n = text_->size();
@@ -431,11 +423,11 @@ void TextLayout::buildHard()
 void TextLayout::measureClusterLines()
 {
     if (hard_.anyClusters) {
+        TextStore::Reader reader(*text_);
         for (size_t line = 0; line < hard_.clusters.size(); ++line) {
             if (!hard_.clusters[line])
                 continue;
-            QString buffer;
-            const float width = float(learnClusters(range(hard_.starts[line], lineEnd(line), buffer)));
+            const float width = float(learnClusters(reader.range(hard_.starts[line], lineEnd(line))));
             hard_.widths[line] = storedWidth(width);
             hard_.widest = std::max(hard_.widest, width);
         }
@@ -444,24 +436,106 @@ void TextLayout::measureClusterLines()
     hardValid_ = true;
 }
 
-void TextLayout::buildHardInPieces()
+void TextLayout::buildHardInPieces(int room)
 {
     const qint64 n = text_->size();
+    // Every unit the text can hold is learnt first (once per font), so that the threads below
+    // only read the table.
+    widths_->learn(text_->repertoire());
     widths_->width(u' ');
     hard_ = {};
     wraps_ = {};
-    hard_.reserve(size_t(n / 48 + 1));
-    hard_.starts.push_back(0);
-    // One pass: each piece's new characters are learnt just before it is measured, so that
-    // every block is decoded once.
-    Measure measure;
-    text_->forEachPiece(0, n, [&](QStringView piece, qint64 at) {
-        widths_->learn(piece);
-        measureUnits(reinterpret_cast<const char16_t *>(piece.data()), at, piece.size(), measure, hard_);
-        return true;
-    });
-    closeLine(measure, hard_);
+    // The wrap is found while the text is at hand, unless a line holds spans kept together.
+    if (!together_.empty())
+        room = -1;
+
+    // A line start near the middle, so that each half starts a line.
+    qint64 split = 0;
+    if (n >= kTwoThreadsFrom) {
+        TextStore::Reader reader(*text_);
+        for (qint64 at = n / 2; at < n && split == 0; at += 4096) {
+            const qsizetype found = reader.range(at, at + 4096).indexOf(QLatin1Char('\n'));
+            if (found >= 0)
+                split = at + found + 1;
+        }
+        if (split >= n)
+            split = 0;
+    }
+    Half first, second;
+    first.hard.starts.push_back(0);
+    if (split > 0)
+        runOnTwoThreads([&] { measureHalf(0, split, room, first); }, [&] { measureHalf(split, n, room, second); });
+    else
+        measureHalf(0, n, room, first);
+    const size_t firstLines = first.hard.widths.size();
+    hard_ = std::move(first.hard);
+    hard_.append(second.hard);
     measureClusterLines();
+    if (room <= 0)
+        return;
+
+    ++wrapBuilds_;
+    wrappedRoom_ = room;
+    for (const size_t line : second.later)
+        first.later.push_back(firstLines + line);
+    wraps_ = std::move(first.wraps);
+    wraps_.append(second.wraps);
+    if (first.later.empty())
+        return;
+    // The lines left for now are wrapped here and their wrap points merged in order.
+    Positions late;
+    TextStore::Reader reader(*text_);
+    for (const size_t line : first.later) {
+        const qreal width = widthOf(hard_.widths[line]);
+        if (width > room - 0.5)
+            wrapWalk(reader.range(hard_.starts[line], lineEnd(line)), hard_.starts[line], room, late);
+    }
+    Positions merged;
+    merged.reserve(wraps_.size() + late.size());
+    for (size_t i = 0, j = 0; i < wraps_.size() || j < late.size();) {
+        if (j == late.size() || (i < wraps_.size() && wraps_[i] < late[j]))
+            merged.push_back(wraps_[i++]);
+        else
+            merged.push_back(late[j++]);
+    }
+    wraps_ = std::move(merged);
+}
+
+// Measures the hard lines of [from, to) (from starts a line, to ends one or the text) and, with
+// a room > 0, wraps each line it closes that needs only the table, while its text is at hand.
+void TextLayout::measureHalf(qint64 from, qint64 to, int room, Half &half) const
+{
+    HardLines &out = half.hard;
+    out.reserve(size_t((to - from) / 48 + 1));
+    // The first half holds its own first start; the other's first start ends the half before.
+    const size_t offset = out.starts.size();
+    TextStore::Reader reader(*text_);
+    Measure measure;
+    qint64 open = from; // where the first line not closed yet starts
+    size_t line = 0;    // the first line not closed yet
+    for (qint64 at = from; at < to;) {
+        const qint64 end = std::min(to, at + qint64(kPieceUnits));
+        const qint64 textStart = open;
+        const QStringView text = reader.range(textStart, end);
+        measureUnits(reinterpret_cast<const char16_t *>(text.data()) + (at - textStart), at, qsizetype(end - at),
+                     measure, out);
+        if (end == text_->size())
+            closeLine(measure, out);
+        for (; line < out.widths.size(); ++line) {
+            const qint64 next = line + offset < out.starts.size() ? out.starts[line + offset] : end + 1;
+            const qreal width = widthOf(out.widths[line]);
+            // A line with units that may join is measured again later, so its width is not known
+            // yet; one with a tab is walked by the general rule, which may ask the font.
+            if (room > 0 && (out.clusters[line] || width > room - 0.5)) {
+                if (out.general[line])
+                    half.later.push_back(line);
+                else
+                    wrapPlainLine(text.sliced(open - textStart, next - 1 - open), open, width, room, half.wraps);
+            }
+            open = next;
+        }
+        at = end;
+    }
 }
 
 void TextLayout::HardLines::reserve(size_t lines)
@@ -575,6 +649,7 @@ void TextLayout::buildWrapped(int room)
 
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Positions &out) const
 {
+    TextStore::Reader reader(*text_);
     for (size_t line = fromLine; line < toLine; ++line) {
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
@@ -583,8 +658,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
             continue;
         const qsizetype start = hard_.starts[line];
         const qsizetype end = lineEnd(line);
-        QString buffer;
-        const QStringView text = range(start, end, buffer);
+        const QStringView text = reader.range(start, end);
         const auto together = std::partition_point(together_.begin(), together_.end(),
                                                    [start](const auto &span) { return span.second <= start; });
         const bool keepsTogether = together != together_.end() && together->first < end;

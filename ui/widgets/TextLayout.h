@@ -141,9 +141,19 @@ private:
         bool clusters = false;
     };
 
-    void buildHard();
-    // A text read from its file: its pieces streamed through once, none of them kept.
-    void buildHardInPieces();
+    // With a room > 0, the wrap at that room is found in the same pass where it can be.
+    void buildHard(int room = -1);
+    // What one thread of buildHardInPieces() finds in [from, to).
+    struct Half {
+        HardLines hard;
+        Positions wraps;
+        // Lines (counted from the half's first) that are wrapped after the pass, where the
+        // font may be asked: those with a tab or with units that may join.
+        std::vector<size_t> later;
+    };
+    // A text read from its file: read once, on two threads, none of it kept.
+    void buildHardInPieces(int room);
+    void measureHalf(qint64 from, qint64 to, int room, Half &half) const;
     // Measures the lines with units that may join again, cluster by cluster, and ends the build.
     void measureClusterLines();
     // Learns the clusters of a hard line or more, and gives their width when laid side by side
@@ -155,8 +165,6 @@ private:
     void measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out) const;
     void closeLine(Measure &measure, HardLines &out) const;
     qsizetype lineEnd(size_t line) const;
-    // The units [from, to): a view of the held text, or read into `buffer`.
-    QStringView range(qint64 from, qint64 to, QString &buffer) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
     // A hard line's text and where it starts.
     void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const;
