@@ -340,7 +340,7 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
             qint64 byteLength = 0;
             document->shown_.text = TextStore::indexCp932(
                 std::move(file), [&reader](char *into, qsizetype room) { return reader.next(into, room); }, piece,
-                &byteLength);
+                &byteLength, control.watch);
             document->shown_.byteLength = byteLength;
             result.document = std::move(document);
             return result;

@@ -135,6 +135,8 @@ public:
         std::function<void(int percent)> progress;
         // How many bytes are read at a time.
         qsizetype pieceBytes = qsizetype(4) << 20;
+        // Sees the text of a file read as shown while it is indexed.
+        TextStore::IndexWatch watch;
     };
     // Reads a file in the chosen encoding, or in the recognised one when none is chosen. The
     // bytes are read in pieces and decoded as they come, so they are never held whole beside

@@ -143,7 +143,8 @@ struct IndexPart {
 
 // Decodes the bytes block by block into `part`, as far as they decode alike whatever follows
 // them (all of them with `last`); gives how many it took.
-qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &part)
+qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &part,
+                     const TextStore::IndexWatch &watch, size_t run)
 {
     std::vector<char16_t> scratch;
     qsizetype at = 0;
@@ -164,6 +165,8 @@ qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &p
         }
         for (const char16_t *p = scratch.data(), *end = p + step.written; (p = std::find(p, end, u'\n')) != end; ++p)
             part.lineStarts.push_back(part.units + (p - scratch.data()) + 1);
+        if (watch.piece && step.written > 0)
+            watch.piece(run, QStringView(scratch.data(), step.written), part.units);
         part.byteLength += decoder.byteLength(QStringView(scratch.data(), step.written));
         part.bytes += step.taken;
         part.units += step.written;
@@ -181,7 +184,7 @@ constexpr qsizetype kTwoThreadsFrom = qsizetype(1) << 20;
 } // namespace
 
 TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
-                                qsizetype pieceBytes, qint64 *byteLength)
+                                qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch)
 {
     TextStore made;
     Store &s = *made.store_;
@@ -191,7 +194,9 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
     s.lines.push_back(0);
     qint64 bytes = 0;
     qint64 length = 0;
+    std::vector<qint64> runStarts;
     const auto add = [&](const IndexPart &part) {
+        runStarts.push_back(s.units);
         for (size_t i = 0; i < part.blockBytes.size(); ++i) {
             s.blockBytes.push_back(bytes + part.blockBytes[i]);
             s.blockUnits.push_back(s.units + part.blockUnits[i]);
@@ -222,13 +227,17 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
         qsizetype taken = 0;
         if (split > 0) {
             qsizetype secondTaken = 0;
-            runOnTwoThreads([&] { taken = indexBytes(buffer.constData(), split, false, first); },
-                            [&] { secondTaken = indexBytes(buffer.constData() + split, held - split, end, second); });
+            const size_t run = runStarts.size();
+            runOnTwoThreads([&] { taken = indexBytes(buffer.constData(), split, false, first, watch, run); },
+                            [&] {
+                                secondTaken =
+                                    indexBytes(buffer.constData() + split, held - split, end, second, watch, run + 1);
+                            });
             add(first);
             add(second);
             taken += secondTaken;
         } else {
-            taken = indexBytes(buffer.constData(), held, end, first);
+            taken = indexBytes(buffer.constData(), held, end, first, watch, runStarts.size());
             add(first);
         }
         std::memmove(buffer.data(), buffer.constData() + taken, size_t(held - taken));
@@ -237,6 +246,8 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
     s.file = std::move(file);
     if (byteLength)
         *byteLength = length;
+    if (watch.done)
+        watch.done(std::move(runStarts), s.units);
     return made;
 }
 
@@ -381,29 +392,30 @@ qint64 TextStore::blocksDecoded() const
     return store_->decoded;
 }
 
-QString TextStore::repertoire() const
+QString TextStore::cp932Repertoire()
 {
-    if (!store_->lazy)
-        return {};
-    // Every single byte, every lead byte with every byte after it, and the mark of a byte that
-    // is no character.
-    QString all;
-    all.append(QChar(0xFFFD));
-    all.append(QLatin1Char('\n'));
-    for (int b = 0; b < 0x100; ++b) {
-        all.append(QChar(Cp932::decodeSingle(uchar(b))));
-        for (int t = 0; t < 0x100; ++t)
-            all.append(QChar(Cp932::decodePair(uchar(b), uchar(t))));
-    }
-    std::vector<bool> seen(0x10000);
-    QString out;
-    for (const QChar c : all) {
-        if (!seen[c.unicode()]) {
-            seen[c.unicode()] = true;
-            out.append(c);
+    static const QString made = [] {
+        // Every single byte, every lead byte with every byte after it, and the mark of a byte that
+        // is no character.
+        QString all;
+        all.append(QChar(0xFFFD));
+        all.append(QLatin1Char('\n'));
+        for (int b = 0; b < 0x100; ++b) {
+            all.append(QChar(Cp932::decodeSingle(uchar(b))));
+            for (int t = 0; t < 0x100; ++t)
+                all.append(QChar(Cp932::decodePair(uchar(b), uchar(t))));
         }
-    }
-    return out;
+        std::vector<bool> seen(0x10000);
+        QString out;
+        for (const QChar c : all) {
+            if (!seen[c.unicode()]) {
+                seen[c.unicode()] = true;
+                out.append(c);
+            }
+        }
+        return out;
+    }();
+    return made;
 }
 
 QStringView TextStore::Reader::range(qint64 from, qint64 to)

@@ -21,11 +21,21 @@ public:
     TextStore();
     explicit TextStore(QString text);
 
+    // Sees the text as the index decodes it, so that another pass needs no decoding of its own.
+    struct IndexWatch {
+        // A piece of the text, on one of the index's threads. The text is cut into runs, counted
+        // from 0 in its order; the pieces of a run come in order, from one thread, while two
+        // runs may be seen at once. `at` counts from the start of the run.
+        std::function<void(size_t run, QStringView piece, qint64 at)> piece;
+        // Where each run starts in the text, and the text's length, once the index is whole.
+        std::function<void(std::vector<qint64> runStarts, qint64 size)> done;
+    };
+
     // Indexes a code page 932 file whose bytes `read` gives in turn (0 at the end; it may throw
     // to stop), each piece up to the size asked. Later the text is read again from `file`.
     // `byteLength` receives the length of the text's byte form with CR LF breaks.
     static TextStore indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
-                                qsizetype pieceBytes, qint64 *byteLength);
+                                qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch = {});
 
     // Whether the text is read from its file rather than held.
     bool isLazy() const;
@@ -62,9 +72,9 @@ public:
     // How many blocks were decoded from the file since the load (a test sees the cache used).
     qint64 blocksDecoded() const;
 
-    // Every unit a text read from its file can hold, once each (empty for a held text): what a
-    // pass over the whole text on several threads must know the widths of beforehand.
-    QString repertoire() const;
+    // Every unit a code page 932 file's text can hold, once each: what a pass over such a text
+    // on several threads must know the widths of beforehand.
+    static QString cp932Repertoire();
 
     // Reads the text from one thread, forward, past the shared cache: each block it needs is
     // decoded once into its own buffer and the blocks it skips are not read at all. For the

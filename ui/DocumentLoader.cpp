@@ -64,7 +64,8 @@ void DocumentLoader::joinWorker()
 
 std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
                                                      std::optional<EncodingDetect::Encoding> chosen,
-                                                     std::chrono::milliseconds wait)
+                                                     std::chrono::milliseconds wait,
+                                                     const std::function<TextStore::IndexWatch()> &watchLarge)
 {
     if (task_)
         cancel();
@@ -73,8 +74,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     const bool regular = ::stat(PathForm::toNative(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
     // A member is unpacked, which may take long whatever its size: always off this thread.
     const bool member = !regular && ArchiveFolder::member(path);
+    Document::LoadControl control;
+    if (regular && status.st_size >= Document::readAsShownFrom() && watchLarge)
+        control.watch = watchLarge();
     if (!member && (!regular || status.st_size < readOnTheSpotBelow()))
-        return Document::load(path, chosen);
+        return Document::load(path, chosen, control);
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
         if (!stopping.second->done)
@@ -91,8 +95,7 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
             return false;
         }
     };
-    const bool started = start([this, task, path, chosen, member] {
-        Document::LoadControl control;
+    const bool started = start([this, task, path, chosen, member, control]() mutable {
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
             QMetaObject::invokeMethod(

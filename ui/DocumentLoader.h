@@ -23,8 +23,10 @@ public:
 
     // Starts a load, cancelling one still running. Returns its result when it ends within
     // `wait`; otherwise nothing, and `ended` follows.
+    // `watchLarge` is asked, here, for a watch of the text of a file read as shown.
     std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
-                                         std::chrono::milliseconds wait);
+                                         std::chrono::milliseconds wait,
+                                         const std::function<TextStore::IndexWatch()> &watchLarge = {});
     bool running() const { return task_ != nullptr; }
     // Files smaller than this are read on the spot: a thread would only add its start-up to
     // every step through a folder. Tests set 0 to have every load run on a thread.

@@ -72,9 +72,14 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         RefreshViewState();
         return;
     }
+    // A large file is measured for the view on the threads that read it.
+    loadDraft_.reset();
     // The load replaced is ended (as cancelled) before this one is noted as running.
     std::optional<Document::Loaded> loaded =
-        loader_->load(path, DocumentEncoding::forcedEncoding(Settings.encodingChoice()), kLoadOnTheSpot);
+        loader_->load(path, DocumentEncoding::forcedEncoding(Settings.encodingChoice()), kLoadOnTheSpot, [this] {
+            loadDraft_ = RichEdit->layoutDraft();
+            return loadDraft_->watch();
+        });
     if (loaded) {
         showLoaded(std::move(*loaded), path, mode, index);
         return;
@@ -116,7 +121,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
         showAsBookIfAozora(*document_);
-        RichEdit->setDocument(document_);
+        RichEdit->setDocument(document_, std::exchange(loadDraft_, nullptr));
         // The line count lays the text out, which takes memory too.
         RichEdit->displayedLineCount();
     } catch (const std::bad_alloc &) {

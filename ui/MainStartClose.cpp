@@ -67,6 +67,9 @@ void TForm1::FormShow()
     Splitter1->setSizes({box, std::max(1, width() - box - Splitter1->handleWidth())});
     applyBarFlags();
     applyStoredLayout();
+    // The window's parts take their sizes now, so that a large file is measured while it is
+    // read at the width it is shown at.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     actOnCommandLine();
     ActionViewBookmarkExecute();
     RefreshViewState();

@@ -31,6 +31,7 @@ class QToolButton;
 class Dialogs;
 class Shell;
 class FileSelectionBox;
+class LayoutDraft;
 class TextView;
 class SearchBar;
 class AddressBar;
@@ -297,6 +298,8 @@ private:
         int index;
     };
     std::optional<PendingLoad> pendingLoad_;
+    // The view's layout of the running load's text, measured while it is read.
+    std::shared_ptr<LayoutDraft> loadDraft_;
     // Where the reader left each file; written at most once a second by the timer.
     std::unique_ptr<PositionStore> positions_;
     QTimer *positionsWrite_;

@@ -304,6 +304,7 @@ void TextLayout::invalidate()
     // The old layout goes at once, so a large text does not hold it through the next load.
     hard_ = {};
     wraps_ = {};
+    draft_.reset();
 }
 
 void TextLayout::setWidths(std::shared_ptr<CharWidths> widths)
@@ -373,7 +374,8 @@ void TextLayout::buildHard(int room)
     hardBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = -1;
     if (!text_->held()) {
-        buildHardInPieces(room);
+        if (!takeDraft(room))
+            buildHardInPieces(room);
         return;
     }
     const qsizetype n = text_->size();
@@ -441,7 +443,7 @@ void TextLayout::buildHardInPieces(int room)
     const qint64 n = text_->size();
     // Every unit the text can hold is learnt first (once per font), so that the threads below
     // only read the table.
-    widths_->learn(text_->repertoire());
+    widths_->learn(TextStore::cp932Repertoire());
     widths_->width(u' ');
     hard_ = {};
     wraps_ = {};
@@ -470,26 +472,32 @@ void TextLayout::buildHardInPieces(int room)
     const size_t firstLines = first.hard.widths.size();
     hard_ = std::move(first.hard);
     hard_.append(second.hard);
+    wraps_ = std::move(first.wraps);
+    wraps_.append(second.wraps);
+    for (const size_t line : second.later)
+        first.later.push_back(firstLines + line);
+    finishInPieces(room, first.later);
+}
+
+void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
+{
     measureClusterLines();
     if (room <= 0)
         return;
-
     ++wrapBuilds_;
     wrappedRoom_ = room;
-    for (const size_t line : second.later)
-        first.later.push_back(firstLines + line);
-    wraps_ = std::move(first.wraps);
-    wraps_.append(second.wraps);
-    if (first.later.empty())
+    if (later.empty())
         return;
     // The lines left for now are wrapped here and their wrap points merged in order.
     Positions late;
     TextStore::Reader reader(*text_);
-    for (const size_t line : first.later) {
+    for (const size_t line : later) {
         const qreal width = widthOf(hard_.widths[line]);
         if (width > room - 0.5)
             wrapWalk(reader.range(hard_.starts[line], lineEnd(line)), hard_.starts[line], room, late);
     }
+    if (late.empty())
+        return;
     Positions merged;
     merged.reserve(wraps_.size() + late.size());
     for (size_t i = 0, j = 0; i < wraps_.size() || j < late.size();) {
@@ -499,6 +507,140 @@ void TextLayout::buildHardInPieces(int room)
             merged.push_back(late[j++]);
     }
     wraps_ = std::move(merged);
+}
+
+LayoutDraft::LayoutDraft(std::shared_ptr<CharWidths> widths, int room) : room_(room)
+{
+    measurer_.widths_ = std::move(widths);
+    measurer_.widths_->width(u' ');
+}
+
+TextStore::IndexWatch LayoutDraft::watch()
+{
+    // The reading threads may outlive the window's interest in the draft: they keep it.
+    const std::shared_ptr<LayoutDraft> self = shared_from_this();
+    return {[self](size_t index, QStringView units, qint64 at) { self->piece(index, units, at); },
+            [self](std::vector<qint64> runStarts, qint64 size) {
+                const std::lock_guard lock(self->mutex_);
+                self->runStarts_ = std::move(runStarts);
+                self->size_ = size;
+            }};
+}
+
+LayoutDraft::Run &LayoutDraft::run(size_t index)
+{
+    const std::lock_guard lock(mutex_);
+    while (runs_.size() <= index) {
+        Run &made = runs_.emplace_back();
+        made.room = room_;
+        // The first run holds the text's first start; every other line start ends a line.
+        if (runs_.size() == 1)
+            made.hard.starts.push_back(0);
+    }
+    return runs_[index];
+}
+
+void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
+{
+    // Lines longer than this are not kept across pieces: the layout wraps them.
+    constexpr qsizetype kOpenMax = 1 << 20;
+    Run &r = run(index);
+    const size_t offset = index == 0 ? 1 : 0;
+    measurer_.measureUnits(reinterpret_cast<const char16_t *>(units.data()), at, units.size(), r.measure, r.hard);
+    for (; r.next < r.hard.widths.size(); ++r.next) {
+        const qint64 start = r.lineStart;
+        const qint64 end = r.hard.starts[r.next + offset] - 1; // its line break
+        r.lineStart = end + 1;
+        // A run's first line began in the run before (but the text's first): left to the layout.
+        if (r.room <= 0 || (index > 0 && r.next == 0))
+            continue;
+        const qreal width = widthOf(r.hard.widths[r.next]);
+        if (!r.hard.clusters[r.next] && width <= r.room - 0.5)
+            continue;
+        const bool whole = start >= at || r.openStart == start;
+        if (r.hard.general[r.next] || !whole) {
+            r.later.push_back(r.next);
+            continue;
+        }
+        if (start >= at) {
+            measurer_.wrapPlainLine(units.sliced(start - at, end - start), start, width, r.room, r.wraps);
+        } else {
+            r.open.append(units.first(end - at));
+            measurer_.wrapPlainLine(r.open, start, width, r.room, r.wraps);
+        }
+    }
+    // What the line still open holds so far, for the piece that closes it.
+    if (r.lineStart >= at) {
+        r.open = units.sliced(r.lineStart - at).toString();
+        r.openStart = r.lineStart;
+    } else if (r.openStart == r.lineStart && r.open.size() + units.size() <= kOpenMax) {
+        r.open.append(units);
+    } else {
+        r.open.clear();
+        r.openStart = -1;
+    }
+}
+
+bool TextLayout::takeDraft(int room)
+{
+    const std::shared_ptr<LayoutDraft> draft = std::move(draft_);
+    if (!draft || draft->measurer_.widths_ != widths_ || !together_.empty())
+        return false;
+    const std::lock_guard lock(draft->mutex_);
+    if (draft->size_ != text_->size() || draft->runStarts_.size() < draft->runs_.size())
+        return false;
+    hard_ = {};
+    wraps_ = {};
+    hard_.reserve(size_t(text_->size() / 48 + 1));
+    // Runs wrapped at another room (the window changed while the file was read) are wrapped
+    // again here, line by line; when most were, the usual wrap on two threads is quicker.
+    const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
+                                     [room](const LayoutDraft::Run &r) { return r.room != room; });
+    const bool wrapTaken = room > 0 && size_t(2 * stale) <= draft->runs_.size();
+    std::vector<size_t> later;
+    const auto leaveToLayout = [&](size_t line) {
+        // Measured again whole, and wrapped by the general walk.
+        hard_.general[line] = true;
+        hard_.clusters[line] = true;
+        hard_.anyClusters = true;
+        later.push_back(line);
+    };
+    for (size_t k = 0; k < draft->runs_.size(); ++k) {
+        LayoutDraft::Run &r = draft->runs_[k];
+        const qint64 base = draft->runStarts_[k];
+        const size_t first = hard_.widths.size();
+        for (size_t i = 0; i < r.hard.starts.size(); ++i)
+            hard_.starts.push_back(base + r.hard.starts[i]);
+        hard_.widths.insert(hard_.widths.end(), r.hard.widths.begin(), r.hard.widths.end());
+        hard_.general.insert(hard_.general.end(), r.hard.general.begin(), r.hard.general.end());
+        hard_.clusters.insert(hard_.clusters.end(), r.hard.clusters.begin(), r.hard.clusters.end());
+        hard_.anyClusters = hard_.anyClusters || r.hard.anyClusters;
+        hard_.widest = std::max(hard_.widest, r.hard.widest);
+        if (k > 0 && !r.hard.widths.empty())
+            leaveToLayout(first);
+        if (wrapTaken && r.room == room) {
+            for (size_t i = 0; i < r.wraps.size(); ++i)
+                wraps_.push_back(base + r.wraps[i]);
+            for (const size_t line : r.later)
+                later.push_back(first + line);
+        } else if (wrapTaken) {
+            for (size_t line = first + (k > 0 ? 1 : 0); line < hard_.widths.size(); ++line)
+                if (hard_.clusters[line] || widthOf(hard_.widths[line]) > room - 0.5)
+                    later.push_back(line);
+        }
+        r = {};
+    }
+    // The last line has no line break to close it in any run.
+    hard_.widths.push_back(0);
+    hard_.general.push_back(true);
+    hard_.clusters.push_back(true);
+    leaveToLayout(hard_.widths.size() - 1);
+    if (!wrapTaken) {
+        later.clear();
+        room = -1;
+    }
+    finishInPieces(room, later);
+    return true;
 }
 
 // Measures the hard lines of [from, to) (from starts a line, to ends one or the text) and, with

@@ -9,8 +9,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <array>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // The advance of every UTF-16 unit in one font, learnt in bulk: the characters a text needs
@@ -72,6 +75,8 @@ private:
     const Positions *wraps_;
 };
 
+class LayoutDraft;
+
 // Where the display lines of a text start, in two layers: the hard lines (between line breaks)
 // with their unwrapped widths depend only on the text and the font and are measured once; the
 // wrapped lines depend on the width too and are rebuilt from the first layer, where only the
@@ -92,11 +97,15 @@ public:
 
     // The text changed (it is read where it lives), or the font did.
     void invalidate();
+    // The hard lines (and the wrap) measured while the text was read (see LayoutDraft); taken at the next build
+    // when it was made for this text with these widths. invalidate() lets it go.
+    void adopt(std::shared_ptr<LayoutDraft> draft) { draft_ = std::move(draft); }
     // Stretches [start, end) that a wrap never breaks inside (a base and its reading), in order
     // and apart; a line that holds one is walked in full.
     void setKeepTogether(std::vector<std::pair<qint64, qint64>> spans);
     void setWidths(std::shared_ptr<CharWidths> widths);
     CharWidths &widths() const { return *widths_; }
+    const std::shared_ptr<CharWidths> &sharedWidths() const { return widths_; }
 
     // The first position of every display line, at least {0}; with wrap, at the room given.
     LineStarts lineStarts(bool wrap, int room);
@@ -154,6 +163,11 @@ private:
     // A text read from its file: read once, on two threads, none of it kept.
     void buildHardInPieces(int room);
     void measureHalf(qint64 from, qint64 to, int room, Half &half) const;
+    // Takes the draft when it fits; with a room > 0 that matches the draft's, the wrap too.
+    bool takeDraft(int room);
+    // Ends a build of a text read from its file: the lines with units that may join are
+    // measured, then, with a room > 0, the lines `later` are wrapped and merged into wraps_.
+    void finishInPieces(int room, const std::vector<size_t> &later);
     // Measures the lines with units that may join again, cluster by cluster, and ends the build.
     void measureClusterLines();
     // Learns the clusters of a hard line or more, and gives their width when laid side by side
@@ -182,4 +196,44 @@ private:
     Positions wraps_;
     int hardBuilds_ = 0;
     int wrapBuilds_ = 0;
+    std::shared_ptr<LayoutDraft> draft_;
+    friend class LayoutDraft;
+};
+
+// The hard lines, and with a room the wrap, of a large text measured on the threads that read
+// and index its file (see TextStore::IndexWatch), so that its text is decoded once for both.
+// A line that runs from one of the index's runs into the next, and the last line, are left to
+// the layout that takes the draft, which measures them whole.
+class LayoutDraft : public std::enable_shared_from_this<LayoutDraft> {
+public:
+    // The widths must know every unit the text can hold (see TextStore::cp932Repertoire()).
+    LayoutDraft(std::shared_ptr<CharWidths> widths, int room);
+    TextStore::IndexWatch watch();
+    // The room changed while the text is read: the runs not begun yet wrap at the new one.
+    void setRoom(int room) { room_ = room; }
+
+private:
+    friend class TextLayout;
+    struct Run {
+        int room = -1; // the room its lines were wrapped at
+        TextLayout::HardLines hard;
+        TextLayout::Measure measure;
+        Positions wraps;
+        // Lines left to be wrapped by the layout (counted from the run's first).
+        std::vector<size_t> later;
+        size_t next = 0;     // the first line not closed yet
+        qint64 lineStart = 0; // where it starts, from the run's start
+        // Its text so far, when it began in an earlier piece and is not too long to keep.
+        QString open;
+        qint64 openStart = -1;
+    };
+    Run &run(size_t index);
+    void piece(size_t index, QStringView units, qint64 at);
+
+    TextLayout measurer_{QString()};
+    std::atomic<int> room_;
+    std::mutex mutex_;
+    std::deque<Run> runs_;
+    std::vector<qint64> runStarts_;
+    qint64 size_ = -1; // the text's length, once the index is whole
 };

@@ -40,13 +40,22 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     TextViewAccessible::watch(this);
 }
 
-void TextView::setDocument(std::shared_ptr<Document> document)
+void TextView::setDocument(std::shared_ptr<Document> document, std::shared_ptr<LayoutDraft> draft)
 {
     document_ = std::move(document);
-    documentReplaced();
+    documentReplaced(std::move(draft));
 }
 
-void TextView::documentReplaced()
+std::shared_ptr<LayoutDraft> TextView::layoutDraft()
+{
+    const std::shared_ptr<CharWidths> widths = layout_.sharedWidths();
+    widths->learn(TextStore::cp932Repertoire());
+    std::shared_ptr<LayoutDraft> draft = std::make_shared<LayoutDraft>(widths, wrap_ ? wrapWidth() : -1);
+    draftMade_ = draft;
+    return draft;
+}
+
+void TextView::documentReplaced(std::shared_ptr<LayoutDraft> draft)
 {
     const bool hadSelection = hasSelection();
     text_ = document_->store();
@@ -54,7 +63,7 @@ void TextView::documentReplaced()
     caretMoved_ = false;
     preferredX_ = -1;
     keepBasesTogether();
-    invalidateLayout();
+    invalidateLayout(std::move(draft));
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     emit textChanged();
@@ -82,9 +91,10 @@ void TextView::setWrap(bool wrap)
         emit displayLinesChanged();
 }
 
-void TextView::invalidateLayout()
+void TextView::invalidateLayout(std::shared_ptr<LayoutDraft> draft)
 {
     layout_.invalidate();
+    layout_.adopt(std::move(draft));
     // A hidden view (the kept unprocessed text) never pays for a layout.
     if (isVisible()) {
         updateScrollBars();
@@ -438,6 +448,9 @@ void TextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     const int room = wrapWidth();
+    // A text still being read is wrapped at the room it will be shown at, from here on.
+    if (const std::shared_ptr<LayoutDraft> draft = draftMade_.lock())
+        draft->setRoom(wrap_ ? room : -1);
     updateScrollBars();
     if (wrap_ && room != shownRoom_ && !text_.isEmpty())
         emit displayLinesChanged();

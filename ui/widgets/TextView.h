@@ -20,9 +20,13 @@ public:
     explicit TextView(QWidget *parent = nullptr);
 
     // Shows a document from its start; typing goes into it.
-    void setDocument(std::shared_ptr<Document> document);
+    // `draft`: the layout measured while the document's file was read (see layoutDraft()).
+    void setDocument(std::shared_ptr<Document> document, std::shared_ptr<LayoutDraft> draft = {});
+    // A draft of the layout of a large file to be read, measured on the threads that read it:
+    // at this view's font, and at its room when it wraps.
+    std::shared_ptr<LayoutDraft> layoutDraft();
     // The shown document's text was replaced as a whole: shown anew from its start.
-    void documentReplaced();
+    void documentReplaced(std::shared_ptr<LayoutDraft> draft = {});
     // Shows a text of its own, for a view that shows no file; line breaks are '\n'.
     void setText(const QString &text);
     // The whole text; a large file's is read whole for the call (see store()).
@@ -108,7 +112,7 @@ private:
     static constexpr int kMargin = 4;
 
     QFont fontWithEmoji() const;
-    void invalidateLayout();
+    void invalidateLayout(std::shared_ptr<LayoutDraft> draft = {});
     void ensureIndex() const;
     // The first position of every display line in the current wrap mode and width.
     LineStarts starts() const { return layout_.lineStarts(wrap_, wrapWidth()); }
@@ -162,6 +166,8 @@ private:
     qint64 nextPosition(qint64 position) const;
 
     std::shared_ptr<Document> document_;
+    // The draft of the load still running, told of the room as it changes.
+    std::weak_ptr<LayoutDraft> draftMade_;
     // The document's text, shared with it and never written through: the text is held once.
     TextStore text_;
     // The view's font with the emoji face, made again only when the font changes.
