@@ -22,6 +22,24 @@ size_t Positions::countUpTo(qint64 position) const
     return lo;
 }
 
+void Positions::appendShifted(const Positions &more, qint64 offset)
+{
+    if (more.empty())
+        return;
+    // Grown as push_back grows it, so that adding run after run stays linear.
+    if (low_.capacity() < low_.size() + more.size())
+        low_.reserve(std::max(low_.size() + more.size(), 2 * low_.capacity()));
+    const qint64 last = offset + more[more.size() - 1];
+    if (carries_.empty() && more.carries_.empty() && offset >= 0 && last <= qint64(std::numeric_limits<quint32>::max())) {
+        // All of them below 2^32, as the last is: one add each.
+        for (const quint32 low : more.low_)
+            low_.push_back(quint32(offset + low));
+        return;
+    }
+    for (size_t i = 0; i < more.size(); ++i)
+        push_back(offset + more[i]);
+}
+
 void Positions::append(Positions &more)
 {
     if (low_.empty() && low_.capacity() < more.size()) {

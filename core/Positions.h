@@ -29,6 +29,8 @@ public:
     size_t countUpTo(qint64 position) const;
     // Moves the positions of `more`, all after these, to the end; `more` is left empty.
     void append(Positions &more);
+    // Adds each of `more` moved on by `offset`, all after these, to the end.
+    void appendShifted(const Positions &more, qint64 offset);
 
 private:
     std::vector<quint32> low_;

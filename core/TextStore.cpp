@@ -135,7 +135,7 @@ namespace {
 struct IndexPart {
     std::vector<qint64> blockBytes; // where each block ends
     std::vector<qint64> blockUnits;
-    std::vector<qint64> lineStarts;
+    Positions lineStarts;
     qint64 bytes = 0;
     qint64 units = 0;
     qint64 byteLength = 0;
@@ -201,8 +201,7 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
             s.blockBytes.push_back(bytes + part.blockBytes[i]);
             s.blockUnits.push_back(s.units + part.blockUnits[i]);
         }
-        for (const qint64 start : part.lineStarts)
-            s.lines.push_back(s.units + start);
+        s.lines.appendShifted(part.lineStarts, s.units);
         bytes += part.bytes;
         s.units += part.units;
         length += part.byteLength;

@@ -536,6 +536,7 @@ LayoutDraft::Run &LayoutDraft::run(size_t index)
         // The first run holds the text's first start; every other line start ends a line.
         if (runs_.size() == 1)
             made.hard.starts.push_back(0);
+        made.hard.reserve(1 << 16);
     }
     return runs_[index];
 }
@@ -591,7 +592,10 @@ bool TextLayout::takeDraft(int room)
         return false;
     hard_ = {};
     wraps_ = {};
-    hard_.reserve(size_t(text_->size() / 48 + 1));
+    size_t lines = 1;
+    for (const LayoutDraft::Run &r : draft->runs_)
+        lines += r.hard.widths.size();
+    hard_.reserve(lines);
     // Runs wrapped at another room (the window changed while the file was read) are wrapped
     // again here, line by line; when most were, the usual wrap on two threads is quicker.
     const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
@@ -609,8 +613,7 @@ bool TextLayout::takeDraft(int room)
         LayoutDraft::Run &r = draft->runs_[k];
         const qint64 base = draft->runStarts_[k];
         const size_t first = hard_.widths.size();
-        for (size_t i = 0; i < r.hard.starts.size(); ++i)
-            hard_.starts.push_back(base + r.hard.starts[i]);
+        hard_.starts.appendShifted(r.hard.starts, base);
         hard_.widths.insert(hard_.widths.end(), r.hard.widths.begin(), r.hard.widths.end());
         hard_.general.insert(hard_.general.end(), r.hard.general.begin(), r.hard.general.end());
         hard_.clusters.insert(hard_.clusters.end(), r.hard.clusters.begin(), r.hard.clusters.end());
@@ -619,8 +622,7 @@ bool TextLayout::takeDraft(int room)
         if (k > 0 && !r.hard.widths.empty())
             leaveToLayout(first);
         if (wrapTaken && r.room == room) {
-            for (size_t i = 0; i < r.wraps.size(); ++i)
-                wraps_.push_back(base + r.wraps[i]);
+            wraps_.appendShifted(r.wraps, base);
             for (const size_t line : r.later)
                 later.push_back(first + line);
         } else if (wrapTaken) {
