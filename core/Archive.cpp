@@ -406,6 +406,8 @@ Listing Reader::list(const std::atomic_bool *cancel)
         }
         if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
             listing.entries.append(header);
+        if (const auto &hook = listHook())
+            hook(listing.entries.size());
     }
     listing.format = format_;
     close();
@@ -562,6 +564,12 @@ bool isArchive(const QString &path)
 }
 
 Listing list(const QString &path, const std::atomic_bool *cancel) { return Reader(path).list(cancel); }
+
+std::function<void(qsizetype)> &listHook()
+{
+    static std::function<void(qsizetype)> hook;
+    return hook;
+}
 
 Member read(const QString &archivePath, const QString &memberPath, const std::atomic_bool *cancel)
 {
