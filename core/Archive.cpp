@@ -406,7 +406,7 @@ Listing Reader::list(const std::atomic_bool *cancel)
         }
         if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
             listing.entries.append(header);
-        if (const auto &hook = listHook())
+        if (const auto &hook = stepHook())
             hook(listing.entries.size());
     }
     listing.format = format_;
@@ -466,6 +466,8 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
             return member;
         }
         member.bytes.append(block.constData(), n);
+        if (const auto &hook = stepHook())
+            hook(member.bytes.size());
     }
     return member;
 }
@@ -565,9 +567,9 @@ bool isArchive(const QString &path)
 
 Listing list(const QString &path, const std::atomic_bool *cancel) { return Reader(path).list(cancel); }
 
-std::function<void(qsizetype)> &listHook()
+std::function<void(qint64)> &stepHook()
 {
-    static std::function<void(qsizetype)> hook;
+    static std::function<void(qint64)> hook;
     return hook;
 }
 

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -173,7 +174,7 @@ void FileSelectionBox::startIn(const QString &folder)
 
 void FileSelectionBox::openFolder(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || (stepFirst_ && stepFirst_(path, [this, path] { openFolder(path); })))
         return;
     // An archive is entered as a folder; any other file opens its own folder.
     const bool file = FileSystem::fileExists(path) && !FileSystem::walkableFolderExists(path);
@@ -191,6 +192,11 @@ void FileSelectionBox::selectByPath(const QString &path)
 {
     FileListBox *list = FileListBox1;
     if (path.isEmpty() || path == list->selectedPath())
+        return;
+    if (stepFirst_ && stepFirst_(path, [this, path, syncing = syncing_] {
+            const QScopedValueRollback keep(syncing_, syncing);
+            selectByPath(path);
+        }))
         return;
     openFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
     const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);

@@ -33,6 +33,8 @@ void TForm1::connectNavigation()
                                   Dialogs::Kind::Failure);
     });
     connect(box, &FileSelectionBox::folderOpened, this, &TForm1::reportArchiveListing);
+    box->setStepFirst(
+        [this](const QString &path, std::function<void()> step) { return listFirst(path, std::move(step)); });
     connect(box, &FileSelectionBox::pageRequested, this, &TForm1::pageView);
     connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);

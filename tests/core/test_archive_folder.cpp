@@ -102,9 +102,9 @@ TEST_F(ArchiveFolderTest, MembersReadInTurnAndAfterTheArchiveChanges)
 TEST_F(ArchiveFolderTest, AListingCancelledHalfWayIsNotKept)
 {
     std::atomic_bool cancel{false};
-    Archive::listHook() = [&](qsizetype entries) { cancel = entries >= 2; };
+    Archive::stepHook() = [&](qint64 entries) { cancel = entries >= 2; };
     const std::shared_ptr<const Archive::Listing> stopped = ArchiveFolder::listing(book, &cancel);
-    Archive::listHook() = nullptr;
+    Archive::stepHook() = nullptr;
     EXPECT_EQ(stopped->status, Archive::Status::Cancelled);
     EXPECT_EQ(stopped->entries.size(), 2);
     EXPECT_FALSE(ArchiveFolder::isListed(book));

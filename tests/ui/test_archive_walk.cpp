@@ -2,6 +2,7 @@
 
 #include "tests/support/TestArchives.h"
 
+#include "core/Archive.h"
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -14,6 +15,11 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -107,6 +113,74 @@ TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
     keyDown();
     EXPECT_EQ(viewText(), "real");
     EXPECT_TRUE(statusText(StatusPanel::ReadOnly).isEmpty());
+}
+
+// Every step of every archive read waits until the test lets it go: a slow archive.
+class SlowArchiveTest : public ArchiveWalkTest {
+protected:
+    void TearDown() override
+    {
+        release = true;
+        ArchiveWalkTest::TearDown();
+        Archive::stepHook() = nullptr;
+    }
+    void hold()
+    {
+        release = false;
+        // Bounded, so that a read held on the window's thread fails the test rather than hangs it.
+        Archive::stepHook() = [this](qint64) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!release && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+    }
+    std::atomic<bool> release{true};
+};
+
+TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStopsThem)
+{
+    const QString real = filesDir.filePath("a.txt");
+    TForm1 &w = start({real});
+    const QStringList outside = folderNames();
+
+    // Entered from the folder list, then from the address bar.
+    for (const auto &enter : std::initializer_list<std::function<void()>>{
+             [&] { openFolderRow(int(folderNames().indexOf("book.zip"))); }, [&] { enterPath(book); }}) {
+        hold();
+        enter();
+        EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
+        view()->setFocus();
+        QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(view()->caretPosition(), 4);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        release = true;
+        QTest::qWait(50);
+        // The folder shown before stays, and the stopped listing ends without a trace.
+        EXPECT_EQ(folderNames(), outside);
+        EXPECT_EQ(listed(), QStringList({"a.txt"}));
+        EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+        EXPECT_FALSE(action("ActionCancelLoad")->isEnabled());
+    }
+
+    // Let go, the listing ends and the archive is entered.
+    hold();
+    enterPath(book);
+    EXPECT_TRUE(action("ActionCancelLoad")->isEnabled());
+    release = true;
+    QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+
+    // A member slow to unpack: the shown file stays while it runs on, and Esc stops it.
+    hold();
+    keyDown();
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    release = true;
+    QTest::qWait(50);
+    EXPECT_EQ(viewText(), "real");
+    EXPECT_EQ(w.FileNameNow(), real);
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
