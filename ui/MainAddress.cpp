@@ -49,7 +49,9 @@ void TForm1::ActionFileOpenExecute()
     if (!chosen)
         return;
     PanelDirBars->openFolder(*chosen);
-    PanelDirBars->selectByPath(*chosen);
+    // An archive chosen is entered, as from the address bar: the file list has no place for it.
+    if (!FileSystem::walkableFolderExists(*chosen))
+        PanelDirBars->selectByPath(*chosen);
 }
 
 void TForm1::ActionFolderOpenExecute()

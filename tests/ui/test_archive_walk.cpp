@@ -10,6 +10,7 @@
 #include "ui/AddressBar.h"
 #include "ui/Cmunit.h"
 #include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FilterComboBox.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -90,6 +91,14 @@ TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
     ASSERT_EQ(names.mid(names.size() - 2), QStringList({"sub", "book.zip"}));
     EXPECT_NE(folders()->item(names.size() - 1)->icon().cacheKey(), folders()->item(names.size() - 2)->icon().cacheKey());
     EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    // Under "*.*" it is a file as well, yet it is listed only as a folder: walking the files
+    // passes it by.
+    auto *types = named<FilterComboBox>("FilterComboBox1");
+    for (const int type : {5, 0}) {
+        types->setCurrentIndex(type);
+        emit types->activated(type);
+        EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    }
 
     openFolderRow(int(names.size()) - 1);
     EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"})); // the mask leaves the picture out

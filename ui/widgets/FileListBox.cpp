@@ -77,7 +77,7 @@ void FileListBox::reread()
         const QSignalBlocker blocker(this);
         clear();
         if (!directory_.isEmpty()) {
-            const QStringList names = listFolder(directory_, mask_, order_);
+            const QStringList names = listFilesToView(directory_, mask_, order_);
             QStringList shown;
             shown.reserve(names.size());
             for (const QString &name : names)
