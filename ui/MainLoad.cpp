@@ -216,6 +216,11 @@ void TForm1::reportArchiveListing(const QString &folder)
 
 void TForm1::showLineCount()
 {
+    // The window brought up to date while an archive is listed still says that it is.
+    if (afterListing_) {
+        setStatus(StatusPanel::Lines, ArchiveTexts::kListing);
+        return;
+    }
     // A book counts the file's own lines, the ones it folds or drops too.
     setStatus(StatusPanel::Lines,
               StatusTexts::lineCountText(RichEdit->displayedLineCount() + document_->linesHiddenByBook()));

@@ -189,6 +189,15 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     EXPECT_EQ(viewText(), "real");
     EXPECT_EQ(w.FileNameNow(), real);
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+
+    // At start the window comes up while an archive not listed yet is read, and says so.
+    const QString copy = filesDir.filePath("copy.zip");
+    ASSERT_TRUE(QFile::copy(book, copy));
+    hold();
+    restart({"/n", copy});
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
+    release = true;
+    QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
