@@ -162,6 +162,9 @@ void TForm1::ActionViewNextExecute()
 
 void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
+    // Whether a member is still there is answered by its archive's listing, read first.
+    if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
+        return;
     if (!FileSystem::fileOrMemberExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
                                   Dialogs::Kind::Failure);
