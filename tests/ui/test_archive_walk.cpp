@@ -19,7 +19,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include <archive.h>
@@ -151,35 +150,23 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     const QString real = filesDir.filePath("a.txt");
     TForm1 &w = start({real});
     const QStringList outside = folderNames();
-
-    // Entered from the folder list, then from the address bar.
-    for (const auto &enter : std::initializer_list<std::function<void()>>{
-             [&] { openFolderRow(int(folderNames().indexOf("book.zip"))); }, [&] { enterPath(book); }}) {
-        hold();
-        enter();
-        EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
-        view()->setFocus();
-        QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
-        EXPECT_EQ(view()->caretPosition(), 4);
-        QTest::keyClick(&w, Qt::Key_Escape);
-        release = true;
-        QTest::qWait(50);
-        // The folder shown before stays, and the stopped listing ends without a trace.
-        EXPECT_EQ(folderNames(), outside);
-        EXPECT_EQ(listed(), QStringList({"a.txt"}));
-        EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
-        EXPECT_FALSE(action("ActionCancelLoad")->isEnabled());
-    }
-
-    // Let go, the listing ends and the archive is entered.
     hold();
-    enterPath(book);
-    EXPECT_TRUE(action("ActionCancelLoad")->isEnabled());
+    openFolderRow(int(folderNames().indexOf("book.zip")));
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view()->caretPosition(), 4);
+    QTest::keyClick(&w, Qt::Key_Escape);
     release = true;
-    QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    QTest::qWait(50);
+    // The folder shown before stays, and the stopped listing ends without a trace.
+    EXPECT_EQ(folderNames(), outside);
+    EXPECT_EQ(listed(), QStringList({"a.txt"}));
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+    EXPECT_FALSE(action("ActionCancelLoad")->isEnabled());
 
     // A member slow to unpack: the shown file stays while it runs on, and Esc stops it.
+    enterPath(book);
     hold();
     keyDown();
     EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading);
@@ -190,7 +177,8 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     EXPECT_EQ(w.FileNameNow(), real);
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
 
-    // At start the window comes up while an archive not listed yet is read, and says so.
+    // At start the window comes up while an archive not listed yet is read, says so, and
+    // enters it once it is read.
     const QString copy = filesDir.filePath("copy.zip");
     ASSERT_TRUE(QFile::copy(book, copy));
     hold();
