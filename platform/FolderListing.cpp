@@ -3,7 +3,6 @@
 #include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
 #include "core/PathForm.h"
-#include "core/PathUtil.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -50,16 +49,6 @@ QStringList listFolder(const QString &folder, const QString &mask, NameOrder ord
     if (ArchiveFolder::locate(folder))
         return ArchiveFolder::files(folder, mask, order);
     return listMatches(namesOf(folder, Kind::File), mask, order);
-}
-
-QStringList listFilesToView(const QString &folder, const QString &mask, NameOrder order)
-{
-    QStringList names = listFolder(folder, mask, order);
-    if (!folder.isEmpty() && !ArchiveFolder::locate(folder)) {
-        const QString base = PathUtil::withTrailingSlash(folder);
-        names.removeIf([&](const QString &name) { return ArchiveFolder::isArchiveFile(base + name); });
-    }
-    return names;
 }
 
 namespace {

@@ -15,11 +15,6 @@
 // count, anything else (folders, FIFOs, devices, dangling links) does not.
 QStringList listFolder(const QString &folder, const QString &mask, NameOrder order = NameOrder::Plain);
 
-// listFolder less the archives among the files of a real folder: those are walked as folders
-// from the folder list, and shown as files they would give only their raw bytes. Each file is
-// recognised once and the answer kept, so the folder list's own look at them costs no second read.
-QStringList listFilesToView(const QString &folder, const QString &mask, NameOrder order = NameOrder::Plain);
-
 // The names of the folders in a folder (symlinks to folders count), by their shown names in the
 // given order; the plain order compares them without regard to case.
 QStringList listSubfolders(const QString &folder, NameOrder order = NameOrder::Plain);

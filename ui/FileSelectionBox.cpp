@@ -168,8 +168,14 @@ FileSelectionBox::FileSelectionBox(QWidget *parent) : QWidget(parent)
 void FileSelectionBox::startIn(const QString &folder)
 {
     DirectoryListBox1->setDirectory(folder);
-    FileListBox1->setDirectory(DirectoryListBox1->directory());
+    FileListBox1->setDirectory(DirectoryListBox1->directory(), archivesHere());
     DriveComboBox1->followFolder(DirectoryListBox1->directory());
+}
+
+QSet<QString> FileSelectionBox::archivesHere() const
+{
+    const QStringList &archives = DirectoryListBox1->archives();
+    return QSet<QString>(archives.cbegin(), archives.cend());
 }
 
 void FileSelectionBox::openFolder(const QString &path)
@@ -184,7 +190,7 @@ void FileSelectionBox::openFolder(const QString &path)
         return;
     DriveComboBox1->followFolder(folder);
     DirectoryListBox1->setDirectory(folder);
-    FileListBox1->setDirectory(folder);
+    FileListBox1->setDirectory(folder, archivesHere());
     emit folderOpened(folder);
 }
 
@@ -247,7 +253,7 @@ void FileSelectionBox::refresh()
 {
     DriveComboBox1->refreshRoots();
     DirectoryListBox1->rebuild();
-    FileListBox1->reread();
+    FileListBox1->setDirectory(FileListBox1->directory(), archivesHere());
 }
 
 void FileSelectionBox::stepToNextFile()

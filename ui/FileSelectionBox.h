@@ -5,6 +5,7 @@
 
 #include <QKeySequence>
 #include <QList>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -97,6 +98,8 @@ protected:
 
 private:
     void focusMoved(QWidget *now);
+    // The archives the folder list shows, which the file list leaves out.
+    QSet<QString> archivesHere() const;
 
     QWidget *PanelTitleOnDirBars;
     QLabel *TitleLabel;
