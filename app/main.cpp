@@ -74,6 +74,10 @@ int main(int argc, char **argv)
     // A fixed threshold: the allocator would otherwise raise it after the first large block
     // freed, and later pieces and indexes of a large file would stay resident once freed.
     mallopt(M_MMAP_THRESHOLD, 512 << 10);
+    // Without TZ the C library reads /etc/localtime again for every local time it works out:
+    // twice for each member of a ZIP, whose times libarchive converts. Named, it is read once.
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
 
     // Answered before the application object exists, so it works without a display.
     QStringList given;

@@ -406,6 +406,8 @@ Listing Reader::list(const std::atomic_bool *cancel)
         }
         if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
             listing.entries.append(header);
+        if (const auto &hook = stepHook())
+            hook(listing.entries.size());
     }
     listing.format = format_;
     close();
@@ -464,6 +466,8 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
             return member;
         }
         member.bytes.append(block.constData(), n);
+        if (const auto &hook = stepHook())
+            hook(member.bytes.size());
     }
     return member;
 }
@@ -562,6 +566,12 @@ bool isArchive(const QString &path)
 }
 
 Listing list(const QString &path, const std::atomic_bool *cancel) { return Reader(path).list(cancel); }
+
+std::function<void(qint64)> &stepHook()
+{
+    static std::function<void(qint64)> hook;
+    return hook;
+}
 
 Member read(const QString &archivePath, const QString &memberPath, const std::atomic_bool *cancel)
 {

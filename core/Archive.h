@@ -75,6 +75,10 @@ bool isArchive(const QString &path);
 // other than ZIP must be unpacked to be listed, so a limit met on the way ends the listing
 // with its status and the entries before it.
 Listing list(const QString &path, const std::atomic_bool *cancel = nullptr);
+// Called in a listing after each entry with the entries so far, and in a member's read after
+// each block with the bytes so far; tests stand for a slow archive through it. Null in the
+// program.
+std::function<void(qint64 done)> &stepHook();
 
 // One member, read from the start of the archive. For walking many members use Reader.
 Member read(const QString &archivePath, const QString &memberPath,

@@ -94,7 +94,7 @@ struct Indexed {
     std::shared_ptr<const QHash<QString, qsizetype>> index;
 };
 
-Indexed indexed(const QString &archivePath)
+Indexed indexed(const QString &archivePath, const std::atomic_bool *cancel = nullptr)
 {
     const std::optional<RegularFile::Identity> identity = regularFileAt(archivePath);
     if (!identity) {
@@ -112,7 +112,9 @@ Indexed indexed(const QString &archivePath)
             }
         }
     }
-    auto listing = std::make_shared<Archive::Listing>(Archive::list(archivePath));
+    auto listing = std::make_shared<Archive::Listing>(Archive::list(archivePath, cancel));
+    if (listing->status == Archive::Status::Cancelled)
+        return {listing, std::make_shared<const QHash<QString, qsizetype>>()};
     auto index = std::make_shared<QHash<QString, qsizetype>>();
     index->reserve(listing->entries.size());
     for (qsizetype i = 0; i < listing->entries.size(); ++i)
@@ -189,9 +191,21 @@ std::optional<Archive::SplitPath> locate(const QString &path)
     return split;
 }
 
-std::shared_ptr<const Archive::Listing> listing(const QString &archivePath)
+std::shared_ptr<const Archive::Listing> listing(const QString &archivePath, const std::atomic_bool *cancel)
 {
-    return indexed(archivePath).listing;
+    return indexed(archivePath, cancel).listing;
+}
+
+bool isListed(const QString &archivePath)
+{
+    const std::optional<RegularFile::Identity> identity = regularFileAt(archivePath);
+    if (!identity)
+        return false;
+    State &s = state();
+    const std::lock_guard lock(s.mutex);
+    return std::any_of(s.listings.cbegin(), s.listings.cend(), [&](const auto &kept) {
+        return kept.first == archivePath && kept.second.identity == *identity;
+    });
 }
 
 std::optional<Archive::Entry> member(const QString &path)

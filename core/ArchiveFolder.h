@@ -26,8 +26,12 @@ bool isArchiveFile(const QString &path);
 // archive.
 std::optional<Archive::SplitPath> locate(const QString &path);
 
-// The archive's listing, read once while it is unchanged on disk.
-std::shared_ptr<const Archive::Listing> listing(const QString &archivePath);
+// The archive's listing, read once while it is unchanged on disk. A listing cancelled through
+// `cancel` comes back with Status::Cancelled and is not kept.
+std::shared_ptr<const Archive::Listing> listing(const QString &archivePath,
+                                                const std::atomic_bool *cancel = nullptr);
+// Whether the archive's listing is kept, so that asking for it reads nothing but its status.
+bool isListed(const QString &archivePath);
 
 // A member's header, when the path names a file inside an archive.
 std::optional<Archive::Entry> member(const QString &path);

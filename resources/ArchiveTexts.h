@@ -28,5 +28,7 @@ inline const QString kNotArchive = QStringLiteral("このファイルは、読�
 // The status bar's mark for a file shown from inside an archive.
 inline const QString kInArchive = QStringLiteral("書庫内");
 inline const QString kReading = QStringLiteral("書庫から読み込み中…（Esc で中止）");
+// While an archive's listing is read, before its members are shown.
+inline const QString kListing = QStringLiteral("書庫を読んでいます…（Esc で中止）");
 
 } // namespace ArchiveTexts

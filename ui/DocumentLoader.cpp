@@ -79,6 +79,32 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         control.watch = watchLarge();
     if (!member && (!regular || status.st_size < readOnTheSpotBelow()))
         return Document::load(path, chosen, control);
+    return run(
+        [path, chosen, member, watch = control.watch](const Document::LoadControl &running) {
+            Document::LoadControl watched = running;
+            watched.watch = watch;
+            return member ? loadMember(path, chosen, running.cancel) : Document::load(path, chosen, watched);
+        },
+        wait);
+}
+
+std::optional<Document::Loaded> DocumentLoader::listArchive(const QString &archivePath, std::chrono::milliseconds wait)
+{
+    if (task_)
+        cancel();
+    return run(
+        [archivePath](const Document::LoadControl &control) {
+            Document::Loaded listed;
+            listed.archiveStatus = ArchiveFolder::listing(archivePath, control.cancel)->status;
+            if (listed.archiveStatus == Archive::Status::Cancelled)
+                listed.failure = Document::Failure::Cancelled;
+            return listed;
+        },
+        wait);
+}
+
+std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::milliseconds wait)
+{
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
         if (!stopping.second->done)
@@ -87,15 +113,16 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         return true;
     });
     auto task = std::make_shared<Task>();
-    const auto start = [&](auto &&work) {
+    const auto start = [&](auto &&job) {
         try {
-            worker_ = std::thread(std::forward<decltype(work)>(work));
+            worker_ = std::thread(std::forward<decltype(job)>(job));
             return true;
         } catch (const std::system_error &) {
             return false;
         }
     };
-    const bool started = start([this, task, path, chosen, member, control]() mutable {
+    const bool started = start([this, task, work] {
+        Document::LoadControl control;
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
             QMetaObject::invokeMethod(
@@ -105,8 +132,7 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
                 },
                 Qt::QueuedConnection);
         };
-        Document::Loaded result =
-            member ? loadMember(path, chosen, &task->cancel) : Document::load(path, chosen, control);
+        Document::Loaded result = work(control);
         {
             const std::lock_guard lock(task->mutex);
             task->result = std::move(result);
@@ -116,9 +142,9 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         // Dropped unread if the loader is gone by then; it waits for this thread before it goes.
         QMetaObject::invokeMethod(this, [this, task] { deliver(task); }, Qt::QueuedConnection);
     });
-    // Where the system gives no further thread, the load is read here, slower but whole.
+    // Where the system gives no further thread, the work is done here, slower but whole.
     if (!started)
-        return member ? loadMember(path, chosen, nullptr) : Document::load(path, chosen);
+        return work(Document::LoadControl{});
     task_ = task;
     std::unique_lock lock(task->mutex);
     if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))

@@ -27,6 +27,10 @@ public:
     std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                                          std::chrono::milliseconds wait,
                                          const std::function<TextStore::IndexWatch()> &watchLarge = {});
+    // Reads an archive's listing, to be kept by ArchiveFolder, as a load runs: what it hands
+    // back or `ended` receives carries the listing's status in `archiveStatus`, and
+    // Failure::Cancelled when it was cancelled; no document.
+    std::optional<Document::Loaded> listArchive(const QString &archivePath, std::chrono::milliseconds wait);
     bool running() const { return task_ != nullptr; }
     // Files smaller than this are read on the spot: a thread would only add its start-up to
     // every step through a folder. Tests set 0 to have every load run on a thread.
@@ -42,6 +46,8 @@ signals:
 
 private:
     struct Task;
+    using Work = std::function<Document::Loaded(const Document::LoadControl &control)>;
+    std::optional<Document::Loaded> run(Work work, std::chrono::milliseconds wait);
     void deliver(const std::shared_ptr<Task> &task);
     void joinWorker();
 

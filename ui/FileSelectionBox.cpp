@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -167,13 +168,19 @@ FileSelectionBox::FileSelectionBox(QWidget *parent) : QWidget(parent)
 void FileSelectionBox::startIn(const QString &folder)
 {
     DirectoryListBox1->setDirectory(folder);
-    FileListBox1->setDirectory(DirectoryListBox1->directory());
+    FileListBox1->setDirectory(DirectoryListBox1->directory(), archivesHere());
     DriveComboBox1->followFolder(DirectoryListBox1->directory());
+}
+
+QSet<QString> FileSelectionBox::archivesHere() const
+{
+    const QStringList &archives = DirectoryListBox1->archives();
+    return QSet<QString>(archives.cbegin(), archives.cend());
 }
 
 void FileSelectionBox::openFolder(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || (stepFirst_ && stepFirst_(path, [this, path] { openFolder(path); })))
         return;
     // An archive is entered as a folder; any other file opens its own folder.
     const bool file = FileSystem::fileExists(path) && !FileSystem::walkableFolderExists(path);
@@ -183,7 +190,7 @@ void FileSelectionBox::openFolder(const QString &path)
         return;
     DriveComboBox1->followFolder(folder);
     DirectoryListBox1->setDirectory(folder);
-    FileListBox1->setDirectory(folder);
+    FileListBox1->setDirectory(folder, archivesHere());
     emit folderOpened(folder);
 }
 
@@ -191,6 +198,11 @@ void FileSelectionBox::selectByPath(const QString &path)
 {
     FileListBox *list = FileListBox1;
     if (path.isEmpty() || path == list->selectedPath())
+        return;
+    if (stepFirst_ && stepFirst_(path, [this, path, syncing = syncing_] {
+            const QScopedValueRollback keep(syncing_, syncing);
+            selectByPath(path);
+        }))
         return;
     openFolder(PathUtil::SplitPath(path, PathUtil::PathPart::Folder));
     const QString name = PathUtil::SplitPath(path, PathUtil::PathPart::FileName);
@@ -241,7 +253,7 @@ void FileSelectionBox::refresh()
 {
     DriveComboBox1->refreshRoots();
     DirectoryListBox1->rebuild();
-    FileListBox1->reread();
+    FileListBox1->setDirectory(FileListBox1->directory(), archivesHere());
 }
 
 void FileSelectionBox::stepToNextFile()

@@ -5,8 +5,10 @@
 
 #include <QKeySequence>
 #include <QList>
+#include <QSet>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -74,6 +76,11 @@ public:
     // Keys the lists leave unclaimed so that the window's commands get them.
     void leaveKeysToWindow(const QList<QKeySequence> &keys);
     void setHintDuration(int ms);
+    // Asked before the box enters a folder or selects a file, with the path and the step
+    // itself: returning true, it takes the step over and runs it later (or never). The window
+    // reads an archive's listing off its own thread this way.
+    using StepFirst = std::function<bool(const QString &path, std::function<void()> step)>;
+    void setStepFirst(StepFirst stepFirst) { stepFirst_ = std::move(stepFirst); }
 
 signals:
     void fileChosen(const QString &path);
@@ -91,6 +98,8 @@ protected:
 
 private:
     void focusMoved(QWidget *now);
+    // The archives the folder list shows, which the file list leaves out.
+    QSet<QString> archivesHere() const;
 
     QWidget *PanelTitleOnDirBars;
     QLabel *TitleLabel;
@@ -109,6 +118,7 @@ private:
     QWidget *PanelDirBarsFile;
     FileListBox *FileListBox1;
     QList<QKeySequence> windowKeys_;
+    StepFirst stepFirst_;
     // Set while the box selects the file the window already shows, so that it is not chosen again.
     bool syncing_ = false;
     bool titleActive_ = false;

@@ -49,7 +49,9 @@ void TForm1::ActionFileOpenExecute()
     if (!chosen)
         return;
     PanelDirBars->openFolder(*chosen);
-    PanelDirBars->selectByPath(*chosen);
+    // An archive chosen is entered, as from the address bar: the file list has no place for it.
+    if (!FileSystem::walkableFolderExists(*chosen))
+        PanelDirBars->selectByPath(*chosen);
 }
 
 void TForm1::ActionFolderOpenExecute()
@@ -62,6 +64,8 @@ void TForm1::ActionFolderOpenExecute()
 
 void TForm1::EditLRLChange()
 {
+    if (listFirst(EditLRL->text(), [this] { EditLRLChange(); }))
+        return;
     if (FileSystem::fileOrMemberExists(EditLRL->text()))
         PanelDirBars->selectByPath(EditLRL->text());
 }
@@ -72,6 +76,8 @@ void TForm1::FilePathBoxChange(const QString &typed)
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
+    if (listFirst(path, [this, typed] { FilePathBoxChange(typed); }))
+        return;
     // An archive is walked into like a folder rather than shown as a file.
     if (FileSystem::walkableFolderExists(path))
         PanelDirBars->openFolder(path);
@@ -86,6 +92,10 @@ void TForm1::FilePathBoxChange(const QString &typed)
 
 void TForm1::ActionReLoadExecute()
 {
+    // An archive changed on disk is listed anew before the box and the file are read again.
+    const auto again = [this] { ActionReLoadExecute(); };
+    if (listFirst(PanelDirBars->folder(), again) || listFirst(FileNameNow(), again))
+        return;
     // The re-read list has no selection: its change handler refreshes the window state, which
     // also clears the effect marks of a file that has gone.
     PanelDirBars->refresh();

@@ -22,6 +22,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 namespace {
@@ -59,6 +60,13 @@ void TForm1::connectLoading()
     connect(loader_, &DocumentLoader::progressed, this,
             [this](int percent) { setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(percent)); });
     loader_->ended = [this](Document::Loaded loaded) {
+        if (std::function<void()> then = std::exchange(afterListing_, nullptr)) {
+            ActionCancelLoad->setEnabled(loader_->running());
+            showLineCount();
+            if (loaded.failure != Document::Failure::Cancelled)
+                runAfterListing(then);
+            return;
+        }
         if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
             showLoaded(std::move(loaded), pending->path, pending->mode, pending->index);
     };
@@ -67,6 +75,10 @@ void TForm1::connectLoading()
 // The path is taken by value: callers pass history entries that the history step rewrites.
 void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
+    // A member needs its archive's listing before anything can be said of it.
+    if (!FileSystem::existsAsNonFolder(path)
+        && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
+        return;
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
     if (!FileSystem::existsAsNonFolder(path) && !ArchiveFolder::member(path)) {
         RefreshViewState();
@@ -87,7 +99,36 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
     // The shown file stays while the load runs on; Esc stops it.
     pendingLoad_ = PendingLoad{path, mode, index};
     ActionCancelLoad->setEnabled(true);
-    setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(0));
+    // A member is unpacked whole before anything of it is decoded: there is no share to show.
+    setStatus(StatusPanel::Lines,
+              ArchiveFolder::member(path) ? ArchiveTexts::kReading : MainTexts::kLoadingProgress.arg(0));
+}
+
+bool TForm1::listFirst(const QString &path, std::function<void()> then)
+{
+    if (runningAfterListing_)
+        return false;
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(path);
+    if (!where || ArchiveFolder::isListed(where->archive))
+        return false;
+    // The load or listing replaced is ended (as cancelled) before this one is noted as running.
+    if (const std::optional<Document::Loaded> listed = loader_->listArchive(where->archive, kLoadOnTheSpot)) {
+        if (listed->failure != Document::Failure::Cancelled)
+            runAfterListing(then);
+        return true;
+    }
+    afterListing_ = std::move(then);
+    ActionCancelLoad->setEnabled(true);
+    setStatus(StatusPanel::Lines, ArchiveTexts::kListing);
+    return true;
+}
+
+// Whatever `then` asks of the listing is answered from the kept one: should the archive have
+// changed again meanwhile, it is read on the spot rather than waited for once more.
+void TForm1::runAfterListing(const std::function<void()> &then)
+{
+    const QScopedValueRollback running(runningAfterListing_, true);
+    then();
 }
 
 void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index)
@@ -180,6 +221,11 @@ void TForm1::reportArchiveListing(const QString &folder)
 
 void TForm1::showLineCount()
 {
+    // The window brought up to date while an archive is listed still says that it is.
+    if (afterListing_) {
+        setStatus(StatusPanel::Lines, ArchiveTexts::kListing);
+        return;
+    }
     // A book counts the file's own lines, the ones it folds or drops too.
     setStatus(StatusPanel::Lines,
               StatusTexts::lineCountText(RichEdit->displayedLineCount() + document_->linesHiddenByBook()));

@@ -33,6 +33,8 @@ void TForm1::connectNavigation()
                                   Dialogs::Kind::Failure);
     });
     connect(box, &FileSelectionBox::folderOpened, this, &TForm1::reportArchiveListing);
+    box->setStepFirst(
+        [this](const QString &path, std::function<void()> step) { return listFirst(path, std::move(step)); });
     connect(box, &FileSelectionBox::pageRequested, this, &TForm1::pageView);
     connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);
@@ -160,6 +162,9 @@ void TForm1::ActionViewNextExecute()
 
 void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
+    // Whether a member is still there is answered by its archive's listing, read first.
+    if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
+        return;
     if (!FileSystem::fileOrMemberExists(path)) {
         services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
                                   Dialogs::Kind::Failure);

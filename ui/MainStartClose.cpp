@@ -101,6 +101,14 @@ void TForm1::actOnCommandLine()
 {
     const QString first = arguments_.value(0);
     if (first.isEmpty()) {
+        // The last file's archive is listed first, off this thread: until then no file is shown.
+        const QString last = std::exchange(Settings.History.FileNameNow, QString());
+        if (Settings.flagIs(Flag::ReopenLastFile, '1') && listFirst(last, [this, last] {
+                Settings.History.FileNameNow = last;
+                actOnCommandLine();
+            }))
+            return;
+        Settings.History.FileNameNow = last;
         if (Settings.flagIs(Flag::ReopenLastFile, '1') && FileSystem::fileOrMemberExists(FileNameNow()))
             reopenLastFile();
         else
@@ -108,7 +116,10 @@ void TForm1::actOnCommandLine()
     } else if (first == QLatin1String("/n")) {
         Settings.History.FileNameNow.clear();
         PanelDirBars->openFolder(arguments_.value(1));
-    } else if (arguments_.size() == 1 && ArchiveFolder::locate(first) && FileSystem::walkableFolderExists(first)) {
+    } else if (listFirst(FileSystem::absolutePath(first), [this] { actOnCommandLine(); })) {
+        // The archive the path leads into is listed first; the rest follows once it is.
+    } else if (arguments_.size() == 1 && ArchiveFolder::locate(FileSystem::absolutePath(first))
+               && FileSystem::walkableFolderExists(FileSystem::absolutePath(first))) {
         // An archive (or a folder in one) is entered and its first listed file shown.
         Settings.History.FileNameNow.clear();
         PanelDirBars->openFolder(FileSystem::absolutePath(first));

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -270,6 +271,12 @@ private:
     void showLineCount();
     // Entering an archive whose listing stopped short says why; what was read is listed.
     void reportArchiveListing(const QString &folder);
+    // When the path leads into an archive whose listing is not kept yet, reads the listing off
+    // the window's thread as a load runs and returns true: `then` runs once it is read (at
+    // once when that takes under 0.3 s), never when Esc cancels it. False, with nothing done,
+    // for any other path and while such a `then` runs.
+    bool listFirst(const QString &path, std::function<void()> then);
+    void runAfterListing(const std::function<void()> &then);
     // Reading places (MainPositions.cpp).
     void connectPositions();
     // The store, read at its first use; null while the setting is off.
@@ -300,6 +307,9 @@ private:
     std::optional<PendingLoad> pendingLoad_;
     // The view's layout of the running load's text, measured while it is read.
     std::shared_ptr<LayoutDraft> loadDraft_;
+    // What waits for the archive's listing that is read on.
+    std::function<void()> afterListing_;
+    bool runningAfterListing_ = false;
     // Where the reader left each file; written at most once a second by the timer.
     std::unique_ptr<PositionStore> positions_;
     QTimer *positionsWrite_;

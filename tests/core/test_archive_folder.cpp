@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <atomic>
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -95,6 +97,23 @@ TEST_F(ArchiveFolderTest, MembersReadInTurnAndAfterTheArchiveChanges)
     ASSERT_TRUE(QFile::rename(replaced, book));
     EXPECT_EQ(ArchiveFolder::read(book + "/a.txt").bytes, QByteArray("changed!"));
     EXPECT_EQ(ArchiveFolder::files(book, "*.txt", NameOrder::Natural), QStringList({"a.txt"}));
+}
+
+TEST_F(ArchiveFolderTest, AListingCancelledHalfWayIsNotKept)
+{
+    std::atomic_bool cancel{false};
+    Archive::stepHook() = [&](qint64 entries) { cancel = entries >= 2; };
+    const std::shared_ptr<const Archive::Listing> stopped = ArchiveFolder::listing(book, &cancel);
+    Archive::stepHook() = nullptr;
+    EXPECT_EQ(stopped->status, Archive::Status::Cancelled);
+    EXPECT_EQ(stopped->entries.size(), 2);
+    EXPECT_FALSE(ArchiveFolder::isListed(book));
+
+    // Asked again, it is read whole and kept.
+    cancel = false;
+    EXPECT_EQ(ArchiveFolder::listing(book, &cancel)->entries.size(), 5);
+    EXPECT_TRUE(ArchiveFolder::isListed(book));
+    EXPECT_TRUE(ArchiveFolder::member(book + "/z.txt"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "tests/support/TestArchives.h"
 
+#include "core/Archive.h"
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -9,11 +10,16 @@
 #include "ui/AddressBar.h"
 #include "ui/Cmunit.h"
 #include "ui/widgets/DirectoryListBox.h"
+#include "ui/widgets/FilterComboBox.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -84,6 +90,14 @@ TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
     ASSERT_EQ(names.mid(names.size() - 2), QStringList({"sub", "book.zip"}));
     EXPECT_NE(folders()->item(names.size() - 1)->icon().cacheKey(), folders()->item(names.size() - 2)->icon().cacheKey());
     EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    // Under "*.*" it is a file as well, yet it is listed only as a folder: walking the files
+    // passes it by.
+    auto *types = named<FilterComboBox>("FilterComboBox1");
+    for (const int type : {5, 0}) {
+        types->setCurrentIndex(type);
+        emit types->activated(type);
+        EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    }
 
     openFolderRow(int(names.size()) - 1);
     EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"})); // the mask leaves the picture out
@@ -107,6 +121,72 @@ TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
     keyDown();
     EXPECT_EQ(viewText(), "real");
     EXPECT_TRUE(statusText(StatusPanel::ReadOnly).isEmpty());
+}
+
+// Every step of every archive read waits until the test lets it go: a slow archive.
+class SlowArchiveTest : public ArchiveWalkTest {
+protected:
+    void TearDown() override
+    {
+        release = true;
+        ArchiveWalkTest::TearDown();
+        Archive::stepHook() = nullptr;
+    }
+    void hold()
+    {
+        release = false;
+        // Bounded, so that a read held on the window's thread fails the test rather than hangs it.
+        Archive::stepHook() = [this](qint64) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!release && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+    }
+    std::atomic<bool> release{true};
+};
+
+TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStopsThem)
+{
+    const QString real = filesDir.filePath("a.txt");
+    TForm1 &w = start({real});
+    const QStringList outside = folderNames();
+    hold();
+    openFolderRow(int(folderNames().indexOf("book.zip")));
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view()->caretPosition(), 4);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    release = true;
+    QTest::qWait(50);
+    // The folder shown before stays, and the stopped listing ends without a trace.
+    EXPECT_EQ(folderNames(), outside);
+    EXPECT_EQ(listed(), QStringList({"a.txt"}));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+    EXPECT_FALSE(action("ActionCancelLoad")->isEnabled());
+
+    // A member slow to unpack: the shown file stays while it runs on, and Esc stops it.
+    enterPath(book);
+    hold();
+    keyDown();
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    release = true;
+    QTest::qWait(50);
+    EXPECT_EQ(viewText(), "real");
+    EXPECT_EQ(w.FileNameNow(), real);
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
+
+    // At start the window comes up while an archive not listed yet is read, says so, and
+    // enters it once it is read.
+    const QString copy = filesDir.filePath("copy.zip");
+    ASSERT_TRUE(QFile::copy(book, copy));
+    hold();
+    restart({"/n", copy});
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
+    release = true;
+    QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)

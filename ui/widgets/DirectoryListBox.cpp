@@ -61,7 +61,8 @@ void DirectoryListBox::rebuild()
     for (const QString &sub : listSubfolders(directory_, order_))
         add(sub, directory_ + sub + QLatin1Char('/'), depth + 1, closedIcon);
     // The archives here are walked like folders and listed after them.
-    for (const QString &archive : listArchives(directory_, order_))
+    archives_ = listArchives(directory_, order_);
+    for (const QString &archive : archives_)
         add(archive, directory_ + archive + QLatin1Char('/'), depth + 1, archiveIcon);
     setCurrentItem(current);
 }

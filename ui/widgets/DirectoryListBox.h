@@ -17,6 +17,8 @@ public:
     QString directory() const { return directory_; }
     // Rebuilds the list for the current folder.
     void rebuild();
+    // The archives listed after the subfolders, by name.
+    const QStringList &archives() const { return archives_; }
     // How the subfolders are ordered; a change rebuilds the list.
     void setNameOrder(NameOrder order);
 
@@ -32,4 +34,5 @@ protected:
 private:
     QString directory_ = QStringLiteral("/");
     NameOrder order_ = NameOrder::Natural;
+    QStringList archives_;
 };

@@ -51,9 +51,10 @@ void FileListBox::mouseReleaseEvent(QMouseEvent *event)
         QListWidget::mouseReleaseEvent(event);
 }
 
-void FileListBox::setDirectory(const QString &folder)
+void FileListBox::setDirectory(const QString &folder, QSet<QString> leftOut)
 {
     directory_ = PathUtil::withTrailingSlash(folder);
+    leftOut_ = std::move(leftOut);
     reread();
 }
 
@@ -77,7 +78,8 @@ void FileListBox::reread()
         const QSignalBlocker blocker(this);
         clear();
         if (!directory_.isEmpty()) {
-            const QStringList names = listFolder(directory_, mask_, order_);
+            QStringList names = listFolder(directory_, mask_, order_);
+            names.removeIf([this](const QString &name) { return leftOut_.contains(name); });
             QStringList shown;
             shown.reserve(names.size());
             for (const QString &name : names)

@@ -3,6 +3,7 @@
 #include "core/FileFilter.h"
 
 #include <QListWidget>
+#include <QSet>
 
 // The files of one folder that match a mask, in the order set (naturally, unless told otherwise).
 class FileListBox : public QListWidget {
@@ -12,8 +13,10 @@ public:
 
     QString directory() const { return directory_; }
     QString mask() const { return mask_; }
-    // Each re-reads the list; afterwards nothing is selected.
-    void setDirectory(const QString &folder);
+    // Each re-reads the list; afterwards nothing is selected. The names left out are those of
+    // the archives the folder list shows: walked as folders there, as files they would give
+    // only their raw bytes. They come from the folder list so that no file is recognised twice.
+    void setDirectory(const QString &folder, QSet<QString> leftOut = {});
     void setMask(const QString &mask);
     // Re-reads the list when the order changes.
     void setNameOrder(NameOrder order);
@@ -39,5 +42,6 @@ signals:
 private:
     QString directory_;
     QString mask_;
+    QSet<QString> leftOut_;
     NameOrder order_ = NameOrder::Natural;
 };
