@@ -9,6 +9,8 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 namespace {
 // No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
 // the book holds a second copy of the text.
@@ -36,6 +38,18 @@ void TForm1::connectAozora()
         document_->showAsBook(on);
         RichEdit->documentReplaced();
         showAozoraMark();
+        showLineCount();
+    });
+    // The explanation of the marks opens and folds in place, the reader's place kept.
+    connect(RichEdit, &TextView::explanationClicked, this, [this] {
+        const Aozora::Book *book = document_->book();
+        if (!book || book->explanationLine < 0)
+            return;
+        const qint64 at = book->lines[size_t(book->explanationLine)].start;
+        const qint64 top = std::min(RichEdit->topPosition(), at);
+        document_->openExplanation(!document_->explanationOpen());
+        RichEdit->documentReplaced();
+        RichEdit->showPlace(top, at, true);
         showLineCount();
     });
     connect(ActionCopyWithReadings, &QAction::triggered, this, [this] {
