@@ -145,6 +145,11 @@ qsizetype matchingClose(QStringView text, qsizetype open, QChar opening, QChar c
     return -1;
 }
 
+bool startsMark(QChar c)
+{
+    return c == kNoteOpen || c == kGaijiMark || c == kRubyOpen || c == kBaseMark;
+}
+
 bool opensNote(QStringView text, qsizetype i)
 {
     return text[i] == kNoteOpen && i + 1 < text.size() && text[i + 1] == kNoteMark;
@@ -309,6 +314,15 @@ void Parser::line(QStringView text, int sourceLine, bool lastLine)
     }
     qsizetype i = 0;
     while (i < text.size()) {
+        // A run of characters that start no mark goes into the book at once.
+        qsizetype run = i;
+        while (run < text.size() && !startsMark(text[run]))
+            ++run;
+        if (run > i) {
+            book_.text.append(text.sliced(i, run - i));
+            i = run;
+            continue;
+        }
         const QChar c = text[i];
         if (c == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1)) {
             const qsizetype next = gaijiNote(text, i + 1);

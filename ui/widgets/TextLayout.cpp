@@ -632,6 +632,11 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
             wrapPlainLine(text, start, width, available, out);
             continue;
         }
+        if (!hard_.general[line]) {
+            // Units alone, without a tab: only the bases kept together need the walk.
+            wrapWalk(text, start, available, out, *widths_, true);
+            continue;
+        }
         if (const LineShape *shape = shapes_.empty() ? nullptr : shapeOf(line)) {
             wrapWalk(text, start, std::max<qreal>(1, available - shape->inset), out,
                      shape->widths ? *shape->widths : *widths_);
@@ -644,7 +649,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
 // The general walk over one hard line from start to end (its line break or the end of the text),
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
-void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const
+void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
+                          bool units) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
     const qsizetype start = 0;
@@ -661,9 +667,9 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
-        const qsizetype next = clusters.end(i);
+        const qsizetype next = units ? i + 1 : clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = advance(line.sliced(i, next - i), x, widths);
+        const qreal w = units ? qreal(widths.known(c)) : advance(line.sliced(i, next - i), x, widths);
         while (together != together_.end() && together->second <= base + i)
             ++together;
         const bool inside = together != together_.end() && together->first < base + i;

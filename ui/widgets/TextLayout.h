@@ -183,7 +183,10 @@ private:
     {
         wrapWalk(line, base, available, out, *widths_);
     }
-    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const;
+    // With `units`, the line holds no tab and no unit that may join: each unit is a cluster
+    // of its known width.
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
+                  bool units = false) const;
     void wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const;
 
     TextStore own_;

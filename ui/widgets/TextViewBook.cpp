@@ -51,9 +51,10 @@ void TextView::keepBasesTogether()
 
 void TextView::shapeLines()
 {
-    // Headings stand out by size and weight; the largest by half again.
+    // Headings stand out by size and weight; the largest by half again. A text that is no
+    // book asks the fonts for nothing.
     static constexpr std::array<qreal, 4> kHeadingScale{1, 1.5, 1.3, 1.15};
-    for (size_t kind = 0; kind < headingFonts_.size(); ++kind) {
+    for (size_t kind = 0; book() && kind < headingFonts_.size(); ++kind) {
         QFont font = shownFont_;
         if (kind > 0) {
             if (font.pixelSize() > 0)
