@@ -145,6 +145,11 @@ qsizetype matchingClose(QStringView text, qsizetype open, QChar opening, QChar c
     return -1;
 }
 
+bool startsMark(QChar c)
+{
+    return c == kNoteOpen || c == kGaijiMark || c == kRubyOpen || c == kBaseMark;
+}
+
 bool opensNote(QStringView text, qsizetype i)
 {
     return text[i] == kNoteOpen && i + 1 < text.size() && text[i + 1] == kNoteMark;
@@ -224,7 +229,7 @@ std::optional<Emphasis> emphasisOf(QStringView name)
 
 class Parser {
 public:
-    Book run(QStringView source);
+    Book run(QStringView source, bool explanationOpen);
 
 private:
     void line(QStringView text, int sourceLine, bool lastLine);
@@ -254,7 +259,7 @@ private:
     std::vector<Open> openEmphasis_;
 };
 
-Book Parser::run(QStringView source)
+Book Parser::run(QStringView source, bool explanationOpen)
 {
     const std::vector<QStringView> lines = splitLines(source);
     book_.text.reserve(source.size());
@@ -268,14 +273,19 @@ Book Parser::run(QStringView source)
                 block << lines[j].toString();
             book_.explanation = block.join(u'\n');
             book_.explanationLine = int(book_.lines.size());
-            lineStart_ = book_.text.size();
-            style_ = LineStyle{};
-            style_.start = lineStart_;
-            style_.sourceLine = i;
-            dim(kExplanationTitle.toString());
-            if (!lastLine)
-                book_.text.append(u'\n');
-            book_.lines.push_back(style_);
+            // Open, its lines are shown as they stand, examples of the notation included.
+            const int last = explanationOpen ? explanation->second : explanation->first;
+            for (int j = explanation->first; j <= last; ++j) {
+                lineStart_ = book_.text.size();
+                style_ = LineStyle{};
+                style_.start = lineStart_;
+                style_.sourceLine = j;
+                dim(explanationOpen ? lines[j].toString() : kExplanationTitle.toString());
+                if (j + 1 < int(lines.size()))
+                    book_.text.append(u'\n');
+                book_.lines.push_back(style_);
+            }
+            book_.explanationLines = int(book_.lines.size()) - book_.explanationLine;
             i = explanation->second;
             continue;
         }
@@ -304,6 +314,15 @@ void Parser::line(QStringView text, int sourceLine, bool lastLine)
     }
     qsizetype i = 0;
     while (i < text.size()) {
+        // A run of characters that start no mark goes into the book at once.
+        qsizetype run = i;
+        while (run < text.size() && !startsMark(text[run]))
+            ++run;
+        if (run > i) {
+            book_.text.append(text.sliced(i, run - i));
+            i = run;
+            continue;
+        }
         const QChar c = text[i];
         if (c == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1)) {
             const qsizetype next = gaijiNote(text, i + 1);
@@ -579,9 +598,9 @@ bool isAozoraText(QStringView text)
     return note >= 0 && text.indexOf(kNoteClose, note) > 0;
 }
 
-Book parse(QStringView source)
+Book parse(QStringView source, bool explanationOpen)
 {
-    return Parser().run(source);
+    return Parser().run(source, explanationOpen);
 }
 
 QString gaiji(QStringView note)

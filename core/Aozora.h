@@ -60,12 +60,14 @@ struct Book {
     std::vector<Emphasised> emphasis;
     std::vector<Span> dimmed;     // descriptions of characters not found, picture lines, the fold
     std::vector<Picture> pictures;
-    // The explanation of the marks at the top, folded to its title on one shown line.
+    // The explanation of the marks at the top, folded to its title on one shown line, or open
+    // over as many shown lines as it has.
     int explanationLine = -1;
+    int explanationLines = 0;
     QString explanation;
 };
 
-Book parse(QStringView source);
+Book parse(QStringView source, bool explanationOpen = false);
 
 // The character(s) a gaiji note names by JIS X 0213 plane-row-cell ("第3水準1-85-54",
 // "第4水準2-1-79", "1-8-77") or by code point ("U+6DB6"); empty when it names none.

@@ -1,8 +1,12 @@
 #include "core/Document.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/Cp932.h"
 #include "core/PathForm.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -229,9 +233,46 @@ void Document::showAsBook(bool on)
         effects_.remove(EffectKind::Aozora);
         return;
     }
-    book_ = std::make_shared<const Aozora::Book>(Aozora::parse(shown_.text.whole()));
+    book_ = std::make_shared<const Aozora::Book>(Aozora::parse(shown_.text.whole(), explanationOpen_));
     bookText_ = TextStore(book_->text);
     effects_.insert(EffectKind::Aozora);
+}
+
+void Document::openExplanation(bool open)
+{
+    explanationOpen_ = open;
+    if (book_)
+        showAsBook(true);
+}
+
+QByteArray Document::pictureFile(const QString &name) const
+{
+    // Pictures are small; a larger file is no picture of a book.
+    constexpr qint64 kPictureLimit = qint64(32) << 20;
+    const auto kept = pictureFiles_.constFind(name);
+    if (kept != pictureFiles_.constEnd())
+        return *kept;
+    QByteArray bytes;
+    // Only a name beside the text or below it: never one that climbs out or starts anew.
+    const QStringList parts = name.split(QLatin1Char('/'));
+    const bool safe = !source_.path.isEmpty() && !name.contains(QLatin1Char('\\'))
+                      && std::none_of(parts.begin(), parts.end(), [](const QString &part) {
+                             return part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..");
+                         });
+    if (safe) {
+        const QString path = source_.path.left(source_.path.lastIndexOf(QLatin1Char('/')) + 1) + name;
+        if (ArchiveFolder::locate(path)) {
+            Archive::Member member = ArchiveFolder::read(path);
+            if (member.status == Archive::Status::Ok && member.bytes.size() <= kPictureLimit)
+                bytes = std::move(member.bytes);
+        } else {
+            RegularFile::Read read = RegularFile::readAll(QFile::encodeName(path), kPictureLimit);
+            if (read.bytes && !read.truncated)
+                bytes = std::move(*read.bytes);
+        }
+    }
+    pictureFiles_.insert(name, bytes);
+    return bytes;
 }
 
 qint64 Document::beneathBook(qint64 position) const

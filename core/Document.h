@@ -10,6 +10,7 @@
 #include "core/TextStore.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <atomic>
@@ -101,6 +102,12 @@ public:
     // readings over their bases, notes hidden. Off, the text is shown as it is.
     void showAsBook(bool on);
     const Aozora::Book *book() const { return book_.get(); }
+    // The book's explanation of the marks shown whole, or folded to one line.
+    void openExplanation(bool open);
+    bool explanationOpen() const { return explanationOpen_; }
+    // The bytes of a picture the book names, read once from beside the text or from the same
+    // archive; empty when there is no such file or its name could lead elsewhere.
+    QByteArray pictureFile(const QString &name) const;
     // The text beneath the book: the byte effects' output, else the file's own text.
     const TextStore &textBeneathBook() const { return shown_.text; }
     // A position of the shown text as one of the text beneath the book, and back, line by line
@@ -177,5 +184,7 @@ private:
     Shown shown_;
     std::optional<Shown> unprocessed_;
     std::shared_ptr<const Aozora::Book> book_;
+    bool explanationOpen_ = false;
+    mutable QHash<QString, QByteArray> pictureFiles_;
     TextStore bookText_; // shares the book's text
 };

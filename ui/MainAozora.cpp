@@ -9,6 +9,8 @@
 
 #include <QAction>
 
+#include <algorithm>
+
 namespace {
 // No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
 // the book holds a second copy of the text.
@@ -31,11 +33,24 @@ void TForm1::createAozoraCommands()
 void TForm1::connectAozora()
 {
     connect(ActionAozora, &QAction::triggered, this, [this](bool on) {
-        // Turned off by hand, it stays off for the files that follow until turned on again.
-        aozoraOffForSession_ = !on;
+        // Turned off by hand, it stays off for the files that follow until turned on again, and
+        // is stored so.
+        Settings.AozoraBook = on;
         document_->showAsBook(on);
         RichEdit->documentReplaced();
         showAozoraMark();
+        showLineCount();
+    });
+    // The explanation of the marks opens and folds in place, the reader's place kept.
+    connect(RichEdit, &TextView::explanationClicked, this, [this] {
+        const Aozora::Book *book = document_->book();
+        if (!book || book->explanationLine < 0)
+            return;
+        const qint64 at = book->lines[size_t(book->explanationLine)].start;
+        const qint64 top = std::min(RichEdit->topPosition(), at);
+        document_->openExplanation(!document_->explanationOpen());
+        RichEdit->documentReplaced();
+        RichEdit->showPlace(top, at, true);
         showLineCount();
     });
     connect(ActionCopyWithReadings, &QAction::triggered, this, [this] {
@@ -52,7 +67,7 @@ void TForm1::connectAozora()
 void TForm1::showAsBookIfAozora(Document &document) const
 {
     // The size first: a large file's text is read from the file and never made whole here.
-    if (aozoraOffForSession_ || document.book() || document.store().size() > kRecogniseUpTo)
+    if (!Settings.AozoraBook || document.book() || document.store().size() > kRecogniseUpTo)
         return;
     if (Aozora::isAozoraText(document.text()))
         document.showAsBook(true);

@@ -351,7 +351,6 @@ private:
     QAction *ActionAozora = nullptr;
     QAction *ActionCopyWithReadings = nullptr;
     QToolButton *ToolButtonAozora = nullptr;
-    bool aozoraOffForSession_ = false;
 
     // Commands.
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,

@@ -139,6 +139,20 @@ TEST(Aozora, ExplanationFoldsToOneDimmedLine)
     ASSERT_EQ(book.ruby.size(), 1u);
     EXPECT_EQ(baseOf(book, book.ruby[0]), u"本文"_q);
     EXPECT_TRUE(Aozora::isAozoraText(source));
+
+    // Open, the block stands as it is in the file, dimmed, each line knowing its own.
+    const Book open = Aozora::parse(source, true);
+    EXPECT_EQ(str(open.text), str(u"羅生門\n芥川龍之介\n\n-------------------------------------------------------\n"_q
+                                  u"【テキスト中に現れる記号について】\n\n《》：ルビ\n（例）下人《げにん》\n"_q
+                                  u"-------------------------------------------------------\n\n本文"_q));
+    EXPECT_EQ(open.explanationLine, 3);
+    EXPECT_EQ(open.explanationLines, 6);
+    EXPECT_EQ(book.explanationLines, 1);
+    EXPECT_EQ(open.lines[7].sourceLine, 7);
+    EXPECT_EQ(open.lines[10].sourceLine, 10);
+    EXPECT_EQ(open.dimmed.size(), 6u);
+    ASSERT_EQ(open.ruby.size(), 1u);
+    EXPECT_EQ(baseOf(open, open.ruby[0]), u"本文"_q);
 }
 
 TEST(Aozora, RecognisedByExplanationRubyOrNotesWithBibliography)

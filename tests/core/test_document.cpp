@@ -1,9 +1,12 @@
 #include "core/Cp932.h"
 #include "core/Document.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "tests/TestPrinters.h"
+#include "tests/support/TestArchives.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -272,4 +275,32 @@ TEST_F(DocumentTest, AFileReadAsShownGivesWhatAFileHeldWholeGives)
         EXPECT_FALSE(b.store().isLazy());
         EXPECT_EQ(b.text(), a.text().replace(2, 3, QStringLiteral("typed")));
     }
+}
+
+// A book's pictures come from beside its text, or from the same archive, once; a name that
+// climbs out of the text's folder or starts anew is never read.
+TEST(DocumentPictures, ReadBesideTheTextOnceAndNeverOutside)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/works");
+    QDir().mkpath(folder + QStringLiteral("/img"));
+    TestFiles::write(dir.path() + QStringLiteral("/outside.png"), "outside");
+    TestFiles::write(folder + QStringLiteral("/img/fig.png"), "beside");
+    const QString zip = dir.path() + QStringLiteral("/work.zip");
+    ASSERT_TRUE(TestArchives::write(zip, {}, {{"work.txt", "text"}, {"fig.png", "member"}}));
+    const QByteArray text = "a";
+
+    const auto beside = Document::fromBytes(folder + QStringLiteral("/work.txt"), text, std::nullopt).document;
+    ASSERT_TRUE(beside);
+    EXPECT_EQ(beside->pictureFile(QStringLiteral("img/fig.png")), "beside");
+    QFile::remove(folder + QStringLiteral("/img/fig.png"));
+    EXPECT_EQ(beside->pictureFile(QStringLiteral("img/fig.png")), "beside"); // read once
+    for (const QString &name : {QStringLiteral("../outside.png"), dir.path() + QStringLiteral("/outside.png"),
+                                QStringLiteral("img/../../outside.png"), QStringLiteral("missing.png")})
+        EXPECT_TRUE(beside->pictureFile(name).isEmpty()) << name.toStdString();
+
+    const auto member = Document::fromBytes(zip + QStringLiteral("/work.txt"), text, std::nullopt).document;
+    ASSERT_TRUE(member);
+    EXPECT_EQ(member->pictureFile(QStringLiteral("fig.png")), "member");
+    EXPECT_TRUE(member->pictureFile(QStringLiteral("../outside.png")).isEmpty());
 }

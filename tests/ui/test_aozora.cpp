@@ -4,6 +4,9 @@
 #include "platform/Desktop.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QToolButton>
 
 class AozoraTest : public UiFixture {
@@ -138,4 +141,120 @@ TEST_F(AozoraTest, ReadingPlaceOfABookComesBackToTheSameLine)
     ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
     // Kept in the file's own lines, it comes back to the start of the same line.
     EXPECT_EQ(view()->caretPosition(), line);
+}
+
+TEST_F(AozoraTest, IndentsEndAlignmentAndHeadingsArePlacedByTheLayout)
+{
+    QString indented;
+    for (int k = 0; k < 12; ++k)
+        indented += QStringLiteral("字下げした長い段落の文");
+    const QString text = QStringLiteral("本文の行\n［＃３字下げ］") + indented
+                         + QStringLiteral("\n［＃地付き］地付きの行\n［＃地から２字上げ］上げた行\n"
+                                          "第一章［＃「第一章」は大見出し］\n")
+                         + work();
+    TForm1 &w = start({writeText(QStringLiteral("layout.txt"), text)});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    w.resize(700, 500);
+    QCoreApplication::processEvents();
+    TextView *v = view();
+    const qreal full = v->layout().widths().width(u'\u3000');
+    const auto at = [v](const QString &word) { return v->find(word, 0, true); };
+    const QRect plain = v->characterRect(at(QStringLiteral("本文")));
+    const int rightEdge = v->viewport()->width() - plain.left();
+
+    // An indent moves the line and every row it wraps into, and wraps it as much earlier.
+    const qint64 first = at(QStringLiteral("字下げした"));
+    EXPECT_NEAR(v->characterRect(first).left() - plain.left(), 3 * full, 1.5);
+    const auto [firstRow, firstStart] = v->displayLineAt(first);
+    const qint64 secondRow = v->displayLineSpan(first).second;
+    ASSERT_EQ(v->displayLineAt(secondRow).first, firstRow + 1);
+    EXPECT_NEAR(v->characterRect(secondRow).left() - plain.left(), 3 * full, 1.5);
+    EXPECT_LE(v->characterRect(secondRow - 1).right(), rightEdge + 1);
+    // A click finds the character under it, not the one the indent moved it from.
+    EXPECT_EQ(v->positionAtPoint(v->characterRect(first + 2).center()), first + 2);
+
+    // End-aligned lines end at the right edge, or the raised characters before it.
+    const qint64 ground = at(QStringLiteral("地付きの行"));
+    EXPECT_NEAR(v->characterRect(ground + 4).right(), rightEdge, 1.5);
+    const qint64 raised = at(QStringLiteral("上げた行"));
+    EXPECT_NEAR(v->characterRect(raised + 3).right(), rightEdge - 2 * full, 1.5);
+
+    // A heading is drawn larger and bold on a taller row.
+    const qint64 heading = at(QStringLiteral("第一章"));
+    const QFont font = v->rowFont(v->displayLineAt(heading).first);
+    EXPECT_TRUE(font.bold());
+    EXPECT_GT(QFontMetricsF(font).height(), QFontMetricsF(v->shownFont()).height() * 1.3);
+    EXPECT_GT(v->characterRect(heading).height(), plain.height() * 1.3);
+    EXPECT_GT(v->characterRect(heading + 1).left() - v->characterRect(heading).left(), full * 1.3);
+}
+
+TEST_F(AozoraTest, TheExplanationOpensAndFoldsOnAClickOrEnter)
+{
+    TForm1 &w = start({writeText(QStringLiteral("fold.txt"), work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    w.resize(700, 500);
+    QCoreApplication::processEvents();
+    const QString lines = statusText(StatusPanel::Lines);
+    const QString example = QStringLiteral("（例）怪鳥《けちょう》");
+    ASSERT_FALSE(viewText().contains(example));
+    const auto clickTitle = [this] {
+        const qint64 title = view()->find(QStringLiteral("【テキスト中"), 0, true);
+        ASSERT_GE(title, 0);
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, view()->characterRect(title + 1).center());
+    };
+    clickTitle();
+    // Open, its lines stand as they are in the file, examples of the notation too.
+    EXPECT_TRUE(viewText().contains(example));
+    EXPECT_EQ(statusText(StatusPanel::Lines), lines);
+    clickTitle();
+    EXPECT_FALSE(viewText().contains(example));
+    EXPECT_EQ(statusText(StatusPanel::Lines), lines);
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_Return);
+    EXPECT_TRUE(viewText().contains(example));
+    // Elsewhere Enter opens nothing.
+    view()->selectRange(view()->find(QStringLiteral("夜の森"), 0, true), 0);
+    QTest::keyClick(view(), Qt::Key_Space);
+    EXPECT_TRUE(viewText().contains(example));
+}
+
+TEST_F(AozoraTest, APictureBesideTheTextIsShownElseItsCaption)
+{
+    QImage image(80, 40, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "PNG"));
+    const QString folder = QDir(writeBytes(QStringLiteral("outside.png"), png)).absolutePath() + QStringLiteral("_dir");
+    writeBytes(QStringLiteral("fig.png"), png, folder);
+    writeBytes(QStringLiteral("broken.png"), "not a picture", folder);
+    const QString text = QStringLiteral("前の行\n［＃「森の絵」のキャプション付きの図（fig.png）入る］\n"
+                                        "［＃挿絵（missing.png）入る］\n［＃挿絵（broken.png）入る］\n"
+                                        "［＃挿絵（../outside.png）入る］\n後の行\n")
+                         + work();
+    start({writeText(QStringLiteral("pictures.txt"), text, folder)});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    TextView *v = view();
+    const qint64 caption = v->find(QStringLiteral("〔森の絵〕"), 0, true);
+    ASSERT_GE(caption, 0);
+    const QRectF shown = v->pictureRect(caption);
+    EXPECT_EQ(shown.size(), QSizeF(80, 40));
+    // The row makes room for it above its caption.
+    EXPECT_GE(v->characterRect(caption).top(), shown.bottom());
+    EXPECT_GE(shown.top(), v->characterRect(0).bottom());
+    for (const QString &name : {QStringLiteral("〔missing.png〕"), QStringLiteral("〔broken.png〕"),
+                                QStringLiteral("〔../outside.png〕")}) {
+        const qint64 at = v->find(name, 0, true);
+        ASSERT_GE(at, 0) << name.toStdString();
+        EXPECT_TRUE(v->pictureRect(at).isEmpty()) << name.toStdString();
+    }
+}
+
+TEST_F(AozoraTest, ABookTurnedOffAndStoredSoIsNotRecognised)
+{
+    storeValues({{"AozoraBook", QStringLiteral("0")}});
+    start({writeText(QStringLiteral("stored.txt"), work())});
+    EXPECT_FALSE(action(QStringLiteral("ActionAozora"))->isChecked());
+    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
 }

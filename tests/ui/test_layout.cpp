@@ -240,6 +240,21 @@ TEST_F(LayoutTest, LinesBreakBesideWideCharactersAndAfterBlanksOnly)
         EXPECT_EQ(layout.lineStarts(true, 100).all(), starts) << s.toStdString();
         EXPECT_EQ(layout.plainLineStarts(true, 100), starts) << s.toStdString();
     }
+
+    // A line with room kept beside it wraps that much earlier; a line in a font of its own is
+    // measured in it; the others are left as they were.
+    QFont large = font;
+    large.setPixelSize(40);
+    const QString lines = QStringLiteral("吾輩は猫である。吾輩は猫である。\n吾輩は猫である。吾輩は猫である。\n吾輩は猫である。");
+    TextLayout layout(lines);
+    layout.setWidths(widths);
+    layout.setLineShapes({{0, 40, false, nullptr}, {1, 0, false, std::make_shared<CharWidths>(large)}});
+    const std::vector<qint64> shaped{0, 3, 6, 9, 12, 15, 17, 19, 21, 23, 25, 27, 29, 31, 34, 39};
+    EXPECT_EQ(layout.lineStarts(true, 100).all(), shaped);
+    EXPECT_EQ(layout.plainLineStarts(true, 100), shaped);
+    EXPECT_EQ(layout.maxLineWidth(), 16 * 40);
+    EXPECT_EQ(layout.shapeAt(20)->line, 1u);
+    EXPECT_EQ(layout.shapeAt(36), nullptr);
 }
 
 // Line starts are held in 32 bits; a text past 2^32 units keeps its upper parts apart, and the

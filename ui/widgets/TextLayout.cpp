@@ -297,6 +297,28 @@ void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
     wrappedRoom_ = -1;
 }
 
+void TextLayout::setLineShapes(std::vector<LineShape> shapes)
+{
+    if (shapes.empty() && shapes_.empty())
+        return;
+    shapes_ = std::move(shapes);
+    invalidate();
+}
+
+const TextLayout::LineShape *TextLayout::shapeOf(size_t line) const
+{
+    const auto found = std::partition_point(shapes_.begin(), shapes_.end(),
+                                            [line](const LineShape &shape) { return shape.line < line; });
+    return found != shapes_.end() && found->line == line ? &*found : nullptr;
+}
+
+const TextLayout::LineShape *TextLayout::shapeAt(qint64 position) const
+{
+    if (shapes_.empty() || !hardValid_)
+        return nullptr;
+    return shapeOf(std::max<size_t>(hard_.starts.countUpTo(position), 1) - 1);
+}
+
 void TextLayout::invalidate()
 {
     hardValid_ = false;
@@ -323,15 +345,15 @@ qreal TextLayout::tabWidth(qreal x) const
     return stop - std::fmod(x, stop);
 }
 
-qreal TextLayout::advance(QStringView cluster, qreal x) const
+qreal TextLayout::advance(QStringView cluster, qreal x, CharWidths &widths) const
 {
     const char16_t c = cluster.front().unicode();
     if (cluster.size() == 1 && unitKinds()[c] != MayJoin)
-        return c == u'\t' ? tabWidth(x) : widths_->width(c);
-    return widths_->knownCluster(cluster);
+        return c == u'\t' ? tabWidth(x) : widths.width(c);
+    return widths.knownCluster(cluster);
 }
 
-qreal TextLayout::learnClusters(QStringView text) const
+qreal TextLayout::learnClusters(QStringView text, CharWidths &widths) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
     const unsigned char *kinds = unitKinds();
@@ -340,9 +362,9 @@ qreal TextLayout::learnClusters(QStringView text) const
     for (qsizetype i = 0, to = text.size(); i < to;) {
         const qsizetype end = clusters.end(i);
         if (end > i + 1 || kinds[d[i]] == MayJoin)
-            x += widths_->learnCluster(QStringView(d + i, end - i));
+            x += widths.learnCluster(QStringView(d + i, end - i));
         else
-            x += d[i] == u'\t' ? tabWidth(x) : widths_->width(d[i]);
+            x += d[i] == u'\t' ? tabWidth(x) : widths.width(d[i]);
         // A line break starts the next line at 0.
         if (d[i] == u'\n')
             x = 0;
@@ -434,8 +456,26 @@ void TextLayout::measureClusterLines()
             hard_.widest = std::max(hard_.widest, width);
         }
     }
+    measureShapedLines();
     maxWidth_ = hard_.widest;
     hardValid_ = true;
+}
+
+void TextLayout::measureShapedLines()
+{
+    TextStore::Reader reader(*text_);
+    for (const LineShape &shape : shapes_) {
+        if (shape.line >= hard_.starts.size())
+            break;
+        const QStringView text = reader.range(hard_.starts[shape.line], lineEnd(shape.line));
+        CharWidths &widths = shape.widths ? *shape.widths : *widths_;
+        widths.learn(text);
+        const float width = float(learnClusters(text, widths) + shape.inset);
+        hard_.widths[shape.line] = storedWidth(width);
+        // Walked in full, in its own font and room.
+        hard_.general[shape.line] = true;
+        hard_.widest = std::max(hard_.widest, width);
+    }
 }
 
 void TextLayout::buildHardInPieces(int room)
@@ -810,6 +850,16 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
             wrapPlainLine(text, start, width, available, out);
             continue;
         }
+        if (!hard_.general[line]) {
+            // Units alone, without a tab: only the bases kept together need the walk.
+            wrapWalk(text, start, available, out, *widths_, true);
+            continue;
+        }
+        if (const LineShape *shape = shapes_.empty() ? nullptr : shapeOf(line)) {
+            wrapWalk(text, start, std::max<qreal>(1, available - shape->inset), out,
+                     shape->widths ? *shape->widths : *widths_);
+            continue;
+        }
         wrapWalk(text, start, available, out);
     }
 }
@@ -817,7 +867,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
 // The general walk over one hard line from start to end (its line break or the end of the text),
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
-void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const
+void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
+                          bool units) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
     const qsizetype start = 0;
@@ -834,9 +885,9 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
-        const qsizetype next = clusters.end(i);
+        const qsizetype next = units ? i + 1 : clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = advance(line.sliced(i, next - i), x);
+        const qreal w = units ? qreal(widths.known(c)) : advance(line.sliced(i, next - i), x, widths);
         while (together != together_.end() && together->second <= base + i)
             ++together;
         const bool inside = together != together_.end() && together->first < base + i;
@@ -885,12 +936,19 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
     widths_->width(u' ');
     learnClusters(all);
     Positions out;
-    for (qsizetype start = 0;;) {
+    for (qsizetype start = 0, line = 0;; ++line) {
         const qsizetype lineBreak = all.indexOf(QLatin1Char('\n'), start);
         const qsizetype end = lineBreak < 0 ? all.size() : lineBreak;
         out.push_back(start);
-        if (wrap)
-            wrapWalk(QStringView(all).sliced(start, end - start), start, room, out);
+        const QStringView text = QStringView(all).sliced(start, end - start);
+        if (const LineShape *shape = shapeOf(size_t(line)); wrap && shape) {
+            CharWidths &widths = shape->widths ? *shape->widths : *widths_;
+            widths.learn(text);
+            learnClusters(text, widths);
+            wrapWalk(text, start, std::max<qreal>(1, room - shape->inset), out, widths);
+        } else if (wrap) {
+            wrapWalk(text, start, room, out);
+        }
         if (lineBreak < 0)
             return LineStarts(out, nullptr).all();
         start = lineBreak + 1;

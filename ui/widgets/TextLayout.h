@@ -107,6 +107,20 @@ public:
     CharWidths &widths() const { return *widths_; }
     const std::shared_ptr<CharWidths> &sharedWidths() const { return widths_; }
 
+    // A hard line set apart from the rest, as a book sets its indents, end-aligned lines and
+    // headings: room kept beside it that its wraps leave free, and the font it is drawn in.
+    struct LineShape {
+        size_t line = 0;  // the hard line
+        qreal inset = 0;  // room before the line, or after it when it is aligned to the end
+        bool alignEnd = false;
+        std::shared_ptr<CharWidths> widths; // its own font's; null for the text's
+    };
+    // In the order of their lines; a text without any pays nothing for them.
+    void setLineShapes(std::vector<LineShape> shapes);
+    bool hasShapes() const { return !shapes_.empty(); }
+    // The shape of the hard line that holds the position, or null; the layout must be built.
+    const LineShape *shapeAt(qint64 position) const;
+
     // The first position of every display line, at least {0}; with wrap, at the room given.
     LineStarts lineStarts(bool wrap, int room);
     // The same starts by the plain rule alone: every line walked character by character on one
@@ -118,7 +132,9 @@ public:
     qreal tabWidth(qreal x) const;
     // The width of a cluster of the text when it starts at x; the layout must be built (its
     // clusters are learnt then).
-    qreal advance(QStringView cluster, qreal x) const;
+    qreal advance(QStringView cluster, qreal x) const { return advance(cluster, x, *widths_); }
+    // The same in a line's own font.
+    qreal advance(QStringView cluster, qreal x, CharWidths &widths) const;
 
     // How often the hard lines and the wrapped lines of a text were built (tests see work not
     // repeated); an empty text costs nothing and is not counted.
@@ -172,7 +188,11 @@ private:
     void measureClusterLines();
     // Learns the clusters of a hard line or more, and gives their width when laid side by side
     // from x = 0.
-    qreal learnClusters(QStringView text) const;
+    qreal learnClusters(QStringView text, CharWidths &widths) const;
+    qreal learnClusters(QStringView text) const { return learnClusters(text, *widths_); }
+    // The shaped lines measured again in their own fonts, with their room.
+    void measureShapedLines();
+    const LineShape *shapeOf(size_t line) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     // Measures `count` units that start at position `base`, carrying the line on in `measure`.
@@ -181,13 +201,21 @@ private:
     qsizetype lineEnd(size_t line) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
     // A hard line's text and where it starts.
-    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const;
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const
+    {
+        wrapWalk(line, base, available, out, *widths_);
+    }
+    // With `units`, the line holds no tab and no unit that may join: each unit is a cluster
+    // of its known width.
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
+                  bool units = false) const;
     void wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const;
 
     TextStore own_;
     const TextStore *text_;
     std::shared_ptr<CharWidths> widths_;
     std::vector<std::pair<qint64, qint64>> together_;
+    std::vector<LineShape> shapes_;
     bool hardValid_ = false;
     HardLines hard_;
     qreal maxWidth_ = 0;

@@ -63,6 +63,8 @@ void TextView::documentReplaced(std::shared_ptr<LayoutDraft> draft)
     caretMoved_ = false;
     preferredX_ = -1;
     keepBasesTogether();
+    decodePictures();
+    shapeLines();
     invalidateLayout(std::move(draft));
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -120,6 +122,11 @@ qreal TextView::tabWidth(qreal x) const
 TextView::Local TextView::local(qint64 from, qint64 to) const
 {
     Local local;
+    local.widths = &layout_.widths();
+    if (layout_.hasShapes()) {
+        if (const TextLayout::LineShape *shape = layout_.shapeAt(from); shape && shape->widths)
+            local.widths = shape->widths.get();
+    }
     if (const QString *held = text_.held()) {
         local.view = *held;
         return local;
@@ -137,7 +144,7 @@ TextView::Local TextView::local(qint64 from, qint64 to) const
 
 qreal TextView::advance(const Local &text, qint64 from, qint64 to, qreal x) const
 {
-    return layout_.advance(text.view.sliced(from - text.base, to - from), x);
+    return layout_.advance(text.view.sliced(from - text.base, to - from), x, *text.widths);
 }
 
 qint64 TextView::clusterEnd(ClusterCursor &clusters, const Local &text, qint64 from)
@@ -210,9 +217,9 @@ int TextView::lineHeight() const
 
 int TextView::visibleLines() const
 {
-    if (!book() || book()->ruby.empty())
+    if (!tallRows_)
         return std::max(1, (viewport()->height() - kMargin) / lineHeight());
-    // Lines with readings are taller: those that fit below the top line.
+    // Lines with readings, headings and pictures are taller: those that fit below the top line.
     int rows = 0;
     qreal used = kMargin;
     const qint64 count = lineCount();
@@ -227,7 +234,7 @@ int TextView::visibleLines() const
 qreal TextView::rowTop(qint64 line) const
 {
     const qint64 top = verticalScrollBar()->value();
-    if (!book() || book()->ruby.empty() || line < top)
+    if (!tallRows_ || line < top)
         return kMargin / 2 + qreal(line - top) * lineHeight();
     qreal y = kMargin / 2;
     for (qint64 l = top; l < line; ++l) {
@@ -300,7 +307,7 @@ void TextView::drawSegment(QPainter &painter, const Local &text, qint64 from, qi
     // the font for every glyph's outline to do it. A segment with anything else in it (a
     // character of a fallback face, a mark, a control code, a unit of a cluster) is drawn as
     // text, so that the font shapes each cluster whole (a ZWJ sequence into one picture).
-    CharWidths &widths = layout_.widths();
+    CharWidths &widths = *text.widths;
     QVarLengthArray<quint32, 256> glyphs;
     QVarLengthArray<QPointF, 256> positions;
     qreal at = x;
@@ -330,7 +337,6 @@ void TextView::paintEvent(QPaintEvent *)
     painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
     painter.setFont(shownFont_);
     const QFontMetricsF metrics(font());
-    const int height = lineHeight();
     const qreal left = kMargin - horizontalScrollBar()->value();
     const qreal right = viewport()->width();
     const qint64 selStart = selectionStart();
@@ -340,11 +346,22 @@ void TextView::paintEvent(QPaintEvent *)
     for (qreal rowY = kMargin / 2; line < count && rowY < viewport()->height(); ++line) {
         const qint64 start = starts()[size_t(line)];
         const qint64 end = lineEnd(line);
+        const int picture = pictureRoom(line);
         const int room = rubyRoom(line);
-        const qreal top = rowY + room;
-        const qreal baseline = top + metrics.ascent();
+        const qreal top = rowY + picture + room;
+        const int height = textHeight(line);
+        const QFont rowFont = tallRows_ ? this->rowFont(line) : shownFont_;
+        const qreal baseline = top + (height == lineHeight() ? metrics.ascent() : QFontMetricsF(rowFont).ascent());
         const Local text = local(start, end);
+        if (picture > 0) {
+            const QImage &image = *pictureOn(line);
+            const QSizeF size = pictureSize(image);
+            const QRectF box(QPointF(left + std::max<qreal>(0, (wrapWidth() - size.width()) / 2), rowY), size);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(box, image);
+        }
         rowY = top + height;
+        const qreal lineLeft = left + rowOffset(line);
         // Skip quickly to the visible part of a long unwrapped line.
         qint64 from = start;
         qreal x = 0;
@@ -353,7 +370,7 @@ void TextView::paintEvent(QPaintEvent *)
             while (from < end) {
                 const qint64 next = clusterEnd(clusters, text, from);
                 const qreal w = advance(text, from, next, x);
-                if (left + x + w >= 0)
+                if (lineLeft + x + w >= 0)
                     break;
                 x += w;
                 from = next;
@@ -361,10 +378,12 @@ void TextView::paintEvent(QPaintEvent *)
         }
         const qint64 s0 = std::clamp(selStart, from, end);
         const qint64 s1 = std::clamp(selEnd, from, end);
-        if (room > 0 || book())
+        if (room > 0 || book()) {
+            painter.setFont(rowFont);
             drawBookMarks(painter, line, start, end, top - room, left);
+        }
         painter.setPen(pal.color(QPalette::Text));
-        drawShownRun(painter, text, from, s0, x, baseline, left, right);
+        drawShownRun(painter, text, from, s0, x, baseline, lineLeft, right);
         if (s1 > s0 || (selStart <= end && selEnd > end && end < text_.size())) {
             qreal selX = x;
             qreal measure = x;
@@ -376,26 +395,26 @@ void TextView::paintEvent(QPaintEvent *)
             }
             // A selected line break shows as a little space at the end of its line.
             const qreal extra = selEnd > end && end < qint64(text_.size()) && s1 == end ? charWidth(u' ') : 0;
-            painter.fillRect(QRectF(left + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
+            painter.fillRect(QRectF(lineLeft + selX, top, measure - selX + extra, height), pal.color(QPalette::Highlight));
             painter.setPen(pal.color(QPalette::HighlightedText));
-            drawRun(painter, text, s0, s1, x, baseline, left, right);
+            drawRun(painter, text, s0, s1, x, baseline, lineLeft, right);
             painter.setPen(pal.color(QPalette::Text));
         }
-        drawShownRun(painter, text, s1, end, x, baseline, left, right);
+        drawShownRun(painter, text, s1, end, x, baseline, lineLeft, right);
     }
     if (hasFocus()) {
         const auto [caretLine, lineStart] = displayLineAt(caret_);
         const qint64 row = caretLine - verticalScrollBar()->value();
-        const qreal top = row >= 0 ? rowTop(caretLine) + rubyRoom(caretLine) : 0;
+        const qreal top = row >= 0 ? rowTop(caretLine) + roomAbove(caretLine) : 0;
         if (row >= 0 && top < viewport()->height()) {
             const qreal cx = left + xOf(caretLine, caret_);
-            painter.fillRect(QRectF(cx, top, 1, height), pal.color(QPalette::Text));
+            painter.fillRect(QRectF(cx, top, 1, textHeight(caretLine)), pal.color(QPalette::Text));
         }
     }
 }
 
-// The x of the cluster that holds position, from the start of its display line.
-qreal TextView::xOf(qint64 line, qint64 position) const
+// The x of the cluster that holds position, from the start of its display line's text.
+qreal TextView::contentX(qint64 line, qint64 position) const
 {
     qreal x = 0;
     const qint64 start = starts()[size_t(line)];
@@ -413,6 +432,7 @@ qreal TextView::xOf(qint64 line, qint64 position) const
 
 qint64 TextView::positionInLine(qint64 line, qreal x) const
 {
+    x -= rowOffset(line);
     const qint64 end = lineEnd(line);
     qreal at = 0;
     const qint64 start = starts()[size_t(line)];
@@ -433,7 +453,7 @@ qint64 TextView::positionAt(const QPoint &point) const
 {
     ensureIndex();
     qint64 line;
-    if (!book() || book()->ruby.empty()) {
+    if (!tallRows_) {
         const qint64 row = std::max(0, point.y() - kMargin / 2) / lineHeight();
         line = std::clamp<qint64>(verticalScrollBar()->value() + row, 0, lineCount() - 1);
     } else {
@@ -462,6 +482,7 @@ void TextView::changeEvent(QEvent *event)
     if (event->type() == QEvent::FontChange) {
         shownFont_ = fontWithEmoji();
         layout_.setWidths(CharWidths::of(shownFont_));
+        shapeLines();
         updateScrollBars();
         viewport()->update();
         if (!text_.isEmpty())
@@ -622,6 +643,10 @@ void TextView::replaceSelection(const QString &with)
     document_->replace(start, selectionEnd() - start, with);
     text_ = document_->store();
     anchor_ = caret_ = start + with.size();
+    // Typed into, a book is its text alone.
+    keepBasesTogether();
+    decodePictures();
+    shapeLines();
     invalidateLayout();
     scrollToCaret();
     emit textChanged();
@@ -634,6 +659,12 @@ void TextView::keyPressEvent(QKeyEvent *event)
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool control = event->modifiers() & Qt::ControlModifier;
     ensureIndex();
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && !control && !shift
+        && onExplanation(caret_)) {
+        emit explanationClicked();
+        return;
+    }
     const qint64 line = displayLineAt(caret_).first;
     const auto vertical = [&](qint64 target) {
         if (preferredX_ < 0)
@@ -710,7 +741,10 @@ void TextView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
     preferredX_ = -1;
-    moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    moveCaret(positionAt(event->position().toPoint()), shift);
+    if (!shift && onExplanation(caret_))
+        emit explanationClicked();
 }
 
 void TextView::mouseMoveEvent(QMouseEvent *event)
@@ -768,6 +802,6 @@ QRect TextView::characterRect(qint64 position) const
         width = advance(around, from, around.base + Graphemes::next(around.view, from - around.base), x);
     }
     // Far-away lines are placed far away, within what a rectangle can hold.
-    const qreal top = std::clamp(rowTop(line) + rubyRoom(line), -1e9, 1e9);
-    return QRectF(kMargin - horizontalScrollBar()->value() + x, top, width, lineHeight()).toAlignedRect();
+    const qreal top = std::clamp(rowTop(line) + roomAbove(line), -1e9, 1e9);
+    return QRectF(kMargin - horizontalScrollBar()->value() + x, top, width, textHeight(line)).toAlignedRect();
 }

@@ -5,7 +5,9 @@
 #include "ui/widgets/TextLayout.h"
 
 #include <QAbstractScrollArea>
+#include <QImage>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -89,6 +91,11 @@ public:
     // The box, in viewport coordinates, the reading is drawn in whose base holds the position;
     // empty where no reading is shown.
     QRectF readingRect(qint64 position) const;
+    // The box, in viewport coordinates, a book's picture is drawn in on the line that holds the
+    // position; empty where no picture is shown.
+    QRectF pictureRect(qint64 position) const;
+    // The font a display line is drawn in: a heading's own, else the view's.
+    QFont rowFont(qint64 line) const;
 
 signals:
     void cursorPositionChanged();
@@ -96,6 +103,8 @@ signals:
     void textChanged();
     // The display lines moved without the text changing: the wrap mode or the width changed.
     void displayLinesChanged();
+    // A click, Enter or Space on a book's folded or opened explanation of its marks.
+    void explanationClicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -123,6 +132,8 @@ private:
         QString buffer;
         QStringView view;
         qint64 base = 0;
+        // The widths of the font the positions are drawn in.
+        CharWidths *widths = nullptr;
         QChar at(qint64 position) const { return view[position - base]; }
     };
     Local local(qint64 from, qint64 to) const;
@@ -136,7 +147,9 @@ private:
     qreal tabWidth(qreal x) const;
     qint64 lineEnd(qint64 line) const;
     qint64 lineCount() const;
-    qreal xOf(qint64 line, qint64 position) const;
+    qreal xOf(qint64 line, qint64 position) const { return rowOffset(line) + contentX(line, position); }
+    // The same from where the line's text starts.
+    qreal contentX(qint64 line, qint64 position) const;
     qint64 positionAt(const QPoint &viewportPoint) const;
     qint64 positionInLine(qint64 line, qreal x) const;
     int visibleLines() const;
@@ -149,10 +162,26 @@ private:
     // size, in room only the lines that carry them take; emphasis, dimmed notes and page rules.
     const Aozora::Book *book() const { return document_->book(); }
     QFont rubyFont() const;
-    // A wrap never parts a base from its reading.
+    // A wrap never parts a base from its reading; indents, end-aligned lines and headings take
+    // their room and font in the layout.
     void keepBasesTogether();
+    void shapeLines();
+    // The book's pictures, decoded once for the document.
+    void decodePictures();
     int rubyRoom(qint64 line) const;
-    int rowHeight(qint64 line) const { return lineHeight() + rubyRoom(line); }
+    Aozora::Heading rowHeading(qint64 line) const;
+    // The height of a display line's text, in its own font.
+    int textHeight(qint64 line) const;
+    const QImage *pictureOn(qint64 line) const;
+    QSizeF pictureSize(const QImage &picture) const;
+    int pictureRoom(qint64 line) const;
+    // The room above a display line's text: its picture, then its readings.
+    int roomAbove(qint64 line) const { return pictureRoom(line) + rubyRoom(line); }
+    int rowHeight(qint64 line) const { return textHeight(line) + roomAbove(line); }
+    // Where a display line's text starts: after its indent, or where an end-aligned line
+    // ends at the edge.
+    qreal rowOffset(qint64 line) const;
+    bool onExplanation(qint64 position) const;
     // The top of a display line in the viewport.
     qreal rowTop(qint64 line) const;
     QRectF readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qreal left) const;
@@ -179,6 +208,12 @@ private:
     bool caretMoved_ = false;
     qreal preferredX_ = -1;
     int shownRoom_ = -1;
+    // A book's lines of different heights (readings, headings, pictures); every other text's
+    // lines are all as high.
+    bool tallRows_ = false;
+    std::array<QFont, 4> headingFonts_;
+    std::array<int, 4> headingHeights_{};
+    std::vector<QImage> pictures_; // one per picture of the book; null where none is shown
 
     // Rebuilt lazily after the text, the font, the wrap mode or the width changed.
     mutable TextLayout layout_{text_};

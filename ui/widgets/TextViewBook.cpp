@@ -4,10 +4,12 @@
 #include "core/Aozora.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -47,6 +49,152 @@ void TextView::keepBasesTogether()
     layout_.setKeepTogether(std::move(bases));
 }
 
+void TextView::shapeLines()
+{
+    // Headings stand out by size and weight; the largest by half again. A text that is no
+    // book asks the fonts for nothing.
+    static constexpr std::array<qreal, 4> kHeadingScale{1, 1.5, 1.3, 1.15};
+    for (size_t kind = 0; book() && kind < headingFonts_.size(); ++kind) {
+        QFont font = shownFont_;
+        if (kind > 0) {
+            if (font.pixelSize() > 0)
+                font.setPixelSize(std::max(1, qRound(font.pixelSize() * kHeadingScale[kind])));
+            else
+                font.setPointSizeF(font.pointSizeF() * kHeadingScale[kind]);
+            font.setBold(true);
+        }
+        headingFonts_[kind] = font;
+        headingHeights_[kind] = kind > 0 ? std::max(1, QFontMetrics(font).lineSpacing()) : lineHeight();
+    }
+    std::vector<TextLayout::LineShape> shapes;
+    bool headings = false;
+    if (const Aozora::Book *shown = book()) {
+        // Indents count in full-width characters of the view's font.
+        const qreal fullWidth = layout_.widths().width(u'\u3000');
+        std::array<std::shared_ptr<CharWidths>, 4> widths;
+        for (size_t line = 0; line < shown->lines.size(); ++line) {
+            const Aozora::LineStyle &style = shown->lines[line];
+            if (style.indent == 0 && style.align == Aozora::Align::Start && style.heading == Aozora::Heading::None)
+                continue;
+            TextLayout::LineShape shape;
+            shape.line = line;
+            shape.alignEnd = style.align == Aozora::Align::End;
+            shape.inset = (shape.alignEnd ? style.raise : style.indent) * fullWidth;
+            if (style.heading != Aozora::Heading::None) {
+                const size_t kind = size_t(style.heading);
+                if (!widths[kind])
+                    widths[kind] = CharWidths::of(headingFonts_[kind]);
+                shape.widths = widths[kind];
+                headings = true;
+            }
+            shapes.push_back(std::move(shape));
+        }
+    }
+    layout_.setLineShapes(std::move(shapes));
+    const Aozora::Book *shown = book();
+    tallRows_ = shown && (!shown->ruby.empty() || headings
+                          || std::any_of(pictures_.begin(), pictures_.end(), [](const QImage &p) { return !p.isNull(); }));
+}
+
+void TextView::decodePictures()
+{
+    pictures_.clear();
+    if (const Aozora::Book *shown = book()) {
+        for (const Aozora::Picture &picture : shown->pictures) {
+            const QByteArray bytes = document_->pictureFile(picture.file);
+            // A broken file decodes to nothing and leaves the caption.
+            pictures_.push_back(bytes.isEmpty() ? QImage() : QImage::fromData(bytes));
+        }
+    }
+}
+
+Aozora::Heading TextView::rowHeading(qint64 line) const
+{
+    if (!tallRows_ || !layout_.hasShapes())
+        return Aozora::Heading::None;
+    const Aozora::LineStyle *style = Aozora::lineAt(*book(), starts()[size_t(line)]);
+    return style ? style->heading : Aozora::Heading::None;
+}
+
+QFont TextView::rowFont(qint64 line) const
+{
+    const Aozora::Heading heading = rowHeading(line);
+    return heading == Aozora::Heading::None ? shownFont_ : headingFonts_[size_t(heading)];
+}
+
+int TextView::textHeight(qint64 line) const
+{
+    const Aozora::Heading heading = rowHeading(line);
+    return heading == Aozora::Heading::None ? lineHeight() : headingHeights_[size_t(heading)];
+}
+
+const QImage *TextView::pictureOn(qint64 line) const
+{
+    const Aozora::Book *shown = book();
+    if (!tallRows_ || pictures_.empty())
+        return nullptr;
+    // Above the first display line of the line that stands for it.
+    const qint64 start = starts()[size_t(line)];
+    const Aozora::LineStyle *style = Aozora::lineAt(*shown, start);
+    if (!style || style->start != start)
+        return nullptr;
+    const int index = int(style - shown->lines.data());
+    const auto picture = std::partition_point(shown->pictures.begin(), shown->pictures.end(),
+                                              [index](const Aozora::Picture &p) { return p.line < index; });
+    if (picture == shown->pictures.end() || picture->line != index)
+        return nullptr;
+    const QImage &image = pictures_[size_t(picture - shown->pictures.begin())];
+    return image.isNull() ? nullptr : &image;
+}
+
+QSizeF TextView::pictureSize(const QImage &picture) const
+{
+    // Down to the view's width, never up: a picture is shown as it was made.
+    const QSizeF size = picture.deviceIndependentSize();
+    const qreal scale = std::min<qreal>(1, wrapWidth() / std::max<qreal>(1, size.width()));
+    return size * scale;
+}
+
+int TextView::pictureRoom(qint64 line) const
+{
+    const QImage *picture = pictureOn(line);
+    return picture ? int(std::ceil(pictureSize(*picture).height())) + lineHeight() / 2 : 0;
+}
+
+QRectF TextView::pictureRect(qint64 position) const
+{
+    const qint64 line = displayLineAt(position).first;
+    const QImage *picture = pictureOn(line);
+    if (!picture)
+        return {};
+    const QSizeF size = pictureSize(*picture);
+    const qreal left = kMargin - horizontalScrollBar()->value();
+    return QRectF(QPointF(left + std::max<qreal>(0, (wrapWidth() - size.width()) / 2), rowTop(line)), size);
+}
+
+qreal TextView::rowOffset(qint64 line) const
+{
+    if (!layout_.hasShapes())
+        return 0;
+    const TextLayout::LineShape *shape = layout_.shapeAt(starts()[size_t(line)]);
+    if (!shape)
+        return 0;
+    if (!shape->alignEnd)
+        return shape->inset;
+    const qreal room = wrap_ ? wrapWidth() : layout_.maxLineWidth();
+    return std::max<qreal>(0, room - shape->inset - contentX(line, lineEnd(line)));
+}
+
+bool TextView::onExplanation(qint64 position) const
+{
+    const Aozora::Book *shown = book();
+    if (!shown || shown->explanationLine < 0)
+        return false;
+    const Aozora::LineStyle *style = Aozora::lineAt(*shown, position);
+    const int index = style ? int(style - shown->lines.data()) : -1;
+    return index >= shown->explanationLine && index < shown->explanationLine + shown->explanationLines;
+}
+
 int TextView::rubyRoom(qint64 line) const
 {
     const Aozora::Book *shown = book();
@@ -81,7 +229,7 @@ QRectF TextView::readingRect(qint64 position) const
     if (ruby == shown->ruby.end() || ruby->base.start > position)
         return {};
     const qint64 line = displayLineAt(position).first;
-    return readingBox(*ruby, line, rowTop(line), kMargin - horizontalScrollBar()->value());
+    return readingBox(*ruby, line, rowTop(line) + pictureRoom(line), kMargin - horizontalScrollBar()->value());
 }
 
 void TextView::drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint64 end, qreal top, qreal left) const
@@ -90,7 +238,7 @@ void TextView::drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint6
     const QColor ink = palette().color(QPalette::Text);
     const int room = rubyRoom(line);
     const qreal textTop = top + room;
-    const int height = lineHeight();
+    const int height = textHeight(line);
     if (const Aozora::LineStyle *style = Aozora::lineAt(shown, start); style && style->pageBreak && start == end) {
         painter.setPen(QPen(palette().color(QPalette::Mid), 1));
         painter.drawLine(QPointF(left, textTop + height / 2.0), QPointF(viewport()->width(), textTop + height / 2.0));
@@ -104,7 +252,7 @@ void TextView::drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint6
              ruby != shown.ruby.end() && ruby->base.start < end; ++ruby)
             painter.drawText(readingBox(*ruby, line, top, left).bottomLeft() - QPointF(0, metrics.descent()),
                              ruby->reading);
-        painter.setFont(shownFont_);
+        painter.setFont(rowFont(line));
     }
     for (auto mark = firstEndingAfter(shown.emphasis, start, emphasisSpan);
          mark != shown.emphasis.end() && mark->span.start < end; ++mark) {
