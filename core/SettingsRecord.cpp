@@ -160,7 +160,6 @@ std::vector<StoredValue> buildStoredValues()
                  }});
     t.push_back(boolValue(QStringLiteral("NaturalSort"), [](auto &r) -> auto & { return r.NaturalSort; }));
     t.push_back(boolValue(QStringLiteral("RememberPosition"), [](auto &r) -> auto & { return r.RememberPosition; }));
-    t.push_back(boolValue(QStringLiteral("AozoraBook"), [](auto &r) -> auto & { return r.AozoraBook; }));
     t.push_back(boolValue(QStringLiteral("SearchFolder"), [](auto &r) -> auto & { return r.SearchFolder; }));
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
@@ -266,7 +265,6 @@ void SettingsRecord::resetToDefaults()
     NaturalSort = true;
     RememberPosition = true;
     SearchFolder = false;
-    AozoraBook = true;
 }
 
 void LoadSettings(SettingsRecord &r, SettingsStore &store)

@@ -111,9 +111,6 @@ struct SettingsRecord {
     bool RememberPosition = true;
     // F3 goes on into the following files of the list ("SearchFolder", "1" or "0").
     bool SearchFolder = false;
-    // Aozora Bunko texts are recognised and shown as books until the reader turns the book
-    // off ("AozoraBook", "1" or "0").
-    bool AozoraBook = true;
 
     static const std::array<QString, 4> &DefaultExtensions();
     static const std::array<QString, 4> &DefaultFilterNames();

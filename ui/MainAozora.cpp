@@ -33,9 +33,8 @@ void TForm1::createAozoraCommands()
 void TForm1::connectAozora()
 {
     connect(ActionAozora, &QAction::triggered, this, [this](bool on) {
-        // Turned off by hand, it stays off for the files that follow until turned on again, and
-        // is stored so.
-        Settings.AozoraBook = on;
+        // Turned off by hand, it stays off for the files that follow until turned on again.
+        aozoraOffForSession_ = !on;
         document_->showAsBook(on);
         RichEdit->documentReplaced();
         showAozoraMark();
@@ -67,7 +66,7 @@ void TForm1::connectAozora()
 void TForm1::showAsBookIfAozora(Document &document) const
 {
     // The size first: a large file's text is read from the file and never made whole here.
-    if (!Settings.AozoraBook || document.book() || document.store().size() > kRecogniseUpTo)
+    if (aozoraOffForSession_ || document.book() || document.store().size() > kRecogniseUpTo)
         return;
     if (Aozora::isAozoraText(document.text()))
         document.showAsBook(true);

@@ -351,6 +351,7 @@ private:
     QAction *ActionAozora = nullptr;
     QAction *ActionCopyWithReadings = nullptr;
     QToolButton *ToolButtonAozora = nullptr;
+    bool aozoraOffForSession_ = false;
 
     // Commands.
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,

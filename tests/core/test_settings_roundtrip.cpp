@@ -46,7 +46,6 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     out.NaturalSort = false; // the default is true
     out.RememberPosition = false; // the default is true
     out.SearchFolder = true;
-    out.AozoraBook = false;
     ASSERT_EQ(SaveSettings(out, store, true, QStringLiteral("/opt/orlimbo")), SaveResult::Saved);
 
     SettingsRecord in;
@@ -77,7 +76,6 @@ TEST(SettingsRoundTrip, EveryStoredFieldComesBackUnderItsOwnName)
     EXPECT_EQ(in.NaturalSort, out.NaturalSort);
     EXPECT_EQ(in.RememberPosition, out.RememberPosition);
     EXPECT_EQ(in.SearchFolder, out.SearchFolder);
-    EXPECT_EQ(in.AozoraBook, out.AozoraBook);
     EXPECT_EQ(in.RunTime, out.RunTime + 1); // a start that finds the count counts itself
     QSettings raw(dir.filePath("brennick/Skimlet.conf"), QSettings::IniFormat);
     EXPECT_EQ(raw.value("Install").toString(), QStringLiteral("/opt/orlimbo"));

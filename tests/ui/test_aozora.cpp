@@ -250,11 +250,3 @@ TEST_F(AozoraTest, APictureBesideTheTextIsShownElseItsCaption)
         EXPECT_TRUE(v->pictureRect(at).isEmpty()) << name.toStdString();
     }
 }
-
-TEST_F(AozoraTest, ABookTurnedOffAndStoredSoIsNotRecognised)
-{
-    storeValues({{"AozoraBook", QStringLiteral("0")}});
-    start({writeText(QStringLiteral("stored.txt"), work())});
-    EXPECT_FALSE(action(QStringLiteral("ActionAozora"))->isChecked());
-    EXPECT_TRUE(viewText().contains(QStringLiteral("怪鳥《けちょう》")));
-}
