@@ -373,6 +373,27 @@ qreal TextLayout::learnClusters(QStringView text, CharWidths &widths) const
     return x;
 }
 
+std::optional<qreal> TextLayout::knownWidth(QStringView line) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
+    const unsigned char *kinds = unitKinds();
+    ClusterCursor clusters(line);
+    qreal x = 0;
+    for (qsizetype i = 0, to = line.size(); i < to;) {
+        const qsizetype end = clusters.end(i);
+        if (end > i + 1 || kinds[d[i]] == MayJoin) {
+            const QStringView cluster(d + i, end - i);
+            if (!widths_->knowsCluster(cluster))
+                return std::nullopt;
+            x += widths_->knownCluster(cluster);
+        } else {
+            x += d[i] == u'\t' ? tabWidth(x) : widths_->known(d[i]);
+        }
+        i = end;
+    }
+    return x;
+}
+
 LineStarts TextLayout::lineStarts(bool wrap, int room)
 {
     if (!hardValid_)
@@ -549,10 +570,22 @@ void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
     wraps_ = std::move(merged);
 }
 
-LayoutDraft::LayoutDraft(std::shared_ptr<CharWidths> widths, int room) : room_(room)
+LayoutDraft::LayoutDraft(std::shared_ptr<CharWidths> widths, int room) : source_(std::move(widths)), room_(room)
 {
-    measurer_.widths_ = std::move(widths);
-    measurer_.widths_->width(u' ');
+    // The clusters such a file holds, its units that may join standing alone and the half-width
+    // kana with their sound marks, are learnt here, where the font may be asked.
+    source_->width(u' ');
+    const unsigned char *kinds = unitKinds();
+    for (const QChar c : TextStore::cp932Repertoire())
+        if (kinds[c.unicode()] == MayJoin)
+            source_->learnCluster(QStringView(&c, 1));
+    for (const char16_t mark : {u'\uFF9E', u'\uFF9F'}) {
+        for (char16_t base = 0xFF61; base <= 0xFF9F; ++base) {
+            const char16_t pair[] = {base, mark};
+            source_->learnCluster(QStringView(pair, 2));
+        }
+    }
+    measurer_.widths_ = std::make_shared<CharWidths>(*source_);
 }
 
 TextStore::IndexWatch LayoutDraft::watch()
@@ -593,22 +626,37 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
         const qint64 end = r.hard.starts[r.next + offset] - 1; // its line break
         r.lineStart = end + 1;
         // A run's first line began in the run before (but the text's first): left to the layout.
-        if (r.room <= 0 || (index > 0 && r.next == 0))
+        if (index > 0 && r.next == 0)
             continue;
-        const qreal width = widthOf(r.hard.widths[r.next]);
-        if (!r.hard.clusters[r.next] && width <= r.room - 0.5)
+        const bool clusters = r.hard.clusters[r.next];
+        if (!clusters && (r.room <= 0 || widthOf(r.hard.widths[r.next]) <= r.room - 0.5))
             continue;
-        const bool whole = start >= at || r.openStart == start;
-        if (r.hard.general[r.next] || !whole) {
-            r.later.push_back(r.next);
+        if (start < at && r.openStart != start) { // its start is no longer held
+            if (r.room > 0)
+                r.later.push_back(r.next);
             continue;
         }
-        if (start >= at) {
-            measurer_.wrapPlainLine(units.sliced(start - at, end - start), start, width, r.room, r.wraps);
-        } else {
+        if (start < at)
             r.open.append(units.first(end - at));
-            measurer_.wrapPlainLine(r.open, start, width, r.room, r.wraps);
+        const QStringView text = start >= at ? units.sliced(start - at, end - start) : QStringView(r.open);
+        if (clusters) {
+            const std::optional<qreal> exact = measurer_.knownWidth(text);
+            if (!exact) {
+                if (r.room > 0)
+                    r.later.push_back(r.next);
+                continue;
+            }
+            r.hard.widths[r.next] = storedWidth(float(*exact));
+            r.hard.clusters[r.next] = false;
+            r.hard.widest = std::max(r.hard.widest, float(*exact));
         }
+        const qreal width = widthOf(r.hard.widths[r.next]);
+        if (r.room <= 0 || width <= r.room - 0.5)
+            continue;
+        if (r.hard.general[r.next])
+            measurer_.wrapWalk(text, start, r.room, r.wraps);
+        else
+            measurer_.wrapPlainLine(text, start, width, r.room, r.wraps);
     }
     // What the line still open holds so far, for the piece that closes it.
     if (r.lineStart >= at) {
@@ -625,7 +673,7 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
 bool TextLayout::takeDraft(int room)
 {
     const std::shared_ptr<LayoutDraft> draft = std::move(draft_);
-    if (!draft || draft->measurer_.widths_ != widths_ || !together_.empty())
+    if (!draft || draft->source_ != widths_ || !together_.empty())
         return false;
     const std::lock_guard lock(draft->mutex_);
     if (draft->size_ != text_->size() || draft->runStarts_.size() < draft->runs_.size())

@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 // The advance of every UTF-16 unit in one font, learnt in bulk: the characters a text needs
@@ -46,6 +47,10 @@ public:
     // Only after learnCluster(): its width; else the sum of its units' widths. Safe to ask from
     // several threads while nothing is learnt.
     qreal knownCluster(QStringView cluster) const;
+    bool knowsCluster(QStringView cluster) const
+    {
+        return clusters_.contains(QString::fromRawData(cluster.data(), cluster.size()));
+    }
 
 private:
     void fill(const std::vector<char16_t> &units);
@@ -190,6 +195,9 @@ private:
     // from x = 0.
     qreal learnClusters(QStringView text, CharWidths &widths) const;
     qreal learnClusters(QStringView text) const { return learnClusters(text, *widths_); }
+    // The width of a line as learnClusters() gives it, from what the table knows; none where it
+    // holds a cluster the table has not learnt.
+    std::optional<qreal> knownWidth(QStringView line) const;
     // The shaped lines measured again in their own fonts, with their room.
     void measureShapedLines();
     const LineShape *shapeOf(size_t line) const;
@@ -258,6 +266,9 @@ private:
     Run &run(size_t index);
     void piece(size_t index, QStringView units, qint64 at);
 
+    // The table the view lays out with, and the copy the reading threads measure with, which
+    // nothing changes while they run.
+    std::shared_ptr<CharWidths> source_;
     TextLayout measurer_{QString()};
     std::atomic<int> room_;
     std::mutex mutex_;
