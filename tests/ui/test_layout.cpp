@@ -316,4 +316,8 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
         SCOPED_TRACE(room);
         EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
     }
+    // Wrapped in the pass that measures it, on its two threads.
+    TextLayout wrappedFirst(store);
+    wrappedFirst.setWidths(widths);
+    EXPECT_EQ(wrappedFirst.lineStarts(true, 600).all(), whole.lineStarts(true, 600).all());
 }

@@ -502,42 +502,24 @@ void TextLayout::measureShapedLines()
 void TextLayout::buildHardInPieces(int room)
 {
     const qint64 n = text_->size();
-    // Every unit the text can hold is learnt first (once per font), so that the threads below
-    // only read the table.
     widths_->learn(TextStore::cp932Repertoire());
-    widths_->width(u' ');
-    hard_ = {};
-    wraps_ = {};
-    // The wrap is found while the text is at hand, unless a line holds spans kept together.
-    if (!together_.empty())
-        room = -1;
-
-    // A line start near the middle, so that each half starts a line.
-    qint64 split = 0;
-    if (n >= kTwoThreadsFrom) {
+    // Measured as the threads that read a file measure it: the text's two halves are two runs
+    // of a draft, each read on a thread of its own, and the draft is taken as a load's is.
+    auto draft = std::make_shared<LayoutDraft>(widths_, room);
+    const qint64 split = n >= kTwoThreadsFrom ? n / 2 : n;
+    const auto feed = [&](size_t run, qint64 from, qint64 to) {
         TextStore::Reader reader(*text_);
-        for (qint64 at = n / 2; at < n && split == 0; at += 4096) {
-            const qsizetype found = reader.range(at, at + 4096).indexOf(QLatin1Char('\n'));
-            if (found >= 0)
-                split = at + found + 1;
-        }
-        if (split >= n)
-            split = 0;
-    }
-    Half first, second;
-    first.hard.starts.push_back(0);
-    if (split > 0)
-        runOnTwoThreads([&] { measureHalf(0, split, room, first); }, [&] { measureHalf(split, n, room, second); });
+        for (qint64 at = from; at < to; at += kPieceUnits)
+            draft->piece(run, reader.range(at, std::min(to, at + qint64(kPieceUnits))), at - from);
+    };
+    if (split < n)
+        runOnTwoThreads([&] { feed(0, 0, split); }, [&] { feed(1, split, n); });
     else
-        measureHalf(0, n, room, first);
-    const size_t firstLines = first.hard.widths.size();
-    hard_ = std::move(first.hard);
-    hard_.append(second.hard);
-    wraps_ = std::move(first.wraps);
-    wraps_.append(second.wraps);
-    for (const size_t line : second.later)
-        first.later.push_back(firstLines + line);
-    finishInPieces(room, first.later);
+        feed(0, 0, n);
+    draft->runStarts_ = split < n ? std::vector<qint64>{0, split} : std::vector<qint64>{0};
+    draft->size_ = n;
+    draft_ = std::move(draft);
+    takeDraft(room);
 }
 
 void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
@@ -673,7 +655,7 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
 bool TextLayout::takeDraft(int room)
 {
     const std::shared_ptr<LayoutDraft> draft = std::move(draft_);
-    if (!draft || draft->source_ != widths_ || !together_.empty())
+    if (!draft || draft->source_ != widths_)
         return false;
     const std::lock_guard lock(draft->mutex_);
     if (draft->size_ != text_->size() || draft->runStarts_.size() < draft->runs_.size())
@@ -688,7 +670,8 @@ bool TextLayout::takeDraft(int room)
     // again here, line by line; when most were, the usual wrap on two threads is quicker.
     const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
                                      [room](const LayoutDraft::Run &r) { return r.room != room; });
-    const bool wrapTaken = room > 0 && size_t(2 * stale) <= draft->runs_.size();
+    // A wrap that keeps spans together is the layout's own.
+    const bool wrapTaken = room > 0 && together_.empty() && size_t(2 * stale) <= draft->runs_.size();
     std::vector<size_t> later;
     const auto leaveToLayout = [&](size_t line) {
         // Measured again whole, and wrapped by the general walk.
@@ -731,43 +714,6 @@ bool TextLayout::takeDraft(int room)
     }
     finishInPieces(room, later);
     return true;
-}
-
-// Measures the hard lines of [from, to) (from starts a line, to ends one or the text) and, with
-// a room > 0, wraps each line it closes that needs only the table, while its text is at hand.
-void TextLayout::measureHalf(qint64 from, qint64 to, int room, Half &half) const
-{
-    HardLines &out = half.hard;
-    out.reserve(size_t((to - from) / 48 + 1));
-    // The first half holds its own first start; the other's first start ends the half before.
-    const size_t offset = out.starts.size();
-    TextStore::Reader reader(*text_);
-    Measure measure;
-    qint64 open = from; // where the first line not closed yet starts
-    size_t line = 0;    // the first line not closed yet
-    for (qint64 at = from; at < to;) {
-        const qint64 end = std::min(to, at + qint64(kPieceUnits));
-        const qint64 textStart = open;
-        const QStringView text = reader.range(textStart, end);
-        measureUnits(reinterpret_cast<const char16_t *>(text.data()) + (at - textStart), at, qsizetype(end - at),
-                     measure, out);
-        if (end == text_->size())
-            closeLine(measure, out);
-        for (; line < out.widths.size(); ++line) {
-            const qint64 next = line + offset < out.starts.size() ? out.starts[line + offset] : end + 1;
-            const qreal width = widthOf(out.widths[line]);
-            // A line with units that may join is measured again later, so its width is not known
-            // yet; one with a tab is walked by the general rule, which may ask the font.
-            if (room > 0 && (out.clusters[line] || width > room - 0.5)) {
-                if (out.general[line])
-                    half.later.push_back(line);
-                else
-                    wrapPlainLine(text.sliced(open - textStart, next - 1 - open), open, width, room, half.wraps);
-            }
-            open = next;
-        }
-        at = end;
-    }
 }
 
 void TextLayout::HardLines::reserve(size_t lines)

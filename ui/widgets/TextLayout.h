@@ -173,17 +173,8 @@ private:
 
     // With a room > 0, the wrap at that room is found in the same pass where it can be.
     void buildHard(int room = -1);
-    // What one thread of buildHardInPieces() finds in [from, to).
-    struct Half {
-        HardLines hard;
-        Positions wraps;
-        // Lines (counted from the half's first) that are wrapped after the pass, where the
-        // font may be asked: those with a tab or with units that may join.
-        std::vector<size_t> later;
-    };
     // A text read from its file: read once, on two threads, none of it kept.
     void buildHardInPieces(int room);
-    void measureHalf(qint64 from, qint64 to, int room, Half &half) const;
     // Takes the draft when it fits; with a room > 0 that matches the draft's, the wrap too.
     bool takeDraft(int room);
     // Ends a build of a text read from its file: the lines with units that may join are
