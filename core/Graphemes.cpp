@@ -2,6 +2,7 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -10,38 +11,17 @@ namespace {
 // (hundreds of stacked marks) may be cut there.
 constexpr qsizetype kReach = 1024;
 
-bool isHangul(char16_t c)
-{
-    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0xA960 && c <= 0xA97F) || (c >= 0xAC00 && c <= 0xD7FF);
-}
-
-// Learnt from the boundary finder itself, so that it never disagrees with it: every other
-// unit is put between two letters, and a unit with no boundary on one side joins. Hangul
-// joins only with Hangul, and surrogates only in pairs: both are named.
+// The units that may join, as the boundary finder answered when the program was built.
 std::array<unsigned char, 0x10000> makeJoinTable()
 {
+    static constexpr struct {
+        char16_t first, last;
+    } kRanges[] = {
+#include "JoinRanges.inc"
+    };
     std::array<unsigned char, 0x10000> table{};
-    QString probe;
-    probe.reserve(2 * 0x10000 + 1);
-    probe += QLatin1Char('a');
-    for (char32_t c = 0; c < 0x10000; ++c) {
-        const char16_t unit = char16_t(c);
-        if (QChar::isSurrogate(unit) || isHangul(unit) || unit == u'\r') {
-            table[c] = 1;
-            continue;
-        }
-        probe += QChar(unit);
-        probe += QLatin1Char('a');
-    }
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, probe);
-    for (qsizetype i = 1; i + 1 < probe.size(); i += 2) {
-        const char16_t unit = probe[i].unicode();
-        finder.setPosition(i);
-        const bool before = finder.isAtBoundary();
-        finder.setPosition(i + 1);
-        if (!before || !finder.isAtBoundary())
-            table[unit] = 1;
-    }
+    for (const auto &range : kRanges)
+        std::fill(table.begin() + range.first, table.begin() + range.last + 1, 1);
     return table;
 }
 

@@ -1,6 +1,7 @@
 // Clusters as a reader sees them: the quick answers for units that cannot join must agree with
 // the boundary finder, and sequences that join must never be split.
 #include "core/Graphemes.h"
+#include "core/JoinTable.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
@@ -80,4 +81,13 @@ TEST(Graphemes, NoUnitOfCodePage932JoinsButTheHalfWidthVoicedMarksAndCR)
     }
     EXPECT_EQ(joining, 0);
     EXPECT_TRUE(Graphemes::mayJoin(0xFF9E));
+}
+
+TEST(Graphemes, TheTableBuiltWithTheProgramIsWhatTheFinderAnswersNow)
+{
+    // The table is learnt when the program is built; a Qt with other Unicode data would disagree.
+    const std::array<unsigned char, 0x10000> learnt = JoinTable::learn();
+    const unsigned char *built = Graphemes::joinTable();
+    for (unsigned c = 0; c < 0x10000; ++c)
+        ASSERT_EQ(built[c], learnt[c]) << std::hex << c;
 }
