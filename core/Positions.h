@@ -25,6 +25,12 @@ public:
     size_t size() const { return low_.size(); }
     bool empty() const { return low_.empty(); }
     void reserve(size_t n) { low_.reserve(n); }
+    // Empty, with the room kept.
+    void clear()
+    {
+        low_.clear();
+        carries_.clear();
+    }
     // How many positions are at or before `position`.
     size_t countUpTo(qint64 position) const;
     // Moves the positions of `more`, all after these, to the end; `more` is left empty.

@@ -322,6 +322,11 @@ qint64 TextStore::lineStart(qint64 line) const
     return store_->lineIndex()[size_t(line)];
 }
 
+const Positions &TextStore::lineStarts() const
+{
+    return store_->lineIndex();
+}
+
 qint64 TextStore::lineOf(qint64 position) const
 {
     return std::max<qint64>(0, qint64(store_->lineIndex().countUpTo(position)) - 1);

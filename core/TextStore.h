@@ -55,6 +55,8 @@ public:
     // Lines: a final line break opens one more, empty line; an empty text has one line.
     qint64 lineCount() const;
     qint64 lineStart(qint64 line) const;
+    // Where every line starts, for the passes that go through them all: valid while this text is.
+    const Positions &lineStarts() const;
     // The line holding the position.
     qint64 lineOf(qint64 position) const;
     // A line's text without its line break.

@@ -316,7 +316,7 @@ const TextLayout::LineShape *TextLayout::shapeAt(qint64 position) const
 {
     if (shapes_.empty() || !hardValid_)
         return nullptr;
-    return shapeOf(std::max<size_t>(hard_.starts.countUpTo(position), 1) - 1);
+    return shapeOf(size_t(text_->lineOf(position)));
 }
 
 void TextLayout::invalidate()
@@ -399,10 +399,10 @@ LineStarts TextLayout::lineStarts(bool wrap, int room)
     if (!hardValid_)
         buildHard(wrap ? room : -1);
     if (!wrap)
-        return {hard_.starts, nullptr};
+        return {text_->lineStarts(), nullptr};
     if (wrappedRoom_ != room)
         buildWrapped(room);
-    return {hard_.starts, &wraps_};
+    return {text_->lineStarts(), &wraps_};
 }
 
 qreal TextLayout::maxLineWidth()
@@ -443,7 +443,6 @@ void TextLayout::buildHard(int room)
     hard_ = {};
     wraps_ = {};
     hard_.reserve(size_t(n / 48 + 1));
-    hard_.starts.push_back(0);
     if (split > 0) {
         std::vector<HardLines> pieces;
         runOnTwoThreads([&] { measureRange(0, split, hard_); },
@@ -469,10 +468,11 @@ void TextLayout::measureClusterLines()
 {
     if (hard_.anyClusters) {
         TextStore::Reader reader(*text_);
+        const Positions &starts = text_->lineStarts();
         for (size_t line = 0; line < hard_.clusters.size(); ++line) {
             if (!hard_.clusters[line])
                 continue;
-            const float width = float(learnClusters(reader.range(hard_.starts[line], lineEnd(line))));
+            const float width = float(learnClusters(reader.range(starts[line], lineEnd(line))));
             hard_.widths[line] = storedWidth(width);
             hard_.widest = std::max(hard_.widest, width);
         }
@@ -486,9 +486,9 @@ void TextLayout::measureShapedLines()
 {
     TextStore::Reader reader(*text_);
     for (const LineShape &shape : shapes_) {
-        if (shape.line >= hard_.starts.size())
+        if (shape.line >= hard_.widths.size())
             break;
-        const QStringView text = reader.range(hard_.starts[shape.line], lineEnd(shape.line));
+        const QStringView text = reader.range(text_->lineStart(qint64(shape.line)), lineEnd(shape.line));
         CharWidths &widths = shape.widths ? *shape.widths : *widths_;
         widths.learn(text);
         const float width = float(learnClusters(text, widths) + shape.inset);
@@ -534,10 +534,11 @@ void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
     // The lines left for now are wrapped here and their wrap points merged in order.
     Positions late;
     TextStore::Reader reader(*text_);
+    const Positions &starts = text_->lineStarts();
     for (const size_t line : later) {
         const qreal width = widthOf(hard_.widths[line]);
         if (width > room - 0.5)
-            wrapWalk(reader.range(hard_.starts[line], lineEnd(line)), hard_.starts[line], room, late);
+            wrapWalk(reader.range(starts[line], lineEnd(line)), starts[line], room, late);
     }
     if (late.empty())
         return;
@@ -588,9 +589,6 @@ LayoutDraft::Run &LayoutDraft::run(size_t index)
     while (runs_.size() <= index) {
         Run &made = runs_.emplace_back();
         made.room = room_;
-        // The first run holds the text's first start; every other line start ends a line.
-        if (runs_.size() == 1)
-            made.hard.starts.push_back(0);
         made.hard.reserve(1 << 16);
     }
     return runs_[index];
@@ -601,11 +599,13 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
     // Lines longer than this are not kept across pieces: the layout wraps them.
     constexpr qsizetype kOpenMax = 1 << 20;
     Run &r = run(index);
-    const size_t offset = index == 0 ? 1 : 0;
-    measurer_.measureUnits(reinterpret_cast<const char16_t *>(units.data()), at, units.size(), r.measure, r.hard);
-    for (; r.next < r.hard.widths.size(); ++r.next) {
+    // The starts that follow the lines this piece closes; the text's own index keeps them all.
+    r.starts.clear();
+    measurer_.measureUnits(reinterpret_cast<const char16_t *>(units.data()), at, units.size(), r.measure, r.hard,
+                           &r.starts);
+    for (size_t closed = 0; r.next < r.hard.widths.size(); ++r.next, ++closed) {
         const qint64 start = r.lineStart;
-        const qint64 end = r.hard.starts[r.next + offset] - 1; // its line break
+        const qint64 end = r.starts[closed] - 1; // its line break
         r.lineStart = end + 1;
         // A run's first line began in the run before (but the text's first): left to the layout.
         if (index > 0 && r.next == 0)
@@ -684,7 +684,6 @@ bool TextLayout::takeDraft(int room)
         LayoutDraft::Run &r = draft->runs_[k];
         const qint64 base = draft->runStarts_[k];
         const size_t first = hard_.widths.size();
-        hard_.starts.appendShifted(r.hard.starts, base);
         hard_.widths.insert(hard_.widths.end(), r.hard.widths.begin(), r.hard.widths.end());
         hard_.general.insert(hard_.general.end(), r.hard.general.begin(), r.hard.general.end());
         hard_.clusters.insert(hard_.clusters.end(), r.hard.clusters.begin(), r.hard.clusters.end());
@@ -718,7 +717,6 @@ bool TextLayout::takeDraft(int room)
 
 void TextLayout::HardLines::reserve(size_t lines)
 {
-    starts.reserve(lines);
     widths.reserve(lines);
     general.reserve(lines);
     clusters.reserve(lines);
@@ -726,7 +724,6 @@ void TextLayout::HardLines::reserve(size_t lines)
 
 void TextLayout::HardLines::append(HardLines &more)
 {
-    starts.append(more.starts);
     widths.insert(widths.end(), more.widths.begin(), more.widths.end());
     general.insert(general.end(), more.general.begin(), more.general.end());
     clusters.insert(clusters.end(), more.clusters.begin(), more.clusters.end());
@@ -737,7 +734,7 @@ void TextLayout::HardLines::append(HardLines &more)
 
 qsizetype TextLayout::lineEnd(size_t line) const
 {
-    return line + 1 < hard_.starts.size() ? hard_.starts[line + 1] - 1 : text_->size();
+    return line + 1 < hard_.widths.size() ? text_->lineStart(qint64(line) + 1) - 1 : text_->size();
 }
 
 // From the start of a line to `to`: the start of every further line, and the width of every
@@ -753,7 +750,8 @@ void TextLayout::measureRange(qsizetype from, qsizetype to, HardLines &out) cons
         closeLine(measure, out);
 }
 
-void TextLayout::measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out) const
+void TextLayout::measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out,
+                              Positions *starts) const
 {
     const CharWidths &table = *widths_;
     const unsigned char *kinds = unitKinds();
@@ -771,7 +769,8 @@ void TextLayout::measureUnits(const char16_t *d, qint64 base, qsizetype count, M
                 out.widest = std::max(out.widest, float(x));
             out.general.push_back(tab || clusters);
             out.clusters.push_back(clusters);
-            out.starts.push_back(base + i + 1);
+            if (starts)
+                starts->push_back(base + i + 1);
             x = 0;
             tab = false;
             clusters = false;
@@ -805,7 +804,7 @@ void TextLayout::buildWrapped(int room)
     // Where every line fits, there is no wrap point to find; the margin is wrapRange's own.
     if (maxWidth_ <= room - 0.5)
         return;
-    const size_t lines = hard_.starts.size();
+    const size_t lines = hard_.widths.size();
     if (text_->size() >= kTwoThreadsFrom) {
         const size_t half = lines / 2;
         std::vector<Positions> pieces;
@@ -828,13 +827,14 @@ void TextLayout::buildWrapped(int room)
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Positions &out) const
 {
     TextStore::Reader reader(*text_);
+    const Positions &starts = text_->lineStarts();
     for (size_t line = fromLine; line < toLine; ++line) {
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
         const qreal width = widthOf(hard_.widths[line]);
         if (width <= available - 0.5)
             continue;
-        const qsizetype start = hard_.starts[line];
+        const qsizetype start = starts[line];
         const qsizetype end = lineEnd(line);
         const QStringView text = reader.range(start, end);
         const auto together = std::partition_point(together_.begin(), together_.end(),

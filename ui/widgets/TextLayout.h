@@ -147,10 +147,9 @@ public:
     int wrapBuilds() const { return wrapBuilds_; }
 
 private:
-    // The hard lines: where each starts, how wide it is unwrapped and whether it needs the
-    // general walk (it holds a tab or a unit that may join).
+    // The hard lines (they start where the text's own index says): how wide each is unwrapped
+    // and whether it needs the general walk (it holds a tab or a unit that may join).
     struct HardLines {
-        Positions starts;
         // Rounded up to whole pixels (see storedWidth).
         std::vector<quint16> widths;
         std::vector<bool> general;
@@ -194,8 +193,10 @@ private:
     const LineShape *shapeOf(size_t line) const;
     void buildWrapped(int room);
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
-    // Measures `count` units that start at position `base`, carrying the line on in `measure`.
-    void measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out) const;
+    // Measures `count` units that start at position `base`, carrying the line on in `measure`;
+    // the start of each line it opens goes to `starts` when given.
+    void measureUnits(const char16_t *d, qint64 base, qsizetype count, Measure &measure, HardLines &out,
+                      Positions *starts = nullptr) const;
     void closeLine(Measure &measure, HardLines &out) const;
     qsizetype lineEnd(size_t line) const;
     void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
@@ -245,6 +246,8 @@ private:
         int room = -1; // the room its lines were wrapped at
         TextLayout::HardLines hard;
         TextLayout::Measure measure;
+        // The starts of the lines the piece being measured opens, from the run's start.
+        Positions starts;
         Positions wraps;
         // Lines left to be wrapped by the layout (counted from the run's first).
         std::vector<size_t> later;
