@@ -50,3 +50,31 @@ void Positions::append(Positions &more)
         push_back(more[i]);
     more = {};
 }
+
+void Positions::merge(const Positions &more)
+{
+    if (more.empty())
+        return;
+    const qint64 last = std::max(empty() ? 0 : (*this)[size() - 1], more[more.size() - 1]);
+    if (carries_.empty() && more.carries_.empty() && last <= qint64(std::numeric_limits<quint32>::max())) {
+        // In place, from the back: the few new ones are put among the many without a second copy.
+        size_t i = low_.size(), j = more.low_.size();
+        low_.resize(i + j);
+        for (size_t k = low_.size(); j > 0;) {
+            if (i > 0 && low_[i - 1] > more.low_[j - 1])
+                low_[--k] = low_[--i];
+            else
+                low_[--k] = more.low_[--j];
+        }
+        return;
+    }
+    Positions merged;
+    merged.reserve(size() + more.size());
+    for (size_t i = 0, j = 0; i < size() || j < more.size();) {
+        if (j == more.size() || (i < size() && (*this)[i] < more[j]))
+            merged.push_back((*this)[i++]);
+        else
+            merged.push_back(more[j++]);
+    }
+    *this = std::move(merged);
+}

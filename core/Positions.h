@@ -37,6 +37,8 @@ public:
     void append(Positions &more);
     // Adds each of `more` moved on by `offset`, all after these, to the end.
     void appendShifted(const Positions &more, qint64 offset);
+    // Adds `more`, ascending too, among these.
+    void merge(const Positions &more);
 
 private:
     std::vector<quint32> low_;

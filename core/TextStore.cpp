@@ -139,6 +139,15 @@ struct IndexPart {
     qint64 bytes = 0;
     qint64 units = 0;
     qint64 byteLength = 0;
+
+    // Empty again, with the room kept.
+    void clear()
+    {
+        blockBytes.clear();
+        blockUnits.clear();
+        lineStarts.clear();
+        bytes = units = byteLength = 0;
+    }
 };
 
 // Decodes the bytes block by block into `part`, as far as they decode alike whatever follows
@@ -195,7 +204,14 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
     qint64 bytes = 0;
     qint64 length = 0;
     std::vector<qint64> runStarts;
+    // The line index is grown once to what the first piece foretells for the whole file, with
+    // room to spare, instead of doubling (each doubling copies it and touches fresh pages).
+    const qint64 fileBytes = file.isOpen() ? qint64(file.status().st_size) : 0;
     const auto add = [&](const IndexPart &part) {
+        if (runStarts.empty() && part.bytes > 0 && fileBytes > part.bytes) {
+            const double perByte = double(part.lineStarts.size() + 1) / double(part.bytes);
+            s.lines.reserve(size_t(perByte * double(fileBytes) * 1.1) + 16);
+        }
         runStarts.push_back(s.units);
         for (size_t i = 0; i < part.blockBytes.size(); ++i) {
             s.blockBytes.push_back(bytes + part.blockBytes[i]);
@@ -208,6 +224,8 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
     };
     QByteArray buffer(std::max<qsizetype>(pieceBytes, 16), Qt::Uninitialized);
     qsizetype held = 0;
+    // Kept from piece to piece, so that their room is allocated once.
+    IndexPart first, second;
     for (bool end = false; !end || held > 0;) {
         if (!end) {
             if (held == buffer.size()) // no byte of the piece could end a block: read on with it
@@ -222,7 +240,8 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
         qsizetype split = held >= kTwoThreadsFrom ? held / 2 : 0;
         while (split > 0 && (p[split - 1] >= 0x40 || p[split - 1] == '\r'))
             --split;
-        IndexPart first, second;
+        first.clear();
+        second.clear();
         qsizetype taken = 0;
         if (split > 0) {
             qsizetype secondTaken = 0;

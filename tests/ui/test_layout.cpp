@@ -288,6 +288,19 @@ TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
     EXPECT_EQ(hard.countUpTo(-1), 0u);
     EXPECT_EQ(hard.countUpTo(k4G + 4), 3u);
     EXPECT_EQ(hard.countUpTo(5 * k4G), hardAt.size());
+
+    // Merged in place below 2^32, and past it the other way; both keep the order.
+    Positions all = hard;
+    all.merge(firstWraps);
+    Positions small, few;
+    for (qint64 p : {0, 2, 3, 8, 20})
+        small.push_back(p);
+    for (qint64 p : {1, 5, 9, 30})
+        few.push_back(p);
+    small.merge(few);
+    const std::vector<qint64> smallMerged = {0, 1, 2, 3, 5, 8, 9, 20, 30};
+    EXPECT_EQ(LineStarts(all, nullptr).all(), merged);
+    EXPECT_EQ(LineStarts(small, nullptr).all(), smallMerged);
 }
 
 // A text read from its file in blocks lays out exactly as the same text held whole: the hard

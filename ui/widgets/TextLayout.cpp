@@ -540,17 +540,7 @@ void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
         if (width > room - 0.5)
             wrapWalk(reader.range(starts[line], lineEnd(line)), starts[line], room, late);
     }
-    if (late.empty())
-        return;
-    Positions merged;
-    merged.reserve(wraps_.size() + late.size());
-    for (size_t i = 0, j = 0; i < wraps_.size() || j < late.size();) {
-        if (j == late.size() || (i < wraps_.size() && wraps_[i] < late[j]))
-            merged.push_back(wraps_[i++]);
-        else
-            merged.push_back(late[j++]);
-    }
-    wraps_ = std::move(merged);
+    wraps_.merge(late);
 }
 
 LayoutDraft::LayoutDraft(std::shared_ptr<CharWidths> widths, int room) : source_(std::move(widths)), room_(room)
@@ -662,10 +652,14 @@ bool TextLayout::takeDraft(int room)
         return false;
     hard_ = {};
     wraps_ = {};
-    size_t lines = 1;
-    for (const LayoutDraft::Run &r : draft->runs_)
+    size_t lines = 1, wraps = 0;
+    for (const LayoutDraft::Run &r : draft->runs_) {
         lines += r.hard.widths.size();
+        wraps += r.wraps.size();
+    }
     hard_.reserve(lines);
+    // With room for the wraps of the lines left to the layout, a few per run.
+    wraps_.reserve(wraps + 4 * draft->runs_.size() + 16);
     // Runs wrapped at another room (the window changed while the file was read) are wrapped
     // again here, line by line; when most were, the usual wrap on two threads is quicker.
     const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
