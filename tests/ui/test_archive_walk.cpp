@@ -3,6 +3,7 @@
 #include "tests/support/TestArchives.h"
 
 #include "core/Archive.h"
+#include "core/ArchiveFolder.h"
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -222,18 +223,20 @@ TEST_F(ArchiveWalkTest, CopyWritesTheMembersBytesUnderTheFileRules)
 {
     const QString into = filesDir.filePath("into");
     QDir().mkpath(into);
+    start({member("第二章.txt")});
     for (int round = 0; round < 2; ++round) {
-        TcmForm form(dialogs, CopyMoveRequest{CopyMoveMode::Copy, member("第一章.txt"), {}}, CopyMoveMemory{});
-        form.show();
-        form.EditToFolder->setText(into);
         // The second copy meets the first: the conflict question comes, and No leaves it.
         dialogs.answers = {Dialogs::Answer::No};
-        form.BtnOk->click();
-        EXPECT_EQ(TestFiles::contents(into + "/第一章.txt"), Cp932::encode(QStringLiteral("一の本文")));
+        EXPECT_TRUE(withModal<TcmForm>([&] { action("ActionFileCopy")->trigger(); }, [&](TcmForm &form) {
+            form.EditToFolder->setText(into);
+            form.BtnOk->click();
+        }));
+        // The member's own bytes, its lone LF too, not the text as shown.
+        EXPECT_EQ(TestFiles::contents(into + "/第二章.txt"), Cp932::encode(QStringLiteral("二の本文\n続き")));
         ASSERT_EQ(dialogs.messages.size(), size_t(round));
     }
     EXPECT_EQ(dialogs.messages[0].caption, "ファイル名の競合");
-    EXPECT_EQ(QFileInfo(into + "/第一章.txt").lastModified().toSecsSinceEpoch(), kMemberTime);
+    EXPECT_EQ(QFileInfo(into + "/第二章.txt").lastModified().toSecsSinceEpoch(), kMemberTime);
 }
 
 TEST_F(ArchiveWalkTest, DeleteMoveAndRenameAreRefused)
