@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include <archive.h>
@@ -187,6 +188,55 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kListing);
     release = true;
     QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndEscStopsIt)
+{
+    shell.editor = QStringLiteral("/usr/bin/editor");
+    const QString into = filesDir.filePath("into");
+    QDir().mkpath(into);
+    TForm1 &w = start({member("第二章.txt")});
+    // Written anew, the archive is read anew: nothing is kept from showing the member. Only
+    // the member's own read is to be held, so its listing is read here.
+    const QString again = filesDir.filePath("again.zip");
+    ASSERT_TRUE(QFile::copy(book, again));
+    ASSERT_EQ(std::rename(QFile::encodeName(again).constData(), QFile::encodeName(book).constData()), 0);
+    ArchiveFolder::listing(book);
+
+    for (const char *command : {"ActionFileCopy", "ActionEdit"}) {
+        hold();
+        action(command)->trigger();
+        EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading) << command;
+        view()->setFocus();
+        QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(view()->caretPosition(), 7) << command;
+        QTest::keyClick(&w, Qt::Key_Escape);
+        release = true;
+        QTest::qWait(50);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << command;
+        EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(2)) << command;
+        EXPECT_FALSE(action("ActionCancelLoad")->isEnabled()) << command;
+    }
+    EXPECT_TRUE(QDir(into).isEmpty(QDir::NoDotAndDotDot | QDir::AllEntries));
+    EXPECT_TRUE(shell.launches.empty());
+    EXPECT_EQ(viewText(), "二の本文\n続き");
+
+    // Let go, the read ends and only then does the dialog open.
+    hold();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *form = qobject_cast<TcmForm *>(QApplication::activeModalWidget())) {
+            answer.stop();
+            form->EditToFolder->setText(into);
+            form->BtnOk->click();
+        }
+    });
+    answer.start(10);
+    action("ActionFileCopy")->trigger();
+    EXPECT_TRUE(answer.isActive());
+    release = true;
+    QTRY_COMPARE(TestFiles::contents(into + "/第二章.txt"), Cp932::encode(QStringLiteral("二の本文\n続き")));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
