@@ -1,6 +1,5 @@
 #include "platform/FileOperations.h"
 
-#include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 
 #include <array>
@@ -235,13 +234,6 @@ Result writeNewFile(const QString &to, const QByteArray &bytes, std::optional<qi
 Result copyFile(const QString &from, const QString &to, const std::optional<RegularFile::Identity> &expected)
 {
     const RegularFile::Handle in = RegularFile::openForReading(native(from));
-    // A file inside an archive is unpacked into the target.
-    if (!in.isOpen() && !expected && ArchiveFolder::member(from)) {
-        const Archive::Member member = ArchiveFolder::read(from);
-        if (member.status != Archive::Status::Ok)
-            return fromErrno(member.error ? member.error : EIO);
-        return writeNewFile(to, member.bytes, member.entry.modifiedNs);
-    }
     if (!in.isOpen())
         return fromErrno(in.error());
     if (expected && !RegularFile::identityOf(in.status()).sameFile(*expected))

@@ -286,7 +286,9 @@ bool TcmForm::attempt()
     FileOpMessages::Operation operation;
     if (request_.mode == CopyMoveMode::Copy) {
         operation = FileOpMessages::Operation::Copy;
-        result = FileOps::copyFile(source, target, request_.shownFile);
+        result = request_.member
+                     ? FileOps::writeNewFile(target, request_.member->bytes, request_.member->entry.modifiedNs)
+                     : FileOps::copyFile(source, target, request_.shownFile);
     } else if (request_.mode == CopyMoveMode::Move) {
         operation = FileOpMessages::Operation::Move;
         result = FileOps::moveFile(source, target, FileOps::Crossing::WhenNeeded, request_.shownFile);

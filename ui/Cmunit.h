@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/RegularFile.h"
 
 #include <QDialog>
@@ -34,6 +35,9 @@ struct CopyMoveRequest {
     QStringList bookmarkPaths; // the bookmark records' paths in file order
     // The file the shown text was read from: the source must still be that file.
     std::optional<RegularFile::Identity> shownFile;
+    // A member of an archive, read whole before the dialog opens: a copy writes its bytes,
+    // with its time, rather than copying the source.
+    std::optional<Archive::Member> member;
 };
 
 // Copies or moves the viewed file into a typed, browsed or bookmarked folder, asking for

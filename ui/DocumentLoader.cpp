@@ -19,18 +19,25 @@ struct DocumentLoader::Task {
 
 namespace {
 
+// How reading a member ended, on a load's terms, with no document.
+Document::Loaded readEnded(const Archive::Member &member, Document::Failure failure)
+{
+    Document::Loaded read;
+    read.failure = member.status == Archive::Status::Cancelled ? Document::Failure::Cancelled : failure;
+    read.error = member.error;
+    read.archiveStatus = member.status;
+    read.brokenAt = member.brokenAt;
+    return read;
+}
+
 // A member of an archive, read whole through the reader kept for its archive.
 Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                             const std::atomic<bool> *cancel)
 {
     const Archive::Member member = ArchiveFolder::read(path, cancel);
-    Document::Loaded loaded;
-    if (member.status == Archive::Status::Ok || member.status == Archive::Status::Damaged)
-        loaded = Document::fromBytes(path, member.bytes, chosen);
-    else if (member.status == Archive::Status::Cancelled)
-        loaded.failure = Document::Failure::Cancelled;
-    else
-        loaded.failure = Document::Failure::Unreadable;
+    if (member.status != Archive::Status::Ok && member.status != Archive::Status::Damaged)
+        return readEnded(member, Document::Failure::Unreadable);
+    Document::Loaded loaded = Document::fromBytes(path, member.bytes, chosen);
     loaded.error = member.error;
     loaded.archiveStatus = member.status;
     loaded.brokenAt = member.brokenAt;
@@ -99,6 +106,21 @@ std::optional<Document::Loaded> DocumentLoader::listArchive(const QString &archi
             if (listed.archiveStatus == Archive::Status::Cancelled)
                 listed.failure = Document::Failure::Cancelled;
             return listed;
+        },
+        wait);
+}
+
+std::optional<Document::Loaded> DocumentLoader::readMember(const QString &path, std::shared_ptr<Archive::Member> into,
+                                                           std::chrono::milliseconds wait)
+{
+    if (task_)
+        cancel();
+    return run(
+        [path, into](const Document::LoadControl &control) {
+            *into = ArchiveFolder::read(path, control.cancel);
+            // Part of a member is no copy of it: a damaged one is refused whole.
+            return readEnded(*into, into->status == Archive::Status::Ok ? Document::Failure::None
+                                                                         : Document::Failure::Unreadable);
         },
         wait);
 }

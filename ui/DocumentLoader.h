@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/Document.h"
 
 #include <QObject>
@@ -31,6 +32,12 @@ public:
     // back or `ended` receives carries the listing's status in `archiveStatus`, and
     // Failure::Cancelled when it was cancelled; no document.
     std::optional<Document::Loaded> listArchive(const QString &archivePath, std::chrono::milliseconds wait);
+    // Reads a member of an archive whole, for a copy of its bytes, as a load runs: what it
+    // hands back or `ended` receives carries the read's status in `archiveStatus`, and
+    // Failure::Cancelled when it was cancelled; no document. `into` holds the member once the
+    // read has ended uncancelled; a cancelled read may still be writing to it.
+    std::optional<Document::Loaded> readMember(const QString &path, std::shared_ptr<Archive::Member> into,
+                                               std::chrono::milliseconds wait);
     bool running() const { return task_ != nullptr; }
     // Files smaller than this are read on the spot: a thread would only add its start-up to
     // every step through a folder. Tests set 0 to have every load run on a thread.

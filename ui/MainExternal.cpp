@@ -55,15 +55,16 @@ void TForm1::connectExternal()
     connect(ActionFolderExplorer, &QAction::triggered, this, &TForm1::ActionFolderExplorerExecute);
 }
 
-QString TForm1::handedOverPath()
+void TForm1::handOver(const std::function<void(const QString &path)> &start)
 {
     const QString file = FileNameNow();
-    if (!ArchiveFolder::member(file))
-        return file;
-    const Archive::Member member = ArchiveFolder::read(file);
-    if (member.status != Archive::Status::Ok)
-        return file;
-    return WorkFiles::writeMemberCopy(WorkFolder(), file, member.bytes).value_or(file);
+    if (!ArchiveFolder::member(file)) {
+        start(file);
+        return;
+    }
+    readMember(file, [file, start](const Archive::Member &member) {
+        start(WorkFiles::writeMemberCopy(WorkFolder(), file, member.bytes).value_or(file));
+    });
 }
 
 QString TForm1::FindNotepad()
@@ -82,7 +83,10 @@ bool TForm1::RunNotepad(const QString &prefix, bool verbose)
                                       Dialogs::Kind::Failure);
         return false;
     }
-    services_.shell.startProgram(program, launchArguments(printing ? QString() : prefix, handedOverPath()));
+    const QString switches = printing ? QString() : prefix;
+    handOver([this, program, switches](const QString &path) {
+        services_.shell.startProgram(program, launchArguments(switches, path));
+    });
     return true;
 }
 
@@ -102,7 +106,9 @@ void TForm1::ActionEditExecute(QObject *sender)
             services_.dialogs.message(this, ExternalTexts::kNoEditorText, ExternalTexts::kNoEditorCaption,
                                       Dialogs::Kind::Notice);
     } else if (FileSystem::fileExists(program)) {
-        services_.shell.startProgram(program, launchArguments(QString(), handedOverPath()));
+        handOver([this, program](const QString &path) {
+            services_.shell.startProgram(program, launchArguments(QString(), path));
+        });
     } else if (services_.dialogs.message(this, ExternalTexts::kEditorMissingText, ExternalTexts::kEditorMissingCaption,
                                          Dialogs::Kind::QuestionAfterFailure)
                == Dialogs::Answer::Yes) {
@@ -125,7 +131,9 @@ void TForm1::ActionPrintExecute()
         choice = form.choice();
     }
     if (choice == TPrintForm::Choice::Application) {
-        services_.shell.startProgram(Settings.AppliForPrint, launchArguments(kPrintSwitch, handedOverPath()));
+        handOver([this, program = Settings.AppliForPrint](const QString &path) {
+            services_.shell.startProgram(program, launchArguments(kPrintSwitch, path));
+        });
     } else if (choice == TPrintForm::Choice::Notepad) {
         if (!RunNotepad(kPrintSwitch, false))
             services_.dialogs.message(this, ExternalTexts::kNoNotepadForPrintText,

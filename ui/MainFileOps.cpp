@@ -98,14 +98,28 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     const auto mode = CopyMoveMode(Settings.flag(Flag::CopyMoveMode).toLatin1());
     if (mode == CopyMoveMode::Move && refuseInArchive())
         return;
+    const QString source = FileNameNow();
+    // A member is copied from its bytes, read whole before the dialog opens, off the window's
+    // thread: Esc while it is read leaves everything as it was.
+    if (mode == CopyMoveMode::Copy && ArchiveFolder::member(source)) {
+        readMember(source, [this, source](const Archive::Member &member) {
+            openCopyMoveDialog({CopyMoveMode::Copy, source, bookmarkPaths(), std::nullopt, member});
+        });
+        return;
+    }
+    // Only the file that was shown is copied or moved, whatever its path leads to now.
+    const std::optional<RegularFile::Identity> shown =
+        document_->source().identity.known() ? std::optional(document_->source().identity) : std::nullopt;
+    openCopyMoveDialog({mode, source, bookmarkPaths(), shown, std::nullopt});
+}
 
+void TForm1::openCopyMoveDialog(const CopyMoveRequest &request)
+{
+    const CopyMoveMode mode = request.mode;
     CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
                           Settings.flag(Flag::NoReloadAfterMove)};
     {
-        // Only the file that was shown is copied or moved, whatever its path leads to now.
-        const std::optional<RegularFile::Identity> shown =
-            document_->source().identity.known() ? std::optional(document_->source().identity) : std::nullopt;
-        TcmForm dialog(services_.dialogs, {mode, FileNameNow(), bookmarkPaths(), shown}, memory, this);
+        TcmForm dialog(services_.dialogs, request, memory, this);
         dialog.exec();
         memory = dialog.memory();
     }

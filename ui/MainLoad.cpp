@@ -60,6 +60,12 @@ void TForm1::connectLoading()
     connect(loader_, &DocumentLoader::progressed, this,
             [this](int percent) { setStatus(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(percent)); });
     loader_->ended = [this](Document::Loaded loaded) {
+        if (std::function<void(const Document::Loaded &)> then = std::exchange(afterMemberRead_, nullptr)) {
+            ActionCancelLoad->setEnabled(loader_->running());
+            showLineCount();
+            then(loaded);
+            return;
+        }
         if (std::function<void()> then = std::exchange(afterListing_, nullptr)) {
             ActionCancelLoad->setEnabled(loader_->running());
             showLineCount();
@@ -129,6 +135,28 @@ void TForm1::runAfterListing(const std::function<void()> &then)
 {
     const QScopedValueRollback running(runningAfterListing_, true);
     then();
+}
+
+void TForm1::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
+{
+    auto member = std::make_shared<Archive::Member>();
+    auto ended = [this, member, then = std::move(then)](const Document::Loaded &read) {
+        if (read.failure == Document::Failure::Cancelled)
+            return;
+        if (read.failure != Document::Failure::None) {
+            services_.dialogs.message(this, archiveTrouble(read), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+            return;
+        }
+        then(*member);
+    };
+    // The load or listing replaced is ended (as cancelled) before this read is noted as running.
+    if (const std::optional<Document::Loaded> read = loader_->readMember(path, member, kLoadOnTheSpot)) {
+        ended(*read);
+        return;
+    }
+    afterMemberRead_ = std::move(ended);
+    ActionCancelLoad->setEnabled(true);
+    setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
 }
 
 void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index)
@@ -224,6 +252,10 @@ void TForm1::showLineCount()
     // The window brought up to date while an archive is listed still says that it is.
     if (afterListing_) {
         setStatus(StatusPanel::Lines, ArchiveTexts::kListing);
+        return;
+    }
+    if (afterMemberRead_) {
+        setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
         return;
     }
     // A book counts the file's own lines, the ones it folds or drops too.

@@ -38,6 +38,7 @@ class SearchBar;
 class AddressBar;
 class DocumentLoader;
 class FolderSearchRunner;
+struct CopyMoveRequest;
 namespace FolderSearch {
 struct Result;
 }
@@ -256,10 +257,12 @@ private:
     // A file inside an archive cannot be deleted, moved, renamed or retimed: says so, true then.
     bool refuseInArchive();
     QStringList bookmarkPaths() const;
+    void openCopyMoveDialog(const CopyMoveRequest &request);
     // External applications (MainExternal.cpp).
     void connectExternal();
-    // The viewed file as other programs get it: a member of an archive as a copy in the work folder.
-    QString handedOverPath();
+    // Runs `start` with the viewed file as other programs get it: a member of an archive as a
+    // copy in the work folder, once it is read; never when its read is cancelled or fails.
+    void handOver(const std::function<void(const QString &path)> &start);
     // The encoding menu and its status panel (MainEncoding.cpp).
     void addEncodingMenu(QMenu *parent);
     void showEncoding();
@@ -277,6 +280,10 @@ private:
     // for any other path and while such a `then` runs.
     bool listFirst(const QString &path, std::function<void()> then);
     void runAfterListing(const std::function<void()> &then);
+    // Reads the member whole off the window's thread as a load runs, and hands it to `then`
+    // (at once when that takes under 0.3 s). Esc or a load started meanwhile cancels it, and
+    // `then` never runs; a member that cannot be read whole is reported instead.
+    void readMember(const QString &path, std::function<void(const Archive::Member &)> then);
     // Reading places (MainPositions.cpp).
     void connectPositions();
     // The store, read at its first use; null while the setting is off.
@@ -310,6 +317,8 @@ private:
     // What waits for the archive's listing that is read on.
     std::function<void()> afterListing_;
     bool runningAfterListing_ = false;
+    // What waits for the member that is read on.
+    std::function<void(const Document::Loaded &)> afterMemberRead_;
     // Where the reader left each file; written at most once a second by the timer.
     std::unique_ptr<PositionStore> positions_;
     QTimer *positionsWrite_;

@@ -3,6 +3,7 @@
 #include "tests/support/TestArchives.h"
 
 #include "core/Archive.h"
+#include "core/ArchiveFolder.h"
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -19,6 +20,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include <archive.h>
@@ -189,6 +191,55 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndEscStopsIt)
+{
+    shell.editor = QStringLiteral("/usr/bin/editor");
+    const QString into = filesDir.filePath("into");
+    QDir().mkpath(into);
+    TForm1 &w = start({member("第二章.txt")});
+    // Written anew, the archive is read anew: nothing is kept from showing the member. Only
+    // the member's own read is to be held, so its listing is read here.
+    const QString again = filesDir.filePath("again.zip");
+    ASSERT_TRUE(QFile::copy(book, again));
+    ASSERT_EQ(std::rename(QFile::encodeName(again).constData(), QFile::encodeName(book).constData()), 0);
+    ArchiveFolder::listing(book);
+
+    for (const char *command : {"ActionFileCopy", "ActionEdit"}) {
+        hold();
+        action(command)->trigger();
+        EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading) << command;
+        view()->setFocus();
+        QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(view()->caretPosition(), 7) << command;
+        QTest::keyClick(&w, Qt::Key_Escape);
+        release = true;
+        QTest::qWait(50);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << command;
+        EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(2)) << command;
+        EXPECT_FALSE(action("ActionCancelLoad")->isEnabled()) << command;
+    }
+    EXPECT_TRUE(QDir(into).isEmpty(QDir::NoDotAndDotDot | QDir::AllEntries));
+    EXPECT_TRUE(shell.launches.empty());
+    EXPECT_EQ(viewText(), "二の本文\n続き");
+
+    // Let go, the read ends and only then does the dialog open.
+    hold();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *form = qobject_cast<TcmForm *>(QApplication::activeModalWidget())) {
+            answer.stop();
+            form->EditToFolder->setText(into);
+            form->BtnOk->click();
+        }
+    });
+    answer.start(10);
+    action("ActionFileCopy")->trigger();
+    EXPECT_TRUE(answer.isActive());
+    release = true;
+    QTRY_COMPARE(TestFiles::contents(into + "/第二章.txt"), Cp932::encode(QStringLiteral("二の本文\n続き")));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
 {
     TForm1 &w = start();
@@ -222,18 +273,20 @@ TEST_F(ArchiveWalkTest, CopyWritesTheMembersBytesUnderTheFileRules)
 {
     const QString into = filesDir.filePath("into");
     QDir().mkpath(into);
+    start({member("第二章.txt")});
     for (int round = 0; round < 2; ++round) {
-        TcmForm form(dialogs, CopyMoveRequest{CopyMoveMode::Copy, member("第一章.txt"), {}}, CopyMoveMemory{});
-        form.show();
-        form.EditToFolder->setText(into);
         // The second copy meets the first: the conflict question comes, and No leaves it.
         dialogs.answers = {Dialogs::Answer::No};
-        form.BtnOk->click();
-        EXPECT_EQ(TestFiles::contents(into + "/第一章.txt"), Cp932::encode(QStringLiteral("一の本文")));
+        EXPECT_TRUE(withModal<TcmForm>([&] { action("ActionFileCopy")->trigger(); }, [&](TcmForm &form) {
+            form.EditToFolder->setText(into);
+            form.BtnOk->click();
+        }));
+        // The member's own bytes, its lone LF too, not the text as shown.
+        EXPECT_EQ(TestFiles::contents(into + "/第二章.txt"), Cp932::encode(QStringLiteral("二の本文\n続き")));
         ASSERT_EQ(dialogs.messages.size(), size_t(round));
     }
     EXPECT_EQ(dialogs.messages[0].caption, "ファイル名の競合");
-    EXPECT_EQ(QFileInfo(into + "/第一章.txt").lastModified().toSecsSinceEpoch(), kMemberTime);
+    EXPECT_EQ(QFileInfo(into + "/第二章.txt").lastModified().toSecsSinceEpoch(), kMemberTime);
 }
 
 TEST_F(ArchiveWalkTest, DeleteMoveAndRenameAreRefused)
