@@ -45,8 +45,7 @@ void TForm1::dropEvent(QDropEvent *event)
     // A dropped archive is entered like a dropped folder.
     if (FileSystem::fileExists(first) && !FileSystem::walkableFolderExists(first)) {
         LoadDocument(first, LoadMode::New, 0);
-        // Shown in its folder's list, selected, without being loaded a second time.
-        PanelDirBars->showFile(FileNameNow());
+        showInListWhenLoaded();
     } else if (FileSystem::walkableFolderExists(first)) {
         PanelDirBars->openFolder(first);
     }

@@ -74,7 +74,7 @@ void TForm1::connectLoading()
             return;
         }
         if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
-            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index);
+            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList);
     };
 }
 
@@ -159,7 +159,15 @@ void TForm1::readMember(const QString &path, std::function<void(const Archive::M
     setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
 }
 
-void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index)
+void TForm1::showInListWhenLoaded()
+{
+    if (pendingLoad_)
+        pendingLoad_->showInList = true;
+    else
+        PanelDirBars->showFile(FileNameNow());
+}
+
+void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList)
 {
     ActionCancelLoad->setEnabled(loader_->running());
     switch (loaded.failure) {
@@ -210,7 +218,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
             Settings.History.StepBackTo(index);
         else if (mode == LoadMode::Forward)
             Settings.History.StepForwardTo(index);
-        if (mode == LoadMode::Back || mode == LoadMode::Forward)
+        if (mode == LoadMode::Back || mode == LoadMode::Forward || showInList)
             PanelDirBars->showFile(path);
         setWindowTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
                        + MainTexts::kVersionTitle);
@@ -254,7 +262,8 @@ void TForm1::showLineCount()
         setStatus(StatusPanel::Lines, ArchiveTexts::kListing);
         return;
     }
-    if (afterMemberRead_) {
+    // A member is unpacked without a share to show; a file's next share corrects the text.
+    if (afterMemberRead_ || (pendingLoad_ && ArchiveFolder::member(pendingLoad_->path))) {
         setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
         return;
     }

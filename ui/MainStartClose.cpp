@@ -126,8 +126,7 @@ void TForm1::actOnCommandLine()
         PanelDirBars->stepToNextFile();
     } else if (FileSystem::fileOrMemberExists(first)) {
         LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
-        // The file just shown is selected in the list without being chosen a second time.
-        PanelDirBars->showFile(FileNameNow());
+        showInListWhenLoaded();
     } else if (arguments_.size() == 1 && FileSystem::folderExists(first)) {
         // A folder alone starts there as "/n" does, yet as the user's own window: it comes up
         // where the last one was left and stores where it is left.

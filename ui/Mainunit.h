@@ -270,7 +270,10 @@ private:
     // Loading (MainLoad.cpp).
     void connectLoading();
     // Shows what a load of `path` gave, or tells why it gave nothing; the shown file stays then.
-    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index);
+    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList = false);
+    // The file just shown, or the one still being read once it is, is selected in the file list
+    // (its folder or archive listed) without being chosen a second time.
+    void showInListWhenLoaded();
     void showLineCount();
     // Entering an archive whose listing stopped short says why; what was read is listed.
     void reportArchiveListing(const QString &folder);
@@ -310,6 +313,8 @@ private:
         QString path;
         LoadMode mode;
         int index;
+        // Selected in the file list once shown, as a file opened from outside the list is.
+        bool showInList = false;
     };
     std::optional<PendingLoad> pendingLoad_;
     // The view's layout of the running load's text, measured while it is read.

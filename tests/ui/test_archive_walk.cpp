@@ -76,10 +76,12 @@ protected:
         folders()->setFocus();
         QTest::keyClick(folders(), Qt::Key_Return);
     }
-    void keyDown() const
+    void keyDown() const { key(Qt::Key_Down); }
+    void keyUp() const { key(Qt::Key_Up); }
+    void key(Qt::Key key) const
     {
         fileList()->setFocus();
-        QTest::keyClick(fileList(), Qt::Key_Down);
+        QTest::keyClick(fileList(), key);
     }
 };
 
@@ -189,6 +191,17 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     release = true;
     QTRY_COMPARE(listed(), QStringList({"第一章.txt", "第二章.txt"}));
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // A member named at start and read on while the window comes up is selected among the
+    // archive's members once shown, so that the cursor keys walk them.
+    hold();
+    TForm1 &third = restart({copy + "/第二章.txt"});
+    EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading);
+    release = true;
+    QTRY_COMPARE(third.FileNameNow(), copy + "/第二章.txt");
+    EXPECT_EQ(listed(), QStringList({"第一章.txt", "第二章.txt"}));
+    keyUp();
+    EXPECT_EQ(third.FileNameNow(), copy + "/第一章.txt");
 }
 
 TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndEscStopsIt)
