@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <system_error>
 #include <sys/stat.h>
@@ -81,18 +82,45 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     const bool regular = ::stat(PathForm::toNative(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
     // A member is unpacked, which may take long whatever its size: always off this thread.
     const bool member = !regular && ArchiveFolder::member(path);
-    Document::LoadControl control;
-    if (regular && status.st_size >= Document::readAsShownFrom() && watchLarge)
-        control.watch = watchLarge();
-    if (!member && (!regular || status.st_size < readOnTheSpotBelow()))
+    const bool large = regular && status.st_size >= Document::readAsShownFrom() && watchLarge;
+    if (!member && (!regular || status.st_size < readOnTheSpotBelow())) {
+        Document::LoadControl control;
+        if (large)
+            control.watch = watchLarge();
         return Document::load(path, chosen, control);
+    }
+    // The watch is made here, where the font may be asked, while the thread already recognises
+    // the encoding and reads the first piece; the text waits for it before it is measured.
+    auto watch = std::make_shared<std::promise<TextStore::IndexWatch>>();
+    std::shared_future<TextStore::IndexWatch> made = watch->get_future().share();
+    TextStore::IndexWatch forward;
+    if (large) {
+        forward.piece = [made](size_t run, QStringView piece, qint64 at) {
+            if (const TextStore::IndexWatch &w = made.get(); w.piece)
+                w.piece(run, piece, at);
+        };
+        forward.done = [made](std::vector<qint64> runStarts, qint64 size) {
+            if (const TextStore::IndexWatch &w = made.get(); w.done)
+                w.done(std::move(runStarts), size);
+        };
+    }
     return run(
-        [path, chosen, member, watch = control.watch](const Document::LoadControl &running) {
+        [path, chosen, member, forward](const Document::LoadControl &running) {
             Document::LoadControl watched = running;
-            watched.watch = watch;
+            watched.watch = forward;
             return member ? loadMember(path, chosen, running.cancel) : Document::load(path, chosen, watched);
         },
-        wait);
+        wait, [&] {
+            TextStore::IndexWatch made;
+            try {
+                if (large)
+                    made = watchLarge();
+            } catch (...) {
+                watch->set_value({}); // the text is read on, unmeasured
+                throw;
+            }
+            watch->set_value(std::move(made));
+        });
 }
 
 std::optional<Document::Loaded> DocumentLoader::listArchive(const QString &archivePath, std::chrono::milliseconds wait)
@@ -125,7 +153,8 @@ std::optional<Document::Loaded> DocumentLoader::readMember(const QString &path, 
         wait);
 }
 
-std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::milliseconds wait)
+std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::milliseconds wait,
+                                                    const std::function<void()> &whenStarted)
 {
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
@@ -164,6 +193,17 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
         // Dropped unread if the loader is gone by then; it waits for this thread before it goes.
         QMetaObject::invokeMethod(this, [this, task] { deliver(task); }, Qt::QueuedConnection);
     });
+    if (whenStarted) {
+        try {
+            whenStarted();
+        } catch (...) {
+            if (started) {
+                task->cancel = true;
+                stopping_.emplace_back(std::move(worker_), task);
+            }
+            throw;
+        }
+    }
     // Where the system gives no further thread, the work is done here, slower but whole.
     if (!started)
         return work(Document::LoadControl{});

@@ -24,7 +24,8 @@ public:
 
     // Starts a load, cancelling one still running. Returns its result when it ends within
     // `wait`; otherwise nothing, and `ended` follows.
-    // `watchLarge` is asked, here, for a watch of the text of a file read as shown.
+    // `watchLarge` is asked, here, for a watch of the text of a file read as shown; the load
+    // begins meanwhile.
     std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                                          std::chrono::milliseconds wait,
                                          const std::function<TextStore::IndexWatch()> &watchLarge = {});
@@ -54,7 +55,9 @@ signals:
 private:
     struct Task;
     using Work = std::function<Document::Loaded(const Document::LoadControl &control)>;
-    std::optional<Document::Loaded> run(Work work, std::chrono::milliseconds wait);
+    // `whenStarted` runs here once the work has begun on its thread (or before it runs here).
+    std::optional<Document::Loaded> run(Work work, std::chrono::milliseconds wait,
+                                        const std::function<void()> &whenStarted = {});
     void deliver(const std::shared_ptr<Task> &task);
     void joinWorker();
 
