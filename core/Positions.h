@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/HugePages.h"
+
 #include <QtGlobal>
 
 #include <algorithm>
@@ -41,6 +43,6 @@ public:
     void merge(const Positions &more);
 
 private:
-    std::vector<quint32> low_;
+    std::vector<quint32, HugePageAllocator<quint32>> low_;
     std::vector<size_t> carries_;
 };

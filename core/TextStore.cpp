@@ -1,6 +1,7 @@
 #include "core/TextStore.h"
 
 #include "core/Cp932.h"
+#include "core/HugePages.h"
 #include "core/TwoThreads.h"
 
 #include <algorithm>
@@ -136,6 +137,7 @@ struct IndexPart {
     std::vector<qint64> blockBytes; // where each block ends
     std::vector<qint64> blockUnits;
     Positions lineStarts;
+    std::vector<char16_t> scratch; // a block's text as it is decoded
     qint64 bytes = 0;
     qint64 units = 0;
     qint64 byteLength = 0;
@@ -155,7 +157,7 @@ struct IndexPart {
 qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &part,
                      const TextStore::IndexWatch &watch, size_t run)
 {
-    std::vector<char16_t> scratch;
+    std::vector<char16_t> &scratch = part.scratch;
     qsizetype at = 0;
     for (qsizetype slice = kBlockBytes; at < count;) {
         const qsizetype size = std::min(slice, count - at);
@@ -222,21 +224,21 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
         s.units += part.units;
         length += part.byteLength;
     };
-    QByteArray buffer(std::max<qsizetype>(pieceBytes, 16), Qt::Uninitialized);
+    std::vector<char, HugePageAllocator<char>> buffer(size_t(std::max<qsizetype>(pieceBytes, 16)));
     qsizetype held = 0;
     // Kept from piece to piece, so that their room is allocated once.
     IndexPart first, second;
     for (bool end = false; !end || held > 0;) {
         if (!end) {
-            if (held == buffer.size()) // no byte of the piece could end a block: read on with it
+            if (held == qsizetype(buffer.size())) // no byte of the piece could end a block: read on with it
                 buffer.resize(buffer.size() * 2);
-            const qsizetype n = read(buffer.data() + held, buffer.size() - held);
+            const qsizetype n = read(buffer.data() + held, qsizetype(buffer.size()) - held);
             end = n == 0;
             held += n;
         }
         // The first half ends after a byte below 0x40 other than CR: such a byte is never a
         // trail byte and never waits for the next, so the second half is indexed on its own.
-        const auto *p = reinterpret_cast<const unsigned char *>(buffer.constData());
+        const auto *p = reinterpret_cast<const unsigned char *>(buffer.data());
         qsizetype split = held >= kTwoThreadsFrom ? held / 2 : 0;
         while (split > 0 && (p[split - 1] >= 0x40 || p[split - 1] == '\r'))
             --split;
@@ -246,19 +248,19 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
         if (split > 0) {
             qsizetype secondTaken = 0;
             const size_t run = runStarts.size();
-            runOnTwoThreads([&] { taken = indexBytes(buffer.constData(), split, false, first, watch, run); },
+            runOnTwoThreads([&] { taken = indexBytes(buffer.data(), split, false, first, watch, run); },
                             [&] {
                                 secondTaken =
-                                    indexBytes(buffer.constData() + split, held - split, end, second, watch, run + 1);
+                                    indexBytes(buffer.data() + split, held - split, end, second, watch, run + 1);
                             });
             add(first);
             add(second);
             taken += secondTaken;
         } else {
-            taken = indexBytes(buffer.constData(), held, end, first, watch, runStarts.size());
+            taken = indexBytes(buffer.data(), held, end, first, watch, runStarts.size());
             add(first);
         }
-        std::memmove(buffer.data(), buffer.constData() + taken, size_t(held - taken));
+        std::memmove(buffer.data(), buffer.data() + taken, size_t(held - taken));
         held -= taken;
     }
     s.file = std::move(file);

@@ -1,6 +1,7 @@
 #include "ui/widgets/TextLayout.h"
 
 #include "core/Graphemes.h"
+#include "core/HugePages.h"
 #include "core/TwoThreads.h"
 
 #include <QFontMetricsF>

@@ -151,7 +151,7 @@ private:
     // and whether it needs the general walk (it holds a tab or a unit that may join).
     struct HardLines {
         // Rounded up to whole pixels (see storedWidth).
-        std::vector<quint16> widths;
+        std::vector<quint16, HugePageAllocator<quint16>> widths;
         std::vector<bool> general;
         // Whether the line holds a unit that may join: its width is measured again by cluster.
         std::vector<bool> clusters;
