@@ -181,9 +181,21 @@ QString fromJisX0213(int plane, int row, int cell)
         return {};
     bytes.append(char(0xA0 + row));
     bytes.append(char(0xA0 + cell));
-    iconv_t cd = iconv_open("UTF-8", "EUC-JISX0213");
+    // One converter a thread, kept: opening one costs more than a novel's conversions.
+    struct Converter {
+        iconv_t cd = iconv_open("UTF-8", "EUC-JISX0213");
+        ~Converter()
+        {
+            if (cd != iconv_t(-1))
+                iconv_close(cd);
+        }
+    };
+    thread_local const Converter converter;
+    const iconv_t cd = converter.cd;
     if (cd == iconv_t(-1))
         return {};
+    // A failed conversion may leave a shift state behind.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char out[16];
     char *in = bytes.data();
     size_t inLeft = size_t(bytes.size());
@@ -192,7 +204,6 @@ QString fromJisX0213(int plane, int row, int cell)
     const size_t done = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
     // Combining pairs (か゚) come out only on the flush.
     const size_t flushed = done == size_t(-1) ? done : iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    iconv_close(cd);
     if (done == size_t(-1) || flushed == size_t(-1) || inLeft != 0)
         return {};
     return QString::fromUtf8(out, outPtr - out);
@@ -239,6 +250,8 @@ private:
     bool targetNote(QStringView content);
     bool layoutNote(QStringView content);
     QString inlineText(QStringView text) const;
+    void inlineTextInto(QStringView text, QString &out) const;
+    QString reading(QStringView text);
     void dim(const QString &shown);
 
     Book book_;
@@ -264,6 +277,10 @@ Book Parser::run(QStringView source, bool explanationOpen)
     const std::vector<QStringView> lines = splitLines(source);
     book_.text.reserve(source.size());
     book_.lines.reserve(lines.size());
+    // Readings are never longer than their marks, so they all fit: only the pages written are
+    // ever touched.
+    book_.readings.reserve(source.size());
+    book_.ruby.reserve(size_t(source.count(kRubyOpen)));
     const auto explanation = findExplanation(lines);
     for (int i = 0; i < int(lines.size()); ++i) {
         const bool lastLine = i + 1 == int(lines.size());
@@ -292,8 +309,9 @@ Book Parser::run(QStringView source, bool explanationOpen)
         line(lines[i], i, lastLine);
     }
     // Readings given by notes come after the text they name; keep them in text order.
-    std::stable_sort(book_.ruby.begin(), book_.ruby.end(),
-                     [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; });
+    const auto byBase = [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; };
+    if (!std::is_sorted(book_.ruby.begin(), book_.ruby.end(), byBase))
+        std::stable_sort(book_.ruby.begin(), book_.ruby.end(), byBase);
     return std::move(book_);
 }
 
@@ -403,7 +421,7 @@ qsizetype Parser::rubyMark(QStringView text, qsizetype at)
     baseMark_ = -1;
     if (start >= end)
         return -1;
-    book_.ruby.push_back({{start, end - start}, inlineText(text.sliced(at + 1, close - at - 1))});
+    book_.ruby.push_back({{start, end - start}, reading(text.sliced(at + 1, close - at - 1))});
     lastRubyEnd_ = end;
     return close + 1;
 }
@@ -449,7 +467,7 @@ bool Parser::targetNote(QStringView content)
         const QRegularExpressionMatch match = rubyNote.match(rest);
         if (match.hasMatch()) {
             if (span.length > 0)
-                book_.ruby.push_back({span, inlineText(match.capturedView(1))});
+                book_.ruby.push_back({span, reading(match.capturedView(1))});
             return true;
         }
         if (const auto kind = emphasisOf(rest); kind && span.length > 0)
@@ -549,6 +567,12 @@ QString Parser::inlineText(QStringView text) const
 {
     QString out;
     out.reserve(text.size());
+    inlineTextInto(text, out);
+    return out;
+}
+
+void Parser::inlineTextInto(QStringView text, QString &out) const
+{
     for (qsizetype i = 0; i < text.size();) {
         const bool gaijiNext = text[i] == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1);
         const qsizetype at = gaijiNext ? i + 1 : i;
@@ -566,7 +590,18 @@ QString Parser::inlineText(QStringView text) const
         }
         out.append(text[i++]);
     }
-    return out;
+}
+
+// A reading kept in the book's block of readings, seen through a string that owns nothing.
+QString Parser::reading(QStringView text)
+{
+    QString &all = book_.readings;
+    // Appending past the capacity would move the block under the readings already seen.
+    if (all.size() + text.size() > all.capacity())
+        return inlineText(text);
+    const qsizetype from = all.size();
+    inlineTextInto(text, all);
+    return QString::fromRawData(all.constData() + from, all.size() - from);
 }
 
 void Parser::dim(const QString &shown)
