@@ -837,16 +837,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
         const qsizetype start = hard_.starts[line];
         const qsizetype end = lineEnd(line);
         const QStringView text = reader.range(start, end);
-        const auto together = std::partition_point(together_.begin(), together_.end(),
-                                                   [start](const auto &span) { return span.second <= start; });
-        const bool keepsTogether = together != together_.end() && together->first < end;
-        if (!hard_.general[line] && !keepsTogether) {
-            wrapPlainLine(text, start, width, available, out);
-            continue;
-        }
         if (!hard_.general[line]) {
-            // Units alone, without a tab: only the bases kept together need the walk.
-            wrapWalk(text, start, available, out, *widths_, true);
+            wrapPlainLine(text, start, width, available, out);
             continue;
         }
         if (const LineShape *shape = shapes_.empty() ? nullptr : shapeOf(line)) {
@@ -861,8 +853,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
 // The general walk over one hard line from start to end (its line break or the end of the text),
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
-void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
-                          bool units) const
+void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
     const qsizetype start = 0;
@@ -879,9 +870,9 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
-        const qsizetype next = units ? i + 1 : clusters.end(i);
+        const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = units ? qreal(widths.known(c)) : advance(line.sliced(i, next - i), x, widths);
+        const qreal w = advance(line.sliced(i, next - i), x, widths);
         while (together != together_.end() && together->second <= base + i)
             ++together;
         const bool inside = together != together_.end() && together->first < base + i;
@@ -898,6 +889,8 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
             if (lastBreak > lineStart) {
                 lineStart = lastBreak;
                 x -= xAtBreak;
+                // A base begun before the wrap is measured from the new line's start too.
+                xAtTogether -= xAtBreak;
             } else if (inside && together->first - base > lineStart) {
                 // A base too long for what is left goes to the next line whole.
                 lineStart = together->first - base;
@@ -963,6 +956,22 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
     const qsizetype end = line.size();
     const CharWidths &table = *widths_;
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
+    // The bases kept together that the line holds: no break falls inside one, but for one after
+    // a blank, as the walk has it.
+    using Spans = std::vector<std::pair<qint64, qint64>>::const_iterator;
+    Spans first = together_.end();
+    Spans last = together_.end();
+    if (!together_.empty()) {
+        first = std::partition_point(together_.begin(), together_.end(),
+                                     [base](const auto &span) { return span.second <= base; });
+        last = std::partition_point(first, together_.end(),
+                                    [end = base + end](const auto &span) { return span.first < end; });
+    }
+    // The base that holds position i of the line inside it (not at its start), or `last`.
+    const auto baseAround = [&](qsizetype i) {
+        const Spans span = std::partition_point(first, last, [at = base + i](const auto &s) { return s.second <= at; });
+        return span != last && span->first < base + i ? span : last;
+    };
     qsizetype lineStart = start;
     // Breaks before this position were used or passed by the last wrap.
     qsizetype breaksFrom = start + 1;
@@ -991,12 +1000,17 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
             // A break lies before a wide character, after one, or after a blank.
             qsizetype lastBreak = -1;
             for (qsizetype j = i; j >= breaksFrom; --j) {
-                if (breaksAround(d[j]) || breaksAround(d[j - 1]) || d[j - 1] == u' ') {
+                if (d[j - 1] == u' ' || ((breaksAround(d[j]) || breaksAround(d[j - 1])) && baseAround(j) == last)) {
                     lastBreak = j;
                     break;
                 }
             }
             const qreal before = x;
+            // A base too long for what is left goes to the next line whole.
+            if (lastBreak <= lineStart && first != last) {
+                if (const Spans cut = baseAround(i); cut != last && cut->first - base > lineStart)
+                    lastBreak = cut->first - base;
+            }
             if (lastBreak > lineStart) {
                 qreal moved = 0;
                 for (qsizetype j = lastBreak; j < i; ++j)

@@ -204,10 +204,7 @@ private:
     {
         wrapWalk(line, base, available, out, *widths_);
     }
-    // With `units`, the line holds no tab and no unit that may join: each unit is a cluster
-    // of its known width.
-    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
-                  bool units = false) const;
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const;
     void wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const;
 
     TextStore own_;
