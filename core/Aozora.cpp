@@ -71,37 +71,58 @@ bool isHyphenLine(QStringView line)
     return true;
 }
 
-// The lines of a text without their breaks; a CR before a break is dropped.
-std::vector<QStringView> splitLines(QStringView text)
-{
-    std::vector<QStringView> lines;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        const bool last = end < 0;
-        if (last)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
+// The lines of a text one after another, without their breaks; a CR before a break is dropped.
+class LineCursor {
+public:
+    explicit LineCursor(QStringView text) : text_(text) {}
+    bool atEnd() const { return start_ > text_.size(); }
+    // The next line; there must be one.
+    QStringView next()
+    {
+        qsizetype end = text_.indexOf(u'\n', start_);
+        if (end < 0)
+            end = text_.size();
+        QStringView line = text_.sliced(start_, end - start_);
         if (line.endsWith(u'\r'))
             line.chop(1);
-        lines.push_back(line);
-        if (last)
-            break;
-        start = end + 1;
+        start_ = end + 1;
+        return line;
     }
-    return lines;
-}
 
-// The line range [first, last] of the explanation block when the text opens with one.
-std::optional<std::pair<int, int>> findExplanation(const std::vector<QStringView> &lines)
+private:
+    QStringView text_;
+    qsizetype start_ = 0;
+};
+
+// The explanation block when the text opens with one: its first and last line and the text's
+// lines up to its end.
+struct Explanation {
+    int first = 0;
+    int last = 0;
+    std::vector<QStringView> lines;
+};
+
+std::optional<Explanation> findExplanation(QStringView text)
 {
-    const int limit = std::min<int>(int(lines.size()), kExplanationWithinLines);
-    for (int i = 0; i + 1 < limit; ++i) {
-        if (!isHyphenLine(lines[i]) || lines[i + 1].trimmed() != kExplanationTitle)
+    // Only the lines that may hold it are split, not the whole text.
+    LineCursor cursor(text);
+    Explanation found;
+    std::vector<QStringView> &lines = found.lines;
+    const auto have = [&](size_t count) {
+        while (lines.size() < count && !cursor.atEnd())
+            lines.push_back(cursor.next());
+        return lines.size() >= count;
+    };
+    for (int i = 0; i + 1 < kExplanationWithinLines && have(size_t(i) + 2); ++i) {
+        if (!isHyphenLine(lines[size_t(i)]) || lines[size_t(i) + 1].trimmed() != kExplanationTitle)
             continue;
-        for (int j = i + 2; j < int(lines.size()); ++j) {
-            if (isHyphenLine(lines[j]))
-                return std::pair{i, j};
+        for (int j = i + 2; have(size_t(j) + 1); ++j) {
+            if (isHyphenLine(lines[size_t(j)])) {
+                found.first = i;
+                found.last = j;
+                lines.resize(size_t(j) + 1);
+                return found;
+            }
         }
         return std::nullopt;
     }
@@ -285,39 +306,44 @@ private:
 
 Book Parser::run(QStringView source, bool explanationOpen)
 {
-    const std::vector<QStringView> lines = splitLines(source);
     book_.text.reserve(source.size());
-    book_.lines.reserve(lines.size());
+    // A line takes a style, and most lines of a novel are paragraphs far longer than this.
+    book_.lines.reserve(size_t(source.size() / 32 + 16));
     // Readings are never longer than their marks, so they all fit: only the pages written are
     // ever touched.
     book_.readings.reserve(source.size());
     book_.ruby.reserve(size_t(std::count(source.utf16(), source.utf16() + source.size(), kRubyOpen.unicode())));
-    const auto explanation = findExplanation(lines);
-    for (int i = 0; i < int(lines.size()); ++i) {
-        const bool lastLine = i + 1 == int(lines.size());
+    const auto explanation = findExplanation(source);
+    LineCursor cursor(source);
+    for (int i = 0; !cursor.atEnd(); ++i) {
+        const QStringView text = cursor.next();
         if (explanation && i == explanation->first) {
+            const std::vector<QStringView> &lines = explanation->lines;
             QStringList block;
-            for (int j = explanation->first; j <= explanation->second; ++j)
+            for (int j = explanation->first; j <= explanation->last; ++j)
                 block << lines[j].toString();
             book_.explanation = block.join(u'\n');
             book_.explanationLine = int(book_.lines.size());
+            for (int j = explanation->first; j < explanation->last; ++j)
+                cursor.next();
+            const bool more = !cursor.atEnd();
             // Open, its lines are shown as they stand, examples of the notation included.
-            const int last = explanationOpen ? explanation->second : explanation->first;
+            const int last = explanationOpen ? explanation->last : explanation->first;
             for (int j = explanation->first; j <= last; ++j) {
                 lineStart_ = book_.text.size();
                 style_ = LineStyle{};
                 style_.start = lineStart_;
                 style_.sourceLine = j;
                 dim(explanationOpen ? lines[j].toString() : kExplanationTitle.toString());
-                if (j + 1 < int(lines.size()))
+                if (j < explanation->last || more)
                     book_.text.append(u'\n');
                 book_.lines.push_back(style_);
             }
             book_.explanationLines = int(book_.lines.size()) - book_.explanationLine;
-            i = explanation->second;
+            i = explanation->last;
             continue;
         }
-        line(lines[i], i, lastLine);
+        line(text, i, cursor.atEnd());
     }
     // Readings given by notes come after the text they name; keep them in text order.
     const auto byBase = [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; };
@@ -626,8 +652,7 @@ void Parser::dim(const QString &shown)
 bool isAozoraText(QStringView text)
 {
     const QStringView head = text.first(headChars(text, kHeadBytes));
-    const std::vector<QStringView> lines = splitLines(head);
-    if (findExplanation(lines))
+    if (findExplanation(head))
         return true;
     int marks = 0;
     for (qsizetype open = head.indexOf(kRubyOpen); open >= 0; open = head.indexOf(kRubyOpen, open + 1)) {

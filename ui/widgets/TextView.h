@@ -217,6 +217,7 @@ private:
     bool tallRows_ = false;
     std::array<QFont, 4> headingFonts_;
     std::array<int, 4> headingHeights_{};
+    int rubyHeight_ = 0; // the height of a row of readings, asked once a font
     std::vector<QImage> pictures_; // one per picture of the book; null where none is shown
 
     // Rebuilt lazily after the text, the font, the wrap mode or the width changed.

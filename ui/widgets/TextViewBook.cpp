@@ -66,6 +66,8 @@ void TextView::shapeLines()
         headingFonts_[kind] = font;
         headingHeights_[kind] = kind > 0 ? std::max(1, QFontMetrics(font).lineSpacing()) : lineHeight();
     }
+    if (book())
+        rubyHeight_ = QFontMetrics(rubyFont()).height();
     std::vector<TextLayout::LineShape> shapes;
     bool headings = false;
     if (const Aozora::Book *shown = book()) {
@@ -204,7 +206,7 @@ int TextView::rubyRoom(qint64 line) const
     const auto ruby = firstEndingAfter(shown->ruby, start, rubySpan);
     if (ruby == shown->ruby.end() || ruby->base.start >= lineEnd(line))
         return 0;
-    return QFontMetrics(rubyFont()).height();
+    return rubyHeight_;
 }
 
 QRectF TextView::readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qreal left) const
