@@ -291,9 +291,23 @@ qreal CharWidths::knownCluster(QStringView cluster) const
 
 void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
 {
-    if (spans == together_)
+    auto bases = std::make_shared<std::vector<Aozora::Ruby>>();
+    bases->reserve(spans.size());
+    for (const auto &[start, end] : spans)
+        bases->push_back({{start, end - start}, {}});
+    setKeepTogether(std::move(bases));
+}
+
+void TextLayout::setKeepTogether(std::shared_ptr<const std::vector<Aozora::Ruby>> bases)
+{
+    const auto sameSpans = [](const Aozora::Ruby &a, const Aozora::Ruby &b) { return a.base == b.base; };
+    const std::vector<Aozora::Ruby> &now = bases ? *bases : kNoBases;
+    if (bases == together_
+        || std::equal(now.begin(), now.end(), together().begin(), together().end(), sameSpans)) {
+        together_ = std::move(bases);
         return;
-    together_ = std::move(spans);
+    }
+    together_ = std::move(bases);
     wrappedRoom_ = -1;
 }
 
@@ -671,7 +685,7 @@ bool TextLayout::takeDraft(int room)
     const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
                                      [room](const LayoutDraft::Run &r) { return r.room != room; });
     // A wrap that keeps spans together is the layout's own.
-    const bool wrapTaken = room > 0 && together_.empty() && size_t(2 * stale) <= draft->runs_.size();
+    const bool wrapTaken = room > 0 && together().empty() && size_t(2 * stale) <= draft->runs_.size();
     std::vector<size_t> later;
     const auto leaveToLayout = [&](size_t line) {
         // Measured again whole, and wrapped by the general walk.
@@ -865,18 +879,19 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal x = 0;
     bool afterWide = false;
     // The spans are positions of the text; the walk's are of the line.
-    auto together = std::partition_point(together_.begin(), together_.end(),
-                                         [base](const auto &span) { return span.second <= base; });
+    const std::vector<Aozora::Ruby> &bases = together();
+    auto together = std::partition_point(bases.begin(), bases.end(),
+                                         [base](const auto &span) { return span.base.end() <= base; });
     qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
         const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
         const qreal w = advance(line.sliced(i, next - i), x, widths);
-        while (together != together_.end() && together->second <= base + i)
+        while (together != bases.end() && together->base.end() <= base + i)
             ++together;
-        const bool inside = together != together_.end() && together->first < base + i;
-        if (together != together_.end() && together->first == base + i)
+        const bool inside = together != bases.end() && together->base.start < base + i;
+        if (together != bases.end() && together->base.start == base + i)
             xAtTogether = x;
         const bool breakHere = (wide || afterWide) && !inside;
         afterWide = wide;
@@ -891,9 +906,9 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
                 x -= xAtBreak;
                 // A base begun before the wrap is measured from the new line's start too.
                 xAtTogether -= xAtBreak;
-            } else if (inside && together->first - base > lineStart) {
+            } else if (inside && together->base.start - base > lineStart) {
                 // A base too long for what is left goes to the next line whole.
-                lineStart = together->first - base;
+                lineStart = together->base.start - base;
                 x -= xAtTogether;
             } else {
                 lineStart = i;
@@ -958,19 +973,21 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
     // The bases kept together that the line holds: no break falls inside one, but for one after
     // a blank, as the walk has it.
-    using Spans = std::vector<std::pair<qint64, qint64>>::const_iterator;
-    Spans first = together_.end();
-    Spans last = together_.end();
-    if (!together_.empty()) {
-        first = std::partition_point(together_.begin(), together_.end(),
-                                     [base](const auto &span) { return span.second <= base; });
-        last = std::partition_point(first, together_.end(),
-                                    [end = base + end](const auto &span) { return span.first < end; });
+    using Spans = std::vector<Aozora::Ruby>::const_iterator;
+    const std::vector<Aozora::Ruby> &bases = together();
+    Spans first = bases.end();
+    Spans last = bases.end();
+    if (!bases.empty()) {
+        first = std::partition_point(bases.begin(), bases.end(),
+                                     [base](const auto &span) { return span.base.end() <= base; });
+        last = std::partition_point(first, bases.end(),
+                                    [end = base + end](const auto &span) { return span.base.start < end; });
     }
     // The base that holds position i of the line inside it (not at its start), or `last`.
     const auto baseAround = [&](qsizetype i) {
-        const Spans span = std::partition_point(first, last, [at = base + i](const auto &s) { return s.second <= at; });
-        return span != last && span->first < base + i ? span : last;
+        const Spans span =
+            std::partition_point(first, last, [at = base + i](const auto &s) { return s.base.end() <= at; });
+        return span != last && span->base.start < base + i ? span : last;
     };
     qsizetype lineStart = start;
     // Breaks before this position were used or passed by the last wrap.
@@ -1008,8 +1025,8 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
             const qreal before = x;
             // A base too long for what is left goes to the next line whole.
             if (lastBreak <= lineStart && first != last) {
-                if (const Spans cut = baseAround(i); cut != last && cut->first - base > lineStart)
-                    lastBreak = cut->first - base;
+                if (const Spans cut = baseAround(i); cut != last && cut->base.start - base > lineStart)
+                    lastBreak = cut->base.start - base;
             }
             if (lastBreak > lineStart) {
                 qreal moved = 0;

@@ -40,13 +40,9 @@ QFont TextView::rubyFont() const
 
 void TextView::keepBasesTogether()
 {
-    std::vector<std::pair<qint64, qint64>> bases;
-    if (const Aozora::Book *shown = book()) {
-        bases.reserve(shown->ruby.size());
-        for (const Aozora::Ruby &ruby : shown->ruby)
-            bases.emplace_back(ruby.base.start, ruby.base.end());
-    }
-    layout_.setKeepTogether(std::move(bases));
+    // Read where the book holds them, the book kept while the layout reads them.
+    const std::shared_ptr<const Aozora::Book> shown = document_->sharedBook();
+    layout_.setKeepTogether(shown ? std::shared_ptr<const std::vector<Aozora::Ruby>>(shown, &shown->ruby) : nullptr);
 }
 
 void TextView::shapeLines()
