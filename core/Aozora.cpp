@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace Aozora {
@@ -70,37 +71,58 @@ bool isHyphenLine(QStringView line)
     return true;
 }
 
-// The lines of a text without their breaks; a CR before a break is dropped.
-std::vector<QStringView> splitLines(QStringView text)
-{
-    std::vector<QStringView> lines;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        const bool last = end < 0;
-        if (last)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
+// The lines of a text one after another, without their breaks; a CR before a break is dropped.
+class LineCursor {
+public:
+    explicit LineCursor(QStringView text) : text_(text) {}
+    bool atEnd() const { return start_ > text_.size(); }
+    // The next line; there must be one.
+    QStringView next()
+    {
+        qsizetype end = text_.indexOf(u'\n', start_);
+        if (end < 0)
+            end = text_.size();
+        QStringView line = text_.sliced(start_, end - start_);
         if (line.endsWith(u'\r'))
             line.chop(1);
-        lines.push_back(line);
-        if (last)
-            break;
-        start = end + 1;
+        start_ = end + 1;
+        return line;
     }
-    return lines;
-}
 
-// The line range [first, last] of the explanation block when the text opens with one.
-std::optional<std::pair<int, int>> findExplanation(const std::vector<QStringView> &lines)
+private:
+    QStringView text_;
+    qsizetype start_ = 0;
+};
+
+// The explanation block when the text opens with one: its first and last line and the text's
+// lines up to its end.
+struct Explanation {
+    int first = 0;
+    int last = 0;
+    std::vector<QStringView> lines;
+};
+
+std::optional<Explanation> findExplanation(QStringView text)
 {
-    const int limit = std::min<int>(int(lines.size()), kExplanationWithinLines);
-    for (int i = 0; i + 1 < limit; ++i) {
-        if (!isHyphenLine(lines[i]) || lines[i + 1].trimmed() != kExplanationTitle)
+    // Only the lines that may hold it are split, not the whole text.
+    LineCursor cursor(text);
+    Explanation found;
+    std::vector<QStringView> &lines = found.lines;
+    const auto have = [&](size_t count) {
+        while (lines.size() < count && !cursor.atEnd())
+            lines.push_back(cursor.next());
+        return lines.size() >= count;
+    };
+    for (int i = 0; i + 1 < kExplanationWithinLines && have(size_t(i) + 2); ++i) {
+        if (!isHyphenLine(lines[size_t(i)]) || lines[size_t(i) + 1].trimmed() != kExplanationTitle)
             continue;
-        for (int j = i + 2; j < int(lines.size()); ++j) {
-            if (isHyphenLine(lines[j]))
-                return std::pair{i, j};
+        for (int j = i + 2; have(size_t(j) + 1); ++j) {
+            if (isHyphenLine(lines[size_t(j)])) {
+                found.first = i;
+                found.last = j;
+                lines.resize(size_t(j) + 1);
+                return found;
+            }
         }
         return std::nullopt;
     }
@@ -145,9 +167,19 @@ qsizetype matchingClose(QStringView text, qsizetype open, QChar opening, QChar c
     return -1;
 }
 
+// The units that may start a mark, one bit each: the scan of a line, unit by unit, is most of
+// the reading of a book and asks one look-up a unit.
+constexpr std::array<quint64, 0x10000 / 64> kMarkStarts = [] {
+    std::array<quint64, 0x10000 / 64> bits{};
+    for (const QChar c : {kNoteOpen, kGaijiMark, kRubyOpen, kBaseMark})
+        bits[c.unicode() >> 6] |= quint64(1) << (c.unicode() & 63);
+    return bits;
+}();
+
 bool startsMark(QChar c)
 {
-    return c == kNoteOpen || c == kGaijiMark || c == kRubyOpen || c == kBaseMark;
+    const char16_t u = c.unicode();
+    return (kMarkStarts[u >> 6] >> (u & 63)) & 1;
 }
 
 bool opensNote(QStringView text, qsizetype i)
@@ -181,9 +213,21 @@ QString fromJisX0213(int plane, int row, int cell)
         return {};
     bytes.append(char(0xA0 + row));
     bytes.append(char(0xA0 + cell));
-    iconv_t cd = iconv_open("UTF-8", "EUC-JISX0213");
+    // One converter a thread, kept: opening one costs more than a novel's conversions.
+    struct Converter {
+        iconv_t cd = iconv_open("UTF-8", "EUC-JISX0213");
+        ~Converter()
+        {
+            if (cd != iconv_t(-1))
+                iconv_close(cd);
+        }
+    };
+    thread_local const Converter converter;
+    const iconv_t cd = converter.cd;
     if (cd == iconv_t(-1))
         return {};
+    // A failed conversion may leave a shift state behind.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char out[16];
     char *in = bytes.data();
     size_t inLeft = size_t(bytes.size());
@@ -192,7 +236,6 @@ QString fromJisX0213(int plane, int row, int cell)
     const size_t done = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
     // Combining pairs (か゚) come out only on the flush.
     const size_t flushed = done == size_t(-1) ? done : iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    iconv_close(cd);
     if (done == size_t(-1) || flushed == size_t(-1) || inLeft != 0)
         return {};
     return QString::fromUtf8(out, outPtr - out);
@@ -239,6 +282,8 @@ private:
     bool targetNote(QStringView content);
     bool layoutNote(QStringView content);
     QString inlineText(QStringView text) const;
+    void inlineTextInto(QStringView text, QString &out) const;
+    QString reading(QStringView text);
     void dim(const QString &shown);
 
     Book book_;
@@ -261,39 +306,49 @@ private:
 
 Book Parser::run(QStringView source, bool explanationOpen)
 {
-    const std::vector<QStringView> lines = splitLines(source);
     book_.text.reserve(source.size());
-    book_.lines.reserve(lines.size());
-    const auto explanation = findExplanation(lines);
-    for (int i = 0; i < int(lines.size()); ++i) {
-        const bool lastLine = i + 1 == int(lines.size());
+    // A line takes a style, and most lines of a novel are paragraphs far longer than this.
+    book_.lines.reserve(size_t(source.size() / 32 + 16));
+    // Readings are never longer than their marks, so they all fit: only the pages written are
+    // ever touched.
+    book_.readings.reserve(source.size());
+    book_.ruby.reserve(size_t(std::count(source.utf16(), source.utf16() + source.size(), kRubyOpen.unicode())));
+    const auto explanation = findExplanation(source);
+    LineCursor cursor(source);
+    for (int i = 0; !cursor.atEnd(); ++i) {
+        const QStringView text = cursor.next();
         if (explanation && i == explanation->first) {
+            const std::vector<QStringView> &lines = explanation->lines;
             QStringList block;
-            for (int j = explanation->first; j <= explanation->second; ++j)
+            for (int j = explanation->first; j <= explanation->last; ++j)
                 block << lines[j].toString();
             book_.explanation = block.join(u'\n');
             book_.explanationLine = int(book_.lines.size());
+            for (int j = explanation->first; j < explanation->last; ++j)
+                cursor.next();
+            const bool more = !cursor.atEnd();
             // Open, its lines are shown as they stand, examples of the notation included.
-            const int last = explanationOpen ? explanation->second : explanation->first;
+            const int last = explanationOpen ? explanation->last : explanation->first;
             for (int j = explanation->first; j <= last; ++j) {
                 lineStart_ = book_.text.size();
                 style_ = LineStyle{};
                 style_.start = lineStart_;
                 style_.sourceLine = j;
                 dim(explanationOpen ? lines[j].toString() : kExplanationTitle.toString());
-                if (j + 1 < int(lines.size()))
+                if (j < explanation->last || more)
                     book_.text.append(u'\n');
                 book_.lines.push_back(style_);
             }
             book_.explanationLines = int(book_.lines.size()) - book_.explanationLine;
-            i = explanation->second;
+            i = explanation->last;
             continue;
         }
-        line(lines[i], i, lastLine);
+        line(text, i, cursor.atEnd());
     }
     // Readings given by notes come after the text they name; keep them in text order.
-    std::stable_sort(book_.ruby.begin(), book_.ruby.end(),
-                     [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; });
+    const auto byBase = [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; };
+    if (!std::is_sorted(book_.ruby.begin(), book_.ruby.end(), byBase))
+        std::stable_sort(book_.ruby.begin(), book_.ruby.end(), byBase);
     return std::move(book_);
 }
 
@@ -403,7 +458,7 @@ qsizetype Parser::rubyMark(QStringView text, qsizetype at)
     baseMark_ = -1;
     if (start >= end)
         return -1;
-    book_.ruby.push_back({{start, end - start}, inlineText(text.sliced(at + 1, close - at - 1))});
+    book_.ruby.push_back({{start, end - start}, reading(text.sliced(at + 1, close - at - 1))});
     lastRubyEnd_ = end;
     return close + 1;
 }
@@ -449,7 +504,7 @@ bool Parser::targetNote(QStringView content)
         const QRegularExpressionMatch match = rubyNote.match(rest);
         if (match.hasMatch()) {
             if (span.length > 0)
-                book_.ruby.push_back({span, inlineText(match.capturedView(1))});
+                book_.ruby.push_back({span, reading(match.capturedView(1))});
             return true;
         }
         if (const auto kind = emphasisOf(rest); kind && span.length > 0)
@@ -549,6 +604,12 @@ QString Parser::inlineText(QStringView text) const
 {
     QString out;
     out.reserve(text.size());
+    inlineTextInto(text, out);
+    return out;
+}
+
+void Parser::inlineTextInto(QStringView text, QString &out) const
+{
     for (qsizetype i = 0; i < text.size();) {
         const bool gaijiNext = text[i] == kGaijiMark && i + 1 < text.size() && opensNote(text, i + 1);
         const qsizetype at = gaijiNext ? i + 1 : i;
@@ -566,7 +627,18 @@ QString Parser::inlineText(QStringView text) const
         }
         out.append(text[i++]);
     }
-    return out;
+}
+
+// A reading kept in the book's block of readings, seen through a string that owns nothing.
+QString Parser::reading(QStringView text)
+{
+    QString &all = book_.readings;
+    // Appending past the capacity would move the block under the readings already seen.
+    if (all.size() + text.size() > all.capacity())
+        return inlineText(text);
+    const qsizetype from = all.size();
+    inlineTextInto(text, all);
+    return QString::fromRawData(all.constData() + from, all.size() - from);
 }
 
 void Parser::dim(const QString &shown)
@@ -580,8 +652,7 @@ void Parser::dim(const QString &shown)
 bool isAozoraText(QStringView text)
 {
     const QStringView head = text.first(headChars(text, kHeadBytes));
-    const std::vector<QStringView> lines = splitLines(head);
-    if (findExplanation(lines))
+    if (findExplanation(head))
         return true;
     int marks = 0;
     for (qsizetype open = head.indexOf(kRubyOpen); open >= 0; open = head.indexOf(kRubyOpen, open + 1)) {

@@ -24,6 +24,7 @@ struct Span {
 
 struct Ruby {
     Span base;       // in the shown text
+    // Mostly a view into its book's readings (see Book::readings): valid while the book lives.
     QString reading;
 };
 
@@ -57,6 +58,9 @@ struct Book {
     QString text;                 // the shown text; lines end in '\n' as in the source
     std::vector<LineStyle> lines; // one a shown line
     std::vector<Ruby> ruby;       // in the order of their bases
+    // The readings one after another: a novel has tens of thousands, and one block holds them
+    // all where a string each would cost an allocation each.
+    QString readings;
     std::vector<Emphasised> emphasis;
     std::vector<Span> dimmed;     // descriptions of characters not found, picture lines, the fold
     std::vector<Picture> pictures;

@@ -102,6 +102,7 @@ public:
     // readings over their bases, notes hidden. Off, the text is shown as it is.
     void showAsBook(bool on);
     const Aozora::Book *book() const { return book_.get(); }
+    std::shared_ptr<const Aozora::Book> sharedBook() const { return book_; }
     // The book's explanation of the marks shown whole, or folded to one line.
     void openExplanation(bool open);
     bool explanationOpen() const { return explanationOpen_; }

@@ -218,6 +218,35 @@ TEST_F(AozoraTest, TheExplanationOpensAndFoldsOnAClickOrEnter)
     EXPECT_TRUE(viewText().contains(example));
 }
 
+// A drag begun on the explanation selects as anywhere else and neither opens nor folds it; a
+// press and release in place still does.
+TEST_F(AozoraTest, ADragFromTheExplanationSelectsWithoutOpeningOrFoldingIt)
+{
+    start({writeText(QStringLiteral("drag.txt"), work())});
+    ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
+    const QString example = QStringLiteral("（例）怪鳥《けちょう》");
+    TextView *v = view();
+    for (const bool open : {false, true}) {
+        ASSERT_EQ(viewText().contains(example), open);
+        const qint64 title = v->find(QStringLiteral("【テキスト中"), 0, true);
+        const qint64 prose = v->find(QStringLiteral("夜の森"), 0, true);
+        ASSERT_GE(title, 0);
+        ASSERT_GT(prose, title);
+        const QPoint from = v->characterRect(title + 1).center();
+        const QPoint to = v->characterRect(prose + 1).center();
+        QTest::mousePress(v->viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), v->viewport()->mapToGlobal(QPointF(to)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v->viewport(), &move);
+        QTest::mouseRelease(v->viewport(), Qt::LeftButton, {}, to);
+        EXPECT_EQ(viewText().contains(example), open);
+        EXPECT_LE(v->selectionStart(), title + 2);
+        EXPECT_GE(v->selectionEnd(), prose);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, from);
+        EXPECT_EQ(viewText().contains(example), !open);
+    }
+}
+
 TEST_F(AozoraTest, APictureBesideTheTextIsShownElseItsCaption)
 {
     QImage image(80, 40, QImage::Format_RGB32);

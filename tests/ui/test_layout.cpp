@@ -257,6 +257,51 @@ TEST_F(LayoutTest, LinesBreakBesideWideCharactersAndAfterBlanksOnly)
     EXPECT_EQ(layout.shapeAt(36), nullptr);
 }
 
+// A base kept together with its reading goes to the next line whole, or is cut at the edge when
+// it is longer than a line; the quick wrap and the plain walk agree on lines full of bases.
+TEST_F(LayoutTest, BasesKeptTogetherMoveWholeAndTheQuickWrapAgrees)
+{
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(20);
+    const auto widths = std::make_shared<CharWidths>(font);
+    ASSERT_EQ(widths->width(u'漢'), 20);
+    const struct {
+        const char16_t *text;
+        std::vector<std::pair<qint64, qint64>> together;
+        std::vector<qint64> starts;
+    } cases[] = {
+        {u"吾輩は猫である。吾輩", {{4, 7}}, {0, 4, 9}},   // the base moves down whole
+        {u"吾輩は猫である。吾輩は", {{5, 7}}, {0, 5, 10}}, // a base that starts the next line as it is
+        {u"漢字漢字漢字漢字", {{1, 8}}, {0, 1, 6}},       // longer than a line: cut at the edge
+        {u"漢abcdefghijklmno", {{3, 12}}, {0, 1, 3, 13}}, // a base begun before a wrap, measured after it
+        {u"吾輩は\n猫である。吾輩は猫", {{9, 12}}, {0, 4, 9}}, // spans count in the whole text
+    };
+    for (const auto &[text, together, starts] : cases) {
+        const QString s = QString::fromUtf16(text);
+        TextLayout layout(s);
+        layout.setWidths(widths);
+        layout.setKeepTogether(together);
+        EXPECT_EQ(layout.lineStarts(true, 100).all(), starts) << s.toStdString();
+        EXPECT_EQ(layout.plainLineStarts(true, 100), starts) << s.toStdString();
+    }
+
+    const QString text = mixedText(1 << 16, 5);
+    QRandomGenerator random(11);
+    std::vector<std::pair<qint64, qint64>> together;
+    for (qint64 at = random.bounded(20); at < text.size(); at += 1 + random.bounded(30)) {
+        const qint64 end = std::min<qint64>(text.size(), at + 1 + random.bounded(8));
+        together.emplace_back(at, end);
+        at = end;
+    }
+    for (const QString &shown : {text, QString(text).remove(QLatin1Char('\t'))}) {
+        TextLayout layout(shown);
+        layout.setWidths(widths);
+        layout.setKeepTogether(together);
+        for (const int room : {37, 100, 333})
+            EXPECT_EQ(layout.lineStarts(true, room).all(), layout.plainLineStarts(true, room)) << room;
+    }
+}
+
 // Line starts are held in 32 bits; a text past 2^32 units keeps its upper parts apart, and the
 // display lines, hard starts and wrap points merged, are found by number and by position.
 TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)

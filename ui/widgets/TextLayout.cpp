@@ -292,9 +292,23 @@ qreal CharWidths::knownCluster(QStringView cluster) const
 
 void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
 {
-    if (spans == together_)
+    auto bases = std::make_shared<std::vector<Aozora::Ruby>>();
+    bases->reserve(spans.size());
+    for (const auto &[start, end] : spans)
+        bases->push_back({{start, end - start}, {}});
+    setKeepTogether(std::move(bases));
+}
+
+void TextLayout::setKeepTogether(std::shared_ptr<const std::vector<Aozora::Ruby>> bases)
+{
+    const auto sameSpans = [](const Aozora::Ruby &a, const Aozora::Ruby &b) { return a.base == b.base; };
+    const std::vector<Aozora::Ruby> &now = bases ? *bases : kNoBases;
+    if (bases == together_
+        || std::equal(now.begin(), now.end(), together().begin(), together().end(), sameSpans)) {
+        together_ = std::move(bases);
         return;
-    together_ = std::move(spans);
+    }
+    together_ = std::move(bases);
     wrappedRoom_ = -1;
 }
 
@@ -666,7 +680,7 @@ bool TextLayout::takeDraft(int room)
     const auto stale = std::count_if(draft->runs_.begin(), draft->runs_.end(),
                                      [room](const LayoutDraft::Run &r) { return r.room != room; });
     // A wrap that keeps spans together is the layout's own.
-    const bool wrapTaken = room > 0 && together_.empty() && size_t(2 * stale) <= draft->runs_.size();
+    const bool wrapTaken = room > 0 && together().empty() && size_t(2 * stale) <= draft->runs_.size();
     std::vector<size_t> later;
     const auto leaveToLayout = [&](size_t line) {
         // Measured again whole, and wrapped by the general walk.
@@ -832,16 +846,8 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
         const qsizetype start = starts[line];
         const qsizetype end = lineEnd(line);
         const QStringView text = reader.range(start, end);
-        const auto together = std::partition_point(together_.begin(), together_.end(),
-                                                   [start](const auto &span) { return span.second <= start; });
-        const bool keepsTogether = together != together_.end() && together->first < end;
-        if (!hard_.general[line] && !keepsTogether) {
-            wrapPlainLine(text, start, width, available, out);
-            continue;
-        }
         if (!hard_.general[line]) {
-            // Units alone, without a tab: only the bases kept together need the walk.
-            wrapWalk(text, start, available, out, *widths_, true);
+            wrapPlainLine(text, start, width, available, out);
             continue;
         }
         if (const LineShape *shape = shapes_.empty() ? nullptr : shapeOf(line)) {
@@ -856,8 +862,7 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Posi
 // The general walk over one hard line from start to end (its line break or the end of the text),
 // cluster by cluster: the start of every further display line, the line's own start not
 // included. A cluster breaks around as its first unit does.
-void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
-                          bool units) const
+void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
     const qsizetype start = 0;
@@ -869,18 +874,19 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal x = 0;
     bool afterWide = false;
     // The spans are positions of the text; the walk's are of the line.
-    auto together = std::partition_point(together_.begin(), together_.end(),
-                                         [base](const auto &span) { return span.second <= base; });
+    const std::vector<Aozora::Ruby> &bases = together();
+    auto together = std::partition_point(bases.begin(), bases.end(),
+                                         [base](const auto &span) { return span.base.end() <= base; });
     qreal xAtTogether = 0;
     for (qsizetype i = start; i < end;) {
         const char16_t c = d[i];
-        const qsizetype next = units ? i + 1 : clusters.end(i);
+        const qsizetype next = clusters.end(i);
         const bool wide = breaksAround(c);
-        const qreal w = units ? qreal(widths.known(c)) : advance(line.sliced(i, next - i), x, widths);
-        while (together != together_.end() && together->second <= base + i)
+        const qreal w = advance(line.sliced(i, next - i), x, widths);
+        while (together != bases.end() && together->base.end() <= base + i)
             ++together;
-        const bool inside = together != together_.end() && together->first < base + i;
-        if (together != together_.end() && together->first == base + i)
+        const bool inside = together != bases.end() && together->base.start < base + i;
+        if (together != bases.end() && together->base.start == base + i)
             xAtTogether = x;
         const bool breakHere = (wide || afterWide) && !inside;
         afterWide = wide;
@@ -893,9 +899,11 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
             if (lastBreak > lineStart) {
                 lineStart = lastBreak;
                 x -= xAtBreak;
-            } else if (inside && together->first - base > lineStart) {
+                // A base begun before the wrap is measured from the new line's start too.
+                xAtTogether -= xAtBreak;
+            } else if (inside && together->base.start - base > lineStart) {
                 // A base too long for what is left goes to the next line whole.
-                lineStart = together->first - base;
+                lineStart = together->base.start - base;
                 x -= xAtTogether;
             } else {
                 lineStart = i;
@@ -958,6 +966,24 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
     const qsizetype end = line.size();
     const CharWidths &table = *widths_;
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
+    // The bases kept together that the line holds: no break falls inside one, but for one after
+    // a blank, as the walk has it.
+    using Spans = std::vector<Aozora::Ruby>::const_iterator;
+    const std::vector<Aozora::Ruby> &bases = together();
+    Spans first = bases.end();
+    Spans last = bases.end();
+    if (!bases.empty()) {
+        first = std::partition_point(bases.begin(), bases.end(),
+                                     [base](const auto &span) { return span.base.end() <= base; });
+        last = std::partition_point(first, bases.end(),
+                                    [end = base + end](const auto &span) { return span.base.start < end; });
+    }
+    // The base that holds position i of the line inside it (not at its start), or `last`.
+    const auto baseAround = [&](qsizetype i) {
+        const Spans span =
+            std::partition_point(first, last, [at = base + i](const auto &s) { return s.base.end() <= at; });
+        return span != last && span->base.start < base + i ? span : last;
+    };
     qsizetype lineStart = start;
     // Breaks before this position were used or passed by the last wrap.
     qsizetype breaksFrom = start + 1;
@@ -986,12 +1012,17 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
             // A break lies before a wide character, after one, or after a blank.
             qsizetype lastBreak = -1;
             for (qsizetype j = i; j >= breaksFrom; --j) {
-                if (breaksAround(d[j]) || breaksAround(d[j - 1]) || d[j - 1] == u' ') {
+                if (d[j - 1] == u' ' || ((breaksAround(d[j]) || breaksAround(d[j - 1])) && baseAround(j) == last)) {
                     lastBreak = j;
                     break;
                 }
             }
             const qreal before = x;
+            // A base too long for what is left goes to the next line whole.
+            if (lastBreak <= lineStart && first != last) {
+                if (const Spans cut = baseAround(i); cut != last && cut->base.start - base > lineStart)
+                    lastBreak = cut->base.start - base;
+            }
             if (lastBreak > lineStart) {
                 qreal moved = 0;
                 for (qsizetype j = lastBreak; j < i; ++j)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Aozora.h"
 #include "core/Positions.h"
 #include "core/TextStore.h"
 
@@ -108,6 +109,8 @@ public:
     // Stretches [start, end) that a wrap never breaks inside (a base and its reading), in order
     // and apart; a line that holds one is walked in full.
     void setKeepTogether(std::vector<std::pair<qint64, qint64>> spans);
+    // The same, the bases of a book's readings read where the book holds them.
+    void setKeepTogether(std::shared_ptr<const std::vector<Aozora::Ruby>> bases);
     void setWidths(std::shared_ptr<CharWidths> widths);
     CharWidths &widths() const { return *widths_; }
     const std::shared_ptr<CharWidths> &sharedWidths() const { return widths_; }
@@ -205,16 +208,16 @@ private:
     {
         wrapWalk(line, base, available, out, *widths_);
     }
-    // With `units`, the line holds no tab and no unit that may join: each unit is a cluster
-    // of its known width.
-    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths,
-                  bool units = false) const;
+    void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out, CharWidths &widths) const;
     void wrapPlainLine(QStringView line, qint64 base, qreal width, qreal available, Positions &out) const;
 
     TextStore own_;
     const TextStore *text_;
     std::shared_ptr<CharWidths> widths_;
-    std::vector<std::pair<qint64, qint64>> together_;
+    // Only the bases of the readings are read; null when nothing is kept together.
+    std::shared_ptr<const std::vector<Aozora::Ruby>> together_;
+    static inline const std::vector<Aozora::Ruby> kNoBases;
+    const std::vector<Aozora::Ruby> &together() const { return together_ ? *together_ : kNoBases; }
     std::vector<LineShape> shapes_;
     bool hardValid_ = false;
     HardLines hard_;

@@ -743,16 +743,29 @@ void TextView::mousePressEvent(QMouseEvent *event)
     preferredX_ = -1;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     moveCaret(positionAt(event->position().toPoint()), shift);
+    // Opened or folded on the release, so that a selection begun on it does neither.
+    explanationPress_.reset();
     if (!shift && onExplanation(caret_))
-        emit explanationClicked();
+        explanationPress_ = event->position().toPoint();
 }
 
 void TextView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!(event->buttons() & Qt::LeftButton))
         return;
+    if (explanationPress_
+        && (event->position().toPoint() - *explanationPress_).manhattanLength() >= QApplication::startDragDistance())
+        explanationPress_.reset();
     preferredX_ = -1;
     moveCaret(positionAt(event->position().toPoint()), true);
+}
+
+void TextView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    if (std::exchange(explanationPress_, std::nullopt))
+        emit explanationClicked();
 }
 
 void TextView::mouseDoubleClickEvent(QMouseEvent *event)

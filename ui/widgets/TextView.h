@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The plain-text view of a document. It renders the document's text where it lives, keeping
@@ -113,6 +114,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -207,12 +209,15 @@ private:
     qint64 caret_ = 0;
     bool caretMoved_ = false;
     qreal preferredX_ = -1;
+    // A press on the folded or open explanation, until the mouse leaves it for a drag.
+    std::optional<QPoint> explanationPress_;
     int shownRoom_ = -1;
     // A book's lines of different heights (readings, headings, pictures); every other text's
     // lines are all as high.
     bool tallRows_ = false;
     std::array<QFont, 4> headingFonts_;
     std::array<int, 4> headingHeights_{};
+    int rubyHeight_ = 0; // the height of a row of readings, asked once a font
     std::vector<QImage> pictures_; // one per picture of the book; null where none is shown
 
     // Rebuilt lazily after the text, the font, the wrap mode or the width changed.

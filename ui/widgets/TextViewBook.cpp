@@ -40,13 +40,9 @@ QFont TextView::rubyFont() const
 
 void TextView::keepBasesTogether()
 {
-    std::vector<std::pair<qint64, qint64>> bases;
-    if (const Aozora::Book *shown = book()) {
-        bases.reserve(shown->ruby.size());
-        for (const Aozora::Ruby &ruby : shown->ruby)
-            bases.emplace_back(ruby.base.start, ruby.base.end());
-    }
-    layout_.setKeepTogether(std::move(bases));
+    // Read where the book holds them, the book kept while the layout reads them.
+    const std::shared_ptr<const Aozora::Book> shown = document_->sharedBook();
+    layout_.setKeepTogether(shown ? std::shared_ptr<const std::vector<Aozora::Ruby>>(shown, &shown->ruby) : nullptr);
 }
 
 void TextView::shapeLines()
@@ -66,6 +62,8 @@ void TextView::shapeLines()
         headingFonts_[kind] = font;
         headingHeights_[kind] = kind > 0 ? std::max(1, QFontMetrics(font).lineSpacing()) : lineHeight();
     }
+    if (book())
+        rubyHeight_ = QFontMetrics(rubyFont()).height();
     std::vector<TextLayout::LineShape> shapes;
     bool headings = false;
     if (const Aozora::Book *shown = book()) {
@@ -204,7 +202,7 @@ int TextView::rubyRoom(qint64 line) const
     const auto ruby = firstEndingAfter(shown->ruby, start, rubySpan);
     if (ruby == shown->ruby.end() || ruby->base.start >= lineEnd(line))
         return 0;
-    return QFontMetrics(rubyFont()).height();
+    return rubyHeight_;
 }
 
 QRectF TextView::readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qreal left) const
