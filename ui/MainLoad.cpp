@@ -82,11 +82,12 @@ void TForm1::connectLoading()
 void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A member needs its archive's listing before anything can be said of it.
-    if (!FileSystem::existsAsNonFolder(path)
-        && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
+    const bool onDisk = FileSystem::existsAsNonFolder(path);
+    if (!onDisk && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
         return;
     // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
-    if (!FileSystem::existsAsNonFolder(path) && !ArchiveFolder::member(path)) {
+    const bool member = !onDisk && ArchiveFolder::member(path);
+    if (!onDisk && !member) {
         RefreshViewState();
         return;
     }
@@ -103,11 +104,10 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         return;
     }
     // The shown file stays while the load runs on; Esc stops it.
-    pendingLoad_ = PendingLoad{path, mode, index};
+    pendingLoad_ = PendingLoad{path, mode, index, member};
     ActionCancelLoad->setEnabled(true);
     // A member is unpacked whole before anything of it is decoded: there is no share to show.
-    setStatus(StatusPanel::Lines,
-              ArchiveFolder::member(path) ? ArchiveTexts::kReading : MainTexts::kLoadingProgress.arg(0));
+    setStatus(StatusPanel::Lines, member ? ArchiveTexts::kReading : MainTexts::kLoadingProgress.arg(0));
 }
 
 bool TForm1::listFirst(const QString &path, std::function<void()> then)
@@ -263,7 +263,7 @@ void TForm1::showLineCount()
         return;
     }
     // A member is unpacked without a share to show; a file's next share corrects the text.
-    if (afterMemberRead_ || (pendingLoad_ && ArchiveFolder::member(pendingLoad_->path))) {
+    if (afterMemberRead_ || (pendingLoad_ && pendingLoad_->member)) {
         setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
         return;
     }

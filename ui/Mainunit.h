@@ -313,6 +313,7 @@ private:
         QString path;
         LoadMode mode;
         int index;
+        bool member = false; // of an archive: unpacked whole, with no share read to show
         // Selected in the file list once shown, as a file opened from outside the list is.
         bool showInList = false;
     };
