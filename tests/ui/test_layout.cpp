@@ -352,7 +352,8 @@ TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
 // lines are measured across block ends and the wrap reads each long line back.
 TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
 {
-    const QByteArray bytes = Cp932::encode(mixedText(400'000, 11));
+    // With sound marks after a hiragana and doubled: clusters no table holds beforehand.
+    const QByteArray bytes = Cp932::encode(mixedText(400'000, 11).replace(QStringLiteral("ﾊﾝ"), QStringLiteral("きﾞﾊﾟﾟ")));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.txt"));
     TestFiles::write(path, bytes);
@@ -362,13 +363,16 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
         std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
         qsizetype(1) << 20, nullptr);
     const QString held = Cp932::decode(bytes);
-    const auto widths = std::make_shared<CharWidths>(QFont(QStringLiteral("IPAGothic"), 10));
+    const QFont font(QStringLiteral("IPAGothic"), 10);
+    const auto widths = std::make_shared<CharWidths>(font);
     TextLayout inPieces(store);
     TextLayout whole(held);
     inPieces.setWidths(widths);
     whole.setWidths(widths);
     ASSERT_TRUE(store.isLazy());
-    EXPECT_EQ(inPieces.maxLineWidth(), whole.maxLineWidth());
+    // Measured first, while the table has not learnt the clusters the draft meets.
+    const qreal widest = inPieces.maxLineWidth();
+    EXPECT_EQ(widest, whole.maxLineWidth());
     EXPECT_EQ(inPieces.lineStarts(false, 0).all(), whole.lineStarts(false, 0).all());
     for (int room : {90, 600}) {
         SCOPED_TRACE(room);
@@ -376,6 +380,6 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     }
     // Wrapped in the pass that measures it, on its two threads.
     TextLayout wrappedFirst(store);
-    wrappedFirst.setWidths(widths);
+    wrappedFirst.setWidths(std::make_shared<CharWidths>(font));
     EXPECT_EQ(wrappedFirst.lineStarts(true, 600).all(), whole.lineStarts(true, 600).all());
 }

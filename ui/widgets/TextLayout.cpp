@@ -603,6 +603,8 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
 {
     // Lines longer than this are not kept across pieces: the layout wraps them.
     constexpr qsizetype kOpenMax = 1 << 20;
+    // The most a run keeps of lines with clusters not learnt; the rest are read again.
+    constexpr qsizetype kKeptMax = 4 << 20;
     Run &r = run(index);
     // The starts that follow the lines this piece closes; the text's own index keeps them all.
     r.starts.clear();
@@ -629,8 +631,12 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
         if (clusters) {
             const std::optional<qreal> exact = measurer_.knownWidth(text);
             if (!exact) {
-                if (r.room > 0)
+                if (r.keptText.size() + text.size() <= kKeptMax) {
+                    r.kept.push_back({r.next, start, r.keptText.size(), text.size()});
+                    r.keptText.append(text);
+                } else if (r.room > 0) {
                     r.later.push_back(r.next);
+                }
                 continue;
             }
             r.hard.widths[r.next] = storedWidth(float(*exact));
@@ -700,6 +706,19 @@ bool TextLayout::takeDraft(int room)
         hard_.widest = std::max(hard_.widest, r.hard.widest);
         if (k > 0 && !r.hard.widths.empty())
             leaveToLayout(first);
+        // The kept lines are measured (their clusters learnt) and, in a wrap taken, wrapped.
+        Positions keptWraps;
+        for (const LayoutDraft::Run::Kept &kept : r.kept) {
+            const QStringView text = QStringView(r.keptText).sliced(kept.at, kept.length);
+            const size_t line = first + kept.line;
+            const float width = float(learnClusters(text));
+            hard_.widths[line] = storedWidth(width);
+            hard_.clusters[line] = false;
+            hard_.widest = std::max(hard_.widest, width);
+            if (wrapTaken && r.room == room && width > room - 0.5)
+                wrapWalk(text, kept.start, room, keptWraps);
+        }
+        r.wraps.merge(keptWraps);
         if (wrapTaken && r.room == room) {
             wraps_.appendShifted(r.wraps, base);
             for (const size_t line : r.later)

@@ -259,6 +259,16 @@ private:
         // Its text so far, when it began in an earlier piece and is not too long to keep.
         QString open;
         qint64 openStart = -1;
+        // Lines with clusters the measuring copy has not learnt, kept whole: the layout learns
+        // them where the font may be asked, and need not read them from the file again.
+        struct Kept {
+            size_t line = 0;    // counted from the run's first
+            qint64 start = 0;   // from the run's start
+            qsizetype at = 0;   // in keptText
+            qsizetype length = 0;
+        };
+        std::vector<Kept> kept;
+        QString keptText;
     };
     Run &run(size_t index);
     void piece(size_t index, QStringView units, qint64 at);
