@@ -4,6 +4,7 @@
 #include "core/HugePages.h"
 #include "core/TwoThreads.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRawFont>
@@ -204,13 +205,6 @@ CharWidths::CharWidths(const QFont &font) : font_(font)
 {
     table_.fill(-1.0f);
     glyphs_.fill(0);
-}
-
-qreal CharWidths::width(char16_t c)
-{
-    if (table_[c] < 0)
-        fill({c});
-    return table_[c];
 }
 
 void CharWidths::learn(QStringView text)
@@ -634,6 +628,7 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
                 if (r.keptText.size() + text.size() <= kKeptMax) {
                     r.kept.push_back({r.next, start, r.keptText.size(), text.size()});
                     r.keptText.append(text);
+                    noteUnlearnt(text);
                 } else if (r.room > 0) {
                     r.later.push_back(r.next);
                 }
@@ -661,6 +656,49 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
         r.open.clear();
         r.openStart = -1;
     }
+}
+
+void LayoutDraft::noteUnlearnt(QStringView line)
+{
+    std::vector<QString> found;
+    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
+    const unsigned char *kinds = unitKinds();
+    const CharWidths &known = *measurer_.widths_;
+    ClusterCursor clusters(line);
+    for (qsizetype i = 0, to = line.size(); i < to;) {
+        const qsizetype end = clusters.end(i);
+        if (end > i + 1 || kinds[d[i]] == MayJoin) {
+            const QStringView cluster(d + i, end - i);
+            if (!known.knowsCluster(cluster))
+                found.push_back(cluster.toString());
+        }
+        i = end;
+    }
+    QCoreApplication *app = QCoreApplication::instance();
+    const std::lock_guard lock(mutex_);
+    unlearnt_.insert(unlearnt_.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    if (learnPosted_ || !app || unlearnt_.empty())
+        return;
+    learnPosted_ = true;
+    QMetaObject::invokeMethod(
+        app,
+        [weak = weak_from_this()] {
+            if (const std::shared_ptr<LayoutDraft> draft = weak.lock())
+                draft->learnNoted();
+        },
+        Qt::QueuedConnection);
+}
+
+void LayoutDraft::learnNoted()
+{
+    std::vector<QString> clusters;
+    {
+        const std::lock_guard lock(mutex_);
+        clusters.swap(unlearnt_);
+        learnPosted_ = false;
+    }
+    for (const QString &cluster : clusters)
+        source_->learnCluster(cluster);
 }
 
 bool TextLayout::takeDraft(int room)

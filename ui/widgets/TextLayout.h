@@ -27,7 +27,12 @@ public:
 
     explicit CharWidths(const QFont &font);
     // The width of c; learns it on the spot when it is not known yet.
-    qreal width(char16_t c);
+    qreal width(char16_t c)
+    {
+        if (table_[c] < 0)
+            fill({c});
+        return table_[c];
+    }
     // Learns the widths of every unit of text that is not known yet, in one request to the font.
     void learn(QStringView text);
     // Only after learn() covered c: the width, without a check.
@@ -272,6 +277,11 @@ private:
     };
     Run &run(size_t index);
     void piece(size_t index, QStringView units, qint64 at);
+    // The clusters of a line that the measuring copy does not know are handed to the window's
+    // thread, which learns them while the file is still read (it is idle then), so that the
+    // draft is taken without asking the font for them.
+    void noteUnlearnt(QStringView line);
+    void learnNoted();
 
     // The table the view lays out with, and the copy the reading threads measure with, which
     // nothing changes while they run.
@@ -282,4 +292,6 @@ private:
     std::deque<Run> runs_;
     std::vector<qint64> runStarts_;
     qint64 size_ = -1; // the text's length, once the index is whole
+    std::vector<QString> unlearnt_;
+    bool learnPosted_ = false;
 };
