@@ -51,6 +51,27 @@ std::pair<qsizetype, qsizetype> window(QStringView text, qsizetype from, qsizety
     return {a, b};
 }
 
+bool isSoundMark(char16_t c)
+{
+    return c == 0xFF9E || c == 0xFF9F;
+}
+
+// A letter followed by the half-width sound marks (ｶﾞ, and any letter before them in a text of
+// code page 932) is one cluster, as marks that extend go with what precedes them; where a unit
+// that never joins follows, its end is sure. Gives that end, or 0 where the finder must answer.
+// Only letters and signs are bases here: a control or a line break stands alone.
+qsizetype withSoundMarks(const char16_t *d, qsizetype n, qsizetype start, const unsigned char *join)
+{
+    const char16_t base = d[start];
+    const bool letter = (base >= 0x20 && base < 0x7F) || (base >= 0x3000 && base < 0xA000) || (base >= 0xFF01 && base < 0xFFF0);
+    if (!letter || join[base] || !isSoundMark(d[start + 1]))
+        return 0;
+    qsizetype end = start + 2;
+    while (end < n && isSoundMark(d[end]))
+        ++end;
+    return end == n || !join[d[end]] ? end : 0;
+}
+
 } // namespace
 
 namespace Graphemes {
@@ -124,9 +145,11 @@ qsizetype ClusterCursor::end(qsizetype start)
     if (start >= n)
         return n;
     const char16_t *d = reinterpret_cast<const char16_t *>(text_.data());
-    const unsigned char *join = Graphemes::joinTable();
+    const unsigned char *join = join_;
     if (start + 1 == n || (!join[d[start]] && !join[d[start + 1]]))
         return start + 1;
+    if (const qsizetype end = withSoundMarks(d, n, start, join); end > 0)
+        return end;
     // A supplementary character alone (𠮷, an emoji without modifier or joiner) is one cluster.
     if (QChar::isHighSurrogate(d[start]) && QChar::isLowSurrogate(d[start + 1]) && certain(d, n, start + 2, join))
         return start + 2;

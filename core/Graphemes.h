@@ -34,12 +34,13 @@ qsizetype snapUp(QStringView text, qsizetype position);
 // emoji costs one pass.
 class ClusterCursor {
 public:
-    explicit ClusterCursor(QStringView text) : text_(text) {}
+    explicit ClusterCursor(QStringView text) : text_(text), join_(Graphemes::joinTable()) {}
     // The end of the cluster that starts at the boundary `start`.
     qsizetype end(qsizetype start);
 
 private:
     QStringView text_;
+    const unsigned char *join_;
     std::optional<QTextBoundaryFinder> finder_;
     qsizetype from_ = 0;
     qsizetype trusted_ = 0;

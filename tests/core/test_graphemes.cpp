@@ -34,7 +34,9 @@ TEST(Graphemes, QuickAnswersAgreeWithTheFinderOnMixedText)
                                QStringLiteral("\u200D"), QStringLiteral("👩"), QStringLiteral("🏽"),
                                QStringLiteral("\uFE0F"), QStringLiteral("ｶ"), QStringLiteral("ﾞ"),
                                QStringLiteral("🇯"), QStringLiteral("\n"), QStringLiteral("각"),
-                               QStringLiteral("\u11A8"), QStringLiteral("\U000E0100"), QStringLiteral(" ")};
+                               QStringLiteral("\u11A8"), QStringLiteral("\U000E0100"), QStringLiteral(" "),
+                               // Sound marks after controls, which stand alone, and doubled.
+                               QStringLiteral("ﾟ"), QStringLiteral("\t"), QStringLiteral("\u200B"), QStringLiteral("\u00AD")};
     QRandomGenerator random(5);
     for (int round = 0; round < 20; ++round) {
         QString text;
