@@ -503,7 +503,7 @@ void TextLayout::measureShapedLines()
         const float width = float(learnClusters(text, widths) + shape.inset);
         hard_.widths[shape.line] = storedWidth(width);
         // Walked in full, in its own font and room.
-        hard_.general[shape.line] = true;
+        hard_.general.set(shape.line, true);
         hard_.widest = std::max(hard_.widest, width);
     }
 }
@@ -635,7 +635,7 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
                 continue;
             }
             r.hard.widths[r.next] = storedWidth(float(*exact));
-            r.hard.clusters[r.next] = false;
+            r.hard.clusters.set(r.next, false);
             r.hard.widest = std::max(r.hard.widest, float(*exact));
         }
         const qreal width = widthOf(r.hard.widths[r.next]);
@@ -728,8 +728,8 @@ bool TextLayout::takeDraft(int room)
     std::vector<size_t> later;
     const auto leaveToLayout = [&](size_t line) {
         // Measured again whole, and wrapped by the general walk.
-        hard_.general[line] = true;
-        hard_.clusters[line] = true;
+        hard_.general.set(line, true);
+        hard_.clusters.set(line, true);
         hard_.anyClusters = true;
         later.push_back(line);
     };
@@ -738,8 +738,8 @@ bool TextLayout::takeDraft(int room)
         const qint64 base = draft->runStarts_[k];
         const size_t first = hard_.widths.size();
         hard_.widths.insert(hard_.widths.end(), r.hard.widths.begin(), r.hard.widths.end());
-        hard_.general.insert(hard_.general.end(), r.hard.general.begin(), r.hard.general.end());
-        hard_.clusters.insert(hard_.clusters.end(), r.hard.clusters.begin(), r.hard.clusters.end());
+        hard_.general.append(r.hard.general);
+        hard_.clusters.append(r.hard.clusters);
         hard_.anyClusters = hard_.anyClusters || r.hard.anyClusters;
         hard_.widest = std::max(hard_.widest, r.hard.widest);
         if (k > 0 && !r.hard.widths.empty())
@@ -751,7 +751,7 @@ bool TextLayout::takeDraft(int room)
             const size_t line = first + kept.line;
             const float width = float(learnClusters(text));
             hard_.widths[line] = storedWidth(width);
-            hard_.clusters[line] = false;
+            hard_.clusters.set(line, false);
             hard_.widest = std::max(hard_.widest, width);
             if (wrapTaken && r.room == room && width > room - 0.5)
                 wrapWalk(text, kept.start, room, keptWraps);
@@ -791,8 +791,8 @@ void TextLayout::HardLines::reserve(size_t lines)
 void TextLayout::HardLines::append(HardLines &more)
 {
     widths.insert(widths.end(), more.widths.begin(), more.widths.end());
-    general.insert(general.end(), more.general.begin(), more.general.end());
-    clusters.insert(clusters.end(), more.clusters.begin(), more.clusters.end());
+    general.append(more.general);
+    clusters.append(more.clusters);
     anyClusters = anyClusters || more.anyClusters;
     widest = std::max(widest, more.widest);
     more = {};

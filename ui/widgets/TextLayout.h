@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Aozora.h"
+#include "core/Bits.h"
 #include "core/Positions.h"
 #include "core/TextStore.h"
 
@@ -160,9 +161,9 @@ private:
     struct HardLines {
         // Rounded up to whole pixels (see storedWidth).
         std::vector<quint16, HugePageAllocator<quint16>> widths;
-        std::vector<bool> general;
+        Bits general;
         // Whether the line holds a unit that may join: its width is measured again by cluster.
-        std::vector<bool> clusters;
+        Bits clusters;
         bool anyClusters = false;
         // The widest line, exactly.
         float widest = 0;
