@@ -295,7 +295,7 @@ void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
     auto bases = std::make_shared<std::vector<Aozora::Ruby>>();
     bases->reserve(spans.size());
     for (const auto &[start, end] : spans)
-        bases->push_back({{start, end - start}, {}});
+        bases->push_back({{start, end - start}});
     setKeepTogether(std::move(bases));
 }
 
