@@ -39,14 +39,15 @@ struct Emphasised {
 enum class Heading : char { None, Large, Medium, Small };
 enum class Align : char { Start, End };
 
+// One a shown line: the small fields last, so that it packs into 24 bytes.
 struct LineStyle {
     qsizetype start = 0; // where the line starts in the shown text
     int indent = 0; // characters of room before the line
-    Align align = Align::Start;
     int raise = 0;  // characters of room after an end-aligned line
+    int sourceLine = 0;     // the file's own line it was made from (the first, for a fold)
+    Align align = Align::Start;
     Heading heading = Heading::None;
     bool pageBreak = false; // the line is a rule across the view
-    int sourceLine = 0;     // the file's own line it was made from (the first, for a fold)
 };
 
 struct Picture {
