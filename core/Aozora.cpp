@@ -1,5 +1,7 @@
 #include "core/Aozora.h"
 
+#include "core/HugePages.h"
+
 #include <QRegularExpression>
 
 #include <iconv.h>
@@ -283,7 +285,7 @@ private:
     bool layoutNote(QStringView content);
     QString inlineText(QStringView text) const;
     void inlineTextInto(QStringView text, QString &out) const;
-    QString reading(QStringView text);
+    Ruby ruby(Span base, QStringView reading);
     void dim(const QString &shown);
 
     Book book_;
@@ -306,11 +308,13 @@ private:
 
 Book Parser::run(QStringView source, bool explanationOpen)
 {
-    book_.text.reserve(source.size());
+    // The shown text is never longer than its source; held in huge pages, a novel's two
+    // megabytes are touched at a fault or two instead of hundreds.
+    book_.text = HugePages::string(source.size());
     // A line takes a style, and most lines of a novel are paragraphs far longer than this.
     book_.lines.reserve(size_t(source.size() / 32 + 16));
-    // Readings are never longer than their marks, so they all fit: only the pages written are
-    // ever touched.
+    // Readings are never longer than their marks, so they all fit without a move: only the
+    // pages written are ever touched.
     book_.readings.reserve(source.size());
     book_.ruby.reserve(size_t(std::count(source.utf16(), source.utf16() + source.size(), kRubyOpen.unicode())));
     const auto explanation = findExplanation(source);
@@ -458,7 +462,7 @@ qsizetype Parser::rubyMark(QStringView text, qsizetype at)
     baseMark_ = -1;
     if (start >= end)
         return -1;
-    book_.ruby.push_back({{start, end - start}, reading(text.sliced(at + 1, close - at - 1))});
+    book_.ruby.push_back(ruby({start, end - start}, text.sliced(at + 1, close - at - 1)));
     lastRubyEnd_ = end;
     return close + 1;
 }
@@ -504,7 +508,7 @@ bool Parser::targetNote(QStringView content)
         const QRegularExpressionMatch match = rubyNote.match(rest);
         if (match.hasMatch()) {
             if (span.length > 0)
-                book_.ruby.push_back({span, reading(match.capturedView(1))});
+                book_.ruby.push_back(ruby(span, match.capturedView(1)));
             return true;
         }
         if (const auto kind = emphasisOf(rest); kind && span.length > 0)
@@ -629,16 +633,13 @@ void Parser::inlineTextInto(QStringView text, QString &out) const
     }
 }
 
-// A reading kept in the book's block of readings, seen through a string that owns nothing.
-QString Parser::reading(QStringView text)
+// A base and its reading, put at the end of the book's block of readings.
+Ruby Parser::ruby(Span base, QStringView reading)
 {
     QString &all = book_.readings;
-    // Appending past the capacity would move the block under the readings already seen.
-    if (all.size() + text.size() > all.capacity())
-        return inlineText(text);
     const qsizetype from = all.size();
-    inlineTextInto(text, all);
-    return QString::fromRawData(all.constData() + from, all.size() - from);
+    inlineTextInto(reading, all);
+    return {base, quint32(from), quint32(all.size() - from)};
 }
 
 void Parser::dim(const QString &shown)
@@ -704,7 +705,9 @@ QString withReadings(const Book &book, Span span)
         if (ruby.base.end() > end)
             break;
         out += QStringView(book.text).sliced(at, ruby.base.end() - at);
-        out += QStringLiteral("（") + ruby.reading + QChar(u'）');
+        out += u'（';
+        out += book.reading(ruby);
+        out += u'）';
         at = ruby.base.end();
     }
     out += QStringView(book.text).sliced(at, std::max<qsizetype>(end - at, 0));

@@ -22,10 +22,12 @@ struct Span {
     bool operator==(const Span &) const = default;
 };
 
+// A novel has tens of thousands: each is kept small, its reading found in the book's block of
+// readings (Book::reading).
 struct Ruby {
-    Span base;       // in the shown text
-    // Mostly a view into its book's readings (see Book::readings): valid while the book lives.
-    QString reading;
+    Span base; // in the shown text
+    quint32 readingAt = 0;
+    quint32 readingLength = 0;
 };
 
 enum class Emphasis : char { Dots, SideLine };
@@ -37,14 +39,15 @@ struct Emphasised {
 enum class Heading : char { None, Large, Medium, Small };
 enum class Align : char { Start, End };
 
+// One a shown line: the small fields last, so that it packs into 24 bytes.
 struct LineStyle {
     qsizetype start = 0; // where the line starts in the shown text
     int indent = 0; // characters of room before the line
-    Align align = Align::Start;
     int raise = 0;  // characters of room after an end-aligned line
+    int sourceLine = 0;     // the file's own line it was made from (the first, for a fold)
+    Align align = Align::Start;
     Heading heading = Heading::None;
     bool pageBreak = false; // the line is a rule across the view
-    int sourceLine = 0;     // the file's own line it was made from (the first, for a fold)
 };
 
 struct Picture {
@@ -58,9 +61,13 @@ struct Book {
     QString text;                 // the shown text; lines end in '\n' as in the source
     std::vector<LineStyle> lines; // one a shown line
     std::vector<Ruby> ruby;       // in the order of their bases
-    // The readings one after another: a novel has tens of thousands, and one block holds them
-    // all where a string each would cost an allocation each.
+    // The readings one after another: one block holds them all where a string each would cost
+    // an allocation each.
     QString readings;
+    QStringView reading(const Ruby &ruby) const
+    {
+        return QStringView(readings).sliced(ruby.readingAt, ruby.readingLength);
+    }
     std::vector<Emphasised> emphasis;
     std::vector<Span> dimmed;     // descriptions of characters not found, picture lines, the fold
     std::vector<Picture> pictures;

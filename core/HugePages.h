@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -14,6 +16,11 @@ constexpr std::size_t kSize = std::size_t(2) << 20;
 // Null when there is no memory; `bytes` at least kSize.
 void *allocate(std::size_t bytes);
 void release(void *data);
+
+// An empty string with room for `capacity` units: from kSize bytes on in whole huge pages, so
+// that appends within the room fault once a huge page. It owns its buffer like any string (Qt
+// frees a string's block with free(), which takes these too); below kSize an ordinary reserve.
+QString string(qsizetype capacity);
 
 } // namespace HugePages
 

@@ -32,7 +32,7 @@ QString readings(const Book &book)
 {
     QStringList out;
     for (const Aozora::Ruby &ruby : book.ruby)
-        out << baseOf(book, ruby) + u':' + ruby.reading;
+        out << baseOf(book, ruby) + u':' + book.reading(ruby).toString();
     return out.join(u' ');
 }
 

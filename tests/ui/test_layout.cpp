@@ -124,6 +124,13 @@ TEST_F(LayoutTest, TheBulkWidthsAreTheFontsOwnAdvances)
     // Learnt once: a second text with the same characters asks the font for nothing.
     widths.learn(sample + sample);
     EXPECT_EQ(widths.learnt(), sample.size());
+    // A copy knows what its source knew, a width of zero included, and nothing more.
+    CharWidths copy(widths);
+    copy.learn(sample);
+    EXPECT_EQ(copy.learnt(), sample.size());
+    EXPECT_TRUE(copy.isKnown(u'\u0301'));
+    EXPECT_EQ(copy.known(u'\u0301'), 0.0f);
+    EXPECT_FALSE(copy.isKnown(u'\u4E01'));
     EXPECT_EQ(CharWidths::of(font), CharWidths::of(QFont(QStringLiteral("IPAGothic"), 10)));
     EXPECT_NE(CharWidths::of(font), CharWidths::of(QFont(QStringLiteral("IPAGothic"), 11)));
 }

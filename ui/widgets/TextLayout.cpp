@@ -201,10 +201,36 @@ std::shared_ptr<CharWidths> CharWidths::of(const QFont &font)
     return table;
 }
 
-CharWidths::CharWidths(const QFont &font) : font_(font)
+namespace {
+
+// Zeroed by the system, not by a write: calloc leaves fresh pages untouched.
+template <typename T>
+T *zeroedTable()
 {
-    table_.fill(-1.0f);
-    glyphs_.fill(0);
+    if (void *data = std::calloc(0x10000, sizeof(T)))
+        return static_cast<T *>(data);
+    throw std::bad_alloc();
+}
+
+// A learnt width as the table keeps it (see isKnown).
+float learntWidth(float width)
+{
+    return width > 0 ? width : -0.0f;
+}
+
+} // namespace
+
+CharWidths::CharWidths(const QFont &font)
+    : font_(font), table_(zeroedTable<float>()), glyphs_(zeroedTable<quint32>())
+{
+}
+
+CharWidths::CharWidths(const CharWidths &other)
+    : font_(other.font_), raw_(other.raw_), rawMade_(other.rawMade_), table_(zeroedTable<float>()),
+      glyphs_(zeroedTable<quint32>()), clusters_(other.clusters_), learnt_(other.learnt_)
+{
+    std::copy_n(other.table_.get(), 0x10000, table_.get());
+    std::copy_n(other.glyphs_.get(), 0x10000, glyphs_.get());
 }
 
 void CharWidths::learn(QStringView text)
@@ -223,12 +249,12 @@ void CharWidths::fill(const std::vector<char16_t> &units)
     asked.reserve(units.size() + 1);
     for (char16_t c : units) {
         if (QChar::isLowSurrogate(c))
-            table_[c] = 0;
+            table_[c] = learntWidth(0);
         else if (!QChar::isHighSurrogate(c))
             asked.push_back(QChar(c));
     }
     const bool needKanji = std::any_of(units.begin(), units.end(), [](char16_t c) { return QChar::isHighSurrogate(c); });
-    if (needKanji && table_[kKanji] < 0)
+    if (needKanji && !isKnown(kKanji))
         asked.push_back(QChar(kKanji));
 
     // One request for all glyphs of the face itself; what it lacks comes from the fallback
@@ -250,8 +276,8 @@ void CharWidths::fill(const std::vector<char16_t> &units)
         const QChar ch = asked[i];
         const bool own = raw.isValid() && qsizetype(i) < count && glyphs[i] != 0
                          && ch.category() != QChar::Mark_NonSpacing && ch.unicode() >= 0x20;
-        // No width is negative: the wrap relies on it, and -1 marks a unit not learnt yet.
-        table_[ch.unicode()] = std::max(0.0f, float(own ? advances[i].x() : metrics.horizontalAdvance(ch)));
+        // No width is below zero: the wrap relies on it.
+        table_[ch.unicode()] = learntWidth(float(own ? advances[i].x() : metrics.horizontalAdvance(ch)));
         glyphs_[ch.unicode()] = own ? glyphs[i] : 0;
     }
     learnt_ += qint64(asked.size());
@@ -289,7 +315,7 @@ void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
     auto bases = std::make_shared<std::vector<Aozora::Ruby>>();
     bases->reserve(spans.size());
     for (const auto &[start, end] : spans)
-        bases->push_back({{start, end - start}, {}});
+        bases->push_back({{start, end - start}});
     setKeepTogether(std::move(bases));
 }
 

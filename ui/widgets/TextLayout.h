@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <array>
+#include <bit>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -27,10 +29,12 @@ public:
     static std::shared_ptr<CharWidths> of(const QFont &font);
 
     explicit CharWidths(const QFont &font);
+    CharWidths(const CharWidths &other);
+    CharWidths &operator=(const CharWidths &) = delete;
     // The width of c; learns it on the spot when it is not known yet.
     qreal width(char16_t c)
     {
-        if (table_[c] < 0)
+        if (!isKnown(c))
             fill({c});
         return table_[c];
     }
@@ -38,7 +42,10 @@ public:
     void learn(QStringView text);
     // Only after learn() covered c: the width, without a check.
     float known(char16_t c) const { return table_[c]; }
-    bool isKnown(char16_t c) const { return table_[c] >= 0; }
+    // A unit not learnt has all bits zero and a learnt width of zero is kept as -0.0f: the
+    // tables start as untouched zero pages, and a font asked for a few units (a heading's) touches
+    // a few pages of them, not half a megabyte.
+    bool isKnown(char16_t c) const { return std::bit_cast<quint32>(table_[c]) != 0; }
     // Only after learn() covered c: the face's own glyph for it, or 0 where the painter must
     // find one itself (characters of the fallback faces, marks, control codes).
     quint32 glyph(char16_t c) const { return glyphs_[c]; }
@@ -65,8 +72,11 @@ private:
     QFont font_;
     QRawFont raw_;
     bool rawMade_ = false;
-    std::array<float, 0x10000> table_;
-    std::array<quint32, 0x10000> glyphs_;
+    struct Free {
+        void operator()(void *data) const { std::free(data); }
+    };
+    std::unique_ptr<float[], Free> table_;
+    std::unique_ptr<quint32[], Free> glyphs_;
     QHash<QString, float> clusters_;
     qint64 learnt_ = 0;
 };

@@ -212,7 +212,7 @@ QRectF TextView::readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qr
     const qreal x0 = xOf(line, std::max<qint64>(ruby.base.start, start));
     const qreal x1 = xOf(line, std::min<qint64>(ruby.base.end(), end));
     const QFontMetricsF metrics(rubyFont());
-    const qreal width = metrics.horizontalAdvance(ruby.reading);
+    const qreal width = metrics.horizontalAdvance(book()->reading(ruby).toString());
     // Centred over the base; a reading wider than its base overhangs both sides, but not the
     // start of the line.
     return QRectF(std::max(left, left + (x0 + x1 - width) / 2), top, width, metrics.height());
@@ -249,7 +249,7 @@ void TextView::drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint6
         for (auto ruby = firstEndingAfter(shown.ruby, start, rubySpan);
              ruby != shown.ruby.end() && ruby->base.start < end; ++ruby)
             painter.drawText(readingBox(*ruby, line, top, left).bottomLeft() - QPointF(0, metrics.descent()),
-                             ruby->reading);
+                             shown.reading(*ruby).toString());
         painter.setFont(rowFont(line));
     }
     for (auto mark = firstEndingAfter(shown.emphasis, start, emphasisSpan);
