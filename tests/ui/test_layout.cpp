@@ -302,6 +302,31 @@ TEST_F(LayoutTest, BasesKeptTogetherMoveWholeAndTheQuickWrapAgrees)
     }
 }
 
+// A line of characters of one width that may break between any two is wrapped again at another
+// room from what the last wrap learnt of it, without its text: the plain walk agrees at every
+// room, one narrower than a character and whole numbers of characters among them, for lines
+// that only look even, and once bases are kept together.
+TEST_F(LayoutTest, EvenLinesWrapAgainAsThePlainWalkDoes)
+{
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(20);
+    const auto widths = std::make_shared<CharWidths>(font);
+    const QString text = QStringLiteral("吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。\n"
+                                        "吾輩は猫である。ｶﾀｶﾅ名前はまだ無い。\n"
+                                        "吾輩は 猫である。名前は　まだ無い。\n"
+                                        "①②③④⑤⑥⑦⑧⑨⑩①②③④⑤⑥⑦⑧⑨⑩\n"
+                                        "漢a漢a漢a漢a漢a漢a漢a漢a漢a漢a漢a\n"
+                                        "ＡＢＣ１２３ＡＢＣ１２３ＡＢＣ１２３\n"
+                                        "\n吾\n吾輩");
+    TextLayout layout(text);
+    layout.setWidths(widths);
+    for (const int room : {100, 57, 60, 19, 20, 1, 400, 61, 100})
+        EXPECT_EQ(layout.lineStarts(true, room).all(), layout.plainLineStarts(true, room)) << room;
+    layout.setKeepTogether({{2, 5}, {30, 34}});
+    for (const int room : {57, 100})
+        EXPECT_EQ(layout.lineStarts(true, room).all(), layout.plainLineStarts(true, room)) << room;
+}
+
 // Line starts are held in 32 bits; a text past 2^32 units keeps its upper parts apart, and the
 // display lines, hard starts and wrap points merged, are found by number and by position.
 TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
@@ -374,7 +399,8 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     const qreal widest = inPieces.maxLineWidth();
     EXPECT_EQ(widest, whole.maxLineWidth());
     EXPECT_EQ(inPieces.lineStarts(false, 0).all(), whole.lineStarts(false, 0).all());
-    for (int room : {90, 600}) {
+    // Wrapped again at rooms met before and not: from what the last wrap learnt of each line.
+    for (int room : {90, 600, 37, 90}) {
         SCOPED_TRACE(room);
         EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
     }
