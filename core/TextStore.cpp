@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <list>
 #include <mutex>
 #include <unistd.h>
@@ -480,6 +483,25 @@ QStringView TextStore::Reader::range(qint64 from, qint64 to)
 
 namespace {
 
+// The first CR or LF in [p, end), or end.
+const char *firstBreak(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))))
+            return p + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n' || *p == '\r')
+            return p;
+    }
+    return end;
+}
+
 // The bytes a line reader reads at a time.
 constexpr qsizetype kLineReadBytes = 256 << 10;
 // A line longer than this is read through the block reader rather than held as bytes too.
@@ -510,25 +532,23 @@ void TextStore::LineReader::findBreak(qsizetype from, qsizetype &lineEnd, qsizet
     qsizetype offset = from - cursor_;
     for (;;) {
         const char *base = bytes_.constData() + cursor_;
-        const qsizetype held = held_ - cursor_;
-        const char *p = base + offset;
-        const char *lf = static_cast<const char *>(std::memchr(p, '\n', size_t(held - offset)));
-        const char *cr = static_cast<const char *>(std::memchr(p, '\r', size_t((lf ? lf : base + held) - p)));
-        const char *found = cr ? cr : lf;
+        const char *end = bytes_.constData() + held_;
+        const char *found = firstBreak(base + offset, end);
         // A CR as the last byte held may yet be followed by an LF.
-        if (found && (found == lf || found + 1 < base + held)) {
+        if (found < end && !(*found == '\r' && found + 1 == end)) {
             lineEnd = cursor_ + qsizetype(found - base);
-            next = lineEnd + (found == cr && found[1] == '\n' ? 2 : 1);
+            next = lineEnd + (*found == '\r' && found[1] == '\n' ? 2 : 1);
             return;
         }
-        const qsizetype foundAt = found ? qsizetype(found - base) : -1;
+        const qsizetype foundAt = found < end ? qsizetype(found - base) : -1;
+        const qsizetype looked = qsizetype(end - base);
         const bool more = readMore();
         if (!more) {
             lineEnd = foundAt >= 0 ? cursor_ + foundAt : held_;
             next = foundAt >= 0 ? lineEnd + 1 : held_;
             return;
         }
-        offset = foundAt >= 0 ? foundAt : held;
+        offset = foundAt >= 0 ? foundAt : looked;
     }
 }
 

@@ -829,7 +829,8 @@ void TextLayout::buildWrapped(int room)
 {
     wrapBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = room;
-    wraps_ = {};
+    // Cleared with its room kept: pages touched again cost no fault.
+    wraps_.clear();
     // Where every line fits, there is no wrap point to find; the margin is wrapRange's own.
     if (maxWidth_ <= room - 0.5)
         return;
@@ -871,8 +872,13 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Text
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
         const qreal width = widthOf(hard_.widths[line]);
-        if (width <= available - 0.5)
+        if (width <= available - 0.5) {
+            // A line not far narrower than the room is likely to need a walk at the next room:
+            // learnt now, while the lines around it are read anyway, it costs no walk then.
+            if (width > available / 2 && evenLines_[line] == kNotSeen && !hard_.general[line])
+                evenLines_[line] = evenWidth(reader.line(qint64(line)));
             continue;
+        }
         const qsizetype start = starts[line];
         if (!hard_.general[line]) {
             quint16 &even = evenLines_[line];
