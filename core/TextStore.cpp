@@ -593,8 +593,18 @@ QStringView TextStore::LineReader::line(qint64 line)
     const qsizetype length = lineEnd - cursor_;
     if (qsizetype(decoded_.size()) < length)
         decoded_.resize(size_t(length));
-    Cp932::PieceDecoder decoder;
-    const qsizetype written = decoder.decode(bytes_.constData() + cursor_, length, decoded_.data(), true).written;
+    // A line of bytes below 0x80 (never a CR or LF inside it) is the same units: widened at once.
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes_.constData() + cursor_);
+    unsigned char high = 0;
+    for (qsizetype i = 0; i < length; ++i)
+        high |= b[i];
+    qsizetype written = length;
+    if (high < 0x80) {
+        std::copy(b, b + length, decoded_.data());
+    } else {
+        Cp932::PieceDecoder decoder;
+        written = decoder.decode(bytes_.constData() + cursor_, length, decoded_.data(), true).written;
+    }
     cursor_ = std::min(next, held_);
     ++cursorLine_;
     if (written != end - start) {

@@ -236,7 +236,7 @@ private:
     // then needs none of its text. Two threads write the lines of their halves.
     static constexpr quint16 kNotSeen = 0;
     static constexpr quint16 kUneven = 1;
-    mutable std::vector<quint16> evenLines_;
+    mutable std::vector<quint16, HugePageAllocator<quint16>> evenLines_;
     int hardBuilds_ = 0;
     int wrapBuilds_ = 0;
     std::shared_ptr<LayoutDraft> draft_;
