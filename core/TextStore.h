@@ -107,6 +107,9 @@ public:
         // The text of `line` without its line break, `line` never before the last one asked;
         // valid until the next call.
         QStringView line(qint64 line);
+        // Whether the bytes were found not to agree with the index, so that the lines are read
+        // through the blocks from then on (a test sees the bytes followed).
+        bool lost() const { return lost_; }
 
     private:
         // Reads on after what is held, keeping [cursor_, held_); false at the end of the file.

@@ -94,6 +94,7 @@ TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
                 TextStore::LineReader reader(lazy);
                 for (qint64 line = step / 2; line < plain.lineCount(); line += step)
                     ASSERT_EQ(reader.line(line), plain.line(line)) << line << " by " << step;
+                EXPECT_FALSE(reader.lost()) << step;
             }
             const qint64 n = lazy.size();
             for (qint64 at : {qint64(0), n / 3, n / 2, n - 5, qint64(4090), qint64(65530), qint64(65536)}) {
@@ -148,6 +149,7 @@ TEST_F(TextStoreTest, AFileChangedAfterIndexingKeepsItsLengthAndShowsWhatCanBeRe
     TextStore::LineReader lines(lazy);
     for (qint64 i = 0; i < lazy.lineCount(); i += 3)
         ASSERT_EQ(lines.line(i), lazy.line(i)) << i;
+    EXPECT_TRUE(lines.lost());
 
     // Rewritten with other bytes: still no more and no less than the indexed length.
     const TextStore again = indexed(bytes, 4 << 20);

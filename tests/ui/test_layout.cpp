@@ -409,3 +409,36 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     wrappedFirst.setWidths(std::make_shared<CharWidths>(font));
     EXPECT_EQ(wrappedFirst.lineStarts(true, 600).all(), whole.lineStarts(true, 600).all());
 }
+
+// Lines of Japanese text between lines of words, as a large file holds them, read from the file
+// on two threads and wrapped again and again: the lines of even width are wrapped from what was
+// learnt of them, the others read back line by line across breaks of every kind.
+TEST(LayoutInPiecesTest, EvenLinesReadFromTheFileWrapAgainAsTheTextHeldWhole)
+{
+    const QByteArray breaks[] = {"\r\n", "\n", "\r", "\r\n"};
+    QRandomGenerator random(3);
+    QByteArray bytes;
+    for (int line = 0; bytes.size() < (1 << 20); ++line) {
+        const QString even = QStringLiteral("吾輩は猫である。名前はまだ無い。").repeated(1 + line % 5).left(5 + line % 70);
+        const QString words = mixedText(20 + random.bounded(200), quint32(line)).remove(QLatin1Char('\n'));
+        bytes += Cp932::encode(line % 2 ? words : even) + breaks[line % 4];
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    TestFiles::write(path, bytes);
+    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
+    const int fd = file.fd();
+    const TextStore store = TextStore::indexCp932(
+        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
+        qsizetype(1) << 20, nullptr);
+    const auto widths = std::make_shared<CharWidths>(QFont(QStringLiteral("IPAGothic"), 10));
+    TextLayout inPieces(store);
+    TextLayout whole(Cp932::decode(bytes));
+    inPieces.setWidths(widths);
+    whole.setWidths(widths);
+    ASSERT_TRUE(store.isLazy());
+    for (int room : {600, 300, 130, 57, 13, 300, 600}) {
+        SCOPED_TRACE(room);
+        EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
+    }
+}
