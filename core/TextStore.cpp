@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <list>
 #include <mutex>
 #include <unistd.h>
@@ -91,6 +94,21 @@ struct TextStore::Store {
         return text;
     }
 
+    // Reads up to `want` bytes from `at` in the file; gives how many it read.
+    qint64 readAt(qint64 at, char *into, qint64 want) const
+    {
+        qint64 got = 0;
+        while (got < want) {
+            const ssize_t n = ::pread(file.fd(), into + got, size_t(want - got), off_t(at + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        return got;
+    }
+
     // The units decoding block i may write: never more than its bytes or its indexed length.
     qint64 blockRoom(size_t i) const
     {
@@ -105,15 +123,7 @@ struct TextStore::Store {
         const qint64 want = blockBytes[i + 1] - blockBytes[i];
         if (bytes.size() < want)
             bytes.resize(qsizetype(want));
-        qint64 got = 0;
-        while (got < want) {
-            const ssize_t n = ::pread(file.fd(), bytes.data() + got, size_t(want - got), off_t(blockBytes[i] + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
+        const qint64 got = readAt(blockBytes[i], bytes.data(), want);
         const qsizetype units = qsizetype(blockUnits[i + 1] - blockUnits[i]);
         Cp932::PieceDecoder decoder;
         const Cp932::PieceDecoder::Step step = decoder.decode(bytes.constData(), qsizetype(got), out, true);
@@ -469,4 +479,138 @@ QStringView TextStore::Reader::range(qint64 from, qint64 to)
         held_ += s.decodeBlock(next_++, bytes_, units_.data() + held_);
     }
     return QStringView(units_.data() + (from - start_), qsizetype(to - from));
+}
+
+namespace {
+
+// The first CR or LF in [p, end), or end.
+const char *firstBreak(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))))
+            return p + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n' || *p == '\r')
+            return p;
+    }
+    return end;
+}
+
+// The bytes a line reader reads at a time.
+constexpr qsizetype kLineReadBytes = 256 << 10;
+// A line longer than this is read through the block reader rather than held as bytes too.
+constexpr qint64 kLongLine = 1 << 20;
+
+} // namespace
+
+bool TextStore::LineReader::readMore()
+{
+    const Store &s = *text_.store_;
+    if (cursor_ > 0) {
+        std::memmove(bytes_.data(), bytes_.data() + cursor_, size_t(held_ - cursor_));
+        bytesAt_ += cursor_;
+        held_ -= cursor_;
+        cursor_ = 0;
+    }
+    if (bytes_.size() < held_ + kLineReadBytes)
+        bytes_.resize(held_ + kLineReadBytes);
+    const qint64 got = s.readAt(bytesAt_ + held_, bytes_.data() + held_, bytes_.size() - held_);
+    held_ += qsizetype(got);
+    return got > 0;
+}
+
+void TextStore::LineReader::findBreak(qsizetype from, qsizetype &lineEnd, qsizetype &next)
+{
+    // A line feed or a carriage return is never part of a two-byte character: each is a line
+    // break, a CR LF pair one break. Offsets count from cursor_, which readMore() moves.
+    qsizetype offset = from - cursor_;
+    for (;;) {
+        const char *base = bytes_.constData() + cursor_;
+        const char *end = bytes_.constData() + held_;
+        const char *found = firstBreak(base + offset, end);
+        // A CR as the last byte held may yet be followed by an LF.
+        if (found < end && !(*found == '\r' && found + 1 == end)) {
+            lineEnd = cursor_ + qsizetype(found - base);
+            next = lineEnd + (*found == '\r' && found[1] == '\n' ? 2 : 1);
+            return;
+        }
+        const qsizetype foundAt = found < end ? qsizetype(found - base) : -1;
+        const qsizetype looked = qsizetype(end - base);
+        const bool more = readMore();
+        if (!more) {
+            lineEnd = foundAt >= 0 ? cursor_ + foundAt : held_;
+            next = foundAt >= 0 ? lineEnd + 1 : held_;
+            return;
+        }
+        offset = foundAt >= 0 ? foundAt : looked;
+    }
+}
+
+void TextStore::LineReader::seek(qint64 line)
+{
+    const Store &s = *text_.store_;
+    const qint64 start = text_.lineStart(line);
+    // The block that holds the line's start begins at a character; the first line that starts
+    // in it is found after its first line break, unless it starts the block.
+    const size_t block = s.blockAt(start);
+    bytesAt_ = s.blockBytes[block];
+    held_ = cursor_ = 0;
+    qint64 at = text_.lineOf(s.blockUnits[block]);
+    if (text_.lineStart(at) != s.blockUnits[block]) {
+        qsizetype end, next;
+        findBreak(cursor_, end, next);
+        cursor_ = next;
+        ++at;
+    }
+    cursorLine_ = at;
+}
+
+QStringView TextStore::LineReader::line(qint64 line)
+{
+    const Store &s = *text_.store_;
+    const qint64 start = text_.lineStart(line);
+    const qint64 end = line + 1 < text_.lineCount() ? text_.lineStart(line + 1) - 1 : text_.size();
+    if (!s.lazy || lost_ || end - start > kLongLine) {
+        cursorLine_ = -1;
+        return units_.range(start, end);
+    }
+    // Far ahead, the line is found from its block rather than through every line before it.
+    constexpr qint64 kFar = 256;
+    if (cursorLine_ < 0 || line < cursorLine_ || line - cursorLine_ > kFar)
+        seek(line);
+    qsizetype lineEnd = 0, next = 0;
+    for (; cursorLine_ < line; ++cursorLine_) {
+        findBreak(cursor_, lineEnd, next);
+        cursor_ = next;
+    }
+    findBreak(cursor_, lineEnd, next);
+    const qsizetype length = lineEnd - cursor_;
+    if (qsizetype(decoded_.size()) < length)
+        decoded_.resize(size_t(length));
+    // A line of bytes below 0x80 (never a CR or LF inside it) is the same units: widened at once.
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes_.constData() + cursor_);
+    unsigned char high = 0;
+    for (qsizetype i = 0; i < length; ++i)
+        high |= b[i];
+    qsizetype written = length;
+    if (high < 0x80) {
+        std::copy(b, b + length, decoded_.data());
+    } else {
+        Cp932::PieceDecoder decoder;
+        written = decoder.decode(bytes_.constData() + cursor_, length, decoded_.data(), true).written;
+    }
+    cursor_ = std::min(next, held_);
+    ++cursorLine_;
+    if (written != end - start) {
+        lost_ = true;
+        cursorLine_ = -1;
+        return units_.range(start, end);
+    }
+    return QStringView(decoded_.data(), written);
 }

@@ -97,6 +97,41 @@ public:
         QByteArray bytes_;
     };
 
+    // Reads whole lines from one thread, forward. A file's lines are found in its bytes: a line
+    // passed over costs only a search for its line break and a line asked for is decoded alone,
+    // so a pass that needs some of the lines decodes no more than those. Where the bytes do not
+    // agree with the index (the file changed since the load) it reads as Reader does.
+    class LineReader {
+    public:
+        explicit LineReader(const TextStore &text) : text_(text), units_(text) {}
+        // The text of `line` without its line break, `line` never before the last one asked;
+        // valid until the next call.
+        QStringView line(qint64 line);
+        // Whether the bytes were found not to agree with the index, so that the lines are read
+        // through the blocks from then on (a test sees the bytes followed).
+        bool lost() const { return lost_; }
+
+    private:
+        // Reads on after what is held, keeping [cursor_, held_); false at the end of the file.
+        bool readMore();
+        // From `from` (in bytes_, at or after cursor_): where the next line break starts and
+        // where the line after it starts; both at held_ when the file ends first. May move
+        // what is held (readMore), so `from` and the answers count from cursor_.
+        void findBreak(qsizetype from, qsizetype &lineEnd, qsizetype &next);
+        // Sets cursor_ to the first byte of `line`.
+        void seek(qint64 line);
+
+        const TextStore &text_;
+        Reader units_; // for a held text, a line too long to read alone, or bytes that disagree
+        bool lost_ = false;
+        QByteArray bytes_;
+        qint64 bytesAt_ = 0; // where bytes_ starts in the file
+        qsizetype held_ = 0;
+        qsizetype cursor_ = 0; // the first byte of line cursorLine_
+        qint64 cursorLine_ = -1;
+        std::vector<char16_t> decoded_;
+    };
+
 private:
     struct Store;
     std::shared_ptr<Store> store_;

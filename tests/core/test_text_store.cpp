@@ -69,6 +69,9 @@ TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
         {"no byte to end a block on", QByteArray(9000, '\x88') + "\r\n" + mixed},
         {"words across blocks", QByteArray("ab cd ef gh\r\n").repeated(3)},
         {"many blocks, indexed on two threads", numberedLines(mixed + "\x82\xcd\x82\xa2 ", 1200 << 10)},
+        {"a CR that ends the text", "ab\r\ncd\r"},
+        {"lines longer than a read, and than a line read alone",
+         "x\r\n" + QByteArray(300 << 10, '\x88') + "\n\r" + QByteArray((1 << 20) + 5, 'b') + "\r\nend"},
     };
     for (const auto &c : cases) {
         for (qsizetype piece : {qsizetype(7), qsizetype(4096), qsizetype(4) << 20}) {
@@ -85,6 +88,13 @@ TEST_F(TextStoreTest, AFileReadLazilyEqualsTheTextDecodedWhole)
             for (qint64 line = 0; line < plain.lineCount(); line += 1 + line / 3) {
                 EXPECT_EQ(lazy.lineStart(line), plain.lineStart(line));
                 EXPECT_EQ(lazy.line(line), plain.line(line));
+            }
+            // Lines read forward one by one, a few apart, and far apart.
+            for (const qint64 step : {qint64(1), qint64(7), qint64(1000)}) {
+                TextStore::LineReader reader(lazy);
+                for (qint64 line = step / 2; line < plain.lineCount(); line += step)
+                    ASSERT_EQ(reader.line(line), plain.line(line)) << line << " by " << step;
+                EXPECT_FALSE(reader.lost()) << step;
             }
             const qint64 n = lazy.size();
             for (qint64 at : {qint64(0), n / 3, n / 2, n - 5, qint64(4090), qint64(65530), qint64(65536)}) {
@@ -135,10 +145,17 @@ TEST_F(TextStoreTest, AFileChangedAfterIndexingKeepsItsLengthAndShowsWhatCanBeRe
     // What is still there reads as before; the rest is blank.
     EXPECT_EQ(after.left(40000), before.left(40000));
     EXPECT_EQ(after.right(100), QString(100, QLatin1Char(' ')));
+    // Read line by line, the bytes are found not to fit the index and the lines read the same.
+    TextStore::LineReader lines(lazy);
+    for (qint64 i = 0; i < lazy.lineCount(); i += 3)
+        ASSERT_EQ(lines.line(i), lazy.line(i)) << i;
+    EXPECT_TRUE(lines.lost());
 
     // Rewritten with other bytes: still no more and no less than the indexed length.
     const TextStore again = indexed(bytes, 4 << 20);
     TestFiles::write(path(), repeatedTo("\x82\xa0", 300 << 10));
     EXPECT_EQ(again.whole().size(), before.size());
     EXPECT_EQ(again.line(3).size(), 6);
+    TextStore::LineReader lines2(again);
+    EXPECT_EQ(lines2.line(3), again.line(3));
 }

@@ -309,6 +309,31 @@ TEST_F(LayoutTest, BasesKeptTogetherMoveWholeAndTheQuickWrapAgrees)
     }
 }
 
+// A line of characters of one width that may break between any two is wrapped again at another
+// room from what the last wrap learnt of it, without its text: the plain walk agrees at every
+// room, one narrower than a character and whole numbers of characters among them, for lines
+// that only look even, and once bases are kept together.
+TEST_F(LayoutTest, EvenLinesWrapAgainAsThePlainWalkDoes)
+{
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPixelSize(20);
+    const auto widths = std::make_shared<CharWidths>(font);
+    const QString text = QStringLiteral("吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。\n"
+                                        "吾輩は猫である。ｶﾀｶﾅ名前はまだ無い。\n"
+                                        "吾輩は 猫である。名前は　まだ無い。\n"
+                                        "①②③④⑤⑥⑦⑧⑨⑩①②③④⑤⑥⑦⑧⑨⑩\n"
+                                        "漢a漢a漢a漢a漢a漢a漢a漢a漢a漢a漢a\n"
+                                        "ＡＢＣ１２３ＡＢＣ１２３ＡＢＣ１２３\n"
+                                        "\n吾\n吾輩");
+    TextLayout layout(text);
+    layout.setWidths(widths);
+    for (const int room : {100, 57, 60, 19, 20, 1, 400, 61, 100})
+        EXPECT_EQ(layout.lineStarts(true, room).all(), layout.plainLineStarts(true, room)) << room;
+    layout.setKeepTogether({{2, 5}, {30, 34}});
+    for (const int room : {57, 100})
+        EXPECT_EQ(layout.lineStarts(true, room).all(), layout.plainLineStarts(true, room)) << room;
+}
+
 // Line starts are held in 32 bits; a text past 2^32 units keeps its upper parts apart, and the
 // display lines, hard starts and wrap points merged, are found by number and by position.
 TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
@@ -381,7 +406,8 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     const qreal widest = inPieces.maxLineWidth();
     EXPECT_EQ(widest, whole.maxLineWidth());
     EXPECT_EQ(inPieces.lineStarts(false, 0).all(), whole.lineStarts(false, 0).all());
-    for (int room : {90, 600}) {
+    // Wrapped again at rooms met before and not: from what the last wrap learnt of each line.
+    for (int room : {90, 600, 37, 90}) {
         SCOPED_TRACE(room);
         EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
     }
@@ -389,4 +415,37 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     TextLayout wrappedFirst(store);
     wrappedFirst.setWidths(std::make_shared<CharWidths>(font));
     EXPECT_EQ(wrappedFirst.lineStarts(true, 600).all(), whole.lineStarts(true, 600).all());
+}
+
+// Lines of Japanese text between lines of words, as a large file holds them, read from the file
+// on two threads and wrapped again and again: the lines of even width are wrapped from what was
+// learnt of them, the others read back line by line across breaks of every kind.
+TEST(LayoutInPiecesTest, EvenLinesReadFromTheFileWrapAgainAsTheTextHeldWhole)
+{
+    const QByteArray breaks[] = {"\r\n", "\n", "\r", "\r\n"};
+    QRandomGenerator random(3);
+    QByteArray bytes;
+    for (int line = 0; bytes.size() < (1 << 20); ++line) {
+        const QString even = QStringLiteral("吾輩は猫である。名前はまだ無い。").repeated(1 + line % 5).left(5 + line % 70);
+        const QString words = mixedText(20 + random.bounded(200), quint32(line)).remove(QLatin1Char('\n'));
+        bytes += Cp932::encode(line % 2 ? words : even) + breaks[line % 4];
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    TestFiles::write(path, bytes);
+    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
+    const int fd = file.fd();
+    const TextStore store = TextStore::indexCp932(
+        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
+        qsizetype(1) << 20, nullptr);
+    const auto widths = std::make_shared<CharWidths>(QFont(QStringLiteral("IPAGothic"), 10));
+    TextLayout inPieces(store);
+    TextLayout whole(Cp932::decode(bytes));
+    inPieces.setWidths(widths);
+    whole.setWidths(widths);
+    ASSERT_TRUE(store.isLazy());
+    for (int room : {600, 300, 130, 57, 13, 300, 600}) {
+        SCOPED_TRACE(room);
+        EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
+    }
 }

@@ -361,6 +361,7 @@ void TextLayout::invalidate()
     // The old layout goes at once, so a large text does not hold it through the next load.
     hard_ = {};
     wraps_ = {};
+    evenLines_ = {};
     draft_.reset();
 }
 
@@ -892,18 +893,26 @@ void TextLayout::buildWrapped(int room)
 {
     wrapBuilds_ += text_->isEmpty() ? 0 : 1;
     wrappedRoom_ = room;
-    wraps_ = {};
+    // Cleared with its room kept: pages touched again cost no fault.
+    wraps_.clear();
     // Where every line fits, there is no wrap point to find; the margin is wrapRange's own.
     if (maxWidth_ <= room - 0.5)
         return;
     const size_t lines = hard_.widths.size();
+    if (evenLines_.size() != lines)
+        evenLines_.assign(lines, kNotSeen);
     if (text_->size() >= kTwoThreadsFrom) {
         const size_t half = lines / 2;
         std::vector<Positions> pieces;
-        runOnTwoThreads([&] { wrapRange(0, half, room, wraps_); },
+        runOnTwoThreads([&] {
+                            TextStore::LineReader reader(*text_);
+                            wrapRange(0, half, room, reader, wraps_);
+                        },
                         [&] {
+                            TextStore::LineReader reader(*text_);
                             for (size_t from = half; from < lines; from += kPieceLines)
-                                wrapRange(from, std::min(lines, from + kPieceLines), room, pieces.emplace_back());
+                                wrapRange(from, std::min(lines, from + kPieceLines), room, reader,
+                                          pieces.emplace_back());
                         });
         size_t total = wraps_.size();
         for (const Positions &piece : pieces)
@@ -912,27 +921,42 @@ void TextLayout::buildWrapped(int room)
         for (Positions &piece : pieces)
             wraps_.append(piece);
     } else {
-        wrapRange(0, lines, room, wraps_);
+        TextStore::LineReader reader(*text_);
+        wrapRange(0, lines, room, reader, wraps_);
     }
 }
 
-void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Positions &out) const
+void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, TextStore::LineReader &reader,
+                           Positions &out) const
 {
-    TextStore::Reader reader(*text_);
     const Positions &starts = text_->lineStarts();
+    // Kept-together bases break the evenness of any line that holds one.
+    const bool evenPaths = together().empty();
     for (size_t line = fromLine; line < toLine; ++line) {
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
         const qreal width = widthOf(hard_.widths[line]);
-        if (width <= available - 0.5)
+        if (width <= available - 0.5) {
+            // A line not far narrower than the room is likely to need a walk at the next room:
+            // learnt now, while the lines around it are read anyway, it costs no walk then.
+            if (width > available / 2 && evenLines_[line] == kNotSeen && !hard_.general[line])
+                evenLines_[line] = evenWidth(reader.line(qint64(line)));
             continue;
+        }
         const qsizetype start = starts[line];
-        const qsizetype end = lineEnd(line);
-        const QStringView text = reader.range(start, end);
         if (!hard_.general[line]) {
+            quint16 &even = evenLines_[line];
+            if (evenPaths && even > kUneven) {
+                wrapEvenLine(start, lineEnd(line) - start, even / 64.0, available, out);
+                continue;
+            }
+            const QStringView text = reader.line(qint64(line));
+            if (even == kNotSeen)
+                even = evenWidth(text);
             wrapPlainLine(text, start, width, available, out);
             continue;
         }
+        const QStringView text = reader.line(qint64(line));
         if (const LineShape *shape = shapes_.empty() ? nullptr : shapeOf(line)) {
             wrapWalk(text, start, std::max<qreal>(1, available - shape->inset), out,
                      shape->widths ? *shape->widths : *widths_);
@@ -1033,6 +1057,47 @@ std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
             return LineStarts(out, nullptr).all();
         start = lineBreak + 1;
     }
+}
+
+quint16 TextLayout::evenWidth(QStringView line) const
+{
+    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
+    const qsizetype n = line.size();
+    if (n < 2)
+        return kUneven;
+    const CharWidths &table = *widths_;
+    const float w = table.known(d[0]);
+    // Kept in 1/64 px, as fonts give advances: another width is not kept.
+    const float scaled = w * 64;
+    if (!(scaled >= 2 && scaled < 0x10000 && scaled == std::floor(scaled)))
+        return kUneven;
+    // A blank lets the line break after it and hangs past the edge: left to the walk.
+    bool wideBefore = breaksAround(d[0]);
+    if (d[0] == u' ')
+        return kUneven;
+    for (qsizetype i = 1; i < n; ++i) {
+        const char16_t c = d[i];
+        const bool wide = breaksAround(c);
+        if (c == u' ' || table.known(c) != w || !(wide || wideBefore))
+            return kUneven;
+        wideBefore = wide;
+    }
+    return quint16(scaled);
+}
+
+// Every display line of such a line but its last holds as many characters as fit, or one where
+// none does, and breaks right after them: the break the walk would find is always the place
+// where the edge is passed. The products are exact in a double, as the walk's sums are.
+void TextLayout::wrapEvenLine(qint64 base, qint64 length, qreal width, qreal available, Positions &out)
+{
+    qint64 fit = qint64(available / width);
+    while (fit > 0 && qreal(fit) * width > available)
+        --fit;
+    while (qreal(fit + 1) * width <= available)
+        ++fit;
+    fit = std::max<qint64>(fit, 1);
+    for (qint64 at = fit; at < length; at += fit)
+        out.push_back(base + at);
 }
 
 // The wrap of one hard line without a tab (a tab's width depends on where it starts), exactly as

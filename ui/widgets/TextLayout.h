@@ -218,7 +218,12 @@ private:
                       Positions *starts = nullptr) const;
     void closeLine(Measure &measure, HardLines &out) const;
     qsizetype lineEnd(size_t line) const;
-    void wrapRange(size_t fromLine, size_t toLine, qreal room, Positions &out) const;
+    void wrapRange(size_t fromLine, size_t toLine, qreal room, TextStore::LineReader &reader, Positions &out) const;
+    // A plain line's even width (see evenLines_) from its text.
+    quint16 evenWidth(QStringView line) const;
+    // The wrap of a plain line of `length` characters that all have `width` and may break
+    // between any two, as wrapPlainLine() gives it, without its text.
+    static void wrapEvenLine(qint64 base, qint64 length, qreal width, qreal available, Positions &out);
     // A hard line's text and where it starts.
     void wrapWalk(QStringView line, qint64 base, qreal available, Positions &out) const
     {
@@ -241,6 +246,13 @@ private:
     int wrappedRoom_ = -1;
     // The starts of the display lines that do not start a hard line, at wrappedRoom_.
     Positions wraps_;
+    // What a wrap learnt of each plain hard line it walked, for the next wrap at another room:
+    // kNotSeen, kUneven, or the width of every one of its characters in 1/64 px when they are
+    // all alike and the line may break between any two (a line of Japanese text), whose wrap
+    // then needs none of its text. Two threads write the lines of their halves.
+    static constexpr quint16 kNotSeen = 0;
+    static constexpr quint16 kUneven = 1;
+    mutable std::vector<quint16, HugePageAllocator<quint16>> evenLines_;
     int hardBuilds_ = 0;
     int wrapBuilds_ = 0;
     std::shared_ptr<LayoutDraft> draft_;
