@@ -380,6 +380,23 @@ TEST(LinePositionsTest, PositionsPastFourGigaUnitsAndMergedDisplayLines)
     EXPECT_EQ(LineStarts(small, nullptr).all(), smallMerged);
 }
 
+namespace {
+
+// The bytes written to a file in dir and indexed as a large file is: read from the file in
+// blocks of 1 MB whenever a line is asked for.
+TextStore storeReadFromFile(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    TestFiles::write(path, bytes);
+    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
+    const int fd = file.fd();
+    return TextStore::indexCp932(
+        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
+        qsizetype(1) << 20, nullptr);
+}
+
+} // namespace
+
 // A text read from its file in blocks lays out exactly as the same text held whole: the hard
 // lines are measured across block ends and the wrap reads each long line back.
 TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
@@ -387,13 +404,7 @@ TEST(LayoutInPiecesTest, ATextReadFromItsFileLaysOutAsTheTextHeldWhole)
     // With sound marks after a hiragana and doubled: clusters no table holds beforehand.
     const QByteArray bytes = Cp932::encode(mixedText(400'000, 11).replace(QStringLiteral("ﾊﾝ"), QStringLiteral("きﾞﾊﾟﾟ")));
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("t.txt"));
-    TestFiles::write(path, bytes);
-    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
-    const int fd = file.fd();
-    const TextStore store = TextStore::indexCp932(
-        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
-        qsizetype(1) << 20, nullptr);
+    const TextStore store = storeReadFromFile(dir, bytes);
     const QString held = Cp932::decode(bytes);
     const QFont font(QStringLiteral("IPAGothic"), 10);
     const auto widths = std::make_shared<CharWidths>(font);
@@ -431,13 +442,7 @@ TEST(LayoutInPiecesTest, EvenLinesReadFromTheFileWrapAgainAsTheTextHeldWhole)
         bytes += Cp932::encode(line % 2 ? words : even) + breaks[line % 4];
     }
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("t.txt"));
-    TestFiles::write(path, bytes);
-    RegularFile::Handle file = RegularFile::openForReading(path.toLocal8Bit());
-    const int fd = file.fd();
-    const TextStore store = TextStore::indexCp932(
-        std::move(file), [fd](char *into, qsizetype room) { return qsizetype(::read(fd, into, size_t(room))); },
-        qsizetype(1) << 20, nullptr);
+    const TextStore store = storeReadFromFile(dir, bytes);
     const auto widths = std::make_shared<CharWidths>(QFont(QStringLiteral("IPAGothic"), 10));
     TextLayout inPieces(store);
     TextLayout whole(Cp932::decode(bytes));
