@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/HugePages.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -29,6 +31,7 @@ struct Ruby {
     quint32 readingAt = 0;
     quint32 readingLength = 0;
 };
+using Rubies = std::vector<Ruby, HugePageAllocator<Ruby>>;
 
 enum class Emphasis : char { Dots, SideLine };
 struct Emphasised {
@@ -59,8 +62,9 @@ struct Picture {
 // What the notation says about a text.
 struct Book {
     QString text;                 // the shown text; lines end in '\n' as in the source
-    std::vector<LineStyle> lines; // one a shown line
-    std::vector<Ruby> ruby;       // in the order of their bases
+    // A novel's styles and readings run to a megabyte or more: held in huge pages (see run()).
+    std::vector<LineStyle, HugePageAllocator<LineStyle>> lines; // one a shown line
+    Rubies ruby;                                                 // in the order of their bases
     // The readings one after another: one block holds them all where a string each would cost
     // an allocation each.
     QString readings;

@@ -312,17 +312,17 @@ qreal CharWidths::knownCluster(QStringView cluster) const
 
 void TextLayout::setKeepTogether(std::vector<std::pair<qint64, qint64>> spans)
 {
-    auto bases = std::make_shared<std::vector<Aozora::Ruby>>();
+    auto bases = std::make_shared<Aozora::Rubies>();
     bases->reserve(spans.size());
     for (const auto &[start, end] : spans)
         bases->push_back({{start, end - start}});
     setKeepTogether(std::move(bases));
 }
 
-void TextLayout::setKeepTogether(std::shared_ptr<const std::vector<Aozora::Ruby>> bases)
+void TextLayout::setKeepTogether(std::shared_ptr<const Aozora::Rubies> bases)
 {
     const auto sameSpans = [](const Aozora::Ruby &a, const Aozora::Ruby &b) { return a.base == b.base; };
-    const std::vector<Aozora::Ruby> &now = bases ? *bases : kNoBases;
+    const Aozora::Rubies &now = bases ? *bases : kNoBases;
     if (bases == together_
         || std::equal(now.begin(), now.end(), together().begin(), together().end(), sameSpans)) {
         together_ = std::move(bases);
@@ -981,7 +981,7 @@ void TextLayout::wrapWalk(QStringView line, qint64 base, qreal available, Positi
     qreal x = 0;
     bool afterWide = false;
     // The spans are positions of the text; the walk's are of the line.
-    const std::vector<Aozora::Ruby> &bases = together();
+    const Aozora::Rubies &bases = together();
     auto together = std::partition_point(bases.begin(), bases.end(),
                                          [base](const auto &span) { return span.base.end() <= base; });
     qreal xAtTogether = 0;
@@ -1116,8 +1116,8 @@ void TextLayout::wrapPlainLine(QStringView line, qint64 base, qreal width, qreal
     const auto w = [&](qsizetype i) { return qreal(table.known(d[i])); };
     // The bases kept together that the line holds: no break falls inside one, but for one after
     // a blank, as the walk has it.
-    using Spans = std::vector<Aozora::Ruby>::const_iterator;
-    const std::vector<Aozora::Ruby> &bases = together();
+    using Spans = Aozora::Rubies::const_iterator;
+    const Aozora::Rubies &bases = together();
     Spans first = bases.end();
     Spans last = bases.end();
     if (!bases.empty()) {

@@ -126,7 +126,7 @@ public:
     // and apart; a line that holds one is walked in full.
     void setKeepTogether(std::vector<std::pair<qint64, qint64>> spans);
     // The same, the bases of a book's readings read where the book holds them.
-    void setKeepTogether(std::shared_ptr<const std::vector<Aozora::Ruby>> bases);
+    void setKeepTogether(std::shared_ptr<const Aozora::Rubies> bases);
     void setWidths(std::shared_ptr<CharWidths> widths);
     CharWidths &widths() const { return *widths_; }
     const std::shared_ptr<CharWidths> &sharedWidths() const { return widths_; }
@@ -236,9 +236,9 @@ private:
     const TextStore *text_;
     std::shared_ptr<CharWidths> widths_;
     // Only the bases of the readings are read; null when nothing is kept together.
-    std::shared_ptr<const std::vector<Aozora::Ruby>> together_;
-    static inline const std::vector<Aozora::Ruby> kNoBases;
-    const std::vector<Aozora::Ruby> &together() const { return together_ ? *together_ : kNoBases; }
+    std::shared_ptr<const Aozora::Rubies> together_;
+    static inline const Aozora::Rubies kNoBases;
+    const Aozora::Rubies &together() const { return together_ ? *together_ : kNoBases; }
     std::vector<LineShape> shapes_;
     bool hardValid_ = false;
     HardLines hard_;

@@ -15,11 +15,11 @@ namespace {
 
 
 // The first of the spans, sorted and apart, that ends after `position`.
-template <typename T, typename SpanOf>
-auto firstEndingAfter(const std::vector<T> &items, qsizetype position, SpanOf spanOf)
+template <typename Items, typename SpanOf>
+auto firstEndingAfter(const Items &items, qsizetype position, SpanOf spanOf)
 {
     return std::partition_point(items.begin(), items.end(),
-                                [&](const T &item) { return spanOf(item).end() <= position; });
+                                [&](const auto &item) { return spanOf(item).end() <= position; });
 }
 
 const Aozora::Span &rubySpan(const Aozora::Ruby &ruby) { return ruby.base; }
@@ -42,7 +42,7 @@ void TextView::keepBasesTogether()
 {
     // Read where the book holds them, the book kept while the layout reads them.
     const std::shared_ptr<const Aozora::Book> shown = document_->sharedBook();
-    layout_.setKeepTogether(shown ? std::shared_ptr<const std::vector<Aozora::Ruby>>(shown, &shown->ruby) : nullptr);
+    layout_.setKeepTogether(shown ? std::shared_ptr<const Aozora::Rubies>(shown, &shown->ruby) : nullptr);
 }
 
 void TextView::shapeLines()
@@ -50,6 +50,11 @@ void TextView::shapeLines()
     // Headings stand out by size and weight; the largest by half again. A text that is no
     // book asks the fonts for nothing.
     static constexpr std::array<qreal, 4> kHeadingScale{1, 1.5, 1.3, 1.15};
+    // Only the kinds of heading the book has are asked their height: each is a font to load.
+    std::array<bool, 4> present{};
+    if (const Aozora::Book *shown = book())
+        for (const Aozora::LineStyle &style : shown->lines)
+            present[size_t(style.heading)] = true;
     for (size_t kind = 0; book() && kind < headingFonts_.size(); ++kind) {
         QFont font = shownFont_;
         if (kind > 0) {
@@ -60,7 +65,7 @@ void TextView::shapeLines()
             font.setBold(true);
         }
         headingFonts_[kind] = font;
-        headingHeights_[kind] = kind > 0 ? std::max(1, QFontMetrics(font).lineSpacing()) : lineHeight();
+        headingHeights_[kind] = kind > 0 && present[kind] ? std::max(1, QFontMetrics(font).lineSpacing()) : lineHeight();
     }
     if (book())
         rubyHeight_ = QFontMetrics(rubyFont()).height();
