@@ -389,45 +389,64 @@ qreal TextLayout::advance(QStringView cluster, qreal x, CharWidths &widths) cons
     return widths.knownCluster(cluster);
 }
 
-qreal TextLayout::learnClusters(QStringView text, CharWidths &widths) const
+namespace {
+
+// Walks a text cluster by cluster: `cluster` is given each cluster of several units or of one
+// unit that may join, `unit` every other unit; either ends the walk by giving false. Gives
+// whether the walk reached the end.
+template <typename Cluster, typename Unit>
+bool eachCluster(QStringView text, Cluster cluster, Unit unit)
 {
     const char16_t *d = reinterpret_cast<const char16_t *>(text.data());
     const unsigned char *kinds = unitKinds();
     ClusterCursor clusters(text);
-    qreal x = 0;
     for (qsizetype i = 0, to = text.size(); i < to;) {
         const qsizetype end = clusters.end(i);
-        if (end > i + 1 || kinds[d[i]] == MayJoin)
-            x += widths.learnCluster(QStringView(d + i, end - i));
-        else
-            x += d[i] == u'\t' ? tabWidth(x) : widths.width(d[i]);
-        // A line break starts the next line at 0.
-        if (d[i] == u'\n')
-            x = 0;
+        const bool going = end > i + 1 || kinds[d[i]] == MayJoin ? cluster(QStringView(d + i, end - i)) : unit(d[i]);
+        if (!going)
+            return false;
         i = end;
     }
+    return true;
+}
+
+} // namespace
+
+qreal TextLayout::learnClusters(QStringView text, CharWidths &widths) const
+{
+    qreal x = 0;
+    eachCluster(
+        text,
+        [&](QStringView cluster) {
+            x += widths.learnCluster(cluster);
+            return true;
+        },
+        [&](char16_t c) {
+            x += c == u'\t' ? tabWidth(x) : widths.width(c);
+            // A line break starts the next line at 0.
+            if (c == u'\n')
+                x = 0;
+            return true;
+        });
     return x;
 }
 
 std::optional<qreal> TextLayout::knownWidth(QStringView line) const
 {
-    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
-    const unsigned char *kinds = unitKinds();
-    ClusterCursor clusters(line);
     qreal x = 0;
-    for (qsizetype i = 0, to = line.size(); i < to;) {
-        const qsizetype end = clusters.end(i);
-        if (end > i + 1 || kinds[d[i]] == MayJoin) {
-            const QStringView cluster(d + i, end - i);
+    const bool known = eachCluster(
+        line,
+        [&](QStringView cluster) {
             if (!widths_->knowsCluster(cluster))
-                return std::nullopt;
+                return false;
             x += widths_->knownCluster(cluster);
-        } else {
-            x += d[i] == u'\t' ? tabWidth(x) : widths_->known(d[i]);
-        }
-        i = end;
-    }
-    return x;
+            return true;
+        },
+        [&](char16_t c) {
+            x += c == u'\t' ? tabWidth(x) : widths_->known(c);
+            return true;
+        });
+    return known ? std::optional<qreal>(x) : std::nullopt;
 }
 
 LineStarts TextLayout::lineStarts(bool wrap, int room)
@@ -688,19 +707,15 @@ void LayoutDraft::piece(size_t index, QStringView units, qint64 at)
 void LayoutDraft::noteUnlearnt(QStringView line)
 {
     std::vector<QString> found;
-    const char16_t *d = reinterpret_cast<const char16_t *>(line.data());
-    const unsigned char *kinds = unitKinds();
     const CharWidths &known = *measurer_.widths_;
-    ClusterCursor clusters(line);
-    for (qsizetype i = 0, to = line.size(); i < to;) {
-        const qsizetype end = clusters.end(i);
-        if (end > i + 1 || kinds[d[i]] == MayJoin) {
-            const QStringView cluster(d + i, end - i);
+    eachCluster(
+        line,
+        [&](QStringView cluster) {
             if (!known.knowsCluster(cluster))
                 found.push_back(cluster.toString());
-        }
-        i = end;
-    }
+            return true;
+        },
+        [](char16_t) { return true; });
     QCoreApplication *app = QCoreApplication::instance();
     const std::lock_guard lock(mutex_);
     unlearnt_.insert(unlearnt_.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
