@@ -16,6 +16,8 @@ struct DocumentLoader::Task {
     std::condition_variable doneChanged;
     bool done = false;
     Document::Loaded result;
+    // A read ahead no load has taken over yet: the path and encoding it reads in.
+    std::optional<std::pair<QString, std::optional<EncodingDetect::Encoding>>> ahead;
 };
 
 namespace {
@@ -29,6 +31,19 @@ Document::Loaded readEnded(const Archive::Member &member, Document::Failure fail
     read.archiveStatus = member.status;
     read.brokenAt = member.brokenAt;
     return read;
+}
+
+// A loaded document with `prepare` done to it. Should that run out of memory, the document is
+// handed back as it was read; the window's thread tries again and says so.
+Document::Loaded prepared(Document::Loaded loaded, const DocumentLoader::Prepare &prepare)
+{
+    if (loaded.document && prepare) {
+        try {
+            prepare(*loaded.document);
+        } catch (const std::bad_alloc &) {
+        }
+    }
+    return loaded;
 }
 
 // A member of an archive, read whole through the reader kept for its archive.
@@ -73,8 +88,13 @@ void DocumentLoader::joinWorker()
 std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
                                                      std::optional<EncodingDetect::Encoding> chosen,
                                                      std::chrono::milliseconds wait,
-                                                     const std::function<TextStore::IndexWatch()> &watchLarge)
+                                                     const std::function<TextStore::IndexWatch()> &watchLarge,
+                                                     const Prepare &prepare)
 {
+    if (task_ && task_->ahead && task_->ahead->first == path && task_->ahead->second == chosen) {
+        task_->ahead.reset();
+        return waitFor(wait);
+    }
     if (task_)
         cancel();
     // A file that is no regular one, or not there, is refused at once by the load itself.
@@ -87,7 +107,7 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         Document::LoadControl control;
         if (large)
             control.watch = watchLarge();
-        return Document::load(path, chosen, control);
+        return prepared(Document::load(path, chosen, control), prepare);
     }
     // The watch is made here, where the font may be asked, while the thread already recognises
     // the encoding and reads the first piece; the text waits for it before it is measured.
@@ -105,10 +125,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         };
     }
     return run(
-        [path, chosen, member, forward](const Document::LoadControl &running) {
+        [path, chosen, member, forward, prepare](const Document::LoadControl &running) {
             Document::LoadControl watched = running;
             watched.watch = forward;
-            return member ? loadMember(path, chosen, running.cancel) : Document::load(path, chosen, watched);
+            return prepared(member ? loadMember(path, chosen, running.cancel) : Document::load(path, chosen, watched),
+                            prepare);
         },
         wait, [&] {
             TextStore::IndexWatch made;
@@ -121,6 +142,30 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
             }
             watch->set_value(std::move(made));
         });
+}
+
+void DocumentLoader::readAhead(const QString &path, std::optional<EncodingDetect::Encoding> chosen, Prepare prepare)
+{
+    struct stat status {};
+    if (task_ || ::stat(PathForm::toNative(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)
+        || status.st_size >= Document::readAsShownFrom())
+        return;
+    const bool started = start([path, chosen, prepare = std::move(prepare)](const Document::LoadControl &control) {
+        return prepared(Document::load(path, chosen, control), prepare);
+    });
+    if (started)
+        task_->ahead.emplace(path, chosen);
+}
+
+void DocumentLoader::dropReadAhead()
+{
+    if (task_ && task_->ahead)
+        cancel();
+}
+
+bool DocumentLoader::running() const
+{
+    return task_ && !task_->ahead;
 }
 
 std::optional<Document::Loaded> DocumentLoader::listArchive(const QString &archivePath, std::chrono::milliseconds wait)
@@ -156,6 +201,14 @@ std::optional<Document::Loaded> DocumentLoader::readMember(const QString &path, 
 std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::milliseconds wait,
                                                     const std::function<void()> &whenStarted)
 {
+    // Where the system gives no further thread, the work is done here, slower but whole.
+    if (!start(work, whenStarted))
+        return work(Document::LoadControl{});
+    return waitFor(wait);
+}
+
+bool DocumentLoader::start(Work work, const std::function<void()> &whenStarted)
+{
     std::erase_if(stopping_, [](std::pair<std::thread, std::shared_ptr<Task>> &stopping) {
         const std::lock_guard lock(stopping.second->mutex);
         if (!stopping.second->done)
@@ -164,7 +217,7 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
         return true;
     });
     auto task = std::make_shared<Task>();
-    const auto start = [&](auto &&job) {
+    const auto spawn = [&](auto &&job) {
         try {
             worker_ = std::thread(std::forward<decltype(job)>(job));
             return true;
@@ -172,13 +225,13 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
             return false;
         }
     };
-    const bool started = start([this, task, work] {
+    const bool started = spawn([this, task, work] {
         Document::LoadControl control;
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
             QMetaObject::invokeMethod(
                 this, [this, task, percent] {
-                    if (task == task_)
+                    if (task == task_ && !task->ahead)
                         emit progressed(percent);
                 },
                 Qt::QueuedConnection);
@@ -204,10 +257,15 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
             throw;
         }
     }
-    // Where the system gives no further thread, the work is done here, slower but whole.
     if (!started)
-        return work(Document::LoadControl{});
+        return false;
     task_ = task;
+    return true;
+}
+
+std::optional<Document::Loaded> DocumentLoader::waitFor(std::chrono::milliseconds wait)
+{
+    const std::shared_ptr<Task> task = task_;
     std::unique_lock lock(task->mutex);
     if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))
         return std::nullopt;
@@ -219,8 +277,8 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
 
 void DocumentLoader::deliver(const std::shared_ptr<Task> &task)
 {
-    if (task != task_)
-        return; // handed back already, or cancelled
+    if (task != task_ || task->ahead)
+        return; // handed back already, cancelled, or read ahead and kept until a load takes it
     task_.reset();
     joinWorker();
     if (ended)
@@ -231,8 +289,11 @@ void DocumentLoader::cancel()
 {
     if (!task_)
         return;
+    const bool ahead = task_->ahead.has_value();
     task_->cancel = true;
     stopping_.emplace_back(std::move(worker_), std::exchange(task_, nullptr));
+    if (ahead)
+        return; // nothing waits for a read ahead
     Document::Loaded cancelled;
     cancelled.failure = Document::Failure::Cancelled;
     if (ended)

@@ -22,13 +22,24 @@ public:
     explicit DocumentLoader(QObject *parent = nullptr);
     ~DocumentLoader() override;
 
+    // What is done to a document read whole before it is handed back, on the thread that read
+    // it (the book it is shown as, say).
+    using Prepare = std::function<void(Document &)>;
+
     // Starts a load, cancelling one still running. Returns its result when it ends within
     // `wait`; otherwise nothing, and `ended` follows.
     // `watchLarge` is asked, here, for a watch of the text of a file read as shown; the load
     // begins meanwhile.
     std::optional<Document::Loaded> load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                                          std::chrono::milliseconds wait,
-                                         const std::function<TextStore::IndexWatch()> &watchLarge = {});
+                                         const std::function<TextStore::IndexWatch()> &watchLarge = {},
+                                         const Prepare &prepare = {});
+    // Starts reading a file that a load will soon ask for, while the window is still being
+    // made: the next load of the same path in the same encoding takes it over, anything else
+    // the loader is asked drops it unseen. Only a regular file that is read whole is read ahead.
+    void readAhead(const QString &path, std::optional<EncodingDetect::Encoding> chosen, Prepare prepare);
+    // Drops a read ahead that no load took over.
+    void dropReadAhead();
     // Reads an archive's listing, to be kept by ArchiveFolder, as a load runs: what it hands
     // back or `ended` receives carries the listing's status in `archiveStatus`, and
     // Failure::Cancelled when it was cancelled; no document.
@@ -39,7 +50,8 @@ public:
     // read has ended uncancelled; a cancelled read may still be writing to it.
     std::optional<Document::Loaded> readMember(const QString &path, std::shared_ptr<Archive::Member> into,
                                                std::chrono::milliseconds wait);
-    bool running() const { return task_ != nullptr; }
+    // Whether a load, listing or read runs that was asked for (a read ahead was not yet).
+    bool running() const;
     // Files smaller than this are read on the spot: a thread would only add its start-up to
     // every step through a folder. Tests set 0 to have every load run on a thread.
     static qint64 &readOnTheSpotBelow();
@@ -58,6 +70,10 @@ private:
     // `whenStarted` runs here once the work has begun on its thread (or before it runs here).
     std::optional<Document::Loaded> run(Work work, std::chrono::milliseconds wait,
                                         const std::function<void()> &whenStarted = {});
+    // Starts the work on a thread as the running task; false where the system gives none.
+    bool start(Work work, const std::function<void()> &whenStarted = {});
+    // Waits up to `wait` for the running task; its result once it has ended.
+    std::optional<Document::Loaded> waitFor(std::chrono::milliseconds wait);
     void deliver(const std::shared_ptr<Task> &task);
     void joinWorker();
 

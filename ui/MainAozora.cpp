@@ -15,6 +15,15 @@ namespace {
 // No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
 // the book holds a second copy of the text.
 constexpr qsizetype kRecogniseUpTo = qsizetype(32) << 20;
+
+void showAsBookIfAozora(Document &document)
+{
+    // The size first: a large file's text is read from the file and never made whole here.
+    if (document.book() || document.store().size() > kRecogniseUpTo)
+        return;
+    if (Aozora::isAozoraText(document.text()))
+        document.showAsBook(true);
+}
 } // namespace
 
 void TForm1::createAozoraCommands()
@@ -63,13 +72,19 @@ void TForm1::connectAozora()
     });
 }
 
-void TForm1::showAsBookIfAozora(Document &document) const
+std::function<void(Document &)> TForm1::bookRecognition() const
 {
-    // The size first: a large file's text is read from the file and never made whole here.
-    if (aozoraOffForSession_ || document.book() || document.store().size() > kRecogniseUpTo)
-        return;
-    if (Aozora::isAozoraText(document.text()))
-        document.showAsBook(true);
+    if (aozoraOffForSession_)
+        return {};
+    return showAsBookIfAozora;
+}
+
+void TForm1::matchBookToSession(Document &document) const
+{
+    if (aozoraOffForSession_)
+        document.showAsBook(false);
+    else
+        showAsBookIfAozora(document);
 }
 
 void TForm1::showAozoraMark()

@@ -52,9 +52,21 @@ QDateTime memberTime(const Archive::Entry &entry)
 }
 } // namespace
 
+void TForm1::readCommandLineFileAhead()
+{
+    const QString first = arguments_.value(0);
+    if (first.isEmpty() || first == QLatin1String("/n"))
+        return;
+    // A path into an archive, or an archive itself, is listed first and read its own way.
+    const QString path = FileSystem::absolutePath(first);
+    if (ArchiveFolder::locate(path))
+        return;
+    loader_->readAhead(path, DocumentEncoding::forcedEncoding(StoredEncodingChoice(services_.store)),
+                       bookRecognition());
+}
+
 void TForm1::connectLoading()
 {
-    loader_ = new DocumentLoader(this);
     ActionCancelLoad = cancelCommand("ActionCancelLoad");
     connect(ActionCancelLoad, &QAction::triggered, loader_, &DocumentLoader::cancel);
     connect(loader_, &DocumentLoader::progressed, this,
@@ -98,7 +110,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
         loader_->load(path, DocumentEncoding::forcedEncoding(Settings.encodingChoice()), kLoadOnTheSpot, [this] {
             loadDraft_ = RichEdit->layoutDraft();
             return loadDraft_->watch();
-        });
+        }, bookRecognition());
     if (loaded) {
         showLoaded(std::move(*loaded), path, mode, index);
         return;
@@ -197,7 +209,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
     recordPosition();
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
-        showAsBookIfAozora(*document_);
+        matchBookToSession(*document_);
         RichEdit->setDocument(document_, std::exchange(loadDraft_, nullptr));
         // The line count lays the text out, which takes memory too.
         RichEdit->displayedLineCount();

@@ -12,6 +12,7 @@
 #include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
+#include "ui/DocumentLoader.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/SystemColors.h"
@@ -71,6 +72,7 @@ void TForm1::FormShow()
     // read at the width it is shown at.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     actOnCommandLine();
+    loader_->dropReadAhead();
     ActionViewBookmarkExecute();
     RefreshViewState();
     SetHints();

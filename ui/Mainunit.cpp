@@ -1,8 +1,9 @@
 #include "ui/Mainunit.h"
 
 #include "resources/MainTexts.h"
-#include "ui/FileSelectionBox.h"
 #include "ui/AddressBar.h"
+#include "ui/DocumentLoader.h"
+#include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
@@ -38,6 +39,9 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     setFont(dialogFont);
     resize(SettingsRecord::kDefaultWidth, SettingsRecord::kDefaultHeight);
     setAcceptDrops(true);
+    // First of all, so that the file named is read while the rest of the window is made.
+    loader_ = new DocumentLoader(this);
+    readCommandLineFileAhead();
 
     createActions();
     createPanels();

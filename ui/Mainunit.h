@@ -184,6 +184,8 @@ private:
     void BuildFilterList();
     void applyStoredFilterEntry();
     void actOnCommandLine();
+    // The file named on the command line is read while the window is made.
+    void readCommandLineFileAhead();
     void reopenLastFile();
     void ActionViewBookmarkExecute();
     void applyStoredLayout();
@@ -245,7 +247,11 @@ private:
     // Aozora Bunko texts shown as books (MainAozora.cpp).
     void createAozoraCommands();
     void connectAozora();
-    void showAsBookIfAozora(Document &document) const;
+    // What a load does to the text it read, on the thread that read it: a text in Aozora Bunko's
+    // notation is shown as a book, unless the reader has turned books off for the session.
+    std::function<void(Document &)> bookRecognition() const;
+    // A loaded document brought in line with the switch, which may have been turned meanwhile.
+    void matchBookToSession(Document &document) const;
     void showAozoraMark();
 
     void connectFullScreen();

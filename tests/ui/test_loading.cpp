@@ -93,3 +93,68 @@ TEST_F(LoadingTest, RunningOutOfMemoryIsToldAndThePreviousFileStays)
     EXPECT_EQ(w.FileNameNow(), first);
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(1));
 }
+
+// The file named at start is read while the window is made: its load takes that read over,
+// anything else the loader is asked drops it without a word.
+TEST_F(LoadingTest, AReadAheadIsTakenOverByItsLoadAndDroppedUnseenByAnyOther)
+{
+    const QString a = writeText(QStringLiteral("a.txt"), QStringLiteral("read ahead"));
+    const QString b = writeText(QStringLiteral("b.txt"), QStringLiteral("asked for"));
+    DocumentLoader loader;
+    int ended = 0;
+    loader.ended = [&](Document::Loaded) { ++ended; };
+    std::atomic<int> preparedAhead{0};
+    const auto markAhead = [&](Document &) { ++preparedAhead; };
+    int preparedByLoad = 0;
+    const auto markLoad = [&](Document &) { ++preparedByLoad; };
+
+    loader.readAhead(a, std::nullopt, markAhead);
+    EXPECT_FALSE(loader.running());
+    QTRY_COMPARE(preparedAhead.load(), 1);
+    writeText(QStringLiteral("a.txt"), QStringLiteral("changed since"));
+    std::optional<Document::Loaded> taken = loader.load(a, std::nullopt, std::chrono::seconds(5), {}, markLoad);
+    ASSERT_TRUE(taken && taken->document);
+    EXPECT_EQ(taken->document->text(), QStringLiteral("read ahead"));
+    EXPECT_EQ(preparedByLoad, 0);
+
+    // In another encoding, or of another file, the read ahead is not what was asked for.
+    for (const auto &[path, chosen] : {std::pair{a, std::optional(EncodingDetect::Encoding::Euc)},
+                                       std::pair{b, std::optional<EncodingDetect::Encoding>()}}) {
+        loader.readAhead(a, std::nullopt, markAhead);
+        std::optional<Document::Loaded> asked = loader.load(path, chosen, std::chrono::seconds(5), {}, markLoad);
+        ASSERT_TRUE(asked && asked->document);
+        EXPECT_EQ(asked->document->text(), path == a ? QStringLiteral("changed since") : QStringLiteral("asked for"));
+    }
+    EXPECT_EQ(preparedByLoad, 2);
+
+    loader.readAhead(a, std::nullopt, markAhead);
+    loader.dropReadAhead();
+    EXPECT_FALSE(loader.running());
+    loader.readAhead(b, std::nullopt, markAhead);
+    QTest::qWait(50);
+    EXPECT_EQ(ended, 0); // a read ahead no load took over is handed to no one
+    EXPECT_TRUE(loader.listArchive(a, std::chrono::seconds(5)));
+    EXPECT_EQ(ended, 0);
+}
+
+// A book is made on the thread that reads the file; the reader turning books off meanwhile wins.
+TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
+{
+    const QString work = QStringLiteral("一《いち》、二《に》、三《さん》\n");
+    TForm1 &w = start({writeText(QStringLiteral("plain.txt"), QStringLiteral("plain"))});
+    QAction *book = action(QStringLiteral("ActionAozora"));
+    holdLoads();
+    w.LoadDocument(writeText(QStringLiteral("work.txt"), work), LoadMode::New, 0);
+    book->trigger(); // on over the plain text shown meanwhile,
+    book->trigger(); // then off for the session
+    release = true;
+    QTRY_VERIFY(viewText().startsWith(QStringLiteral("一《いち》")));
+    EXPECT_FALSE(book->isChecked());
+
+    book->trigger();
+    holdLoads();
+    w.LoadDocument(writeText(QStringLiteral("again.txt"), work), LoadMode::New, 0);
+    release = true;
+    QTRY_VERIFY(viewText().startsWith(QStringLiteral("一、二、三")));
+    EXPECT_TRUE(book->isChecked());
+}
