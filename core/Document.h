@@ -135,6 +135,8 @@ public:
         // the break at `brokenAt`.
         Archive::Status archiveStatus = Archive::Status::Ok;
         qint64 brokenAt = -1;
+        // Whether the work asked of the loaded document (see DocumentLoader) was done to it.
+        bool prepared = false;
     };
     // What a load may be asked and told while it runs, from any thread.
     struct LoadControl {

@@ -40,6 +40,7 @@ Document::Loaded prepared(Document::Loaded loaded, const DocumentLoader::Prepare
     if (loaded.document && prepare) {
         try {
             prepare(*loaded.document);
+            loaded.prepared = true;
         } catch (const std::bad_alloc &) {
         }
     }

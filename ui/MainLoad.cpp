@@ -209,7 +209,9 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
     recordPosition();
     std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
     try {
-        matchBookToSession(*document_);
+        // Recognised as it was read, unless the switch was turned meanwhile.
+        if (!loaded.prepared || aozoraOffForSession_)
+            matchBookToSession(*document_);
         RichEdit->setDocument(document_, std::exchange(loadDraft_, nullptr));
         // The line count lays the text out, which takes memory too.
         RichEdit->displayedLineCount();
