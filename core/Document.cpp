@@ -234,6 +234,7 @@ void Document::showAsBook(bool on)
         return;
     }
     book_ = std::make_shared<const Aozora::Book>(Aozora::parse(shown_.text.whole(), explanationOpen_));
+    linesHiddenByBook_ = std::max<qint64>(shown_.text.lineCount() - qint64(book_->lines.size()), 0);
     bookText_ = TextStore(book_->text);
     effects_.insert(EffectKind::Aozora);
 }
@@ -296,10 +297,7 @@ qint64 Document::overBook(qint64 position) const
 
 qint64 Document::linesHiddenByBook() const
 {
-    if (!book_)
-        return 0;
-    const qint64 own = shown_.text.lineCount();
-    return std::max<qint64>(own - qint64(book_->lines.size()), 0);
+    return book_ ? linesHiddenByBook_ : 0;
 }
 
 void Document::forgetUnprocessed()

@@ -187,6 +187,9 @@ private:
     Shown shown_;
     std::optional<Shown> unprocessed_;
     std::shared_ptr<const Aozora::Book> book_;
+    // Counted with the book, on the thread that made it: counting needs the lines of the text
+    // beneath, which nothing else on the window's thread asks for.
+    qint64 linesHiddenByBook_ = 0;
     bool explanationOpen_ = false;
     mutable QHash<QString, QByteArray> pictureFiles_;
     TextStore bookText_; // shares the book's text
