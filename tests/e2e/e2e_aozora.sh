@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # An Aozora Bunko work as Aozora ships it, a code page 932 text in a ZIP, opened from the
 # command line: it is shown as a book (the readings out of the line, the notes hidden), its
-# command checked, and a screenshot taken of the readings drawn over their bases.
+# command checked, and a screenshot taken of the readings drawn over their bases. The same work
+# as a text file, read while the window is made, is a book too.
 set -euo pipefail
 
 bin=$1
@@ -16,6 +17,8 @@ import lzma, sys, zipfile
 work = lzma.open(sys.argv[1], "rt", encoding="utf-8").read().split("\f\n")[0]
 with zipfile.ZipFile(sys.argv[2], "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr("rashomon.txt", work.replace("\n", "\r\n").encode("cp932"))
+with open(sys.argv[2].replace(".zip", ".txt"), "wb") as f:
+    f.write(work.replace("\n", "\r\n").encode("cp932"))
 PY
 version="Orlimbo  Ver 1.40"
 
@@ -31,6 +34,16 @@ pass
 pass
 shot aozora
 
+quit_with_ctrl_q "$main" "$pid"
+pid=""
+
+launch "$bin" "$work/rashomon.txt"
+main=$(wait_for_window "rashomon.txt - $version") || fail "the text file's window did not come up"
+/usr/bin/python3 "$here/atspi_checked.py" "青空文庫形式" >"$work/checked.log" 2>&1 ||
+    fail "the text file is not shown as a book: $(cat "$work/checked.log")"
+/usr/bin/python3 "$here/atspi_status.py" "一人の下人が、羅生門の下で雨やみを待っていた。" "SJIS" >"$work/atspi.log" 2>&1 ||
+    fail "the text file's book is not shown: $(cat "$work/atspi.log")"
+pass
 quit_with_ctrl_q "$main" "$pid"
 pid=""
 e2e_done
