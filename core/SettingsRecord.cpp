@@ -287,19 +287,6 @@ void LoadSettings(SettingsRecord &r, SettingsStore &store)
     key->close();
 }
 
-DocumentEncoding::Choice StoredEncodingChoice(SettingsStore &store)
-{
-    SettingsRecord r;
-    r.resetToDefaults();
-    if (std::unique_ptr<SettingsKey> key = store.open()) {
-        for (const StoredValue &value : storedValues())
-            if (value.name == QLatin1String("TextEncoding"))
-                value.load(r, key->read(value.name));
-        key->close();
-    }
-    return r.encodingChoice();
-}
-
 SaveResult SaveSettings(const SettingsRecord &r, SettingsStore &store, bool writePosition,
                         const QString &programPath)
 {

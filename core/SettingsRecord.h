@@ -144,9 +144,6 @@ enum class SaveResult { Saved, KeyUnavailable, WriteFailed };
 
 // Fills the record from the store; a missing key leaves the defaults and sets SettingsKeyMissing.
 void LoadSettings(SettingsRecord &record, SettingsStore &store);
-// The stored encoding choice alone, read as LoadSettings reads it: a file named at start is read
-// with it before the window has taken in the rest.
-DocumentEncoding::Choice StoredEncodingChoice(SettingsStore &store);
 // Writes the record in the stored order; stops at the first failing write.
 SaveResult SaveSettings(const SettingsRecord &record, SettingsStore &store, bool writePosition,
                         const QString &programPath);

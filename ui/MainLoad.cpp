@@ -52,17 +52,22 @@ QDateTime memberTime(const Archive::Entry &entry)
 }
 } // namespace
 
-void TForm1::readCommandLineFileAhead()
+void TForm1::readStartFileAhead()
 {
-    const QString first = arguments_.value(0);
-    if (first.isEmpty() || first == QLatin1String("/n"))
+    // The settings as they will be read once the window is shown; read here, they tell which
+    // file that will be and in which encoding.
+    SettingsRecord stored;
+    LoadSettings(stored, services_.store);
+    QString path = arguments_.value(0);
+    if (arguments_.isEmpty() && stored.flagIs(Flag::ReopenLastFile, '1'))
+        path = stored.History.FileNameNow;
+    if (path.isEmpty() || path == QLatin1String("/n"))
         return;
     // A path into an archive, or an archive itself, is listed first and read its own way.
-    const QString path = FileSystem::absolutePath(first);
+    path = FileSystem::absolutePath(path);
     if (ArchiveFolder::locate(path))
         return;
-    loader_->readAhead(path, DocumentEncoding::forcedEncoding(StoredEncodingChoice(services_.store)),
-                       bookRecognition());
+    loader_->readAhead(path, DocumentEncoding::forcedEncoding(stored.encodingChoice()), bookRecognition());
 }
 
 void TForm1::connectLoading()

@@ -41,7 +41,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     setAcceptDrops(true);
     // First of all, so that the file named is read while the rest of the window is made.
     loader_ = new DocumentLoader(this);
-    readCommandLineFileAhead();
+    readStartFileAhead();
 
     createActions();
     createPanels();

@@ -184,8 +184,9 @@ private:
     void BuildFilterList();
     void applyStoredFilterEntry();
     void actOnCommandLine();
-    // The file named on the command line is read while the window is made.
-    void readCommandLineFileAhead();
+    // The file the window will show first (named on the command line, else the last one
+    // reopened) is read while the window is made.
+    void readStartFileAhead();
     void reopenLastFile();
     void ActionViewBookmarkExecute();
     void applyStoredLayout();

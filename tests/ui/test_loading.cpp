@@ -158,3 +158,20 @@ TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
     QTRY_VERIFY(viewText().startsWith(QStringLiteral("一、二、三")));
     EXPECT_TRUE(book->isChecked());
 }
+
+// The file shown first, named or reopened, is read once: while the window is made.
+TEST_F(LoadingTest, TheFileShownFirstIsReadOnceWhileTheWindowIsMade)
+{
+    std::atomic<int> reads{0};
+    Document::pieceHook() = [&](qint64 done) { reads += done == 0; };
+    const QString path = writeText(QStringLiteral("first.txt"), QStringLiteral("first"));
+    start({path});
+    EXPECT_EQ(viewText(), QStringLiteral("first"));
+    EXPECT_EQ(reads.load(), 1);
+
+    reads = 0;
+    storeValues({{"FileNameNow", path}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
+    start();
+    EXPECT_EQ(viewText(), QStringLiteral("first"));
+    EXPECT_EQ(reads.load(), 1);
+}
