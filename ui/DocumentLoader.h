@@ -22,7 +22,7 @@ public:
     explicit DocumentLoader(QObject *parent = nullptr);
     ~DocumentLoader() override;
 
-    // What is done to a document read whole before it is handed back, on the thread that read
+    // What is done to a loaded document before it is handed back, on the thread that read
     // it (the book it is shown as, say).
     using Prepare = std::function<void(Document &)>;
 
