@@ -306,26 +306,17 @@ private:
     std::vector<Open> openEmphasis_;
 };
 
-// Room for n, rounded up to a whole huge page where n fills more than a quarter of one: touched
-// at a fault or two instead of a fault every 4 KB, for a megabyte more of address space at most.
-template <typename T>
-size_t hugeRoom(size_t n)
-{
-    constexpr size_t kPage = (HugePages::kSize + sizeof(T) - 1) / sizeof(T);
-    return n >= kPage / 4 ? std::max(n, kPage) : n;
-}
-
 Book Parser::run(QStringView source, bool explanationOpen)
 {
     // The shown text is never longer than its source; held in huge pages, a novel's two
     // megabytes are touched at a fault or two instead of hundreds.
     book_.text = HugePages::string(source.size());
     // A line takes a style, and most lines of a novel are paragraphs far longer than this.
-    book_.lines.reserve(hugeRoom<LineStyle>(size_t(source.size() / 32 + 16)));
+    book_.lines.reserve(HugePages::room<LineStyle>(size_t(source.size() / 32 + 16)));
     // Readings are never longer than their marks, so they all fit without a move: only the
     // pages written are ever touched.
     book_.readings.reserve(source.size());
-    book_.ruby.reserve(hugeRoom<Ruby>(size_t(std::count(source.utf16(), source.utf16() + source.size(), kRubyOpen.unicode()))));
+    book_.ruby.reserve(HugePages::room<Ruby>(size_t(std::count(source.utf16(), source.utf16() + source.size(), kRubyOpen.unicode()))));
     const auto explanation = findExplanation(source);
     LineCursor cursor(source);
     for (int i = 0; !cursor.atEnd(); ++i) {

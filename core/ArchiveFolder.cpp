@@ -21,10 +21,7 @@ constexpr qsizetype kKeptRecognitions = 100000;
 
 std::optional<RegularFile::Identity> regularFileAt(const QString &path)
 {
-    struct stat st {};
-    if (::stat(PathForm::toNative(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return RegularFile::identityOf(st);
+    return RegularFile::identityAt(PathForm::toNative(path));
 }
 
 bool startsWith(const QByteArray &head, qsizetype at, const char *magic, qsizetype length)

@@ -15,6 +15,14 @@ Identity identityOf(const struct stat &status)
             qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
 }
 
+std::optional<Identity> identityAt(const QByteArray &native)
+{
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return identityOf(st);
+}
+
 Handle::Handle(Handle &&other) noexcept
     : fd_(std::exchange(other.fd_, -1)), error_(other.error_), status_(other.status_)
 {

@@ -33,6 +33,9 @@ struct Identity {
     bool operator==(const Identity &other) const = default;
 };
 Identity identityOf(const struct stat &status);
+// The identity of the regular file at the path (following links); none for anything else or
+// nothing there. Nothing is opened.
+std::optional<Identity> identityAt(const QByteArray &native);
 
 // An open descriptor of a regular file, closed with the object.
 class Handle {

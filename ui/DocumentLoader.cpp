@@ -2,13 +2,13 @@
 
 #include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
+#include "core/RegularFile.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
 #include <system_error>
-#include <sys/stat.h>
 
 struct DocumentLoader::Task {
     std::atomic<bool> cancel{false};
@@ -99,12 +99,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     if (task_)
         cancel();
     // A file that is no regular one, or not there, is refused at once by the load itself.
-    struct stat status {};
-    const bool regular = ::stat(PathForm::toNative(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+    const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
     // A member is unpacked, which may take long whatever its size: always off this thread.
-    const bool member = !regular && ArchiveFolder::member(path);
-    const bool large = regular && status.st_size >= Document::readAsShownFrom() && watchLarge;
-    if (!member && (!regular || status.st_size < readOnTheSpotBelow())) {
+    const bool member = !file && ArchiveFolder::member(path);
+    const bool large = file && file->size >= Document::readAsShownFrom() && watchLarge;
+    if (!member && (!file || file->size < readOnTheSpotBelow())) {
         Document::LoadControl control;
         if (large)
             control.watch = watchLarge();
@@ -147,9 +146,10 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
 
 void DocumentLoader::readAhead(const QString &path, std::optional<EncodingDetect::Encoding> chosen, Prepare prepare)
 {
-    struct stat status {};
-    if (task_ || ::stat(PathForm::toNative(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)
-        || status.st_size >= Document::readAsShownFrom())
+    if (task_)
+        return;
+    const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
+    if (!file || file->size >= Document::readAsShownFrom())
         return;
     const bool started = start([path, chosen, prepare = std::move(prepare)](const Document::LoadControl &control) {
         return prepared(Document::load(path, chosen, control), prepare);

@@ -54,9 +54,8 @@ QDateTime memberTime(const Archive::Entry &entry)
 
 void TForm1::readStartFileAhead()
 {
-    // The settings as they will be read once the window is shown; read here, they tell which
-    // file that will be and in which encoding.
-    SettingsRecord stored;
+    // Read here, the settings tell which file will be shown first and in which encoding.
+    SettingsRecord &stored = storedAtStart_;
     LoadSettings(stored, services_.store);
     QString path = arguments_.value(0);
     if (arguments_.isEmpty() && stored.flagIs(Flag::ReopenLastFile, '1'))

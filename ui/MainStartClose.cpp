@@ -48,9 +48,7 @@ bool TForm1::startedAsNewWindow() const
 
 void TForm1::FormShow()
 {
-    Settings.UninstallRequested = false;
-    Settings.SettingsKeyMissing = false;
-    LoadSettings(Settings, services_.store);
+    Settings = std::move(storedAtStart_);
     applyLoadedSettings();
     BuildFilterList();
     applyStoredFilterEntry();

@@ -184,8 +184,8 @@ private:
     void BuildFilterList();
     void applyStoredFilterEntry();
     void actOnCommandLine();
-    // The file the window will show first (named on the command line, else the last one
-    // reopened) is read while the window is made.
+    // Reads the stored settings, and the file the window will show first (named on the
+    // command line, else the last one reopened), while the window is made.
     void readStartFileAhead();
     void reopenLastFile();
     void ActionViewBookmarkExecute();
@@ -307,6 +307,9 @@ private:
 
     // State shared by the commands.
     SettingsRecord Settings;
+    // The stored settings as the window read them while it was made; they become Settings
+    // when it is shown.
+    SettingsRecord storedAtStart_;
     // Whether the bookmark menu holds the entries of the file; the path list is filled from it.
     bool BookmarkMenuBuilt = false;
     int BoxWidthBeforeHiding = 0;
