@@ -6,7 +6,7 @@
 #include "platform/QSettingsStore.h"
 #include "platform/Shell.h"
 #include "resources/MainTexts.h"
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 #include "ui/QtJapaneseTranslator.h"
 
 #include <QFont>
@@ -108,7 +108,7 @@ int main(int argc, char **argv)
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
             arguments << PathForm::fromNative(QByteArray(argv[i]));
-        TForm1 window({dialogs, shell, store}, arguments);
+        MainWindow window({dialogs, shell, store}, arguments);
         window.show();
         return app.exec();
     } catch (const std::exception &e) {

@@ -100,7 +100,7 @@ void settle()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void loadDocument(TForm1 &form, const QString &path)
+void loadDocument(MainWindow &form, const QString &path)
 {
     form.LoadDocument(path, LoadMode::New, 0);
     const QAction *running = named<QAction>(form, "ActionCancelLoad");
@@ -147,7 +147,7 @@ Window::~Window()
 
 bool Window::start()
 {
-    form_ = std::make_unique<TForm1>(AppServices{dialogs_, shell_, store_}, QStringList{});
+    form_ = std::make_unique<MainWindow>(AppServices{dialogs_, shell_, store_}, QStringList{});
     form_->show();
     // The stored size is the default one; a resize makes sure of it whatever the store says.
     form_->resize(696, 480);
@@ -158,13 +158,13 @@ bool Window::start()
     return form_->windowHandle() && form_->windowHandle()->isExposed();
 }
 
-void setWrap(TForm1 &form, WrapMode wrap)
+void setWrap(MainWindow &form, WrapMode wrap)
 {
     named<QAction>(form, wrap == WrapMode::None ? "ActionWrapNone" : "ActionWrapSide")->trigger();
     settle();
 }
 
-bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, WrapMode wrap)
+bool loadInto(benchmark::State &state, MainWindow &form, const QString &path, WrapMode wrap)
 {
     setWrap(form, wrap);
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.

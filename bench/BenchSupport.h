@@ -3,7 +3,7 @@
 #include "platform/QSettingsStore.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QByteArray>
@@ -45,7 +45,7 @@ bool hugeEnabled();
 // before the user sees the result.
 void settle();
 // LoadDocument, and the events until a load that ran on past the window's wait has ended.
-void loadDocument(TForm1 &form, const QString &path);
+void loadDocument(MainWindow &form, const QString &path);
 
 // A field of /proc/self/status in bytes ("VmRSS", "VmHWM"), or -1.
 qint64 procStatusBytes(const char *field);
@@ -77,7 +77,7 @@ public:
 
     // Constructs and shows the window; true once it is exposed.
     bool start();
-    TForm1 &form() { return *form_; }
+    MainWindow &form() { return *form_; }
     ScriptedDialogs &dialogs() { return dialogs_; }
 
 private:
@@ -85,20 +85,20 @@ private:
     QSettingsStore store_;
     ScriptedDialogs dialogs_;
     RecordingShell shell_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
 };
 
 // Shows the window and loads a file with the given wrap mode.
 // Reports a benchmark error and returns false when the view or the status stays empty.
-bool loadInto(benchmark::State &state, TForm1 &form, const QString &path, WrapMode wrap);
+bool loadInto(benchmark::State &state, MainWindow &form, const QString &path, WrapMode wrap);
 
 // The window's object of type T with this name; the benchmarks reach the window as a user would.
 template <class T>
-T *named(TForm1 &form, const char *name)
+T *named(MainWindow &form, const char *name)
 {
     return form.findChild<T *>(QLatin1String(name));
 }
 // Sets the wrap mode through its command: none, or anything else as the window's edge.
-void setWrap(TForm1 &form, WrapMode wrap);
+void setWrap(MainWindow &form, WrapMode wrap);
 
 } // namespace bench

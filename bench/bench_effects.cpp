@@ -50,7 +50,7 @@ void BM_Effect(benchmark::State &state, const Effect *effect, qint64 size)
         state.SkipWithError("the window was not shown");
         return;
     }
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     if (!loadInto(state, form, path, WrapMode::RightEdge))
         return;
     QAction *command = form.findChild<QAction *>(QLatin1String(effect->command));

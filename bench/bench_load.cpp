@@ -58,7 +58,7 @@ void BM_Load(benchmark::State &state, qint64 size, WrapMode wrap, bool mixed)
         state.SkipWithError("the window was not shown");
         return;
     }
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     for (auto _ : state) {
         // Every load starts from an empty view, so dropping the last text is not timed.
         named<TextView>(form, "RichEdit")->setText(QString());

@@ -36,7 +36,7 @@ int runPeakMemoryChild(int argc, char **argv)
         std::fprintf(stderr, "peak memory: no file or no window\n");
         return 2;
     }
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     setWrap(form, wrap);
     const qint64 before = procStatusBytes("VmRSS");
     // Writing 5 resets VmHWM to the current RSS, leaving start-up peaks out.

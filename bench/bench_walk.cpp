@@ -29,7 +29,7 @@ const QString &walkFolder()
     return path;
 }
 
-bool statusFilled(TForm1 &form)
+bool statusFilled(MainWindow &form)
 {
     // Panel 1 (read-only) and 2 (debug) are empty by design for these files.
     return !form.statusText(StatusPanel::Date).isEmpty() && !form.statusText(StatusPanel::Size).isEmpty() && !form.statusText(StatusPanel::Lines).isEmpty();
@@ -43,7 +43,7 @@ FileListBox *openWalkFolder(benchmark::State &state, Window &window)
         state.SkipWithError("the window was not shown");
         return nullptr;
     }
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     named<FileSelectionBox>(form, "PanelDirBars")->openFolder(folder);
     FileListBox *list = named<FileListBox>(form, "FileListBox1");
     list->setFocus();
@@ -56,7 +56,7 @@ FileListBox *openWalkFolder(benchmark::State &state, Window &window)
 }
 
 // One Down key in the file list until the next file and its status are shown.
-bool step(TForm1 &form, FileListBox *list)
+bool step(MainWindow &form, FileListBox *list)
 {
     const QString before = form.FileNameNow();
     QTest::keyClick(list, Qt::Key_Down);
@@ -70,7 +70,7 @@ void BM_WalkStep(benchmark::State &state)
     FileListBox *list = openWalkFolder(state, window);
     if (!list)
         return;
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     for (auto _ : state) {
         if (list->currentRow() == list->count() - 1) {
             // At the end of the list the walk starts over from the top, not timed.
@@ -93,7 +93,7 @@ void BM_WalkFolder(benchmark::State &state)
     FileListBox *list = openWalkFolder(state, window);
     if (!list)
         return;
-    TForm1 &form = window.form();
+    MainWindow &form = window.form();
     const QString last = list->directory() + list->item(kWalkFiles - 1)->text();
     for (auto _ : state) {
         // A re-read list has nothing selected: the first Down shows the first file.

@@ -211,7 +211,7 @@ repetitions, or the single run itself. Targets are compared with the median wher
   CR LF, fixed seed) in a temporary folder, and runs in its own process on the offscreen
   platform, so one slow or crashing case cannot take the others with it; `bench/run` gives
   each a time limit (ORLIMBO_BENCH_TIMEOUT, default 300 s).
-- **Load/size/wrap**: `TForm1::LoadDocument(path, LoadMode::New, 0)` in a shown 696 x 480 window
+- **Load/size/wrap**: `MainWindow::LoadDocument(path, LoadMode::New, 0)` in a shown 696 x 480 window
   with the wrap mode off or at the window's edge, plus the queued events (the first paint).
   LoadDocument ends in `RefreshViewState`, so the line count of the status bar's line panel is
   included; the count is checked against the file. The view is emptied untimed before each run.
@@ -229,7 +229,7 @@ repetitions, or the single run itself. Targets are compared with the median wher
 - **List**: `listFolder` over 10,000 files (7,500 match the mask), the window's
   `FileListBox::setDirectory` over the same folder, and `DirectoryListBox::setDirectory`
   over a folder with 1,000 subfolders, each with the repaint.
-- **Startup/reopen/1MB**: constructing `TForm1`, `show()` (which runs FormShow and reopens
+- **Startup/reopen/1MB**: constructing `MainWindow`, `show()` (which runs FormShow and reopens
   the stored last file, a 1 MB text, with AppliSetFlags=111111C0001000S0) until the window is
   exposed and painted. The launch of the real executable is not measured: the program has no
   hook that says "shown", and adding one for the benchmark was ruled out, so process start,

@@ -1,9 +1,9 @@
 #include "platform/FileOpMessages.h"
 
 #include "core/SystemErrors.h"
-#include "resources/CmTexts.h"
+#include "resources/CopyMoveTexts.h"
 #include "resources/DeleteTexts.h"
-#include "resources/RenattTexts.h"
+#include "resources/RenameTexts.h"
 
 namespace FileOpMessages {
 
@@ -25,19 +25,19 @@ Message failure(Operation operation, const FileOps::Result &result)
         return {withCause(DeleteTexts::kFailedText, result), DeleteTexts::kFailedCaption, Kind::Failure};
     case Operation::Copy:
     case Operation::Move: {
-        const CmTexts::ModeTexts &texts = operation == Operation::Copy ? CmTexts::kCopy : CmTexts::kMove;
+        const CopyMoveTexts::ModeTexts &texts = operation == Operation::Copy ? CopyMoveTexts::kCopy : CopyMoveTexts::kMove;
         if (result.status == Status::TargetExists)
-            return {texts.conflictQuestion, CmTexts::kConflictCaption, Kind::QuestionAfterFailure};
+            return {texts.conflictQuestion, CopyMoveTexts::kConflictCaption, Kind::QuestionAfterFailure};
         return {withCause(texts.failureLead, result), texts.caption, Kind::Failure};
     }
     case Operation::Rename:
-        return {result.status == Status::TargetExists ? RenattTexts::kRenameFailed
-                                                      : withCause(RenattTexts::kRenameFailed, result),
-                RenattTexts::kRenameFailedCaption, Kind::Failure};
+        return {result.status == Status::TargetExists ? RenameTexts::kRenameFailed
+                                                      : withCause(RenameTexts::kRenameFailed, result),
+                RenameTexts::kRenameFailedCaption, Kind::Failure};
     case Operation::Attributes:
-        return {withCause(RenattTexts::kAttributesFailed, result), RenattTexts::kReportCaption, Kind::Notice};
+        return {withCause(RenameTexts::kAttributesFailed, result), RenameTexts::kReportCaption, Kind::Notice};
     case Operation::Time:
-        return {withCause(RenattTexts::kTimeFailed, result), RenattTexts::kReportCaption, Kind::Notice};
+        return {withCause(RenameTexts::kTimeFailed, result), RenameTexts::kReportCaption, Kind::Notice};
     }
     return {withCause(QString(), result), QString(), Kind::Failure};
 }

@@ -1,5 +1,5 @@
 // The address bar and the reload command.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
@@ -16,18 +16,18 @@
 #include <QDir>
 #include <QLineEdit>
 
-void TForm1::connectAddressBar()
+void MainWindow::connectAddressBar()
 {
-    connect(PanelPathBar, &AddressBar::pathEntered, this, &TForm1::FilePathBoxChange);
-    connect(PanelPathBar, &AddressBar::listRequested, this, &TForm1::FillPathList);
-    connect(PanelPathBar, &AddressBar::pageRequested, this, &TForm1::pageView);
-    connect(ActionReLoad, &QAction::triggered, this, &TForm1::ActionReLoadExecute);
-    connect(ActionFileOpen, &QAction::triggered, this, &TForm1::ActionFileOpenExecute);
-    connect(ActionFolderOpen, &QAction::triggered, this, &TForm1::ActionFolderOpenExecute);
-    connect(EditLRL, &QLineEdit::textChanged, this, &TForm1::EditLRLChange);
+    connect(PanelPathBar, &AddressBar::pathEntered, this, &MainWindow::FilePathBoxChange);
+    connect(PanelPathBar, &AddressBar::listRequested, this, &MainWindow::FillPathList);
+    connect(PanelPathBar, &AddressBar::pageRequested, this, &MainWindow::pageView);
+    connect(ActionReLoad, &QAction::triggered, this, &MainWindow::ActionReLoadExecute);
+    connect(ActionFileOpen, &QAction::triggered, this, &MainWindow::ActionFileOpenExecute);
+    connect(ActionFolderOpen, &QAction::triggered, this, &MainWindow::ActionFolderOpenExecute);
+    connect(EditLRL, &QLineEdit::textChanged, this, &MainWindow::EditLRLChange);
 }
 
-QString TForm1::dialogFolder() const
+QString MainWindow::dialogFolder() const
 {
     const QString file = FileNameNow();
     const QString folder = PathUtil::SplitPath(file, PathUtil::PathPart::Folder);
@@ -41,7 +41,7 @@ QString TForm1::dialogFolder() const
     return PanelDirBars->folder();
 }
 
-void TForm1::ActionFileOpenExecute()
+void MainWindow::ActionFileOpenExecute()
 {
     const std::vector<FilterEntry> entries = filterEntries(Settings);
     const std::optional<QString> chosen =
@@ -54,7 +54,7 @@ void TForm1::ActionFileOpenExecute()
         PanelDirBars->selectByPath(*chosen);
 }
 
-void TForm1::ActionFolderOpenExecute()
+void MainWindow::ActionFolderOpenExecute()
 {
     const std::optional<QString> folder =
         services_.dialogs.chooseFolder(this, MainTexts::kFolderOpenTitle, dialogFolder());
@@ -62,7 +62,7 @@ void TForm1::ActionFolderOpenExecute()
         PanelDirBars->openFolder(*folder);
 }
 
-void TForm1::EditLRLChange()
+void MainWindow::EditLRLChange()
 {
     if (listFirst(EditLRL->text(), [this] { EditLRLChange(); }))
         return;
@@ -70,7 +70,7 @@ void TForm1::EditLRLChange()
         PanelDirBars->selectByPath(EditLRL->text());
 }
 
-void TForm1::FilePathBoxChange(const QString &typed)
+void MainWindow::FilePathBoxChange(const QString &typed)
 {
     QString path = typed;
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
@@ -90,7 +90,7 @@ void TForm1::FilePathBoxChange(const QString &typed)
     }
 }
 
-void TForm1::ActionReLoadExecute()
+void MainWindow::ActionReLoadExecute()
 {
     // An archive changed on disk is listed anew before the box and the file are read again.
     const auto again = [this] { ActionReLoadExecute(); };
@@ -109,7 +109,7 @@ void TForm1::ActionReLoadExecute()
     }
 }
 
-void TForm1::reopenLastFile()
+void MainWindow::reopenLastFile()
 {
     ActionReLoadExecute();
     PanelPathBar->enterPath(PanelPathBar->path());

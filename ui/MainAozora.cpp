@@ -1,6 +1,6 @@
 // Aozora Bunko texts shown as books: the command, its recognition after a load and the copy that
 // keeps the readings.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/Aozora.h"
 #include "platform/Desktop.h"
@@ -26,7 +26,7 @@ void showAsBookIfAozora(Document &document)
 }
 } // namespace
 
-void TForm1::createAozoraCommands()
+void MainWindow::createAozoraCommands()
 {
     ActionAozora = new QAction(AozoraTexts::kCommand, this);
     ActionAozora->setObjectName(QStringLiteral("ActionAozora"));
@@ -39,7 +39,7 @@ void TForm1::createAozoraCommands()
     addAction(ActionCopyWithReadings);
 }
 
-void TForm1::connectAozora()
+void MainWindow::connectAozora()
 {
     connect(ActionAozora, &QAction::triggered, this, [this](bool on) {
         // Turned off by hand, it stays off for the files that follow until turned on again.
@@ -72,14 +72,14 @@ void TForm1::connectAozora()
     });
 }
 
-std::function<void(Document &)> TForm1::bookRecognition() const
+std::function<void(Document &)> MainWindow::bookRecognition() const
 {
     if (aozoraOffForSession_)
         return {};
     return showAsBookIfAozora;
 }
 
-void TForm1::matchBookToSession(Document &document) const
+void MainWindow::matchBookToSession(Document &document) const
 {
     if (aozoraOffForSession_)
         document.showAsBook(false);
@@ -87,7 +87,7 @@ void TForm1::matchBookToSession(Document &document) const
         showAsBookIfAozora(document);
 }
 
-void TForm1::showAozoraMark()
+void MainWindow::showAozoraMark()
 {
     ActionAozora->setChecked(document_->book() != nullptr);
     ActionAozora->setEnabled(!document_->isEmpty());

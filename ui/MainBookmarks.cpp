@@ -1,5 +1,5 @@
 // The bookmark menu, the address bar's list of bookmarked paths and the bookmark dialog.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/BookmarkFile.h"
 #include "platform/Dialogs.h"
@@ -7,7 +7,7 @@
 #include "platform/ProgramFolder.h"
 #include "resources/BookmarkTexts.h"
 #include "ui/AddressBar.h"
-#include "ui/Bookmarkunit.h"
+#include "ui/BookmarkDialog.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -23,27 +23,27 @@ constexpr int kFixedMenuItems = 3;
 
 } // namespace
 
-void TForm1::connectBookmarks()
+void MainWindow::connectBookmarks()
 {
     BookmarkAdd->setToolTip(kAddHint);
     BookmarkOrganise->setToolTip(kOrganiseHint);
-    connect(ActionViewBookmark, &QAction::triggered, this, &TForm1::ActionViewBookmarkExecute);
-    connect(ActionOpenAddBookmarkDialog, &QAction::triggered, this, &TForm1::ActionOpenAddBookmarkDialogExecute);
+    connect(ActionViewBookmark, &QAction::triggered, this, &MainWindow::ActionViewBookmarkExecute);
+    connect(ActionOpenAddBookmarkDialog, &QAction::triggered, this, &MainWindow::ActionOpenAddBookmarkDialogExecute);
     for (QAction *item : {BookmarkAdd, BookmarkOrganise})
         connect(item, &QAction::triggered, this, [this, item] { ActionBookmarkClickExecute(item); });
 }
 
-BookmarkPlaces TForm1::bookmarkPlaces() const
+BookmarkPlaces MainWindow::bookmarkPlaces() const
 {
     return BookmarkFilePlaces(ProgramFolder(), ProgramFolderWritable());
 }
 
-void TForm1::ActionViewBookmarkExecute()
+void MainWindow::ActionViewBookmarkExecute()
 {
     BuildBookmarkMenu();
 }
 
-void TForm1::BuildBookmarkMenu()
+void MainWindow::BuildBookmarkMenu()
 {
     if (BookmarkMenuBuilt)
         return;
@@ -55,7 +55,7 @@ void TForm1::BuildBookmarkMenu()
     }
 }
 
-void TForm1::ClearBookmarkMenu()
+void MainWindow::ClearBookmarkMenu()
 {
     const QList<QAction *> items = MenuBookmark->actions();
     for (qsizetype i = kFixedMenuItems; i < items.size(); ++i) {
@@ -65,7 +65,7 @@ void TForm1::ClearBookmarkMenu()
     BookmarkMenuBuilt = false;
 }
 
-void TForm1::ActionBookmarkClickExecute(QAction *item)
+void MainWindow::ActionBookmarkClickExecute(QAction *item)
 {
     const QString hint = item->toolTip();
     if (hint.startsWith(kAddHint)) {
@@ -79,11 +79,11 @@ void TForm1::ActionBookmarkClickExecute(QAction *item)
     }
 }
 
-void TForm1::ActionOpenAddBookmarkDialogExecute()
+void MainWindow::ActionOpenAddBookmarkDialogExecute()
 {
     {
         const BookmarkPlaces places = bookmarkPlaces();
-        TBookmarkForm dialog(BookmarkDialogContext{FileNameNow(), BookmarkDialogMode(Settings.flag(Flag::BookmarkDialogMode).toLatin1()),
+        BookmarkDialog dialog(BookmarkDialogContext{FileNameNow(), BookmarkDialogMode(Settings.flag(Flag::BookmarkDialogMode).toLatin1()),
                                                    places.saveTo, services_.dialogs, places.readFrom},
                              this);
         dialog.exec();
@@ -94,7 +94,7 @@ void TForm1::ActionOpenAddBookmarkDialogExecute()
     PathListBuilt = false;
 }
 
-void TForm1::FillPathList()
+void MainWindow::FillPathList()
 {
     if (!BookmarkMenuBuilt) {
         services_.dialogs.message(this, BookmarkTexts::kNotInitialisedText, BookmarkTexts::kNotInitialisedCaption,

@@ -1,5 +1,5 @@
 // The command table, the menus, the tool bars and their hints.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "resources/AozoraTexts.h"
 #include "resources/FileBoxTexts.h"
@@ -135,7 +135,7 @@ QFrame *separator()
 
 } // namespace
 
-QAction *TForm1::makeAction(const char *name)
+QAction *MainWindow::makeAction(const char *name)
 {
     for (const MainTexts::CommandText &command : MainTexts::kCommands) {
         if (qstrcmp(command.name, name) == 0)
@@ -144,7 +144,7 @@ QAction *TForm1::makeAction(const char *name)
     Q_UNREACHABLE();
 }
 
-void TForm1::createEffectCommands()
+void MainWindow::createEffectCommands()
 {
     for (const Effect &effect : kEffects) {
         QAction *command = newCommand(this, effect.command, QString::fromUtf16(effect.caption), effect.key);
@@ -153,7 +153,7 @@ void TForm1::createEffectCommands()
     }
 }
 
-void TForm1::createActions()
+void MainWindow::createActions()
 {
     ActionNewWindow = makeAction("ActionNewWindow");
     ActionFileOpen = makeAction("ActionFileOpen");
@@ -206,11 +206,11 @@ void TForm1::createActions()
         wrapGroup->addAction(a);
     }
 
-    connect(ActionNewWindow, &QAction::triggered, this, &TForm1::ActionNewWindowExecute);
-    connect(ActionAppQuit, &QAction::triggered, this, &TForm1::ActionAppQuitExecute);
+    connect(ActionNewWindow, &QAction::triggered, this, &MainWindow::ActionNewWindowExecute);
+    connect(ActionAppQuit, &QAction::triggered, this, &MainWindow::ActionAppQuitExecute);
 }
 
-void TForm1::createPopupMenus()
+void MainWindow::createPopupMenus()
 {
     PopupMenuPre = new QMenu(this);
     PopupMenuPre->setObjectName(QStringLiteral("PopupMenuPre"));
@@ -270,7 +270,7 @@ void TForm1::createPopupMenus()
     PanelDirBars->setMenus(PopupMenuFile, PopupMenuFolder);
 }
 
-void TForm1::createMenus()
+void MainWindow::createMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -316,10 +316,10 @@ void TForm1::createMenus()
     // The entries flip their bars themselves; the mark follows the bar, not the click.
     for (QAction *a : {ViewTool, ViewPath, ViewSelect, ViewStyle, ViewSearch})
         connect(a, &QAction::triggered, a, [a] { a->setChecked(!a->isChecked()); });
-    connect(ViewTool, &QAction::triggered, this, &TForm1::ViewToolClick);
-    connect(ViewPath, &QAction::triggered, this, &TForm1::ViewPathClick);
-    connect(ViewStyle, &QAction::triggered, this, &TForm1::ViewStyleClick);
-    connect(ViewSearch, &QAction::triggered, this, &TForm1::ViewSearchClick);
+    connect(ViewTool, &QAction::triggered, this, &MainWindow::ViewToolClick);
+    connect(ViewPath, &QAction::triggered, this, &MainWindow::ViewPathClick);
+    connect(ViewStyle, &QAction::triggered, this, &MainWindow::ViewStyleClick);
+    connect(ViewSearch, &QAction::triggered, this, &MainWindow::ViewSearchClick);
     MenuView->addSeparator();
     MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
     addEncodingMenu(MenuView);
@@ -374,7 +374,7 @@ void TForm1::createMenus()
     MenuSettings->addSeparator();
     SetUninstall = MenuSettings->addAction(MainTexts::kSetUninstall);
     SetUninstall->setObjectName(QStringLiteral("SetUninstall"));
-    connect(SetUninstall, &QAction::triggered, this, &TForm1::SetUninstallClick);
+    connect(SetUninstall, &QAction::triggered, this, &MainWindow::SetUninstallClick);
 
     MenuDebug = bar->addMenu(MainTexts::kMenuDebug);
     MenuDebug->setObjectName(QStringLiteral("MenuDebug"));
@@ -398,7 +398,7 @@ void TForm1::createMenus()
     PopupMenuHelp->addAction(HelpCannotShow);
 }
 
-void TForm1::createToolBars()
+void MainWindow::createToolBars()
 {
     QStyle *s = style();
     BtnFile = commandButton(ActionFileOpen, MainTexts::kBtnFile, s->standardIcon(QStyle::SP_FileIcon), "BtnFile");
@@ -459,7 +459,7 @@ void TForm1::createToolBars()
         formatRow->addWidget(w);
 }
 
-void TForm1::SetHints()
+void MainWindow::SetHints()
 {
     setHint(BtnFile, MainTexts::kHintFile);
     setHint(BtnFolder, MainTexts::kHintFolder);
@@ -486,7 +486,7 @@ void TForm1::SetHints()
     PanelDirBars->setHintDuration(kHintDuration);
 }
 
-void TForm1::UpdateFontSizeHints()
+void MainWindow::UpdateFontSizeHints()
 {
     const QString size = QString::number(RichEdit->font().pointSize());
     ActionFontSizeUp->setToolTip(MainTexts::kHintFontUp.arg(size));

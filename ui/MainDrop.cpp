@@ -1,5 +1,5 @@
 // Files and folders dropped on the window.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/PathForm.h"
 #include "platform/FileSystem.h"
@@ -29,13 +29,13 @@ QStringList droppedPaths(const QMimeData *data)
 
 } // namespace
 
-void TForm1::dragEnterEvent(QDragEnterEvent *event)
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!droppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent *event)
+void MainWindow::dropEvent(QDropEvent *event)
 {
     const QStringList paths = droppedPaths(event->mimeData());
     if (paths.isEmpty())

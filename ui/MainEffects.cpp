@@ -1,5 +1,5 @@
 // The display effects: transforms of the view's text through the two work files.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
@@ -19,13 +19,13 @@ namespace {
 constexpr qint64 kConfirmAbove = 524288;
 } // namespace
 
-void TForm1::connectEffects()
+void MainWindow::connectEffects()
 {
     for (const EffectCommand &e : effects_)
         connect(e.command, &QAction::triggered, this, [this, &e] { runEffectCommand(e); });
 }
 
-void TForm1::runEffectCommand(const EffectCommand &e)
+void MainWindow::runEffectCommand(const EffectCommand &e)
 {
     // The action has already flipped its own check; the marks follow the document.
     showEffectMarks();
@@ -45,7 +45,7 @@ void TForm1::runEffectCommand(const EffectCommand &e)
     ApplyEffect(e.effect->kind);
 }
 
-bool TForm1::ConfirmLargeEffect()
+bool MainWindow::ConfirmLargeEffect()
 {
     if (document_->byteLength() <= kConfirmAbove)
         return true;
@@ -54,7 +54,7 @@ bool TForm1::ConfirmLargeEffect()
         == Dialogs::Answer::Yes;
 }
 
-bool TForm1::ApplyEffect(EffectKind kind)
+bool MainWindow::ApplyEffect(EffectKind kind)
 {
     WorkFiles::Run run = WorkFiles::runEffect(kind, document_->effectInput(), WorkFolder());
     switch (run.failure) {
@@ -85,7 +85,7 @@ bool TForm1::ApplyEffect(EffectKind kind)
     return true;
 }
 
-void TForm1::ClearEffects(EffectClearing mode)
+void MainWindow::ClearEffects(EffectClearing mode)
 {
     if (mode == EffectClearing::Discard) {
         // The shown text stays, and with it the bytes it was made from.
@@ -97,13 +97,13 @@ void TForm1::ClearEffects(EffectClearing mode)
     showEffectMarks();
 }
 
-void TForm1::showEffectMarks()
+void MainWindow::showEffectMarks()
 {
     for (const EffectCommand &e : effects_)
         e.command->setChecked(document_->effects().has(e.effect->kind));
 }
 
-void TForm1::setEffectsWithinLimit(bool within)
+void MainWindow::setEffectsWithinLimit(bool within)
 {
     // Above the limit the buttons and menu entries are off while the keys still reach the commands.
     for (const EffectCommand &e : effects_) {

@@ -1,5 +1,5 @@
 // The encoding menu: which encoding the shown files are read in, and its name in the status bar.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/DocumentEncoding.h"
 #include "resources/MainTexts.h"
@@ -8,7 +8,7 @@
 #include <QActionGroup>
 #include <QMenu>
 
-void TForm1::addEncodingMenu(QMenu *parent)
+void MainWindow::addEncodingMenu(QMenu *parent)
 {
     MenuEncoding = parent->addMenu(MainTexts::kMenuEncoding);
     MenuEncoding->setObjectName(QStringLiteral("MenuEncoding"));
@@ -28,10 +28,10 @@ void TForm1::addEncodingMenu(QMenu *parent)
     EncodingEuc = entry(MainTexts::kEncodingEuc, "EncodingEuc", Choice::Euc);
     EncodingJis = entry(MainTexts::kEncodingJis, "EncodingJis", Choice::Jis);
     EncodingAuto->setChecked(true);
-    connect(group, &QActionGroup::triggered, this, &TForm1::EncodingItemClick);
+    connect(group, &QActionGroup::triggered, this, &MainWindow::EncodingItemClick);
 }
 
-void TForm1::EncodingItemClick(QAction *item)
+void MainWindow::EncodingItemClick(QAction *item)
 {
     Settings.setEncodingChoice(DocumentEncoding::choiceFromStored(QString(item->data().toChar())));
     // The choice holds for every file shown from now on, the shown one first.
@@ -41,7 +41,7 @@ void TForm1::EncodingItemClick(QAction *item)
         ActionReLoadExecute();
 }
 
-void TForm1::showEncoding()
+void MainWindow::showEncoding()
 {
     setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(document_->detection().encoding));
     for (QAction *item : MenuEncoding->actions())

@@ -1,5 +1,5 @@
 // Handing the viewed file or folder to other programs, printing, and saving the displayed text.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "core/FileFilter.h"
@@ -15,7 +15,7 @@
 #include "resources/ExternalTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/Printunit.h"
+#include "ui/PrintDialog.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -40,7 +40,7 @@ QStringList launchArguments(const QString &prefix, const QString &path)
 }
 } // namespace
 
-void TForm1::connectExternal()
+void MainWindow::connectExternal()
 {
     connect(ActionEdit, &QAction::triggered, this, [this] { ActionEditExecute(ActionEdit); });
     for (QAction *item : PopupEditor)
@@ -49,13 +49,13 @@ void TForm1::connectExternal()
     ToolButton10->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ToolButton10, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenuEditor->popup(ToolButton10->mapToGlobal(pos)); });
-    connect(ActionPrint, &QAction::triggered, this, &TForm1::ActionPrintExecute);
-    connect(ActionExport, &QAction::triggered, this, &TForm1::ActionExportExecute);
-    connect(ActionSaveAs, &QAction::triggered, this, &TForm1::ActionSaveAsExecute);
-    connect(ActionFolderExplorer, &QAction::triggered, this, &TForm1::ActionFolderExplorerExecute);
+    connect(ActionPrint, &QAction::triggered, this, &MainWindow::ActionPrintExecute);
+    connect(ActionExport, &QAction::triggered, this, &MainWindow::ActionExportExecute);
+    connect(ActionSaveAs, &QAction::triggered, this, &MainWindow::ActionSaveAsExecute);
+    connect(ActionFolderExplorer, &QAction::triggered, this, &MainWindow::ActionFolderExplorerExecute);
 }
 
-void TForm1::handOver(const std::function<void(const QString &path)> &start)
+void MainWindow::handOver(const std::function<void(const QString &path)> &start)
 {
     const QString file = FileNameNow();
     if (!ArchiveFolder::member(file)) {
@@ -67,12 +67,12 @@ void TForm1::handOver(const std::function<void(const QString &path)> &start)
     });
 }
 
-QString TForm1::FindNotepad()
+QString MainWindow::FindNotepad()
 {
     return services_.shell.findTextEditor();
 }
 
-bool TForm1::RunNotepad(const QString &prefix, bool verbose)
+bool MainWindow::RunNotepad(const QString &prefix, bool verbose)
 {
     // Printing goes to the print spooler, which takes the file as it is.
     const bool printing = prefix == kPrintSwitch;
@@ -90,7 +90,7 @@ bool TForm1::RunNotepad(const QString &prefix, bool verbose)
     return true;
 }
 
-void TForm1::ActionEditExecute(QObject *sender)
+void MainWindow::ActionEditExecute(QObject *sender)
 {
     int editor = 0;
     if (sender == PopupEditor[3])
@@ -116,7 +116,7 @@ void TForm1::ActionEditExecute(QObject *sender)
     }
 }
 
-void TForm1::ActionPrintExecute()
+void MainWindow::ActionPrintExecute()
 {
     const QString file = FileNameNow();
     if (!FileSystem::fileOrMemberExists(file) || RichEdit->isEmpty()) {
@@ -124,24 +124,24 @@ void TForm1::ActionPrintExecute()
                                   Dialogs::Kind::Warning);
         return;
     }
-    TPrintForm::Choice choice;
+    PrintDialog::Choice choice;
     {
-        TPrintForm form({file, Settings.AppliForPrint, services_.dialogs}, this);
+        PrintDialog form({file, Settings.AppliForPrint, services_.dialogs}, this);
         form.exec();
         choice = form.choice();
     }
-    if (choice == TPrintForm::Choice::Application) {
+    if (choice == PrintDialog::Choice::Application) {
         handOver([this, program = Settings.AppliForPrint](const QString &path) {
             services_.shell.startProgram(program, launchArguments(kPrintSwitch, path));
         });
-    } else if (choice == TPrintForm::Choice::Notepad) {
+    } else if (choice == PrintDialog::Choice::Notepad) {
         if (!RunNotepad(kPrintSwitch, false))
             services_.dialogs.message(this, ExternalTexts::kNoNotepadForPrintText,
                                       ExternalTexts::kNoNotepadForPrintCaption, Dialogs::Kind::Notice);
     }
 }
 
-void TForm1::ActionExportExecute()
+void MainWindow::ActionExportExecute()
 {
     const QString address = PanelPathBar->path();
     // Only the lower-case scheme at the very start counts as an address.
@@ -152,12 +152,12 @@ void TForm1::ActionExportExecute()
     services_.shell.openDocument(address);
 }
 
-void TForm1::ActionFolderExplorerExecute()
+void MainWindow::ActionFolderExplorerExecute()
 {
     services_.shell.explore(PanelDirBars->folder());
 }
 
-void TForm1::ActionSaveAsExecute()
+void MainWindow::ActionSaveAsExecute()
 {
     if (document_->isEmpty()) {
         services_.dialogs.message(this, ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption,

@@ -1,5 +1,5 @@
 // Operations on the viewed file: delete, copy, move, rename with attributes and time.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "core/BookmarkFile.h"
@@ -10,27 +10,27 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 #include "resources/ArchiveTexts.h"
-#include "resources/CmTexts.h"
+#include "resources/CopyMoveTexts.h"
 #include "resources/DeleteTexts.h"
 #include "ui/AddressBar.h"
-#include "ui/Cmunit.h"
+#include "ui/CopyMoveDialog.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/Renattunit.h"
+#include "ui/RenameDialog.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-void TForm1::connectFileOps()
+void MainWindow::connectFileOps()
 {
-    connect(ActionFileDelete, &QAction::triggered, this, &TForm1::ActionFileDeleteExecute);
+    connect(ActionFileDelete, &QAction::triggered, this, &MainWindow::ActionFileDeleteExecute);
     connect(ActionFileCopy, &QAction::triggered, this, [this] { ActionFileCopyExecute(ActionFileCopy); });
     connect(ActionFileMove, &QAction::triggered, this, [this] { ActionFileCopyExecute(ActionFileMove); });
-    connect(ActionFileRename, &QAction::triggered, this, &TForm1::ActionFileRenameExecute);
+    connect(ActionFileRename, &QAction::triggered, this, &MainWindow::ActionFileRenameExecute);
 }
 
-void TForm1::stepPastRemovedFile()
+void MainWindow::stepPastRemovedFile()
 {
     PanelDirBars->stepToNextFile();
     PanelDirBars->reread();
@@ -40,7 +40,7 @@ void TForm1::stepPastRemovedFile()
         PanelDirBars->stepToNextFile(); // the removed file was the last entry
 }
 
-bool TForm1::refuseInArchive()
+bool MainWindow::refuseInArchive()
 {
     if (!ArchiveFolder::member(FileNameNow()))
         return false;
@@ -48,7 +48,7 @@ bool TForm1::refuseInArchive()
     return true;
 }
 
-void TForm1::ActionFileDeleteExecute()
+void MainWindow::ActionFileDeleteExecute()
 {
     if (refuseInArchive())
         return;
@@ -79,7 +79,7 @@ void TForm1::ActionFileDeleteExecute()
     stepPastRemovedFile();
 }
 
-QStringList TForm1::bookmarkPaths() const
+QStringList MainWindow::bookmarkPaths() const
 {
     QStringList paths;
     for (const Bookmark &record : ReadBookmarkFile(bookmarkPlaces().readFrom, FileSystem::nativeExists))
@@ -87,14 +87,14 @@ QStringList TForm1::bookmarkPaths() const
     return paths;
 }
 
-void TForm1::ActionFileCopyExecute(QObject *sender)
+void MainWindow::ActionFileCopyExecute(QObject *sender)
 {
     if (sender == ActionFileCopy)
         Settings.setFlag(Flag::CopyMoveMode, QLatin1Char(char(CopyMoveMode::Copy)));
     else if (sender == ActionFileMove)
         Settings.setFlag(Flag::CopyMoveMode, QLatin1Char(char(CopyMoveMode::Move)));
     else
-        services_.dialogs.message(this, CmTexts::kModeBugText, CmTexts::kModeBugCaption, Dialogs::Kind::Plain);
+        services_.dialogs.message(this, CopyMoveTexts::kModeBugText, CopyMoveTexts::kModeBugCaption, Dialogs::Kind::Plain);
     const auto mode = CopyMoveMode(Settings.flag(Flag::CopyMoveMode).toLatin1());
     if (mode == CopyMoveMode::Move && refuseInArchive())
         return;
@@ -113,13 +113,13 @@ void TForm1::ActionFileCopyExecute(QObject *sender)
     openCopyMoveDialog({mode, source, bookmarkPaths(), shown, std::nullopt});
 }
 
-void TForm1::openCopyMoveDialog(const CopyMoveRequest &request)
+void MainWindow::openCopyMoveDialog(const CopyMoveRequest &request)
 {
     const CopyMoveMode mode = request.mode;
     CopyMoveMemory memory{Settings.CopyMoveFolder, CopyMoveChoice, CopyMoveBookmarkIndex,
                           Settings.flag(Flag::NoReloadAfterMove)};
     {
-        TcmForm dialog(services_.dialogs, request, memory, this);
+        CopyMoveDialog dialog(services_.dialogs, request, memory, this);
         dialog.exec();
         memory = dialog.memory();
     }
@@ -133,13 +133,13 @@ void TForm1::openCopyMoveDialog(const CopyMoveRequest &request)
         stepPastRemovedFile();
 }
 
-void TForm1::ActionFileRenameExecute()
+void MainWindow::ActionFileRenameExecute()
 {
     if (refuseInArchive())
         return;
     QString path;
     {
-        TrenattForm dialog(services_.dialogs, FileNameNow(), this);
+        RenameDialog dialog(services_.dialogs, FileNameNow(), this);
         dialog.exec();
         path = dialog.path();
     }

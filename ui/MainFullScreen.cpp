@@ -1,18 +1,18 @@
 // The full-screen reading window, opened on the view's present text.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
-#include "ui/Fsunit.h"
+#include "ui/FullScreenWindow.h"
 #include "ui/SystemColors.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
 
-void TForm1::connectFullScreen()
+void MainWindow::connectFullScreen()
 {
-    connect(ActionFullScreen, &QAction::triggered, this, &TForm1::ActionFullScreenExecute);
+    connect(ActionFullScreen, &QAction::triggered, this, &MainWindow::ActionFullScreenExecute);
 }
 
-void TForm1::ActionFullScreenExecute()
+void MainWindow::ActionFullScreenExecute()
 {
     // The view keeps its text apart from the wrapped layout, so the copy carries the text's
     // own line breaks whatever the wrap mode.
@@ -22,6 +22,6 @@ void TForm1::ActionFullScreenExecute()
                             SystemColors::toQColor(Settings.ColorText, palette()),
                             SystemColors::toQColor(Settings.ColorBack, palette()),
                             FileNameNow()};
-    TfsForm form(std::move(source), this);
+    FullScreenWindow form(std::move(source), this);
     form.exec();
 }

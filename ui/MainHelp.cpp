@@ -1,5 +1,5 @@
 // The help file, the version dialog and the author's addresses.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -7,21 +7,21 @@
 #include "platform/Shell.h"
 #include "resources/HelpTexts.h"
 #include "ui/HelpWindow.h"
-#include "ui/Verinfounit.h"
+#include "ui/VersionDialog.h"
 
 #include <QAction>
 
-void TForm1::connectHelp()
+void MainWindow::connectHelp()
 {
-    connect(ActionOpenHelp, &QAction::triggered, this, &TForm1::ActionOpenHelpExecute);
-    connect(ActionVerInfo, &QAction::triggered, this, &TForm1::ActionVerInfoExecute);
-    connect(ActionVerCheck, &QAction::triggered, this, &TForm1::ActionVerCheckExecute);
-    connect(ActionGoMyWebSite, &QAction::triggered, this, &TForm1::ActionGoMySiteExecute);
-    connect(ActionSendMail, &QAction::triggered, this, &TForm1::ActionSendMailExecute);
-    connect(HelpCannotShow, &QAction::triggered, this, &TForm1::HelpCannotShowClick);
+    connect(ActionOpenHelp, &QAction::triggered, this, &MainWindow::ActionOpenHelpExecute);
+    connect(ActionVerInfo, &QAction::triggered, this, &MainWindow::ActionVerInfoExecute);
+    connect(ActionVerCheck, &QAction::triggered, this, &MainWindow::ActionVerCheckExecute);
+    connect(ActionGoMyWebSite, &QAction::triggered, this, &MainWindow::ActionGoMySiteExecute);
+    connect(ActionSendMail, &QAction::triggered, this, &MainWindow::ActionSendMailExecute);
+    connect(HelpCannotShow, &QAction::triggered, this, &MainWindow::HelpCannotShowClick);
 }
 
-void TForm1::ActionOpenHelpExecute()
+void MainWindow::ActionOpenHelpExecute()
 {
     const QString path = ProgramDataFile(HelpTexts::kHelpFileName);
     if (!FileSystem::fileExists(path)) {
@@ -43,28 +43,28 @@ void TForm1::ActionOpenHelpExecute()
     window->activateWindow();
 }
 
-void TForm1::ActionVerInfoExecute()
+void MainWindow::ActionVerInfoExecute()
 {
-    TVerInfoForm form(services_.dialogs, this);
+    VersionDialog form(services_.dialogs, this);
     form.exec();
 }
 
-void TForm1::ActionVerCheckExecute()
+void MainWindow::ActionVerCheckExecute()
 {
     services_.shell.openDocument(HelpTexts::kVersionCheckAddress);
 }
 
-void TForm1::ActionGoMySiteExecute()
+void MainWindow::ActionGoMySiteExecute()
 {
     services_.shell.openDocument(HelpTexts::kWebSiteAddress);
 }
 
-void TForm1::ActionSendMailExecute()
+void MainWindow::ActionSendMailExecute()
 {
     services_.shell.openDocument(QStringLiteral("mailto:") + HelpTexts::kSupportMail);
 }
 
-void TForm1::HelpCannotShowClick()
+void MainWindow::HelpCannotShowClick()
 {
     services_.dialogs.message(this, HelpTexts::kCannotShowText, HelpTexts::kCannotShowCaption,
                               Dialogs::Kind::Notice);

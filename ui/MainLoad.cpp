@@ -1,5 +1,5 @@
 // Loading a file into the view and bringing the window in line with it.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "core/DocumentEncoding.h"
@@ -52,7 +52,7 @@ QDateTime memberTime(const Archive::Entry &entry)
 }
 } // namespace
 
-void TForm1::readStartFileAhead()
+void MainWindow::readStartFileAhead()
 {
     // Read here, the settings tell which file will be shown first and in which encoding.
     SettingsRecord &stored = storedAtStart_;
@@ -69,7 +69,7 @@ void TForm1::readStartFileAhead()
     loader_->readAhead(path, DocumentEncoding::forcedEncoding(stored.encodingChoice()), bookRecognition());
 }
 
-void TForm1::connectLoading()
+void MainWindow::connectLoading()
 {
     ActionCancelLoad = cancelCommand("ActionCancelLoad");
     connect(ActionCancelLoad, &QAction::triggered, loader_, &DocumentLoader::cancel);
@@ -95,7 +95,7 @@ void TForm1::connectLoading()
 }
 
 // The path is taken by value: callers pass history entries that the history step rewrites.
-void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
+void MainWindow::LoadDocument(const QString path, LoadMode mode, int index)
 {
     // A member needs its archive's listing before anything can be said of it.
     const bool onDisk = FileSystem::existsAsNonFolder(path);
@@ -126,7 +126,7 @@ void TForm1::LoadDocument(const QString path, LoadMode mode, int index)
     setStatus(StatusPanel::Lines, member ? ArchiveTexts::kReading : MainTexts::kLoadingProgress.arg(0));
 }
 
-bool TForm1::listFirst(const QString &path, std::function<void()> then)
+bool MainWindow::listFirst(const QString &path, std::function<void()> then)
 {
     if (runningAfterListing_)
         return false;
@@ -147,13 +147,13 @@ bool TForm1::listFirst(const QString &path, std::function<void()> then)
 
 // Whatever `then` asks of the listing is answered from the kept one: should the archive have
 // changed again meanwhile, it is read on the spot rather than waited for once more.
-void TForm1::runAfterListing(const std::function<void()> &then)
+void MainWindow::runAfterListing(const std::function<void()> &then)
 {
     const QScopedValueRollback running(runningAfterListing_, true);
     then();
 }
 
-void TForm1::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
+void MainWindow::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
 {
     auto member = std::make_shared<Archive::Member>();
     auto ended = [this, member, then = std::move(then)](const Document::Loaded &read) {
@@ -175,7 +175,7 @@ void TForm1::readMember(const QString &path, std::function<void(const Archive::M
     setStatus(StatusPanel::Lines, ArchiveTexts::kReading);
 }
 
-void TForm1::showInListWhenLoaded()
+void MainWindow::showInListWhenLoaded()
 {
     if (pendingLoad_)
         pendingLoad_->showInList = true;
@@ -183,7 +183,7 @@ void TForm1::showInListWhenLoaded()
         PanelDirBars->showFile(FileNameNow());
 }
 
-void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList)
+void MainWindow::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList)
 {
     ActionCancelLoad->setEnabled(loader_->running());
     switch (loaded.failure) {
@@ -249,7 +249,7 @@ void TForm1::showLoaded(Document::Loaded loaded, const QString &path, LoadMode m
         services_.dialogs.message(this, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
-void TForm1::reportArchiveListing(const QString &folder)
+void MainWindow::reportArchiveListing(const QString &folder)
 {
     const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(folder);
     if (!where || !where->member.isEmpty())
@@ -273,7 +273,7 @@ void TForm1::reportArchiveListing(const QString &folder)
     services_.dialogs.message(this, text, ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
-void TForm1::showLineCount()
+void MainWindow::showLineCount()
 {
     // The window brought up to date while an archive is listed still says that it is.
     if (afterListing_) {
@@ -290,7 +290,7 @@ void TForm1::showLineCount()
               StatusTexts::lineCountText(RichEdit->displayedLineCount() + document_->linesHiddenByBook()));
 }
 
-void TForm1::RefreshViewState()
+void MainWindow::RefreshViewState()
 {
     const BrowsingHistory &history = Settings.History;
     ActionViewPre->setEnabled(!history.PreHistory[0].isEmpty());
@@ -338,12 +338,12 @@ void TForm1::RefreshViewState()
     showEncoding();
 }
 
-QString TForm1::FileDateText(const QString &path) const
+QString MainWindow::FileDateText(const QString &path) const
 {
     return StatusTexts::fileDateText(FileSystem::lastWriteTime(path));
 }
 
-QAction *TForm1::cancelCommand(const char *name)
+QAction *MainWindow::cancelCommand(const char *name)
 {
     auto *command = new QAction(this);
     command->setObjectName(QLatin1String(name));

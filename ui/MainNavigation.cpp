@@ -1,5 +1,5 @@
 // The file-selection box and the browsing history: how the user walks to a file.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/FileFilter.h"
 #include "core/PathForm.h"
@@ -20,41 +20,41 @@ constexpr int kHideBelow = 30;
 constexpr int kRememberAtLeast = 100;
 } // namespace
 
-void TForm1::connectNavigation()
+void MainWindow::connectNavigation()
 {
     FileSelectionBox *box = PanelDirBars;
     box->startIn(FileSystem::currentFolder());
     box->setMinimumWidth(1); // so that the splitter can drag it below its controls' own minimum
     box->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 
-    connect(box, &FileSelectionBox::fileChosen, this, &TForm1::FileListBox1Change);
+    connect(box, &FileSelectionBox::fileChosen, this, &MainWindow::FileListBox1Change);
     connect(box, &FileSelectionBox::fileNotFound, this, [this](const QString &path) {
         services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);
     });
-    connect(box, &FileSelectionBox::folderOpened, this, &TForm1::reportArchiveListing);
+    connect(box, &FileSelectionBox::folderOpened, this, &MainWindow::reportArchiveListing);
     box->setStepFirst(
         [this](const QString &path, std::function<void()> step) { return listFirst(path, std::move(step)); });
-    connect(box, &FileSelectionBox::pageRequested, this, &TForm1::pageView);
-    connect(box, &FileSelectionBox::entered, this, &TForm1::MenuEditClick);
-    connect(box, &FileSelectionBox::layoutButtonClicked, this, &TForm1::BtnFileSelBoxCompClick);
-    connect(box, &FileSelectionBox::closeClicked, this, &TForm1::BtnCloseFileSelectBoxClick);
-    connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
-    connect(ViewSelect, &QAction::triggered, this, &TForm1::ViewSelectClick);
+    connect(box, &FileSelectionBox::pageRequested, this, &MainWindow::pageView);
+    connect(box, &FileSelectionBox::entered, this, &MainWindow::MenuEditClick);
+    connect(box, &FileSelectionBox::layoutButtonClicked, this, &MainWindow::BtnFileSelBoxCompClick);
+    connect(box, &FileSelectionBox::closeClicked, this, &MainWindow::BtnCloseFileSelectBoxClick);
+    connect(Splitter1, &QSplitter::splitterMoved, this, &MainWindow::Splitter1Moved);
+    connect(ViewSelect, &QAction::triggered, this, &MainWindow::ViewSelectClick);
     RichEdit->installEventFilter(this);
 
-    connect(ActionViewPre, &QAction::triggered, this, &TForm1::ActionViewPreExecute);
-    connect(ActionViewNext, &QAction::triggered, this, &TForm1::ActionViewNextExecute);
-    connect(PopupMenuPre, &QMenu::aboutToShow, this, &TForm1::PopupMenuPrePopup);
-    connect(PopupMenuNext, &QMenu::aboutToShow, this, &TForm1::PopupMenuNextPopup);
+    connect(ActionViewPre, &QAction::triggered, this, &MainWindow::ActionViewPreExecute);
+    connect(ActionViewNext, &QAction::triggered, this, &MainWindow::ActionViewNextExecute);
+    connect(PopupMenuPre, &QMenu::aboutToShow, this, &MainWindow::PopupMenuPrePopup);
+    connect(PopupMenuNext, &QMenu::aboutToShow, this, &MainWindow::PopupMenuNextPopup);
     for (int k = 0; k < 10; ++k) {
         connect(PopupPre[k], &QAction::triggered, this, [this, k] { PopupPre0Click(k); });
         connect(PopupNext[k], &QAction::triggered, this, [this, k] { PopupNext0Click(k); });
     }
-    connect(DebugHistories, &QAction::triggered, this, &TForm1::DebugHistoriesClick);
+    connect(DebugHistories, &QAction::triggered, this, &MainWindow::DebugHistoriesClick);
 }
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Leaving the shortcut unclaimed lets the window's copy and select-all commands have the key.
     if (event->type() == QEvent::ShortcutOverride && isCommandKey(static_cast<QKeyEvent *>(event)))
@@ -66,13 +66,13 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::FileListBox1KeyDown(QKeyEvent *event)
+void MainWindow::FileListBox1KeyDown(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space)
         pageView(event->modifiers() & Qt::ShiftModifier);
 }
 
-void TForm1::pageView(bool back)
+void MainWindow::pageView(bool back)
 {
     if (back)
         RichEdit->pageUp();
@@ -80,43 +80,43 @@ void TForm1::pageView(bool back)
         RichEdit->pageDown();
 }
 
-void TForm1::FileListBox1Change(const QString &path)
+void MainWindow::FileListBox1Change(const QString &path)
 {
     LoadDocument(path, LoadMode::New, 0);
     RichEdit->scrollToCaret();
 }
 
-void TForm1::BuildFilterList()
+void MainWindow::BuildFilterList()
 {
     // The order goes first, so that the list the new entries read comes in it.
     PanelDirBars->setNameOrder(Settings.NaturalSort ? NameOrder::Natural : NameOrder::Plain);
     PanelDirBars->setFilterEntries(filterEntries(Settings));
 }
 
-void TForm1::applyStoredFilterEntry()
+void MainWindow::applyStoredFilterEntry()
 {
     const QChar entry = Settings.flag(Flag::FilterEntry);
     const bool stored = entry >= QLatin1Char('0') && entry <= QLatin1Char('5');
     PanelDirBars->chooseFilter(stored ? entry.unicode() - u'0' : -1);
 }
 
-void TForm1::BtnFileSelBoxCompClick()
+void MainWindow::BtnFileSelBoxCompClick()
 {
     Settings.setFlag(Flag::FileBoxLayout, QLatin1Char(char(PanelDirBars->BtnFileSelBoxCompClick())));
 }
 
-void TForm1::applyStoredLayout()
+void MainWindow::applyStoredLayout()
 {
     PanelDirBars->pressLayout(FileBoxLayout(Settings.flag(Flag::FileBoxLayout).toLatin1()));
     BtnFileSelBoxCompClick();
 }
 
-int TForm1::boxWidth() const
+int MainWindow::boxWidth() const
 {
     return Splitter1->sizes().value(0);
 }
 
-void TForm1::ShowFileSelectionBox(bool show)
+void MainWindow::ShowFileSelectionBox(bool show)
 {
     const int total = Splitter1->sizes().value(0) + Splitter1->sizes().value(1);
     if (show) {
@@ -131,7 +131,7 @@ void TForm1::ShowFileSelectionBox(bool show)
     }
 }
 
-void TForm1::Splitter1Moved()
+void MainWindow::Splitter1Moved()
 {
     const int width = boxWidth();
     if (ViewSelect->isChecked() && width < kHideBelow)
@@ -140,27 +140,27 @@ void TForm1::Splitter1Moved()
         ShowFileSelectionBox(true);
 }
 
-void TForm1::BtnCloseFileSelectBoxClick()
+void MainWindow::BtnCloseFileSelectBoxClick()
 {
     ShowFileSelectionBox(false);
 }
 
-void TForm1::ViewSelectClick()
+void MainWindow::ViewSelectClick()
 {
     ShowFileSelectionBox(boxWidth() < kHideBelow);
 }
 
-void TForm1::ActionViewPreExecute()
+void MainWindow::ActionViewPreExecute()
 {
     PopupPre0Click(0);
 }
 
-void TForm1::ActionViewNextExecute()
+void MainWindow::ActionViewNextExecute()
 {
     PopupNext0Click(0);
 }
 
-void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
+void MainWindow::stepThroughHistory(const QString &path, LoadMode mode, int index)
 {
     // Whether a member is still there is answered by its archive's listing, read first.
     if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
@@ -173,17 +173,17 @@ void TForm1::stepThroughHistory(const QString &path, LoadMode mode, int index)
     LoadDocument(path, mode, index);
 }
 
-void TForm1::PopupPre0Click(int index)
+void MainWindow::PopupPre0Click(int index)
 {
     stepThroughHistory(Settings.History.PreHistory[index], LoadMode::Back, index);
 }
 
-void TForm1::PopupNext0Click(int index)
+void MainWindow::PopupNext0Click(int index)
 {
     stepThroughHistory(Settings.History.NextHistory[index], LoadMode::Forward, index);
 }
 
-void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries)
+void MainWindow::fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries)
 {
     for (int k = 0; k < BrowsingHistory::kSize; ++k) {
         // A "&" in a path is a literal character, not an access key.
@@ -193,17 +193,17 @@ void TForm1::fillHistoryMenu(QAction *const items[], const std::array<QString, B
     }
 }
 
-void TForm1::PopupMenuPrePopup()
+void MainWindow::PopupMenuPrePopup()
 {
     fillHistoryMenu(PopupPre, Settings.History.PreHistory);
 }
 
-void TForm1::PopupMenuNextPopup()
+void MainWindow::PopupMenuNextPopup()
 {
     fillHistoryMenu(PopupNext, Settings.History.NextHistory);
 }
 
-void TForm1::DebugHistoriesClick()
+void MainWindow::DebugHistoriesClick()
 {
     services_.dialogs.message(this, Settings.History.DebugListing(), MainTexts::kHistoryListingCaption,
                               Dialogs::Kind::Plain);

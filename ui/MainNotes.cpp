@@ -1,5 +1,5 @@
 // Notes in the first status panel that last until the next key press.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -36,7 +36,7 @@ private:
 
 } // namespace
 
-void TForm1::noteUntilNextKey(const QString &text)
+void MainWindow::noteUntilNextKey(const QString &text)
 {
     // What the panel said before comes back, unless something else has written it meanwhile.
     const QString before = statusText(StatusPanel::Date);

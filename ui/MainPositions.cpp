@@ -1,6 +1,6 @@
 // Where the reader was in each file: taken when a file stops being the viewed one, given back
 // when it is shown again, in this run or a later one.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "ui/widgets/TextView.h"
@@ -33,15 +33,15 @@ RegularFile::Identity identityOf(const Document::Source &source)
 }
 } // namespace
 
-void TForm1::connectPositions()
+void MainWindow::connectPositions()
 {
     positionsWrite_ = new QTimer(this);
     positionsWrite_->setSingleShot(true);
     positionsWrite_->setInterval(kWriteEveryMs);
-    connect(positionsWrite_, &QTimer::timeout, this, &TForm1::writePositions);
+    connect(positionsWrite_, &QTimer::timeout, this, &MainWindow::writePositions);
 }
 
-PositionStore *TForm1::positions()
+PositionStore *MainWindow::positions()
 {
     if (!Settings.RememberPosition)
         return nullptr;
@@ -52,7 +52,7 @@ PositionStore *TForm1::positions()
     return positions_.get();
 }
 
-void TForm1::recordPosition()
+void MainWindow::recordPosition()
 {
     const Document &document = *document_;
     const Document::Source &source = document.source();
@@ -86,7 +86,7 @@ void TForm1::recordPosition()
         positionsWrite_->start();
 }
 
-void TForm1::restorePosition()
+void MainWindow::restorePosition()
 {
     const Document::Source &source = document_->source();
     PositionStore *store = source.nativePath.isEmpty() ? nullptr : positions();
@@ -101,7 +101,7 @@ void TForm1::restorePosition()
     RichEdit->showPlace(top, record->caretMoved ? caret : top, record->caretMoved);
 }
 
-void TForm1::writePositions()
+void MainWindow::writePositions()
 {
     positionsWrite_->stop();
     // A store that cannot be written costs the reader nothing but the places of this run.

@@ -1,6 +1,6 @@
 // The search bar: the window's search commands drive it and its mark follows it; a search that
 // goes on through the folder runs here, off the window's thread.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/DocumentEncoding.h"
 #include "platform/Desktop.h"
@@ -14,7 +14,7 @@
 
 #include <limits>
 
-void TForm1::connectSearch()
+void MainWindow::connectSearch()
 {
     PanelSearch->setSearchCommand(ActionGoSearch);
     ActionGoSearch->setToolTip(MainTexts::kSearchButtonHint);
@@ -35,9 +35,9 @@ void TForm1::connectSearch()
 
     folderSearch_ = new FolderSearchRunner(this);
     ActionCancelSearch = cancelCommand("ActionCancelSearch");
-    connect(ActionCancelSearch, &QAction::triggered, this, &TForm1::cancelFolderSearch);
-    connect(PanelSearch, &SearchBar::closed, this, &TForm1::cancelFolderSearch);
-    connect(PanelSearch, &SearchBar::endReached, this, &TForm1::searchFolder);
+    connect(ActionCancelSearch, &QAction::triggered, this, &MainWindow::cancelFolderSearch);
+    connect(PanelSearch, &SearchBar::closed, this, &MainWindow::cancelFolderSearch);
+    connect(PanelSearch, &SearchBar::endReached, this, &MainWindow::searchFolder);
     connect(folderSearch_, &FolderSearchRunner::progressed, this, [this](qsizetype done, qsizetype total) {
         // The reader went to another file meanwhile: the search was for the one left.
         if (FileNameNow() != folderSearchFrom_->path)
@@ -45,10 +45,10 @@ void TForm1::connectSearch()
         else
             setStatus(StatusPanel::Date, MainTexts::folderSearchProgressText(done, total));
     });
-    connect(folderSearch_, &FolderSearchRunner::ended, this, &TForm1::folderSearchEnded);
+    connect(folderSearch_, &FolderSearchRunner::ended, this, &MainWindow::folderSearchEnded);
 }
 
-void TForm1::searchFolder(const QString &word, bool matchCase, bool forward)
+void MainWindow::searchFolder(const QString &word, bool matchCase, bool forward)
 {
     cancelFolderSearch();
     const QStringList files = PanelDirBars->listedFiles();
@@ -66,7 +66,7 @@ void TForm1::searchFolder(const QString &word, bool matchCase, bool forward)
     folderSearch_->start(std::move(request));
 }
 
-void TForm1::cancelFolderSearch()
+void MainWindow::cancelFolderSearch()
 {
     if (!folderSearch_->running())
         return;
@@ -77,7 +77,7 @@ void TForm1::cancelFolderSearch()
     folderSearchFrom_.reset();
 }
 
-void TForm1::folderSearchEnded(const FolderSearch::Result &result)
+void MainWindow::folderSearchEnded(const FolderSearch::Result &result)
 {
     ActionCancelSearch->setEnabled(false);
     const FolderSearchStart from = *std::exchange(folderSearchFrom_, std::nullopt);

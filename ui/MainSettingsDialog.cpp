@@ -1,21 +1,21 @@
 // The settings dialog, and what the main window brings up to date after it.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
-#include "ui/Appsetunit.h"
+#include "ui/SettingsDialog.h"
 #include "ui/SystemColors.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
 
-void TForm1::connectSettingsDialog()
+void MainWindow::connectSettingsDialog()
 {
-    connect(ActionOpenAppSetDialog, &QAction::triggered, this, &TForm1::ActionOpenAppSetDialogExecute);
+    connect(ActionOpenAppSetDialog, &QAction::triggered, this, &MainWindow::ActionOpenAppSetDialogExecute);
 }
 
-void TForm1::ActionOpenAppSetDialogExecute()
+void MainWindow::ActionOpenAppSetDialogExecute()
 {
     {
-        TAppSetForm form({Settings, services_.dialogs, [this] { return MenuDebugAction->isVisible(); },
+        SettingsDialog form({Settings, services_.dialogs, [this] { return MenuDebugAction->isVisible(); },
                           [this] { MenuDebugAction->setVisible(true); }, windowTitle()},
                          this);
         form.exec();

@@ -1,5 +1,5 @@
 // Coming up, settings in and out, and closing.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/ArchiveFolder.h"
 #include "core/ColorText.h"
@@ -23,7 +23,7 @@
 #include <QCloseEvent>
 #include <QSplitter>
 
-void TForm1::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
@@ -32,7 +32,7 @@ void TForm1::showEvent(QShowEvent *event)
     }
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!closed_) {
         closed_ = true;
@@ -41,12 +41,12 @@ void TForm1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-bool TForm1::startedAsNewWindow() const
+bool MainWindow::startedAsNewWindow() const
 {
     return arguments_.value(0) == QLatin1String("/n");
 }
 
-void TForm1::FormShow()
+void MainWindow::FormShow()
 {
     Settings = std::move(storedAtStart_);
     applyLoadedSettings();
@@ -83,7 +83,7 @@ void TForm1::FormShow()
 }
 
 // The view font, the view colours and the window size take effect as soon as they are read.
-void TForm1::applyLoadedSettings()
+void MainWindow::applyLoadedSettings()
 {
     QFont font = RichEdit->font();
     font.setFamily(Settings.FontName);
@@ -97,7 +97,7 @@ void TForm1::applyLoadedSettings()
     PanelSearch->setSearchesFolder(Settings.SearchFolder);
 }
 
-void TForm1::actOnCommandLine()
+void MainWindow::actOnCommandLine()
 {
     const QString first = arguments_.value(0);
     if (first.isEmpty()) {
@@ -135,7 +135,7 @@ void TForm1::actOnCommandLine()
     }
 }
 
-void TForm1::applyWindowGeometry()
+void MainWindow::applyWindowGeometry()
 {
     QRect window(pos(), size());
     bool place = false;
@@ -153,7 +153,7 @@ void TForm1::applyWindowGeometry()
         move(fitted.topLeft());
 }
 
-void TForm1::applyBarFlags()
+void MainWindow::applyBarFlags()
 {
     if (Settings.flagIs(Flag::ShowToolBars, '0'))
         setBarVisible(PanelToolBars, ViewTool, false);
@@ -167,34 +167,34 @@ void TForm1::applyBarFlags()
         setBarVisible(PanelSearch, ViewSearch, false);
 }
 
-void TForm1::setBarVisible(QWidget *bar, QAction *mark, bool visible)
+void MainWindow::setBarVisible(QWidget *bar, QAction *mark, bool visible)
 {
     bar->setVisible(visible);
     mark->setChecked(visible);
 }
 
-void TForm1::ViewToolClick()
+void MainWindow::ViewToolClick()
 {
     setBarVisible(PanelToolBars, ViewTool, PanelToolBars->isHidden());
 }
 
-void TForm1::ViewPathClick()
+void MainWindow::ViewPathClick()
 {
     // The address bar sits in its own row under the tool bar, so showing it keeps that order.
     setBarVisible(PanelPathBar, ViewPath, PanelPathBar->isHidden());
 }
 
-void TForm1::ViewStyleClick()
+void MainWindow::ViewStyleClick()
 {
     setBarVisible(PanelToolsOnViewArea, ViewStyle, PanelToolsOnViewArea->isHidden());
 }
 
-void TForm1::ViewSearchClick()
+void MainWindow::ViewSearchClick()
 {
     setBarVisible(PanelSearch, ViewSearch, PanelSearch->isHidden());
 }
 
-void TForm1::captureWindowState()
+void MainWindow::captureWindowState()
 {
     const auto mark = [](QAction *a) { return QLatin1Char(a->isChecked() ? '1' : '0'); };
     Settings.setFlag(Flag::ShowToolBars, mark(ViewTool));
@@ -219,7 +219,7 @@ void TForm1::captureWindowState()
     Settings.WindowY = topLeft.x();
 }
 
-void TForm1::FormClose()
+void MainWindow::FormClose()
 {
     recordPosition();
     writePositions();
@@ -236,23 +236,23 @@ void TForm1::FormClose()
     WorkFiles::removeMemberCopies(WorkFolder());
 }
 
-void TForm1::DeleteWorkFiles()
+void MainWindow::DeleteWorkFiles()
 {
     WorkFiles::remove(WorkFolder());
 }
 
-void TForm1::ActionAppQuitExecute()
+void MainWindow::ActionAppQuitExecute()
 {
     close();
 }
 
-void TForm1::ActionNewWindowExecute()
+void MainWindow::ActionNewWindowExecute()
 {
     services_.shell.startProgram(ProgramFilePath(),
                                  {QStringLiteral("/n"), PanelDirBars->folder()});
 }
 
-void TForm1::SetUninstallClick()
+void MainWindow::SetUninstallClick()
 {
     if (services_.dialogs.message(this, MainTexts::kUninstallText, MainTexts::kUninstallCaption,
                                   Dialogs::Kind::ConfirmNotice)
@@ -262,7 +262,7 @@ void TForm1::SetUninstallClick()
     close();
 }
 
-void TForm1::ShowAuthorMessage()
+void MainWindow::ShowAuthorMessage()
 {
     services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
 }

@@ -1,5 +1,5 @@
 // Commands that act on the view itself: wrapping, font, copy and select-all, the caret.
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "core/StatusTexts.h"
 #include "platform/Desktop.h"
@@ -56,27 +56,27 @@ private:
 
 } // namespace
 
-void TForm1::connectView()
+void MainWindow::connectView()
 {
-    connect(ActionWrapNone, &QAction::triggered, this, &TForm1::ActionWrapNoneExecute);
-    connect(ActionWrapNum, &QAction::triggered, this, &TForm1::ActionWrapNumExecute);
-    connect(ActionWrapSide, &QAction::triggered, this, &TForm1::ActionWrapSideExecute);
-    connect(ActionSetFont, &QAction::triggered, this, &TForm1::ActionSetFontExecute);
-    connect(ActionFontSizeUp, &QAction::triggered, this, &TForm1::ActionFontSizeUpExecute);
-    connect(ActionFontSizeDown, &QAction::triggered, this, &TForm1::ActionFontSizeDownExecute);
+    connect(ActionWrapNone, &QAction::triggered, this, &MainWindow::ActionWrapNoneExecute);
+    connect(ActionWrapNum, &QAction::triggered, this, &MainWindow::ActionWrapNumExecute);
+    connect(ActionWrapSide, &QAction::triggered, this, &MainWindow::ActionWrapSideExecute);
+    connect(ActionSetFont, &QAction::triggered, this, &MainWindow::ActionSetFontExecute);
+    connect(ActionFontSizeUp, &QAction::triggered, this, &MainWindow::ActionFontSizeUpExecute);
+    connect(ActionFontSizeDown, &QAction::triggered, this, &MainWindow::ActionFontSizeDownExecute);
     connectZoom();
-    connect(ActionCopy, &QAction::triggered, this, &TForm1::ActionCopyExecute);
-    connect(ActionSelectAll, &QAction::triggered, this, &TForm1::ActionSelectAllExecute);
-    connect(DebugWriteMode, &QAction::triggered, this, &TForm1::DebugWriteModeClick);
-    connect(RichEdit, &TextView::cursorPositionChanged, this, &TForm1::RichEditSelectionChange);
-    connect(RichEdit, &TextView::selectionChanged, this, &TForm1::RichEditSelectionChange);
+    connect(ActionCopy, &QAction::triggered, this, &MainWindow::ActionCopyExecute);
+    connect(ActionSelectAll, &QAction::triggered, this, &MainWindow::ActionSelectAllExecute);
+    connect(DebugWriteMode, &QAction::triggered, this, &MainWindow::DebugWriteModeClick);
+    connect(RichEdit, &TextView::cursorPositionChanged, this, &MainWindow::RichEditSelectionChange);
+    connect(RichEdit, &TextView::selectionChanged, this, &MainWindow::RichEditSelectionChange);
     // A re-wrap changes the line count and the caret's line, not the text.
     connect(RichEdit, &TextView::displayLinesChanged, this, [this] {
         showLineCount();
         RichEditSelectionChange();
     });
     for (QMenu *menu : {MenuEdit, PopupMenuView}) {
-        connect(menu, &QMenu::aboutToShow, this, &TForm1::MenuEditClick);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::MenuEditClick);
         // The menu shows what applies now; once it is closed the keys work wherever the focus goes.
         connect(menu, &QMenu::aboutToHide, this, [this] {
             ActionCopy->setEnabled(true);
@@ -87,7 +87,7 @@ void TForm1::connectView()
     PanelPathBar->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 }
 
-void TForm1::connectZoom()
+void MainWindow::connectZoom()
 {
     // The keys other programs zoom with reach the size commands too. Ctrl++ stands also for
     // Ctrl+Shift+= of a US keyboard and Ctrl+Shift+; of a Japanese one, which X reports with
@@ -110,24 +110,24 @@ void TForm1::connectZoom()
     });
 }
 
-bool TForm1::viewHasFocus() const
+bool MainWindow::viewHasFocus() const
 {
     const QWidget *focus = focusWidget();
     return focus && (focus == RichEdit || RichEdit->isAncestorOf(focus));
 }
 
-bool TForm1::pathBoxHasFocus() const
+bool MainWindow::pathBoxHasFocus() const
 {
     return PanelPathBar->fieldHasFocus();
 }
 
-bool TForm1::isCommandKey(QKeyEvent *event) const
+bool MainWindow::isCommandKey(QKeyEvent *event) const
 {
     const QKeySequence pressed(event->keyCombination());
     return pressed == ActionCopy->shortcut() || pressed == ActionSelectAll->shortcut();
 }
 
-void TForm1::ApplyWrapMode(WrapMode mode)
+void MainWindow::ApplyWrapMode(WrapMode mode)
 {
     if (mode == WrapMode::RightEdge)
         RichEdit->setWrap(true);
@@ -136,14 +136,14 @@ void TForm1::ApplyWrapMode(WrapMode mode)
     syncWrapMarks();
 }
 
-void TForm1::syncWrapMarks()
+void MainWindow::syncWrapMarks()
 {
     // The marks follow what the view does; the hidden column mode has no display of its own.
     ActionWrapSide->setChecked(RichEdit->wraps());
     ActionWrapNone->setChecked(!RichEdit->wraps());
 }
 
-void TForm1::setWrapCommand(WrapMode mode)
+void MainWindow::setWrapCommand(WrapMode mode)
 {
     if (Settings.wrapMode() != mode) {
         Settings.setWrapMode(mode);
@@ -152,22 +152,22 @@ void TForm1::setWrapCommand(WrapMode mode)
     syncWrapMarks();
 }
 
-void TForm1::ActionWrapNoneExecute()
+void MainWindow::ActionWrapNoneExecute()
 {
     setWrapCommand(WrapMode::None);
 }
 
-void TForm1::ActionWrapNumExecute()
+void MainWindow::ActionWrapNumExecute()
 {
     setWrapCommand(WrapMode::Column);
 }
 
-void TForm1::ActionWrapSideExecute()
+void MainWindow::ActionWrapSideExecute()
 {
     setWrapCommand(WrapMode::RightEdge);
 }
 
-void TForm1::ActionSetFontExecute()
+void MainWindow::ActionSetFontExecute()
 {
     const QFont kept = RichEdit->font();
     // The dialog lists real faces only, so it starts on the face that stands in for the stored
@@ -184,7 +184,7 @@ void TForm1::ActionSetFontExecute()
     UpdateFontSizeHints();
 }
 
-void TForm1::ActionFontSizeUpExecute()
+void MainWindow::ActionFontSizeUpExecute()
 {
     QFont font = RichEdit->font();
     if (font.pointSize() >= SettingsRecord::kMaxFontSize) {
@@ -197,7 +197,7 @@ void TForm1::ActionFontSizeUpExecute()
     UpdateFontSizeHints();
 }
 
-void TForm1::ActionFontSizeDownExecute()
+void MainWindow::ActionFontSizeDownExecute()
 {
     QFont font = RichEdit->font();
     if (font.pointSize() < 2) {
@@ -210,7 +210,7 @@ void TForm1::ActionFontSizeDownExecute()
     UpdateFontSizeHints();
 }
 
-void TForm1::ActionCopyExecute()
+void MainWindow::ActionCopyExecute()
 {
     if (viewHasFocus()) {
         RichEdit->copy();
@@ -226,7 +226,7 @@ void TForm1::ActionCopyExecute()
     Desktop::setClipboardText(EditClipboard->selectedText());
 }
 
-void TForm1::ActionSelectAllExecute()
+void MainWindow::ActionSelectAllExecute()
 {
     if (viewHasFocus())
         RichEdit->selectAll();
@@ -236,7 +236,7 @@ void TForm1::ActionSelectAllExecute()
         PanelSearch->selectWord();
 }
 
-void TForm1::MenuEditClick()
+void MainWindow::MenuEditClick()
 {
     if (viewHasFocus()) {
         ActionCopy->setEnabled(RichEdit->hasSelection());
@@ -250,14 +250,14 @@ void TForm1::MenuEditClick()
     }
 }
 
-void TForm1::RichEditSelectionChange()
+void MainWindow::RichEditSelectionChange()
 {
     const qint64 caret = RichEdit->selectionStart();
     const auto [line, lineStart] = RichEdit->displayLineAt(caret);
     setStatus(StatusPanel::Position, StatusTexts::caretText(line + 1, caret - lineStart + 1));
 }
 
-void TForm1::DebugWriteModeClick()
+void MainWindow::DebugWriteModeClick()
 {
     RichEdit->setReadOnly(false);
 }

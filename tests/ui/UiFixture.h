@@ -8,7 +8,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 #include "ui/widgets/FileListBox.h"
 #include "ui/widgets/PathComboBox.h"
 #include "ui/SearchBar.h"
@@ -46,7 +46,7 @@ protected:
     QSettingsStore store{storePath};
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
@@ -62,16 +62,16 @@ protected:
         SetProgramFolderOverride(QString());
     }
 
-    TForm1 &start(const QStringList &arguments = {})
+    MainWindow &start(const QStringList &arguments = {})
     {
-        form = std::make_unique<TForm1>(AppServices{dialogs, shell, store}, arguments);
+        form = std::make_unique<MainWindow>(AppServices{dialogs, shell, store}, arguments);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return *form;
     }
 
     // Closes the window, storing its settings, and starts a new one.
-    TForm1 &restart(const QStringList &arguments = {})
+    MainWindow &restart(const QStringList &arguments = {})
     {
         form->close();
         form.reset();
@@ -79,7 +79,7 @@ protected:
     }
 
     // As restart, with these values stored over the ones the closed window wrote.
-    TForm1 &restartWith(std::initializer_list<std::pair<const char *, QString>> values, const QStringList &arguments = {})
+    MainWindow &restartWith(std::initializer_list<std::pair<const char *, QString>> values, const QStringList &arguments = {})
     {
         form->close();
         form.reset();

@@ -34,7 +34,7 @@ TEST_F(AddressTest, TypingAFolderPathMovesTheListsAsItGoes)
 {
     const QString folder = filesDir.filePath(QStringLiteral("deep"));
     writeText(QStringLiteral("x.txt"), QStringLiteral("x"), folder);
-    TForm1 &w = start({QStringLiteral("/n"), QDir::homePath()});
+    MainWindow &w = start({QStringLiteral("/n"), QDir::homePath()});
     pathEdit()->clear();
     typeInto(pathEdit(), folder);
     EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), folder + QLatin1Char('/'));
@@ -48,7 +48,7 @@ TEST_F(AddressTest, PastingAFilePathShowsItOnceEvenWhenMaskedOut)
     const QString other = filesDir.filePath(QStringLiteral("other"));
     const QString page = writeText(QStringLiteral("page.html"), QStringLiteral("<b>hi</b>"), other);
     writeText(QStringLiteral("a.txt"), QStringLiteral("a"), other);
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     paste(page);
     EXPECT_EQ(viewText(), QStringLiteral("<b>hi</b>"));
     EXPECT_EQ(fileList()->count(), 1);
@@ -64,7 +64,7 @@ TEST_F(AddressTest, PastingAFilePathShowsItOnceEvenWhenMaskedOut)
 TEST_F(AddressTest, RelativeTextsResolveAgainstTheListedFolder)
 {
     writeText(QStringLiteral("rel.txt"), QStringLiteral("relative"));
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     paste(QStringLiteral("rel.txt"));
     EXPECT_EQ(viewText(), QStringLiteral("relative"));
     EXPECT_EQ(w.FileNameNow(), filesDir.filePath(QStringLiteral("rel.txt")));
@@ -72,7 +72,7 @@ TEST_F(AddressTest, RelativeTextsResolveAgainstTheListedFolder)
 
 TEST_F(AddressTest, AboutTextsAndTheAddressColour)
 {
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     action(QStringLiteral("ActionExport"))->setEnabled(true);
     paste(QStringLiteral("about:"));
     EXPECT_TRUE(dialogs.messages.empty());
@@ -96,7 +96,7 @@ TEST_F(AddressTest, AboutTextsAndTheAddressColour)
 TEST_F(AddressTest, ReloadOfARenamedFileFailsAndKeepsTheText)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("old text"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     QFile::rename(path, filesDir.filePath(QStringLiteral("b.txt")));
     QTest::keyClick(&w, Qt::Key_F5);
     expectOnlyMessage(QStringLiteral("ファイルは削除されたか移動されたようです。\n\n表示の更新に失敗しました。"),
@@ -110,7 +110,7 @@ TEST_F(AddressTest, ReloadOfARenamedFileFailsAndKeepsTheText)
 TEST_F(AddressTest, ReloadReadsTheFileAfreshWithoutAHistoryStep)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("one"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     writeText(QStringLiteral("a.txt"), QStringLiteral("two"));
     const BrowsingHistory before = w.settings().History;
     action(QStringLiteral("ActionReLoad"))->trigger();
@@ -125,7 +125,7 @@ TEST_F(AddressTest, TheLastFileIsReopenedOrForgottenAtStart)
     const QString path = writeText(QStringLiteral("last.txt"), QStringLiteral("again"));
     // A key without the flag text would leave every flag NUL, so the defaults are stored.
     storeValues({{"FileNameNow", path}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
-    TForm1 &w = start();
+    MainWindow &w = start();
     EXPECT_EQ(viewText(), QStringLiteral("again"));
     EXPECT_EQ(fileList()->selectedPath(), path);
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->currentText(), path);
@@ -133,7 +133,7 @@ TEST_F(AddressTest, TheLastFileIsReopenedOrForgottenAtStart)
     form.reset();
 
     QFile::remove(path);
-    TForm1 &again = start();
+    MainWindow &again = start();
     EXPECT_TRUE(again.FileNameNow().isEmpty());
     EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -150,7 +150,7 @@ TEST_F(AddressTest, OpenFileAndOpenFolderGoThroughTheDialogs)
 {
     const QString sub = filesDir.filePath(QStringLiteral("sub"));
     const QString file = writeText(QStringLiteral("opened.txt"), QStringLiteral("opened"), sub);
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->setCurrentIndex(3);
 
     dialogs.fileAnswers.push_back(file);

@@ -26,7 +26,7 @@ protected:
 TEST_F(AozoraTest, RecognisedWorkIsShownAsBookAndSearchedAndCopiedAsShown)
 {
     storeValues({{"WordWrapFlag", QStringLiteral("N")}});
-    TForm1 &w = start({writeText(QStringLiteral("kaidan.txt"), work())});
+    MainWindow &w = start({writeText(QStringLiteral("kaidan.txt"), work())});
     QAction *book = action(QStringLiteral("ActionAozora"));
     ASSERT_TRUE(book->isChecked());
     EXPECT_TRUE(named<QToolButton>(QStringLiteral("ToolButtonAozora"))->isChecked());
@@ -107,7 +107,7 @@ TEST_F(AozoraTest, WrapNeverPartsABaseFromItsReading)
     QString line;
     for (int k = 0; k < 30; ++k)
         line += QStringLiteral("第%1は｜長い長い基底文字列《ながいながいきていもじれつ》と").arg(k);
-    TForm1 &w = start({writeText(QStringLiteral("wrap.txt"), line + QStringLiteral("\n") + work())});
+    MainWindow &w = start({writeText(QStringLiteral("wrap.txt"), line + QStringLiteral("\n") + work())});
     ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
     const QString base = QStringLiteral("長い長い基底文字列");
     for (int width : {260, 333, 407, 520}) {
@@ -152,7 +152,7 @@ TEST_F(AozoraTest, IndentsEndAlignmentAndHeadingsArePlacedByTheLayout)
                          + QStringLiteral("\n［＃地付き］地付きの行\n［＃地から２字上げ］上げた行\n"
                                           "第一章［＃「第一章」は大見出し］\n")
                          + work();
-    TForm1 &w = start({writeText(QStringLiteral("layout.txt"), text)});
+    MainWindow &w = start({writeText(QStringLiteral("layout.txt"), text)});
     ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
     w.resize(700, 500);
     QCoreApplication::processEvents();
@@ -190,7 +190,7 @@ TEST_F(AozoraTest, IndentsEndAlignmentAndHeadingsArePlacedByTheLayout)
 
 TEST_F(AozoraTest, TheExplanationOpensAndFoldsOnAClickOrEnter)
 {
-    TForm1 &w = start({writeText(QStringLiteral("fold.txt"), work())});
+    MainWindow &w = start({writeText(QStringLiteral("fold.txt"), work())});
     ASSERT_TRUE(action(QStringLiteral("ActionAozora"))->isChecked());
     w.resize(700, 500);
     QCoreApplication::processEvents();

@@ -9,7 +9,7 @@
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
-#include "ui/Cmunit.h"
+#include "ui/CopyMoveDialog.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FilterComboBox.h"
 
@@ -87,7 +87,7 @@ protected:
 
 TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     enterPath(filesDir.path());
     QStringList names = folderNames();
     // After the real subfolders, with the archive's own icon.
@@ -152,7 +152,7 @@ protected:
 TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStopsThem)
 {
     const QString real = filesDir.filePath("a.txt");
-    TForm1 &w = start({real});
+    MainWindow &w = start({real});
     const QStringList outside = folderNames();
     hold();
     openFolderRow(int(folderNames().indexOf("book.zip")));
@@ -195,7 +195,7 @@ TEST_F(SlowArchiveTest, ListingAndUnpackingRunOnWhileTheWindowAnswersAndEscStops
     // A member named at start and read on while the window comes up is selected among the
     // archive's members once shown, so that the cursor keys walk them.
     hold();
-    TForm1 &third = restart({copy + "/第二章.txt"});
+    MainWindow &third = restart({copy + "/第二章.txt"});
     EXPECT_EQ(statusText(StatusPanel::Lines), ArchiveTexts::kReading);
     release = true;
     QTRY_COMPARE(third.FileNameNow(), copy + "/第二章.txt");
@@ -209,7 +209,7 @@ TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndE
     shell.editor = QStringLiteral("/usr/bin/editor");
     const QString into = filesDir.filePath("into");
     QDir().mkpath(into);
-    TForm1 &w = start({member("第二章.txt")});
+    MainWindow &w = start({member("第二章.txt")});
     // Written anew, the archive is read anew: nothing is kept from showing the member. Only
     // the member's own read is to be held, so its listing is read here.
     const QString again = filesDir.filePath("again.zip");
@@ -239,7 +239,7 @@ TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndE
     hold();
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto *form = qobject_cast<TcmForm *>(QApplication::activeModalWidget())) {
+        if (auto *form = qobject_cast<CopyMoveDialog *>(QApplication::activeModalWidget())) {
             answer.stop();
             form->EditToFolder->setText(into);
             form->BtnOk->click();
@@ -255,7 +255,7 @@ TEST_F(SlowArchiveTest, AMemberIsReadForACopyOrAnEditorWhileTheWindowAnswersAndE
 
 TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     enterPath(member("第一章.txt"));
     EXPECT_EQ(viewText(), "一の本文");
     enterPath(member("中/三.txt"));
@@ -264,7 +264,7 @@ TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
     EXPECT_EQ(viewText(), "一の本文");
     EXPECT_EQ(w.settings().History.NextHistory[0], member("中/三.txt"));
 
-    TForm1 &again = restart();
+    MainWindow &again = restart();
     EXPECT_EQ(again.FileNameNow(), member("第一章.txt"));
     EXPECT_EQ(viewText(), "一の本文");
     action("ActionViewNext")->trigger();
@@ -274,10 +274,10 @@ TEST_F(ArchiveWalkTest, HistoryAndARestartComeBackToAMember)
 
 TEST_F(ArchiveWalkTest, TheCommandLineEntersAnArchiveOrShowsAMember)
 {
-    TForm1 &w = start({book});
+    MainWindow &w = start({book});
     EXPECT_EQ(w.FileNameNow(), member("第一章.txt"));
     EXPECT_EQ(viewText(), "一の本文");
-    TForm1 &again = restart({member("第二章.txt")});
+    MainWindow &again = restart({member("第二章.txt")});
     EXPECT_EQ(viewText(), "二の本文\n続き");
     EXPECT_EQ(again.FileNameNow(), member("第二章.txt"));
 }
@@ -290,7 +290,7 @@ TEST_F(ArchiveWalkTest, CopyWritesTheMembersBytesUnderTheFileRules)
     for (int round = 0; round < 2; ++round) {
         // The second copy meets the first: the conflict question comes, and No leaves it.
         dialogs.answers = {Dialogs::Answer::No};
-        EXPECT_TRUE(withModal<TcmForm>([&] { action("ActionFileCopy")->trigger(); }, [&](TcmForm &form) {
+        EXPECT_TRUE(withModal<CopyMoveDialog>([&] { action("ActionFileCopy")->trigger(); }, [&](CopyMoveDialog &form) {
             form.EditToFolder->setText(into);
             form.BtnOk->click();
         }));
@@ -378,7 +378,7 @@ TEST_F(ArchiveWalkTest, ABookmarkedMemberAndAnArchiveAreReachedFromTheMenu)
 
 TEST_F(ArchiveWalkTest, F3GoesOnThroughTheMembersOfTheArchive)
 {
-    TForm1 &w = start({member("第一章.txt")});
+    MainWindow &w = start({member("第一章.txt")});
     ASSERT_EQ(viewText(), "一の本文");
     named<QCheckBox>("cbSearchFolder")->setChecked(true);
     named<QLineEdit>("EditSearch")->setText("続き");
@@ -389,7 +389,7 @@ TEST_F(ArchiveWalkTest, F3GoesOnThroughTheMembersOfTheArchive)
 
 TEST_F(ArchiveWalkTest, AMemberOpensWhereTheReaderLeftIt)
 {
-    TForm1 &w = start({member("第二章.txt")});
+    MainWindow &w = start({member("第二章.txt")});
     view()->setFocus();
     QTest::keyClick(view(), Qt::Key_Down);
     QTest::keyClick(view(), Qt::Key_Right);

@@ -2,8 +2,8 @@
 
 #include "resources/BookmarkTexts.h"
 #include "resources/MainTexts.h"
-#include "ui/Bookmarkunit.h"
-#include "ui/Cmunit.h"
+#include "ui/BookmarkDialog.h"
+#include "ui/CopyMoveDialog.h"
 #include "ui/widgets/DirectoryListBox.h"
 
 #include <QAction>
@@ -26,7 +26,7 @@ const QByteArray kHeader = "# Orlimbo - Bookmark File,\r\n";
 
 const auto fileBytes = TestFiles::contents;
 
-QStringList gridTexts(const TBookmarkForm &form)
+QStringList gridTexts(const BookmarkDialog &form)
 {
     QStringList rows;
     for (const Bookmark &row : form.gridRows())
@@ -46,9 +46,9 @@ protected:
         f.write(kHeader + Cp932::encode(records));
     }
 
-    std::unique_ptr<TBookmarkForm> openDialog(BookmarkDialogMode mode, const QString &fileNameNow = {})
+    std::unique_ptr<BookmarkDialog> openDialog(BookmarkDialogMode mode, const QString &fileNameNow = {})
     {
-        auto dialog = std::make_unique<TBookmarkForm>(
+        auto dialog = std::make_unique<BookmarkDialog>(
             BookmarkDialogContext{fileNameNow, mode, bookmarkFile(), dialogs});
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
@@ -56,11 +56,11 @@ protected:
     }
 
     // Runs `steps` on the bookmark dialog once the main window has it open modally.
-    void whenDialogOpens(std::function<void(TBookmarkForm &)> steps)
+    void whenDialogOpens(std::function<void(BookmarkDialog &)> steps)
     {
         auto *poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, [poll, steps] {
-            auto *dialog = qobject_cast<TBookmarkForm *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<BookmarkDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             poll->stop();
@@ -93,7 +93,7 @@ protected:
         return texts;
     }
     // The cell editor of the grid's current cell, opened as the cell became current.
-    QLineEdit *cellEditor(TBookmarkForm &d) const
+    QLineEdit *cellEditor(BookmarkDialog &d) const
     {
         auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         EXPECT_TRUE(edit && d.StringGrid->isAncestorOf(edit));
@@ -387,7 +387,7 @@ TEST_F(BookmarkTest, ReadOnlyFileReportsOpenErrorAndTheMenuComesFromTheUnchanged
     start({QStringLiteral("/n"), filesDir.path()});
     EXPECT_EQ(menuBookmarks(), QStringList({"a|/a", "b|/b"}));
 
-    whenDialogOpens([](TBookmarkForm &d) {
+    whenDialogOpens([](BookmarkDialog &d) {
         d.StringGrid->setCurrentIndex(QModelIndex());
         d.StringGrid->item(0, 0)->setText(QStringLiteral("renamed"));
         d.BitBtn1->click();
@@ -410,7 +410,7 @@ TEST_F(BookmarkTest, AddingFromTheMenuRebuildsTheMenuAndThePathList)
     named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();
     EXPECT_EQ(named<PathComboBox>(QStringLiteral("FilePathBox"))->count(), 1);
 
-    whenDialogOpens([](TBookmarkForm &d) {
+    whenDialogOpens([](BookmarkDialog &d) {
         d.EditName->setText(QStringLiteral("フォルダ"));
         d.BtnAdd->click();
         d.BitBtn1->click();
@@ -508,11 +508,11 @@ TEST_F(BookmarkTest, EveryReaderTakesTheOtherPlacesFileUntilTheFirstSaveBesideTh
     start({writeText(QStringLiteral("a.txt"), QStringLiteral("x"))});
 
     EXPECT_EQ(menuBookmarks(), QStringList({"d|" + folder}));
-    EXPECT_TRUE(withModal<TcmForm>([&] { action(QStringLiteral("ActionFileCopy"))->trigger(); }, [&](TcmForm &d) {
+    EXPECT_TRUE(withModal<CopyMoveDialog>([&] { action(QStringLiteral("ActionFileCopy"))->trigger(); }, [&](CopyMoveDialog &d) {
         ASSERT_EQ(d.cbBookmark->count(), 1);
         EXPECT_EQ(d.cbBookmark->itemText(0), folder);
     }));
-    whenDialogOpens([&](TBookmarkForm &d) {
+    whenDialogOpens([&](BookmarkDialog &d) {
         EXPECT_EQ(gridTexts(d), QStringList({"d|" + folder, "|"}));
         d.BitBtn1->click();
     });

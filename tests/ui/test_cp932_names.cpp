@@ -3,8 +3,8 @@
 #include "core/BookmarkFile.h"
 #include "core/PathForm.h"
 #include "platform/FileSystem.h"
-#include "ui/Cmunit.h"
-#include "ui/Renattunit.h"
+#include "ui/CopyMoveDialog.h"
+#include "ui/RenameDialog.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -54,9 +54,9 @@ class Cp932NamesTest : public UiFixture {
 protected:
     QByteArray root;
     // The copy and move dialog on a file, shown and active, as the window opens it.
-    std::unique_ptr<TcmForm> openCopyMove(CopyMoveMode mode, const QByteArray &file)
+    std::unique_ptr<CopyMoveDialog> openCopyMove(CopyMoveMode mode, const QByteArray &file)
     {
-        auto dialog = std::make_unique<TcmForm>(dialogs, CopyMoveRequest{mode, PathForm::fromNative(file), {}},
+        auto dialog = std::make_unique<CopyMoveDialog>(dialogs, CopyMoveRequest{mode, PathForm::fromNative(file), {}},
                                                 CopyMoveMemory{});
         dialog->show();
         dialog->activateWindow();
@@ -79,9 +79,9 @@ protected:
         // QTemporaryDir removes by Qt's decoding of the names, which cannot reach these.
         std::filesystem::remove_all(root.toStdString());
     }
-    TForm1 &startOnFirst()
+    MainWindow &startOnFirst()
     {
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         fileList()->setFocus();
         QTest::keyClick(fileList(), Qt::Key_Down);
         return w;
@@ -97,7 +97,7 @@ protected:
 
 TEST_F(Cp932NamesTest, BothAreListedShownAndKeptThroughTheHistoryAndARestart)
 {
-    TForm1 &w = startOnFirst();
+    MainWindow &w = startOnFirst();
     EXPECT_EQ(listed(), QStringList({"あ.txt", "あ.txt"}));
     const QString first = w.FileNameNow();
     const QString firstText = viewText();
@@ -120,7 +120,7 @@ TEST_F(Cp932NamesTest, BothAreListedShownAndKeptThroughTheHistoryAndARestart)
     action(QStringLiteral("ActionViewNext"))->trigger();
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(fileList()->selectedPath(), cp932);
-    TForm1 &again = restart();
+    MainWindow &again = restart();
     EXPECT_EQ(again.FileNameNow(), cp932);
     EXPECT_EQ(viewText(), "from windows");
     EXPECT_EQ(again.windowTitle(), kTitle);
@@ -151,9 +151,9 @@ TEST_F(Cp932NamesTest, CopyMoveRenameAndDeleteReachItsBytes)
     }
     EXPECT_TRUE(dialogs.messages.empty());
 
-    TForm1 &w = startOnFirst();
+    MainWindow &w = startOnFirst();
     showNative(windowsFile);
-    EXPECT_TRUE(withModal<TrenattForm>([&] { press(Qt::Key_F2); }, [](TrenattForm &dialog) {
+    EXPECT_TRUE(withModal<RenameDialog>([&] { press(Qt::Key_F2); }, [](RenameDialog &dialog) {
         EXPECT_EQ(PathForm::displayName(dialog.EditName->text()), "あ");
         dialog.EditName->setText(dialog.EditName->text() + QStringLiteral("い"));
         dialog.BitBtn1->click();

@@ -44,7 +44,7 @@ TEST_F(DropTest, AFileIsShownAndSelectedInItsFolder)
     const QString utf8 = writeText(QStringLiteral("読む.txt"), QStringLiteral("本文"), folder);
     const QString cp932 = PathForm::fromNative(PathForm::toNative(folder) + '/' + Cp932::encode(QStringLiteral("表.txt")));
     std::ofstream(PathForm::toNative(cp932).toStdString()) << "cp932";
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     const std::pair<QString, QString> cases[] = {{utf8, QStringLiteral("本文")}, {cp932, QStringLiteral("cp932")}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.first.toStdString());
@@ -64,7 +64,7 @@ TEST_F(DropTest, AFolderOpensAndOfSeveralOnlyTheFirstCounts)
     const QString folder = filesDir.filePath(QStringLiteral("sub"));
     const QString inside = writeText(QStringLiteral("1.txt"), QStringLiteral("one"), folder);
     const QString other = writeText(QStringLiteral("2.txt"), QStringLiteral("two"), folder);
-    TForm1 &w = start({shown});
+    MainWindow &w = start({shown});
     ASSERT_TRUE(drop({folder}));
     EXPECT_EQ(listed(), (QStringList{QStringLiteral("1.txt"), QStringLiteral("2.txt")}));
     EXPECT_EQ(w.FileNameNow(), shown);

@@ -26,12 +26,12 @@ using TestFiles::contents;
 // A folder of a UTF-8, an EUC-JP and a CP932 file, walked from the file list.
 class EncodingTest : public UiFixture {
 protected:
-    TForm1 &startInFolder()
+    MainWindow &startInFolder()
     {
         writeBytes(QStringLiteral("a.txt"), kWide.toUtf8());
         writeBytes(QStringLiteral("b.txt"), encoded("EUC-JP", kJapanese));
         writeText(QStringLiteral("c.txt"), kJapanese);
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         fileList()->setFocus();
         return w;
     }
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     EXPECT_EQ(panel6(), QString()); // nothing shown yet
     EXPECT_GE(statusWidth(StatusPanel::Encoding), 50);
 
@@ -82,7 +82,7 @@ TEST_F(EncodingTest, WalkingShowsEachFileInItsOwnEncodingAndPanel6NamesIt)
 
 TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     QString checked;
     EXPECT_EQ(entries(&checked), QStringList({MainTexts::kEncodingAuto, "Shift_JIS", "UTF-8", "EUC-JP", "JIS"}));
     EXPECT_EQ(checked, MainTexts::kEncodingAuto);
@@ -113,7 +113,7 @@ TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
     form.reset();
 
     // The next start reads the choice back, marks it and uses it.
-    TForm1 &again = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &again = start({QStringLiteral("/n"), filesDir.path()});
     fileList()->setFocus();
     entries(&checked);
     EXPECT_EQ(checked, "EUC-JP");
@@ -124,7 +124,7 @@ TEST_F(EncodingTest, AChosenEncodingHoldsWhileWalkingAndAcrossARestart)
 
 TEST_F(EncodingTest, EffectsOnAUtf8FileKeepWhatCp932LacksAndCountInUtf8)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     keyDown();
     ASSERT_EQ(panel6(), "UTF-8");
     press(Qt::Key_K); // no blanks: the full-width one stays
@@ -149,7 +149,7 @@ TEST_F(EncodingTest, SaveAsWritesAUtf8FileWithItsMarkByteForByte)
 {
     const QByteArray original = "\xEF\xBB\xBF" + QStringLiteral("一行目 😀\r\n한국어\r\n").toUtf8();
     const QString path = writeBytes(QStringLiteral("marked.txt"), original);
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     ASSERT_EQ(panel6(), "UTF-8");
     const QString target = filesDir.filePath(QStringLiteral("copy.txt"));
     dialogs.fileAnswers = {target};
@@ -201,7 +201,7 @@ TEST_F(EncodingTest, SaveAsAsksBeforeWritingWhatTheEncodingCannotHold)
 {
     storeValues({{"TextEncoding", QStringLiteral("E")}});
     const QString euc = writeBytes(QStringLiteral("euc.txt"), encoded("EUC-JP", QStringLiteral("一行目\r\n")) + "x\xFFy\r\n\xFF");
-    TForm1 &w = start({euc});
+    MainWindow &w = start({euc});
     ASSERT_EQ(viewText(), QStringLiteral("一行目\nx\uFFFDy\n\uFFFD"));
     press(Qt::Key_I);
     const QString target = filesDir.filePath(QStringLiteral("target.txt"));

@@ -5,8 +5,8 @@
 #include "platform/FileSystem.h"
 #include "resources/ExternalTexts.h"
 #include "resources/PrintTexts.h"
-#include "ui/Appsetunit.h"
-#include "ui/Printunit.h"
+#include "ui/SettingsDialog.h"
+#include "ui/PrintDialog.h"
 #include "ui/widgets/DirectoryListBox.h"
 #include "ui/widgets/FilterComboBox.h"
 
@@ -37,7 +37,7 @@ protected:
     QString viewed;
 
     // Shows a file whose name has blanks in it.
-    TForm1 &startViewing()
+    MainWindow &startViewing()
     {
         viewed = writeText(QStringLiteral("a b c.txt"), text);
         return start({viewed});
@@ -49,10 +49,10 @@ protected:
     }
     // Presses Ctrl+P and runs `inDialog` on the print dialog once it is up, cancelling the
     // dialog if it is still open after that.
-    void printWith(const std::function<void(TPrintForm &)> &inDialog)
+    void printWith(const std::function<void(PrintDialog &)> &inDialog)
     {
         activate();
-        EXPECT_TRUE(withModal<TPrintForm>([this] { QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier); },
+        EXPECT_TRUE(withModal<PrintDialog>([this] { QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier); },
                                           inDialog))
             << "the print dialog was not shown";
     }
@@ -116,7 +116,7 @@ TEST_F(ExternalTest, EachEditorEntryStartsItsEditorWithThePathAsOneArgument)
     const QString one = program(QStringLiteral("editor one"));
     const QString three = program(QStringLiteral("editor three"));
     storeValues({{"AppliForEdit", one}, {"AppliForEdit3", three}});
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
 
     action(QStringLiteral("PopupEditor3"))->trigger();
     named<QToolButton>(QStringLiteral("ToolButton10"))->click();
@@ -138,7 +138,7 @@ TEST_F(ExternalTest, TheEditorMenuFollowsTheSettings)
     storeValues({{"AppliForEdit2", QStringLiteral("/opt/hidemaru")},
                  {"AppliForEditN2", QStringLiteral("秀丸")},
                  {"AppliForEditN", QStringLiteral("メイン")}});
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     EXPECT_EQ(action(QStringLiteral("PopupEditor1"))->text(), QStringLiteral("メイン"));
     EXPECT_EQ(action(QStringLiteral("PopupEditor2"))->text(), QStringLiteral("秀丸"));
     EXPECT_EQ(action(QStringLiteral("PopupEditor3"))->text(), QStringLiteral("エディタ3"));
@@ -156,8 +156,8 @@ TEST_F(ExternalTest, TheEditorMenuFollowsTheSettings)
     EXPECT_TRUE(named<QMenu>(QStringLiteral("PopupMenuEditor"))->isVisible());
     named<QMenu>(QStringLiteral("PopupMenuEditor"))->hide();
 
-    EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
-                                       [](TAppSetForm &d) {
+    EXPECT_TRUE(withModal<SettingsDialog>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
+                                       [](SettingsDialog &d) {
                                            d.cbUseEditors->setChecked(true);
                                            d.EditEditApp[1]->clear();
                                            d.BitBtn1->click();
@@ -174,7 +174,7 @@ TEST_F(ExternalTest, PrintingWithAMissingPrintApplicationOffersOnlyThePlainTextC
     shell.spooler = QStringLiteral("/usr/bin/lp");
     startViewing();
 
-    printWith([&](TPrintForm &f) {
+    printWith([&](PrintDialog &f) {
         EXPECT_EQ(f.windowTitle(), PrintTexts::kCaption);
         EXPECT_EQ(f.EditFilePath->text(), viewed);
         EXPECT_TRUE(f.EditFilePath->isReadOnly());
@@ -191,7 +191,7 @@ TEST_F(ExternalTest, PrintingWithAMissingPrintApplicationOffersOnlyThePlainTextC
     // No print spooler to be found.
     shell.launches.clear();
     shell.spooler.clear();
-    printWith([](TPrintForm &f) { f.BitBtn1->click(); });
+    printWith([](PrintDialog &f) { f.BitBtn1->click(); });
     takeOnlyMessage(ExternalTexts::kNoNotepadForPrintText, ExternalTexts::kNoNotepadForPrintCaption, Kind::Notice);
     EXPECT_TRUE(shell.launches.empty());
 }
@@ -202,7 +202,7 @@ TEST_F(ExternalTest, PrintingWithThePrintApplicationCancellingAndNoChoice)
     storeValues({{"AppliForPrint", printer}});
     startViewing();
 
-    printWith([](TPrintForm &f) {
+    printWith([](PrintDialog &f) {
         EXPECT_TRUE(f.RadioApp->isEnabled());
         EXPECT_TRUE(f.RadioApp->isChecked());
         f.BitBtn1->click();
@@ -210,12 +210,12 @@ TEST_F(ExternalTest, PrintingWithThePrintApplicationCancellingAndNoChoice)
     expectLaunches({{QStringLiteral("start"), printer, {QStringLiteral("/p"), viewed}}});
 
     shell.launches.clear();
-    printWith([](TPrintForm &f) { f.BitBtn2->click(); });
+    printWith([](PrintDialog &f) { f.BitBtn2->click(); });
     EXPECT_TRUE(shell.launches.empty());
 
     // With neither choice checked the dialog asks for one and stays open.
     bool stillOpen = false;
-    printWith([&stillOpen](TPrintForm &f) {
+    printWith([&stillOpen](PrintDialog &f) {
         for (QRadioButton *r : {f.RadioApp, f.RadioNotepad}) {
             r->setAutoExclusive(false);
             r->setChecked(false);
@@ -243,7 +243,7 @@ TEST_F(ExternalTest, PrintingAVanishedFileIsRefused)
 TEST_F(ExternalTest, SaveAsReplacesAnExistingFileAndTheViewShowsIt)
 {
     const QString target = writeText(QStringLiteral("old.txt"), QStringLiteral("old content that is longer"));
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     named<FilterComboBox>(QStringLiteral("FilterComboBox1"))->setCurrentIndex(2);
     dialogs.fileAnswers = {target};
     press(Qt::Key_S);
@@ -267,7 +267,7 @@ TEST_F(ExternalTest, SaveAsStartsAtTheViewedFileAndTheListThenSelectsTheSavedFil
 {
     const QString other = filesDir.filePath(QStringLiteral("other"));
     writeText(QStringLiteral("x.txt"), QStringLiteral("x"), other);
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     // The list walked elsewhere: the dialog still starts beside the viewed file, with its name.
     dialogs.folderAnswers = {other};
     action(QStringLiteral("ActionFolderOpen"))->trigger();
@@ -289,7 +289,7 @@ TEST_F(ExternalTest, SaveAsStartsAtTheViewedFileAndTheListThenSelectsTheSavedFil
 
 TEST_F(ExternalTest, SaveAsWritesTheTextAsDisplayedWithLineNumbers)
 {
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     action(QStringLiteral("ActionNumbering"))->trigger();
     const QString numbered = viewText();
     ASSERT_TRUE(numbered.startsWith(QStringLiteral("0001 一行目\n0002 second")));
@@ -306,7 +306,7 @@ TEST_F(ExternalTest, AFailedSaveKeepsTheOldFileAndLoadsNothing)
 {
     const QString locked = writeText(QStringLiteral("locked.txt"), QStringLiteral("keep me"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     dialogs.fileAnswers = {locked};
     press(Qt::Key_S);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -320,7 +320,7 @@ TEST_F(ExternalTest, AFailedSaveKeepsTheOldFileAndLoadsNothing)
 
 TEST_F(ExternalTest, SaveAsWithNothingToSaveOrCancelled)
 {
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     press(Qt::Key_S);
     takeOnlyMessage(ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption, Kind::Warning);
     EXPECT_TRUE(dialogs.fileRequests.empty());
@@ -336,7 +336,7 @@ TEST_F(ExternalTest, SaveAsWithNothingToSaveOrCancelled)
 
 TEST_F(ExternalTest, ShellOpenTakesAnExistingFileOrALowerCaseWebAddress)
 {
-    TForm1 &w = startViewing();
+    MainWindow &w = startViewing();
     auto openAddress = [this](const QString &address) {
         named<PathComboBox>(QStringLiteral("FilePathBox"))->setEditText(address);
         action(QStringLiteral("ActionExport"))->setEnabled(true);
@@ -358,7 +358,7 @@ TEST_F(ExternalTest, TheExplorerCommandOpensTheListedFolder)
 {
     const QString folder = filesDir.filePath(QStringLiteral("some folder"));
     QDir().mkpath(folder);
-    TForm1 &w = start({QStringLiteral("/n"), folder});
+    MainWindow &w = start({QStringLiteral("/n"), folder});
     press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
     expectLaunches({{QStringLiteral("explore"), named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), {}}});
     EXPECT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), folder + QLatin1Char('/'));

@@ -2,9 +2,9 @@
 
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
-#include "ui/Appsetunit.h"
-#include "ui/Cmunit.h"
-#include "ui/Renattunit.h"
+#include "ui/SettingsDialog.h"
+#include "ui/CopyMoveDialog.h"
+#include "ui/RenameDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,12 +51,12 @@ using TestFiles::contents;
 class FileOpsTest : public UiFixture {
 protected:
     QString a, b, c;
-    TForm1 &startOnThreeFiles(int shown = 1)
+    MainWindow &startOnThreeFiles(int shown = 1)
     {
         a = writeText("a.txt", "first");
         b = writeText("b.txt", "second");
         c = writeText("c.txt", "third");
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         fileList()->setFocus();
         for (int i = 0; i < shown; ++i)
             QTest::keyClick(fileList(), Qt::Key_Down);
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(FileOpsTest, DeleteAsksWithNoTheDefaultAndWalksOnToTheNextFile)
 {
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     pressDelete(); // the scripted box takes its default: No
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("ファイル ") + a + QStringLiteral(" を削除しますか？"));
@@ -88,7 +88,7 @@ TEST_F(FileOpsTest, DeleteAsksWithNoTheDefaultAndWalksOnToTheNextFile)
 
 TEST_F(FileOpsTest, DeletingTheLastEntryStepsOnceMoreOnTheReReadList)
 {
-    TForm1 &w = startOnThreeFiles(3);
+    MainWindow &w = startOnThreeFiles(3);
     ASSERT_EQ(w.FileNameNow(), c);
     dialogs.answers = {Dialogs::Answer::Yes};
     pressDelete();
@@ -113,7 +113,7 @@ TEST_F(FileOpsTest, Flag7LeavesViewAndListAfterDeleting)
 TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 {
     const QString bin = writeText("a.bin", "data");
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     chooseFile(bin);
     pressDelete();
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -123,8 +123,8 @@ TEST_F(FileOpsTest, SafetyRuleAndReadOnlyFilesStopTheDelete)
 
     chooseFile(a);
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
-    EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
-                                       [](TAppSetForm &d) {
+    EXPECT_TRUE(withModal<SettingsDialog>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); },
+                                       [](SettingsDialog &d) {
                                            d.cbSafeFileDel->setChecked(true);
                                            d.BitBtn1->click();
                                        }));
@@ -148,9 +148,9 @@ protected:
         a = writeText("a.txt", "mine");
         writeText("a.txt", "theirs", into);
     }
-    std::unique_ptr<TcmForm> open(CopyMoveMode mode, CopyMoveMemory memory = {}, QStringList bookmarks = {})
+    std::unique_ptr<CopyMoveDialog> open(CopyMoveMode mode, CopyMoveMemory memory = {}, QStringList bookmarks = {})
     {
-        auto form = std::make_unique<TcmForm>(dialogs, CopyMoveRequest{mode, a, bookmarks}, memory);
+        auto form = std::make_unique<CopyMoveDialog>(dialogs, CopyMoveRequest{mode, a, bookmarks}, memory);
         form->show();
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -256,12 +256,12 @@ TEST_F(CopyMoveDialogTest, BrowsingStartsInTheTypedFolderElseBesideTheViewedFile
 
 TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
 {
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     const QString into = filesDir.filePath("into");
     QDir().mkpath(into);
     writeText("BOOKMARK.CSV", QStringLiteral("# Orlimbo - Bookmark File,\nメモ,/no/such\n行き先,") + into + "\n",
               programDir.path());
-    whenModal<TcmForm>([into](TcmForm *dialog) {
+    whenModal<CopyMoveDialog>([into](CopyMoveDialog *dialog) {
         // The bookmarked folders that exist are offered.
         EXPECT_EQ(dialog->cbBookmark->count(), 1);
         EXPECT_EQ(dialog->cbBookmark->itemText(0), into);
@@ -272,7 +272,7 @@ TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
     EXPECT_TRUE(QFile::exists(a));
     EXPECT_EQ(w.settings().CopyMoveFolder, QString());
 
-    whenModal<TcmForm>([into](TcmForm *dialog) {
+    whenModal<CopyMoveDialog>([into](CopyMoveDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), "移動");
         EXPECT_TRUE(dialog->BtnNoReload->isVisible());
         dialog->EditToFolder->setText(into);
@@ -290,9 +290,9 @@ TEST_F(FileOpsTest, MoveWithNoReloadSetsFlag7AndAnAbortedMoveStillStepsTheList)
 
 TEST_F(FileOpsTest, RenamingAReadOnlyFileWithANewTimeLeavesItReadOnly)
 {
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     ASSERT_TRUE(FileOps::writeAttributes(a, {.readOnly = true}).ok());
-    whenModal<TrenattForm>([](TrenattForm *dialog) {
+    whenModal<RenameDialog>([](RenameDialog *dialog) {
         EXPECT_EQ(dialog->EditName->text(), "a");
         EXPECT_EQ(dialog->EditExp->text(), "txt");
         EXPECT_TRUE(dialog->cbReadOnly->isChecked());
@@ -318,9 +318,9 @@ TEST_F(FileOpsTest, RenamingAReadOnlyFileWithANewTimeLeavesItReadOnly)
 
 TEST_F(FileOpsTest, CancellingTheRenameStillReloads)
 {
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     writeText("a.txt", "changed on disk");
-    whenModal<TrenattForm>([](TrenattForm *dialog) { dialog->BitBtn2->click(); });
+    whenModal<RenameDialog>([](RenameDialog *dialog) { dialog->BitBtn2->click(); });
     press(Qt::Key_F2);
     EXPECT_EQ(viewText(), "changed on disk");
     EXPECT_EQ(w.FileNameNow(), a);
@@ -331,7 +331,7 @@ TEST_F(FileOpsTest, RenameRefusesForbiddenCharactersAndTakenNamesAndReportsABadT
 {
     a = writeText("a.txt", "first");
     writeText("b.txt", "second");
-    TrenattForm form(dialogs, a);
+    RenameDialog form(dialogs, a);
     form.show();
     form.EditName->setText(QStringLiteral("表\\x"));
     form.BitBtn1->click();
@@ -374,7 +374,7 @@ TEST_F(FileOpsTest, CopyRefusesTheViewedPathOnceItLeadsToAnotherFile)
     // Saved over by another program the way editors save: a new file renamed into place.
     const QString replacement = writeText("new.tmp", "replaced");
     ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(a).constData()), 0);
-    whenModal<TcmForm>([into](TcmForm *dialog) {
+    whenModal<CopyMoveDialog>([into](CopyMoveDialog *dialog) {
         dialog->EditToFolder->setText(into);
         dialog->BtnOk->click();
         dialog->BtnCancel->click();
@@ -390,9 +390,9 @@ TEST_F(FileOpsTest, CopyRefusesTheViewedPathOnceItLeadsToAnotherFile)
 
 TEST_F(FileOpsTest, ARenameCancelledOnAVanishedFileShowsOneMessage)
 {
-    TForm1 &w = startOnThreeFiles();
+    MainWindow &w = startOnThreeFiles();
     QFile::remove(a);
-    whenModal<TrenattForm>([](TrenattForm *dialog) { dialog->BitBtn2->click(); });
+    whenModal<RenameDialog>([](RenameDialog *dialog) { dialog->BitBtn2->click(); });
     press(Qt::Key_F2);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "更新失敗");
@@ -413,7 +413,7 @@ TEST_F(FileOpsTest, AnAttributeFailureIsReportedOnce)
         GTEST_SKIP() << "files cannot be made immutable here: " << std::strerror(errno);
     }
     {
-        TrenattForm form(dialogs, a);
+        RenameDialog form(dialogs, a);
         form.show();
         form.cbReadOnly->setChecked(true);
         form.BitBtn1->click();

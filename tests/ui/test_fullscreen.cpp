@@ -1,7 +1,7 @@
 #include "UiFixture.h"
 
 #include "platform/Desktop.h"
-#include "ui/Fsunit.h"
+#include "ui/FullScreenWindow.h"
 #include "ui/widgets/ElidedLineEdit.h"
 
 #include <QAction>
@@ -18,13 +18,13 @@ protected:
     enum class Closed { NotShown, ByTheStep, LeftOpen };
     // Opens the full-screen window with its key and runs `inside` while it is shown; tells
     // whether the window closed during `inside` or had to be closed afterwards.
-    Closed whileFullScreen(const std::function<void(TfsForm &)> &inside)
+    Closed whileFullScreen(const std::function<void(FullScreenWindow &)> &inside)
     {
         QApplication::setActiveWindow(form.get());
         bool leftOpen = false;
-        const bool shown = withModal<TfsForm>(
+        const bool shown = withModal<FullScreenWindow>(
             [this] { QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier); },
-            [&](TfsForm &fs) {
+            [&](FullScreenWindow &fs) {
                 // The offscreen platform leaves a modal child inactive; a desktop activates it.
                 QApplication::setActiveWindow(&fs);
                 fs.RichEdit->setFocus();
@@ -46,7 +46,7 @@ protected:
 TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowAlone)
 {
     const QString path = writeText(QStringLiteral("m.txt"), QStringLiteral("a <b>b</b>\nc d\n"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     action(QStringLiteral("ActionNoHtmlTag"))->trigger();
     QFont font = view()->font();
     font.setPointSize(14);
@@ -54,7 +54,7 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
     const QString shown = viewText();
     ASSERT_EQ(shown, QStringLiteral("a b\nc d\n"));
 
-    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](FullScreenWindow &fs) {
         EXPECT_EQ(fs.RichEdit->text(), shown);
         EXPECT_EQ(fs.RichEdit->font().pointSize(), 14);
         EXPECT_EQ(fs.EditNowFileName->wholeText(), path);
@@ -73,15 +73,15 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
 TEST_F(FullScreenTest, WrapsLikeTheMainView)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
-    TForm1 &w = start({writeText(QStringLiteral("w.txt"), longLine)});
+    MainWindow &w = start({writeText(QStringLiteral("w.txt"), longLine)});
     ASSERT_TRUE(view()->wraps());
-    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) {
         EXPECT_TRUE(fs.RichEdit->wraps());
         EXPECT_GT(fs.RichEdit->displayedLineCount(), 1); // at its own, screen-wide edge
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
     }));
     action(QStringLiteral("ActionWrapNone"))->trigger();
-    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) {
         EXPECT_FALSE(fs.RichEdit->wraps());
         EXPECT_EQ(fs.RichEdit->displayedLineCount(), 1);
         QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
@@ -93,17 +93,17 @@ TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)
 {
     start({writeText(QStringLiteral("k.txt"), QStringLiteral("text"))});
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape}) {
-        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
-        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](TfsForm &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
+        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](FullScreenWindow &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
+        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](FullScreenWindow &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
     }
-    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](TfsForm &fs) { fs.BtnEndFullScreen->click(); }));
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) { fs.BtnEndFullScreen->click(); }));
 }
 
 TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
 {
     start({writeText(QStringLiteral("p.txt"), manyLines(600))});
     // Space pages and leaves the window open.
-    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](FullScreenWindow &fs) {
         QScrollBar *bar = fs.RichEdit->verticalScrollBar();
         ASSERT_EQ(bar->value(), 0);
         QTest::keyClick(fs.RichEdit, Qt::Key_Space);
@@ -118,7 +118,7 @@ TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
 TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
 {
     start({writeText(QStringLiteral("c.txt"), QStringLiteral("abc"))});
-    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](TfsForm &fs) {
+    EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](FullScreenWindow &fs) {
         fs.PopupMenuPopup();
         EXPECT_FALSE(fs.PopupCopy->isEnabled());
         EXPECT_TRUE(fs.PopupSelectAll->isEnabled());
@@ -139,7 +139,7 @@ TEST_F(FullScreenTest, TheHeaderKeepsTheFileNameOfALongPath)
     const QString path =
         writeText(QStringLiteral("最後の名前.txt"), QStringLiteral("本文\n"), filesDir.path() + QLatin1Char('/') + deep.chopped(1));
     start({path});
-    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](TfsForm &fs) {
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](FullScreenWindow &fs) {
         ElidedLineEdit *header = fs.EditNowFileName;
         const QString shown = header->text();
         EXPECT_TRUE(shown.contains(QStringLiteral("…"))) << shown.toStdString();
@@ -155,7 +155,7 @@ TEST_F(FullScreenTest, StepsAndCopiesWholeClusters)
 {
     const QString family = QStringLiteral("👨‍👩‍👧");
     start({writeBytes(QStringLiteral("e.txt"), (family + QStringLiteral("e\u0301") + QStringLiteral("👍🏽")).toUtf8())});
-    whileFullScreen([&](TfsForm &fs) {
+    whileFullScreen([&](FullScreenWindow &fs) {
         QTest::keyClick(fs.RichEdit, Qt::Key_Right);
         EXPECT_EQ(fs.RichEdit->caretPosition(), family.size());
         QTest::keyClick(fs.RichEdit, Qt::Key_Right, Qt::ShiftModifier);

@@ -1,9 +1,9 @@
 #include "UiFixture.h"
 
 #include "resources/HelpTexts.h"
-#include "resources/VerinfoTexts.h"
+#include "resources/VersionTexts.h"
 #include "ui/HelpWindow.h"
-#include "ui/Verinfounit.h"
+#include "ui/VersionDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +34,7 @@ TEST_F(HelpTest, TheBuildCompilesTheHelpFileIntoTheProgramFolder)
 
 TEST_F(HelpTest, F1WithoutTheHelpFileWarnsAndStartsNothing)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     QTest::keyClick(&w, Qt::Key_F1);
     expectOnlyMessage(
         QStringLiteral("ヘルプファイルが見つかりません。\n\nプログラムと同じフォルダに格納されているかどうか、確認して下さい。"),
@@ -46,7 +46,7 @@ TEST_F(HelpTest, F1WithoutTheHelpFileWarnsAndStartsNothing)
 TEST_F(HelpTest, F1HandsTheHelpFileToTheDesktopViewer)
 {
     putHelpFileInProgramFolder();
-    TForm1 &w = start();
+    MainWindow &w = start();
     QTest::keyClick(&w, Qt::Key_F1);
     EXPECT_TRUE(dialogs.messages.empty());
     expectLaunches({{QStringLiteral("open"), ProgramFolder() + QStringLiteral("Skimlet.chm"), {}}});
@@ -56,7 +56,7 @@ TEST_F(HelpTest, WithoutADesktopViewerTheHelpOpensInItsOwnWindowAtTheFirstPage)
 {
     putHelpFileInProgramFolder();
     shell.viewerRegistered = false;
-    TForm1 &w = start();
+    MainWindow &w = start();
     QTest::keyClick(&w, Qt::Key_F1);
     EXPECT_TRUE(shell.launches.empty());
     auto *help = w.findChild<HelpWindow *>();
@@ -75,7 +75,7 @@ TEST_F(HelpTest, WithoutADesktopViewerTheHelpOpensInItsOwnWindowAtTheFirstPage)
 
 TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     action(QStringLiteral("ActionVerCheck"))->trigger();
     action(QStringLiteral("ActionGoMyWebSite"))->trigger();
     action(QStringLiteral("ActionSendMail"))->trigger();
@@ -92,8 +92,8 @@ TEST_F(HelpTest, TheAuthorsAddressesOpenThroughTheShellAndTheAdviceIsANotice)
 
 TEST_F(HelpTest, VersionDialogShowsTheVersionAndItsIconTellsTheNews)
 {
-    TForm1 &w = start();
-    const bool shown = withModal<TVerInfoForm>([this] { action(QStringLiteral("ActionVerInfo"))->trigger(); }, [this](TVerInfoForm &info) {
+    MainWindow &w = start();
+    const bool shown = withModal<VersionDialog>([this] { action(QStringLiteral("ActionVerInfo"))->trigger(); }, [this](VersionDialog &info) {
         EXPECT_EQ(info.windowTitle(), QStringLiteral("バージョン情報"));
         EXPECT_EQ(info.size(), QSize(392, 233));
         EXPECT_EQ(info.Label3->text(), QStringLiteral("Version 1.40"));

@@ -27,7 +27,7 @@ TEST_F(TeardownTest, DestroyingTheWindowWithTheFocusInEachControlOfTheBox)
     const char *const controls[] = {"DriveComboBox1",   "DirectoryListBox1",  "FilterComboBox1",
                                     "FileListBox1",     "BtnFileSelBoxComp", "BtnCloseFileSelectBox"};
     for (size_t i = 0; i < std::size(controls); ++i) {
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         QWidget *control = named(QLatin1String(controls[i]));
         control->setFocus();
         QTRY_VERIFY(control->hasFocus());
@@ -51,7 +51,7 @@ TEST_P(HostileStartTest, TheWindowIsOnTheScreenWithANinePointFontAndSaneStoredVa
 {
     for (const auto &[name, value] : GetParam().values)
         storeValues({{name, value}});
-    TForm1 &w = start();
+    MainWindow &w = start();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_TRUE(screen.intersects(QRect(w.pos(), QSize(w.width(), 24)))) << w.pos().x() << "," << w.pos().y();
     EXPECT_LE(w.width(), screen.width());
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 // names the size in force.
 TEST_F(HostileValuesTest, FontSizeUpAboveTheCeilingNamesTheSizeInForce)
 {
-    TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("x"))});
+    MainWindow &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("x"))});
     QFont font = view()->font();
     font.setPointSize(2000);
     view()->setFont(font);
@@ -159,7 +159,7 @@ TEST_F(NotAFileTest, WalkingOntoAFifoADeviceOrADanglingLinkNeverBlocks)
 {
     for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
         writeText(QLatin1String(name), QLatin1String(name));
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true); // the binary check reads the file too
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
@@ -190,7 +190,7 @@ TEST_F(NotAFileTest, ASettingsFileThatIsNoFileStartsWithTheDefaultsAndIsLeftAlon
     for (const char *linkTo : {fifo, "/dev/zero", "/dev/full", "settings.conf"}) {
         SCOPED_TRACE(linkTo ? linkTo : "FIFO");
         plant(storePath, linkTo);
-        TForm1 &w = start();
+        MainWindow &w = start();
         EXPECT_EQ(w.settings().LimitSizeForEffect, 524228);
         EXPECT_EQ(w.settings().flagText(), "111111C0001000S0");
         w.close();
@@ -217,7 +217,7 @@ TEST_F(NotAFileTest, TheWorkFilesAreNeverReachedThroughALink)
     const QString workFolder = programDir.path() + QStringLiteral("/");
     plant(workFolder + "FORWORK.TMP", native(forWork).constData());
     plant(workFolder + "EFFECT.TMP", native(effect).constData());
-    TForm1 &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("one\ntwo"))});
+    MainWindow &w = start({writeText(QStringLiteral("t.txt"), QStringLiteral("one\ntwo"))});
     press(Qt::Key_I, Qt::ControlModifier);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(viewText(), QStringLiteral("0001 one\n0002 two"));

@@ -6,7 +6,7 @@ using InstallTest = UiFixture;
 
 TEST_F(InstallTest, TheFormatBarPicturesAreDrawnForTwiceTheDensity)
 {
-    TForm1 &window = start();
+    MainWindow &window = start();
     int checked = 0;
     for (QToolButton *button : named<QWidget>(QStringLiteral("ToolBar2"))->findChildren<QToolButton *>()) {
         const QList<QSize> sizes = button->icon().availableSizes();

@@ -35,7 +35,7 @@ TEST_F(LargeTextTest, AFileReadAsShownIsMovedThroughSelectedCopiedAndSearched)
         text += QStringLiteral("%1行目の文章、ｶﾀｶﾅ and words\tto wrap at the edge of the window %1\n").arg(i);
     const qsizetype near = text.size() - 40;
     text.insert(near, QStringLiteral("目印"));
-    TForm1 &w = start({writeText(QStringLiteral("large.txt"), text)});
+    MainWindow &w = start({writeText(QStringLiteral("large.txt"), text)});
     ASSERT_TRUE(view()->store().isLazy());
     EXPECT_EQ(viewText(), text);
 
@@ -83,7 +83,7 @@ TEST_F(LargeTextTest, AFileReadAsShownWrapsAsThePlainRuleDoes)
         text += QLatin1Char('\n');
     }
     text += QStringLiteral("終");
-    TForm1 &w = start({writeText(QStringLiteral("wrapped.txt"), text)});
+    MainWindow &w = start({writeText(QStringLiteral("wrapped.txt"), text)});
     ASSERT_TRUE(view()->store().isLazy());
     ASSERT_TRUE(view()->wraps());
     // Read again where the window has settled, so the first pass wraps at the room compared.

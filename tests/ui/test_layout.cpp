@@ -73,7 +73,7 @@ QString mixedText(qsizetype characters, quint32 seed)
 class LayoutTest : public UiFixture {
 protected:
     // The viewed text's display lines as the view reports them, position by position.
-    void expectSameAsReference(TForm1 &w, const char *what)
+    void expectSameAsReference(MainWindow &w, const char *what)
     {
         TextView *view = this->view();
         const QString text = view->text();
@@ -142,7 +142,7 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
     const QString next = writeText(QStringLiteral("shown2.txt"), QStringLiteral("三行目"));
     storeValues({{"FileNameNow", last}, {"rp0", QStringLiteral("/older.txt")}, {"rn0", QStringLiteral("/ahead.txt")}});
     const qint64 reads = Document::loadsOpened();
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     EXPECT_EQ(Document::loadsOpened() - reads, 1);
     EXPECT_EQ(viewText(), QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(fileList()->selectedPath(), path);
@@ -165,7 +165,7 @@ TEST_F(LayoutTest, CommandLineFileIsReadOnceAndEntersTheHistoryOnce)
 TEST_F(LayoutTest, LineCountAndCaretPanelMatchThePlainLayout)
 {
     const QString path = writeText(QStringLiteral("mixed.txt"), mixedText(60000, 1));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     ASSERT_GT(viewText().size(), 50000);
     ASSERT_TRUE(view()->wraps());
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(view()->displayedLineCount()));

@@ -43,7 +43,7 @@ protected:
 TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
 {
     const QString first = writeText(QStringLiteral("first.txt"), QStringLiteral("one\ntwo"));
-    TForm1 &w = start({first});
+    MainWindow &w = start({first});
     const QString title = w.windowTitle();
     const QString second = writeText(QStringLiteral("second.txt"), QStringLiteral("second"));
 
@@ -84,7 +84,7 @@ TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
 TEST_F(LoadingTest, RunningOutOfMemoryIsToldAndThePreviousFileStays)
 {
     const QString first = writeText(QStringLiteral("first.txt"), QStringLiteral("kept"));
-    TForm1 &w = start({first});
+    MainWindow &w = start({first});
     const QString big = writeText(QStringLiteral("big.txt"), QStringLiteral("never shown"));
     Document::pieceHook() = [](qint64) { throw std::bad_alloc(); };
     w.LoadDocument(big, LoadMode::New, 0);
@@ -129,7 +129,7 @@ TEST_F(LoadingTest, AReadAheadIsTakenOverByItsLoadAndDroppedUnseenByAnyOther)
 TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
 {
     const QString work = QStringLiteral("一《いち》、二《に》、三《さん》\n");
-    TForm1 &w = start({writeText(QStringLiteral("plain.txt"), QStringLiteral("plain"))});
+    MainWindow &w = start({writeText(QStringLiteral("plain.txt"), QStringLiteral("plain"))});
     QAction *book = action(QStringLiteral("ActionAozora"));
     holdLoads();
     w.LoadDocument(writeText(QStringLiteral("work.txt"), work), LoadMode::New, 0);

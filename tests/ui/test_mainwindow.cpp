@@ -20,7 +20,7 @@ class MainWindowTest : public UiFixture {};
 TEST_F(MainWindowTest, StartingWithAFileShowsItWithCaptionStatusAndCommands)
 {
     const QString path = writeText(QStringLiteral("日記.txt"), QStringLiteral("一行目\nsecond\n"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
 
     EXPECT_EQ(viewText(), QStringLiteral("一行目\nsecond\n"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("日記.txt - Orlimbo  Ver 1.40"));
@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
 {
     const QString path = writeBytes(QStringLiteral("tabbed.txt"), QByteArray("a\tb"));
     QFile::setPermissions(path, QFile::ReadOwner);
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     EXPECT_EQ(statusText(StatusPanel::ReadOnly), QStringLiteral("ReadOnly"));
 
     named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->setVisible(true);
@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, AReadOnlyFileAndTheDebugPanel)
 
 TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
 {
-    TForm1 &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
+    MainWindow &w = start({writeBytes(QStringLiteral("empty.txt"), QByteArray())});
     EXPECT_EQ(statusText(StatusPanel::Size), QStringLiteral("0 Bytes"));
     EXPECT_EQ(statusText(StatusPanel::Lines), QStringLiteral("全0行"));
     for (QAction *a : {action(QStringLiteral("ActionNoCRLF")), action(QStringLiteral("ActionNoSpace")), action(QStringLiteral("ActionNoHtmlTag")), action(QStringLiteral("ActionNoTFS")), action(QStringLiteral("ActionNumbering"))})
@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, AnEmptyFileShowsNothingAndOffersNoEffects)
 TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
 {
     const QString longLine = QString(400, QLatin1Char('x'));
-    TForm1 &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
+    MainWindow &w = start({writeText(QStringLiteral("long.txt"), longLine + QStringLiteral("\nshort\n"))});
     const qint64 wrapped = statusText(StatusPanel::Lines).mid(1).chopped(1).toLongLong();
     EXPECT_GT(wrapped, 2); // the long line takes several display lines
 
@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, LinesAreCountedAsDisplayedWithWrapping)
 TEST_F(MainWindowTest, AnythingButAReadableFileLeavesTheViewAsItWas)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("kept"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     // A folder or a missing path only refreshes, without a word.
     chooseFile(filesDir.path());
     chooseFile(filesDir.filePath(QStringLiteral("gone.txt")));
@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, NewWindowStartLeavesTheViewEmptyAndKeepsTheStoredPosition
 {
     storeValues({{"WindowX", QStringLiteral("33")}, {"WindowY", QStringLiteral("44")},
                  {"FileNameNow", writeText(QStringLiteral("last.txt"), QStringLiteral("last"))}});
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(w.FileNameNow().isEmpty());
     EXPECT_EQ(fileList()->directory(), filesDir.path() + QLatin1Char('/'));
@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, AFolderAloneOpensThereAtTheStoredPosition)
                  {"FileNameNow", writeText(QStringLiteral("last.txt"), QStringLiteral("last"))}});
     const QString folder = filesDir.filePath(QStringLiteral("books"));
     writeText(QStringLiteral("1.txt"), QStringLiteral("one"), folder);
-    TForm1 &w = start({folder});
+    MainWindow &w = start({folder});
     EXPECT_TRUE(view()->isEmpty());
     EXPECT_TRUE(w.FileNameNow().isEmpty());
     EXPECT_EQ(fileList()->directory(), folder + QLatin1Char('/'));
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, AFolderAloneOpensThereAtTheStoredPosition)
 TEST_F(MainWindowTest, QuitClosesTheWindowAndWritesTheSettings)
 {
     const QString path = writeText(QStringLiteral("a.txt"), QStringLiteral("text"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     action(QStringLiteral("ViewTool"))->trigger(); // hide the tool bar
     EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelToolBars"))->isHidden());
     w.resize(640, 400);
@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, StoredValuesAreAppliedAtStart)
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     storeValues({{"FontSize", QStringLiteral("3")}, {"WindowWidth", QString::number(screen.width() + 300)},
                  {"AppliSetFlags", QStringLiteral("1100")}, {"RunTime", QStringLiteral("34")}});
-    TForm1 &w = start();
+    MainWindow &w = start();
     EXPECT_EQ(view()->font().pointSize(), 9);
     EXPECT_EQ(w.width(), screen.width());
     EXPECT_EQ(w.pos().x(), 0);
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, StoredValuesAreAppliedAtStart)
 TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
 {
     storeValues({{"RunTime", QStringLiteral("3")}});
-    TForm1 &w = start();
+    MainWindow &w = start();
     action(QStringLiteral("SetUninstall"))->trigger(); // declined by the default button
     expectOnlyMessage(MainTexts::kUninstallText, MainTexts::kUninstallCaption, Kind::ConfirmNotice);
     EXPECT_TRUE(w.isVisible());
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, UninstallDeletesTheKeyOnlyWhenConfirmed)
 
 TEST_F(MainWindowTest, AFailedSettingsWriteIsReportedUnderTheWindowsCaption)
 {
-    TForm1 &w = start({writeText(QStringLiteral("a.txt"), QStringLiteral("x"))});
+    MainWindow &w = start({writeText(QStringLiteral("a.txt"), QStringLiteral("x"))});
     // A folder where the settings file should be makes every write fail.
     QDir().mkpath(storePath);
     w.close();
@@ -208,7 +208,7 @@ TEST_F(MainWindowTest, AFailedSettingsWriteIsReportedUnderTheWindowsCaption)
 
 TEST_F(MainWindowTest, CommandsCarryTheirCaptionsKeysAndHints)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     EXPECT_EQ(action(QStringLiteral("ActionViewPre"))->text(), QStringLiteral("１つ前へ戻る(&B)"));
     EXPECT_EQ(action(QStringLiteral("ActionViewPre"))->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Backspace));
     EXPECT_EQ(action(QStringLiteral("ActionViewNext"))->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Insert));
@@ -243,7 +243,7 @@ TEST_F(MainWindowTest, MenusNameTheKeysRightInJapanese)
 
 TEST_F(MainWindowTest, NewWindowStartsTheProgramOnTheShownFolder)
 {
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     action(QStringLiteral("ActionNewWindow"))->trigger();
     ASSERT_EQ(shell.launches.size(), 1u);
     EXPECT_EQ(shell.launches[0].arguments, QStringList({QStringLiteral("/n"), filesDir.path() + QLatin1Char('/')}));
@@ -256,7 +256,7 @@ TEST_F(MainWindowTest, StatusPanelsFitANarrowWindow)
 {
     const QString line = QStringLiteral("日本語の文章と ASCII text が混ざった一行です。\n");
     const QString path = writeText(QStringLiteral("大きい.txt"), line.repeated(5 * 1024 * 1024 / 60));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     view()->selectRange(1000, 0);

@@ -25,10 +25,10 @@ protected:
         writeText(QStringLiteral(".hidden.txt"), QStringLiteral("hidden"));
         QDir(filesDir.path()).mkdir(QStringLiteral("sub.txt"));
     }
-    TForm1 &startInFolder()
+    MainWindow &startInFolder()
     {
         makeFolder();
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         fileList()->setFocus();
         return w;
     }
@@ -37,7 +37,7 @@ protected:
 
 TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     EXPECT_EQ(listed(), QStringList({"a.txt", "B.txt", "c.log"}));
     EXPECT_TRUE(view()->isEmpty()); // a freshly read list shows nothing
 
@@ -62,7 +62,7 @@ TEST_F(NavigationTest, CursorDownWalksTheFolderOneFileAtATime)
 
 TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     const QString page = filesDir.filePath(QStringLiteral("page.html"));
     named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->selectByPath(page);
     EXPECT_EQ(listed(), QStringList({"page.html"}));
@@ -78,7 +78,7 @@ TEST_F(NavigationTest, AFileTheMaskLeavesOutIsShownAlone)
 
 TEST_F(NavigationTest, WildcardsAndInvalidNames)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     named<FileSelectionBox>(QStringLiteral("PanelDirBars"))->selectByPath(filesDir.filePath(QStringLiteral("*.log")));
     EXPECT_EQ(listed(), QStringList({"c.log"}));
     EXPECT_TRUE(view()->isEmpty());
@@ -91,7 +91,7 @@ TEST_F(NavigationTest, WildcardsAndInvalidNames)
 
 TEST_F(NavigationTest, BackAndForwardThroughTheDropDownLists)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     keyDown();
     keyDown();
     keyDown(); // a, B, c shown
@@ -122,7 +122,7 @@ TEST_F(NavigationTest, BackAndForwardThroughTheDropDownLists)
 
 TEST_F(NavigationTest, AHistoryFileThatIsGoneChangesNothing)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     keyDown();
     keyDown();
     QFile::remove(files[0]);
@@ -137,10 +137,10 @@ TEST_F(NavigationTest, AHistoryFileThatIsGoneChangesNothing)
 
 TEST_F(NavigationTest, HistorySurvivesARestart)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     keyDown();
     keyDown();
-    TForm1 &again = restart();
+    MainWindow &again = restart();
     EXPECT_EQ(again.FileNameNow(), files[1]); // reopened at start
     EXPECT_EQ(again.settings().History.PreHistory[0], files[0]);
     EXPECT_TRUE(action(QStringLiteral("ActionViewPre"))->isEnabled());
@@ -148,7 +148,7 @@ TEST_F(NavigationTest, HistorySurvivesARestart)
 
 TEST_F(NavigationTest, TheDebugListingShowsBothLists)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     keyDown();
     action(QStringLiteral("DebugHistories"))->trigger();
     expectOnlyMessage(w.settings().History.DebugListing(), QStringLiteral("履歴管理状態一覧"), Dialogs::Kind::Plain);
@@ -157,7 +157,7 @@ TEST_F(NavigationTest, TheDebugListingShowsBothLists)
 
 TEST_F(NavigationTest, DraggingTheBoxNarrowHidesItAndShowingRestoresIt)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     EXPECT_EQ(named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0], 169);
     const int total = named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[0] + named<QSplitter>(QStringLiteral("Splitter1"))->sizes()[1];
     named<QSplitter>(QStringLiteral("Splitter1"))->setSizes({20, total - 20});
@@ -193,7 +193,7 @@ TEST_F(NavigationTest, LayoutsAndStoredBoxState)
 {
     makeFolder();
     storeValues({{"AppliSetFlags", QStringLiteral("111101B0001300S0")}});
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     EXPECT_TRUE(named<QToolButton>(QStringLiteral("BtnFileSelBoxBig"))->isChecked());
     EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelDirBarsDrive"))->isHidden());
     EXPECT_FALSE(named<QWidget>(QStringLiteral("PanelDirBarsFolder"))->isHidden());
@@ -212,7 +212,7 @@ TEST_F(NavigationTest, LayoutsAndStoredBoxState)
 
 TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     DirectoryListBox *folders = named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"));
     const QString sub = filesDir.filePath(QStringLiteral("sub.txt")) + QLatin1Char('/');
     writeText(QStringLiteral("inner.txt"), QStringLiteral("inner"), sub);
@@ -246,7 +246,7 @@ TEST_F(NavigationTest, FoldersOpenFromTheFolderListAndTheDrives)
 
 TEST_F(NavigationTest, TheTitleFollowsTheFocus)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     w.activateWindow();
     fileList()->setFocus();
     QApplication::processEvents();

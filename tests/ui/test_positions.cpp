@@ -14,9 +14,9 @@ protected:
         longFile = writeText(QStringLiteral("a-long.txt"), text);
         writeText(QStringLiteral("b-short.txt"), QStringLiteral("short"));
     }
-    TForm1 &startInFolder()
+    MainWindow &startInFolder()
     {
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         w.resize(700, 500);
         fileList()->setFocus();
         return w;
@@ -69,7 +69,7 @@ TEST_F(PositionsTest, WalkingAwayAndBackAndRestartingShowTheSameTopLineAndCaret)
 TEST_F(PositionsTest, AnotherWrapWidthKeepsTheSameLineAtTheTop)
 {
     makeFolder();
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     walk(Qt::Key_Down);
     readOn();
     const qint64 top = view()->topPosition();

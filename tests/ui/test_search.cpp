@@ -11,9 +11,9 @@
 
 class SearchTest : public UiFixture {
 protected:
-    TForm1 &startWith(const QString &text)
+    MainWindow &startWith(const QString &text)
     {
-        TForm1 &w = start({writeText(QStringLiteral("t.txt"), text)});
+        MainWindow &w = start({writeText(QStringLiteral("t.txt"), text)});
         view()->moveCaretToStart();
         return w;
     }
@@ -26,7 +26,7 @@ protected:
 
 TEST_F(SearchTest, F3FindsEachOccurrenceThenOnlyBeeps)
 {
-    TForm1 &w = startWith(QStringLiteral("one word, two word\nend"));
+    MainWindow &w = startWith(QStringLiteral("one word, two word\nend"));
     search(QStringLiteral("word"));
     EXPECT_EQ(view()->selectionStart(), 4);
     EXPECT_EQ(view()->selectedText(), QStringLiteral("word"));
@@ -42,7 +42,7 @@ TEST_F(SearchTest, F3FindsEachOccurrenceThenOnlyBeeps)
 
 TEST_F(SearchTest, ASelectionCoveringAHitIsSkipped)
 {
-    TForm1 &w = startWith(QStringLiteral("abc xx abc"));
+    MainWindow &w = startWith(QStringLiteral("abc xx abc"));
     view()->selectRange(0, 5); // covers the first hit
     search(QStringLiteral("abc"));
     EXPECT_EQ(view()->selectionStart(), 7);
@@ -50,7 +50,7 @@ TEST_F(SearchTest, ASelectionCoveringAHitIsSkipped)
 
 TEST_F(SearchTest, TheCaseOption)
 {
-    TForm1 &w = startWith(QStringLiteral("small word"));
+    MainWindow &w = startWith(QStringLiteral("small word"));
     search(QStringLiteral("WORD"));
     EXPECT_EQ(view()->selectionStart(), 6);
 
@@ -64,7 +64,7 @@ TEST_F(SearchTest, TheCaseOption)
 
 TEST_F(SearchTest, CtrlFShowsTheBarThenDrawsAttention)
 {
-    TForm1 &w = startWith(QStringLiteral("text"));
+    MainWindow &w = startWith(QStringLiteral("text"));
     ASSERT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isHidden()); // hidden by default
     QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isVisible());
@@ -80,7 +80,7 @@ TEST_F(SearchTest, CtrlFShowsTheBarThenDrawsAttention)
 
 TEST_F(SearchTest, EnterSearchesAndInsertsNothing)
 {
-    TForm1 &w = startWith(QStringLiteral("find me here"));
+    MainWindow &w = startWith(QStringLiteral("find me here"));
     action(QStringLiteral("ActionOpenSearch"))->trigger();
     QTest::keyClicks(named<QLineEdit>(QStringLiteral("EditSearch")), QStringLiteral("me"));
     QTest::keyClick(named<QLineEdit>(QStringLiteral("EditSearch")), Qt::Key_Return);
@@ -90,7 +90,7 @@ TEST_F(SearchTest, EnterSearchesAndInsertsNothing)
 
 TEST_F(SearchTest, AnEmptyWordOpensTheBarAndTheCloseButtonHidesIt)
 {
-    TForm1 &w = startWith(QStringLiteral("text"));
+    MainWindow &w = startWith(QStringLiteral("text"));
     action(QStringLiteral("ActionGoSearch"))->trigger();
     EXPECT_TRUE(named<QWidget>(QStringLiteral("PanelSearch"))->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), named<QLineEdit>(QStringLiteral("EditSearch")));
@@ -132,7 +132,7 @@ TEST_F(SearchTest, TheBarSignalsEachSearchWithItsCaseOption)
 // gives the view the focus.
 TEST_F(SearchTest, TheFieldsOwnKeys)
 {
-    TForm1 &w = startWith(QStringLiteral("some text to read"));
+    MainWindow &w = startWith(QStringLiteral("some text to read"));
     auto *field = named<QLineEdit>(QStringLiteral("EditSearch"));
     QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClicks(field, QStringLiteral("text"));
@@ -187,7 +187,7 @@ TEST_F(SearchTest, AWordNotFoundIsSaidInTheFirstPanelUntilTheNextKey)
 // then only sound, the first hit staying selected.
 TEST_F(SearchTest, ShiftF3FindsEachOccurrenceUpwardThenOnlyBeeps)
 {
-    TForm1 &w = startWith(QStringLiteral("one word, two word\nend"));
+    MainWindow &w = startWith(QStringLiteral("one word, two word\nend"));
     view()->selectRange(20, 0);
     named<QLineEdit>(QStringLiteral("EditSearch"))->setText(QStringLiteral("word"));
     QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);

@@ -7,13 +7,13 @@ class SearchFolderTest : public UiFixture {
 protected:
     QStringList files;
 
-    TForm1 &startAtFirstFile(bool searchFolder)
+    MainWindow &startAtFirstFile(bool searchFolder)
     {
         files << writeText(QStringLiteral("1.txt"), QStringLiteral("needle one, needle two"))
               << writeText(QStringLiteral("2.txt"), QStringLiteral("nothing here"))
               << writeBytes(QStringLiteral("3.txt"), QStringLiteral("ソ表 no hit either\n").toUtf8())
               << writeText(QStringLiteral("4.txt"), QStringLiteral("line\nthe Needle here"));
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         fileList()->setFocus();
         QTest::keyClick(fileList(), Qt::Key_Down);
         EXPECT_EQ(w.FileNameNow(), files[0]);
@@ -26,7 +26,7 @@ protected:
 
 TEST_F(SearchFolderTest, WithTheOptionClearF3StaysInTheFile)
 {
-    TForm1 &w = startAtFirstFile(false);
+    MainWindow &w = startAtFirstFile(false);
     const int beeps = Desktop::beepCount();
     QTest::keyClick(&w, Qt::Key_F3);
     EXPECT_EQ(Desktop::beepCount(), beeps + 1);
@@ -38,7 +38,7 @@ TEST_F(SearchFolderTest, WithTheOptionClearF3StaysInTheFile)
 
 TEST_F(SearchFolderTest, F3CrossesFilesWithoutHitsAndShiftF3ComesBack)
 {
-    TForm1 &w = startAtFirstFile(true);
+    MainWindow &w = startAtFirstFile(true);
     QTest::keyClick(&w, Qt::Key_F3);
     QTRY_COMPARE(w.FileNameNow(), files[3]);
     EXPECT_EQ(view()->selectionStart(), 9);
@@ -66,7 +66,7 @@ TEST_F(SearchFolderTest, F3CrossesFilesWithoutHitsAndShiftF3ComesBack)
 
 TEST_F(SearchFolderTest, TheCaseOptionAndTheUnreadableFilesCount)
 {
-    TForm1 &w = startAtFirstFile(true);
+    MainWindow &w = startAtFirstFile(true);
     named<QCheckBox>(QStringLiteral("cbMatchCase"))->setChecked(true);
     ASSERT_TRUE(QFile::remove(files[1])); // listed, gone before the search
     const int beeps = Desktop::beepCount();
@@ -80,7 +80,7 @@ TEST_F(SearchFolderTest, TheCaseOptionAndTheUnreadableFilesCount)
 
 TEST_F(SearchFolderTest, EscAndTheCloseButtonCancelAndLeaveEverythingAsItWas)
 {
-    TForm1 &w = startAtFirstFile(true);
+    MainWindow &w = startAtFirstFile(true);
     action(QStringLiteral("ActionOpenSearch"))->trigger();
     const QString date = statusText(StatusPanel::Date);
     const int beeps = Desktop::beepCount();

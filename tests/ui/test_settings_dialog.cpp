@@ -1,8 +1,8 @@
 #include "UiFixture.h"
 
 #include "core/ColorText.h"
-#include "resources/AppsetTexts.h"
-#include "ui/Appsetunit.h"
+#include "resources/SettingsTexts.h"
+#include "ui/SettingsDialog.h"
 #include "ui/widgets/FilterComboBox.h"
 
 #include <QAction>
@@ -43,12 +43,12 @@ protected:
     SettingsRecord record;
     ScriptedDialogs dialogs;
     bool debugVisible = false;
-    std::unique_ptr<TAppSetForm> dialog;
+    std::unique_ptr<SettingsDialog> dialog;
 
-    TAppSetForm &open()
+    SettingsDialog &open()
     {
-        dialog = std::make_unique<TAppSetForm>(
-            AppSetHost{record, dialogs, [this] { return debugVisible; }, [this] { debugVisible = true; }});
+        dialog = std::make_unique<SettingsDialog>(
+            SettingsDialogHost{record, dialogs, [this] { return debugVisible; }, [this] { debugVisible = true; }});
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         QApplication::setActiveWindow(dialog.get());
@@ -75,16 +75,16 @@ TEST_F(SettingsDialogTest, OkWithoutChangesKeepsEveryPresetWithAndWithoutTheSwap
     record.EditFilterU[1] = QStringLiteral("*.ini;");
     record.History.PreHistory[0] = QStringLiteral("/tmp/a.txt");
     struct Case {
-        QRadioButton *TAppSetForm::*button;
+        QRadioButton *SettingsDialog::*button;
         char preset;
     };
-    const Case cases[] = {{&TAppSetForm::rbColor1, 'S'}, {&TAppSetForm::rbColor2, 'M'}, {&TAppSetForm::rbColor3, 'G'},
-                          {&TAppSetForm::rbColor4, 'T'}, {&TAppSetForm::rbColor0, 'U'}};
+    const Case cases[] = {{&SettingsDialog::rbColor1, 'S'}, {&SettingsDialog::rbColor2, 'M'}, {&SettingsDialog::rbColor3, 'G'},
+                          {&SettingsDialog::rbColor4, 'T'}, {&SettingsDialog::rbColor0, 'U'}};
     for (const Case &c : cases) {
         for (bool swap : {false, true}) {
             SCOPED_TRACE(std::string(1, c.preset) + (swap ? " swapped" : ""));
             // The view colours as this dialog sets them.
-            TAppSetForm &first = open();
+            SettingsDialog &first = open();
             if (c.preset == 'U') {
                 dialogs.colorAnswers = {QColor(0x11, 0x22, 0x33), QColor(0xF0, 0xE0, 0xD0)};
                 QTest::mouseClick(first.BitBtn3, Qt::LeftButton);
@@ -98,7 +98,7 @@ TEST_F(SettingsDialogTest, OkWithoutChangesKeepsEveryPresetWithAndWithoutTheSwap
             ASSERT_EQ(record.flagIs(Flag::SwapColors, '1'), swap);
             const QStringList before = snapshot(record);
 
-            TAppSetForm &second = open();
+            SettingsDialog &second = open();
             EXPECT_TRUE((second.*c.button)->isChecked());
             EXPECT_EQ(second.cbReverseColor->isChecked(), swap);
             pressOk();
@@ -112,7 +112,7 @@ TEST_F(SettingsDialogTest, SwappedPresetShowsAndStoresTheSwappedColours)
 {
     record.setFlag(Flag::ColorPreset, QLatin1Char('M'));
     record.setFlag(Flag::SwapColors, QLatin1Char('1'));
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     EXPECT_EQ(d.previewBackground(), 0x00FFFFFFu); // MS-DOS: white on black, swapped
     EXPECT_EQ(d.previewText(), 0x00000000u);
     pressOk();
@@ -125,7 +125,7 @@ TEST_F(SettingsDialogTest, AnotherPresetCharacterSelectsNoButtonAndIsKept)
     record.setFlag(Flag::ColorPreset, QLatin1Char('X'));
     record.ColorBack = 0x00102030u;
     record.ColorText = 0x00405060u;
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     for (QRadioButton *b : {d.rbColor1, d.rbColor2, d.rbColor3, d.rbColor4, d.rbColor0})
         EXPECT_FALSE(b->isChecked());
     pressOk();
@@ -136,7 +136,7 @@ TEST_F(SettingsDialogTest, AnotherPresetCharacterSelectsNoButtonAndIsKept)
 
 TEST_F(SettingsDialogTest, LeavingAnExtensionFieldEndsItWithASemicolon)
 {
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     typeAndLeave(d.EditFilterU[0], QStringLiteral("*.ini"));
     EXPECT_EQ(d.EditFilterU[0]->text(), QStringLiteral("*.ini;"));
     typeAndLeave(d.EditFilter[2], QStringLiteral("*.ini;"));
@@ -154,7 +154,7 @@ TEST_F(SettingsDialogTest, DeletionWarningOnlyWhenTheUserTicksBoth)
 {
     record.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('1'));
     record.setFlag(Flag::DeleteNonText, QLatin1Char('1'));
-    TAppSetForm &both = open();
+    SettingsDialog &both = open();
     EXPECT_TRUE(dialogs.messages.empty()); // opening with both on warns of nothing
     both.cbSafeFileDel->click();           // clearing one warns of nothing either
     EXPECT_TRUE(dialogs.messages.empty());
@@ -168,7 +168,7 @@ TEST_F(SettingsDialogTest, DeletionWarningOnlyWhenTheUserTicksBoth)
     record.setFlag(Flag::DeleteWithoutAsking, QLatin1Char('0'));
     record.setFlag(Flag::DeleteNonText, QLatin1Char('0'));
     dialogs.messages.clear();
-    TAppSetForm &none = open();
+    SettingsDialog &none = open();
     none.cbSafeFileDel->click(); // one alone
     EXPECT_TRUE(dialogs.messages.empty());
     none.cbSafeNotOnlyText->click();
@@ -181,7 +181,7 @@ TEST_F(SettingsDialogTest, DeletionWarningOnlyWhenTheUserTicksBoth)
 TEST_F(SettingsDialogTest, ChoosingATextColourUnderTheStandardPresetSwitchesToTheUsersColours)
 {
     record.setFlag(Flag::ColorPreset, QLatin1Char('S'));
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     ASSERT_TRUE(d.rbColor1->isChecked());
     EXPECT_EQ(d.LabelFrontColor->text(), QStringLiteral("---"));
     dialogs.colorAnswers = {QColor(0x11, 0x22, 0x33)};
@@ -196,7 +196,7 @@ TEST_F(SettingsDialogTest, ChoosingATextColourUnderTheStandardPresetSwitchesToTh
     EXPECT_EQ(record.ColorText, 0x00332211u);
 
     dialogs.colorAnswers.clear(); // a cancelled colour dialog changes nothing
-    TAppSetForm &again = open();
+    SettingsDialog &again = open();
     QTest::mouseClick(again.BitBtn4, Qt::LeftButton);
     EXPECT_EQ(again.LabelBackColor->text(), QStringLiteral("---"));
     EXPECT_EQ(again.previewBackground(), clInactiveCaption);
@@ -209,7 +209,7 @@ TEST_F(SettingsDialogTest, ClearedHistoryStaysClearedAfterCancel)
         record.History.NextHistory[i] = QStringLiteral("/n%1").arg(i);
     }
     record.FilterName[0] = QStringLiteral("名前");
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     d.EditFilterName[0]->setText(QStringLiteral("変更"));
     QTest::mouseClick(d.BtnClearHistory, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -228,7 +228,7 @@ TEST_F(SettingsDialogTest, ClearedHistoryStaysClearedAfterCancel)
 TEST_F(SettingsDialogTest, EditorsTwoToFourAreStoredWhileGreyed)
 {
     record.setFlag(Flag::UseEditors, QLatin1Char('0'));
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     const QColor face = QApplication::palette().color(QPalette::Button);
     const QColor window = QApplication::palette().color(QPalette::Base);
     EXPECT_EQ(d.EditEditApp[1]->palette().color(QPalette::Base), face);
@@ -247,7 +247,7 @@ TEST_F(SettingsDialogTest, EditorsTwoToFourAreStoredWhileGreyed)
         EXPECT_EQ(record.AppliForEditN[i], QStringLiteral("エディタ%1号").arg(i + 1));
     }
 
-    TAppSetForm &ticked = open();
+    SettingsDialog &ticked = open();
     ticked.cbUseEditors->click();
     EXPECT_EQ(ticked.EditEditApp[1]->palette().color(QPalette::Base), window);
     EXPECT_TRUE(ticked.LabelV[3]->isEnabled());
@@ -260,7 +260,7 @@ TEST_F(SettingsDialogTest, ControlsFollowTheFlagsBothWays)
 {
     record.copyFlags(QStringLiteral("0011110110201000"));
     record.AppliForPrint = QStringLiteral("/usr/bin/lp");
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     EXPECT_EQ(d.PageControl1->currentIndex(), 0);
     EXPECT_EQ(d.PageControl1->count(), 6);
     EXPECT_EQ(d.PageControl1->tabText(5), QStringLiteral("表示色"));
@@ -278,13 +278,13 @@ TEST_F(SettingsDialogTest, ControlsFollowTheFlagsBothWays)
     EXPECT_EQ(record.flagText().left(13), QStringLiteral("1011110111001"));
 
     record.setFlag(Flag::AllTextLists, QLatin1Char('7')); // any other character reads as entry 1
-    TAppSetForm &other = open();
+    SettingsDialog &other = open();
     EXPECT_EQ(other.cbSelectTextFile->currentIndex(), 1);
 }
 
 TEST_F(SettingsDialogTest, BrowseButtonsFillTheirOwnFields)
 {
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     dialogs.fileAnswers = {QStringLiteral("/usr/bin/mousepad"), QStringLiteral("/usr/bin/lp")};
     QTest::mouseClick(d.BtnForFileViewE[2], Qt::LeftButton);
     QTest::mouseClick(d.BtnForFileView2, Qt::LeftButton);
@@ -300,7 +300,7 @@ TEST_F(SettingsDialogTest, BrowseButtonsFillTheirOwnFields)
 
 TEST_F(SettingsDialogTest, RenameButtonsMakeTheNameFieldLookEditable)
 {
-    TAppSetForm &d = open();
+    SettingsDialog &d = open();
     d.PageControl1->setCurrentIndex(1);
     const QColor face = QApplication::palette().color(QPalette::Button);
     EXPECT_EQ(d.EditFilterName[2]->palette().color(QPalette::Base), face);
@@ -314,28 +314,28 @@ TEST_F(SettingsDialogTest, RenameButtonsMakeTheNameFieldLookEditable)
 // The dialog opened from the main window, and what the window does afterwards.
 class SettingsFromMainWindowTest : public UiFixture {
 protected:
-    void withDialog(const std::function<void(TAppSetForm &)> &inside)
+    void withDialog(const std::function<void(SettingsDialog &)> &inside)
     {
-        EXPECT_TRUE(withModal<TAppSetForm>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); }, inside))
+        EXPECT_TRUE(withModal<SettingsDialog>([this] { action(QStringLiteral("ActionOpenAppSetDialog"))->trigger(); }, inside))
             << "the settings dialog was not shown";
     }
 };
 
 TEST_F(SettingsFromMainWindowTest, ChangedFileTypesResetTheFilterListUnchangedKeepIt)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     FilterComboBox *filter = named<FilterComboBox>(QStringLiteral("FilterComboBox1"));
     filter->setCurrentIndex(2);
-    withDialog([](TAppSetForm &d) { d.BitBtn1->click(); });
+    withDialog([](SettingsDialog &d) { d.BitBtn1->click(); });
     EXPECT_EQ(filter->currentIndex(), 2);
-    withDialog([](TAppSetForm &d) {
+    withDialog([](SettingsDialog &d) {
         d.EditFilterName[1]->setText(QStringLiteral("ウェブ"));
         d.BitBtn1->click();
     });
     EXPECT_EQ(filter->currentIndex(), 0);
     EXPECT_TRUE(filter->itemText(1).startsWith(QStringLiteral("ウェブ(")));
     filter->setCurrentIndex(3);
-    withDialog([](TAppSetForm &d) {
+    withDialog([](SettingsDialog &d) {
         d.EditFilter[0]->setText(QStringLiteral("*.txt;*.md;"));
         d.BitBtn2->click(); // cancelled: the record and so the list stay
     });
@@ -344,22 +344,22 @@ TEST_F(SettingsFromMainWindowTest, ChangedFileTypesResetTheFilterListUnchangedKe
 
 TEST_F(SettingsFromMainWindowTest, DebugButtonShowsTheDebugMenuForTheRun)
 {
-    TForm1 &w = start();
+    MainWindow &w = start();
     ASSERT_FALSE(named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->isVisible());
-    withDialog([this](TAppSetForm &d) {
+    withDialog([this](SettingsDialog &d) {
         EXPECT_TRUE(d.BtnForDebugMode->isEnabled());
         d.BtnForDebugMode->click();
         expectOnlyMessage(QStringLiteral("デバッグメニューを有効にしました。"), QStringLiteral("Orlimbo"), Kind::Plain);
         d.BitBtn2->click();
     });
     EXPECT_TRUE(named<QMenu>(QStringLiteral("MenuDebug"))->menuAction()->isVisible());
-    withDialog([](TAppSetForm &d) { EXPECT_FALSE(d.BtnForDebugMode->isEnabled()); });
+    withDialog([](SettingsDialog &d) { EXPECT_FALSE(d.BtnForDebugMode->isEnabled()); });
 }
 
 TEST_F(SettingsFromMainWindowTest, OkAppliesTheColoursToTheView)
 {
-    TForm1 &w = start({writeText(QStringLiteral("c.txt"), QStringLiteral("色"))});
-    withDialog([](TAppSetForm &d) {
+    MainWindow &w = start({writeText(QStringLiteral("c.txt"), QStringLiteral("色"))});
+    withDialog([](SettingsDialog &d) {
         d.rbColor2->click();
         d.BitBtn1->click();
     });
@@ -389,7 +389,7 @@ TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsC
     };
     EXPECT_EQ(folders(), natural);
     EXPECT_EQ(listed(), natural);
-    withDialog([](TAppSetForm &d) {
+    withDialog([](SettingsDialog &d) {
         d.PageControl1->setCurrentIndex(1);
         ASSERT_TRUE(d.cbNaturalSort->isVisible()); // on the file-type page
         EXPECT_EQ(d.cbNaturalSort->text(), QStringLiteral("数字を数値として並べる(&U)"));
@@ -418,7 +418,7 @@ TEST_F(SettingsFromMainWindowTest, NumbersInNamesAreOrderedByValueUntilTheBoxIsC
 TEST_F(SettingsFromMainWindowTest, RememberingReadingPlacesIsOnTheFirstPageAndStored)
 {
     start({filesDir.path()});
-    withDialog([](TAppSetForm &d) {
+    withDialog([](SettingsDialog &d) {
         ASSERT_EQ(d.PageControl1->currentIndex(), 0);
         ASSERT_TRUE(d.cbRememberPosition->isVisible());
         EXPECT_EQ(d.cbRememberPosition->text(), QStringLiteral("閲覧位置をファイルごとに記憶する(&M)"));
@@ -429,5 +429,5 @@ TEST_F(SettingsFromMainWindowTest, RememberingReadingPlacesIsOnTheFirstPageAndSt
     EXPECT_FALSE(form->settings().RememberPosition);
     restart({filesDir.path()});
     EXPECT_EQ(stored("RememberPosition"), QStringLiteral("0"));
-    withDialog([](TAppSetForm &d) { EXPECT_FALSE(d.cbRememberPosition->isChecked()); });
+    withDialog([](SettingsDialog &d) { EXPECT_FALSE(d.cbRememberPosition->isChecked()); });
 }

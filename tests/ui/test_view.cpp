@@ -19,7 +19,7 @@ using Kind = Dialogs::Kind;
 
 class ViewTest : public UiFixture {
 protected:
-    TForm1 &startWith(const QString &text)
+    MainWindow &startWith(const QString &text)
     {
         return start({writeText(QStringLiteral("t.txt"), text)});
     }
@@ -27,7 +27,7 @@ protected:
 
 TEST_F(ViewTest, StackedEffectsComeOffTogether)
 {
-    TForm1 &w = startWith(QStringLiteral("a b <i>c</i>\nd"));
+    MainWindow &w = startWith(QStringLiteral("a b <i>c</i>\nd"));
     action(QStringLiteral("ActionNoSpace"))->trigger();
     EXPECT_EQ(viewText(), QStringLiteral("ab<i>c</i>\nd"));
     EXPECT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
@@ -50,7 +50,7 @@ TEST_F(ViewTest, StackedEffectsComeOffTogether)
 TEST_F(ViewTest, NoLineBreaksSwitchesWrappingWhichStaysAfterwards)
 {
     storeValues({{"WordWrapFlag", QStringLiteral("N")}, {"AppliSetFlags", QStringLiteral("111111C0001000S0")}});
-    TForm1 &w = startWith(QStringLiteral("one\ntwo\n"));
+    MainWindow &w = startWith(QStringLiteral("one\ntwo\n"));
     ASSERT_FALSE(view()->wraps());
     QTest::keyClick(&w, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(viewText(), QStringLiteral("onetwo"));
@@ -64,7 +64,7 @@ TEST_F(ViewTest, NoLineBreaksSwitchesWrappingWhichStaysAfterwards)
 
 TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
 {
-    TForm1 &w = startWith(QStringLiteral("a\n\nb\n"));
+    MainWindow &w = startWith(QStringLiteral("a\n\nb\n"));
     action(QStringLiteral("ActionNoCRLF"))->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
     action(QStringLiteral("ActionNumbering"))->trigger();
@@ -83,7 +83,7 @@ TEST_F(ViewTest, NotesComeBeforeEffectsThatMeanLittle)
 TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
 {
     // 524289 bytes asks before the effect, No (the default) leaves everything as it was.
-    TForm1 &w = startWith(QString(524289, QLatin1Char('x')));
+    MainWindow &w = startWith(QString(524289, QLatin1Char('x')));
     action(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(MainTexts::kLargeEffectText, QStringLiteral("確認"), Kind::Confirm);
     EXPECT_FALSE(action(QStringLiteral("ActionNoSpace"))->isChecked());
@@ -108,7 +108,7 @@ TEST_F(ViewTest, LargeTextsAskAndLongerOnesLoseTheirButtons)
 
 TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
 {
-    TForm1 &w = startWith(QStringLiteral("a b"));
+    MainWindow &w = startWith(QStringLiteral("a b"));
     QDir(programDir.path()).mkdir(QStringLiteral("EFFECT.TMP"));
     action(QStringLiteral("ActionNoSpace"))->trigger();
     expectOnlyMessage(QStringLiteral("作業用ファイルの作成に失敗しました。\n\n処理を続行できません。"),
@@ -128,7 +128,7 @@ TEST_F(ViewTest, WorkFileFailuresLeaveTheViewAlone)
 
 TEST_F(ViewTest, WrapCommandsAndTheHiddenColumnMode)
 {
-    TForm1 &w = startWith(QString(300, QLatin1Char('w')));
+    MainWindow &w = startWith(QString(300, QLatin1Char('w')));
     action(QStringLiteral("ActionWrapNone"))->trigger();
     EXPECT_FALSE(view()->wraps());
     EXPECT_TRUE(action(QStringLiteral("ActionWrapNone"))->isChecked());
@@ -167,7 +167,7 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
          "フォントサイズを1pt大きくします。\n（現在は、400ptです。）", "これ以上は大きくできません。現在400ptです。",
          Qt::Key_PageDown},
     };
-    TForm1 &w = startWith(QStringLiteral("x"));
+    MainWindow &w = startWith(QStringLiteral("x"));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.limit);
         dialogs.messages.clear();
@@ -198,7 +198,7 @@ TEST_F(ViewTest, FontSizeStepsStopAtOneAndAtFourHundredPoints)
 TEST_F(ViewTest, ZoomKeysAndTheWheelStepTheSizeAndCtrl0GoesBack)
 {
     storeValues({{"FontSize", QStringLiteral("12")}});
-    TForm1 &w = startWith(QStringLiteral("x"));
+    MainWindow &w = startWith(QStringLiteral("x"));
     ASSERT_EQ(view()->font().pointSize(), 12);
     const auto wheel = [this](int delta, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
         QWheelEvent event(QPointF(5, 5), view()->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
@@ -236,7 +236,7 @@ TEST_F(ViewTest, ZoomKeysAndTheWheelStepTheSizeAndCtrl0GoesBack)
 
 TEST_F(ViewTest, FontDialogCancelUndoesApply)
 {
-    TForm1 &w = startWith(QStringLiteral("x"));
+    MainWindow &w = startWith(QStringLiteral("x"));
     const QFont before = view()->font();
     QFont previewed;
     dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
@@ -264,7 +264,7 @@ TEST_F(ViewTest, FontDialogCancelUndoesApply)
 TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
 {
     writeText(QStringLiteral("listed.txt"), QStringLiteral("x"));
-    TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+    MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
     QClipboard *clipboard = QGuiApplication::clipboard();
 
     fileList()->setFocus();
@@ -294,7 +294,7 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
 
 TEST_F(ViewTest, TheEditMenuFollowsTheFocus)
 {
-    TForm1 &w = startWith(QStringLiteral("text"));
+    MainWindow &w = startWith(QStringLiteral("text"));
     view()->setFocus();
     view()->moveCaretToStart();
     emit named<QMenu>(QStringLiteral("MenuEdit"))->aboutToShow();
@@ -307,7 +307,7 @@ TEST_F(ViewTest, TheEditMenuFollowsTheFocus)
 
 TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
 {
-    TForm1 &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
+    MainWindow &w = startWith(QString(300, QLatin1Char('c')) + QStringLiteral("\nnext"));
     view()->moveCaretToStart();
     EXPECT_EQ(statusText(StatusPanel::Position), QStringLiteral("現在: 1行 1桁"));
     view()->selectRange(301, 0); // start of the second logical line, below the wrapped first one
@@ -321,7 +321,7 @@ TEST_F(ViewTest, TheCaretPositionCountsDisplayLines)
 
 TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
 {
-    TForm1 &w = startWith(QStringLiteral("abc"));
+    MainWindow &w = startWith(QStringLiteral("abc"));
     EXPECT_TRUE(view()->isReadOnly());
     action(QStringLiteral("DebugWriteMode"))->trigger();
     EXPECT_FALSE(view()->isReadOnly());
@@ -334,7 +334,7 @@ TEST_F(ViewTest, DebugWriteModeMakesTheViewWritable)
 TEST_F(ViewTest, EachListedEffectIsOneCommandThatRunsItsOwnRule)
 {
     const QByteArray bytes("From: a\r\n\r\n<b>x y</b>\r\nz");
-    TForm1 &w = start({writeBytes(QStringLiteral("t.txt"), bytes)});
+    MainWindow &w = start({writeBytes(QStringLiteral("t.txt"), bytes)});
     QStringList buttons;
     const QWidget *toolBar = named<QWidget>(QStringLiteral("ToolBar2"));
     for (int i = 0; i < toolBar->layout()->count(); ++i) {

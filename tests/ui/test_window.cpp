@@ -30,7 +30,7 @@ protected:
     QString longText;
 
     // A folder with a long text file and two subfolders, shown by a "/n" start.
-    TForm1 &startInFolder()
+    MainWindow &startInFolder()
     {
         for (int i = 0; i < 400; ++i)
             longText += QStringLiteral("line %1\n").arg(i);
@@ -38,7 +38,7 @@ protected:
         writeText(QStringLiteral("b.txt"), QStringLiteral("second"));
         QDir(filesDir.path()).mkdir(QStringLiteral("one"));
         QDir(filesDir.path()).mkdir(QStringLiteral("two"));
-        TForm1 &w = start({QStringLiteral("/n"), filesDir.path()});
+        MainWindow &w = start({QStringLiteral("/n"), filesDir.path()});
         return w;
     }
     QString folder() const { return filesDir.path() + QLatin1Char('/'); }
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(WindowTest, SpacePagesTheViewFromEveryControlOfTheBoxAndDoesNothingElse)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Down);
     ASSERT_EQ(viewText(), longText);
@@ -89,7 +89,7 @@ TEST_F(WindowTest, SpacePagesTheViewFromEveryControlOfTheBoxAndDoesNothingElse)
 
 TEST_F(WindowTest, SpaceInAFileListWithoutSelectionLoadsNothing)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     fileList()->setFocus();
     QTest::keyClick(fileList(), Qt::Key_Space);
     EXPECT_TRUE(fileList()->selectedPath().isEmpty());
@@ -122,7 +122,7 @@ TEST_F(WindowTest, CursorKeysMoveTheFolderHighlightAndEnterOpensIt)
 
 TEST_F(WindowTest, RightClickOpensThePopUpsWithoutSelectingOrOpening)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     rightClick(fileList(), 0);
     QTRY_VERIFY(named<QMenu>(QStringLiteral("PopupMenuFile"))->isVisible());
     named<QMenu>(QStringLiteral("PopupMenuFile"))->close();
@@ -142,7 +142,7 @@ TEST_F(WindowTest, RightClickOpensThePopUpsWithoutSelectingOrOpening)
 
 TEST_F(WindowTest, TheReloadEntriesOfThePopUpsAreEnabledWithTheCommand)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     const auto entry = [](QMenu *menu, const char *caption) {
         for (QAction *a : menu->actions())
             if (a->text() == QString::fromUtf8(caption))
@@ -169,7 +169,7 @@ TEST_F(WindowTest, TheReloadEntriesOfThePopUpsAreEnabledWithTheCommand)
 TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
 {
     const QString path = writeText(QStringLiteral("gone.txt"), QStringLiteral("a b c"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     action(QStringLiteral("ActionNoSpace"))->trigger();
     ASSERT_TRUE(action(QStringLiteral("ActionNoSpace"))->isChecked());
     ASSERT_EQ(viewText(), QStringLiteral("abc"));
@@ -189,7 +189,7 @@ TEST_F(WindowTest, ReloadingAFileThatHasGoneClearsTheEffectMarksAndTheStatus)
 TEST_F(WindowTest, TheFontDialogStartsOnTheViewsFaceAndOkWithoutChangeKeepsTheStoredName)
 {
     storeValues({{"FontName", QStringLiteral("ＭＳ ゴシック")}, {"FontSize", QStringLiteral("12")}});
-    TForm1 &w = start();
+    MainWindow &w = start();
     QFont offered;
     dialogs.fontScript = [&](const QFont &initial, const std::function<void(const QFont &)> &apply) {
         offered = initial;
@@ -209,7 +209,7 @@ TEST_F(WindowTest, TheFontDialogStartsOnTheViewsFaceAndOkWithoutChangeKeepsTheSt
 
 TEST_F(WindowTest, EveryToolTipStaysTwentyFiveSeconds)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     int withHints = 0;
     for (QWidget *widget : w.findChildren<QWidget *>()) {
         if (widget->toolTip().isEmpty())
@@ -226,7 +226,7 @@ TEST_F(WindowTest, EveryToolTipStaysTwentyFiveSeconds)
 
 TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
 {
-    TForm1 &w = startInFolder();
+    MainWindow &w = startInFolder();
     const auto name = [](QWidget *widget) {
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
         return face ? face->text(QAccessible::Name) : QString();
@@ -243,7 +243,7 @@ TEST_F(WindowTest, ButtonsWithoutWordsHaveAccessibleNames)
 TEST_F(WindowTest, AScreenReaderReadsTheViewThroughItsTextInterface)
 {
     const QString path = writeText(QStringLiteral("読む.txt"), QStringLiteral("一行目です\nsecond line here\n三"));
-    TForm1 &w = start({path});
+    MainWindow &w = start({path});
     action(QStringLiteral("ActionWrapNone"))->trigger();
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(view());
     ASSERT_NE(face, nullptr);

@@ -42,10 +42,10 @@ struct CopyMoveRequest {
 
 // Copies or moves the viewed file into a typed, browsed or bookmarked folder, asking for
 // another name when the target name is taken.
-class TcmForm : public QDialog {
+class CopyMoveDialog : public QDialog {
     Q_OBJECT
 public:
-    TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent = nullptr);
+    CopyMoveDialog(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent = nullptr);
 
     // The memory as the dialog leaves it: changed only by a successful close.
     const CopyMoveMemory &memory() const { return memory_; }

@@ -1,4 +1,4 @@
-#include "ui/Renattunit.h"
+#include "ui/RenameDialog.h"
 
 #include "core/FileNames.h"
 #include "core/FileTime.h"
@@ -7,7 +7,7 @@
 #include "platform/FileOpMessages.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
-#include "resources/RenattTexts.h"
+#include "resources/RenameTexts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -33,46 +33,46 @@ QLineEdit *timeField(const char *name, int maxLength, const QString &unit, QHBox
 
 } // namespace
 
-TrenattForm::TrenattForm(Dialogs &dialogs, const QString &path, QWidget *parent)
+RenameDialog::RenameDialog(Dialogs &dialogs, const QString &path, QWidget *parent)
     : QDialog(parent), dialogs_(dialogs), path_(path)
 {
     setObjectName(QStringLiteral("renattForm"));
-    setWindowTitle(RenattTexts::kCaption);
+    setWindowTitle(RenameTexts::kCaption);
 
-    GroupBox1 = new QGroupBox(RenattTexts::kNameGroup);
+    GroupBox1 = new QGroupBox(RenameTexts::kNameGroup);
     EditName = new QLineEdit;
     EditName->setObjectName(QStringLiteral("EditName"));
     EditName->setMinimumWidth(260);
     EditExp = new QLineEdit;
     EditExp->setObjectName(QStringLiteral("EditExp"));
     auto *names = new QFormLayout(GroupBox1);
-    names->addRow(RenattTexts::kName, EditName);
-    names->addRow(RenattTexts::kExtension, EditExp);
+    names->addRow(RenameTexts::kName, EditName);
+    names->addRow(RenameTexts::kExtension, EditExp);
 
-    GroupBox2 = new QGroupBox(RenattTexts::kAttributeGroup);
-    cbReadOnly = new QCheckBox(RenattTexts::kReadOnly);
+    GroupBox2 = new QGroupBox(RenameTexts::kAttributeGroup);
+    cbReadOnly = new QCheckBox(RenameTexts::kReadOnly);
     cbReadOnly->setObjectName(QStringLiteral("cbReadOnly"));
-    cbArchive = new QCheckBox(RenattTexts::kArchive);
+    cbArchive = new QCheckBox(RenameTexts::kArchive);
     cbArchive->setObjectName(QStringLiteral("cbArchive"));
     auto *attributes = new QHBoxLayout(GroupBox2);
     attributes->addWidget(cbReadOnly);
     attributes->addWidget(cbArchive);
     attributes->addStretch(1);
 
-    GroupBox3 = new QGroupBox(RenattTexts::kTimeGroup);
+    GroupBox3 = new QGroupBox(RenameTexts::kTimeGroup);
     auto *time = new QHBoxLayout(GroupBox3);
-    EditYear = timeField("EditYear", 4, RenattTexts::kYear, time);
-    EditMonth = timeField("EditMonth", 2, RenattTexts::kMonth, time);
-    EditDay = timeField("EditDay", 2, RenattTexts::kDay, time);
-    EditHour = timeField("EditHour", 2, RenattTexts::kHour, time);
-    EditMinute = timeField("EditMinute", 2, RenattTexts::kMinute, time);
-    EditSecond = timeField("EditSecond", 2, RenattTexts::kSecond, time);
+    EditYear = timeField("EditYear", 4, RenameTexts::kYear, time);
+    EditMonth = timeField("EditMonth", 2, RenameTexts::kMonth, time);
+    EditDay = timeField("EditDay", 2, RenameTexts::kDay, time);
+    EditHour = timeField("EditHour", 2, RenameTexts::kHour, time);
+    EditMinute = timeField("EditMinute", 2, RenameTexts::kMinute, time);
+    EditSecond = timeField("EditSecond", 2, RenameTexts::kSecond, time);
     time->addStretch(1);
 
-    BitBtn1 = new QPushButton(RenattTexts::kChange);
+    BitBtn1 = new QPushButton(RenameTexts::kChange);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(RenattTexts::kCancel);
+    BitBtn2 = new QPushButton(RenameTexts::kCancel);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
@@ -87,11 +87,11 @@ TrenattForm::TrenattForm(Dialogs &dialogs, const QString &path, QWidget *parent)
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TrenattForm::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &RenameDialog::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TrenattForm::showEvent(QShowEvent *event)
+void RenameDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!shownOnce_) {
@@ -100,7 +100,7 @@ void TrenattForm::showEvent(QShowEvent *event)
     }
 }
 
-void TrenattForm::FormShow()
+void RenameDialog::FormShow()
 {
     const FileNames::NameParts parts = FileNames::splitName(PathUtil::SplitPath(path_, PathUtil::PathPart::FileName));
     EditName->setText(parts.name);
@@ -121,25 +121,25 @@ void TrenattForm::FormShow()
     EditSecond->setText(fields.second);
 }
 
-bool TrenattForm::refuseForbidden(QLineEdit *field, const QString &lead)
+bool RenameDialog::refuseForbidden(QLineEdit *field, const QString &lead)
 {
     if (!FileNames::containsForbiddenCharacter(field->text()))
         return false;
-    dialogs_.message(this, lead + FileNames::kForbiddenCharacters, RenattTexts::kForbiddenCaption,
+    dialogs_.message(this, lead + FileNames::kForbiddenCharacters, RenameTexts::kForbiddenCaption,
                      Dialogs::Kind::Failure);
     field->setFocus();
     return true;
 }
 
-void TrenattForm::BitBtn1Click()
+void RenameDialog::BitBtn1Click()
 {
     using FileOpMessages::Operation;
     const auto tell = [this](Operation operation, const FileOps::Result &result) {
         const FileOpMessages::Message m = FileOpMessages::failure(operation, result);
         dialogs_.message(this, m.text, m.caption, m.kind);
     };
-    if (refuseForbidden(EditName, RenattTexts::kForbiddenName)
-        || refuseForbidden(EditExp, RenattTexts::kForbiddenExtension))
+    if (refuseForbidden(EditName, RenameTexts::kForbiddenName)
+        || refuseForbidden(EditExp, RenameTexts::kForbiddenExtension))
         return;
 
     FileOps::Attributes a = FileOps::readAttributes(path_).value_or(FileOps::Attributes{});
@@ -176,7 +176,7 @@ void TrenattForm::BitBtn1Click()
     accept();
 }
 
-void TrenattForm::setTime()
+void RenameDialog::setTime()
 {
     const std::optional<QDateTime> time = FileTime::timeOf(
         {EditYear->text(), EditMonth->text(), EditDay->text(), EditHour->text(), EditMinute->text(), EditSecond->text()});

@@ -22,10 +22,10 @@ struct FullScreenSource {
 };
 
 // The viewed text on the whole screen, borderless, read-only, closed by Esc or Backspace.
-class TfsForm : public QDialog {
+class FullScreenWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TfsForm(FullScreenSource source, QWidget *parent = nullptr);
+    explicit FullScreenWindow(FullScreenSource source, QWidget *parent = nullptr);
 
     QWidget *PanelBtnBar;
     QToolButton *BtnEndFullScreen;
@@ -52,7 +52,7 @@ private:
     // True when the key closes the window (Backspace or Esc).
     bool FormKeyPress(const QKeyEvent *event);
     void createPopupMenu();
-    QAction *popupEntry(const QString &caption, const QKeySequence &key, void (TfsForm::*handler)());
+    QAction *popupEntry(const QString &caption, const QKeySequence &key, void (FullScreenWindow::*handler)());
 
     FullScreenSource source_;
     bool shown_ = false;

@@ -17,12 +17,12 @@ struct PrintFormContext {
 
 // The print dialog: shows the file and lets the user print it with the configured print
 // application or with the plain-text editor's printing.
-class TPrintForm : public QDialog {
+class PrintDialog : public QDialog {
     Q_OBJECT
 public:
     enum class Choice { Cancel, Application, Notepad };
 
-    TPrintForm(PrintFormContext context, QWidget *parent);
+    PrintDialog(PrintFormContext context, QWidget *parent);
 
     // The choice the dialog closed with; Cancel until BitBtn1 accepts it.
     Choice choice() const { return choice_; }

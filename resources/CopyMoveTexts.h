@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace CmTexts {
+namespace CopyMoveTexts {
 
 inline const QString kTargetGroup = QStringLiteral("対象ファイル");
 inline const QString kUserSet = QStringLiteral("&1 任意のフォルダへ");
@@ -57,4 +57,4 @@ inline const QString kModeBugText =
     QStringLiteral("[ERROR] No flags for dialog construction.\n\nNeed \"DialogFlagOfCopyAndMove\" flag.");
 inline const QString kModeBugCaption = QStringLiteral("実装上のバグ");
 
-} // namespace CmTexts
+} // namespace CopyMoveTexts

@@ -10,10 +10,10 @@ class QPushButton;
 
 // Changes the viewed file's name, its read-only and archive attributes and its last-write time
 // in one go.
-class TrenattForm : public QDialog {
+class RenameDialog : public QDialog {
     Q_OBJECT
 public:
-    TrenattForm(Dialogs &dialogs, const QString &path, QWidget *parent = nullptr);
+    RenameDialog(Dialogs &dialogs, const QString &path, QWidget *parent = nullptr);
 
     // The viewed file's path, following a successful rename.
     const QString &path() const { return path_; }

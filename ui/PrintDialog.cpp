@@ -1,4 +1,4 @@
-#include "ui/Printunit.h"
+#include "ui/PrintDialog.h"
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr int kDialogWidth = 420;
 } // namespace
 
-TPrintForm::TPrintForm(PrintFormContext context, QWidget *parent)
+PrintDialog::PrintDialog(PrintFormContext context, QWidget *parent)
     : QDialog(parent), context_(std::move(context))
 {
     setObjectName(QStringLiteral("PrintForm"));
@@ -66,20 +66,20 @@ TPrintForm::TPrintForm(PrintFormContext context, QWidget *parent)
     column->addWidget(GroupBox2);
     column->addLayout(buttonRow);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TPrintForm::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &PrintDialog::BitBtn1Click);
     // Esc reaches reject() as well.
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     setFixedSize(kDialogWidth, sizeHint().height());
 }
 
-void TPrintForm::showEvent(QShowEvent *event)
+void PrintDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     FormShow();
 }
 
-void TPrintForm::FormShow()
+void PrintDialog::FormShow()
 {
     if (QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -95,7 +95,7 @@ void TPrintForm::FormShow()
     BitBtn1->setFocus();
 }
 
-void TPrintForm::BitBtn1Click()
+void PrintDialog::BitBtn1Click()
 {
     if (RadioApp->isChecked()) {
         choice_ = Choice::Application;

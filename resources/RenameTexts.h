@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace RenattTexts {
+namespace RenameTexts {
 
 inline const QString kCaption = QStringLiteral("ファイル名・属性・タイムスタンプ変更");
 inline const QString kNameGroup = QStringLiteral("ファイル名の変更");
@@ -35,4 +35,4 @@ inline const QString kAttributesFailed = QStringLiteral("ファイル属性の�
 inline const QString kTimeFailed = QStringLiteral("タイムスタンプの変更ができませんでした。");
 inline const QString kReportCaption = QStringLiteral("報告");
 
-} // namespace RenattTexts
+} // namespace RenameTexts

@@ -9,10 +9,10 @@ class QPushButton;
 class QFrame;
 
 // The version dialog: the program's name and version, rights lines and the author's addresses.
-class TVerInfoForm : public QDialog {
+class VersionDialog : public QDialog {
     Q_OBJECT
 public:
-    TVerInfoForm(Dialogs &dialogs, QWidget *parent = nullptr);
+    VersionDialog(Dialogs &dialogs, QWidget *parent = nullptr);
 
     QLabel *Image1, *Image2;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9;

@@ -1,4 +1,4 @@
-#include "ui/Mainunit.h"
+#include "ui/MainWindow.h"
 
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
@@ -30,7 +30,7 @@ QWidget *namedPanel(const char *name, int height)
 
 } // namespace
 
-TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
+MainWindow::MainWindow(AppServices services, QStringList arguments, QWidget *parent)
     : QMainWindow(parent), services_(services), arguments_(std::move(arguments))
 {
     setObjectName(QStringLiteral("Form1"));
@@ -66,14 +66,14 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     connectPositions();
 }
 
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
     // The children go before QObject would drop this connection, and each focus change on the
     // way would reach a half-destroyed file-selection box.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
-void TForm1::createPanels()
+void MainWindow::createPanels()
 {
     auto *central = new QWidget;
     auto *column = new QVBoxLayout(central);
@@ -145,12 +145,12 @@ void TForm1::createPanels()
     setCentralWidget(central);
 }
 
-QString TForm1::statusText(StatusPanel panel) const
+QString MainWindow::statusText(StatusPanel panel) const
 {
     return statusBar_->text(panel);
 }
 
-void TForm1::setStatus(StatusPanel panel, const QString &text)
+void MainWindow::setStatus(StatusPanel panel, const QString &text)
 {
     statusBar_->setText(panel, text);
 }

@@ -1,7 +1,7 @@
-#include "ui/Fsunit.h"
+#include "ui/FullScreenWindow.h"
 
 #include "platform/Desktop.h"
-#include "resources/FsTexts.h"
+#include "resources/FullScreenTexts.h"
 #include "ui/widgets/ElidedLineEdit.h"
 #include "ui/widgets/TextView.h"
 
@@ -14,11 +14,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TfsForm::TfsForm(FullScreenSource source, QWidget *parent)
+FullScreenWindow::FullScreenWindow(FullScreenSource source, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), source_(std::move(source))
 {
     setObjectName(QStringLiteral("fsForm"));
-    setWindowTitle(FsTexts::kCaption);
+    setWindowTitle(FullScreenTexts::kCaption);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     PanelBtnBar = new QWidget;
@@ -27,17 +27,17 @@ TfsForm::TfsForm(FullScreenSource source, QWidget *parent)
     BtnEndFullScreen = new QToolButton;
     QToolButton *end = BtnEndFullScreen;
     end->setObjectName(QStringLiteral("BtnEndFullScreen"));
-    end->setText(FsTexts::kEndFullScreen);
-    end->setToolTip(FsTexts::kEndFullScreenHint);
+    end->setText(FullScreenTexts::kEndFullScreen);
+    end->setToolTip(FullScreenTexts::kEndFullScreenHint);
     end->setAutoRaise(true);
     end->setFixedWidth(125);
     end->setFocusPolicy(Qt::NoFocus);
-    connect(end, &QToolButton::clicked, this, &TfsForm::BtnEndFullScreenClick);
+    connect(end, &QToolButton::clicked, this, &FullScreenWindow::BtnEndFullScreenClick);
 
     PanelAddress = new QWidget;
     PanelAddress->setObjectName(QStringLiteral("PanelAddress"));
     PanelAddress->setFixedWidth(262);
-    auto *label = new QLabel(FsTexts::kAddressLabel);
+    auto *label = new QLabel(FullScreenTexts::kAddressLabel);
     EditNowFileName = new ElidedLineEdit;
     EditNowFileName->setObjectName(QStringLiteral("EditNowFileName"));
     EditNowFileName->setFrame(false);
@@ -70,7 +70,7 @@ TfsForm::TfsForm(FullScreenSource source, QWidget *parent)
     createPopupMenu();
 }
 
-QAction *TfsForm::popupEntry(const QString &caption, const QKeySequence &key, void (TfsForm::*handler)())
+QAction *FullScreenWindow::popupEntry(const QString &caption, const QKeySequence &key, void (FullScreenWindow::*handler)())
 {
     QAction *entry = PopupMenu->addAction(caption);
     entry->setShortcut(key);
@@ -80,20 +80,20 @@ QAction *TfsForm::popupEntry(const QString &caption, const QKeySequence &key, vo
     return entry;
 }
 
-void TfsForm::createPopupMenu()
+void FullScreenWindow::createPopupMenu()
 {
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    PopupCopy = popupEntry(FsTexts::kPopupCopy, QKeySequence(Qt::CTRL | Qt::Key_C), &TfsForm::PopupCopyClick);
-    PopupSelectAll = popupEntry(FsTexts::kPopupSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A),
-                                &TfsForm::PopupSelectAllClick);
+    PopupCopy = popupEntry(FullScreenTexts::kPopupCopy, QKeySequence(Qt::CTRL | Qt::Key_C), &FullScreenWindow::PopupCopyClick);
+    PopupSelectAll = popupEntry(FullScreenTexts::kPopupSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A),
+                                &FullScreenWindow::PopupSelectAllClick);
     PopupMenu->addSeparator();
-    PopupScrollUp = popupEntry(FsTexts::kPopupScrollUp, QKeySequence(Qt::SHIFT | Qt::Key_Space),
-                               &TfsForm::PopupScrollUpClick);
-    PopupScrollDown = popupEntry(FsTexts::kPopupScrollDown, QKeySequence(Qt::Key_Space), &TfsForm::PopupScrollDownClick);
+    PopupScrollUp = popupEntry(FullScreenTexts::kPopupScrollUp, QKeySequence(Qt::SHIFT | Qt::Key_Space),
+                               &FullScreenWindow::PopupScrollUpClick);
+    PopupScrollDown = popupEntry(FullScreenTexts::kPopupScrollDown, QKeySequence(Qt::Key_Space), &FullScreenWindow::PopupScrollDownClick);
     PopupMenu->addSeparator();
-    PopupExit = popupEntry(FsTexts::kPopupExit, QKeySequence(Qt::Key_Escape), &TfsForm::BtnEndFullScreenClick);
-    connect(PopupMenu, &QMenu::aboutToShow, this, &TfsForm::PopupMenuPopup);
+    PopupExit = popupEntry(FullScreenTexts::kPopupExit, QKeySequence(Qt::Key_Escape), &FullScreenWindow::BtnEndFullScreenClick);
+    connect(PopupMenu, &QMenu::aboutToShow, this, &FullScreenWindow::PopupMenuPopup);
     // The menu shows what applies now; once closed, the keys act again.
     connect(PopupMenu, &QMenu::aboutToHide, this, [this] {
         PopupCopy->setEnabled(true);
@@ -104,7 +104,7 @@ void TfsForm::createPopupMenu()
             [this](const QPoint &pos) { PopupMenu->popup(RichEdit->mapToGlobal(pos)); });
 }
 
-void TfsForm::showEvent(QShowEvent *event)
+void FullScreenWindow::showEvent(QShowEvent *event)
 {
     if (!shown_) {
         shown_ = true;
@@ -113,7 +113,7 @@ void TfsForm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TfsForm::FormShow()
+void FullScreenWindow::FormShow()
 {
     setGeometry(QRect(QPoint(0, 0), Desktop::screenSize()));
     RichEdit->setText(source_.text);
@@ -125,7 +125,7 @@ void TfsForm::FormShow()
     RichEdit->setFocus();
 }
 
-bool TfsForm::FormKeyPress(const QKeyEvent *event)
+bool FullScreenWindow::FormKeyPress(const QKeyEvent *event)
 {
     if (event->key() != Qt::Key_Backspace && event->key() != Qt::Key_Escape)
         return false;
@@ -133,46 +133,46 @@ bool TfsForm::FormKeyPress(const QKeyEvent *event)
     return true;
 }
 
-bool TfsForm::eventFilter(QObject *watched, QEvent *event)
+bool FullScreenWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && FormKeyPress(static_cast<QKeyEvent *>(event)))
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
-void TfsForm::keyPressEvent(QKeyEvent *event)
+void FullScreenWindow::keyPressEvent(QKeyEvent *event)
 {
     if (!FormKeyPress(event))
         QDialog::keyPressEvent(event);
 }
 
-void TfsForm::BtnEndFullScreenClick()
+void FullScreenWindow::BtnEndFullScreenClick()
 {
     accept();
 }
 
-void TfsForm::PopupMenuPopup()
+void FullScreenWindow::PopupMenuPopup()
 {
     PopupCopy->setEnabled(RichEdit->hasSelection());
     PopupSelectAll->setEnabled(!RichEdit->isEmpty());
 }
 
-void TfsForm::PopupCopyClick()
+void FullScreenWindow::PopupCopyClick()
 {
     RichEdit->copy();
 }
 
-void TfsForm::PopupSelectAllClick()
+void FullScreenWindow::PopupSelectAllClick()
 {
     RichEdit->selectAll();
 }
 
-void TfsForm::PopupScrollUpClick()
+void FullScreenWindow::PopupScrollUpClick()
 {
     RichEdit->pageUp();
 }
 
-void TfsForm::PopupScrollDownClick()
+void FullScreenWindow::PopupScrollDownClick()
 {
     RichEdit->pageDown();
 }

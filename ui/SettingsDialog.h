@@ -23,7 +23,7 @@ class QToolButton;
 struct SettingsRecord;
 
 // What the settings dialog needs of the main window.
-struct AppSetHost {
+struct SettingsDialogHost {
     SettingsRecord &settings;
     Dialogs &dialogs;
     std::function<bool()> debugMenuVisible;
@@ -33,10 +33,10 @@ struct AppSetHost {
 
 // The six-page settings dialog. It copies the record into its controls when shown and back
 // only on OK; clearing the history and the debug menu act at once.
-class TAppSetForm : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAppSetForm(AppSetHost host, QWidget *parent = nullptr);
+    explicit SettingsDialog(SettingsDialogHost host, QWidget *parent = nullptr);
 
     bool Initialising = false;
 
@@ -113,7 +113,7 @@ private:
     void setFieldFace(QLineEdit *field, bool editable);
     std::optional<ColorPreset> selectedPreset() const;
 
-    AppSetHost host_;
+    SettingsDialogHost host_;
     QButtonGroup *colorButtons_;
     std::uint32_t previewBack_ = 0;
     std::uint32_t previewText_ = 0;

@@ -6,7 +6,7 @@
 
 #include <array>
 
-namespace AppsetTexts {
+namespace SettingsTexts {
 
 inline const QString kCaption = QStringLiteral("Orlimbo 設定");
 inline const QString kOk = QStringLiteral("OK");
@@ -126,4 +126,4 @@ inline const QString kGroupReverse = QStringLiteral("反転");
 inline const QString kReverseColor = QStringLiteral("文字色と背景色を反転する(&R)");
 inline const QString kColorPreview = QStringLiteral("色のプレビュー");
 
-} // namespace AppsetTexts
+} // namespace SettingsTexts

@@ -52,11 +52,11 @@ struct AppServices {
 
 // The main window. It owns the settings record, the history and the viewed file for the
 // whole run; its implementation is split by concern over the Main*.cpp files.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    TForm1(AppServices services, QStringList arguments, QWidget *parent = nullptr);
-    ~TForm1() override;
+    MainWindow(AppServices services, QStringList arguments, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     const QString &FileNameNow() const { return Settings.History.FileNameNow; }
     const SettingsRecord &settings() const { return Settings; }
@@ -160,7 +160,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // Construction (Mainunit.cpp, MainCommands.cpp).
+    // Construction (MainWindow.cpp, MainCommands.cpp).
     void createPanels();
     void createActions();
     void createMenus();

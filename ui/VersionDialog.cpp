@@ -1,8 +1,8 @@
-#include "ui/Verinfounit.h"
+#include "ui/VersionDialog.h"
 
 #include "platform/Dialogs.h"
 #include "resources/HelpTexts.h"
-#include "resources/VerinfoTexts.h"
+#include "resources/VersionTexts.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -76,10 +76,10 @@ QPixmap pagesPicture()
 
 } // namespace
 
-TVerInfoForm::TVerInfoForm(Dialogs &dialogs, QWidget *parent) : QDialog(parent), dialogs_(dialogs)
+VersionDialog::VersionDialog(Dialogs &dialogs, QWidget *parent) : QDialog(parent), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("VerInfoForm"));
-    setWindowTitle(VerinfoTexts::kCaption);
+    setWindowTitle(VersionTexts::kCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     setFixedSize(392, 233);
@@ -89,32 +89,32 @@ TVerInfoForm::TVerInfoForm(Dialogs &dialogs, QWidget *parent) : QDialog(parent),
     Image1->setGeometry(12, 12, 32, 32);
     Image1->installEventFilter(this);
 
-    Label1 = label(this, VerinfoTexts::kLabel1, QRect(56, 8, 200, 16), QColor(0x00, 0x00, 0x80));
-    Label2 = label(this, VerinfoTexts::kLabel2, QRect(56, 22, 140, 32));
+    Label1 = label(this, VersionTexts::kLabel1, QRect(56, 8, 200, 16), QColor(0x00, 0x00, 0x80));
+    Label2 = label(this, VersionTexts::kLabel2, QRect(56, 22, 140, 32));
     QFont large = Label2->font();
     large.setPixelSize(24);
     large.setItalic(true);
     large.setBold(true);
     Label2->setFont(large);
-    Label3 = label(this, VerinfoTexts::kLabel3, QRect(200, 34, 120, 18), QColor(0x00, 0x80, 0x00));
+    Label3 = label(this, VersionTexts::kLabel3, QRect(200, 34, 120, 18), QColor(0x00, 0x80, 0x00));
     QFont italic = Label3->font();
     italic.setItalic(true);
     Label3->setFont(italic);
-    Label4 = label(this, VerinfoTexts::kLabel4, QRect(56, 58, 320, 16), QColor(0x80, 0x00, 0x00));
+    Label4 = label(this, VersionTexts::kLabel4, QRect(56, 58, 320, 16), QColor(0x80, 0x00, 0x00));
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 80, 376, 4);
 
-    Label5 = label(this, VerinfoTexts::kLabel5, QRect(12, 90, 370, 16));
-    Label6 = label(this, VerinfoTexts::kLabel6, QRect(12, 106, 370, 16));
-    Label7 = label(this, VerinfoTexts::kLabel7, QRect(12, 132, 84, 16));
-    Edit1 = addressField(this, HelpTexts::kSupportMail, VerinfoTexts::kHintSupport, QRect(96, 132, 200, 16));
-    Label8 = label(this, VerinfoTexts::kLabel8, QRect(12, 152, 84, 16));
-    Edit2 = addressField(this, HelpTexts::kPersonalMail, VerinfoTexts::kHintPersonal, QRect(96, 152, 200, 16));
-    Label9 = label(this, VerinfoTexts::kLabel9, QRect(12, 172, 84, 16));
-    Edit3 = addressField(this, HelpTexts::kWebSiteAddress, VerinfoTexts::kHintWebSite, QRect(96, 172, 200, 16));
+    Label5 = label(this, VersionTexts::kLabel5, QRect(12, 90, 370, 16));
+    Label6 = label(this, VersionTexts::kLabel6, QRect(12, 106, 370, 16));
+    Label7 = label(this, VersionTexts::kLabel7, QRect(12, 132, 84, 16));
+    Edit1 = addressField(this, HelpTexts::kSupportMail, VersionTexts::kHintSupport, QRect(96, 132, 200, 16));
+    Label8 = label(this, VersionTexts::kLabel8, QRect(12, 152, 84, 16));
+    Edit2 = addressField(this, HelpTexts::kPersonalMail, VersionTexts::kHintPersonal, QRect(96, 152, 200, 16));
+    Label9 = label(this, VersionTexts::kLabel9, QRect(12, 172, 84, 16));
+    Edit3 = addressField(this, HelpTexts::kWebSiteAddress, VersionTexts::kHintWebSite, QRect(96, 172, 200, 16));
     for (QLineEdit *edit : {Edit1, Edit2, Edit3})
         edit->setCursorPosition(0);
     for (auto [l, e] : {std::pair{Label7, Edit1}, {Label8, Edit2}, {Label9, Edit3}}) {
@@ -127,7 +127,7 @@ TVerInfoForm::TVerInfoForm(Dialogs &dialogs, QWidget *parent) : QDialog(parent),
     Image2->setGeometry(304, 122, 80, 70);
     Image2->setPixmap(pagesPicture());
 
-    BitBtn1 = new QPushButton(VerinfoTexts::kOk, this);
+    BitBtn1 = new QPushButton(VersionTexts::kOk, this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(12, 200, 80, 25);
     BitBtn1->setDefault(true);
@@ -135,7 +135,7 @@ TVerInfoForm::TVerInfoForm(Dialogs &dialogs, QWidget *parent) : QDialog(parent),
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept); // Esc closes through reject
 }
 
-void TVerInfoForm::showEvent(QShowEvent *event)
+void VersionDialog::showEvent(QShowEvent *event)
 {
     if (!shown_) {
         shown_ = true;
@@ -144,20 +144,20 @@ void TVerInfoForm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TVerInfoForm::FormShow()
+void VersionDialog::FormShow()
 {
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     Image1->setPixmap(icon.pixmap(32, 32));
-    Image2->setToolTip(VerinfoTexts::kPictureHint);
+    Image2->setToolTip(VersionTexts::kPictureHint);
     Image2->setToolTipDuration(kHintDuration);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
     BitBtn1->setFocus();
 }
 
-bool TVerInfoForm::eventFilter(QObject *watched, QEvent *event)
+bool VersionDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
@@ -167,7 +167,7 @@ bool TVerInfoForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TVerInfoForm::Image1Click()
+void VersionDialog::Image1Click()
 {
-    dialogs_.message(this, VerinfoTexts::kNewsText, VerinfoTexts::kNewsCaption, Dialogs::Kind::Notice);
+    dialogs_.message(this, VersionTexts::kNewsText, VersionTexts::kNewsCaption, Dialogs::Kind::Notice);
 }

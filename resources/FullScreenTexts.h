@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace FsTexts {
+namespace FullScreenTexts {
 
 inline const QString kCaption = QStringLiteral("Full Screen");
 inline const QString kEndFullScreen = QStringLiteral("全画面表示を終了");
@@ -16,4 +16,4 @@ inline const QString kPopupScrollUp = QStringLiteral("1画面上へスクロー�
 inline const QString kPopupScrollDown = QStringLiteral("1画面下へスクロール");
 inline const QString kPopupExit = QStringLiteral("全画面表示を終了(&X)");
 
-} // namespace FsTexts
+} // namespace FullScreenTexts

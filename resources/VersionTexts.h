@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace VerinfoTexts {
+namespace VersionTexts {
 
 inline const QString kCaption = QStringLiteral("バージョン情報");
 inline const QString kLabel1 = QStringLiteral("高機能テキストビューア");
@@ -29,4 +29,4 @@ inline const QString kNewsText = QStringLiteral(
     "今後もバージョンアップを続けていきたいと思います。\n何かお気づきの点があれば、お気軽にメールでお知らせ下さい。\n\n"
     "気に入って下さる方が多かったら良いのですが。（＾＾;）");
 
-} // namespace VerinfoTexts
+} // namespace VersionTexts

@@ -27,11 +27,11 @@ struct BookmarkDialogContext {
 
 // The bookmark dialog: adds the viewed folder or file, or lets the list be edited and
 // reordered; nothing reaches the file until it is saved.
-class TBookmarkForm : public QDialog {
+class BookmarkDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TBookmarkForm(BookmarkDialogContext context, QWidget *parent = nullptr);
-    ~TBookmarkForm() override;
+    explicit BookmarkDialog(BookmarkDialogContext context, QWidget *parent = nullptr);
+    ~BookmarkDialog() override;
 
     QGroupBox *GroupBox1;
     QLabel *Label1;

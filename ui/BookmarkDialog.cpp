@@ -1,4 +1,4 @@
-#include "ui/Bookmarkunit.h"
+#include "ui/BookmarkDialog.h"
 
 #include "core/PathUtil.h"
 #include "platform/Dialogs.h"
@@ -106,7 +106,7 @@ bool startsWithCommentMark(const QString &name)
 
 } // namespace
 
-TBookmarkForm::TBookmarkForm(BookmarkDialogContext context, QWidget *parent)
+BookmarkDialog::BookmarkDialog(BookmarkDialogContext context, QWidget *parent)
     : QDialog(parent), context_(std::move(context))
 {
     setObjectName(QStringLiteral("BookmarkForm"));
@@ -124,14 +124,14 @@ TBookmarkForm::TBookmarkForm(BookmarkDialogContext context, QWidget *parent)
     });
 }
 
-TBookmarkForm::~TBookmarkForm()
+BookmarkDialog::~BookmarkDialog()
 {
     // Hiding the dialog while its base class is torn down moves the focus; the handler must not
     // run on what is left of it.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
-void TBookmarkForm::createControls()
+void BookmarkDialog::createControls()
 {
     GroupBox1 = new QGroupBox(BookmarkTexts::kGroupAdd, this);
     GroupBox1->setGeometry(8, 4, 376, 142);
@@ -208,14 +208,14 @@ void TBookmarkForm::createControls()
 
     connect(rbFolder, &QRadioButton::toggled, this, [this](bool on) { if (on) rbFolderClick(); });
     connect(rbFile, &QRadioButton::toggled, this, [this](bool on) { if (on) rbFileClick(); });
-    connect(BtnAdd, &QPushButton::clicked, this, &TBookmarkForm::BtnAddClick);
-    connect(BtnCellUp, &QPushButton::clicked, this, &TBookmarkForm::BtnCellUpClick);
-    connect(BtnCellDown, &QPushButton::clicked, this, &TBookmarkForm::BtnCellDownClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TBookmarkForm::BitBtn1Click);
+    connect(BtnAdd, &QPushButton::clicked, this, &BookmarkDialog::BtnAddClick);
+    connect(BtnCellUp, &QPushButton::clicked, this, &BookmarkDialog::BtnCellUpClick);
+    connect(BtnCellDown, &QPushButton::clicked, this, &BookmarkDialog::BtnCellDownClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &BookmarkDialog::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TBookmarkForm::showEvent(QShowEvent *event)
+void BookmarkDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (shown_)
@@ -226,12 +226,12 @@ void TBookmarkForm::showEvent(QShowEvent *event)
     FormShow();
 }
 
-bool TBookmarkForm::isOrganising() const
+bool BookmarkDialog::isOrganising() const
 {
     return context_.mode == BookmarkDialogMode::Organise;
 }
 
-void TBookmarkForm::FormShow()
+void BookmarkDialog::FormShow()
 {
     StringGrid->setHorizontalHeaderLabels({BookmarkTexts::kHeaderName, BookmarkTexts::kHeaderPath});
     EditName->setToolTip(BookmarkTexts::kHintName);
@@ -262,7 +262,7 @@ void TBookmarkForm::FormShow()
     StringGrid->setCurrentCell(0, kNameColumn);
 }
 
-void TBookmarkForm::layOutForOrganising()
+void BookmarkDialog::layOutForOrganising()
 {
     rbFile->hide();
     EditFile->hide();
@@ -279,7 +279,7 @@ void TBookmarkForm::layOutForOrganising()
     BtnCellDown->show();
 }
 
-void TBookmarkForm::rbFolderClick()
+void BookmarkDialog::rbFolderClick()
 {
     setBackground(EditFolder, QPalette::Base);
     if (EditFile->isVisible())
@@ -287,20 +287,20 @@ void TBookmarkForm::rbFolderClick()
     EditFolder->setFocus();
 }
 
-void TBookmarkForm::rbFileClick()
+void BookmarkDialog::rbFileClick()
 {
     setBackground(EditFile, QPalette::Base);
     setBackground(EditFolder, QPalette::Button);
     EditFile->setFocus();
 }
 
-bool TBookmarkForm::refuse(const QString &text, const QString &caption)
+bool BookmarkDialog::refuse(const QString &text, const QString &caption)
 {
     context_.dialogs.message(this, text, caption, Dialogs::Kind::Warning);
     return false;
 }
 
-bool TBookmarkForm::checked(const BookmarkFault &fault)
+bool BookmarkDialog::checked(const BookmarkFault &fault)
 {
     using Kind = BookmarkFault::Kind;
     switch (fault.kind) {
@@ -317,7 +317,7 @@ bool TBookmarkForm::checked(const BookmarkFault &fault)
     return true;
 }
 
-void TBookmarkForm::BtnAddClick()
+void BookmarkDialog::BtnAddClick()
 {
     QString path;
     if (rbFolder->isChecked() || isOrganising()) {
@@ -359,7 +359,7 @@ void TBookmarkForm::BtnAddClick()
         BitBtn1->setFocus();
 }
 
-void TBookmarkForm::AddGridRow(const QString &name, const QString &path)
+void BookmarkDialog::AddGridRow(const QString &name, const QString &path)
 {
     const int last = StringGrid->rowCount() - 1;
     setCellText(StringGrid, last, kNameColumn, name);
@@ -367,12 +367,12 @@ void TBookmarkForm::AddGridRow(const QString &name, const QString &path)
     appendEmptyRow();
 }
 
-void TBookmarkForm::appendEmptyRow()
+void BookmarkDialog::appendEmptyRow()
 {
     StringGrid->insertRow(StringGrid->rowCount());
 }
 
-QList<Bookmark> TBookmarkForm::gridRows() const
+QList<Bookmark> BookmarkDialog::gridRows() const
 {
     QList<Bookmark> rows;
     for (int row = 0; row < StringGrid->rowCount(); ++row)
@@ -380,14 +380,14 @@ QList<Bookmark> TBookmarkForm::gridRows() const
     return rows;
 }
 
-bool TBookmarkForm::eventFilter(QObject *watched, QEvent *event)
+bool BookmarkDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == StringGrid && event->type() == QEvent::KeyPress && gridKeyPressed(static_cast<QKeyEvent *>(event)))
         return true;
     return QDialog::eventFilter(watched, event);
 }
 
-bool TBookmarkForm::gridKeyPressed(QKeyEvent *key)
+bool BookmarkDialog::gridKeyPressed(QKeyEvent *key)
 {
     StringGridKeyDown();
     // Esc cancels the dialog from the grid too, not only the cell being edited.
@@ -397,19 +397,19 @@ bool TBookmarkForm::gridKeyPressed(QKeyEvent *key)
     return true;
 }
 
-bool TBookmarkForm::isInGrid(const QWidget *widget) const
+bool BookmarkDialog::isInGrid(const QWidget *widget) const
 {
     return widget && (widget == StringGrid || StringGrid->isAncestorOf(widget));
 }
 
-void TBookmarkForm::StringGridKeyDown()
+void BookmarkDialog::StringGridKeyDown()
 {
     const int last = StringGrid->rowCount() - 1;
     if (!cellText(StringGrid, last, kNameColumn).isEmpty() || !cellText(StringGrid, last, kPathColumn).isEmpty())
         appendEmptyRow();
 }
 
-void TBookmarkForm::StringGridEnter()
+void BookmarkDialog::StringGridEnter()
 {
     // Header, one bookmark and the empty row: there is something to move.
     if (StringGrid->rowCount() + 1 >= 3) {
@@ -418,13 +418,13 @@ void TBookmarkForm::StringGridEnter()
     }
 }
 
-void TBookmarkForm::StringGridExit()
+void BookmarkDialog::StringGridExit()
 {
     BtnCellUp->setEnabled(false);
     BtnCellDown->setEnabled(false);
 }
 
-void TBookmarkForm::swapRows(int a, int b)
+void BookmarkDialog::swapRows(int a, int b)
 {
     const int column = std::max(0, StringGrid->currentColumn());
     // Close the open cell editor first, so it cannot write its old text back after the swap.
@@ -437,21 +437,21 @@ void TBookmarkForm::swapRows(int a, int b)
     StringGrid->setCurrentCell(b, column);
 }
 
-void TBookmarkForm::BtnCellUpClick()
+void BookmarkDialog::BtnCellUpClick()
 {
     const int row = StringGrid->currentRow();
     if (row > 0)
         swapRows(row, row - 1);
 }
 
-void TBookmarkForm::BtnCellDownClick()
+void BookmarkDialog::BtnCellDownClick()
 {
     const int row = StringGrid->currentRow();
     if (row >= 0 && row < StringGrid->rowCount() - 2)
         swapRows(row, row + 1);
 }
 
-bool TBookmarkForm::rowsCanBeSaved()
+bool BookmarkDialog::rowsCanBeSaved()
 {
     for (int row = 0; row < StringGrid->rowCount(); ++row) {
         const QString name = cellText(StringGrid, row, kNameColumn);
@@ -471,7 +471,7 @@ bool TBookmarkForm::rowsCanBeSaved()
     return true;
 }
 
-void TBookmarkForm::BitBtn1Click()
+void BookmarkDialog::BitBtn1Click()
 {
     StringGrid->setCurrentIndex(QModelIndex()); // the open editor's text into its cell
     for (int row = 0; row < StringGrid->rowCount(); ++row) {

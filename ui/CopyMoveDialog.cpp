@@ -1,4 +1,4 @@
-#include "ui/Cmunit.h"
+#include "ui/CopyMoveDialog.h"
 
 #include "core/FileNames.h"
 #include "core/PathUtil.h"
@@ -6,7 +6,7 @@
 #include "platform/FileOpMessages.h"
 #include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
-#include "resources/CmTexts.h"
+#include "resources/CopyMoveTexts.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -23,13 +23,13 @@
 
 namespace {
 
-const CmTexts::ModeTexts &textsFor(CopyMoveMode mode)
+const CopyMoveTexts::ModeTexts &textsFor(CopyMoveMode mode)
 {
-    static const CmTexts::ModeTexts kNone;
+    static const CopyMoveTexts::ModeTexts kNone;
     if (mode == CopyMoveMode::Copy)
-        return CmTexts::kCopy;
+        return CopyMoveTexts::kCopy;
     if (mode == CopyMoveMode::Move)
-        return CmTexts::kMove;
+        return CopyMoveTexts::kMove;
     return kNone;
 }
 
@@ -49,12 +49,12 @@ bool isWindowFocusChange(QEvent *event)
 
 } // namespace
 
-TcmForm::TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent)
+CopyMoveDialog::CopyMoveDialog(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memory, QWidget *parent)
     : QDialog(parent), dialogs_(dialogs), request_(std::move(request)), memory_(std::move(memory))
 {
     setObjectName(QStringLiteral("cmForm"));
 
-    GroupBox1 = new QGroupBox(CmTexts::kTargetGroup);
+    GroupBox1 = new QGroupBox(CopyMoveTexts::kTargetGroup);
     EditFileName = new QLineEdit;
     EditFileName->setObjectName(QStringLiteral("EditFileName"));
     EditFileName->setReadOnly(true);
@@ -64,18 +64,18 @@ TcmForm::TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memor
     sourceRow->addWidget(EditFileName);
 
     FolderGroupBox = new QGroupBox;
-    rbUserSet = new QRadioButton(CmTexts::kUserSet);
+    rbUserSet = new QRadioButton(CopyMoveTexts::kUserSet);
     rbUserSet->setObjectName(QStringLiteral("rbUserSet"));
     EditToFolder = new QLineEdit;
     EditToFolder->setObjectName(QStringLiteral("EditToFolder"));
-    BtnSansyou = new QPushButton(CmTexts::kBrowse);
+    BtnSansyou = new QPushButton(CopyMoveTexts::kBrowse);
     BtnSansyou->setObjectName(QStringLiteral("BtnSansyou"));
     BtnSansyou->setAutoDefault(false);
-    LabelNoDirectory = new QLabel(CmTexts::kNoDirectory);
+    LabelNoDirectory = new QLabel(CopyMoveTexts::kNoDirectory);
     LabelNoDirectory->setObjectName(QStringLiteral("LabelNoDirectory"));
     LabelNoDirectory->setStyleSheet(QStringLiteral("color: red;"));
     LabelNoDirectory->hide();
-    rbBookmark = new QRadioButton(CmTexts::kBookmark);
+    rbBookmark = new QRadioButton(CopyMoveTexts::kBookmark);
     rbBookmark->setObjectName(QStringLiteral("rbBookmark"));
     cbBookmark = new QComboBox;
     cbBookmark->setObjectName(QStringLiteral("cbBookmark"));
@@ -93,13 +93,13 @@ TcmForm::TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memor
     BtnOk = new QPushButton;
     BtnOk->setObjectName(QStringLiteral("BtnOk"));
     BtnOk->setDefault(true);
-    BtnCancel = new QPushButton(CmTexts::kCancel);
+    BtnCancel = new QPushButton(CopyMoveTexts::kCancel);
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     BtnCancel->setAutoDefault(false);
-    BtnCancel->setToolTip(CmTexts::kCancelHint);
+    BtnCancel->setToolTip(CopyMoveTexts::kCancelHint);
     BtnNoReload = new QToolButton;
     BtnNoReload->setObjectName(QStringLiteral("BtnNoReload"));
-    BtnNoReload->setText(CmTexts::kNoReload);
+    BtnNoReload->setText(CopyMoveTexts::kNoReload);
     BtnNoReload->setCheckable(true);
     BtnNoReload->setAutoRaise(true);
     BtnNoReload->hide();
@@ -115,15 +115,15 @@ TcmForm::TcmForm(Dialogs &dialogs, CopyMoveRequest request, CopyMoveMemory memor
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BtnSansyou, &QPushButton::clicked, this, &TcmForm::BtnSansyouClick);
-    connect(BtnOk, &QPushButton::clicked, this, &TcmForm::BtnOkClick);
+    connect(BtnSansyou, &QPushButton::clicked, this, &CopyMoveDialog::BtnSansyouClick);
+    connect(BtnOk, &QPushButton::clicked, this, &CopyMoveDialog::BtnOkClick);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(rbUserSet, &QRadioButton::clicked, this, &TcmForm::rbUserSetClick);
-    connect(rbBookmark, &QRadioButton::clicked, this, &TcmForm::EditToFolderExit);
+    connect(rbUserSet, &QRadioButton::clicked, this, &CopyMoveDialog::rbUserSetClick);
+    connect(rbBookmark, &QRadioButton::clicked, this, &CopyMoveDialog::EditToFolderExit);
     EditToFolder->installEventFilter(this);
 }
 
-void TcmForm::showEvent(QShowEvent *event)
+void CopyMoveDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!shownOnce_) {
@@ -132,7 +132,7 @@ void TcmForm::showEvent(QShowEvent *event)
     }
 }
 
-bool TcmForm::eventFilter(QObject *watched, QEvent *event)
+bool CopyMoveDialog::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter and exit follow the field becoming and ceasing to be the dialog's focused control.
     if (watched == EditToFolder && event->type() == QEvent::FocusIn && !folderFieldActive_) {
@@ -145,15 +145,15 @@ bool TcmForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TcmForm::FormShow()
+void CopyMoveDialog::FormShow()
 {
-    const CmTexts::ModeTexts &texts = textsFor(request_.mode);
+    const CopyMoveTexts::ModeTexts &texts = textsFor(request_.mode);
     setWindowTitle(texts.caption);
     FolderGroupBox->setTitle(texts.folderGroup);
     BtnOk->setText(texts.ok);
     BtnOk->setToolTip(texts.okHint);
     if (request_.mode == CopyMoveMode::Move) {
-        BtnNoReload->setToolTip(CmTexts::kNoReloadHint);
+        BtnNoReload->setToolTip(CopyMoveTexts::kNoReloadHint);
         BtnNoReload->show();
         BtnNoReload->setChecked(memory_.noReload == QLatin1Char('1'));
     }
@@ -172,7 +172,7 @@ void TcmForm::FormShow()
     }
 }
 
-void TcmForm::fillBookmarkList()
+void CopyMoveDialog::fillBookmarkList()
 {
     cbBookmark->clear();
     for (const QString &path : request_.bookmarkPaths) {
@@ -187,7 +187,7 @@ void TcmForm::fillBookmarkList()
     cbBookmark->setCurrentIndex(index >= cbBookmark->count() ? 0 : std::max(index, -1));
 }
 
-void TcmForm::EditToFolderEnter()
+void CopyMoveDialog::EditToFolderEnter()
 {
     EditToFolder->setPalette(palette());
     LabelNoDirectory->hide();
@@ -195,7 +195,7 @@ void TcmForm::EditToFolderEnter()
     BtnOk->setEnabled(true);
 }
 
-void TcmForm::EditToFolderExit()
+void CopyMoveDialog::EditToFolderExit()
 {
     if (rbUserSet->isChecked()) {
         if (!isFolder(EditToFolder->text())) {
@@ -212,13 +212,13 @@ void TcmForm::EditToFolderExit()
     BtnOk->setEnabled(true);
 }
 
-void TcmForm::rbUserSetClick()
+void CopyMoveDialog::rbUserSetClick()
 {
     EditToFolderExit();
     EditToFolder->setFocus();
 }
 
-QString TcmForm::browseStart() const
+QString CopyMoveDialog::browseStart() const
 {
     const QString typed = EditToFolder->text();
     if (QDir::isAbsolutePath(typed) && FileSystem::folderExists(typed))
@@ -226,7 +226,7 @@ QString TcmForm::browseStart() const
     return PathUtil::SplitPath(request_.source, PathUtil::PathPart::Folder);
 }
 
-void TcmForm::BtnSansyouClick()
+void CopyMoveDialog::BtnSansyouClick()
 {
     rbUserSet->setChecked(true);
     const std::optional<QString> folder =
@@ -236,7 +236,7 @@ void TcmForm::BtnSansyouClick()
     EditToFolder->setFocus();
 }
 
-std::optional<QString> TcmForm::destinationFolder()
+std::optional<QString> CopyMoveDialog::destinationFolder()
 {
     if (rbBookmark->isChecked()) {
         if (cbBookmark->currentIndex() < 0)
@@ -253,12 +253,12 @@ std::optional<QString> TcmForm::destinationFolder()
     return folder;
 }
 
-void TcmForm::showFolderWarning(bool show)
+void CopyMoveDialog::showFolderWarning(bool show)
 {
     LabelNoDirectory->setVisible(show);
 }
 
-void TcmForm::BtnOkClick()
+void CopyMoveDialog::BtnOkClick()
 {
     if (!destinationFolder()) {
         // No folder at all: nothing to try, and nothing relative to the working folder.
@@ -273,7 +273,7 @@ void TcmForm::BtnOkClick()
     alternativeName_.clear();
 }
 
-bool TcmForm::attempt()
+bool CopyMoveDialog::attempt()
 {
     const std::optional<QString> folder = destinationFolder();
     if (!folder)
@@ -310,21 +310,21 @@ bool TcmForm::attempt()
     return true;
 }
 
-QString TcmForm::askAlternativeName()
+QString CopyMoveDialog::askAlternativeName()
 {
     for (;;) {
         const std::optional<QString> name =
-            dialogs_.inputText(this, CmTexts::kAltNameCaption, CmTexts::kAltNamePrompt, QString());
+            dialogs_.inputText(this, CopyMoveTexts::kAltNameCaption, CopyMoveTexts::kAltNamePrompt, QString());
         if (!name || name->isEmpty())
             return {};
         if (!FileNames::containsForbiddenCharacter(*name))
             return *name;
-        dialogs_.message(this, CmTexts::kForbiddenName + FileNames::kForbiddenCharacters, CmTexts::kForbiddenCaption,
+        dialogs_.message(this, CopyMoveTexts::kForbiddenName + FileNames::kForbiddenCharacters, CopyMoveTexts::kForbiddenCaption,
                          Dialogs::Kind::Failure);
     }
 }
 
-void TcmForm::rememberSettings()
+void CopyMoveDialog::rememberSettings()
 {
     memory_.bookmarkIndex = cbBookmark->currentIndex();
     memory_.folder = EditToFolder->text();

@@ -1,10 +1,10 @@
-#include "ui/Appsetunit.h"
+#include "ui/SettingsDialog.h"
 
 #include "core/ColorText.h"
 #include "core/PathUtil.h"
 #include "core/SettingsRecord.h"
 #include "platform/Dialogs.h"
-#include "resources/AppsetTexts.h"
+#include "resources/SettingsTexts.h"
 #include "ui/SystemColors.h"
 
 #include <QApplication>
@@ -66,29 +66,29 @@ QChar flagChar(bool on)
 
 } // namespace
 
-TAppSetForm::TAppSetForm(AppSetHost host, QWidget *parent) : QDialog(parent), host_(std::move(host))
+SettingsDialog::SettingsDialog(SettingsDialogHost host, QWidget *parent) : QDialog(parent), host_(std::move(host))
 {
     setObjectName(QStringLiteral("AppSetForm"));
-    setWindowTitle(AppsetTexts::kCaption);
+    setWindowTitle(SettingsTexts::kCaption);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     PageControl1 = named(new QTabWidget, QStringLiteral("PageControl1"));
     PageControl1->setUsesScrollButtons(false); // all six pages in sight
-    PageControl1->addTab(createGeneralPage(), AppsetTexts::kPageGeneral);
-    PageControl1->addTab(createFilterPage(), AppsetTexts::kPageFilters);
-    PageControl1->addTab(createEditorPage(), AppsetTexts::kPageEditors);
-    PageControl1->addTab(createPrintPage(), AppsetTexts::kPagePrint);
-    PageControl1->addTab(createSafetyPage(), AppsetTexts::kPageSafety);
-    PageControl1->addTab(createColorPage(), AppsetTexts::kPageColors);
+    PageControl1->addTab(createGeneralPage(), SettingsTexts::kPageGeneral);
+    PageControl1->addTab(createFilterPage(), SettingsTexts::kPageFilters);
+    PageControl1->addTab(createEditorPage(), SettingsTexts::kPageEditors);
+    PageControl1->addTab(createPrintPage(), SettingsTexts::kPagePrint);
+    PageControl1->addTab(createSafetyPage(), SettingsTexts::kPageSafety);
+    PageControl1->addTab(createColorPage(), SettingsTexts::kPageColors);
 
-    BitBtn1 = named(new QPushButton(AppsetTexts::kOk), QStringLiteral("BitBtn1"));
+    BitBtn1 = named(new QPushButton(SettingsTexts::kOk), QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
-    BitBtn2 = named(new QPushButton(AppsetTexts::kCancel), QStringLiteral("BitBtn2"));
+    BitBtn2 = named(new QPushButton(SettingsTexts::kCancel), QStringLiteral("BitBtn2"));
     BitBtn2->setAutoDefault(false);
     for (QPushButton *b : {BitBtn1, BitBtn2})
         b->setMinimumWidth(80);
-    connect(BitBtn1, &QPushButton::clicked, this, &TAppSetForm::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &SettingsDialog::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
@@ -104,33 +104,33 @@ TAppSetForm::TAppSetForm(AppSetHost host, QWidget *parent) : QDialog(parent), ho
     setFixedSize(sizeHint().expandedTo(QSize(442, 308)));
 }
 
-QWidget *TAppSetForm::createGeneralPage()
+QWidget *SettingsDialog::createGeneralPage()
 {
     auto *page = new QWidget;
-    auto *history = new QGroupBox(AppsetTexts::kGroupHistory);
-    CheckBox1 = named(new QCheckBox(AppsetTexts::kCheckBox1), QStringLiteral("CheckBox1"));
-    CheckBox2 = named(new QCheckBox(AppsetTexts::kCheckBox2), QStringLiteral("CheckBox2"));
+    auto *history = new QGroupBox(SettingsTexts::kGroupHistory);
+    CheckBox1 = named(new QCheckBox(SettingsTexts::kCheckBox1), QStringLiteral("CheckBox1"));
+    CheckBox2 = named(new QCheckBox(SettingsTexts::kCheckBox2), QStringLiteral("CheckBox2"));
     auto *historyColumn = new QVBoxLayout(history);
     historyColumn->addWidget(CheckBox1);
     historyColumn->addWidget(CheckBox2);
-    cbRememberPosition = named(new QCheckBox(AppsetTexts::kRememberPosition), QStringLiteral("cbRememberPosition"));
+    cbRememberPosition = named(new QCheckBox(SettingsTexts::kRememberPosition), QStringLiteral("cbRememberPosition"));
     historyColumn->addWidget(cbRememberPosition);
 
-    auto *maintenance = new QGroupBox(AppsetTexts::kGroupMaintenance);
-    BtnClearHistory = named(new QPushButton(AppsetTexts::kClearHistory), QStringLiteral("BtnClearHistory"));
+    auto *maintenance = new QGroupBox(SettingsTexts::kGroupMaintenance);
+    BtnClearHistory = named(new QPushButton(SettingsTexts::kClearHistory), QStringLiteral("BtnClearHistory"));
     BtnClearHistory->setAutoDefault(false);
-    connect(BtnClearHistory, &QPushButton::clicked, this, &TAppSetForm::BtnClearHistoryClick);
+    connect(BtnClearHistory, &QPushButton::clicked, this, &SettingsDialog::BtnClearHistoryClick);
     auto *maintenanceRow = new QHBoxLayout(maintenance);
     maintenanceRow->addWidget(BtnClearHistory);
     maintenanceRow->addStretch(1);
 
     BtnForDebugMode = named(new QToolButton, QStringLiteral("BtnForDebugMode"));
-    BtnForDebugMode->setText(AppsetTexts::kForDebugMode);
+    BtnForDebugMode->setText(SettingsTexts::kForDebugMode);
     BtnForDebugMode->setAutoRaise(true);
     QPalette grey = BtnForDebugMode->palette();
     grey.setColor(QPalette::ButtonText, Qt::gray);
     BtnForDebugMode->setPalette(grey);
-    connect(BtnForDebugMode, &QToolButton::clicked, this, &TAppSetForm::BtnForDebugModeClick);
+    connect(BtnForDebugMode, &QToolButton::clicked, this, &SettingsDialog::BtnForDebugModeClick);
 
     auto *column = new QVBoxLayout(page);
     column->addWidget(history);
@@ -143,14 +143,14 @@ QWidget *TAppSetForm::createGeneralPage()
     return page;
 }
 
-QWidget *TAppSetForm::createFilterPage()
+QWidget *SettingsDialog::createFilterPage()
 {
     auto *page = new QWidget;
-    auto *group = new QGroupBox(AppsetTexts::kGroupFilters);
+    auto *group = new QGroupBox(SettingsTexts::kGroupFilters);
     auto *grid = new QGridLayout(group);
     grid->setVerticalSpacing(2);
-    auto *arrow = new QLabel(AppsetTexts::kArrowDown);
-    auto *extrasNote = note(AppsetTexts::kExtrasNote[0] + QLatin1Char('\n') + AppsetTexts::kExtrasNote[1]);
+    auto *arrow = new QLabel(SettingsTexts::kArrowDown);
+    auto *extrasNote = note(SettingsTexts::kExtrasNote[0] + QLatin1Char('\n') + SettingsTexts::kExtrasNote[1]);
     auto *noteRow = new QHBoxLayout;
     noteRow->addStretch(1);
     noteRow->addWidget(extrasNote);
@@ -162,14 +162,14 @@ QWidget *TAppSetForm::createFilterPage()
         EditFilterName[i]->setFrame(false);
         setFieldFace(EditFilterName[i], false);
         EditFilterName[i]->installEventFilter(this);
-        BtnRen[i] = named(new QPushButton(AppsetTexts::kRename), QStringLiteral("BtnRen%1").arg(n));
+        BtnRen[i] = named(new QPushButton(SettingsTexts::kRename), QStringLiteral("BtnRen%1").arg(n));
         BtnRen[i]->setAutoDefault(false);
         connect(BtnRen[i], &QPushButton::clicked, this, [this, i] { BtnRen1Click(i); });
         auto *nameRow = new QHBoxLayout;
         nameRow->setSpacing(0);
-        nameRow->addWidget(new QLabel(AppsetTexts::kNameOpen));
+        nameRow->addWidget(new QLabel(SettingsTexts::kNameOpen));
         nameRow->addWidget(EditFilterName[i], 1);
-        nameRow->addWidget(new QLabel(AppsetTexts::kNameClose));
+        nameRow->addWidget(new QLabel(SettingsTexts::kNameClose));
         nameRow->addSpacing(6);
         nameRow->addWidget(BtnRen[i]);
         nameRow->addStretch(1);
@@ -177,7 +177,7 @@ QWidget *TAppSetForm::createFilterPage()
 
         EditFilter[i] = named(new QLineEdit, QStringLiteral("EditFilter%1").arg(n));
         EditFilterU[i] = named(new QLineEdit, QStringLiteral("EditFilterU%1").arg(n));
-        auto *plus = new QLabel(AppsetTexts::kPlus);
+        auto *plus = new QLabel(SettingsTexts::kPlus);
         QFont big = plus->font();
         big.setPointSize(12);
         big.setBold(true);
@@ -198,17 +198,17 @@ QWidget *TAppSetForm::createFilterPage()
             field->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     cbSelectTextFile = named(new QComboBox, QStringLiteral("cbSelectTextFile"));
-    for (const QString &entry : AppsetTexts::kSelectTextFile)
+    for (const QString &entry : SettingsTexts::kSelectTextFile)
         cbSelectTextFile->addItem(entry);
     auto *allRow = new QHBoxLayout;
     auto *allColumn = new QVBoxLayout;
-    allColumn->addWidget(new QLabel(AppsetTexts::kAllTextLabel));
+    allColumn->addWidget(new QLabel(SettingsTexts::kAllTextLabel));
     allColumn->addWidget(cbSelectTextFile);
     allRow->addLayout(allColumn, 1);
-    allRow->addWidget(note(AppsetTexts::kNotExtras[0] + QLatin1Char('\n') + AppsetTexts::kNotExtras[1]
-                           + QLatin1Char('\n') + AppsetTexts::kNotExtras[2]));
+    allRow->addWidget(note(SettingsTexts::kNotExtras[0] + QLatin1Char('\n') + SettingsTexts::kNotExtras[1]
+                           + QLatin1Char('\n') + SettingsTexts::kNotExtras[2]));
 
-    cbNaturalSort = named(new QCheckBox(AppsetTexts::kNaturalSort), QStringLiteral("cbNaturalSort"));
+    cbNaturalSort = named(new QCheckBox(SettingsTexts::kNaturalSort), QStringLiteral("cbNaturalSort"));
 
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(4, 4, 4, 4);
@@ -218,19 +218,19 @@ QWidget *TAppSetForm::createFilterPage()
     return page;
 }
 
-QWidget *TAppSetForm::createEditorPage()
+QWidget *SettingsDialog::createEditorPage()
 {
     auto *page = new QWidget;
-    auto *group = new QGroupBox(AppsetTexts::kGroupEditors);
+    auto *group = new QGroupBox(SettingsTexts::kGroupEditors);
     auto *grid = new QGridLayout(group);
     grid->setVerticalSpacing(3);
-    grid->addWidget(new QLabel(AppsetTexts::kEditorsIntro), 0, 0, 1, 4);
+    grid->addWidget(new QLabel(SettingsTexts::kEditorsIntro), 0, 0, 1, 4);
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i + 1);
         EditEditApp[i] = named(new QLineEdit, i == 0 ? QStringLiteral("EditEditApp") : QStringLiteral("EditEditApp%1").arg(n));
         EditEditAppC[i] = named(new QLineEdit, i == 0 ? QStringLiteral("EditEditAppCaption")
                                                       : QStringLiteral("EditEditAppC%1").arg(n));
-        BtnForFileViewE[i] = named(new QPushButton(i == 0 ? AppsetTexts::kBrowse1 : AppsetTexts::kBrowseN[i - 1]),
+        BtnForFileViewE[i] = named(new QPushButton(i == 0 ? SettingsTexts::kBrowse1 : SettingsTexts::kBrowseN[i - 1]),
                                    i == 0 ? QStringLiteral("BtnForFileView") : QStringLiteral("BtnForFileViewE%1").arg(n));
         BtnForFileViewE[i]->setAutoDefault(false);
         QLineEdit *target = EditEditApp[i];
@@ -238,14 +238,14 @@ QWidget *TAppSetForm::createEditorPage()
     }
     for (int k = 0; k < 8; ++k)
         LabelV[k] = named(new QLabel, QStringLiteral("LabelV%1").arg(k + 1));
-    LabelV[0]->setText(AppsetTexts::kCaption1);
-    LabelV[1]->setText(AppsetTexts::kMenuNote);
+    LabelV[0]->setText(SettingsTexts::kCaption1);
+    LabelV[1]->setText(SettingsTexts::kMenuNote);
     for (int i = 1; i < 4; ++i) {
-        LabelV[2 * i]->setText(AppsetTexts::kCaptionN[i - 1]);
-        LabelV[2 * i + 1]->setText(AppsetTexts::kPathN[i - 1]);
+        LabelV[2 * i]->setText(SettingsTexts::kCaptionN[i - 1]);
+        LabelV[2 * i + 1]->setText(SettingsTexts::kPathN[i - 1]);
     }
     LabelV[0]->setBuddy(EditEditAppC[0]);
-    auto *path1 = new QLabel(AppsetTexts::kPath1);
+    auto *path1 = new QLabel(SettingsTexts::kPath1);
     path1->setBuddy(EditEditApp[0]);
 
     grid->addWidget(LabelV[0], 1, 0);
@@ -254,10 +254,10 @@ QWidget *TAppSetForm::createEditorPage()
     grid->addWidget(path1, 2, 0);
     grid->addWidget(EditEditApp[0], 2, 1, 1, 2);
     grid->addWidget(BtnForFileViewE[0], 2, 3);
-    grid->addWidget(note(AppsetTexts::kNotepadNote), 3, 0, 1, 4);
-    grid->addWidget(note(AppsetTexts::kCallableNote), 4, 0, 1, 4);
+    grid->addWidget(note(SettingsTexts::kNotepadNote), 3, 0, 1, 4);
+    grid->addWidget(note(SettingsTexts::kCallableNote), 4, 0, 1, 4);
 
-    cbUseEditors = named(new QCheckBox(AppsetTexts::kUseEditors), QStringLiteral("cbUseEditors"));
+    cbUseEditors = named(new QCheckBox(SettingsTexts::kUseEditors), QStringLiteral("cbUseEditors"));
     grid->addWidget(cbUseEditors, 5, 0, 1, 4);
     for (int i = 1; i < 4; ++i) {
         LabelV[2 * i]->setBuddy(EditEditAppC[i]);
@@ -272,7 +272,7 @@ QWidget *TAppSetForm::createEditorPage()
     }
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    connect(cbUseEditors, &QCheckBox::toggled, this, &TAppSetForm::cbUseEditorsClick);
+    connect(cbUseEditors, &QCheckBox::toggled, this, &SettingsDialog::cbUseEditorsClick);
 
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(4, 4, 4, 4);
@@ -281,15 +281,15 @@ QWidget *TAppSetForm::createEditorPage()
     return page;
 }
 
-QWidget *TAppSetForm::createPrintPage()
+QWidget *SettingsDialog::createPrintPage()
 {
     auto *page = new QWidget;
-    auto *group = new QGroupBox(AppsetTexts::kGroupPrint);
+    auto *group = new QGroupBox(SettingsTexts::kGroupPrint);
     EditPrintApp = named(new QLineEdit, QStringLiteral("EditPrintApp"));
-    BtnForFileView2 = named(new QPushButton(AppsetTexts::kBrowse1), QStringLiteral("BtnForFileView2"));
+    BtnForFileView2 = named(new QPushButton(SettingsTexts::kBrowse1), QStringLiteral("BtnForFileView2"));
     BtnForFileView2->setAutoDefault(false);
     connect(BtnForFileView2, &QPushButton::clicked, this, [this] { BtnForFileViewClick(EditPrintApp); });
-    auto *label = new QLabel(AppsetTexts::kPrintLabel);
+    auto *label = new QLabel(SettingsTexts::kPrintLabel);
     label->setBuddy(EditPrintApp);
     auto *row = new QHBoxLayout;
     row->addWidget(EditPrintApp, 1);
@@ -297,8 +297,8 @@ QWidget *TAppSetForm::createPrintPage()
     auto *inner = new QVBoxLayout(group);
     inner->addWidget(label);
     inner->addLayout(row);
-    inner->addWidget(note(AppsetTexts::kNotepadNote));
-    inner->addWidget(note(AppsetTexts::kPrintNote1 + QLatin1Char('\n') + AppsetTexts::kPrintNote2));
+    inner->addWidget(note(SettingsTexts::kNotepadNote));
+    inner->addWidget(note(SettingsTexts::kPrintNote1 + QLatin1Char('\n') + SettingsTexts::kPrintNote2));
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(4, 4, 4, 4);
     column->addWidget(group);
@@ -306,26 +306,26 @@ QWidget *TAppSetForm::createPrintPage()
     return page;
 }
 
-QWidget *TAppSetForm::createSafetyPage()
+QWidget *SettingsDialog::createSafetyPage()
 {
     auto *page = new QWidget;
     ImageExclamation = named(new QLabel, QStringLiteral("ImageExclamation"));
     ImageExclamation->setFixedSize(32, 32);
-    auto *intro = note(AppsetTexts::kSafetyIntro[0] + QLatin1Char('\n') + AppsetTexts::kSafetyIntro[1]
-                       + QLatin1Char('\n') + AppsetTexts::kSafetyIntro[2]);
+    auto *intro = note(SettingsTexts::kSafetyIntro[0] + QLatin1Char('\n') + SettingsTexts::kSafetyIntro[1]
+                       + QLatin1Char('\n') + SettingsTexts::kSafetyIntro[2]);
     auto *top = new QHBoxLayout;
     top->addWidget(ImageExclamation, 0, Qt::AlignTop);
     top->addWidget(intro, 1);
 
-    auto *group = new QGroupBox(AppsetTexts::kGroupFileOps);
-    cbSafeNotOnlyText = named(new QCheckBox(AppsetTexts::kSafeNotOnlyText), QStringLiteral("cbSafeNotOnlyText"));
-    cbSafeFileDel = named(new QCheckBox(AppsetTexts::kSafeFileDel), QStringLiteral("cbSafeFileDel"));
+    auto *group = new QGroupBox(SettingsTexts::kGroupFileOps);
+    cbSafeNotOnlyText = named(new QCheckBox(SettingsTexts::kSafeNotOnlyText), QStringLiteral("cbSafeNotOnlyText"));
+    cbSafeFileDel = named(new QCheckBox(SettingsTexts::kSafeFileDel), QStringLiteral("cbSafeFileDel"));
     auto *inner = new QVBoxLayout(group);
     inner->addWidget(cbSafeNotOnlyText);
-    inner->addWidget(note(AppsetTexts::kTextFilesNote));
+    inner->addWidget(note(SettingsTexts::kTextFilesNote));
     inner->addWidget(cbSafeFileDel);
-    connect(cbSafeNotOnlyText, &QCheckBox::toggled, this, &TAppSetForm::cbSafeFileDelClick);
-    connect(cbSafeFileDel, &QCheckBox::toggled, this, &TAppSetForm::cbSafeFileDelClick);
+    connect(cbSafeNotOnlyText, &QCheckBox::toggled, this, &SettingsDialog::cbSafeFileDelClick);
+    connect(cbSafeFileDel, &QCheckBox::toggled, this, &SettingsDialog::cbSafeFileDelClick);
 
     auto *column = new QVBoxLayout(page);
     column->setContentsMargins(4, 4, 4, 4);
@@ -335,15 +335,15 @@ QWidget *TAppSetForm::createSafetyPage()
     return page;
 }
 
-QWidget *TAppSetForm::createColorPage()
+QWidget *SettingsDialog::createColorPage()
 {
     auto *page = new QWidget;
-    auto *group = new QGroupBox(AppsetTexts::kGroupColors);
-    rbColor1 = named(new QRadioButton(AppsetTexts::kColor1), QStringLiteral("rbColor1"));
-    rbColor2 = named(new QRadioButton(AppsetTexts::kColor2), QStringLiteral("rbColor2"));
-    rbColor3 = named(new QRadioButton(AppsetTexts::kColor3), QStringLiteral("rbColor3"));
-    rbColor4 = named(new QRadioButton(AppsetTexts::kColor4), QStringLiteral("rbColor4"));
-    rbColor0 = named(new QRadioButton(AppsetTexts::kColor0), QStringLiteral("rbColor0"));
+    auto *group = new QGroupBox(SettingsTexts::kGroupColors);
+    rbColor1 = named(new QRadioButton(SettingsTexts::kColor1), QStringLiteral("rbColor1"));
+    rbColor2 = named(new QRadioButton(SettingsTexts::kColor2), QStringLiteral("rbColor2"));
+    rbColor3 = named(new QRadioButton(SettingsTexts::kColor3), QStringLiteral("rbColor3"));
+    rbColor4 = named(new QRadioButton(SettingsTexts::kColor4), QStringLiteral("rbColor4"));
+    rbColor0 = named(new QRadioButton(SettingsTexts::kColor0), QStringLiteral("rbColor0"));
     colorButtons_ = new QButtonGroup(this);
     const std::pair<QRadioButton *, ColorPreset> presets[] = {{rbColor1, ColorPreset::Windows},
                                                               {rbColor2, ColorPreset::MsDos},
@@ -362,12 +362,12 @@ QWidget *TAppSetForm::createColorPage()
         });
     }
 
-    BitBtn3 = named(new QPushButton(AppsetTexts::kFrontColor), QStringLiteral("BitBtn3"));
-    BitBtn4 = named(new QPushButton(AppsetTexts::kBackColor), QStringLiteral("BitBtn4"));
+    BitBtn3 = named(new QPushButton(SettingsTexts::kFrontColor), QStringLiteral("BitBtn3"));
+    BitBtn4 = named(new QPushButton(SettingsTexts::kBackColor), QStringLiteral("BitBtn4"));
     PanelFrontPreview = named(new QFrame, QStringLiteral("PanelFrontPreview"));
     PanelBackPreview = named(new QFrame, QStringLiteral("PanelBackPreview"));
-    LabelFrontColor = named(new QLabel(AppsetTexts::kNoColorYet), QStringLiteral("LabelFrontColor"));
-    LabelBackColor = named(new QLabel(AppsetTexts::kNoColorYet), QStringLiteral("LabelBackColor"));
+    LabelFrontColor = named(new QLabel(SettingsTexts::kNoColorYet), QStringLiteral("LabelFrontColor"));
+    LabelBackColor = named(new QLabel(SettingsTexts::kNoColorYet), QStringLiteral("LabelBackColor"));
     auto *pick = new QGridLayout;
     pick->addWidget(BitBtn3, 0, 0);
     pick->addWidget(PanelFrontPreview, 0, 1);
@@ -388,16 +388,16 @@ QWidget *TAppSetForm::createColorPage()
     panelFront_ = Colors::clInactiveCaptionText;
     setPanelColor(PanelBackPreview, panelBack_);
     setPanelColor(PanelFrontPreview, panelFront_);
-    connect(BitBtn3, &QPushButton::clicked, this, &TAppSetForm::BitBtn3Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TAppSetForm::BitBtn4Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &SettingsDialog::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &SettingsDialog::BitBtn4Click);
 
-    auto *reverse = new QGroupBox(AppsetTexts::kGroupReverse);
-    cbReverseColor = named(new QCheckBox(AppsetTexts::kReverseColor), QStringLiteral("cbReverseColor"));
+    auto *reverse = new QGroupBox(SettingsTexts::kGroupReverse);
+    cbReverseColor = named(new QCheckBox(SettingsTexts::kReverseColor), QStringLiteral("cbReverseColor"));
     auto *reverseRow = new QVBoxLayout(reverse);
     reverseRow->addWidget(cbReverseColor);
-    connect(cbReverseColor, &QCheckBox::toggled, this, &TAppSetForm::cbReverseColorClick);
+    connect(cbReverseColor, &QCheckBox::toggled, this, &SettingsDialog::cbReverseColorClick);
 
-    PanelColorPreview = named(new QLabel(AppsetTexts::kColorPreview), QStringLiteral("PanelColorPreview"));
+    PanelColorPreview = named(new QLabel(SettingsTexts::kColorPreview), QStringLiteral("PanelColorPreview"));
     PanelColorPreview->setAlignment(Qt::AlignCenter);
     PanelColorPreview->setFrameShape(QFrame::Panel);
     PanelColorPreview->setFrameShadow(QFrame::Sunken);
@@ -416,7 +416,7 @@ QWidget *TAppSetForm::createColorPage()
     return page;
 }
 
-void TAppSetForm::showEvent(QShowEvent *event)
+void SettingsDialog::showEvent(QShowEvent *event)
 {
     if (!shown_) {
         shown_ = true;
@@ -427,7 +427,7 @@ void TAppSetForm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TAppSetForm::FormShow()
+void SettingsDialog::FormShow()
 {
     SettingsRecord &s = host_.settings;
     Initialising = true;
@@ -481,22 +481,22 @@ void TAppSetForm::FormShow()
     cbUseEditorsClick();
 }
 
-void TAppSetForm::SetHints()
+void SettingsDialog::SetHints()
 {
-    setHint(CheckBox1, AppsetTexts::kHintCheckBox1);
-    setHint(CheckBox2, AppsetTexts::kHintCheckBox2);
-    setHint(BtnClearHistory, AppsetTexts::kHintClearHistory);
-    setHint(BtnForDebugMode, AppsetTexts::kHintForDebugMode);
+    setHint(CheckBox1, SettingsTexts::kHintCheckBox1);
+    setHint(CheckBox2, SettingsTexts::kHintCheckBox2);
+    setHint(BtnClearHistory, SettingsTexts::kHintClearHistory);
+    setHint(BtnForDebugMode, SettingsTexts::kHintForDebugMode);
     for (int i = 0; i < 4; ++i) {
-        setHint(EditFilterName[i], AppsetTexts::kHintFilterName);
-        setHint(EditFilter[i], AppsetTexts::kHintFilterMain);
-        setHint(EditFilterU[i], AppsetTexts::kHintFilterExtra);
+        setHint(EditFilterName[i], SettingsTexts::kHintFilterName);
+        setHint(EditFilter[i], SettingsTexts::kHintFilterMain);
+        setHint(EditFilterU[i], SettingsTexts::kHintFilterExtra);
     }
-    setHint(cbSafeNotOnlyText, AppsetTexts::kHintSafeNotOnlyText);
-    setHint(cbSafeFileDel, AppsetTexts::kHintSafeFileDel);
+    setHint(cbSafeNotOnlyText, SettingsTexts::kHintSafeNotOnlyText);
+    setHint(cbSafeFileDel, SettingsTexts::kHintSafeFileDel);
 }
 
-void TAppSetForm::BitBtn1Click()
+void SettingsDialog::BitBtn1Click()
 {
     SettingsRecord &s = host_.settings;
     for (int i = 0; i < 4; ++i)
@@ -526,7 +526,7 @@ void TAppSetForm::BitBtn1Click()
     accept();
 }
 
-std::optional<ColorPreset> TAppSetForm::selectedPreset() const
+std::optional<ColorPreset> SettingsDialog::selectedPreset() const
 {
     if (rbColor1->isChecked())
         return ColorPreset::Windows;
@@ -541,49 +541,49 @@ std::optional<ColorPreset> TAppSetForm::selectedPreset() const
     return std::nullopt;
 }
 
-void TAppSetForm::BtnForFileViewClick(QLineEdit *target)
+void SettingsDialog::BtnForFileViewClick(QLineEdit *target)
 {
     const std::optional<QString> chosen =
-        host_.dialogs.openFile(this, AppsetTexts::kBrowseTitle,
+        host_.dialogs.openFile(this, SettingsTexts::kBrowseTitle,
                                PathUtil::SplitPath(target->text(), PathUtil::PathPart::Folder),
-                               AppsetTexts::kBrowseFilters, 0);
+                               SettingsTexts::kBrowseFilters, 0);
     if (chosen)
         target->setText(*chosen);
 }
 
-void TAppSetForm::BtnForDebugModeClick()
+void SettingsDialog::BtnForDebugModeClick()
 {
     if (host_.showDebugMenu)
         host_.showDebugMenu();
-    host_.dialogs.message(this, AppsetTexts::kDebugEnabledText, host_.applicationTitle,
+    host_.dialogs.message(this, SettingsTexts::kDebugEnabledText, host_.applicationTitle,
                           Dialogs::Kind::Plain);
 }
 
-void TAppSetForm::BtnClearHistoryClick()
+void SettingsDialog::BtnClearHistoryClick()
 {
     BrowsingHistory &history = host_.settings.History;
     for (QString &entry : history.PreHistory)
         entry.clear();
     for (QString &entry : history.NextHistory)
         entry.clear();
-    host_.dialogs.message(this, AppsetTexts::kHistoryClearedText, AppsetTexts::kHistoryClearedCaption,
+    host_.dialogs.message(this, SettingsTexts::kHistoryClearedText, SettingsTexts::kHistoryClearedCaption,
                           Dialogs::Kind::Notice);
 }
 
-void TAppSetForm::cbSafeFileDelClick()
+void SettingsDialog::cbSafeFileDelClick()
 {
     if (cbSafeFileDel->isChecked() && cbSafeNotOnlyText->isChecked() && !Initialising)
-        host_.dialogs.message(this, AppsetTexts::kDangerText, AppsetTexts::kDangerCaption, Dialogs::Kind::Warning);
+        host_.dialogs.message(this, SettingsTexts::kDangerText, SettingsTexts::kDangerCaption, Dialogs::Kind::Warning);
 }
 
-void TAppSetForm::EditFilterU1Exit(QLineEdit *field)
+void SettingsDialog::EditFilterU1Exit(QLineEdit *field)
 {
     const QString text = field->text();
     if (!text.isEmpty() && !text.endsWith(QLatin1Char(';')))
         field->setText(text + QLatin1Char(';'));
 }
 
-void TAppSetForm::cbUseEditorsClick()
+void SettingsDialog::cbUseEditorsClick()
 {
     const bool on = cbUseEditors->isChecked();
     setFieldFace(EditEditAppC[0], on);
@@ -595,22 +595,22 @@ void TAppSetForm::cbUseEditorsClick()
         label->setEnabled(on);
 }
 
-void TAppSetForm::BtnRen1Click(int row)
+void SettingsDialog::BtnRen1Click(int row)
 {
     EditFilterName[row]->setFocus();
 }
 
-void TAppSetForm::EditFilter1NameEnter(QLineEdit *field)
+void SettingsDialog::EditFilter1NameEnter(QLineEdit *field)
 {
     setFieldFace(field, true);
 }
 
-void TAppSetForm::EditFilter1NameExit(QLineEdit *field)
+void SettingsDialog::EditFilter1NameExit(QLineEdit *field)
 {
     setFieldFace(field, false);
 }
 
-bool TAppSetForm::eventFilter(QObject *watched, QEvent *event)
+bool SettingsDialog::eventFilter(QObject *watched, QEvent *event)
 {
     const bool focusMoved = (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
         && static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason
@@ -628,7 +628,7 @@ bool TAppSetForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TAppSetForm::setFieldFace(QLineEdit *field, bool editable)
+void SettingsDialog::setFieldFace(QLineEdit *field, bool editable)
 {
     QPalette p = field->palette();
     const QPalette &base = QApplication::palette();
@@ -636,12 +636,12 @@ void TAppSetForm::setFieldFace(QLineEdit *field, bool editable)
     field->setPalette(p);
 }
 
-void TAppSetForm::cbReverseColorClick()
+void SettingsDialog::cbReverseColorClick()
 {
     setPreview(previewText_, previewBack_);
 }
 
-void TAppSetForm::rbColor1Click(ColorPreset preset)
+void SettingsDialog::rbColor1Click(ColorPreset preset)
 {
     if (cbReverseColor->isChecked())
         cbReverseColor->setChecked(false);
@@ -654,7 +654,7 @@ void TAppSetForm::rbColor1Click(ColorPreset preset)
     }
 }
 
-void TAppSetForm::BitBtn3Click()
+void SettingsDialog::BitBtn3Click()
 {
     const std::optional<QColor> chosen =
         host_.dialogs.chooseColor(this, SystemColors::toQColor(previewText_, QApplication::palette()));
@@ -667,7 +667,7 @@ void TAppSetForm::BitBtn3Click()
     rbColor0->setChecked(true);
 }
 
-void TAppSetForm::BitBtn4Click()
+void SettingsDialog::BitBtn4Click()
 {
     const std::optional<QColor> chosen =
         host_.dialogs.chooseColor(this, SystemColors::toQColor(previewBack_, QApplication::palette()));
@@ -680,7 +680,7 @@ void TAppSetForm::BitBtn4Click()
     rbColor0->setChecked(true);
 }
 
-void TAppSetForm::setPreview(std::uint32_t background, std::uint32_t text)
+void SettingsDialog::setPreview(std::uint32_t background, std::uint32_t text)
 {
     previewBack_ = background;
     previewText_ = text;
@@ -690,7 +690,7 @@ void TAppSetForm::setPreview(std::uint32_t background, std::uint32_t text)
     PanelColorPreview->setPalette(p);
 }
 
-void TAppSetForm::setPanelColor(QFrame *panel, std::uint32_t color)
+void SettingsDialog::setPanelColor(QFrame *panel, std::uint32_t color)
 {
     QPalette p = panel->palette();
     p.setColor(QPalette::Window, SystemColors::toQColor(color, QApplication::palette()));
