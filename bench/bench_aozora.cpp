@@ -68,7 +68,9 @@ BENCHMARK(BM_AozoraDecodeAndParse)->Unit(benchmark::kMillisecond);
 void BM_AozoraShow(benchmark::State &state)
 {
     const QString text = Cp932::decode(novel());
+    DocumentModel model;
     TextView view;
+    view.setModel(&model);
     view.resize(1000, 800);
     view.show();
     settle();
@@ -76,7 +78,7 @@ void BM_AozoraShow(benchmark::State &state)
         auto document = std::make_shared<Document>(text);
         if (state.range(0) == 1 && Aozora::isAozoraText(document->text()))
             document->showAsBook(true);
-        view.setDocument(document);
+        model.setDocument(document);
         view.viewport()->repaint();
     }
 }
@@ -90,9 +92,11 @@ void BM_AozoraPaintPage(benchmark::State &state)
     auto document = std::make_shared<Document>(Cp932::decode(novel()));
     if (state.range(0) == 1)
         document->showAsBook(true);
+    DocumentModel model;
     TextView view;
     view.resize(1000, 800);
-    view.setDocument(document);
+    view.setModel(&model);
+    model.setDocument(document);
     view.show();
     settle();
     QScrollBar *bar = view.verticalScrollBar();

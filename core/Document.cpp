@@ -181,14 +181,26 @@ void Document::replace(qint64 start, qint64 length, QStringView with)
         book_.reset();
         effects_.remove(EffectKind::Aozora);
     }
-    // Typed into, a text is held whole. The view lets go of its share first, so the text
-    // changes in place.
+    // Typed into, a text is held whole.
     QString text = shown_.text.whole();
     shown_.text = TextStore();
     text.replace(start, length, with.toString());
     shown_.text = TextStore(std::move(text));
     shown_.modified = true;
     shown_.byteLength = -1;
+}
+
+bool Document::append(QStringView text)
+{
+    if (book_ || unprocessed_ || shown_.effectBytes || !shown_.text.held())
+        return false;
+    QString grown = shown_.text.whole();
+    shown_.text = TextStore();
+    grown.append(text);
+    shown_.text = TextStore(std::move(grown));
+    if (shown_.byteLength >= 0)
+        shown_.byteLength += DocumentEncoding::byteLength(text, form_);
+    return true;
 }
 
 QByteArray Document::effectInput() const

@@ -75,6 +75,9 @@ public:
     bool isModified() const { return shown_.modified; }
     // Typing into the text (the write mode).
     void replace(qint64 start, qint64 length, QStringView with);
+    // Text that followed the end of a text held whole, with no effect and no book on it; false,
+    // with nothing changed, for any other text.
+    bool append(QStringView text);
 
     // The file's own text: the one the effects started from while any are on, else the shown one.
     const TextStore &ownText() const { return unprocessed_ ? unprocessed_->text : shown_.text; }

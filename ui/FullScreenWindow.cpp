@@ -57,15 +57,15 @@ FullScreenWindow::FullScreenWindow(FullScreenSource source, QWidget *parent)
     barRow->addStretch(1);
     barRow->addWidget(PanelAddress);
 
-    RichEdit = new TextView;
-    RichEdit->setObjectName(QStringLiteral("RichEdit"));
-    RichEdit->installEventFilter(this);
+    view = new TextView;
+    view->setObjectName(QStringLiteral("RichEdit"));
+    view->installEventFilter(this);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(PanelBtnBar);
-    column->addWidget(RichEdit, 1);
+    column->addWidget(view, 1);
 
     createPopupMenu();
 }
@@ -99,9 +99,9 @@ void FullScreenWindow::createPopupMenu()
         PopupCopy->setEnabled(true);
         PopupSelectAll->setEnabled(true);
     });
-    RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RichEdit, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { PopupMenu->popup(RichEdit->mapToGlobal(pos)); });
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu->popup(view->mapToGlobal(pos)); });
 }
 
 void FullScreenWindow::showEvent(QShowEvent *event)
@@ -116,13 +116,14 @@ void FullScreenWindow::showEvent(QShowEvent *event)
 void FullScreenWindow::FormShow()
 {
     setGeometry(QRect(QPoint(0, 0), Desktop::screenSize()));
-    RichEdit->setText(source_.text);
-    RichEdit->setFont(source_.font);
-    RichEdit->setWrap(source_.wraps);
-    RichEdit->setColors(source_.textColor, source_.background);
+    view->setReadOnly(true);
+    view->setModel(source_.model);
+    view->setFont(source_.font);
+    view->setWrap(source_.wraps);
+    view->setColors(source_.textColor, source_.background);
     EditNowFileName->setWholeText(source_.fileName);
-    RichEdit->moveCaretToStart();
-    RichEdit->setFocus();
+    view->moveCaretToStart();
+    view->setFocus();
 }
 
 bool FullScreenWindow::FormKeyPress(const QKeyEvent *event)
@@ -153,26 +154,26 @@ void FullScreenWindow::BtnEndFullScreenClick()
 
 void FullScreenWindow::PopupMenuPopup()
 {
-    PopupCopy->setEnabled(RichEdit->hasSelection());
-    PopupSelectAll->setEnabled(!RichEdit->isEmpty());
+    PopupCopy->setEnabled(view->hasSelection());
+    PopupSelectAll->setEnabled(!view->isEmpty());
 }
 
 void FullScreenWindow::PopupCopyClick()
 {
-    RichEdit->copy();
+    view->copy();
 }
 
 void FullScreenWindow::PopupSelectAllClick()
 {
-    RichEdit->selectAll();
+    view->selectAll();
 }
 
 void FullScreenWindow::PopupScrollUpClick()
 {
-    RichEdit->pageUp();
+    view->pageUp();
 }
 
 void FullScreenWindow::PopupScrollDownClick()
 {
-    RichEdit->pageDown();
+    view->pageDown();
 }

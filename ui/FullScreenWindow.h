@@ -9,11 +9,13 @@ class ElidedLineEdit;
 class QMenu;
 class QToolButton;
 class QWidget;
+class DocumentModel;
 class TextView;
 
-// What the full-screen window copies from the main view when it opens.
+// What the full-screen window shows, and how: the main view's document, as a second view of
+// it, in the main view's font, wrap and colours.
 struct FullScreenSource {
-    QString text;        // the view's text with its own line breaks only
+    DocumentModel *model;
     QFont font;
     bool wraps = true;
     QColor textColor;
@@ -21,7 +23,7 @@ struct FullScreenSource {
     QString fileName;    // FileNameNow
 };
 
-// The viewed text on the whole screen, borderless, read-only, closed by Esc or Backspace.
+// The viewed document on the whole screen, borderless, read-only, closed by Esc or Backspace.
 class FullScreenWindow : public QDialog {
     Q_OBJECT
 public:
@@ -31,7 +33,7 @@ public:
     QToolButton *BtnEndFullScreen;
     QWidget *PanelAddress;
     ElidedLineEdit *EditNowFileName;
-    TextView *RichEdit;
+    TextView *view; // object name RichEdit
     QMenu *PopupMenu;
     QAction *PopupCopy, *PopupSelectAll, *PopupScrollUp, *PopupScrollDown, *PopupExit;
 

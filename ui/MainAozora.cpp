@@ -44,25 +44,23 @@ void MainWindow::connectAozora()
     connect(ActionAozora, &QAction::triggered, this, [this](bool on) {
         // Turned off by hand, it stays off for the files that follow until turned on again.
         aozoraOffForSession_ = !on;
-        document_->showAsBook(on);
-        RichEdit->documentReplaced();
+        model_->showAsBook(on);
         showAozoraMark();
         showLineCount();
     });
     // The explanation of the marks opens and folds in place, the reader's place kept.
     connect(RichEdit, &TextView::explanationClicked, this, [this] {
-        const Aozora::Book *book = document_->book();
+        const Aozora::Book *book = model_->document().book();
         if (!book || book->explanationLine < 0)
             return;
         const qint64 at = book->lines[size_t(book->explanationLine)].start;
         const qint64 top = std::min(RichEdit->topPosition(), at);
-        document_->openExplanation(!document_->explanationOpen());
-        RichEdit->documentReplaced();
+        model_->openExplanation(!model_->document().explanationOpen());
         RichEdit->showPlace(top, at, true);
         showLineCount();
     });
     connect(ActionCopyWithReadings, &QAction::triggered, this, [this] {
-        const Aozora::Book *book = document_->book();
+        const Aozora::Book *book = model_->document().book();
         if (!book || !viewHasFocus() || !RichEdit->hasSelection()) {
             ActionCopyExecute();
             return;
@@ -89,6 +87,6 @@ void MainWindow::matchBookToSession(Document &document) const
 
 void MainWindow::showAozoraMark()
 {
-    ActionAozora->setChecked(document_->book() != nullptr);
-    ActionAozora->setEnabled(!document_->isEmpty());
+    ActionAozora->setChecked(model_->document().book() != nullptr);
+    ActionAozora->setEnabled(!model_->document().isEmpty());
 }

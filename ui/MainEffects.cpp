@@ -29,14 +29,14 @@ void MainWindow::runEffectCommand(const EffectCommand &e)
 {
     // The action has already flipped its own check; the marks follow the document.
     showEffectMarks();
-    if (document_->effects().has(e.effect->kind)) {
+    if (model_->document().effects().has(e.effect->kind)) {
         ClearEffects(EffectClearing::Restore);
         return;
     }
     if (!ConfirmLargeEffect())
         return;
     for (const EffectNote &note : e.effect->notes) {
-        if (note.text && document_->effects().has(note.whileOn)) {
+        if (note.text && model_->document().effects().has(note.whileOn)) {
             services_.dialogs.message(this, QString::fromUtf16(note.text), MainTexts::kEffectNoteCaption,
                                       Dialogs::Kind::Notice);
             break;
@@ -47,7 +47,7 @@ void MainWindow::runEffectCommand(const EffectCommand &e)
 
 bool MainWindow::ConfirmLargeEffect()
 {
-    if (document_->byteLength() <= kConfirmAbove)
+    if (model_->document().byteLength() <= kConfirmAbove)
         return true;
     return services_.dialogs.message(this, MainTexts::kLargeEffectText, MainTexts::kLargeEffectCaption,
                                      Dialogs::Kind::Confirm)
@@ -56,7 +56,7 @@ bool MainWindow::ConfirmLargeEffect()
 
 bool MainWindow::ApplyEffect(EffectKind kind)
 {
-    WorkFiles::Run run = WorkFiles::runEffect(kind, document_->effectInput(), WorkFolder());
+    WorkFiles::Run run = WorkFiles::runEffect(kind, model_->document().effectInput(), WorkFolder());
     switch (run.failure) {
     case WorkFiles::Failure::None:
         break;
@@ -76,8 +76,7 @@ bool MainWindow::ApplyEffect(EffectKind kind)
                                   windowTitle(), Dialogs::Kind::Failure);
         return false;
     }
-    document_->applyEffect(kind, std::move(*run.output));
-    RichEdit->documentReplaced();
+    model_->applyEffect(kind, std::move(*run.output));
     showEffectMarks();
     DeleteWorkFiles();
     if (findEffect(kind)->wrapsAtEdge)
@@ -89,10 +88,9 @@ void MainWindow::ClearEffects(EffectClearing mode)
 {
     if (mode == EffectClearing::Discard) {
         // The shown text stays, and with it the bytes it was made from.
-        document_->forgetUnprocessed();
+        model_->forgetUnprocessed();
     } else {
-        document_->restoreUnprocessed();
-        RichEdit->documentReplaced();
+        model_->restoreUnprocessed();
     }
     showEffectMarks();
 }
@@ -100,7 +98,7 @@ void MainWindow::ClearEffects(EffectClearing mode)
 void MainWindow::showEffectMarks()
 {
     for (const EffectCommand &e : effects_)
-        e.command->setChecked(document_->effects().has(e.effect->kind));
+        e.command->setChecked(model_->document().effects().has(e.effect->kind));
 }
 
 void MainWindow::setEffectsWithinLimit(bool within)

@@ -43,7 +43,7 @@ void MainWindow::EncodingItemClick(QAction *item)
 
 void MainWindow::showEncoding()
 {
-    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(document_->detection().encoding));
+    setStatus(StatusPanel::Encoding, FileNameNow().isEmpty() ? QString() : EncodingDetect::panelName(model_->document().detection().encoding));
     for (QAction *item : MenuEncoding->actions())
         item->setChecked(item->data().toChar() == QLatin1Char(char(Settings.encodingChoice())));
 }

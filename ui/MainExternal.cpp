@@ -159,7 +159,7 @@ void MainWindow::ActionFolderExplorerExecute()
 
 void MainWindow::ActionSaveAsExecute()
 {
-    if (document_->isEmpty()) {
+    if (model_->document().isEmpty()) {
         services_.dialogs.message(this, ExternalTexts::kNothingToSaveText, ExternalTexts::kSaveCaption,
                                   Dialogs::Kind::Warning);
         return;
@@ -170,7 +170,7 @@ void MainWindow::ActionSaveAsExecute()
                                    dialogFilters(PanelDirBars->filterEntries()), PanelDirBars->filterIndex());
     if (!chosen)
         return;
-    const DocumentEncoding::Saved saved = document_->saveForm();
+    const DocumentEncoding::Saved saved = model_->document().saveForm();
     if (saved.unwritable > 0
         && services_.dialogs.message(this,
                                      ExternalTexts::kUnwritableText.arg(saved.unwritable).arg(saved.firstLine),

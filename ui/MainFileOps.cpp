@@ -74,8 +74,7 @@ void MainWindow::ActionFileDeleteExecute()
     {
         PanelPathBar->showPath(QString());
     }
-    document_ = std::make_shared<Document>();
-    RichEdit->setDocument(document_);
+    model_->setDocument(std::make_shared<Document>());
     stepPastRemovedFile();
 }
 
@@ -109,7 +108,7 @@ void MainWindow::ActionFileCopyExecute(QObject *sender)
     }
     // Only the file that was shown is copied or moved, whatever its path leads to now.
     const std::optional<RegularFile::Identity> shown =
-        document_->source().identity.known() ? std::optional(document_->source().identity) : std::nullopt;
+        model_->document().source().identity.known() ? std::optional(model_->document().source().identity) : std::nullopt;
     openCopyMoveDialog({mode, source, bookmarkPaths(), shown, std::nullopt});
 }
 

@@ -1,4 +1,4 @@
-// The full-screen reading window, opened on the view's present text.
+// The full-screen reading window, a second view of the shown document.
 #include "ui/MainWindow.h"
 
 #include "ui/FullScreenWindow.h"
@@ -14,9 +14,8 @@ void MainWindow::connectFullScreen()
 
 void MainWindow::ActionFullScreenExecute()
 {
-    // The view keeps its text apart from the wrapped layout, so the copy carries the text's
-    // own line breaks whatever the wrap mode.
-    FullScreenSource source{RichEdit->text(),
+    // A second view of the shown document: nothing is copied, and a book keeps its readings.
+    FullScreenSource source{model_,
                             RichEdit->font(),
                             RichEdit->wraps(),
                             SystemColors::toQColor(Settings.ColorText, palette()),

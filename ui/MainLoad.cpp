@@ -211,17 +211,17 @@ void MainWindow::showLoaded(Document::Loaded loaded, const QString &path, LoadMo
         return;
     }
     recordPosition();
-    std::shared_ptr<Document> previous = std::exchange(document_, std::move(loaded.document));
+    std::shared_ptr<Document> previous;
     try {
         // Recognised as it was read, unless the switch was turned meanwhile.
         if (!loaded.prepared || aozoraOffForSession_)
-            matchBookToSession(*document_);
-        RichEdit->setDocument(document_, std::exchange(loadDraft_, nullptr));
+            matchBookToSession(*loaded.document);
+        previous = model_->setDocument(std::move(loaded.document), std::exchange(loadDraft_, nullptr));
         // The line count lays the text out, which takes memory too.
         RichEdit->displayedLineCount();
     } catch (const std::bad_alloc &) {
-        document_ = std::move(previous);
-        RichEdit->setDocument(document_);
+        if (previous)
+            model_->setDocument(std::move(previous));
         Document::Loaded failed;
         failed.failure = Document::Failure::OutOfMemory;
         showLoaded(std::move(failed), path, mode, index);
@@ -287,7 +287,7 @@ void MainWindow::showLineCount()
     }
     // A book counts the file's own lines, the ones it folds or drops too.
     setStatus(StatusPanel::Lines,
-              StatusTexts::lineCountText(RichEdit->displayedLineCount() + document_->linesHiddenByBook()));
+              StatusTexts::lineCountText(RichEdit->displayedLineCount() + model_->document().linesHiddenByBook()));
 }
 
 void MainWindow::RefreshViewState()
@@ -318,9 +318,9 @@ void MainWindow::RefreshViewState()
     ClearEffects(EffectClearing::Discard);
     showAozoraMark();
 
-    const qint64 bytes = document_->byteLength();
+    const qint64 bytes = model_->document().byteLength();
     setEffectsWithinLimit(bytes <= Settings.LimitSizeForEffect);
-    const bool hasText = !document_->isEmpty();
+    const bool hasText = !model_->document().isEmpty();
     for (const EffectCommand &e : effects_)
         e.command->setEnabled(hasText);
 

@@ -54,7 +54,7 @@ PositionStore *MainWindow::positions()
 
 void MainWindow::recordPosition()
 {
-    const Document &document = *document_;
+    const Document &document = model_->document();
     const Document::Source &source = document.source();
     // A text typed into is no longer the file's: its places would point elsewhere in the file.
     const RegularFile::Identity identity = identityOf(source);
@@ -88,15 +88,15 @@ void MainWindow::recordPosition()
 
 void MainWindow::restorePosition()
 {
-    const Document::Source &source = document_->source();
+    const Document::Source &source = model_->document().source();
     PositionStore *store = source.nativePath.isEmpty() ? nullptr : positions();
     if (!store)
         return;
     const std::optional<PositionStore::Record> record = store->find(source.nativePath);
     if (!record || !PositionStore::restores(*record, source.nativePath, identityOf(source)))
         return;
-    const qint64 top = document_->overBook(document_->positionOf(record->top));
-    const qint64 caret = document_->overBook(document_->positionOf(record->caret));
+    const qint64 top = model_->document().overBook(model_->document().positionOf(record->top));
+    const qint64 caret = model_->document().overBook(model_->document().positionOf(record->caret));
     // A caret never moved stays with the reader: at the top line, so that keys go on from there.
     RichEdit->showPlace(top, record->caretMoved ? caret : top, record->caretMoved);
 }

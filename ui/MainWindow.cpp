@@ -64,6 +64,7 @@ MainWindow::MainWindow(AppServices services, QStringList arguments, QWidget *par
     connectExternal();
     connectLoading();
     connectPositions();
+    model_->setParent(this);
 }
 
 MainWindow::~MainWindow()
@@ -118,8 +119,9 @@ void MainWindow::createPanels()
     RichEdit->setObjectName(QStringLiteral("RichEdit"));
     RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
     RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    document_ = std::make_shared<Document>();
-    RichEdit->setDocument(document_);
+    // Made the window's child last, so that it goes after the views that show it.
+    model_ = new DocumentModel;
+    RichEdit->setModel(model_);
     PanelSearch = new SearchBar(RichEdit);
 
     viewColumn->addWidget(PanelToolsOnViewArea);

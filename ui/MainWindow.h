@@ -2,6 +2,7 @@
 
 #include "core/BookmarkFile.h"
 #include "core/Document.h"
+#include "core/DocumentModel.h"
 #include "core/DocumentEncoding.h"
 #include "core/EffectList.h"
 #include "core/EncodingDetect.h"
@@ -315,7 +316,7 @@ private:
     int BoxWidthBeforeHiding = 0;
     bool PathListBuilt = false;
     // What is shown; the view renders it.
-    std::shared_ptr<Document> document_;
+    DocumentModel *model_;
     // Reads files off the window's thread; a load taking longer runs on while the window answers.
     DocumentLoader *loader_;
     // The load running on: what it is to do with the history once it ends.

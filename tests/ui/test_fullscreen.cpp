@@ -27,7 +27,7 @@ protected:
             [&](FullScreenWindow &fs) {
                 // The offscreen platform leaves a modal child inactive; a desktop activates it.
                 QApplication::setActiveWindow(&fs);
-                fs.RichEdit->setFocus();
+                fs.view->setFocus();
                 inside(fs);
                 leftOpen = fs.isVisible();
             });
@@ -55,15 +55,15 @@ TEST_F(FullScreenTest, ShowsTheTransformedTextFontAndPathAndLeavesTheMainWindowA
     ASSERT_EQ(shown, QStringLiteral("a b\nc d\n"));
 
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([&](FullScreenWindow &fs) {
-        EXPECT_EQ(fs.RichEdit->text(), shown);
-        EXPECT_EQ(fs.RichEdit->font().pointSize(), 14);
+        EXPECT_EQ(fs.view->text(), shown);
+        EXPECT_EQ(fs.view->font().pointSize(), 14);
         EXPECT_EQ(fs.EditNowFileName->wholeText(), path);
         EXPECT_TRUE(fs.EditNowFileName->isReadOnly());
-        EXPECT_EQ(fs.RichEdit->caretPosition(), 0);
+        EXPECT_EQ(fs.view->caretPosition(), 0);
         EXPECT_EQ(fs.windowTitle(), QStringLiteral("Full Screen"));
         EXPECT_TRUE(fs.windowFlags() & Qt::FramelessWindowHint);
         EXPECT_EQ(fs.geometry(), QRect(QPoint(0, 0), Desktop::screenSize()));
-        QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
+        QTest::keyClick(fs.view, Qt::Key_Escape);
     }));
     EXPECT_EQ(viewText(), shown);
     EXPECT_TRUE(action(QStringLiteral("ActionNoHtmlTag"))->isChecked());
@@ -76,15 +76,15 @@ TEST_F(FullScreenTest, WrapsLikeTheMainView)
     MainWindow &w = start({writeText(QStringLiteral("w.txt"), longLine)});
     ASSERT_TRUE(view()->wraps());
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) {
-        EXPECT_TRUE(fs.RichEdit->wraps());
-        EXPECT_GT(fs.RichEdit->displayedLineCount(), 1); // at its own, screen-wide edge
-        QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
+        EXPECT_TRUE(fs.view->wraps());
+        EXPECT_GT(fs.view->displayedLineCount(), 1); // at its own, screen-wide edge
+        QTest::keyClick(fs.view, Qt::Key_Backspace);
     }));
     action(QStringLiteral("ActionWrapNone"))->trigger();
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) {
-        EXPECT_FALSE(fs.RichEdit->wraps());
-        EXPECT_EQ(fs.RichEdit->displayedLineCount(), 1);
-        QTest::keyClick(fs.RichEdit, Qt::Key_Backspace);
+        EXPECT_FALSE(fs.view->wraps());
+        EXPECT_EQ(fs.view->displayedLineCount(), 1);
+        QTest::keyClick(fs.view, Qt::Key_Backspace);
     }));
     EXPECT_FALSE(view()->wraps());
 }
@@ -93,7 +93,7 @@ TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)
 {
     start({writeText(QStringLiteral("k.txt"), QStringLiteral("text"))});
     for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Escape}) {
-        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](FullScreenWindow &fs) { QTest::keyClick(fs.RichEdit, key); })) << key;
+        EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](FullScreenWindow &fs) { QTest::keyClick(fs.view, key); })) << key;
         EXPECT_EQ(Closed::ByTheStep, whileFullScreen([key](FullScreenWindow &fs) { QTest::keyClick(fs.EditNowFileName, key); })) << key;
     }
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) { fs.BtnEndFullScreen->click(); }));
@@ -104,13 +104,13 @@ TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
     start({writeText(QStringLiteral("p.txt"), manyLines(600))});
     // Space pages and leaves the window open.
     EXPECT_EQ(Closed::LeftOpen, whileFullScreen([](FullScreenWindow &fs) {
-        QScrollBar *bar = fs.RichEdit->verticalScrollBar();
+        QScrollBar *bar = fs.view->verticalScrollBar();
         ASSERT_EQ(bar->value(), 0);
-        QTest::keyClick(fs.RichEdit, Qt::Key_Space);
+        QTest::keyClick(fs.view, Qt::Key_Space);
         EXPECT_EQ(bar->value(), bar->pageStep());
-        QTest::keyClick(fs.RichEdit, Qt::Key_Space);
+        QTest::keyClick(fs.view, Qt::Key_Space);
         EXPECT_EQ(bar->value(), 2 * bar->pageStep());
-        QTest::keyClick(fs.RichEdit, Qt::Key_Space, Qt::ShiftModifier);
+        QTest::keyClick(fs.view, Qt::Key_Space, Qt::ShiftModifier);
         EXPECT_EQ(bar->value(), bar->pageStep());
     }));
 }
@@ -122,11 +122,11 @@ TEST_F(FullScreenTest, PopupOffersCopyOnlyWithASelection)
         fs.PopupMenuPopup();
         EXPECT_FALSE(fs.PopupCopy->isEnabled());
         EXPECT_TRUE(fs.PopupSelectAll->isEnabled());
-        QTest::keyClick(fs.RichEdit, Qt::Key_A, Qt::ControlModifier);
-        EXPECT_EQ(fs.RichEdit->selectedText(), QStringLiteral("abc"));
+        QTest::keyClick(fs.view, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(fs.view->selectedText(), QStringLiteral("abc"));
         fs.PopupMenuPopup();
         EXPECT_TRUE(fs.PopupCopy->isEnabled());
-        QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(fs.view, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("abc"));
     }));
 }
@@ -156,12 +156,12 @@ TEST_F(FullScreenTest, StepsAndCopiesWholeClusters)
     const QString family = QStringLiteral("👨‍👩‍👧");
     start({writeBytes(QStringLiteral("e.txt"), (family + QStringLiteral("e\u0301") + QStringLiteral("👍🏽")).toUtf8())});
     whileFullScreen([&](FullScreenWindow &fs) {
-        QTest::keyClick(fs.RichEdit, Qt::Key_Right);
-        EXPECT_EQ(fs.RichEdit->caretPosition(), family.size());
-        QTest::keyClick(fs.RichEdit, Qt::Key_Right, Qt::ShiftModifier);
-        QTest::keyClick(fs.RichEdit, Qt::Key_Right, Qt::ShiftModifier);
-        QTest::keyClick(fs.RichEdit, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(fs.view, Qt::Key_Right);
+        EXPECT_EQ(fs.view->caretPosition(), family.size());
+        QTest::keyClick(fs.view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(fs.view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(fs.view, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("e\u0301👍🏽"));
-        QTest::keyClick(fs.RichEdit, Qt::Key_Escape);
+        QTest::keyClick(fs.view, Qt::Key_Escape);
     });
 }

@@ -36,14 +36,25 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     horizontalScrollBar()->setSingleStep(20);
     shownFont_ = fontWithEmoji();
     layout_.setWidths(CharWidths::of(shownFont_));
-    document_ = std::make_shared<Document>();
+    bind(ownModel_ = new DocumentModel(this));
     TextViewAccessible::watch(this);
 }
 
-void TextView::setDocument(std::shared_ptr<Document> document, std::shared_ptr<LayoutDraft> draft)
+void TextView::bind(DocumentModel *model)
 {
-    document_ = std::move(document);
-    documentReplaced(std::move(draft));
+    if (model_)
+        disconnect(model_, nullptr, this, nullptr);
+    model_ = model;
+    connect(model_, &DocumentModel::replaced, this, &TextView::documentReplaced);
+    connect(model_, &DocumentModel::restyled, this, &TextView::documentReplaced);
+    connect(model_, &DocumentModel::appended, this, &TextView::textAppended);
+    connect(model_, &DocumentModel::edited, this, &TextView::textEdited);
+}
+
+void TextView::setModel(DocumentModel *model)
+{
+    bind(model);
+    documentReplaced();
 }
 
 std::shared_ptr<LayoutDraft> TextView::layoutDraft()
@@ -55,17 +66,17 @@ std::shared_ptr<LayoutDraft> TextView::layoutDraft()
     return draft;
 }
 
-void TextView::documentReplaced(std::shared_ptr<LayoutDraft> draft)
+void TextView::documentReplaced()
 {
+    // The draft this view made is taken only for the very text it measured.
+    std::shared_ptr<LayoutDraft> draft = draftMade_.lock();
+    if (draft && model_->measuredBy().get() != draft.get())
+        draft.reset();
     const bool hadSelection = hasSelection();
-    text_ = document_->store();
     anchor_ = caret_ = 0;
     caretMoved_ = false;
     preferredX_ = -1;
-    keepBasesTogether();
-    decodePictures();
-    shapeLines();
-    invalidateLayout(std::move(draft));
+    takeText(std::move(draft));
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     emit textChanged();
@@ -74,9 +85,41 @@ void TextView::documentReplaced(std::shared_ptr<LayoutDraft> draft)
         emit selectionChanged();
 }
 
+void TextView::textAppended()
+{
+    // The caret, the selection and the scroll stay where the reader is.
+    takeText();
+    emit displayLinesChanged();
+}
+
+void TextView::textEdited(qint64 start, qint64 removed, qint64 added)
+{
+    // A place after the edit moves with the text; one inside it goes to its end.
+    const auto follow = [&](qint64 at) {
+        return at <= start ? at : at >= start + removed ? at - removed + added : start + added;
+    };
+    anchor_ = follow(anchor_);
+    caret_ = follow(caret_);
+    takeText();
+    emit textChanged();
+    emit cursorPositionChanged();
+    emit selectionChanged();
+}
+
+void TextView::takeText(std::shared_ptr<LayoutDraft> draft)
+{
+    text_ = document().store();
+    keepBasesTogether();
+    decodePictures();
+    shapeLines();
+    invalidateLayout(std::move(draft));
+}
+
 void TextView::setText(const QString &text)
 {
-    setDocument(std::make_shared<Document>(text));
+    if (model_ != ownModel_)
+        bind(ownModel_);
+    ownModel_->setDocument(std::make_shared<Document>(text));
 }
 
 void TextView::setWrap(bool wrap)
@@ -638,20 +681,10 @@ qint64 TextView::nextPosition(qint64 position) const
 void TextView::replaceSelection(const QString &with)
 {
     const qint64 start = selectionStart();
-    // Let go of the shared text first, so the document changes it in place.
-    text_ = TextStore();
-    document_->replace(start, selectionEnd() - start, with);
-    text_ = document_->store();
+    model_->edit(start, selectionEnd() - start, with);
     anchor_ = caret_ = start + with.size();
-    // Typed into, a book is its text alone.
-    keepBasesTogether();
-    decodePictures();
-    shapeLines();
-    invalidateLayout();
     scrollToCaret();
-    emit textChanged();
     emit cursorPositionChanged();
-    emit selectionChanged();
 }
 
 void TextView::keyPressEvent(QKeyEvent *event)

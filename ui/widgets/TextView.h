@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Document.h"
+#include "core/DocumentModel.h"
 #include "core/Graphemes.h"
 #include "ui/widgets/TextLayout.h"
 
@@ -12,24 +13,26 @@
 #include <optional>
 #include <vector>
 
-// The plain-text view of a document. It renders the document's text where it lives, keeping
-// only its own state: the caret, the selection, the scroll position and an index of where each
-// displayed line starts (TextLayout), and paints only what is visible, so a file of any size is
-// shown at once. Widths come from a per-character table of the font's advances, so both
+// A view of a live document (DocumentModel). It renders the document's text where it lives,
+// keeping only its own state: the caret, the selection, the scroll position and an index of
+// where each displayed line starts (TextLayout), follows every change the model announces, and
+// paints only what is visible, so a file of any size is shown at once. Several views may show
+// one model. Widths come from a per-character table of the font's advances, so both
 // monospaced and proportional faces wrap correctly; double-width characters take their real width.
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TextView(QWidget *parent = nullptr);
 
-    // Shows a document from its start; typing goes into it.
-    // `draft`: the layout measured while the document's file was read (see layoutDraft()).
-    void setDocument(std::shared_ptr<Document> document, std::shared_ptr<LayoutDraft> draft = {});
+    // Shows the model's document from its start and follows its changes; typing goes into it.
+    // The model outlives the view, or the view is bound to another before it goes.
+    void setModel(DocumentModel *model);
+    DocumentModel &model() const { return *model_; }
+    const Document &document() const { return model_->document(); }
     // A draft of the layout of a large file to be read, measured on the threads that read it:
-    // at this view's font, and at its room when it wraps.
+    // at this view's font, and at its room when it wraps. Taken when the model shows the text
+    // it measured (DocumentModel::measuredBy()).
     std::shared_ptr<LayoutDraft> layoutDraft();
-    // The shown document's text was replaced as a whole: shown anew from its start.
-    void documentReplaced(std::shared_ptr<LayoutDraft> draft = {});
     // Shows a text of its own, for a view that shows no file; line breaks are '\n'.
     void setText(const QString &text);
     // The whole text; a large file's is read whole for the call (see store()).
@@ -38,7 +41,7 @@ public:
     const TextStore &store() const { return text_; }
     bool isEmpty() const { return text_.isEmpty(); }
     // The length of the text in bytes of its document's byte form with CR LF line breaks.
-    qint64 byteLength() const { return document_->byteLength(); }
+    qint64 byteLength() const { return document().byteLength(); }
 
     void setWrap(bool wrap);
     bool wraps() const { return wrap_; }
@@ -102,7 +105,8 @@ signals:
     void cursorPositionChanged();
     void selectionChanged();
     void textChanged();
-    // The display lines moved without the text changing: the wrap mode or the width changed.
+    // The display lines moved while the caret stayed: the wrap mode or the width changed, or
+    // text was added at the end.
     void displayLinesChanged();
     // A click, Enter or Space on a book's folded or opened explanation of its marks.
     void explanationClicked();
@@ -123,6 +127,14 @@ private:
     static constexpr int kMargin = 4;
 
     QFont fontWithEmoji() const;
+    void bind(DocumentModel *model);
+    // What the model announces: another text or the same shown another way, both shown from
+    // their start; text added at the end; an edit.
+    void documentReplaced();
+    void textAppended();
+    void textEdited(qint64 start, qint64 removed, qint64 added);
+    // The document's text taken anew, the book's readings, pictures and shapes with it.
+    void takeText(std::shared_ptr<LayoutDraft> draft = {});
     void invalidateLayout(std::shared_ptr<LayoutDraft> draft = {});
     void ensureIndex() const;
     // The first position of every display line in the current wrap mode and width.
@@ -162,7 +174,7 @@ private:
                  qreal right) const;
     // A text shown as a book (TextViewBook.cpp): readings above their bases in a font half the
     // size, in room only the lines that carry them take; emphasis, dimmed notes and page rules.
-    const Aozora::Book *book() const { return document_->book(); }
+    const Aozora::Book *book() const { return document().book(); }
     QFont rubyFont() const;
     // A wrap never parts a base from its reading; indents, end-aligned lines and headings take
     // their room and font in the layout.
@@ -196,7 +208,9 @@ private:
     qint64 previousPosition(qint64 position) const;
     qint64 nextPosition(qint64 position) const;
 
-    std::shared_ptr<Document> document_;
+    DocumentModel *model_ = nullptr;
+    // The model of a view that shows a text of its own (setText), made when first needed.
+    DocumentModel *ownModel_ = nullptr;
     // The draft of the load still running, told of the room as it changes.
     std::weak_ptr<LayoutDraft> draftMade_;
     // The document's text, shared with it and never written through: the text is held once.

@@ -41,7 +41,7 @@ QFont TextView::rubyFont() const
 void TextView::keepBasesTogether()
 {
     // Read where the book holds them, the book kept while the layout reads them.
-    const std::shared_ptr<const Aozora::Book> shown = document_->sharedBook();
+    const std::shared_ptr<const Aozora::Book> shown = document().sharedBook();
     layout_.setKeepTogether(shown ? std::shared_ptr<const Aozora::Rubies>(shown, &shown->ruby) : nullptr);
 }
 
@@ -104,7 +104,7 @@ void TextView::decodePictures()
     pictures_.clear();
     if (const Aozora::Book *shown = book()) {
         for (const Aozora::Picture &picture : shown->pictures) {
-            const QByteArray bytes = document_->pictureFile(picture.file);
+            const QByteArray bytes = document().pictureFile(picture.file);
             // A broken file decodes to nothing and leaves the caption.
             pictures_.push_back(bytes.isEmpty() ? QImage() : QImage::fromData(bytes));
         }
