@@ -102,7 +102,7 @@ void settle()
 
 void loadDocument(MainWindow &form, const QString &path)
 {
-    form.LoadDocument(path, LoadMode::New, 0);
+    form.session().LoadDocument(path, LoadMode::New, 0);
     const QAction *running = named<QAction>(form, "ActionCancelLoad");
     while (running->isEnabled())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
@@ -170,7 +170,7 @@ bool loadInto(benchmark::State &state, MainWindow &form, const QString &path, Wr
     // LoadDocument ends in RefreshViewState, which fills the status bar with the line count.
     loadDocument(form, path);
     settle();
-    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.session().status().text(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
         state.SkipWithError("the view or the status bar stayed empty after the load");
         return false;
     }

@@ -68,17 +68,17 @@ void BM_Load(benchmark::State &state, qint64 size, WrapMode wrap, bool mixed)
         loadDocument(form, path);
         settle();
         state.SetIterationTime(watch.seconds());
-        if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
+        if (named<TextView>(form, "RichEdit")->isEmpty() || form.session().status().text(StatusPanel::Lines).isEmpty() || form.FileNameNow() != path) {
             state.SkipWithError("the view or the status bar stayed empty after the load");
             break;
         }
-        const qint64 shown = digitsIn(form.statusText(StatusPanel::Lines));
+        const qint64 shown = digitsIn(form.session().status().text(StatusPanel::Lines));
         if (wrap == WrapMode::None ? shown != logicalLines : shown < logicalLines) {
             state.SkipWithError("the status bar shows a wrong line count");
             break;
         }
     }
-    state.counters["lines"] = double(digitsIn(form.statusText(StatusPanel::Lines)));
+    state.counters["lines"] = double(digitsIn(form.session().status().text(StatusPanel::Lines)));
     state.SetBytesProcessed(state.iterations() * size);
 }
 

@@ -50,7 +50,7 @@ int runPeakMemoryChild(int argc, char **argv)
     settle();
     const double seconds = watch.seconds();
     const qint64 peak = procStatusBytes("VmHWM");
-    if (named<TextView>(form, "RichEdit")->isEmpty() || form.statusText(StatusPanel::Lines).isEmpty()) {
+    if (named<TextView>(form, "RichEdit")->isEmpty() || form.session().status().text(StatusPanel::Lines).isEmpty()) {
         std::fprintf(stderr, "peak memory: the view stayed empty\n");
         return 3;
     }

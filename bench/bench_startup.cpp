@@ -31,7 +31,7 @@ void BM_Startup(benchmark::State &state, qint64 size)
         const bool shown = window->start();
         state.SetIterationTime(watch.seconds());
         if (!shown || window->form().FileNameNow() != path || named<TextView>(window->form(), "RichEdit")->isEmpty()
-            || window->form().statusText(StatusPanel::Lines).isEmpty()) {
+            || window->form().session().status().text(StatusPanel::Lines).isEmpty()) {
             state.SkipWithError("the window did not come up with the last file");
             break;
         }

@@ -32,7 +32,7 @@ const QString &walkFolder()
 bool statusFilled(MainWindow &form)
 {
     // Panel 1 (read-only) and 2 (debug) are empty by design for these files.
-    return !form.statusText(StatusPanel::Date).isEmpty() && !form.statusText(StatusPanel::Size).isEmpty() && !form.statusText(StatusPanel::Lines).isEmpty();
+    return !form.session().status().text(StatusPanel::Date).isEmpty() && !form.session().status().text(StatusPanel::Size).isEmpty() && !form.session().status().text(StatusPanel::Lines).isEmpty();
 }
 
 // The window over the walk folder with the file list listing it and holding the focus.

@@ -211,7 +211,7 @@ repetitions, or the single run itself. Targets are compared with the median wher
   CR LF, fixed seed) in a temporary folder, and runs in its own process on the offscreen
   platform, so one slow or crashing case cannot take the others with it; `bench/run` gives
   each a time limit (ORLIMBO_BENCH_TIMEOUT, default 300 s).
-- **Load/size/wrap**: `MainWindow::LoadDocument(path, LoadMode::New, 0)` in a shown 696 x 480 window
+- **Load/size/wrap**: `ReadingSession::LoadDocument(path, LoadMode::New, 0)` in a shown 696 x 480 window
   with the wrap mode off or at the window's edge, plus the queued events (the first paint).
   LoadDocument ends in `RefreshViewState`, so the line count of the status bar's line panel is
   included; the count is checked against the file. The view is emptied untimed before each run.

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringView>
 
+// The panels of the status bar, left to right.
+enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
+constexpr int kStatusPanels = int(StatusPanel::Encoding) + 1;
+
 // The texts of the status bar, computed from values without a window.
 namespace StatusTexts {
 

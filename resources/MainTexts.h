@@ -110,7 +110,6 @@ inline const QString kBtnHelp = QStringLiteral("ヘルプ");
 inline const QString kBtnExport = QStringLiteral("Shell Exec.");
 inline const QString kPathLabel = QStringLiteral("ファイルパス(&P)：");
 inline const QString kPathAboutEntry = QStringLiteral("about: #1 この欄に項目を追加するにはどうすればいいの？");
-inline const QString kEditLRLInitial = QStringLiteral("*.txt;*.htm;*.html;*.log;*.shtml");
 
 // Tool-tips.
 inline const QString kHintFile = QStringLiteral("ファイルを開きます。");

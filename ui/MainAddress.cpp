@@ -9,22 +9,18 @@
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/widgets/TextView.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
 
 void MainWindow::connectAddressBar()
 {
     connect(PanelPathBar, &AddressBar::pathEntered, this, &MainWindow::FilePathBoxChange);
-    connect(PanelPathBar, &AddressBar::listRequested, this, &MainWindow::FillPathList);
     connect(PanelPathBar, &AddressBar::pageRequested, this, &MainWindow::pageView);
     connect(ActionReLoad, &QAction::triggered, this, &MainWindow::ActionReLoadExecute);
     connect(ActionFileOpen, &QAction::triggered, this, &MainWindow::ActionFileOpenExecute);
     connect(ActionFolderOpen, &QAction::triggered, this, &MainWindow::ActionFolderOpenExecute);
-    connect(EditLRL, &QLineEdit::textChanged, this, &MainWindow::EditLRLChange);
 }
 
 QString MainWindow::dialogFolder() const
@@ -62,21 +58,13 @@ void MainWindow::ActionFolderOpenExecute()
         PanelDirBars->openFolder(*folder);
 }
 
-void MainWindow::EditLRLChange()
-{
-    if (listFirst(EditLRL->text(), [this] { EditLRLChange(); }))
-        return;
-    if (FileSystem::fileOrMemberExists(EditLRL->text()))
-        PanelDirBars->selectByPath(EditLRL->text());
-}
-
 void MainWindow::FilePathBoxChange(const QString &typed)
 {
     QString path = typed;
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
-    if (listFirst(path, [this, typed] { FilePathBoxChange(typed); }))
+    if (session_->listFirst(path, [this, typed] { FilePathBoxChange(typed); }))
         return;
     // An archive is walked into like a folder rather than shown as a file.
     if (FileSystem::walkableFolderExists(path))
@@ -94,14 +82,14 @@ void MainWindow::ActionReLoadExecute()
 {
     // An archive changed on disk is listed anew before the box and the file are read again.
     const auto again = [this] { ActionReLoadExecute(); };
-    if (listFirst(PanelDirBars->folder(), again) || listFirst(FileNameNow(), again))
+    if (session_->listFirst(PanelDirBars->folder(), again) || session_->listFirst(FileNameNow(), again))
         return;
     // The re-read list has no selection: its change handler refreshes the window state, which
     // also clears the effect marks of a file that has gone.
     PanelDirBars->refresh();
     const QString file = FileNameNow();
     if (FileSystem::fileOrMemberExists(file)) {
-        LoadDocument(file, LoadMode::Reload, 0);
+        session_->LoadDocument(file, LoadMode::Reload, 0);
         PanelDirBars->showFile(file);
     } else {
         services_.dialogs.message(this, MainTexts::kReloadMissingText, MainTexts::kReloadMissingCaption,

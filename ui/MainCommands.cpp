@@ -1,12 +1,16 @@
 // The command table, the menus, the tool bars and their hints.
 #include "ui/MainWindow.h"
 
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
 #include "resources/AozoraTexts.h"
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
+#include "ui/EffectCommands.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
+#include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -144,15 +148,6 @@ QAction *MainWindow::makeAction(const char *name)
     Q_UNREACHABLE();
 }
 
-void MainWindow::createEffectCommands()
-{
-    for (const Effect &effect : kEffects) {
-        QAction *command = newCommand(this, effect.command, QString::fromUtf16(effect.caption), effect.key);
-        command->setCheckable(true);
-        effects_.push_back({&effect, command, nullptr, nullptr});
-    }
-}
-
 void MainWindow::createActions()
 {
     ActionNewWindow = makeAction("ActionNewWindow");
@@ -182,8 +177,12 @@ void MainWindow::createActions()
     ActionWrapNone = makeAction("ActionWrapNone");
     ActionWrapNum = makeAction("ActionWrapNum");
     ActionWrapSide = makeAction("ActionWrapSide");
-    createEffectCommands();
-    createAozoraCommands();
+    effects_ = new EffectCommands({this, services_.dialogs, *session_, view_,
+                                   [this] { viewCommands_->ActionWrapSideExecute(); }, ActionCopy,
+                                   [this] { return viewCommands_->viewHasFocus(); }},
+                                  this);
+    ActionAozora = effects_->book();
+    ActionCopyWithReadings = effects_->copyWithReadings();
     ActionFontSizeUp = makeAction("ActionFontSizeUp");
     ActionFontSizeDown = makeAction("ActionFontSizeDown");
     ActionViewBookmark = makeAction("ActionViewBookmark");
@@ -206,8 +205,10 @@ void MainWindow::createActions()
         wrapGroup->addAction(a);
     }
 
-    connect(ActionNewWindow, &QAction::triggered, this, &MainWindow::ActionNewWindowExecute);
-    connect(ActionAppQuit, &QAction::triggered, this, &MainWindow::ActionAppQuitExecute);
+    connect(ActionNewWindow, &QAction::triggered, this, [this] {
+        services_.shell.startProgram(ProgramFilePath(), {QStringLiteral("/n"), PanelDirBars->folder()});
+    });
+    connect(ActionAppQuit, &QAction::triggered, this, &QWidget::close);
 }
 
 void MainWindow::createPopupMenus()
@@ -266,7 +267,7 @@ void MainWindow::createPopupMenus()
         QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
                          [widget, menu](const QPoint &pos) { menu->popup(widget->mapToGlobal(pos)); });
     };
-    attachContextMenu(RichEdit, PopupMenuView);
+    attachContextMenu(view_, PopupMenuView);
     PanelDirBars->setMenus(PopupMenuFile, PopupMenuFolder);
 }
 
@@ -316,10 +317,11 @@ void MainWindow::createMenus()
     // The entries flip their bars themselves; the mark follows the bar, not the click.
     for (QAction *a : {ViewTool, ViewPath, ViewSelect, ViewStyle, ViewSearch})
         connect(a, &QAction::triggered, a, [a] { a->setChecked(!a->isChecked()); });
-    connect(ViewTool, &QAction::triggered, this, &MainWindow::ViewToolClick);
-    connect(ViewPath, &QAction::triggered, this, &MainWindow::ViewPathClick);
-    connect(ViewStyle, &QAction::triggered, this, &MainWindow::ViewStyleClick);
-    connect(ViewSearch, &QAction::triggered, this, &MainWindow::ViewSearchClick);
+    // The address bar sits in its own row under the tool bar, so showing it keeps that order.
+    connect(ViewTool, &QAction::triggered, this, [this] { toggleBar(PanelToolBars, ViewTool); });
+    connect(ViewPath, &QAction::triggered, this, [this] { toggleBar(PanelPathBar, ViewPath); });
+    connect(ViewStyle, &QAction::triggered, this, [this] { toggleBar(PanelToolsOnViewArea, ViewStyle); });
+    connect(ViewSearch, &QAction::triggered, this, [this] { toggleBar(PanelSearch, ViewSearch); });
     MenuView->addSeparator();
     MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
     addEncodingMenu(MenuView);
@@ -349,7 +351,7 @@ void MainWindow::createMenus()
         entry->setProperty("limitEnabled", true);
         return entry;
     };
-    for (EffectCommand &e : effects_) {
+    for (EffectCommands::Command &e : effects_->commands()) {
         if (e.effect->startsGroup)
             MenuStyle->addSeparator();
         e.entry = styleEntry(e.command, e.effect->menuEntry);
@@ -366,7 +368,6 @@ void MainWindow::createMenus()
     BookmarkOrganise->setObjectName(QStringLiteral("BookmarkOrganise"));
     BookmarkOrganise->setData(2);
     MenuBookmark->addSeparator();
-    connect(MenuBookmark, &QMenu::aboutToShow, ActionViewBookmark, &QAction::trigger);
 
     MenuSettings = bar->addMenu(MainTexts::kMenuSettings);
     MenuSettings->setObjectName(QStringLiteral("MenuSettings"));
@@ -416,6 +417,10 @@ void MainWindow::createToolBars()
         b->setPopupMode(QToolButton::MenuButtonPopup);
         b->setFixedWidth(62);
     }
+    // The editor menu is also the edit button's right-click menu, drop-down or not.
+    ToolButton10->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ToolButton10, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenuEditor->popup(ToolButton10->mapToGlobal(pos)); });
     BtnBack->setMenu(PopupMenuPre);
     BtnForward->setMenu(PopupMenuNext);
     BtnHelp->setMenu(PopupMenuHelp);
@@ -445,7 +450,7 @@ void MainWindow::createToolBars()
     formatRow->setSpacing(0);
     for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, separator()})
         formatRow->addWidget(w);
-    for (EffectCommand &e : effects_) {
+    for (EffectCommands::Command &e : effects_->commands()) {
         if (e.effect->startsGroup)
             formatRow->addWidget(separator());
         e.button = effectButton(e.command, glyphIcon(QString::fromUtf16(e.effect->glyph), e.effect->boldGlyph),
@@ -475,7 +480,7 @@ void MainWindow::SetHints()
     ActionExport->setToolTip(MainTexts::kHintExport);
     ActionWrapNone->setToolTip(MainTexts::kHintWrap1);
     ActionWrapSide->setToolTip(MainTexts::kHintWrap3);
-    for (const EffectCommand &e : effects_)
+    for (const EffectCommands::Command &e : effects_->commands())
         setHint(e.button, QString::fromUtf16(e.effect->hint));
     setHint(ToolButtonAozora, AozoraTexts::kHint);
     for (QWidget *w : std::initializer_list<QWidget *>{ToolButtonWrap1, ToolButtonWrap2, ToolButtonWrap3, ToolButton23,
@@ -486,9 +491,14 @@ void MainWindow::SetHints()
     PanelDirBars->setHintDuration(kHintDuration);
 }
 
-void MainWindow::UpdateFontSizeHints()
+
+QAction *MainWindow::cancelCommand(const char *name)
 {
-    const QString size = QString::number(RichEdit->font().pointSize());
-    ActionFontSizeUp->setToolTip(MainTexts::kHintFontUp.arg(size));
-    ActionFontSizeDown->setToolTip(MainTexts::kHintFontDown.arg(size));
+    auto *command = new QAction(this);
+    command->setObjectName(QLatin1String(name));
+    command->setShortcut(QKeySequence(Qt::Key_Escape));
+    command->setShortcutContext(Qt::WindowShortcut);
+    command->setEnabled(false);
+    addAction(command);
+    return command;
 }

@@ -44,8 +44,8 @@ void MainWindow::dropEvent(QDropEvent *event)
     const QString &first = paths.front();
     // A dropped archive is entered like a dropped folder.
     if (FileSystem::fileExists(first) && !FileSystem::walkableFolderExists(first)) {
-        LoadDocument(first, LoadMode::New, 0);
-        showInListWhenLoaded();
+        session_->LoadDocument(first, LoadMode::New, 0);
+        session_->showInListWhenLoaded();
     } else if (FileSystem::walkableFolderExists(first)) {
         PanelDirBars->openFolder(first);
     }

@@ -8,6 +8,7 @@
 #include "resources/FileBoxTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -28,62 +29,63 @@ void MainWindow::connectNavigation()
     box->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 
     connect(box, &FileSelectionBox::fileChosen, this, &MainWindow::FileListBox1Change);
+    connect(box, &FileSelectionBox::folderOpened, session_, &ReadingSession::reportArchiveListing);
     connect(box, &FileSelectionBox::fileNotFound, this, [this](const QString &path) {
         services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);
     });
-    connect(box, &FileSelectionBox::folderOpened, this, &MainWindow::reportArchiveListing);
-    box->setStepFirst(
-        [this](const QString &path, std::function<void()> step) { return listFirst(path, std::move(step)); });
+    box->setStepFirst([this](const QString &path, std::function<void()> step) {
+        return session_->listFirst(path, std::move(step));
+    });
     connect(box, &FileSelectionBox::pageRequested, this, &MainWindow::pageView);
-    connect(box, &FileSelectionBox::entered, this, &MainWindow::MenuEditClick);
+    connect(box, &FileSelectionBox::entered, this, [this] { viewCommands_->MenuEditClick(); });
     connect(box, &FileSelectionBox::layoutButtonClicked, this, &MainWindow::BtnFileSelBoxCompClick);
-    connect(box, &FileSelectionBox::closeClicked, this, &MainWindow::BtnCloseFileSelectBoxClick);
+    connect(box, &FileSelectionBox::closeClicked, this, [this] { ShowFileSelectionBox(false); });
     connect(Splitter1, &QSplitter::splitterMoved, this, &MainWindow::Splitter1Moved);
     connect(ViewSelect, &QAction::triggered, this, &MainWindow::ViewSelectClick);
-    RichEdit->installEventFilter(this);
+    view_->installEventFilter(this);
 
-    connect(ActionViewPre, &QAction::triggered, this, &MainWindow::ActionViewPreExecute);
-    connect(ActionViewNext, &QAction::triggered, this, &MainWindow::ActionViewNextExecute);
-    connect(PopupMenuPre, &QMenu::aboutToShow, this, &MainWindow::PopupMenuPrePopup);
-    connect(PopupMenuNext, &QMenu::aboutToShow, this, &MainWindow::PopupMenuNextPopup);
-    for (int k = 0; k < 10; ++k) {
-        connect(PopupPre[k], &QAction::triggered, this, [this, k] { PopupPre0Click(k); });
-        connect(PopupNext[k], &QAction::triggered, this, [this, k] { PopupNext0Click(k); });
+    ReadingSession *session = session_;
+    connect(ActionViewPre, &QAction::triggered, session, [session] { session->stepBack(0); });
+    connect(ActionViewNext, &QAction::triggered, session, [session] { session->stepForward(0); });
+    connect(PopupMenuPre, &QMenu::aboutToShow, this, [this] { fillHistoryMenu(PopupPre, Settings.History.PreHistory); });
+    connect(PopupMenuNext, &QMenu::aboutToShow, this,
+            [this] { fillHistoryMenu(PopupNext, Settings.History.NextHistory); });
+    for (int k = 0; k < BrowsingHistory::kSize; ++k) {
+        connect(PopupPre[k], &QAction::triggered, session, [session, k] { session->stepBack(k); });
+        connect(PopupNext[k], &QAction::triggered, session, [session, k] { session->stepForward(k); });
     }
-    connect(DebugHistories, &QAction::triggered, this, &MainWindow::DebugHistoriesClick);
+    connect(DebugHistories, &QAction::triggered, this, [this] {
+        services_.dialogs.message(this, Settings.History.DebugListing(), MainTexts::kHistoryListingCaption,
+                                  Dialogs::Kind::Plain);
+    });
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Leaving the shortcut unclaimed lets the window's copy and select-all commands have the key.
-    if (event->type() == QEvent::ShortcutOverride && isCommandKey(static_cast<QKeyEvent *>(event)))
+    if (event->type() == QEvent::ShortcutOverride && viewCommands_->isCommandKey(static_cast<QKeyEvent *>(event)))
         return true;
     if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        FileListBox1KeyDown(key);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space)
+            pageView(key->modifiers() & Qt::ShiftModifier);
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::FileListBox1KeyDown(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Space)
-        pageView(event->modifiers() & Qt::ShiftModifier);
 }
 
 void MainWindow::pageView(bool back)
 {
     if (back)
-        RichEdit->pageUp();
+        view_->pageUp();
     else
-        RichEdit->pageDown();
+        view_->pageDown();
 }
 
 void MainWindow::FileListBox1Change(const QString &path)
 {
-    LoadDocument(path, LoadMode::New, 0);
-    RichEdit->scrollToCaret();
+    session_->LoadDocument(path, LoadMode::New, 0);
+    view_->scrollToCaret();
 }
 
 void MainWindow::BuildFilterList()
@@ -140,47 +142,9 @@ void MainWindow::Splitter1Moved()
         ShowFileSelectionBox(true);
 }
 
-void MainWindow::BtnCloseFileSelectBoxClick()
-{
-    ShowFileSelectionBox(false);
-}
-
 void MainWindow::ViewSelectClick()
 {
     ShowFileSelectionBox(boxWidth() < kHideBelow);
-}
-
-void MainWindow::ActionViewPreExecute()
-{
-    PopupPre0Click(0);
-}
-
-void MainWindow::ActionViewNextExecute()
-{
-    PopupNext0Click(0);
-}
-
-void MainWindow::stepThroughHistory(const QString &path, LoadMode mode, int index)
-{
-    // Whether a member is still there is answered by its archive's listing, read first.
-    if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
-        return;
-    if (!FileSystem::fileOrMemberExists(path)) {
-        services_.dialogs.message(this, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
-                                  Dialogs::Kind::Failure);
-        return;
-    }
-    LoadDocument(path, mode, index);
-}
-
-void MainWindow::PopupPre0Click(int index)
-{
-    stepThroughHistory(Settings.History.PreHistory[index], LoadMode::Back, index);
-}
-
-void MainWindow::PopupNext0Click(int index)
-{
-    stepThroughHistory(Settings.History.NextHistory[index], LoadMode::Forward, index);
 }
 
 void MainWindow::fillHistoryMenu(QAction *const items[], const std::array<QString, BrowsingHistory::kSize> &entries)
@@ -191,20 +155,4 @@ void MainWindow::fillHistoryMenu(QAction *const items[], const std::array<QStrin
                           + PathForm::displayName(entries[k]).replace(QLatin1Char('&'), QStringLiteral("&&")));
         items[k]->setVisible(!entries[k].isEmpty());
     }
-}
-
-void MainWindow::PopupMenuPrePopup()
-{
-    fillHistoryMenu(PopupPre, Settings.History.PreHistory);
-}
-
-void MainWindow::PopupMenuNextPopup()
-{
-    fillHistoryMenu(PopupNext, Settings.History.NextHistory);
-}
-
-void MainWindow::DebugHistoriesClick()
-{
-    services_.dialogs.message(this, Settings.History.DebugListing(), MainTexts::kHistoryListingCaption,
-                              Dialogs::Kind::Plain);
 }

@@ -1,12 +1,9 @@
 // The search bar: the window's search commands drive it and its mark follows it; a search that
-// goes on through the folder runs here, off the window's thread.
+// goes on through the folder is the session's.
 #include "ui/MainWindow.h"
 
-#include "core/DocumentEncoding.h"
-#include "platform/Desktop.h"
 #include "resources/MainTexts.h"
 #include "ui/FileSelectionBox.h"
-#include "ui/FolderSearchRunner.h"
 #include "ui/SearchBar.h"
 #include "ui/widgets/TextView.h"
 
@@ -33,71 +30,25 @@ void MainWindow::connectSearch()
     connect(PanelSearch, &SearchBar::notFound, this,
             [this](const QString &word) { noteUntilNextKey(MainTexts::notFoundText(word)); });
 
-    folderSearch_ = new FolderSearchRunner(this);
+    ReadingSession *session = session_;
     ActionCancelSearch = cancelCommand("ActionCancelSearch");
-    connect(ActionCancelSearch, &QAction::triggered, this, &MainWindow::cancelFolderSearch);
-    connect(PanelSearch, &SearchBar::closed, this, &MainWindow::cancelFolderSearch);
-    connect(PanelSearch, &SearchBar::endReached, this, &MainWindow::searchFolder);
-    connect(folderSearch_, &FolderSearchRunner::progressed, this, [this](qsizetype done, qsizetype total) {
-        // The reader went to another file meanwhile: the search was for the one left.
-        if (FileNameNow() != folderSearchFrom_->path)
-            cancelFolderSearch();
-        else
-            setStatus(StatusPanel::Date, MainTexts::folderSearchProgressText(done, total));
+    connect(ActionCancelSearch, &QAction::triggered, session, &ReadingSession::cancelFolderSearch);
+    connect(session, &ReadingSession::folderSearchBusy, ActionCancelSearch, &QAction::setEnabled);
+    connect(PanelSearch, &SearchBar::closed, session, &ReadingSession::cancelFolderSearch);
+    connect(PanelSearch, &SearchBar::endReached, session, [this, session](const QString &word, bool matchCase, bool forward) {
+        session->searchFolder(PanelDirBars->listedFiles(), word, matchCase, forward);
     });
-    connect(folderSearch_, &FolderSearchRunner::ended, this, &MainWindow::folderSearchEnded);
+    connect(session, &ReadingSession::folderSearchFound, this, &MainWindow::showFolderHit);
 }
 
-void MainWindow::searchFolder(const QString &word, bool matchCase, bool forward)
+void MainWindow::showFolderHit(qsizetype index, const QString &word, bool forward)
 {
-    cancelFolderSearch();
-    const QStringList files = PanelDirBars->listedFiles();
-    // A file shown from elsewhere than the list leaves the whole list to search.
-    const qsizetype viewed = files.indexOf(FileNameNow());
-    FolderSearch::Request request;
-    request.sources = files;
-    request.first = forward ? viewed + 1 : viewed >= 0 ? viewed - 1 : files.size() - 1;
-    request.direction = forward ? FolderSearch::Direction::Forward : FolderSearch::Direction::Backward;
-    request.word = word;
-    request.matchCase = matchCase;
-    request.chosen = DocumentEncoding::forcedEncoding(Settings.encodingChoice());
-    folderSearchFrom_ = FolderSearchStart{FileNameNow(), word, forward, statusText(StatusPanel::Date)};
-    ActionCancelSearch->setEnabled(true);
-    folderSearch_->start(std::move(request));
-}
-
-void MainWindow::cancelFolderSearch()
-{
-    if (!folderSearch_->running())
-        return;
-    folderSearch_->cancel();
-    ActionCancelSearch->setEnabled(false);
-    if (FileNameNow() == folderSearchFrom_->path)
-        setStatus(StatusPanel::Date, folderSearchFrom_->dateText);
-    folderSearchFrom_.reset();
-}
-
-void MainWindow::folderSearchEnded(const FolderSearch::Result &result)
-{
-    ActionCancelSearch->setEnabled(false);
-    const FolderSearchStart from = *std::exchange(folderSearchFrom_, std::nullopt);
-    // The reader went elsewhere meanwhile: what was found is no longer the next file.
-    if (FileNameNow() != from.path)
-        return;
-    setStatus(StatusPanel::Date, from.dateText);
-    const QString passed = result.passedOver > 0 ? MainTexts::passedOverText(result.passedOver) : QString();
-    if (result.found < 0) {
-        Desktop::beep();
-        noteUntilNextKey(MainTexts::folderNotFoundText(from.word, from.forward) + passed);
-        return;
-    }
-    const QStringList files = PanelDirBars->listedFiles();
-    const QString path = files.value(result.found);
+    const QString path = PanelDirBars->listedFiles().value(index);
     // Shown as a step through the list shows it; the hit is found again in the text shown.
-    const auto selectHit = [this, word = from.word, forward = from.forward] {
+    const auto selectHit = [this, word, forward] {
         const bool matchCase = PanelSearch->caseSensitive();
-        const qint64 at = forward ? RichEdit->find(word, 0, matchCase)
-                                  : RichEdit->findBackward(word, std::numeric_limits<qint64>::max(), matchCase);
+        const qint64 at = forward ? view_->find(word, 0, matchCase)
+                                  : view_->findBackward(word, std::numeric_limits<qint64>::max(), matchCase);
         if (at >= 0)
             PanelSearch->selectHit(at);
     };
@@ -105,18 +56,16 @@ void MainWindow::folderSearchEnded(const FolderSearch::Result &result)
     FileListBox1Change(path);
     if (FileNameNow() == path) {
         selectHit();
-    } else {
-        // A large file goes on loading; its hit is selected once it is shown.
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = connect(
-            RichEdit, &TextView::textChanged, this,
-            [this, once, path, selectHit] {
-                disconnect(*once);
-                if (FileNameNow() == path)
-                    selectHit();
-            },
-            Qt::QueuedConnection);
+        return;
     }
-    if (!passed.isEmpty())
-        noteUntilNextKey(passed);
+    // A large file goes on loading; its hit is selected once it is shown.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(
+        session_, &ReadingSession::shown, this,
+        [this, once, path, selectHit] {
+            disconnect(*once);
+            if (FileNameNow() == path)
+                selectHit();
+        },
+        Qt::QueuedConnection);
 }

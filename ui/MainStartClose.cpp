@@ -12,10 +12,11 @@
 #include "platform/WorkFiles.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
-#include "ui/DocumentLoader.h"
+#include "ui/BookmarkMenu.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/SystemColors.h"
+#include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -55,10 +56,10 @@ void MainWindow::FormShow()
     // The font and the geometry come before the command line, though nothing of them shows
     // before the window does: the file named there is then laid out once, in the font and at
     // the width it is shown in, instead of again after every step of the window's set-up.
-    if (RichEdit->font().pointSize() < 5) {
-        QFont font = RichEdit->font();
+    if (view_->font().pointSize() < 5) {
+        QFont font = view_->font();
         font.setPointSize(SettingsRecord::kDefaultFontSize);
-        RichEdit->setFont(font);
+        view_->setFont(font);
     }
     applyWindowGeometry();
     // Every start begins with the box at its designed width.
@@ -70,13 +71,14 @@ void MainWindow::FormShow()
     // read at the width it is shown at.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     actOnCommandLine();
-    loader_->dropReadAhead();
-    ActionViewBookmarkExecute();
+    session_->dropReadAhead();
+    bookmarks_->ActionViewBookmarkExecute();
     RefreshViewState();
+    session_->showFileStatus(MenuDebugAction->isVisible());
     SetHints();
-    UpdateFontSizeHints();
+    viewCommands_->UpdateFontSizeHints();
     if (Settings.RunTime >= SettingsRecord::kRunTimeForMessage) {
-        ShowAuthorMessage();
+        services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
         Settings.RunTime = 0;
     }
     PanelDirBars->focusList();
@@ -85,13 +87,13 @@ void MainWindow::FormShow()
 // The view font, the view colours and the window size take effect as soon as they are read.
 void MainWindow::applyLoadedSettings()
 {
-    QFont font = RichEdit->font();
+    QFont font = view_->font();
     font.setFamily(Settings.FontName);
     // Sizes below 1 pt cannot be set; the start-up rule lifts anything below 5 pt to 9 pt anyway.
     // A size above the largest is never drawn: it counts as too small, and so becomes 9 pt too.
     font.setPointSize(Settings.FontSize > SettingsRecord::kMaxFontSize ? 1 : std::max(1, Settings.FontSize));
-    RichEdit->setFont(font);
-    RichEdit->setColors(SystemColors::toQColor(Settings.ColorText, palette()),
+    view_->setFont(font);
+    view_->setColors(SystemColors::toQColor(Settings.ColorText, palette()),
                         SystemColors::toQColor(Settings.ColorBack, palette()));
     resize(Settings.WindowWidth, Settings.WindowHeight);
     PanelSearch->setSearchesFolder(Settings.SearchFolder);
@@ -103,7 +105,7 @@ void MainWindow::actOnCommandLine()
     if (first.isEmpty()) {
         // The last file's archive is listed first, off this thread: until then no file is shown.
         const QString last = std::exchange(Settings.History.FileNameNow, QString());
-        if (Settings.flagIs(Flag::ReopenLastFile, '1') && listFirst(last, [this, last] {
+        if (Settings.flagIs(Flag::ReopenLastFile, '1') && session_->listFirst(last, [this, last] {
                 Settings.History.FileNameNow = last;
                 actOnCommandLine();
             }))
@@ -116,7 +118,7 @@ void MainWindow::actOnCommandLine()
     } else if (first == QLatin1String("/n")) {
         Settings.History.FileNameNow.clear();
         PanelDirBars->openFolder(arguments_.value(1));
-    } else if (listFirst(FileSystem::absolutePath(first), [this] { actOnCommandLine(); })) {
+    } else if (session_->listFirst(FileSystem::absolutePath(first), [this] { actOnCommandLine(); })) {
         // The archive the path leads into is listed first; the rest follows once it is.
     } else if (arguments_.size() == 1 && ArchiveFolder::locate(FileSystem::absolutePath(first))
                && FileSystem::walkableFolderExists(FileSystem::absolutePath(first))) {
@@ -125,8 +127,8 @@ void MainWindow::actOnCommandLine()
         PanelDirBars->openFolder(FileSystem::absolutePath(first));
         PanelDirBars->stepToNextFile();
     } else if (FileSystem::fileOrMemberExists(first)) {
-        LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
-        showInListWhenLoaded();
+        session_->LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
+        session_->showInListWhenLoaded();
     } else if (arguments_.size() == 1 && FileSystem::folderExists(first)) {
         // A folder alone starts there as "/n" does, yet as the user's own window: it comes up
         // where the last one was left and stores where it is left.
@@ -173,25 +175,9 @@ void MainWindow::setBarVisible(QWidget *bar, QAction *mark, bool visible)
     mark->setChecked(visible);
 }
 
-void MainWindow::ViewToolClick()
+void MainWindow::toggleBar(QWidget *bar, QAction *mark)
 {
-    setBarVisible(PanelToolBars, ViewTool, PanelToolBars->isHidden());
-}
-
-void MainWindow::ViewPathClick()
-{
-    // The address bar sits in its own row under the tool bar, so showing it keeps that order.
-    setBarVisible(PanelPathBar, ViewPath, PanelPathBar->isHidden());
-}
-
-void MainWindow::ViewStyleClick()
-{
-    setBarVisible(PanelToolsOnViewArea, ViewStyle, PanelToolsOnViewArea->isHidden());
-}
-
-void MainWindow::ViewSearchClick()
-{
-    setBarVisible(PanelSearch, ViewSearch, PanelSearch->isHidden());
+    setBarVisible(bar, mark, bar->isHidden());
 }
 
 void MainWindow::captureWindowState()
@@ -207,7 +193,7 @@ void MainWindow::captureWindowState()
     Settings.setFlag(Flag::Terminator, QChar());
     Settings.SearchFolder = PanelSearch->searchesFolder();
 
-    const QFont font = RichEdit->font();
+    const QFont font = view_->font();
     Settings.FontName = font.family();
     Settings.FontSize = font.pointSize();
     const bool normal = !isMaximized() && !isFullScreen();
@@ -221,8 +207,8 @@ void MainWindow::captureWindowState()
 
 void MainWindow::FormClose()
 {
-    recordPosition();
-    writePositions();
+    session_->recordPosition();
+    session_->writePositions();
     if (Settings.UninstallRequested) {
         services_.store.deleteKey();
     } else {
@@ -232,24 +218,8 @@ void MainWindow::FormClose()
             == SaveResult::WriteFailed)
             services_.dialogs.message(this, MainTexts::kRegistryWriteFailed, windowTitle(), Dialogs::Kind::Plain);
     }
-    DeleteWorkFiles();
-    WorkFiles::removeMemberCopies(WorkFolder());
-}
-
-void MainWindow::DeleteWorkFiles()
-{
     WorkFiles::remove(WorkFolder());
-}
-
-void MainWindow::ActionAppQuitExecute()
-{
-    close();
-}
-
-void MainWindow::ActionNewWindowExecute()
-{
-    services_.shell.startProgram(ProgramFilePath(),
-                                 {QStringLiteral("/n"), PanelDirBars->folder()});
+    WorkFiles::removeMemberCopies(WorkFolder());
 }
 
 void MainWindow::SetUninstallClick()
@@ -260,9 +230,4 @@ void MainWindow::SetUninstallClick()
         return;
     Settings.UninstallRequested = true;
     close();
-}
-
-void MainWindow::ShowAuthorMessage()
-{
-    services_.dialogs.message(this, MainTexts::kAuthorText, MainTexts::kAuthorCaption, Dialogs::Kind::Notice);
 }

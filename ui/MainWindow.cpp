@@ -1,23 +1,28 @@
 #include "ui/MainWindow.h"
 
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
-#include "ui/DocumentLoader.h"
+#include "ui/BookmarkMenu.h"
+#include "ui/EffectCommands.h"
+#include "ui/ExternalCommands.h"
+#include "ui/FileCommands.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/HelpCommands.h"
 #include "ui/SearchBar.h"
+#include "ui/StatusBar.h"
+#include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMenu>
 #include <QSplitter>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-
 
 QWidget *namedPanel(const char *name, int height)
 {
@@ -31,40 +36,34 @@ QWidget *namedPanel(const char *name, int height)
 } // namespace
 
 MainWindow::MainWindow(AppServices services, QStringList arguments, QWidget *parent)
-    : QMainWindow(parent), services_(services), arguments_(std::move(arguments))
+    : QMainWindow(parent), services_(services), arguments_(std::move(arguments)),
+      session_(new ReadingSession(services_.dialogs)), Settings(session_->settings())
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(MainTexts::kAppTitle);
+    setWindowTitle(session_->title());
     QFont dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
     setFont(dialogFont);
     resize(SettingsRecord::kDefaultWidth, SettingsRecord::kDefaultHeight);
     setAcceptDrops(true);
-    // First of all, so that the file named is read while the rest of the window is made.
-    loader_ = new DocumentLoader(this);
-    readStartFileAhead();
+    // First of all, so that the file named is read while the rest of the window is made. The
+    // settings read here tell which file will be shown first and in which encoding.
+    LoadSettings(storedAtStart_, services_.store);
+    session_->readAhead(storedAtStart_, arguments_);
 
-    createActions();
     createPanels();
+    createActions();
     statusBar_ = new StatusBar(this);
     setStatusBar(statusBar_);
     createPopupMenus();
     createMenus();
     createToolBars();
+    createCommandGroups();
     connectNavigation();
     connectAddressBar();
-    connectBookmarks();
     connectSearch();
-    connectView();
-    connectEffects();
-    connectAozora();
-    connectFullScreen();
-    connectSettingsDialog();
-    connectHelp();
-    connectFileOps();
-    connectExternal();
-    connectLoading();
-    connectPositions();
-    model_->setParent(this);
+    bindSession();
+    // Made the window's child last, the session goes after the views that show its document.
+    session_->setParent(this);
 }
 
 MainWindow::~MainWindow()
@@ -90,13 +89,6 @@ void MainWindow::createPanels()
     toolRow->addStretch(1);
 
     PanelPathBar = new AddressBar;
-    EditLRL = new QLineEdit(MainTexts::kEditLRLInitial, this);
-    EditLRL->setObjectName(QStringLiteral("EditLRL"));
-    EditLRL->hide();
-    EditClipboard = new QLineEdit(this);
-    EditClipboard->setObjectName(QStringLiteral("EditClipboard"));
-    EditClipboard->hide();
-
     PanelDirBars = new FileSelectionBox;
 
     PanelViewArea = new QWidget;
@@ -115,18 +107,16 @@ void MainWindow::createPanels()
     formatRow->addWidget(ToolBar2);
     formatRow->addWidget(PanelFilePropaty, 1);
 
-    RichEdit = new TextView;
-    RichEdit->setObjectName(QStringLiteral("RichEdit"));
-    RichEdit->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
-    RichEdit->setContextMenuPolicy(Qt::CustomContextMenu);
-    // Made the window's child last, so that it goes after the views that show it.
-    model_ = new DocumentModel;
-    RichEdit->setModel(model_);
-    PanelSearch = new SearchBar(RichEdit);
+    view_ = new TextView;
+    view_->setObjectName(QStringLiteral("RichEdit"));
+    view_->setFont(QFont(SettingsRecord::DefaultFontName(), SettingsRecord::kDefaultFontSize));
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->setModel(&session_->model());
+    PanelSearch = new SearchBar(view_);
 
     viewColumn->addWidget(PanelToolsOnViewArea);
     viewColumn->addWidget(PanelSearch);
-    viewColumn->addWidget(RichEdit, 1);
+    viewColumn->addWidget(view_, 1);
 
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -147,12 +137,40 @@ void MainWindow::createPanels()
     setCentralWidget(central);
 }
 
-QString MainWindow::statusText(StatusPanel panel) const
+void MainWindow::createCommandGroups()
 {
-    return statusBar_->text(panel);
-}
-
-void MainWindow::setStatus(StatusPanel panel, const QString &text)
-{
-    statusBar_->setText(panel, text);
+    Dialogs &dialogs = services_.dialogs;
+    ReadingSession &session = *session_;
+    viewCommands_ = new ViewCommands({this, dialogs, Settings, session.status(), view_, PanelPathBar, PanelDirBars,
+                                      PanelSearch},
+                                     {ActionWrapNone, ActionWrapNum, ActionWrapSide, ActionSetFont, ActionFontSizeUp,
+                                      ActionFontSizeDown, ActionCopy, ActionSelectAll, DebugWriteMode},
+                                     this);
+    for (QMenu *menu : {MenuEdit, PopupMenuView}) {
+        connect(menu, &QMenu::aboutToShow, viewCommands_, &ViewCommands::MenuEditClick);
+        // The menu shows what applies now; once it is closed the keys work wherever the focus goes.
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            ActionCopy->setEnabled(true);
+            ActionSelectAll->setEnabled(true);
+        });
+    }
+    effects_->connectCommands();
+    bookmarks_ = new BookmarkMenu({this, dialogs, session, PanelPathBar, MenuBookmark, BookmarkAdd, BookmarkOrganise,
+                                   ActionViewBookmark, ActionOpenAddBookmarkDialog},
+                                  this);
+    fileCommands_ = new FileCommands({this, dialogs, session, PanelDirBars, PanelPathBar, ActionFileCopy,
+                                      ActionFileMove, ActionFileRename, ActionFileDelete,
+                                      [this] { return bookmarks_->paths(); }, [this] { ActionReLoadExecute(); }},
+                                     this);
+    external_ = new ExternalCommands(
+        {this, dialogs, services_.shell, session, PanelDirBars, PanelPathBar, [this] { return dialogFolder(); }},
+        {ActionEdit, ActionPrint, ActionExport, ActionSaveAs, ActionFolderExplorer,
+         {PopupEditor[0], PopupEditor[1], PopupEditor[2], PopupEditor[3]}},
+        this);
+    help_ = new HelpCommands({this, dialogs, services_.shell},
+                             {ActionOpenHelp, ActionVerInfo, ActionVerCheck, ActionGoMyWebSite, ActionSendMail,
+                              HelpCannotShow},
+                             this);
+    connect(ActionFullScreen, &QAction::triggered, this, &MainWindow::ActionFullScreenExecute);
+    connect(ActionOpenAppSetDialog, &QAction::triggered, this, &MainWindow::ActionOpenAppSetDialogExecute);
 }

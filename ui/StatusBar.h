@@ -1,14 +1,13 @@
 #pragma once
 
+#include "core/StatusTexts.h"
+
 #include <QStatusBar>
 
 #include <array>
 
 class ElidingLabel;
 class QWidget;
-
-// The panels of the status bar, left to right.
-enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encoding };
 
 // The window's status bar: seven panels side by side. Each panel is at least its designed
 // width and grows to show its whole text; when the window is too narrow for all of them the
@@ -18,7 +17,7 @@ enum class StatusPanel { Date, ReadOnly, FileKind, Size, Lines, Position, Encodi
 class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    static constexpr int kPanels = int(StatusPanel::Encoding) + 1;
+    static constexpr int kPanels = kStatusPanels;
 
     explicit StatusBar(QWidget *parent = nullptr);
 

@@ -187,7 +187,7 @@ TEST_F(AddressTest, TheDialogsStartInTheViewedFilesFolder)
     action(QStringLiteral("ActionFileOpen"))->trigger();
     action(QStringLiteral("ActionFolderOpen"))->trigger();
 
-    form->LoadDocument(file, LoadMode::New, 0);
+    form->session().LoadDocument(file, LoadMode::New, 0);
     ASSERT_EQ(named<DirectoryListBox>(QStringLiteral("DirectoryListBox1"))->directory(), filesDir.path() + QLatin1Char('/'));
     action(QStringLiteral("ActionFileOpen"))->trigger();
     action(QStringLiteral("ActionFolderOpen"))->trigger();

@@ -3,6 +3,7 @@
 #include "resources/BookmarkTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/BookmarkDialog.h"
+#include "ui/BookmarkMenu.h"
 #include "ui/CopyMoveDialog.h"
 #include "ui/widgets/DirectoryListBox.h"
 
@@ -463,7 +464,7 @@ TEST_F(BookmarkTest, PathListBeforeTheMenuIsBuiltReportsAndRecovers)
     start({QStringLiteral("/n"), filesDir.path()});
     // The menu cleared and not yet rebuilt.
     QMenu *menu = named<QMenu>(QStringLiteral("MenuBookmark"));
-    form->ClearBookmarkMenu();
+    form->findChild<BookmarkMenu *>()->ClearBookmarkMenu();
     ASSERT_EQ(menu->actions().size(), 3); // the two fixed entries and the separator
     named<PathComboBox>(QStringLiteral("FilePathBox"))->showPopup();
     named<PathComboBox>(QStringLiteral("FilePathBox"))->hidePopup();

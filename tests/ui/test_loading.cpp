@@ -48,7 +48,7 @@ TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
     const QString second = writeText(QStringLiteral("second.txt"), QStringLiteral("second"));
 
     holdLoads();
-    w.LoadDocument(second, LoadMode::New, 0);
+    w.session().LoadDocument(second, LoadMode::New, 0);
     // The previous file stays shown and the window takes keys.
     EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
     EXPECT_EQ(statusText(StatusPanel::Lines), MainTexts::kLoadingProgress.arg(0));
@@ -70,7 +70,7 @@ TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
 
     // A slow load that is let go is shown when it ends, with the history and the title.
     holdLoads();
-    w.LoadDocument(second, LoadMode::New, 0);
+    w.session().LoadDocument(second, LoadMode::New, 0);
     EXPECT_TRUE(action(QStringLiteral("ActionCancelLoad"))->isEnabled());
     release = true;
     QTRY_COMPARE(viewText(), QStringLiteral("second"));
@@ -87,7 +87,7 @@ TEST_F(LoadingTest, RunningOutOfMemoryIsToldAndThePreviousFileStays)
     MainWindow &w = start({first});
     const QString big = writeText(QStringLiteral("big.txt"), QStringLiteral("never shown"));
     Document::pieceHook() = [](qint64) { throw std::bad_alloc(); };
-    w.LoadDocument(big, LoadMode::New, 0);
+    w.session().LoadDocument(big, LoadMode::New, 0);
     expectOnlyMessage(big + QStringLiteral("\n\n") + MainTexts::kOutOfMemoryText, w.windowTitle(), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
     EXPECT_EQ(w.FileNameNow(), first);
@@ -132,7 +132,7 @@ TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
     MainWindow &w = start({writeText(QStringLiteral("plain.txt"), QStringLiteral("plain"))});
     QAction *book = action(QStringLiteral("ActionAozora"));
     holdLoads();
-    w.LoadDocument(writeText(QStringLiteral("work.txt"), work), LoadMode::New, 0);
+    w.session().LoadDocument(writeText(QStringLiteral("work.txt"), work), LoadMode::New, 0);
     book->trigger(); // on over the plain text shown meanwhile,
     book->trigger(); // then off for the session
     release = true;
@@ -141,7 +141,7 @@ TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
 
     book->trigger();
     holdLoads();
-    w.LoadDocument(writeText(QStringLiteral("again.txt"), work), LoadMode::New, 0);
+    w.session().LoadDocument(writeText(QStringLiteral("again.txt"), work), LoadMode::New, 0);
     release = true;
     QTRY_VERIFY(viewText().startsWith(QStringLiteral("一、二、三")));
     EXPECT_TRUE(book->isChecked());

@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "ui/StatusBar.h"
 
 #include "core/StatusTexts.h"
 #include "platform/FileSystem.h"

@@ -1,0 +1,376 @@
+// Loading a file into the document and the state of the loads that run on.
+#include "ui/ReadingSession.h"
+
+#include "core/ArchiveFolder.h"
+#include "core/DocumentEncoding.h"
+#include "core/PathForm.h"
+#include "core/PathUtil.h"
+#include "core/SystemErrors.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "resources/ArchiveTexts.h"
+#include "resources/MainTexts.h"
+#include "ui/DocumentLoader.h"
+
+#include <QScopedValueRollback>
+
+namespace {
+// A load that ends within this is shown as if read on the spot; a longer one runs on.
+constexpr std::chrono::milliseconds kLoadOnTheSpot{300};
+// No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
+// the book holds a second copy of the text.
+constexpr qsizetype kRecogniseUpTo = qsizetype(32) << 20;
+
+void showAsBookIfAozora(Document &document)
+{
+    // The size first: a large file's text is read from the file and never made whole here.
+    if (document.book() || document.store().size() > kRecogniseUpTo)
+        return;
+    if (Aozora::isAozoraText(document.text()))
+        document.showAsBook(true);
+}
+
+// Why a member of an archive could not be shown (or not whole); empty for a member read whole.
+QString archiveTrouble(const Document::Loaded &loaded)
+{
+    switch (loaded.archiveStatus) {
+    case Archive::Status::Ok:
+    case Archive::Status::Cancelled: return {};
+    case Archive::Status::Encrypted: return ArchiveTexts::kEncrypted;
+    case Archive::Status::TooLarge: return ArchiveTexts::kTooLarge;
+    case Archive::Status::Bomb: return ArchiveTexts::kBomb;
+    case Archive::Status::TooManyEntries: return ArchiveTexts::kTooManyEntries;
+    case Archive::Status::Damaged: return ArchiveTexts::kMemberBroken.arg(std::max<qint64>(loaded.brokenAt, 0));
+    case Archive::Status::NoSuchMember: return ArchiveTexts::kNoSuchMember;
+    case Archive::Status::NotArchive: return ArchiveTexts::kNotArchive;
+    case Archive::Status::OpenFailed: return SystemErrors::text(loaded.error);
+    }
+    return {};
+}
+} // namespace
+
+ReadingSession::ReadingSession(Dialogs &dialogs, QObject *parent)
+    : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(this))
+{
+    connect(loader_, &DocumentLoader::progressed, &status_, &StatusReport::showLoading);
+    loader_->ended = [this](Document::Loaded loaded) {
+        if (std::function<void(const Document::Loaded &)> then = std::exchange(afterMemberRead_, nullptr)) {
+            setBusy();
+            showLineCount();
+            then(loaded);
+            return;
+        }
+        if (std::function<void()> then = std::exchange(afterListing_, nullptr)) {
+            setBusy();
+            showLineCount();
+            if (loaded.failure != Document::Failure::Cancelled)
+                runAfterListing(then);
+            return;
+        }
+        if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
+            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList);
+    };
+    connectPositions();
+    connectFolderSearch();
+}
+
+ReadingSession::~ReadingSession() = default;
+
+void ReadingSession::bind(QWidget *dialogParent, ReadingView *view)
+{
+    dialogParent_ = dialogParent;
+    view_ = view;
+}
+
+void ReadingSession::readAhead(const SettingsRecord &stored, const QStringList &arguments)
+{
+    QString path = arguments.value(0);
+    if (arguments.isEmpty() && stored.flagIs(Flag::ReopenLastFile, '1'))
+        path = stored.History.FileNameNow;
+    if (path.isEmpty() || path == QLatin1String("/n"))
+        return;
+    // A path into an archive, or an archive itself, is listed first and read its own way.
+    path = FileSystem::absolutePath(path);
+    if (ArchiveFolder::locate(path))
+        return;
+    loader_->readAhead(path, DocumentEncoding::forcedEncoding(stored.encodingChoice()), bookRecognition());
+}
+
+void ReadingSession::dropReadAhead()
+{
+    loader_->dropReadAhead();
+}
+
+// The path is taken by value: callers pass history entries that the history step rewrites.
+void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
+{
+    // A member needs its archive's listing before anything can be said of it.
+    const bool onDisk = FileSystem::existsAsNonFolder(path);
+    if (!onDisk && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
+        return;
+    // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
+    const bool member = !onDisk && ArchiveFolder::member(path);
+    if (!onDisk && !member) {
+        showFileStatus(fileKindShown_);
+        emit viewStateChanged();
+        return;
+    }
+    // A large file is measured for the view on the threads that read it.
+    loadMeasure_.reset();
+    // The load replaced is ended (as cancelled) before this one is noted as running.
+    std::optional<Document::Loaded> loaded =
+        loader_->load(path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()), kLoadOnTheSpot, [this] {
+            ReadingView::Measure measure = view_ ? view_->measureWhileRead() : ReadingView::Measure{};
+            loadMeasure_ = std::move(measure.by);
+            return measure.watch;
+        }, bookRecognition());
+    if (loaded) {
+        showLoaded(std::move(*loaded), path, mode, index);
+        return;
+    }
+    // The shown file stays while the load runs on; Esc stops it.
+    pendingLoad_ = PendingLoad{path, mode, index, member};
+    setBusy();
+    // A member is unpacked whole before anything of it is decoded: there is no share to show.
+    if (member)
+        status_.showReadingMember();
+    else
+        status_.showLoading(0);
+}
+
+bool ReadingSession::listFirst(const QString &path, std::function<void()> then)
+{
+    if (runningAfterListing_)
+        return false;
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(path);
+    if (!where || ArchiveFolder::isListed(where->archive))
+        return false;
+    // The load or listing replaced is ended (as cancelled) before this one is noted as running.
+    if (const std::optional<Document::Loaded> listed = loader_->listArchive(where->archive, kLoadOnTheSpot)) {
+        if (listed->failure != Document::Failure::Cancelled)
+            runAfterListing(then);
+        return true;
+    }
+    afterListing_ = std::move(then);
+    setBusy();
+    status_.showListing();
+    return true;
+}
+
+// Whatever `then` asks of the listing is answered from the kept one: should the archive have
+// changed again meanwhile, it is read on the spot rather than waited for once more.
+void ReadingSession::runAfterListing(const std::function<void()> &then)
+{
+    const QScopedValueRollback running(runningAfterListing_, true);
+    then();
+}
+
+void ReadingSession::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
+{
+    auto member = std::make_shared<Archive::Member>();
+    auto ended = [this, member, then = std::move(then)](const Document::Loaded &read) {
+        if (read.failure == Document::Failure::Cancelled)
+            return;
+        if (read.failure != Document::Failure::None) {
+            dialogs_.message(dialogParent_, archiveTrouble(read), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+            return;
+        }
+        then(*member);
+    };
+    // The load or listing replaced is ended (as cancelled) before this read is noted as running.
+    if (const std::optional<Document::Loaded> read = loader_->readMember(path, member, kLoadOnTheSpot)) {
+        ended(*read);
+        return;
+    }
+    afterMemberRead_ = std::move(ended);
+    setBusy();
+    status_.showReadingMember();
+}
+
+void ReadingSession::cancelLoad()
+{
+    loader_->cancel();
+}
+
+bool ReadingSession::busy() const
+{
+    return loader_->running();
+}
+
+void ReadingSession::setBusy()
+{
+    emit busyChanged(loader_->running());
+}
+
+void ReadingSession::showInListWhenLoaded()
+{
+    if (pendingLoad_)
+        pendingLoad_->showInList = true;
+    else
+        emit selectInList(FileNameNow());
+}
+
+void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index,
+                                bool showInList)
+{
+    setBusy();
+    switch (loaded.failure) {
+    case Document::Failure::None:
+        break;
+    case Document::Failure::Cancelled:
+        showLineCount();
+        return;
+    case Document::Failure::Unreadable:
+        if (loaded.archiveStatus != Archive::Status::Ok) {
+            showLineCount();
+            dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+            return;
+        }
+        [[fallthrough]];
+    case Document::Failure::OutOfMemory:
+        // The view keeps its text and nothing else of the load happens.
+        showLineCount();
+        dialogs_.message(dialogParent_,
+                         PathForm::displayName(path) + QStringLiteral("\n\n")
+                             + (loaded.failure == Document::Failure::OutOfMemory ? MainTexts::kOutOfMemoryText
+                                                                                 : SystemErrors::text(loaded.error)),
+                         title_, Dialogs::Kind::Failure);
+        return;
+    }
+    recordPosition();
+    std::shared_ptr<Document> previous;
+    try {
+        // Recognised as it was read, unless the switch was turned meanwhile.
+        if (!loaded.prepared || booksOff_)
+            matchBookToSession(*loaded.document);
+        previous = model_.setDocument(std::move(loaded.document), std::exchange(loadMeasure_, nullptr));
+        // The line count lays the text out, which takes memory too.
+        if (view_)
+            view_->displayedLineCount();
+    } catch (const std::bad_alloc &) {
+        if (previous)
+            model_.setDocument(std::move(previous));
+        Document::Loaded failed;
+        failed.failure = Document::Failure::OutOfMemory;
+        showLoaded(std::move(failed), path, mode, index);
+        return;
+    }
+    previous.reset();
+    if (mode == LoadMode::New)
+        settings_.History.RecordNewFile(path);
+    else if (mode == LoadMode::Back)
+        settings_.History.StepBackTo(index);
+    else if (mode == LoadMode::Forward)
+        settings_.History.StepForwardTo(index);
+    setTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
+             + MainTexts::kVersionTitle);
+    showFileStatus(fileKindShown_);
+    emit shown(path);
+    if (mode == LoadMode::Back || mode == LoadMode::Forward || showInList)
+        emit selectInList(path);
+    emit viewStateChanged();
+    // After the wrap mode is set, so that the place is found among the lines as shown.
+    restorePosition();
+    // A damaged member shows what could be read, then says where it broke.
+    if (loaded.archiveStatus == Archive::Status::Damaged)
+        dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+}
+
+void ReadingSession::setTitle(const QString &title)
+{
+    title_ = title;
+    emit titleChanged(title_);
+}
+
+void ReadingSession::reportArchiveListing(const QString &folder)
+{
+    const std::optional<Archive::SplitPath> where = ArchiveFolder::locate(folder);
+    if (!where || !where->member.isEmpty())
+        return;
+    const std::shared_ptr<const Archive::Listing> listing = ArchiveFolder::listing(where->archive);
+    QString text;
+    switch (listing->status) {
+    case Archive::Status::Ok:
+    case Archive::Status::Cancelled: return;
+    case Archive::Status::Damaged:
+        text = listing->entries.isEmpty() ? ArchiveTexts::kListBrokenAtStart
+                                          : ArchiveTexts::kListBroken.arg(listing->entries.last().path);
+        break;
+    default: {
+        Document::Loaded failed;
+        failed.archiveStatus = listing->status;
+        failed.error = listing->error;
+        text = archiveTrouble(failed);
+    }
+    }
+    dialogs_.message(dialogParent_, text, ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+}
+
+void ReadingSession::showLineCount()
+{
+    // Brought up to date while an archive is listed, the panel still says that it is.
+    if (afterListing_) {
+        status_.showListing();
+        return;
+    }
+    // A member is unpacked without a share to show; a file's next share corrects the text.
+    if (afterMemberRead_ || (pendingLoad_ && pendingLoad_->member)) {
+        status_.showReadingMember();
+        return;
+    }
+    // A book counts the file's own lines, the ones it folds or drops too.
+    status_.showLines((view_ ? view_->displayedLineCount() : 0) + document().linesHiddenByBook());
+}
+
+void ReadingSession::showFileStatus(bool withFileKind)
+{
+    fileKindShown_ = withFileKind;
+    status_.showFile(FileNameNow(), document(), withFileKind);
+    showLineCount();
+}
+
+void ReadingSession::stepBack(int index)
+{
+    stepThroughHistory(settings_.History.PreHistory[size_t(index)], LoadMode::Back, index);
+}
+
+void ReadingSession::stepForward(int index)
+{
+    stepThroughHistory(settings_.History.NextHistory[size_t(index)], LoadMode::Forward, index);
+}
+
+void ReadingSession::stepThroughHistory(QString path, LoadMode mode, int index)
+{
+    // Whether a member is still there is answered by its archive's listing, read first.
+    if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
+        return;
+    if (!FileSystem::fileOrMemberExists(path)) {
+        dialogs_.message(dialogParent_, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
+                         Dialogs::Kind::Failure);
+        return;
+    }
+    LoadDocument(path, mode, index);
+}
+
+std::function<void(Document &)> ReadingSession::bookRecognition() const
+{
+    if (booksOff_)
+        return {};
+    return showAsBookIfAozora;
+}
+
+void ReadingSession::matchBookToSession(Document &document) const
+{
+    if (booksOff_)
+        document.showAsBook(false);
+    else
+        showAsBookIfAozora(document);
+}
+
+void ReadingSession::setBooks(bool on)
+{
+    // Turned off by hand, it stays off for the files that follow until turned on again.
+    booksOff_ = !on;
+    model_.showAsBook(on);
+    showLineCount();
+}
