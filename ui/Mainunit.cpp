@@ -40,7 +40,7 @@ TForm1::TForm1(AppServices services, QStringList arguments, QWidget *parent)
     resize(SettingsRecord::kDefaultWidth, SettingsRecord::kDefaultHeight);
     setAcceptDrops(true);
     // First of all, so that the file named is read while the rest of the window is made.
-    loader_ = new DocumentLoader(this);
+    loader_ = new DocumentLoader(services_.loading, this);
     readStartFileAhead();
 
     createActions();

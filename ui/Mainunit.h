@@ -8,6 +8,7 @@
 #include "core/PositionStore.h"
 #include "core/RegularFile.h"
 #include "core/SettingsRecord.h"
+#include "ui/DocumentLoader.h"
 #include "ui/StatusBar.h"
 
 #include <QMainWindow>
@@ -48,6 +49,8 @@ struct AppServices {
     Dialogs &dialogs;
     Shell &shell;
     SettingsStore &store;
+    // How files are read; tests slow reads down through it.
+    DocumentLoader::Options loading = {};
 };
 
 // The main window. It owns the settings record, the history and the viewed file for the

@@ -46,6 +46,8 @@ protected:
     QSettingsStore store{storePath};
     ScriptedDialogs dialogs;
     RecordingShell shell;
+    // How the window reads files: set before start().
+    DocumentLoader::Options loading;
     std::unique_ptr<TForm1> form;
 
     void SetUp() override
@@ -64,7 +66,7 @@ protected:
 
     TForm1 &start(const QStringList &arguments = {})
     {
-        form = std::make_unique<TForm1>(AppServices{dialogs, shell, store}, arguments);
+        form = std::make_unique<TForm1>(AppServices{dialogs, shell, store, loading}, arguments);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return *form;
