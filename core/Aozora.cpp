@@ -308,9 +308,10 @@ private:
 
 Book Parser::run(QStringView source, bool explanationOpen)
 {
-    // The shown text is never longer than its source; held in huge pages, a novel's two
-    // megabytes are touched at a fault or two instead of hundreds.
-    book_.text = HugePages::string(source.size());
+    // The shown text is never longer than its source; in huge pages, a novel's two megabytes
+    // are touched at a fault or two instead of hundreds.
+    book_.text.reserve(source.size());
+    HugePages::advise(book_.text.constData(), std::size_t(book_.text.capacity()) * sizeof(char16_t));
     // A line takes a style, and most lines of a novel are paragraphs far longer than this.
     book_.lines.reserve(HugePages::room<LineStyle>(size_t(source.size() / 32 + 16)));
     // Readings are never longer than their marks, so they all fit without a move: only the

@@ -379,10 +379,10 @@ Status Reader::next(Entry &header, QString &detail)
     return Status::Ok;
 }
 
-Listing Reader::list(const std::atomic_bool *cancel)
+Listing Reader::list(const Control &control)
 {
     Utf8Locale locale;
-    cancel_ = cancel;
+    cancel_ = control.cancel;
     Listing listing;
     const Opened opened = open();
     if (opened.status != Status::Ok) {
@@ -392,7 +392,7 @@ Listing Reader::list(const std::atomic_bool *cancel)
         return listing;
     }
     for (;;) {
-        if (cancelled(cancel)) {
+        if (cancelled(control.cancel)) {
             listing.status = Status::Cancelled;
             break;
         }
@@ -406,15 +406,15 @@ Listing Reader::list(const std::atomic_bool *cancel)
         }
         if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
             listing.entries.append(header);
-        if (const auto &hook = stepHook())
-            hook(listing.entries.size());
+        if (control.step)
+            control.step(listing.entries.size());
     }
     listing.format = format_;
     close();
     return listing;
 }
 
-Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
+Member Reader::readData(const Entry &entry, const Control &control)
 {
     Member member;
     member.entry = entry;
@@ -432,7 +432,7 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
     member.bytes.reserve(qsizetype(std::clamp<qint64>(entry.size, 0, kCacheBytes)));
     QByteArray block(kBlockSize, Qt::Uninitialized);
     for (;;) {
-        if (cancelled(cancel)) {
+        if (cancelled(control.cancel)) {
             member.status = Status::Cancelled;
             member.bytes.clear();
             close();
@@ -466,8 +466,8 @@ Member Reader::readData(const Entry &entry, const std::atomic_bool *cancel)
             return member;
         }
         member.bytes.append(block.constData(), n);
-        if (const auto &hook = stepHook())
-            hook(member.bytes.size());
+        if (control.step)
+            control.step(member.bytes.size());
     }
     return member;
 }
@@ -487,7 +487,7 @@ void Reader::remember(const QString &memberPath, const QByteArray &bytes, const 
     }
 }
 
-Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
+Member Reader::read(const QString &memberPath, const Control &control)
 {
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
         if (it->first == memberPath) {
@@ -496,7 +496,7 @@ Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
         }
     }
     Utf8Locale locale;
-    cancel_ = cancel;
+    cancel_ = control.cancel;
     // From where the last read stopped to the end, then once more from the start.
     for (int pass = 0; pass < 2; ++pass) {
         const bool fromStart = archive_ == nullptr;
@@ -511,13 +511,13 @@ Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
             }
         }
         if (pendingData_ && current_.path == memberPath && !current_.isFolder) {
-            Member member = readData(current_, cancel);
+            Member member = readData(current_, control);
             if (member.status == Status::Ok)
                 remember(memberPath, member.bytes, member.entry);
             return member;
         }
         for (;;) {
-            if (cancelled(cancel)) {
+            if (cancelled(control.cancel)) {
                 Member stopped;
                 stopped.status = Status::Cancelled;
                 return stopped;
@@ -532,7 +532,7 @@ Member Reader::read(const QString &memberPath, const std::atomic_bool *cancel)
                 return member;
             }
             if (current_.path == memberPath && !current_.isFolder) {
-                member = readData(current_, cancel);
+                member = readData(current_, control);
                 if (member.status == Status::Ok)
                     remember(memberPath, member.bytes, member.entry);
                 return member;
@@ -565,17 +565,11 @@ bool isArchive(const QString &path)
     return found;
 }
 
-Listing list(const QString &path, const std::atomic_bool *cancel) { return Reader(path).list(cancel); }
+Listing list(const QString &path, const Control &control) { return Reader(path).list(control); }
 
-std::function<void(qint64)> &stepHook()
+Member read(const QString &archivePath, const QString &memberPath, const Control &control)
 {
-    static std::function<void(qint64)> hook;
-    return hook;
-}
-
-Member read(const QString &archivePath, const QString &memberPath, const std::atomic_bool *cancel)
-{
-    return Reader(archivePath).read(memberPath, cancel);
+    return Reader(archivePath).read(memberPath, control);
 }
 
 } // namespace Archive

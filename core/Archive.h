@@ -71,18 +71,23 @@ struct Member {
 // Whether the file is an archive of a format read here, judged by its content.
 bool isArchive(const QString &path);
 
+// What a listing or a member's read may be asked and told while it runs.
+struct Control {
+    // Checked between entries and blocks: once set, the call ends with Status::Cancelled.
+    const std::atomic_bool *cancel = nullptr;
+    // Called in a listing after each entry with the entries so far, and in a member's read
+    // after each block with the bytes so far; tests stand for a slow archive through it. Null
+    // in the program.
+    std::function<void(qint64 done)> step;
+};
+
 // All entries of the archive, in stored order; only files and folders are listed. Formats
 // other than ZIP must be unpacked to be listed, so a limit met on the way ends the listing
 // with its status and the entries before it.
-Listing list(const QString &path, const std::atomic_bool *cancel = nullptr);
-// Called in a listing after each entry with the entries so far, and in a member's read after
-// each block with the bytes so far; tests stand for a slow archive through it. Null in the
-// program.
-std::function<void(qint64 done)> &stepHook();
+Listing list(const QString &path, const Control &control = {});
 
 // One member, read from the start of the archive. For walking many members use Reader.
-Member read(const QString &archivePath, const QString &memberPath,
-            const std::atomic_bool *cancel = nullptr);
+Member read(const QString &archivePath, const QString &memberPath, const Control &control = {});
 
 // A member's stored name as a safe path: each part between '/' (or '\') kept as it is,
 // except that empty parts and "." go, ".." becomes "__", a NUL becomes '_'; `renamed` says
@@ -116,8 +121,8 @@ QString join(const QString &archive, const QString &member);
 // one read last goes on from there, so stepping forward through a solid archive (7z solid,
 // tar.gz) unpacks each member once; a member behind it costs one re-read from the start.
 // The last few members read are kept, so stepping back by one is free. Use one Reader per
-// shown archive, on one thread at a time; `cancel` is checked between blocks, so a UI can run
-// read() off its thread and set the flag on Esc.
+// shown archive, on one thread at a time; the control's `cancel` is checked between blocks, so a
+// UI can run read() off its thread and set the flag on Esc.
 class Reader {
 public:
     explicit Reader(QString archivePath);
@@ -125,8 +130,8 @@ public:
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
 
-    Listing list(const std::atomic_bool *cancel = nullptr);
-    Member read(const QString &memberPath, const std::atomic_bool *cancel = nullptr);
+    Listing list(const Control &control = {});
+    Member read(const QString &memberPath, const Control &control = {});
 
     // How many times the archive was opened from its start, for telling re-reads apart.
     int opens() const { return opens_; }
@@ -142,7 +147,7 @@ private:
     // Passes the current member's data and reads the next header into `header`: Ok, a limit
     // or Damaged (with detail) met on the way, Cancelled, or NoSuchMember at the end.
     Status next(Entry &header, QString &detail);
-    Member readData(const Entry &entry, const std::atomic_bool *cancel);
+    Member readData(const Entry &entry, const Control &control);
     // Passes the rest of the current member's data.
     Status skip(QString &detail);
     bool overRatio(qint64 out) const;

@@ -91,7 +91,7 @@ struct Indexed {
     std::shared_ptr<const QHash<QString, qsizetype>> index;
 };
 
-Indexed indexed(const QString &archivePath, const std::atomic_bool *cancel = nullptr)
+Indexed indexed(const QString &archivePath, const Archive::Control &control = {})
 {
     const std::optional<RegularFile::Identity> identity = regularFileAt(archivePath);
     if (!identity) {
@@ -109,7 +109,7 @@ Indexed indexed(const QString &archivePath, const std::atomic_bool *cancel = nul
             }
         }
     }
-    auto listing = std::make_shared<Archive::Listing>(Archive::list(archivePath, cancel));
+    auto listing = std::make_shared<Archive::Listing>(Archive::list(archivePath, control));
     if (listing->status == Archive::Status::Cancelled)
         return {listing, std::make_shared<const QHash<QString, qsizetype>>()};
     auto index = std::make_shared<QHash<QString, qsizetype>>();
@@ -188,9 +188,9 @@ std::optional<Archive::SplitPath> locate(const QString &path)
     return split;
 }
 
-std::shared_ptr<const Archive::Listing> listing(const QString &archivePath, const std::atomic_bool *cancel)
+std::shared_ptr<const Archive::Listing> listing(const QString &archivePath, const Archive::Control &control)
 {
-    return indexed(archivePath, cancel).listing;
+    return indexed(archivePath, control).listing;
 }
 
 bool isListed(const QString &archivePath)
@@ -279,7 +279,7 @@ QStringList folders(const QString &folder, NameOrder order)
     return names;
 }
 
-Archive::Member read(const QString &path, const std::atomic_bool *cancel)
+Archive::Member read(const QString &path, const Archive::Control &control)
 {
     const std::optional<Archive::SplitPath> where = locate(path);
     const std::optional<RegularFile::Identity> identity = where ? regularFileAt(where->archive) : std::nullopt;
@@ -313,7 +313,7 @@ Archive::Member read(const QString &path, const std::atomic_bool *cancel)
         slot->reader = std::make_unique<Archive::Reader>(where->archive);
         slot->identity = *identity;
     }
-    return slot->reader->read(where->member, cancel);
+    return slot->reader->read(where->member, control);
 }
 
 QStringList archivesIn(const QString &folder, const QStringList &fileNames)

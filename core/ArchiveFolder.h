@@ -27,9 +27,8 @@ bool isArchiveFile(const QString &path);
 std::optional<Archive::SplitPath> locate(const QString &path);
 
 // The archive's listing, read once while it is unchanged on disk. A listing cancelled through
-// `cancel` comes back with Status::Cancelled and is not kept.
-std::shared_ptr<const Archive::Listing> listing(const QString &archivePath,
-                                                const std::atomic_bool *cancel = nullptr);
+// the control comes back with Status::Cancelled and is not kept.
+std::shared_ptr<const Archive::Listing> listing(const QString &archivePath, const Archive::Control &control = {});
 // Whether the archive's listing is kept, so that asking for it reads nothing but its status.
 bool isListed(const QString &archivePath);
 
@@ -44,7 +43,7 @@ QStringList files(const QString &folder, const QString &mask, NameOrder order);
 QStringList folders(const QString &folder, NameOrder order);
 
 // Reads a member through the reader kept for its archive.
-Archive::Member read(const QString &path, const std::atomic_bool *cancel = nullptr);
+Archive::Member read(const QString &path, const Archive::Control &control = {});
 
 // The archives among the regular files of a real folder, by their names.
 QStringList archivesIn(const QString &folder, const QStringList &fileNames);

@@ -505,17 +505,50 @@ QByteArray encodeReplacing(QStringView text)
     return out;
 }
 
+namespace {
+
+// Each UTF-16 unit's length in encode() alone, surrogates aside. Built whole before its first
+// use, since the threads that read a file's halves count both at once. Units without a form go
+// to the converter in one call, each followed by a line feed, which no substitute holds.
+const std::array<qint8, 0x10000> &unitLengths()
+{
+    static const std::array<qint8, 0x10000> lengths = [] {
+        std::array<qint8, 0x10000> l{};
+        const std::array<quint16, 0x10000> &table = encodeTable();
+        QString missing;
+        std::vector<char16_t> asked;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const auto u = char16_t(c);
+            if (QChar::isSurrogate(u))
+                continue;
+            if (u == u'\n')
+                l[u] = 2;
+            else if (table[u] != kNoForm)
+                l[u] = table[u] > 0xFF ? 2 : 1;
+            else {
+                missing += QChar(u);
+                missing += QLatin1Char('\n');
+                asked.push_back(u);
+            }
+        }
+        QStringEncoder encoder(codecName(), QStringEncoder::Flag::Stateless);
+        const QByteArray bytes = encoder.encode(missing);
+        qsizetype at = 0;
+        for (const char16_t u : asked) {
+            const qsizetype end = bytes.indexOf('\n', at);
+            l[u] = qint8(end - at);
+            at = end + 1;
+        }
+        return l;
+    }();
+    return lengths;
+}
+
+} // namespace
+
 qint64 byteLength(QStringView text)
 {
-    // Widths per UTF-16 unit, learnt from the converter the first time a unit is met.
-    static std::array<qint8, 0x10000> widths = [] {
-        std::array<qint8, 0x10000> w{};
-        w.fill(-1);
-        for (int c = 0; c < 0x80; ++c)
-            w[c] = 1;
-        w[u'\n'] = 2;
-        return w;
-    }();
+    const std::array<qint8, 0x10000> &lengths = unitLengths();
     qint64 total = 0;
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -531,10 +564,7 @@ qint64 byteLength(QStringView text)
             ++i;
             continue;
         }
-        qint8 &w = widths[u];
-        if (w < 0)
-            w = static_cast<qint8>(encode(text.mid(i, 1)).size());
-        total += w;
+        total += lengths[u];
         ++i;
     }
     return total;

@@ -44,8 +44,8 @@ public:
     {
         if (control_.cancel && control_.cancel->load())
             throw Cancelled{};
-        if (const auto &hook = Document::pieceHook())
-            hook(done_);
+        if (control_.beforePiece)
+            control_.beforePiece(done_);
         if (control_.cancel && control_.cancel->load())
             throw Cancelled{};
         for (;;) {
@@ -107,8 +107,8 @@ EncodingDetect::Detection detectInPieces(int fd, std::optional<Encoding> chosen,
     for (qint64 offset = 0;;) {
         if (control.cancel && control.cancel->load())
             throw Cancelled{};
-        if (const auto &hook = Document::detectionHook())
-            hook(offset);
+        if (control.beforeDetectionPiece)
+            control.beforeDetectionPiece(offset);
         const ssize_t n = ::pread(fd, buffer.data(), size_t(buffer.size()), off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
@@ -342,25 +342,6 @@ qint64 Document::loadsOpened()
     return opened.load();
 }
 
-qint64 &Document::readAsShownFrom()
-{
-    // Smaller files are decoded whole, which costs less than an index while they are small.
-    static qint64 from = qint64(16) << 20;
-    return from;
-}
-
-std::function<void(qint64)> &Document::pieceHook()
-{
-    static std::function<void(qint64)> hook;
-    return hook;
-}
-
-std::function<void(qint64)> &Document::detectionHook()
-{
-    static std::function<void(qint64)> hook;
-    return hook;
-}
-
 Document::Loaded Document::load(const QString &path, std::optional<Encoding> chosen)
 {
     return load(path, chosen, LoadControl{});
@@ -385,7 +366,7 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         PieceReader reader(file.fd(), size, control);
         DocumentEncoding::Loaded loaded;
         const EncodingDetect::Detection detected = detectInPieces(file.fd(), chosen, control, piece);
-        if (detected.encoding == Encoding::Sjis && size >= readAsShownFrom()) {
+        if (detected.encoding == Encoding::Sjis && size >= control.readAsShownFrom) {
             document->detection_ = detected;
             document->form_ = DocumentEncoding::byteFormOf(detected.encoding);
             qint64 byteLength = 0;

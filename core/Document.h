@@ -141,7 +141,7 @@ public:
         // Whether the work asked of the loaded document (see DocumentLoader) was done to it.
         bool prepared = false;
     };
-    // What a load may be asked and told while it runs, from any thread.
+    // What a load may be asked and told while it runs, from any thread, and how it reads.
     struct LoadControl {
         const std::atomic<bool> *cancel = nullptr;
         // The share read so far, 0 to 100, each time it grows.
@@ -150,6 +150,14 @@ public:
         qsizetype pieceBytes = qsizetype(4) << 20;
         // Sees the text of a file read as shown while it is indexed.
         TextStore::IndexWatch watch;
+        // Code page 932 files of at least this many bytes are indexed and read as shown, not
+        // held decoded whole: smaller ones cost less decoded whole than an index.
+        qint64 readAsShownFrom = qint64(16) << 20;
+        // Called with the bytes read so far before each piece is decoded; tests slow a load
+        // down or make an allocation fail through it. Null in the program.
+        std::function<void(qint64 read)> beforePiece;
+        // Called with the bytes read so far before each piece the encoding is recognised from.
+        std::function<void(qint64 read)> beforeDetectionPiece;
     };
     // Reads a file in the chosen encoding, or in the recognised one when none is chosen. The
     // bytes are read in pieces and decoded as they come, so they are never held whole beside
@@ -160,16 +168,8 @@ public:
     // A document of bytes read elsewhere (an archive's member), named by `path`.
     static Loaded fromBytes(const QString &path, const QByteArray &bytes,
                             std::optional<EncodingDetect::Encoding> chosen);
-    // Called with the bytes read so far before each piece is decoded; tests slow a load down
-    // or make an allocation fail through it. Null in the program.
-    static std::function<void(qint64 read)> &pieceHook();
-    // Called with the bytes read so far before each piece the encoding is recognised from.
-    static std::function<void(qint64 read)> &detectionHook();
     // How many loads have opened a file in this run (a test sees a file read once).
     static qint64 loadsOpened();
-    // Code page 932 files of at least this many bytes are indexed and read as shown, not held
-    // decoded whole.
-    static qint64 &readAsShownFrom();
 
 private:
     // The own text's byte length when known, else -1.

@@ -1,8 +1,9 @@
 #include "core/HugePages.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace HugePages {
@@ -22,27 +23,16 @@ void release(void *data)
     std::free(data);
 }
 
-QString string(qsizetype capacity)
+bool advise(const void *data, std::size_t bytes)
 {
-    using Data = QTypedArrayData<char16_t>;
-    // Where Qt itself puts a string's units after its header.
-    constexpr std::size_t offset = (sizeof(QArrayData) + alignof(Data::AlignmentDummy) - 1)
-        / alignof(Data::AlignmentDummy) * alignof(Data::AlignmentDummy);
-    const std::size_t bytes = offset + (std::size_t(std::max<qsizetype>(capacity, 0)) + 1) * sizeof(char16_t);
-    void *block = bytes >= kSize ? allocate(bytes) : nullptr;
-    if (!block) {
-        QString small;
-        small.reserve(capacity);
-        return small;
-    }
-    auto *header = static_cast<Data *>(block);
-    header->ref_.storeRelaxed(1);
-    header->flags = QArrayData::CapacityReserved;
-    // The room keeps one unit for the terminating null.
-    header->alloc = qsizetype((kSize * ((bytes + kSize - 1) / kSize) - offset) / sizeof(char16_t)) - 1;
-    auto *units = reinterpret_cast<char16_t *>(static_cast<char *>(block) + offset);
-    units[0] = u'\0';
-    return QString(QString::DataPointer(header, units, 0));
+    if (bytes < kSize)
+        return false;
+    // Whole pages: the advice is taken a page at a time, and it changes no byte of the
+    // neighbours a first or last page may hold.
+    const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t from = std::uintptr_t(data) / page * page;
+    const std::uintptr_t to = (std::uintptr_t(data) + bytes + page - 1) / page * page;
+    return ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE) == 0;
 }
 
 } // namespace HugePages

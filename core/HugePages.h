@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <algorithm>
 #include <cstddef>
 #include <memory>
@@ -18,10 +16,10 @@ constexpr std::size_t kSize = std::size_t(2) << 20;
 void *allocate(std::size_t bytes);
 void release(void *data);
 
-// An empty string with room for `capacity` units: from kSize bytes on in whole huge pages, so
-// that appends within the room fault once a huge page. It owns its buffer like any string (Qt
-// frees a string's block with free(), which takes these too); below kSize an ordinary reserve.
-QString string(qsizetype capacity);
+// Asks the system to back the pages a buffer of kSize bytes or more lies on with huge pages,
+// for a buffer another allocator made (a string's room): its whole huge pages then fault once
+// each. Gives whether the system took the advice; a smaller buffer is left as it is (false).
+bool advise(const void *data, std::size_t bytes);
 
 // Room for n items, rounded up to a whole huge page where n fills more than a quarter of one:
 // touched at a fault or two instead of a fault every 4 KB, for a megabyte more of address space

@@ -49,9 +49,9 @@ Document::Loaded prepared(Document::Loaded loaded, const DocumentLoader::Prepare
 
 // A member of an archive, read whole through the reader kept for its archive.
 Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
-                            const std::atomic<bool> *cancel)
+                            const Archive::Control &control)
 {
-    const Archive::Member member = ArchiveFolder::read(path, cancel);
+    const Archive::Member member = ArchiveFolder::read(path, control);
     if (member.status != Archive::Status::Ok && member.status != Archive::Status::Damaged)
         return readEnded(member, Document::Failure::Unreadable);
     Document::Loaded loaded = Document::fromBytes(path, member.bytes, chosen);
@@ -63,12 +63,11 @@ Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::E
 
 } // namespace
 
-DocumentLoader::DocumentLoader(QObject *parent) : QObject(parent) {}
+DocumentLoader::DocumentLoader(Options options, QObject *parent) : QObject(parent), options_(std::move(options)) {}
 
-qint64 &DocumentLoader::readOnTheSpotBelow()
+Archive::Control DocumentLoader::archiveControl(const Document::LoadControl &running) const
 {
-    static qint64 below = qint64(4) << 20;
-    return below;
+    return {running.cancel, options_.archiveStep};
 }
 
 DocumentLoader::~DocumentLoader()
@@ -102,9 +101,9 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
     // A member is unpacked, which may take long whatever its size: always off this thread.
     const bool member = !file && ArchiveFolder::member(path);
-    const bool large = file && file->size >= Document::readAsShownFrom() && watchLarge;
-    if (!member && (!file || file->size < readOnTheSpotBelow())) {
-        Document::LoadControl control;
+    const bool large = file && file->size >= options_.load.readAsShownFrom && watchLarge;
+    if (!member && (!file || file->size < options_.readOnTheSpotBelow)) {
+        Document::LoadControl control = options_.load;
         if (large)
             control.watch = watchLarge();
         return prepared(Document::load(path, chosen, control), prepare);
@@ -125,10 +124,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         };
     }
     return run(
-        [path, chosen, member, forward, prepare](const Document::LoadControl &running) {
+        [this, path, chosen, member, forward, prepare](const Document::LoadControl &running) {
             Document::LoadControl watched = running;
             watched.watch = forward;
-            return prepared(member ? loadMember(path, chosen, running.cancel) : Document::load(path, chosen, watched),
+            return prepared(member ? loadMember(path, chosen, archiveControl(running))
+                                   : Document::load(path, chosen, watched),
                             prepare);
         },
         wait, [&] {
@@ -149,7 +149,7 @@ void DocumentLoader::readAhead(const QString &path, std::optional<EncodingDetect
     if (task_)
         return;
     const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
-    if (!file || file->size >= Document::readAsShownFrom())
+    if (!file || file->size >= options_.load.readAsShownFrom)
         return;
     const bool started = start([path, chosen, prepare = std::move(prepare)](const Document::LoadControl &control) {
         return prepared(Document::load(path, chosen, control), prepare);
@@ -174,9 +174,9 @@ std::optional<Document::Loaded> DocumentLoader::listArchive(const QString &archi
     if (task_)
         cancel();
     return run(
-        [archivePath](const Document::LoadControl &control) {
+        [this, archivePath](const Document::LoadControl &control) {
             Document::Loaded listed;
-            listed.archiveStatus = ArchiveFolder::listing(archivePath, control.cancel)->status;
+            listed.archiveStatus = ArchiveFolder::listing(archivePath, archiveControl(control))->status;
             if (listed.archiveStatus == Archive::Status::Cancelled)
                 listed.failure = Document::Failure::Cancelled;
             return listed;
@@ -190,8 +190,8 @@ std::optional<Document::Loaded> DocumentLoader::readMember(const QString &path, 
     if (task_)
         cancel();
     return run(
-        [path, into](const Document::LoadControl &control) {
-            *into = ArchiveFolder::read(path, control.cancel);
+        [this, path, into](const Document::LoadControl &control) {
+            *into = ArchiveFolder::read(path, archiveControl(control));
             // Part of a member is no copy of it: a damaged one is refused whole.
             return readEnded(*into, into->status == Archive::Status::Ok ? Document::Failure::None
                                                                          : Document::Failure::Unreadable);
@@ -204,7 +204,7 @@ std::optional<Document::Loaded> DocumentLoader::run(Work work, std::chrono::mill
 {
     // Where the system gives no further thread, the work is done here, slower but whole.
     if (!start(work, whenStarted))
-        return work(Document::LoadControl{});
+        return work(options_.load);
     return waitFor(wait);
 }
 
@@ -227,7 +227,7 @@ bool DocumentLoader::start(Work work, const std::function<void()> &whenStarted)
         }
     };
     const bool started = spawn([this, task, work] {
-        Document::LoadControl control;
+        Document::LoadControl control = options_.load;
         control.cancel = &task->cancel;
         control.progress = [this, task](int percent) {
             QMetaObject::invokeMethod(

@@ -19,7 +19,20 @@
 class DocumentLoader : public QObject {
     Q_OBJECT
 public:
-    explicit DocumentLoader(QObject *parent = nullptr);
+    // How every load, listing and member read it runs is made; the defaults are the program's.
+    struct Options {
+        // Files smaller than this are read on the spot: a thread would only add its start-up
+        // to every step through a folder. Tests set 0 to have every load run on a thread.
+        qint64 readOnTheSpotBelow = qint64(4) << 20;
+        // What each load is given besides its own cancel, progress and watch: when a file is
+        // read as shown, and what tests slow a load through.
+        Document::LoadControl load;
+        // What tests stand for a slow archive through (see Archive::Control).
+        std::function<void(qint64 done)> archiveStep;
+    };
+
+    explicit DocumentLoader(Options options, QObject *parent = nullptr);
+    explicit DocumentLoader(QObject *parent = nullptr) : DocumentLoader(Options{}, parent) {}
     ~DocumentLoader() override;
 
     // What is done to a loaded document before it is handed back, on the thread that read
@@ -52,9 +65,6 @@ public:
                                                std::chrono::milliseconds wait);
     // Whether a load, listing or read runs that was asked for (a read ahead was not yet).
     bool running() const;
-    // Files smaller than this are read on the spot: a thread would only add its start-up to
-    // every step through a folder. Tests set 0 to have every load run on a thread.
-    static qint64 &readOnTheSpotBelow();
     // Stops the running load; `ended` receives it as cancelled at once.
     void cancel();
 
@@ -77,6 +87,10 @@ private:
     void deliver(const std::shared_ptr<Task> &task);
     void joinWorker();
 
+    // The archive reads of a running task, with its cancel.
+    Archive::Control archiveControl(const Document::LoadControl &running) const;
+
+    Options options_;
     std::shared_ptr<Task> task_;
     std::thread worker_;
     // Workers of cancelled loads, left to end at their next piece; a cancel never waits.

@@ -37,7 +37,7 @@ QWidget *namedPanel(const char *name, int height)
 
 MainWindow::MainWindow(AppServices services, QStringList arguments, QWidget *parent)
     : QMainWindow(parent), services_(services), arguments_(std::move(arguments)),
-      session_(new ReadingSession(services_.dialogs)), Settings(session_->settings())
+      session_(new ReadingSession(services_.dialogs, services_.loading)), Settings(session_->settings())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(session_->title());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SettingsRecord.h"
+#include "ui/DocumentLoader.h"
 #include "ui/ReadingSession.h"
 
 #include <QMainWindow>
@@ -33,6 +34,8 @@ struct AppServices {
     Dialogs &dialogs;
     Shell &shell;
     SettingsStore &store;
+    // How files are read; tests slow reads down through it.
+    DocumentLoader::Options loading = {};
 };
 
 // The main window. It builds the panels, the commands, the menus and the tool bars and binds

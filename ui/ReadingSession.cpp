@@ -10,7 +10,6 @@
 #include "platform/FileSystem.h"
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
-#include "ui/DocumentLoader.h"
 
 #include <QScopedValueRollback>
 
@@ -49,8 +48,8 @@ QString archiveTrouble(const Document::Loaded &loaded)
 }
 } // namespace
 
-ReadingSession::ReadingSession(Dialogs &dialogs, QObject *parent)
-    : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(this))
+ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading, QObject *parent)
+    : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this))
 {
     connect(loader_, &DocumentLoader::progressed, &status_, &StatusReport::showLoading);
     loader_->ended = [this](Document::Loaded loaded) {

@@ -7,6 +7,7 @@
 #include "core/History.h"
 #include "core/PositionStore.h"
 #include "core/SettingsRecord.h"
+#include "ui/DocumentLoader.h"
 #include "ui/StatusReport.h"
 
 #include <QObject>
@@ -17,7 +18,6 @@
 #include <optional>
 
 class Dialogs;
-class DocumentLoader;
 class FolderSearchRunner;
 class QTimer;
 class QWidget;
@@ -54,7 +54,8 @@ public:
 class ReadingSession : public QObject {
     Q_OBJECT
 public:
-    ReadingSession(Dialogs &dialogs, QObject *parent = nullptr);
+    // `loading`: how files are read (tests slow reads down through it).
+    explicit ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading = {}, QObject *parent = nullptr);
     ~ReadingSession() override;
 
     // The messages' parent window, and the view the document is shown in.

@@ -271,5 +271,5 @@ TEST(Archive, ReaderKeepsItsPlaceInASolidArchive)
     EXPECT_EQ(reader.read("none.txt").status, Archive::Status::NoSuchMember);
 
     std::atomic_bool cancel = true;
-    EXPECT_EQ(reader.read("m30.txt", &cancel).status, Archive::Status::Cancelled);
+    EXPECT_EQ(reader.read("m30.txt", {&cancel}).status, Archive::Status::Cancelled);
 }

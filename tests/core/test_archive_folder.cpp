@@ -102,16 +102,15 @@ TEST_F(ArchiveFolderTest, MembersReadInTurnAndAfterTheArchiveChanges)
 TEST_F(ArchiveFolderTest, AListingCancelledHalfWayIsNotKept)
 {
     std::atomic_bool cancel{false};
-    Archive::stepHook() = [&](qint64 entries) { cancel = entries >= 2; };
-    const std::shared_ptr<const Archive::Listing> stopped = ArchiveFolder::listing(book, &cancel);
-    Archive::stepHook() = nullptr;
+    const std::shared_ptr<const Archive::Listing> stopped =
+        ArchiveFolder::listing(book, {&cancel, [&](qint64 entries) { cancel = entries >= 2; }});
     EXPECT_EQ(stopped->status, Archive::Status::Cancelled);
     EXPECT_EQ(stopped->entries.size(), 2);
     EXPECT_FALSE(ArchiveFolder::isListed(book));
 
     // Asked again, it is read whole and kept.
     cancel = false;
-    EXPECT_EQ(ArchiveFolder::listing(book, &cancel)->entries.size(), 5);
+    EXPECT_EQ(ArchiveFolder::listing(book, {&cancel})->entries.size(), 5);
     EXPECT_TRUE(ArchiveFolder::isListed(book));
     EXPECT_TRUE(ArchiveFolder::member(book + "/z.txt"));
 }

@@ -1,8 +1,13 @@
 #include "core/Cp932.h"
+#include "core/TwoThreads.h"
 
 #include "tests/TestPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <algorithm>
 
 TEST(Cp932, DecodesTheMicrosoftMappingAndEveryLineBreak)
 {
@@ -25,6 +30,28 @@ TEST(Cp932, EncodesWithCrLfAndCountsTheSameLength)
     const QByteArray controls("\x1a\x1c\x7f\x01", 4);
     EXPECT_EQ(Cp932::decode(controls), QStringLiteral("\x1a\x1c\x7f\x01"));
     EXPECT_EQ(Cp932::encode(Cp932::decode(controls)), controls);
+}
+
+// Every unit alone counts as many bytes as it is written in, and a text as its units do,
+// counted on two threads at once as the halves of a file are.
+TEST(Cp932, EveryUnitCountsAsItIsWrittenOnTwoThreadsAtOnce)
+{
+    QString units;
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (!QChar::isSurrogate(char16_t(c)))
+            units += QChar(char16_t(c));
+    }
+    qint64 first = 0, second = 0;
+    runOnTwoThreads([&] { first = Cp932::byteLength(units); }, [&] { second = Cp932::byteLength(units); });
+    EXPECT_EQ(first, Cp932::encode(units).size());
+    EXPECT_EQ(second, first);
+    QStringList wrong;
+    for (qsizetype i = 0; i < units.size(); ++i) {
+        const QStringView unit = QStringView(units).sliced(i, 1);
+        if (Cp932::byteLength(unit) != Cp932::encode(unit).size())
+            wrong << QString::number(unit[0].unicode(), 16);
+    }
+    EXPECT_EQ(wrong.size(), 0) << wrong.first(std::min<qsizetype>(wrong.size(), 20)).join(u' ').toStdString();
 }
 
 TEST(Cp932, TheTableDecoderGivesWhatTheConverterGives)

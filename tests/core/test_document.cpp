@@ -23,13 +23,6 @@ using EncodingDetect::Encoding;
 
 class DocumentTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        Document::pieceHook() = nullptr;
-        Document::detectionHook() = nullptr;
-        Document::readAsShownFrom() = kReadAsShownFrom;
-    }
-
     QString file(const QByteArray &bytes, const QString &name = QStringLiteral("t.txt"))
     {
         const QString path = dir.filePath(name);
@@ -44,7 +37,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    const qint64 kReadAsShownFrom = Document::readAsShownFrom();
 };
 
 } // namespace
@@ -182,7 +174,7 @@ TEST_F(DocumentTest, ACancelOrAFailedAllocationHalfWayLeavesNoDocument)
     control.cancel = &cancel;
     control.progress = [&](int percent) { lastPercent = percent; };
     qint64 readWhenCancelled = -1;
-    Document::pieceHook() = [&](qint64 read) {
+    control.beforePiece = [&](qint64 read) {
         if (read >= 3000 && readWhenCancelled < 0) {
             readWhenCancelled = read;
             cancel = true;
@@ -195,7 +187,7 @@ TEST_F(DocumentTest, ACancelOrAFailedAllocationHalfWayLeavesNoDocument)
     EXPECT_EQ(lastPercent, 50);
 
     cancel = false;
-    Document::pieceHook() = [](qint64 read) {
+    control.beforePiece = [](qint64 read) {
         if (read > 0)
             throw std::bad_alloc();
     };
@@ -203,7 +195,7 @@ TEST_F(DocumentTest, ACancelOrAFailedAllocationHalfWayLeavesNoDocument)
     EXPECT_EQ(failed.failure, Document::Failure::OutOfMemory);
     EXPECT_FALSE(failed.document);
 
-    Document::pieceHook() = nullptr;
+    control.beforePiece = nullptr;
     const Document::Loaded whole = Document::load(path, std::nullopt, control);
     ASSERT_TRUE(whole.document);
     EXPECT_EQ(whole.document->text().size(), 3000);
@@ -218,12 +210,13 @@ TEST_F(DocumentTest, AFileCutShortOrACancelWhileTheEncodingIsRecognised)
     const QByteArray bytes = QByteArray(300000, 'a') + QByteArray("\r\n\x82\xa0\x82\xa2\r\n").repeated(5000);
     const QString path = file(bytes);
     std::vector<qint64> offsets;
-    Document::detectionHook() = [&](qint64 read) {
+    Document::LoadControl cutting = inPieces(4096);
+    cutting.beforeDetectionPiece = [&](qint64 read) {
         offsets.push_back(read);
         if (read > 0 && ::truncate(path.toLocal8Bit().constData(), 1000) != 0)
             ADD_FAILURE() << "truncate failed";
     };
-    const Document::Loaded cut = Document::load(path, std::nullopt, inPieces(4096));
+    const Document::Loaded cut = Document::load(path, std::nullopt, cutting);
     ASSERT_TRUE(cut.document);
     EXPECT_EQ(offsets, (std::vector<qint64>{0, 4096})); // the second piece finds the end
     EXPECT_EQ(cut.document->text(), QString(1000, QLatin1Char('a')));
@@ -233,7 +226,7 @@ TEST_F(DocumentTest, AFileCutShortOrACancelWhileTheEncodingIsRecognised)
     Document::LoadControl control = inPieces(4096);
     control.cancel = &cancel;
     offsets.clear();
-    Document::detectionHook() = [&](qint64 read) {
+    control.beforeDetectionPiece = [&](qint64 read) {
         offsets.push_back(read);
         cancel = read >= 8192;
     };
@@ -257,10 +250,11 @@ TEST_F(DocumentTest, AFileReadAsShownGivesWhatAFileHeldWholeGives)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = file(c.bytes);
-        Document::readAsShownFrom() = std::numeric_limits<qint64>::max();
-        const Document::Loaded whole = Document::load(path, std::nullopt, inPieces(4096));
-        Document::readAsShownFrom() = 1000;
-        const Document::Loaded shown = Document::load(path, std::nullopt, inPieces(4096));
+        Document::LoadControl control = inPieces(4096);
+        control.readAsShownFrom = std::numeric_limits<qint64>::max();
+        const Document::Loaded whole = Document::load(path, std::nullopt, control);
+        control.readAsShownFrom = 1000;
+        const Document::Loaded shown = Document::load(path, std::nullopt, control);
         ASSERT_TRUE(whole.document && shown.document);
         const Document &a = *whole.document;
         Document &b = *shown.document;

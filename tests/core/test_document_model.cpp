@@ -111,12 +111,10 @@ TEST_F(DocumentModelTest, TextFollowsAtTheEndOfAHeldTextAloneAndCountsInItsBytes
     EXPECT_EQ(model.document().text(), QStringLiteral("一行目\n二行目\n三"));
 
     Document::LoadControl lazily;
-    const qint64 before = Document::readAsShownFrom();
-    Document::readAsShownFrom() = 0;
+    lazily.readAsShownFrom = 0;
     const QString path = dir.filePath(QStringLiteral("large.txt"));
     TestFiles::write(path, Cp932::encode(QStringLiteral("大きな\n")));
     Document::Loaded large = Document::load(path, std::nullopt, lazily);
-    Document::readAsShownFrom() = before;
     ASSERT_TRUE(large.document && large.document->store().isLazy());
     model.setDocument(large.document);
     take();

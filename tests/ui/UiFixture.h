@@ -46,6 +46,8 @@ protected:
     QSettingsStore store{storePath};
     ScriptedDialogs dialogs;
     RecordingShell shell;
+    // How the window reads files: set before start().
+    DocumentLoader::Options loading;
     std::unique_ptr<MainWindow> form;
 
     void SetUp() override
@@ -64,7 +66,7 @@ protected:
 
     MainWindow &start(const QStringList &arguments = {})
     {
-        form = std::make_unique<MainWindow>(AppServices{dialogs, shell, store}, arguments);
+        form = std::make_unique<MainWindow>(AppServices{dialogs, shell, store, loading}, arguments);
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return *form;

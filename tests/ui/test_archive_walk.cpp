@@ -127,25 +127,26 @@ TEST_F(ArchiveWalkTest, EnteredWalkedAndLeftLikeAFolder)
     EXPECT_TRUE(statusText(StatusPanel::ReadOnly).isEmpty());
 }
 
-// Every step of every archive read waits until the test lets it go: a slow archive.
+// Every step of every archive read the window's loader runs waits until the test lets it go: a
+// slow archive.
 class SlowArchiveTest : public ArchiveWalkTest {
 protected:
-    void TearDown() override
+    void SetUp() override
     {
-        release = true;
-        ArchiveWalkTest::TearDown();
-        Archive::stepHook() = nullptr;
-    }
-    void hold()
-    {
-        release = false;
-        // Bounded, so that a read held on the window's thread fails the test rather than hangs it.
-        Archive::stepHook() = [this](qint64) {
+        ArchiveWalkTest::SetUp();
+        // Bounded, so that a read the window's thread waits for fails the test rather than hangs it.
+        loading.archiveStep = [this](qint64) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
             while (!release && std::chrono::steady_clock::now() < until)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
     }
+    void TearDown() override
+    {
+        release = true;
+        ArchiveWalkTest::TearDown();
+    }
+    void hold() { release = false; }
     std::atomic<bool> release{true};
 };
 

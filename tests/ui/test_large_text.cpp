@@ -18,14 +18,8 @@ protected:
     void SetUp() override
     {
         UiFixture::SetUp();
-        Document::readAsShownFrom() = 1;
+        loading.load.readAsShownFrom = 1;
     }
-    void TearDown() override
-    {
-        UiFixture::TearDown();
-        Document::readAsShownFrom() = kFrom;
-    }
-    const qint64 kFrom = Document::readAsShownFrom();
 };
 
 TEST_F(LargeTextTest, AFileReadAsShownIsMovedThroughSelectedCopiedAndSearched)

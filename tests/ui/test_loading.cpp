@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <new>
 #include <thread>
 
@@ -17,27 +18,30 @@ protected:
     void SetUp() override
     {
         UiFixture::SetUp();
-        DocumentLoader::readOnTheSpotBelow() = 0;
+        loading.readOnTheSpotBelow = 0;
+        // The window's loads are made at start(): a test changes what each piece meets later.
+        loading.load.beforePiece = [this](qint64 done) {
+            if (onPiece)
+                onPiece(done);
+        };
     }
     void TearDown() override
     {
         release = true;
         UiFixture::TearDown();
-        Document::pieceHook() = nullptr;
-        DocumentLoader::readOnTheSpotBelow() = kOnTheSpot;
     }
     // Every piece of every load waits until the test lets it go: a slow source.
     void holdLoads()
     {
         release = false;
-        Document::pieceHook() = [this](qint64) {
+        onPiece = [this](qint64) {
             while (!release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
     }
 
+    std::function<void(qint64 done)> onPiece;
     std::atomic<bool> release{true};
-    const qint64 kOnTheSpot = DocumentLoader::readOnTheSpotBelow();
 };
 
 TEST_F(LoadingTest, ASlowLoadRunsOnWhileTheWindowAnswersAndEscStopsIt)
@@ -86,7 +90,7 @@ TEST_F(LoadingTest, RunningOutOfMemoryIsToldAndThePreviousFileStays)
     const QString first = writeText(QStringLiteral("first.txt"), QStringLiteral("kept"));
     MainWindow &w = start({first});
     const QString big = writeText(QStringLiteral("big.txt"), QStringLiteral("never shown"));
-    Document::pieceHook() = [](qint64) { throw std::bad_alloc(); };
+    onPiece = [](qint64) { throw std::bad_alloc(); };
     w.session().LoadDocument(big, LoadMode::New, 0);
     expectOnlyMessage(big + QStringLiteral("\n\n") + MainTexts::kOutOfMemoryText, w.windowTitle(), Kind::Failure);
     EXPECT_EQ(viewText(), QStringLiteral("kept"));
@@ -151,7 +155,7 @@ TEST_F(LoadingTest, ABookTurnedOffWhileItsFileIsReadIsShownAsItStands)
 TEST_F(LoadingTest, TheFileShownFirstIsReadOnceWhileTheWindowIsMade)
 {
     std::atomic<int> reads{0};
-    Document::pieceHook() = [&](qint64 done) { reads += done == 0; };
+    onPiece = [&](qint64 done) { reads += done == 0; };
     const QString path = writeText(QStringLiteral("first.txt"), QStringLiteral("first"));
     start({path});
     EXPECT_EQ(viewText(), QStringLiteral("first"));
