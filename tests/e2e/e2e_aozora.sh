@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # An Aozora Bunko work as Aozora ships it, a code page 932 text in a ZIP, opened from the
 # command line: it is shown as a book (the readings out of the line, the notes hidden), its
-# command checked, and a screenshot taken of the readings drawn over their bases. The same work
-# as a text file, read while the window is made, is a book too.
+# command checked, and a screenshot taken of the readings drawn over their bases; full screen shows
+# the same book. The same work as a text file, read while the window is made, is a book too.
 set -euo pipefail
 
 bin=$1
@@ -33,6 +33,21 @@ pass
     fail "the book command is not checked: $(cat "$work/checked.log")"
 pass
 shot aozora
+
+# Full screen is a second view of the same book: the readings out of the line there too.
+keys "$main" ctrl+alt+z
+full=$(wait_for_window "Full Screen") || fail "no full-screen window"
+/usr/bin/python3 "$here/atspi_fullscreen.py" "一人の下人が、羅生門の下で雨やみを待っていた。" "《" >"$work/full.log" 2>&1 ||
+    fail "full screen does not show the book: $(cat "$work/full.log")"
+pass
+shot aozora_fullscreen
+keys "$full" Escape
+for _ in $(seq 1 50); do
+    xdotool search --onlyvisible --name "^Full Screen\$" >/dev/null 2>&1 || break
+    sleep 0.1
+done
+! xdotool search --onlyvisible --name "^Full Screen\$" >/dev/null 2>&1 || fail "Esc did not close full screen"
+pass
 
 quit_with_ctrl_q "$main" "$pid"
 pid=""
