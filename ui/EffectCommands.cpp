@@ -7,6 +7,7 @@
 #include "resources/AozoraTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/ReadingSession.h"
+#include "ui/WindowCommand.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -16,17 +17,6 @@
 
 namespace {
 constexpr qint64 kConfirmAbove = 524288;
-
-QAction *windowCommand(QWidget *window, const char *name, const QString &caption, const char *key)
-{
-    auto *action = new QAction(caption, window);
-    action->setObjectName(QLatin1String(name));
-    if (*key)
-        action->setShortcut(QKeySequence(QLatin1String(key)));
-    action->setShortcutContext(Qt::WindowShortcut);
-    window->addAction(action);
-    return action;
-}
 } // namespace
 
 EffectCommands::EffectCommands(Host host, QObject *parent) : QObject(parent), host_(std::move(host))

@@ -11,6 +11,7 @@
 #include "ui/FileSelectionBox.h"
 #include "ui/SearchBar.h"
 #include "ui/ViewCommands.h"
+#include "ui/WindowCommand.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -118,16 +119,6 @@ void followCommand(QAction *entry, QAction *command)
     QObject::connect(command, &QAction::enabledChanged, entry, &QAction::setEnabled);
 }
 
-QAction *newCommand(QWidget *window, const char *name, const QString &caption, const char *key)
-{
-    auto *action = new QAction(caption, window);
-    action->setObjectName(QLatin1String(name));
-    if (*key)
-        action->setShortcut(QKeySequence(QLatin1String(key)));
-    action->setShortcutContext(Qt::WindowShortcut);
-    window->addAction(action);
-    return action;
-}
 
 QFrame *separator()
 {
@@ -143,7 +134,7 @@ QAction *MainWindow::makeAction(const char *name)
 {
     for (const MainTexts::CommandText &command : MainTexts::kCommands) {
         if (qstrcmp(command.name, name) == 0)
-            return newCommand(this, name, QString::fromUtf16(command.caption), command.key);
+            return windowCommand(this, name, QString::fromUtf16(command.caption), command.key);
     }
     Q_UNREACHABLE();
 }
