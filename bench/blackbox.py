@@ -2,12 +2,15 @@
 """The black-box benchmark: the real orlimbo in a real X window, timed as a user meets it.
 
 blackbox.py ORLIMBO PROBE RESULTS_FOLDER [--runs=N] [--no-huge] [--no-gigabyte] [--only=REGEX]
+            [--against=OTHER_ORLIMBO]
 
 Runs inside an X server (bench/run starts Xvfb 1920x1080x24 without a window manager). Every
 run starts the program with a fresh HOME, LANG=ja_JP.UTF-8 and the file in the page cache;
 orlimbo_probe measures the settle time (launch until a window of the process is viewable and
 its CPU time has not grown for 500 ms, the 500 ms not counted), the CPU time and the peak RSS.
-Writes blackbox.json and blackbox.md into the results folder.
+Writes blackbox.json and blackbox.md into the results folder. With --against, every case also
+runs with the other binary (an older build, say), the two taking turns within each round, and
+its figures stand in rows marked "(against)", set against its own floor.
 
 blackbox.py --rerender RESULTS_FOLDER              writes blackbox.md again from blackbox.json
 blackbox.py --save-baseline RESULTS_FOLDER FILE    keeps a run's floor, 100 MB and 1 GB figures
@@ -120,12 +123,12 @@ class Bench:
             (conf / "Skimlet.conf").write_text("[General]\n" + "".join(f"{k}={v}\n" for k, v in settings.items()))
         return env
 
-    def probe_run(self, name, args, options=(), settings=None, page=None):
+    def probe_run(self, name, args, options=(), settings=None, page=None, orlimbo=None):
         if page:
             page_in(page)
         with tempfile.TemporaryDirectory(prefix="orlimbo-home-") as home:
             env = self.environment(Path(home), settings)
-            cmd = [self.probe, "run", *options, "--", self.orlimbo, *args]
+            cmd = [self.probe, "run", *options, "--", orlimbo or self.orlimbo, *args]
             done = subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=900)
         if done.returncode != 0:
             print(f"   {name}: failed: {done.stderr.strip()}", file=sys.stderr)
@@ -154,6 +157,11 @@ def summarise(samples):
         out["per_step"] = median([statistics.mean(s["resize_ms"]) for s in ok])
         out["resize_max"] = median([max(s["resize_ms"]) for s in ok])
     return out
+
+
+# The rows of the binary run --against, and its floor.
+AGAINST = " (against)"
+AGAINST_FLOOR = "floor" + AGAINST
 
 
 def figures(name, s, floor, size):
@@ -222,9 +230,10 @@ def markdown(summary, sizes, load_start, load_end, runs, baseline=None):
         if not s.get("runs"):
             rows.append(f"| {name} | failed: {'; '.join(s['errors'])[:120]} | | | | | | | | | no |")
             continue
-        segment = name.split("/")[1] if "/" in name else ""
+        segment = name.split(" ")[0].split("/")[1] if "/" in name else ""
         size = sizes.get(segment)
-        now = figures(name, s, floor, size)
+        own_floor = summary.get(AGAINST_FLOOR, {}) if name.endswith(AGAINST) else floor
+        now = figures(name, s, own_floor, size)
         then = None
         if before.get(name, {}).get("runs") and segment.startswith(("100MB", "1GB")):
             then = figures(name, before[name], before_floor, size)
@@ -404,6 +413,7 @@ def main():
     orlimbo, probe, results = args[0], args[1], Path(args[2])
     runs = next((int(o.split("=")[1]) for o in opts if o.startswith("--runs=")), 3)
     only = next((o.split("=", 1)[1] for o in opts if o.startswith("--only=")), None)
+    against = next((o.split("=", 1)[1] for o in opts if o.startswith("--against=")), None)
     huge = "--no-huge" not in opts
     gigabyte = huge and "--no-gigabyte" not in opts
     results.mkdir(parents=True, exist_ok=True)
@@ -491,7 +501,10 @@ def main():
             for name, argv, options, settings, page, _ in cases:
                 if name == "load/1GB/wrap_on" and r > 0 and runs > 3 :
                     continue
-                bench.probe_run(name, argv, options, settings, page)
+                # Each binary goes first in every other round.
+                turns = [(name, None), (name + AGAINST, against)] if against else [(name, None)]
+                for shown, binary in turns[::-1] if r % 2 else turns:
+                    bench.probe_run(shown, argv, options, settings, page, binary)
         paired = {"floor", *RATIO_OF, *RATIO_OF.values()}
         ratio_cases = any(name in RATIO_OF for name, *_ in cases)
         for r in range(runs, RATIO_RUNS if ratio_cases else runs):
@@ -500,7 +513,8 @@ def main():
                 if name in paired:
                     bench.probe_run(name, argv, options, settings, page)
         load_end = open("/proc/loadavg").read().split()[:3]
-        summary = {name: summarise(bench.samples.get(name, [])) for name, *_ in cases}
+        names = [n for name, *_ in cases for n in ([name, name + AGAINST] if against else [name])]
+        summary = {name: summarise(bench.samples.get(name, [])) for name in names}
         (results / "blackbox.json").write_text(json.dumps({"samples": bench.samples, "summary": summary, "runs": runs,
                                                              "sizes": sizes,
                                                              "date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),

@@ -191,11 +191,6 @@ void ReadingSession::cancelLoad()
     loader_->cancel();
 }
 
-bool ReadingSession::busy() const
-{
-    return loader_->running();
-}
-
 void ReadingSession::setBusy()
 {
     emit busyChanged(loader_->running());

@@ -89,7 +89,6 @@ public:
     void readMember(const QString &path, std::function<void(const Archive::Member &)> then);
     // Stops the load, listing or read running.
     void cancelLoad();
-    bool busy() const;
     // Entering an archive whose listing stopped short says why; what was read is listed.
     void reportArchiveListing(const QString &folder);
     // Back or forward to the history's entry `index`, when the file is still there.

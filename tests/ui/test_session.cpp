@@ -112,3 +112,34 @@ TEST_F(SessionTest, TwoViewsOfOneDocumentStayInStep)
     });
     EXPECT_TRUE(sawBook);
 }
+
+// The search through the folder runs in the session: it finds the next file that holds the
+// word, or says it found none, and gives the date panel back either way.
+TEST_F(SessionTest, TheFolderSearchFindsTheNextFileOrSaysNone)
+{
+    ReadingSession session(dialogs);
+    PlainReading view(session);
+    session.bind(nullptr, &view);
+    const QStringList files{writeText(QStringLiteral("1.txt"), QStringLiteral("haystack")),
+                            writeText(QStringLiteral("2.txt"), QStringLiteral("hay")),
+                            writeText(QStringLiteral("3.txt"), QStringLiteral("a Needle here"))};
+    session.LoadDocument(files[0], LoadMode::New, 0);
+    const QString date = session.status().text(StatusPanel::Date);
+    std::vector<qsizetype> found;
+    QStringList notes, busy;
+    QObject::connect(&session, &ReadingSession::folderSearchFound,
+                     [&](qsizetype index, const QString &, bool) { found.push_back(index); });
+    QObject::connect(&session, &ReadingSession::note, [&](const QString &text) { notes << text; });
+    QObject::connect(&session, &ReadingSession::folderSearchBusy,
+                     [&](bool running) { busy << (running ? QStringLiteral("on") : QStringLiteral("off")); });
+
+    session.searchFolder(files, QStringLiteral("needle"), false, true);
+    QTRY_COMPARE(found.size(), size_t(1));
+    EXPECT_EQ(found[0], 2);
+    session.searchFolder(files, QStringLiteral("needle"), true, true); // the case is asked for
+    QTRY_COMPARE(notes.size(), 1);
+    EXPECT_EQ(notes[0], MainTexts::folderNotFoundText(QStringLiteral("needle"), true));
+    EXPECT_EQ(found.size(), 1u);
+    EXPECT_EQ(busy, (QStringList{QStringLiteral("on"), QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("off")}));
+    EXPECT_EQ(session.status().text(StatusPanel::Date), date);
+}

@@ -182,6 +182,40 @@ TEST_F(TextViewTest, ReadOnlyIgnoresTypingAndWritableEdits)
     EXPECT_GT(changed.count(), 0);
 }
 
+// A view keeps its own place while another view types into the model they share or text
+// follows at its end.
+TEST_F(TextViewTest, AViewFollowsWhatAnotherTypesAndWhatIsAppendedKeepingItsPlace)
+{
+    DocumentModel model;
+    view.setModel(&model);
+    model.setDocument(std::make_shared<Document>(QStringLiteral("one two\nthree four\n")));
+    TextView writer;
+    writer.setModel(&model);
+    writer.setReadOnly(false);
+    view.selectRange(8, 5); // "three"
+    writer.selectRange(0, 3);
+    writer.setFocus();
+    QTest::keyClicks(&writer, QStringLiteral("1"));
+    EXPECT_EQ(view.text(), QStringLiteral("1 two\nthree four\n"));
+    EXPECT_EQ(view.selectedText(), QStringLiteral("three")); // moved with its text
+    EXPECT_EQ(writer.caretPosition(), 1);
+
+    // An edit over the start of the other view's selection leaves what is left of it selected.
+    writer.selectRange(4, 6);
+    QTest::keyClicks(&writer, QStringLiteral("X"));
+    EXPECT_EQ(view.text(), QStringLiteral("1 twXe four\n"));
+    EXPECT_EQ(view.selectedText(), QStringLiteral("e"));
+
+    model.setDocument(std::make_shared<Document>(QStringLiteral("a\nb\n")));
+    view.selectRange(2, 1);
+    QSignalSpy lines(&view, &TextView::displayLinesChanged);
+    ASSERT_TRUE(model.append(QStringLiteral("c\nd")));
+    EXPECT_EQ(view.text(), QStringLiteral("a\nb\nc\nd"));
+    EXPECT_EQ(view.displayedLineCount(), 4);
+    EXPECT_EQ(view.selectedText(), QStringLiteral("b"));
+    EXPECT_EQ(lines.count(), 1);
+}
+
 TEST_F(TextViewTest, MouseClicksPlaceTheCaretAndCopyTakesTheSelection)
 {
     view.setText(QStringLiteral("first line\nsecond line"));
