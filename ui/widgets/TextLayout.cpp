@@ -196,6 +196,32 @@ qreal TextLayout::maxLineWidth()
     return maxWidth_;
 }
 
+std::vector<qint64> TextLayout::plainLineStarts(bool wrap, int room) const
+{
+    const QString all = text_->whole();
+    widths_->learn(all);
+    widths_->width(u' ');
+    learnClusters(all);
+    Positions out;
+    for (qsizetype start = 0, line = 0;; ++line) {
+        const qsizetype lineBreak = all.indexOf(QLatin1Char('\n'), start);
+        const qsizetype end = lineBreak < 0 ? all.size() : lineBreak;
+        out.push_back(start);
+        const QStringView text = QStringView(all).sliced(start, end - start);
+        if (const LineShape *shape = shapeOf(size_t(line)); wrap && shape) {
+            CharWidths &widths = shape->widths ? *shape->widths : *widths_;
+            widths.learn(text);
+            learnClusters(text, widths);
+            wrapWalk(text, start, std::max<qreal>(1, room - shape->inset), out, widths);
+        } else if (wrap) {
+            wrapWalk(text, start, room, out);
+        }
+        if (lineBreak < 0)
+            return LineStarts(out, nullptr).all();
+        start = lineBreak + 1;
+    }
+}
+
 void TextLayout::buildHard(int room)
 {
     hardBuilds_ += text_->isEmpty() ? 0 : 1;
