@@ -36,7 +36,8 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     horizontalScrollBar()->setSingleStep(20);
     shownFont_ = fontWithEmoji();
     layout_.setWidths(CharWidths::of(shownFont_));
-    bind(ownModel_ = new DocumentModel(this));
+    // A model of its own until it is given one to share.
+    bind(new DocumentModel(this));
     TextViewAccessible::watch(this);
 }
 
@@ -117,9 +118,7 @@ void TextView::takeText(std::shared_ptr<LayoutDraft> draft)
 
 void TextView::setText(const QString &text)
 {
-    if (model_ != ownModel_)
-        bind(ownModel_);
-    ownModel_->setDocument(std::make_shared<Document>(text));
+    model_->setDocument(std::make_shared<Document>(text));
 }
 
 void TextView::setWrap(bool wrap)

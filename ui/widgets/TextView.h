@@ -33,7 +33,8 @@ public:
     // at this view's font, and at its room when it wraps. Taken when the model shows the text
     // it measured (DocumentModel::measuredBy()).
     std::shared_ptr<LayoutDraft> layoutDraft();
-    // Shows a text of its own, for a view that shows no file; line breaks are '\n'.
+    // Shows a text of no file, in this view and every other view of its model; line breaks
+    // are '\n'.
     void setText(const QString &text);
     // The whole text; a large file's is read whole for the call (see store()).
     QString text() const { return text_.whole(); }
@@ -209,8 +210,6 @@ private:
     qint64 nextPosition(qint64 position) const;
 
     DocumentModel *model_ = nullptr;
-    // The model of a view that shows a text of its own (setText), made when first needed.
-    DocumentModel *ownModel_ = nullptr;
     // The draft of the load still running, told of the room as it changes.
     std::weak_ptr<LayoutDraft> draftMade_;
     // The document's text, shared with it and never written through: the text is held once.
