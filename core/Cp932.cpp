@@ -548,10 +548,16 @@ const std::array<qint8, 0x10000> &unitLengths()
 
 qint64 byteLength(QStringView text)
 {
-    const std::array<qint8, 0x10000> &lengths = unitLengths();
     qint64 total = 0;
     qsizetype i = 0;
     const qsizetype n = text.size();
+    // ASCII needs no table: the table, some milliseconds of the converter's, is built only when
+    // another unit is met (an empty document at start meets none).
+    for (; i < n && text[i].unicode() < 0x80; ++i)
+        total += text[i] == u'\n' ? 2 : 1;
+    if (i == n)
+        return total;
+    const std::array<qint8, 0x10000> &lengths = unitLengths();
     while (i < n) {
         const char16_t u = text[i].unicode();
         if (isSurrogatePair(text, i)) {
