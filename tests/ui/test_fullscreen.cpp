@@ -99,6 +99,22 @@ TEST_F(FullScreenTest, BackspaceAndEscCloseFromTheViewAndThePathField)
     EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) { fs.BtnEndFullScreen->click(); }));
 }
 
+// Full screen shows the main window's own document: typing there changes nothing, even while
+// the main view takes typing.
+TEST_F(FullScreenTest, TheSharedDocumentCannotBeTypedIntoFromFullScreen)
+{
+    start({writeText(QStringLiteral("t.txt"), QStringLiteral("kept"))});
+    action(QStringLiteral("DebugWriteMode"))->trigger();
+    ASSERT_FALSE(view()->isReadOnly());
+    EXPECT_EQ(Closed::ByTheStep, whileFullScreen([](FullScreenWindow &fs) {
+        QTest::keyClicks(fs.view, QStringLiteral("xy"));
+        QTest::keyClick(fs.view, Qt::Key_Delete);
+        EXPECT_EQ(fs.view->text(), QStringLiteral("kept"));
+        QTest::keyClick(fs.view, Qt::Key_Escape);
+    }));
+    EXPECT_EQ(viewText(), QStringLiteral("kept"));
+}
+
 TEST_F(FullScreenTest, SpacePagesDownAndShiftSpaceUp)
 {
     start({writeText(QStringLiteral("p.txt"), manyLines(600))});

@@ -276,7 +276,12 @@ TEST_F(ViewTest, CopyTakesWhatTheFocusedControlShows)
     action(QStringLiteral("ActionCopy"))->trigger();
     EXPECT_EQ(clipboard->text(), named<DriveComboBox>(QStringLiteral("DriveComboBox1"))->currentRoot());
 
-    // In the search field the copy command keeps the clipboard as it was.
+    // In the search field the copy command keeps the clipboard as it was, a long text whole.
+    const QString longText = QStringLiteral("長い行\n").repeated(20000);
+    clipboard->setText(longText);
+    action(QStringLiteral("ActionOpenSearch"))->trigger();
+    action(QStringLiteral("ActionCopy"))->trigger();
+    EXPECT_EQ(clipboard->text(), longText);
     clipboard->setText(QStringLiteral("kept"));
     action(QStringLiteral("ActionOpenSearch"))->trigger();
     named<QLineEdit>(QStringLiteral("EditSearch"))->setText(QStringLiteral("typed"));
