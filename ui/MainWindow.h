@@ -11,7 +11,6 @@
 #include <memory>
 
 class QAction;
-class QKeyEvent;
 class QMenu;
 class QSplitter;
 class QToolButton;
