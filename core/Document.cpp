@@ -366,13 +366,13 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         PieceReader reader(file.fd(), size, control);
         DocumentEncoding::Loaded loaded;
         const EncodingDetect::Detection detected = detectInPieces(file.fd(), chosen, control, piece);
-        if (detected.encoding == Encoding::Sjis && size >= control.readAsShownFrom) {
+        if (TextStore::canIndex(detected.encoding) && size >= control.readAsShownFrom) {
             document->detection_ = detected;
             document->form_ = DocumentEncoding::byteFormOf(detected.encoding);
             qint64 byteLength = 0;
-            document->shown_.text = TextStore::indexCp932(
-                std::move(file), [&reader](char *into, qsizetype room) { return reader.next(into, room); }, piece,
-                &byteLength, control.watch);
+            document->shown_.text = TextStore::index(
+                std::move(file), detected, [&reader](char *into, qsizetype room) { return reader.next(into, room); },
+                piece, &byteLength, control.watch);
             document->shown_.byteLength = byteLength;
             result.document = std::move(document);
             return result;

@@ -150,8 +150,9 @@ public:
         qsizetype pieceBytes = qsizetype(4) << 20;
         // Sees the text of a file read as shown while it is indexed.
         TextStore::IndexWatch watch;
-        // Code page 932 files of at least this many bytes are indexed and read as shown, not
-        // held decoded whole: smaller ones cost less decoded whole than an index.
+        // Files of at least this many bytes are indexed and read as shown, not held decoded
+        // whole (all but ISO-2022-JP, see TextStore::canIndex): smaller ones cost less decoded
+        // whole than an index.
         qint64 readAsShownFrom = qint64(16) << 20;
         // Called with the bytes read so far before each piece is decoded; tests slow a load
         // down or make an allocation fail through it. Null in the program.

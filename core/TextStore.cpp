@@ -1,6 +1,7 @@
 #include "core/TextStore.h"
 
 #include "core/Cp932.h"
+#include "core/DocumentEncoding.h"
 #include "core/HugePages.h"
 #include "core/TwoThreads.h"
 
@@ -29,6 +30,46 @@ void addLineStarts(const char16_t *units, qsizetype count, qint64 at, Positions 
         starts.push_back(at + (p - units) + 1);
 }
 
+using EncodingDetect::Encoding;
+
+// Bytes from within a file of the detected encoding, from a character's start on, decoded as
+// the whole file's bytes decode there. The encoding's byte-order mark goes before them, so that
+// UTF-16 is read in the file's byte order and a mark that begins the stretch itself stays text.
+QString decodeStretch(QByteArrayView bytes, const EncodingDetect::Detection &detection)
+{
+    QByteArray marked;
+    if (detection.encoding == Encoding::Utf8)
+        marked = QByteArray("\xEF\xBB\xBF");
+    else if (detection.encoding == Encoding::Utf16)
+        marked = detection.bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    else
+        return EncodingDetect::decode(QByteArray::fromRawData(bytes.data(), bytes.size()), detection.encoding);
+    marked.append(bytes);
+    return EncodingDetect::decode(marked, detection.encoding);
+}
+
+// How long a character of the encoding is at least, and so the steps a cut is looked for in.
+qsizetype unitBytes(const EncodingDetect::Detection &detection)
+{
+    return detection.encoding == Encoding::Utf16 ? 2 : 1;
+}
+
+// Where in [from, to) a stretch of the file may end so that each side decodes alone: after the
+// last ASCII character other than a CR (which may be followed by an LF). No encoding read here
+// joins such a character to what follows it. `from` starts a character; -1 where none is found.
+qsizetype lastCut(const unsigned char *p, qsizetype from, qsizetype to, const EncodingDetect::Detection &detection)
+{
+    const qsizetype step = unitBytes(detection);
+    for (qsizetype end = from + (to - from) / step * step; end > from; end -= step) {
+        const unsigned unit = step == 1 ? p[end - 1]
+                              : detection.bigEndian ? unsigned(p[end - 2]) << 8 | p[end - 1]
+                                                    : unsigned(p[end - 1]) << 8 | p[end - 2];
+        if (unit < 0x80 && unit != '\r')
+            return end;
+    }
+    return -1;
+}
+
 } // namespace
 
 struct TextStore::Store {
@@ -39,6 +80,7 @@ struct TextStore::Store {
     // Read from the file: block i is the bytes [blockBytes[i], blockBytes[i + 1]), which
     // decode into the units [blockUnits[i], blockUnits[i + 1]) on their own.
     bool lazy = false;
+    EncodingDetect::Detection detection;
     RegularFile::Handle file;
     std::vector<qint64> blockBytes;
     std::vector<qint64> blockUnits;
@@ -125,10 +167,17 @@ struct TextStore::Store {
             bytes.resize(qsizetype(want));
         const qint64 got = readAt(blockBytes[i], bytes.data(), want);
         const qsizetype units = qsizetype(blockUnits[i + 1] - blockUnits[i]);
-        Cp932::PieceDecoder decoder;
-        const Cp932::PieceDecoder::Step step = decoder.decode(bytes.constData(), qsizetype(got), out, true);
-        if (step.written < units)
-            std::fill(out + step.written, out + units, u' ');
+        qsizetype written = 0;
+        if (detection.encoding == Encoding::Sjis) {
+            Cp932::PieceDecoder decoder;
+            written = decoder.decode(bytes.constData(), qsizetype(got), out, true).written;
+        } else {
+            const QString text = decodeStretch(QByteArrayView(bytes.constData(), qsizetype(got)), detection);
+            written = std::min(units, text.size());
+            std::copy_n(text.utf16(), written, out);
+        }
+        if (written < units)
+            std::fill(out + written, out + units, u' ');
         return units;
     }
 };
@@ -199,21 +248,76 @@ qsizetype indexBytes(const char *bytes, qsizetype count, bool last, IndexPart &p
     return at;
 }
 
+// indexBytes() for every other encoding: a block ends where lastCut() allows and is decoded
+// as the whole file's bytes are.
+qsizetype indexStretches(const char *bytes, qsizetype count, bool last, IndexPart &part,
+                         const TextStore::IndexWatch &watch, size_t run, const EncodingDetect::Detection &detection)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    qsizetype at = 0;
+    for (qsizetype slice = kBlockBytes; at < count;) {
+        const qsizetype size = std::min(slice, count - at);
+        const qsizetype end = last && at + size == count ? count : lastCut(p, at, at + size, detection);
+        if (end < 0) { // no character of the slice may end a block: wait for more, or a larger one
+            if (at + size == count)
+                break;
+            slice *= 2;
+            continue;
+        }
+        const QString text = decodeStretch(QByteArrayView(bytes + at, end - at), detection);
+        const auto *units = reinterpret_cast<const char16_t *>(text.constData());
+        addLineStarts(units, text.size(), part.units, part.lineStarts);
+        if (watch.piece && !text.isEmpty())
+            watch.piece(run, QStringView(text), part.units);
+        part.byteLength += DocumentEncoding::byteLength(text, DocumentEncoding::ByteForm::Utf8);
+        part.bytes += end - at;
+        part.units += text.size();
+        part.blockBytes.push_back(part.bytes);
+        part.blockUnits.push_back(part.units);
+        at = end;
+        slice = kBlockBytes;
+    }
+    return at;
+}
+
 // Below this many bytes a second thread costs more than it saves.
 constexpr qsizetype kTwoThreadsFrom = qsizetype(1) << 20;
+
+// The bytes of the byte-order mark a file of this detection begins with.
+qsizetype markBytes(const EncodingDetect::Detection &detection)
+{
+    if (!detection.hasBom)
+        return 0;
+    return detection.encoding == Encoding::Utf8 ? 3 : detection.encoding == Encoding::Utf16 ? 2 : 0;
+}
 
 } // namespace
 
 TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
                                 qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch)
 {
+    return index(std::move(file), EncodingDetect::Detection{}, read, pieceBytes, byteLength, watch);
+}
+
+TextStore TextStore::index(RegularFile::Handle file, const EncodingDetect::Detection &detection,
+                           const std::function<qsizetype(char *, qsizetype)> &read, qsizetype pieceBytes,
+                           qint64 *byteLength, const IndexWatch &watch)
+{
     TextStore made;
     Store &s = *made.store_;
     s.lazy = true;
-    s.blockBytes.push_back(0);
+    s.detection = detection;
+    const bool cp932 = detection.encoding == Encoding::Sjis;
+    const auto indexPart = [&](const char *bytes, qsizetype count, bool last, IndexPart &part, size_t run) {
+        return cp932 ? indexBytes(bytes, count, last, part, watch, run)
+                     : indexStretches(bytes, count, last, part, watch, run, detection);
+    };
+    // A byte-order mark is no text: the first block starts after it.
+    qsizetype skip = markBytes(detection);
+    s.blockBytes.push_back(skip);
     s.blockUnits.push_back(0);
     s.lines.push_back(0);
-    qint64 bytes = 0;
+    qint64 bytes = skip;
     qint64 length = 0;
     std::vector<qint64> runStarts;
     // The line index is grown once to what the first piece foretells for the whole file, with
@@ -245,29 +349,34 @@ TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qs
             const qsizetype n = read(buffer.data() + held, qsizetype(buffer.size()) - held);
             end = n == 0;
             held += n;
+            const qsizetype dropped = std::min(skip, held);
+            std::memmove(buffer.data(), buffer.data() + dropped, size_t(held - dropped));
+            held -= dropped;
+            skip -= dropped;
         }
-        // The first half ends after a byte below 0x40 other than CR: such a byte is never a
-        // trail byte and never waits for the next, so the second half is indexed on its own.
         const auto *p = reinterpret_cast<const unsigned char *>(buffer.data());
         qsizetype split = held >= kTwoThreadsFrom ? held / 2 : 0;
-        while (split > 0 && (p[split - 1] >= 0x40 || p[split - 1] == '\r'))
-            --split;
+        if (!cp932) {
+            split = split > 0 ? std::max<qsizetype>(lastCut(p, 0, split, detection), 0) : 0;
+        } else {
+            // The first half ends after a byte below 0x40 other than CR: such a byte is never a
+            // trail byte and never waits for the next, so the second half is indexed on its own.
+            while (split > 0 && (p[split - 1] >= 0x40 || p[split - 1] == '\r'))
+                --split;
+        }
         first.clear();
         second.clear();
         qsizetype taken = 0;
         if (split > 0) {
             qsizetype secondTaken = 0;
             const size_t run = runStarts.size();
-            runOnTwoThreads([&] { taken = indexBytes(buffer.data(), split, false, first, watch, run); },
-                            [&] {
-                                secondTaken =
-                                    indexBytes(buffer.data() + split, held - split, end, second, watch, run + 1);
-                            });
+            runOnTwoThreads([&] { taken = indexPart(buffer.data(), split, false, first, run); },
+                            [&] { secondTaken = indexPart(buffer.data() + split, held - split, end, second, run + 1); });
             add(first);
             add(second);
             taken += secondTaken;
         } else {
-            taken = indexBytes(buffer.data(), held, end, first, watch, runStarts.size());
+            taken = indexPart(buffer.data(), held, end, first, runStarts.size());
             add(first);
         }
         std::memmove(buffer.data(), buffer.data() + taken, size_t(held - taken));
@@ -576,7 +685,8 @@ QStringView TextStore::LineReader::line(qint64 line)
     const Store &s = *text_.store_;
     const qint64 start = text_.lineStart(line);
     const qint64 end = line + 1 < text_.lineCount() ? text_.lineStart(line + 1) - 1 : text_.size();
-    if (!s.lazy || lost_ || end - start > kLongLine) {
+    // Lines are found in the bytes of code page 932; another encoding's are read by block.
+    if (!s.lazy || lost_ || end - start > kLongLine || s.detection.encoding != Encoding::Sjis) {
         cursorLine_ = -1;
         return units_.range(start, end);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EncodingDetect.h"
 #include "core/Positions.h"
 #include "core/RegularFile.h"
 
@@ -10,10 +11,10 @@
 #include <memory>
 #include <vector>
 
-// A document's text, either held whole or, for a large code page 932 file, read from the
-// file as it is needed: the load decodes the file once to index it (where each block of its
-// bytes starts in the text and where each line starts) and keeps none of the text, so a file
-// of any size costs its index and a few decoded blocks. Lines use '\n' as the text does.
+// A document's text, either held whole or, for a large file, read from the file as it is
+// needed: the load decodes the file once to index it (where each block of its bytes starts in
+// the text and where each line starts) and keeps none of the text, so a file of any size costs
+// its index and a few decoded blocks. Lines use '\n' as the text does.
 // Copies share what they hold; reading is safe from several threads.
 class TextStore {
 public:
@@ -31,9 +32,16 @@ public:
         std::function<void(std::vector<qint64> runStarts, qint64 size)> done;
     };
 
-    // Indexes a code page 932 file whose bytes `read` gives in turn (0 at the end; it may throw
-    // to stop), each piece up to the size asked. Later the text is read again from `file`.
-    // `byteLength` receives the length of the text's byte form with CR LF breaks.
+    // Indexes a file in the detected encoding whose bytes `read` gives in turn from the file's
+    // start (0 at the end; it may throw to stop), each piece up to the size asked. Later the
+    // text is read again from `file`. `byteLength` receives the length of the text's byte form
+    // with CR LF breaks (code page 932 for such a file, else UTF-8). Every encoding but
+    // ISO-2022-JP, whose bytes mean what earlier escapes say, can be read this way (canIndex).
+    static TextStore index(RegularFile::Handle file, const EncodingDetect::Detection &detection,
+                           const std::function<qsizetype(char *, qsizetype)> &read, qsizetype pieceBytes,
+                           qint64 *byteLength, const IndexWatch &watch = {});
+    static bool canIndex(EncodingDetect::Encoding encoding) { return encoding != EncodingDetect::Encoding::Jis; }
+    // index() of a code page 932 file.
     static TextStore indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
                                 qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch = {});
 

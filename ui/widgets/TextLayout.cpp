@@ -356,7 +356,14 @@ void TextLayout::measureUnits(const char16_t *d, qint64 base, qsizetype count, M
         const char16_t c = d[i];
         const unsigned char kind = kinds[c];
         if (kind == Plain) {
-            x += table.known(c);
+            const float width = table.known(c);
+            // A unit the table has not learnt (a file not in code page 932 holds any) is measured
+            // with its line again where the font may be asked, as a cluster is.
+            if (std::bit_cast<quint32>(width) == 0) {
+                clusters = true;
+                out.anyClusters = true;
+            }
+            x += width;
         } else if (kind == LineBreak) {
             out.widths.push_back(storedWidth(float(x)));
             if (!clusters) // measured again by cluster

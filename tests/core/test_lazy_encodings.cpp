@@ -1,0 +1,98 @@
+#include "core/Document.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include "tests/TestPrinters.h"
+#include "tests/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using EncodingDetect::Encoding;
+
+// A text that tries every seam of reading a file block by block: line breaks of every kind, a
+// byte-order mark's character right after ASCII, lines far longer than a block with no ASCII in
+// them, and, past a megabyte, halves read on two threads.
+QString seams(bool beyondBmp)
+{
+    QString text = QStringLiteral("見出し\r\nASCII line\rlone CR\n\nab\uFEFFcd\n");
+    text += QString(40000, QChar(u'漢')) + QStringLiteral("\n");
+    for (int i = 0; i < 30000; ++i)
+        text += QStringLiteral("%1行目、かなカナ漢字とＡＢＣ。%2\r\n").arg(i).arg(beyondBmp && i % 7 == 0 ? QStringLiteral("😀") : QString());
+    return text + QStringLiteral("最後の行");
+}
+
+struct Sample {
+    const char *name;
+    Encoding encoding;
+    QByteArray bytes;
+};
+
+QByteArray encoded(const char *converter, const QString &text, const QByteArray &mark = {})
+{
+    QStringEncoder encoder(converter, QStringEncoder::Flag::Stateless);
+    return mark + encoder.encode(text);
+}
+
+} // namespace
+
+// Read as it is shown, a file of every encoding that can be read so gives exactly what it gives
+// read whole: the text, its lines, its byte length, and what a search finds; damaged bytes too.
+TEST(LazyEncodings, AFileReadAsShownIsTheSameTextAsReadWhole)
+{
+    QByteArray utf8 = encoded("UTF-8", seams(true));
+    utf8.insert(utf8.size() / 3, '\xFF'); // a stray byte
+    QByteArray euc = encoded("EUC-JP", seams(false));
+    euc.insert(euc.size() / 3, '\xA4'); // a lead without its trail
+    QByteArray le = encoded("UTF-16LE", seams(true));
+    le.insert(le.size() / 3 & ~1, QByteArray("\x00\xD8", 2)); // an unpaired surrogate
+    const std::vector<Sample> samples{
+        {"UTF-8", Encoding::Utf8, utf8},
+        {"UTF-8 with its mark", Encoding::Utf8, encoded("UTF-8", seams(true), "\xEF\xBB\xBF")},
+        {"EUC-JP", Encoding::Euc, euc},
+        {"UTF-16LE without a mark", Encoding::Utf16, le + QByteArray("\x41", 1)}, // and an odd last byte
+        {"UTF-16BE with its mark", Encoding::Utf16, encoded("UTF-16BE", seams(true), "\xFE\xFF")},
+        {"UTF-16LE with its mark", Encoding::Utf16, encoded("UTF-16LE", seams(true), "\xFF\xFE")},
+    };
+    QTemporaryDir dir;
+    for (const Sample &sample : samples) {
+        SCOPED_TRACE(sample.name);
+        const QString path = dir.filePath(QStringLiteral("t.txt"));
+        TestFiles::write(path, sample.bytes);
+        Document::LoadControl wholeControl;
+        wholeControl.readAsShownFrom = std::numeric_limits<qint64>::max();
+        const Document::Loaded whole = Document::load(path, sample.encoding, wholeControl);
+        ASSERT_TRUE(whole.document);
+        const TextStore &expected = whole.document->store();
+        ASSERT_FALSE(expected.isLazy());
+        for (const qsizetype piece : {qsizetype(1000), qsizetype(4) << 20}) {
+            SCOPED_TRACE(piece);
+            Document::LoadControl lazily;
+            lazily.readAsShownFrom = 0;
+            lazily.pieceBytes = piece;
+            const Document::Loaded read = Document::load(path, sample.encoding, lazily);
+            ASSERT_TRUE(read.document);
+            const TextStore &text = read.document->store();
+            ASSERT_TRUE(text.isLazy());
+            EXPECT_EQ(read.document->detection().encoding, sample.encoding);
+            EXPECT_EQ(read.document->byteLength(), whole.document->byteLength());
+            ASSERT_EQ(text.size(), expected.size());
+            EXPECT_TRUE(text.whole() == *expected.held());
+            ASSERT_EQ(text.lineCount(), expected.lineCount());
+            qsizetype differing = 0;
+            for (qint64 line = 0; line < text.lineCount(); ++line)
+                differing += text.lineStart(line) != expected.lineStart(line);
+            EXPECT_EQ(differing, 0);
+            for (const QString &word : {QStringLiteral("最後の行"), QStringLiteral("29999行目"), QStringLiteral("漢\n0行目"),
+                                        QStringLiteral("\uFFFD"), QStringLiteral("b\uFEFFc")}) {
+                EXPECT_EQ(text.indexOf(word, 1, Qt::CaseSensitive), expected.indexOf(word, 1, Qt::CaseSensitive))
+                    << word.toStdString();
+                EXPECT_EQ(text.lastIndexOf(word, text.size(), Qt::CaseSensitive),
+                          expected.lastIndexOf(word, expected.size(), Qt::CaseSensitive))
+                    << word.toStdString();
+            }
+        }
+    }
+}
