@@ -5,6 +5,8 @@
 #include "core/HugePages.h"
 #include "core/TwoThreads.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -46,6 +48,44 @@ QString decodeStretch(QByteArrayView bytes, const EncodingDetect::Detection &det
         return EncodingDetect::decode(QByteArray::fromRawData(bytes.data(), bytes.size()), detection.encoding);
     marked.append(bytes);
     return EncodingDetect::decode(marked, detection.encoding);
+}
+
+// A stretch of UTF-8 decoded straight into `out`, which has room for a unit a byte, with CR LF
+// and a lone CR made '\n' as everywhere else; gives the units written. `byteLength` grows by the
+// stretch's length in UTF-8 with CR LF breaks, and `lineStarts` (when given) by the lines that
+// start in it, `at` being where it starts in the text. The hot path of reading a UTF-8 file: no
+// string is made, and the text is gone through once after it is decoded.
+qsizetype decodeUtf8Into(QByteArrayView bytes, char16_t *out, qint64 &byteLength, Positions *lineStarts = nullptr,
+                         qint64 at = 0)
+{
+    // A U+FEFF inside the file is a character like any other; the mark at its start is skipped
+    // before it comes here.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const char16_t *const end =
+        reinterpret_cast<char16_t *>(decoder.appendToBuffer(reinterpret_cast<QChar *>(out), bytes));
+    qint64 lengthened = 0; // LFs and lone CRs, each one byte short of a CR LF
+    char16_t *w = out;
+    for (const char16_t *r = out; r < end; ++r) {
+        char16_t unit = *r;
+        if (unit == u'\r') {
+            unit = u'\n';
+            if (r + 1 < end && r[1] == u'\n')
+                ++r;
+            else
+                ++lengthened;
+        } else if (unit == u'\n') {
+            ++lengthened;
+        }
+        *w++ = unit;
+        if (unit == u'\n' && lineStarts)
+            lineStarts->push_back(at + (w - out));
+    }
+    const qsizetype units = w - out;
+    // A substitute stands for bytes of another length: those texts are measured as they came out.
+    byteLength += decoder.hasError() ? DocumentEncoding::byteLength(QStringView(out, units), DocumentEncoding::ByteForm::Utf8)
+                                     : bytes.size() + lengthened;
+    return units;
 }
 
 // How long a character of the encoding is at least, and so the steps a cut is looked for in.
@@ -171,6 +211,9 @@ struct TextStore::Store {
         if (detection.encoding == Encoding::Sjis) {
             Cp932::PieceDecoder decoder;
             written = decoder.decode(bytes.constData(), qsizetype(got), out, true).written;
+        } else if (detection.encoding == Encoding::Utf8) {
+            qint64 unused = 0;
+            written = std::min(units, decodeUtf8Into(QByteArrayView(bytes.constData(), qsizetype(got)), out, unused));
         } else {
             const QString text = decodeStretch(QByteArrayView(bytes.constData(), qsizetype(got)), detection);
             written = std::min(units, text.size());
@@ -264,12 +307,21 @@ qsizetype indexStretches(const char *bytes, qsizetype count, bool last, IndexPar
             slice *= 2;
             continue;
         }
-        const QString text = decodeStretch(QByteArrayView(bytes + at, end - at), detection);
-        const auto *units = reinterpret_cast<const char16_t *>(text.constData());
-        addLineStarts(units, text.size(), part.units, part.lineStarts);
+        QString decoded;
+        QStringView text;
+        if (detection.encoding == Encoding::Utf8) {
+            if (part.scratch.size() < size_t(end - at))
+                part.scratch.resize(size_t(end - at));
+            text = QStringView(part.scratch.data(), decodeUtf8Into(QByteArrayView(bytes + at, end - at), part.scratch.data(),
+                                                                   part.byteLength, &part.lineStarts, part.units));
+        } else {
+            decoded = decodeStretch(QByteArrayView(bytes + at, end - at), detection);
+            text = decoded;
+            part.byteLength += DocumentEncoding::byteLength(text, DocumentEncoding::ByteForm::Utf8);
+            addLineStarts(text.utf16(), text.size(), part.units, part.lineStarts);
+        }
         if (watch.piece && !text.isEmpty())
-            watch.piece(run, QStringView(text), part.units);
-        part.byteLength += DocumentEncoding::byteLength(text, DocumentEncoding::ByteForm::Utf8);
+            watch.piece(run, text, part.units);
         part.bytes += end - at;
         part.units += text.size();
         part.blockBytes.push_back(part.bytes);
