@@ -418,6 +418,52 @@ Document::Loaded Document::fromBytes(const QString &path, const QByteArray &byte
     return result;
 }
 
+std::shared_ptr<Document> Document::firstLines(const QString &path, std::optional<Encoding> chosen, qsizetype bytes)
+{
+    RegularFile::Handle file = RegularFile::openForReading(PathForm::toNative(path));
+    if (!file.isOpen())
+        return nullptr;
+    try {
+        const qint64 size = std::max<qint64>(file.status().st_size, 0);
+        QByteArray head(qsizetype(std::min<qint64>(size, bytes)), Qt::Uninitialized);
+        const LoadControl plain;
+        PieceReader reader(file.fd(), size, plain);
+        qsizetype got = 0;
+        while (got < head.size()) {
+            const qsizetype n = reader.next(head.data() + got, head.size() - got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        head.truncate(got);
+        // Recognised from whole lines only: a character cut at the end is no sign of another
+        // encoding. A line feed's byte ends a line in every encoding but UTF-16, which is cut
+        // where its text is.
+        const qsizetype lastFeed = head.lastIndexOf('\n');
+        if (lastFeed < 0)
+            return nullptr;
+        const Encoding encoding = chosen.value_or(EncodingDetect::detect(head.left(lastFeed + 1)).encoding);
+        if (encoding != Encoding::Utf16)
+            head.truncate(lastFeed + 1);
+        std::shared_ptr<Document> document = fromBytes(path, head, encoding).document;
+        if (!document)
+            return nullptr;
+        // The last line may be cut short, a character even: only whole lines are shown.
+        const QString &text = *document->shown_.text.held();
+        const qsizetype lastBreak = text.lastIndexOf(u'\n');
+        if (lastBreak < 0)
+            return nullptr;
+        QString lines = text.left(lastBreak);
+        document->shown_.byteLength = DocumentEncoding::byteLength(lines, document->form_);
+        document->shown_.text = TextStore(std::move(lines));
+        return document;
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    } catch (const ReadFailed &) {
+        return nullptr;
+    }
+}
+
 TextPlace Document::placeOf(qint64 position) const
 {
     const TextStore &own = ownText();

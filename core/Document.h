@@ -166,6 +166,11 @@ public:
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                        const LoadControl &control);
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen);
+    // The whole lines within the first `bytes` of a file, held and named by `path`: what is
+    // shown of a large file while the rest of it is read. The document's byte length is that of
+    // those lines. Nothing when the file cannot be read or holds no line break that early.
+    static std::shared_ptr<Document> firstLines(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                                                qsizetype bytes);
     // A document of bytes read elsewhere (an archive's member), named by `path`.
     static Loaded fromBytes(const QString &path, const QByteArray &bytes,
                             std::optional<EncodingDetect::Encoding> chosen);

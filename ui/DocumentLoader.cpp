@@ -268,12 +268,23 @@ std::optional<Document::Loaded> DocumentLoader::waitFor(std::chrono::millisecond
 {
     const std::shared_ptr<Task> task = task_;
     std::unique_lock lock(task->mutex);
-    if (!task->doneChanged.wait_for(lock, wait, [&] { return task->done; }))
+    const auto done = [&] { return task->done; };
+    // An unbounded wait is no deadline: one that far ahead would overflow the clock.
+    if (wait == std::chrono::milliseconds::max())
+        task->doneChanged.wait(lock, done);
+    else if (!task->doneChanged.wait_for(lock, wait, done))
         return std::nullopt;
     lock.unlock();
     task_.reset();
     joinWorker();
     return std::move(task->result);
+}
+
+std::optional<Document::Loaded> DocumentLoader::finish()
+{
+    if (!running())
+        return std::nullopt;
+    return waitFor(std::chrono::milliseconds::max());
 }
 
 void DocumentLoader::deliver(const std::shared_ptr<Task> &task)

@@ -35,6 +35,8 @@ public:
     explicit DocumentLoader(QObject *parent = nullptr) : DocumentLoader(Options{}, parent) {}
     ~DocumentLoader() override;
 
+    const Options &options() const { return options_; }
+
     // What is done to a loaded document before it is handed back, on the thread that read
     // it (the book it is shown as, say).
     using Prepare = std::function<void(Document &)>;
@@ -67,6 +69,9 @@ public:
     bool running() const;
     // Stops the running load; `ended` receives it as cancelled at once.
     void cancel();
+    // Waits for the running load, listing or read to end and hands its result back here
+    // (`ended` is not told); nothing when none runs.
+    std::optional<Document::Loaded> finish();
 
     std::function<void(Document::Loaded)> ended;
 

@@ -9,6 +9,7 @@
 #include "ui/EffectCommands.h"
 #include "ui/ExternalCommands.h"
 #include "ui/FileSelectionBox.h"
+#include "ui/FirstLinesGate.h"
 #include "ui/StatusBar.h"
 #include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
@@ -85,6 +86,8 @@ void MainWindow::bindSession()
     connect(&session, &ReadingSession::note, this, &MainWindow::noteUntilNextKey);
     // A re-wrap changes the line count, not the text.
     connect(view_, &TextView::displayLinesChanged, &session, &ReadingSession::showLineCount);
+    auto *gate = new FirstLinesGate({view_, PanelDirBars}, [&session] { session.finishReading(); }, this);
+    connect(&session, &ReadingSession::firstLinesShownChanged, gate, &FirstLinesGate::setOn);
 }
 
 void MainWindow::RefreshViewState()

@@ -5,6 +5,7 @@
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "core/RegularFile.h"
 #include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -16,6 +17,9 @@
 namespace {
 // A load that ends within this is shown as if read on the spot; a longer one runs on.
 constexpr std::chrono::milliseconds kLoadOnTheSpot{300};
+// What is read of a large file to show its first screen at once: more than a screen holds at
+// any size the window takes.
+constexpr qsizetype kFirstLinesBytes = qsizetype(64) << 10;
 // No Aozora Bunko work comes near this; a longer text is shown as a book only when asked, since
 // the book holds a second copy of the text.
 constexpr qsizetype kRecogniseUpTo = qsizetype(32) << 20;
@@ -51,7 +55,12 @@ QString archiveTrouble(const Document::Loaded &loaded)
 ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading, QObject *parent)
     : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this))
 {
-    connect(loader_, &DocumentLoader::progressed, &status_, &StatusReport::showLoading);
+    connect(loader_, &DocumentLoader::progressed, this, [this](int percent) {
+        if (firstLines_)
+            status_.showCounting(percent);
+        else
+            status_.showLoading(percent);
+    });
     loader_->ended = [this](Document::Loaded loaded) {
         if (std::function<void(const Document::Loaded &)> then = std::exchange(afterMemberRead_, nullptr)) {
             setBusy();
@@ -116,9 +125,17 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
     }
     // A large file is measured for the view on the threads that read it.
     loadMeasure_.reset();
-    // The load replaced is ended (as cancelled) before this one is noted as running.
-    std::optional<Document::Loaded> loaded =
-        loader_->load(path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()), kLoadOnTheSpot, [this] {
+    // A load showing its first lines is ended (as cancelled) before the next one shows its own,
+    // and what those replaced is put back.
+    if (firstLines_)
+        loader_->cancel();
+    // A file read as shown shows its first screen at once, while the rest of it is read on.
+    const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
+    const bool firstLines = view_ && file && file->size >= loader_->options().load.readAsShownFrom
+                            && !document().isModified() && showFirstLines(path);
+    std::optional<Document::Loaded> loaded = loader_->load(
+        path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()),
+        firstLines ? std::chrono::milliseconds(0) : kLoadOnTheSpot, [this] {
             ReadingView::Measure measure = view_ ? view_->measureWhileRead() : ReadingView::Measure{};
             loadMeasure_ = std::move(measure.by);
             return measure.watch;
@@ -127,14 +144,59 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
         showLoaded(std::move(*loaded), path, mode, index);
         return;
     }
-    // The shown file stays while the load runs on; Esc stops it.
+    // The shown file (or the first lines of this one) stays while the load runs on; Esc stops it.
     pendingLoad_ = PendingLoad{path, mode, index, member};
     setBusy();
     // A member is unpacked whole before anything of it is decoded: there is no share to show.
     if (member)
         status_.showReadingMember();
+    else if (firstLines_)
+        status_.showCounting(0);
     else
         status_.showLoading(0);
+}
+
+bool ReadingSession::showFirstLines(const QString &path)
+{
+    std::shared_ptr<Document> lines =
+        Document::firstLines(path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()), kFirstLinesBytes);
+    if (!lines)
+        return false;
+    // Recognised as the whole will be, so that nothing changes when it comes.
+    matchBookToSession(*lines);
+    // The place in the file left is kept first: the lines shown next are another file's.
+    recordPosition();
+    Replaced replaced{nullptr, view_->place(), title_};
+    replaced.document = model_.setDocument(std::move(lines));
+    firstLines_ = std::move(replaced);
+    setTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
+             + MainTexts::kVersionTitle);
+    // Of the file only what is known yet: its size and line count are not.
+    status_.showFile(path, document(), fileKindShown_);
+    status_.setText(StatusPanel::Size, QString());
+    emit firstLinesShownChanged(true);
+    return true;
+}
+
+void ReadingSession::putBackReplaced()
+{
+    std::optional<Replaced> replaced = std::exchange(firstLines_, std::nullopt);
+    if (!replaced)
+        return;
+    model_.setDocument(std::move(replaced->document));
+    view_->showPlace(replaced->place);
+    setTitle(replaced->title);
+    showFileStatus(fileKindShown_);
+    emit firstLinesShownChanged(false);
+}
+
+void ReadingSession::finishReading()
+{
+    if (!firstLines_ || !pendingLoad_)
+        return;
+    std::optional<Document::Loaded> loaded = loader_->finish();
+    if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt); loaded && pending)
+        showLoaded(std::move(*loaded), pending->path, pending->mode, pending->index, pending->showInList);
 }
 
 bool ReadingSession::listFirst(const QString &path, std::function<void()> then)
@@ -208,6 +270,8 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
                                 bool showInList)
 {
     setBusy();
+    if (loaded.failure != Document::Failure::None)
+        putBackReplaced();
     switch (loaded.failure) {
     case Document::Failure::None:
         break;
@@ -231,7 +295,14 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
                          title_, Dialogs::Kind::Failure);
         return;
     }
-    recordPosition();
+    // Where the reader went in the first lines is kept: they are the whole text's first lines.
+    std::optional<ReadingPlace> placeInFirstLines;
+    if (firstLines_) {
+        if (const ReadingPlace place = view_->place(); place.top > 0 || place.caretMoved)
+            placeInFirstLines = place;
+    } else {
+        recordPosition();
+    }
     std::shared_ptr<Document> previous;
     try {
         // Recognised as it was read, unless the switch was turned meanwhile.
@@ -250,6 +321,8 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
         return;
     }
     previous.reset();
+    if (std::exchange(firstLines_, std::nullopt))
+        emit firstLinesShownChanged(false);
     if (mode == LoadMode::New)
         settings_.History.RecordNewFile(path);
     else if (mode == LoadMode::Back)
@@ -264,7 +337,10 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
         emit selectInList(path);
     emit viewStateChanged();
     // After the wrap mode is set, so that the place is found among the lines as shown.
-    restorePosition();
+    if (placeInFirstLines)
+        view_->showPlace(*placeInFirstLines);
+    else
+        restorePosition();
     // A damaged member shows what could be read, then says where it broke.
     if (loaded.archiveStatus == Archive::Status::Damaged)
         dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
@@ -307,6 +383,9 @@ void ReadingSession::showLineCount()
         status_.showListing();
         return;
     }
+    // The first lines of a file are no count of its lines: the panel goes on saying it counts.
+    if (firstLines_)
+        return;
     // A member is unpacked without a share to show; a file's next share corrects the text.
     if (afterMemberRead_ || (pendingLoad_ && pendingLoad_->member)) {
         status_.showReadingMember();

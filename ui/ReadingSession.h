@@ -89,6 +89,11 @@ public:
     void readMember(const QString &path, std::function<void(const Archive::Member &)> then);
     // Stops the load, listing or read running.
     void cancelLoad();
+    // Whether the first lines of a large file are shown while the rest of it is read; the
+    // commands that need the whole text wait for it through finishReading.
+    bool showingFirstLines() const { return firstLines_.has_value(); }
+    // Waits for the load running on, here, and shows what it read.
+    void finishReading();
     // Entering an archive whose listing stopped short says why; what was read is listed.
     void reportArchiveListing(const QString &folder);
     // Back or forward to the history's entry `index`, when the file is still there.
@@ -132,6 +137,9 @@ signals:
     void folderSearchFound(qsizetype index, const QString &word, bool forward);
     // A note for the reader, until the next key.
     void note(const QString &text);
+    // The first lines of a large file were shown while it is read on (true), or its whole text
+    // or what was shown before came back (false).
+    void firstLinesShownChanged(bool shown);
 
 private:
     // The load running on: what it is to do with the history once it ends.
@@ -151,6 +159,10 @@ private:
     };
     void connectPositions();
     void connectFolderSearch();
+    // Shows the first lines of a large file about to be read on; false when it has none.
+    bool showFirstLines(const QString &path);
+    // What was shown before the first lines, when the load ends in anything but a document.
+    void putBackReplaced();
     void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList = false);
     void runAfterListing(const std::function<void()> &then);
     // The path is taken by value: the history step rewrites the entry it comes from.
@@ -178,6 +190,13 @@ private:
     // Reads files off the window's thread; a load taking longer runs on while the window answers.
     DocumentLoader *loader_;
     std::optional<PendingLoad> pendingLoad_;
+    // What the first lines of a file read on replaced, and the reader's place in it.
+    struct Replaced {
+        std::shared_ptr<Document> document;
+        ReadingPlace place;
+        QString title;
+    };
+    std::optional<Replaced> firstLines_;
     // What measures the running load's text for the view while it is read.
     std::shared_ptr<const void> loadMeasure_;
     // What waits for the archive's listing that is read on.

@@ -52,6 +52,11 @@ void StatusReport::showLoading(int percent)
     setText(StatusPanel::Lines, MainTexts::kLoadingProgress.arg(percent));
 }
 
+void StatusReport::showCounting(int percent)
+{
+    setText(StatusPanel::Lines, MainTexts::kCountingProgress.arg(percent));
+}
+
 void StatusReport::showListing()
 {
     setText(StatusPanel::Lines, ArchiveTexts::kListing);

@@ -25,6 +25,8 @@ public:
     // The line count, or what keeps it from being known yet.
     void showLines(qint64 lines);
     void showLoading(int percent);
+    // The first lines of a file are shown while the rest of it is read and its lines counted.
+    void showCounting(int percent);
     void showListing();
     void showReadingMember();
     // The caret's display line and column, from 0.

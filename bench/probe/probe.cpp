@@ -5,7 +5,7 @@
 //
 //   orlimbo_probe generate BYTES PATH [SEED]
 //   orlimbo_probe generate-mixed BYTES PATH [SEED]   (the whole character mix, bench/MixedText.h)
-//   orlimbo_probe run [--walk=N | --walk-each=N, --last-caption=TEXT] [--resize=W1,W2,...] [--caption=TEXT] -- PROGRAM ARGS...
+//   orlimbo_probe run [--first-text] [--walk=N | --walk-each=N, --last-caption=TEXT] [--resize=W1,W2,...] [--caption=TEXT] -- PROGRAM ARGS...
 //
 // run prints one line of JSON with the figures in milliseconds and bytes.
 #include "../MixedText.h"
@@ -231,6 +231,34 @@ public:
         xcb_flush(conn_);
     }
 
+    // Whether the middle of the window (its central half across, a third down) shows text:
+    // dark pixels on a light ground, where any viewer's text area lies.
+    bool showsText(xcb_window_t window)
+    {
+        xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, window), nullptr);
+        if (!g)
+            return false;
+        const int w = g->width / 2, h = g->height / 3, x = g->width / 4, y = g->height / 3;
+        std::free(g);
+        xcb_get_image_reply_t *image = xcb_get_image_reply(
+            conn_, xcb_get_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, int16_t(x), int16_t(y), uint16_t(w),
+                                 uint16_t(h), ~0u),
+            nullptr);
+        if (!image)
+            return false;
+        const uint8_t *pixels = xcb_get_image_data(image);
+        const int length = xcb_get_image_data_length(image);
+        int dark = 0, light = 0;
+        for (int i = 0; i + 3 < length; i += 4) {
+            const int luma = (pixels[i] + 2 * pixels[i + 1] + pixels[i + 2]) / 4;
+            dark += luma < 96;
+            light += luma > 200;
+        }
+        std::free(image);
+        // A few hundred glyph pixels on a mostly light ground.
+        return dark >= 300 && light > length / 8;
+    }
+
     int height(xcb_window_t window)
     {
         xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, window), nullptr);
@@ -367,6 +395,7 @@ int run(int argc, char **argv)
 {
     int walk = 0, walkEach = 0;
     std::string lastCaption, caption, searchWord, firstCaption;
+    bool firstText = false;
     std::vector<int> widths;
     int i = 2;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
@@ -381,6 +410,8 @@ int run(int argc, char **argv)
             searchWord = a.substr(9);
         else if (a.rfind("--first-caption=", 0) == 0)
             firstCaption = a.substr(16);
+        else if (a == "--first-text")
+            firstText = true;
         else if (a.rfind("--caption=", 0) == 0)
             caption = a.substr(10);
         else if (a.rfind("--resize=", 0) == 0) {
@@ -403,12 +434,21 @@ int run(int argc, char **argv)
     }
     Watched w{pid, 0, launched};
     xcb_window_t window = 0;
+    // With --first-text, the program is also ready once the middle of its window shows text,
+    // looked at every 2 ms.
+    std::optional<Clock::time_point> textShown;
+    Clock::time_point lastLook;
     const Clock::time_point settled = waitQuiet(w, launched, [&] {
         const std::optional<xcb_window_t> found = display.viewableWindowOf(pid);
         if (!found)
             return false;
         window = *found;
-        return caption.empty() || display.caption(window) == caption;
+        if (firstText && !textShown && Clock::now() - lastLook >= std::chrono::milliseconds(2)) {
+            lastLook = Clock::now();
+            if (display.showsText(window))
+                textShown = lastLook;
+        }
+        return (caption.empty() || display.caption(window) == caption) && (!firstText || textShown);
     });
     const double settleMs = msSince(launched, settled);
     const long long settleTicks = w.ticks;
@@ -417,6 +457,8 @@ int run(int argc, char **argv)
     std::ostringstream json;
     json << "{\"settle_ms\": " << settleMs << ", \"cpu_ms\": " << settleTicks * 1000.0 / sysconf(_SC_CLK_TCK)
          << ", \"peak_rss\": " << settleHwm;
+    if (textShown)
+        json << ", \"first_text_ms\": " << msSince(launched, *textShown);
 
     if (walk > 0 || walkEach > 0) {
         display.focus(window);

@@ -96,3 +96,28 @@ TEST(LazyEncodings, AFileReadAsShownIsTheSameTextAsReadWhole)
         }
     }
 }
+
+// What is shown of a large file at once: its whole lines within the bytes read, recognised from
+// them alone, whatever the cut in the bytes.
+TEST(LazyEncodings, TheFirstLinesAreTheWholeLinesWithinTheBytesRead)
+{
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("%1行目、かなカナ漢字。\r\n").arg(i);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    for (const auto &[converter, mark] : {std::pair{"UTF-8", QByteArray()}, {"UTF-16LE", QByteArray("\xFF\xFE")},
+                                          {"UTF-16BE", QByteArray("\xFE\xFF")}, {"EUC-JP", QByteArray()}, {"Shift_JIS", QByteArray()}}) {
+        SCOPED_TRACE(converter);
+        TestFiles::write(path, encoded(converter, text, mark));
+        for (const qsizetype bytes : {qsizetype(1001), qsizetype(2048)}) {
+            const std::shared_ptr<Document> lines = Document::firstLines(path, std::nullopt, bytes);
+            ASSERT_TRUE(lines);
+            const QString shown = lines->text();
+            EXPECT_GT(shown.size(), bytes / 8);
+            EXPECT_TRUE(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).startsWith(shown + u'\n'));
+        }
+    }
+    TestFiles::write(path, QByteArray(5000, 'a'));
+    EXPECT_FALSE(Document::firstLines(path, std::nullopt, 1000));
+}

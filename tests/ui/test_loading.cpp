@@ -167,3 +167,62 @@ TEST_F(LoadingTest, TheFileShownFirstIsReadOnceWhileTheWindowIsMade)
     EXPECT_EQ(viewText(), QStringLiteral("first"));
     EXPECT_EQ(reads.load(), 1);
 }
+
+// A large file shows its first lines at once. The reader may move through them and stop the
+// read, which puts back what was shown; anything that needs the whole text waits for it.
+TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsForIt)
+{
+    loading.load.readAsShownFrom = 1000;
+    const QString first = writeText(QStringLiteral("first.txt"), QStringLiteral("one\ntwo"));
+    MainWindow &w = start({first});
+    QString whole;
+    for (int i = 0; i < 20000; ++i)
+        whole += QStringLiteral("行 %1\n").arg(i);
+    const QString big = writeBytes(QStringLiteral("big.txt"), whole.toUtf8());
+    const auto showFirstLines = [&] {
+        holdLoads();
+        w.session().LoadDocument(big, LoadMode::New, 0);
+        ASSERT_TRUE(viewText().startsWith(QStringLiteral("行 0\n行 1\n")));
+        ASSERT_LT(viewText().size(), whole.size() / 2);
+        EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("big.txt")));
+        EXPECT_EQ(statusText(StatusPanel::Lines), MainTexts::kCountingProgress.arg(0));
+        EXPECT_EQ(w.FileNameNow(), first); // the history names the file once it is whole
+        view()->setFocus();
+        QTest::keyClick(view(), Qt::Key_PageDown);
+        QTest::keyClick(view(), Qt::Key_Down);
+        EXPECT_LT(viewText().size(), whole.size() / 2); // moving waits for nothing
+    };
+
+    showFirstLines();
+    QTest::keyClick(view(), Qt::Key_Escape);
+    EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
+    EXPECT_EQ(w.FileNameNow(), first);
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("first.txt")));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(2));
+
+    // Let go, the whole text comes where the reader is.
+    showFirstLines();
+    const qint64 caret = view()->caretPosition();
+    ASSERT_GT(caret, 0);
+    release = true;
+    QTRY_COMPARE(viewText().size(), whole.size());
+    EXPECT_EQ(view()->caretPosition(), caret);
+    EXPECT_EQ(w.FileNameNow(), big);
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(20000));
+
+    // A command, and a key that needs the end, wait for the whole text and then act on it.
+    w.session().LoadDocument(first, LoadMode::New, 0);
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_End, Qt::ControlModifier}}) {
+        showFirstLines();
+        std::thread letGo([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            release = true;
+        });
+        QTest::keyClick(view(), key, modifiers);
+        letGo.join();
+        EXPECT_EQ(viewText().size(), whole.size());
+        EXPECT_EQ(key == Qt::Key_A ? view()->selectionEnd() : view()->caretPosition(), whole.size());
+        w.session().LoadDocument(first, LoadMode::New, 0);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}

@@ -39,6 +39,15 @@ private:
     QString text_;
 };
 
+// What a change reports of the text: all of a text held whole, which costs nothing to hand
+// over, and the start of one read from its file, which is never read whole to be announced.
+QString reportable(const TextStore &text)
+{
+    if (const QString *held = text.held())
+        return *held;
+    return text.mid(0, kStretch);
+}
+
 QAccessibleInterface *textViewFactory(const QString &className, QObject *object)
 {
     auto *view = qobject_cast<TextView *>(object);
@@ -69,8 +78,9 @@ void TextViewAccessible::watch(TextView *view)
             reported->clear();
             return;
         }
-        QAccessibleTextUpdateEvent event(view, 0, *reported, view->text());
-        *reported = view->text();
+        const QString now = reportable(view->store());
+        QAccessibleTextUpdateEvent event(view, 0, *reported, now);
+        *reported = now;
         QAccessible::updateAccessibility(&event);
     });
     QObject::connect(view, &TextView::cursorPositionChanged, view, [view] {
@@ -110,7 +120,7 @@ QAccessible::State TextViewAccessible::state() const
 QString TextViewAccessible::text(QAccessible::Text kind) const
 {
     if (kind == QAccessible::Value)
-        return view()->text();
+        return reportable(view()->store());
     return QAccessibleWidget::text(kind);
 }
 
@@ -180,9 +190,10 @@ QString TextViewAccessible::around(int offset, QAccessible::TextBoundaryType bou
     offset = std::clamp(offset, 0, n);
 
     if (boundary == QAccessible::NoBoundary) {
+        const QString text = side == Side::At ? reportable(all) : QString();
         *startOffset = side == Side::At ? 0 : offset;
-        *endOffset = side == Side::At ? n : offset;
-        return side == Side::At ? all.whole() : QString();
+        *endOffset = side == Side::At ? int(text.size()) : offset;
+        return text;
     }
     if (boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary) {
         // Lines are the lines as displayed, paragraphs the lines of the file; each with its break.
