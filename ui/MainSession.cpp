@@ -81,6 +81,7 @@ void MainWindow::bindSession()
     connect(&session, &ReadingSession::busyChanged, ActionCancelLoad, &QAction::setEnabled);
     connect(&session, &ReadingSession::titleChanged, this, &QWidget::setWindowTitle);
     connect(&session, &ReadingSession::shown, PanelPathBar, &AddressBar::showPath);
+    connect(&session, &ReadingSession::addressChanged, PanelPathBar, &AddressBar::showPath);
     connect(&session, &ReadingSession::selectInList, PanelDirBars, &FileSelectionBox::showFile);
     connect(&session, &ReadingSession::viewStateChanged, this, &MainWindow::RefreshViewState);
     connect(&session, &ReadingSession::note, this, &MainWindow::noteUntilNextKey);

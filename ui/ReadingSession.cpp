@@ -174,6 +174,7 @@ bool ReadingSession::showFirstLines(const QString &path)
     // Of the file only what is known yet: its size and line count are not.
     status_.showFile(path, document(), fileKindShown_);
     status_.setText(StatusPanel::Size, QString());
+    emit addressChanged(path);
     emit firstLinesShownChanged(true);
     return true;
 }
@@ -187,6 +188,7 @@ void ReadingSession::putBackReplaced()
     view_->showPlace(replaced->place);
     setTitle(replaced->title);
     showFileStatus(fileKindShown_);
+    emit addressChanged(FileNameNow());
     emit firstLinesShownChanged(false);
 }
 

@@ -140,6 +140,9 @@ signals:
     // The first lines of a large file were shown while it is read on (true), or its whole text
     // or what was shown before came back (false).
     void firstLinesShownChanged(bool shown);
+    // The path of what the view shows, as the address bar names it: the file whose first lines
+    // are shown, or the one shown before when they are taken back.
+    void addressChanged(const QString &path);
 
 private:
     // The load running on: what it is to do with the history once it ends.

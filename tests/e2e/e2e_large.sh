@@ -3,8 +3,9 @@
 # (read through AT-SPI) gives the exact count unwrapped, follows the window's width when
 # wrapped and comes back to the same count at the same width. Then a burst of Down keys on a
 # folder of small files: every file is shown and the last one ends in the view with its size.
-# Last, a file that takes seconds to read: the window answers with its progress meanwhile, and
-# Esc stops the load with the file shown before still shown.
+# Then a file that takes seconds to read: the window answers with its progress meanwhile, and
+# Esc stops the load with the file shown before still shown. Last, a large file's first lines
+# shown at once.
 set -euo pipefail
 
 bin=$1
@@ -127,6 +128,31 @@ xdotool key Escape
 [ "$(xdotool getwindowname "$main")" = "a.txt - $version" ] || fail "after Esc the caption reads '$(xdotool getwindowname "$main")'"
 sleep 0.5
 [ -z "$(panel '読み込み中[^\x27]*')" ] || fail "the load goes on after Esc"
+pass
+stop
+
+# Gigabytes whose first lines are text: those lines are shown at once and read by a screen
+# reader, the line count panel says it counts, and Esc puts back the file shown before.
+mkdir -p "$work/first"
+cp "$work/slow/a.txt" "$work/first/a.txt"
+for i in $(seq 1 300); do printf '行%s\n' "$i"; done >"$work/first/c.txt"
+truncate -s 2G "$work/first/c.txt"
+launch "$bin" /n "$work/first"
+main=$(wait_for_window "Orlimbo") || fail "no window for the folder of a large file"
+sleep 0.5
+focus "$main"
+xdotool key Down
+wait_for_title "$main" "a.txt - $version" || fail "the first file is not shown: '$(xdotool getwindowname "$main")'"
+xdotool key Down
+wait_for_title "$main" "c.txt - $version" || fail "the large file's first lines are not shown: '$(xdotool getwindowname "$main")'"
+/usr/bin/python3 "$here/atspi_status.py" "行250" UTF-8 >"$work/atspi.log" 2>&1 ||
+    fail "the first lines are not read out: $(cat "$work/atspi.log")"
+grep -q '行数を数えています… [0-9]*%（Escで中止）' "$work/atspi.log" ||
+    fail "the line count panel does not say it counts: $(cat "$work/atspi.log")"
+shot first-lines
+xdotool key Escape
+wait_for_title "$main" "a.txt - $version" || fail "after Esc the caption reads '$(xdotool getwindowname "$main")'"
+[ "$(count_other_than '')" = "全1行" ] || fail "after Esc the panel reads '$(panel '全[0-9]*行')'"
 pass
 stop
 e2e_done

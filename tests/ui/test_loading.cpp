@@ -3,6 +3,7 @@
 #include "core/Document.h"
 #include "core/StatusTexts.h"
 #include "resources/MainTexts.h"
+#include "ui/AddressBar.h"
 #include "ui/DocumentLoader.h"
 
 #include <atomic>
@@ -187,6 +188,7 @@ TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsF
         EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("big.txt")));
         EXPECT_EQ(statusText(StatusPanel::Lines), MainTexts::kCountingProgress.arg(0));
         EXPECT_EQ(w.FileNameNow(), first); // the history names the file once it is whole
+        EXPECT_EQ(w.findChild<AddressBar *>()->path(), big);
         view()->setFocus();
         QTest::keyClick(view(), Qt::Key_PageDown);
         QTest::keyClick(view(), Qt::Key_Down);
@@ -197,6 +199,7 @@ TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsF
     QTest::keyClick(view(), Qt::Key_Escape);
     EXPECT_EQ(viewText(), QStringLiteral("one\ntwo"));
     EXPECT_EQ(w.FileNameNow(), first);
+    EXPECT_EQ(w.findChild<AddressBar *>()->path(), first);
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("first.txt")));
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(2));
 
