@@ -214,6 +214,8 @@ inline const QString kLargeEffectText = QStringLiteral("データサイズが大
 inline const QString kLargeEffectCaption = QStringLiteral("確認");
 // A load that runs on: how far it got, in the line-count panel; and the failure it can end in.
 inline const QString kLoadingProgress = QStringLiteral("読み込み中… %1%（Escで中止）");
+inline const QString kChangedOnDisk = QStringLiteral("表示中のファイルが変更されました。F5 キーで読み直します。");
+inline const QString kChangedOnDiskReload = QStringLiteral("読み直す(&R)");
 inline const QString kCountingProgress = QStringLiteral("行数を数えています… %1%（Escで中止）");
 inline const QString kOutOfMemoryText =
     QStringLiteral("メモリが足りないため、このファイルを表示できませんでした。\n\n表示中のファイルはそのまま残っています。");

@@ -13,6 +13,7 @@
 #include "ui/SearchBar.h"
 #include "ui/StatusBar.h"
 #include "ui/ViewCommands.h"
+#include "ui/widgets/NoticeBar.h"
 #include "ui/widgets/TextView.h"
 
 #include <QAction>
@@ -114,8 +115,14 @@ void MainWindow::createPanels()
     view_->setModel(&session_->model());
     PanelSearch = new SearchBar(view_);
 
+    auto *changed = new NoticeBar(MainTexts::kChangedOnDisk, MainTexts::kChangedOnDiskReload);
+    changed->setObjectName(QStringLiteral("PanelChangedOnDisk"));
+    connect(session_, &ReadingSession::changedOnDisk, changed, &NoticeBar::setShown);
+    connect(changed, &NoticeBar::activated, this, [this] { ActionReLoad->trigger(); });
+
     viewColumn->addWidget(PanelToolsOnViewArea);
     viewColumn->addWidget(PanelSearch);
+    viewColumn->addWidget(changed);
     viewColumn->addWidget(view_, 1);
 
     Splitter1 = new QSplitter(Qt::Horizontal);

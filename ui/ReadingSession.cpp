@@ -12,6 +12,7 @@
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 
+#include <QFileSystemWatcher>
 #include <QScopedValueRollback>
 
 namespace {
@@ -53,8 +54,10 @@ QString archiveTrouble(const Document::Loaded &loaded)
 } // namespace
 
 ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading, QObject *parent)
-    : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this))
+    : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this)),
+      watcher_(new QFileSystemWatcher(this))
 {
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &ReadingSession::checkShownFile);
     connect(loader_, &DocumentLoader::progressed, this, [this](int percent) {
         if (firstLines_)
             status_.showCounting(percent);
@@ -123,6 +126,15 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
         emit viewStateChanged();
         return;
     }
+    // A file read again keeps the reader's line and column, whatever changed in it.
+    reloadPlace_.reset();
+    if (mode == LoadMode::Reload && view_ && path == FileNameNow()) {
+        const TextStore &text = document().store();
+        const ReadingPlace place = view_->place();
+        const qint64 topLine = text.lineOf(place.top), caretLine = text.lineOf(place.caret);
+        reloadPlace_ = LinePlace{topLine, place.top - text.lineStart(topLine), caretLine,
+                                 place.caret - text.lineStart(caretLine), place.caretMoved};
+    }
     // A large file is measured for the view on the threads that read it.
     loadMeasure_.reset();
     // A load showing its first lines is ended (as cancelled) before the next one shows its own,
@@ -177,6 +189,33 @@ bool ReadingSession::showFirstLines(const QString &path)
     emit addressChanged(path);
     emit firstLinesShownChanged(true);
     return true;
+}
+
+void ReadingSession::watchShownFile()
+{
+    if (const QStringList watched = watcher_->files(); !watched.isEmpty())
+        watcher_->removePaths(watched);
+    if (changedOnDisk_) {
+        changedOnDisk_ = false;
+        emit changedOnDisk(false);
+    }
+    const Document::Source &source = document().source();
+    if (source.identity.known())
+        watcher_->addPath(QString::fromLocal8Bit(source.nativePath));
+}
+
+void ReadingSession::checkShownFile()
+{
+    const Document::Source &source = document().source();
+    const QString watched = QString::fromLocal8Bit(source.nativePath);
+    // A file replaced by another under its name is no longer watched: the new one is.
+    const std::optional<RegularFile::Identity> now = RegularFile::identityAt(source.nativePath);
+    if (now && !watcher_->files().contains(watched))
+        watcher_->addPath(watched);
+    if (changedOnDisk_ || !source.identity.known() || (now && *now == source.identity))
+        return;
+    changedOnDisk_ = true;
+    emit changedOnDisk(true);
 }
 
 void ReadingSession::putBackReplaced()
@@ -338,11 +377,23 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
     if (mode == LoadMode::Back || mode == LoadMode::Forward || showInList)
         emit selectInList(path);
     emit viewStateChanged();
+    watchShownFile();
     // After the wrap mode is set, so that the place is found among the lines as shown.
-    if (placeInFirstLines)
+    if (placeInFirstLines) {
         view_->showPlace(*placeInFirstLines);
-    else
+    } else if (const std::optional<LinePlace> kept = std::exchange(reloadPlace_, std::nullopt);
+               kept && mode == LoadMode::Reload) {
+        const TextStore &text = document().store();
+        const auto at = [&text](qint64 line, qint64 column) {
+            line = std::min(line, text.lineCount() - 1);
+            const qint64 start = text.lineStart(line);
+            const qint64 end = line + 1 < text.lineCount() ? text.lineStart(line + 1) - 1 : text.size();
+            return start + std::min(column, end - start);
+        };
+        view_->showPlace({at(kept->topLine, kept->topColumn), at(kept->caretLine, kept->caretColumn), kept->caretMoved});
+    } else {
         restorePosition();
+    }
     // A damaged member shows what could be read, then says where it broke.
     if (loaded.archiveStatus == Archive::Status::Damaged)
         dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);

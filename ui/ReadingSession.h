@@ -19,6 +19,7 @@
 
 class Dialogs;
 class FolderSearchRunner;
+class QFileSystemWatcher;
 class QTimer;
 class QWidget;
 
@@ -92,6 +93,8 @@ public:
     // Whether the first lines of a large file are shown while the rest of it is read; the
     // commands that need the whole text wait for it through finishReading.
     bool showingFirstLines() const { return firstLines_.has_value(); }
+    // Whether the shown file changed on disk since it was read.
+    bool shownFileChanged() const { return changedOnDisk_; }
     // Waits for the load running on, here, and shows what it read.
     void finishReading();
     // Entering an archive whose listing stopped short says why; what was read is listed.
@@ -140,6 +143,9 @@ signals:
     // The first lines of a large file were shown while it is read on (true), or its whole text
     // or what was shown before came back (false).
     void firstLinesShownChanged(bool shown);
+    // The shown file changed on disk since it was read (true); read again, or another file
+    // shown (false).
+    void changedOnDisk(bool changed);
     // The path of what the view shows, as the address bar names it: the file whose first lines
     // are shown, or the one shown before when they are taken back.
     void addressChanged(const QString &path);
@@ -200,6 +206,17 @@ private:
         QString title;
     };
     std::optional<Replaced> firstLines_;
+    // The reader's place as lines and columns, which a file read again keeps where it can.
+    struct LinePlace {
+        qint64 topLine, topColumn, caretLine, caretColumn;
+        bool caretMoved;
+    };
+    std::optional<LinePlace> reloadPlace_;
+    // Watches the shown file; a change that makes it another file than the one read is told.
+    QFileSystemWatcher *watcher_;
+    bool changedOnDisk_ = false;
+    void watchShownFile();
+    void checkShownFile();
     // What measures the running load's text for the view while it is read.
     std::shared_ptr<const void> loadMeasure_;
     // What waits for the archive's listing that is read on.
