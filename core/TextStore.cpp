@@ -15,6 +15,7 @@
 #endif
 #include <list>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -122,6 +123,8 @@ struct TextStore::Store {
     bool lazy = false;
     EncodingDetect::Detection detection;
     RegularFile::Handle file;
+    // The file as it was indexed: bytes are read from it only while it is still so.
+    RegularFile::Identity indexed;
     std::vector<qint64> blockBytes;
     std::vector<qint64> blockUnits;
     qint64 units = 0;
@@ -168,6 +171,17 @@ struct TextStore::Store {
         return made;
     }
 
+    // Block i when the cache holds it, without reading it.
+    std::shared_ptr<const QString> cached(size_t i) const
+    {
+        const std::lock_guard lock(cacheMutex);
+        for (const auto &[block, text] : cache) {
+            if (block == i)
+                return text;
+        }
+        return nullptr;
+    }
+
     std::shared_ptr<const QString> readBlockShared(size_t i) const
     {
         QByteArray bytes;
@@ -176,9 +190,20 @@ struct TextStore::Store {
         return text;
     }
 
-    // Reads up to `want` bytes from `at` in the file; gives how many it read.
+    // Whether the file holds other bytes than it did when it was indexed (written to, cut or
+    // grown), as its size and time tell now.
+    bool fileChanged() const
+    {
+        struct stat now {};
+        return lazy && (::fstat(file.fd(), &now) != 0 || !(RegularFile::identityOf(now) == indexed));
+    }
+
+    // Reads up to `want` bytes from `at` in the file; gives how many it read. Nothing is read
+    // from a file that changed since it was indexed: its bytes are not the text shown.
     qint64 readAt(qint64 at, char *into, qint64 want) const
     {
+        if (fileChanged())
+            return 0;
         qint64 got = 0;
         while (got < want) {
             const ssize_t n = ::pread(file.fd(), into + got, size_t(want - got), off_t(at + got));
@@ -434,12 +459,22 @@ TextStore TextStore::index(RegularFile::Handle file, const EncodingDetect::Detec
         std::memmove(buffer.data(), buffer.data() + taken, size_t(held - taken));
         held -= taken;
     }
+    // As it is once indexed: a file written to while it was read is told by a later change.
+    struct stat indexed = file.status();
+    if (file.isOpen())
+        ::fstat(file.fd(), &indexed);
+    s.indexed = RegularFile::identityOf(indexed);
     s.file = std::move(file);
     if (byteLength)
         *byteLength = length;
     if (watch.done)
         watch.done(std::move(runStarts), s.units);
     return made;
+}
+
+bool TextStore::fileChanged() const
+{
+    return store_->fileChanged();
 }
 
 bool TextStore::isLazy() const
@@ -637,7 +672,15 @@ QStringView TextStore::Reader::range(qint64 from, qint64 to)
         const size_t need = size_t(held_ + s.blockRoom(next_));
         if (units_.size() < need)
             units_.resize(std::max(need, 2 * units_.size()));
-        held_ += s.decodeBlock(next_++, bytes_, units_.data() + held_);
+        // Once the file changed, a block read before is all there is of it.
+        const std::shared_ptr<const QString> read = s.fileChanged() ? s.cached(next_) : nullptr;
+        if (read) {
+            std::copy_n(read->utf16(), read->size(), units_.data() + held_);
+            held_ += read->size();
+            ++next_;
+        } else {
+            held_ += s.decodeBlock(next_++, bytes_, units_.data() + held_);
+        }
     }
     return QStringView(units_.data() + (from - start_), qsizetype(to - from));
 }

@@ -47,6 +47,10 @@ public:
 
     // Whether the text is read from its file rather than held.
     bool isLazy() const;
+    // Whether the file it is read from changed since it was indexed. Nothing more is read from
+    // such a file: what was not read before reads as blanks, so that no command may take it
+    // for the text (see fileChanged before any command that reads the text through).
+    bool fileChanged() const;
     // The whole text when it is held, for the paths that walk it directly; null when it is read
     // from its file.
     const QString *held() const;

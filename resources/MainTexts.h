@@ -215,6 +215,8 @@ inline const QString kLargeEffectCaption = QStringLiteral("確認");
 // A load that runs on: how far it got, in the line-count panel; and the failure it can end in.
 inline const QString kLoadingProgress = QStringLiteral("読み込み中… %1%（Escで中止）");
 inline const QString kChangedOnDisk = QStringLiteral("表示中のファイルが変更されました。F5 キーで読み直します。");
+inline const QString kChangedCannotRead =
+    QStringLiteral("表示中のファイルが変更されたため、この操作はできません。\n\n読み直しますか？");
 inline const QString kChangedOnDiskReload = QStringLiteral("読み直す(&R)");
 inline const QString kCountingProgress = QStringLiteral("行数を数えています… %1%（Escで中止）");
 inline const QString kOutOfMemoryText =

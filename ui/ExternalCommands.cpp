@@ -167,6 +167,8 @@ void ExternalCommands::ActionSaveAsExecute()
                               Dialogs::Kind::Warning);
         return;
     }
+    if (!session.mayReadThrough())
+        return;
     FileSelectionBox *box = host_.box;
     const std::optional<QString> chosen =
         host_.dialogs.saveFile(host_.window, ExternalTexts::kSaveDialogTitle, host_.dialogFolder(),

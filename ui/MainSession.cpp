@@ -10,6 +10,7 @@
 #include "ui/ExternalCommands.h"
 #include "ui/FileSelectionBox.h"
 #include "ui/FirstLinesGate.h"
+#include "ui/SearchBar.h"
 #include "ui/StatusBar.h"
 #include "ui/ViewCommands.h"
 #include "ui/widgets/TextView.h"
@@ -82,6 +83,8 @@ void MainWindow::bindSession()
     connect(&session, &ReadingSession::titleChanged, this, &QWidget::setWindowTitle);
     connect(&session, &ReadingSession::shown, PanelPathBar, &AddressBar::showPath);
     connect(&session, &ReadingSession::addressChanged, PanelPathBar, &AddressBar::showPath);
+    connect(&session, &ReadingSession::reloadAsked, ActionReLoad, &QAction::trigger);
+    PanelSearch->setReadGuard([&session] { return session.mayReadThrough(); });
     connect(&session, &ReadingSession::selectInList, PanelDirBars, &FileSelectionBox::showFile);
     connect(&session, &ReadingSession::viewStateChanged, this, &MainWindow::RefreshViewState);
     connect(&session, &ReadingSession::note, this, &MainWindow::noteUntilNextKey);

@@ -149,7 +149,7 @@ void MainWindow::createCommandGroups()
     Dialogs &dialogs = services_.dialogs;
     ReadingSession &session = *session_;
     viewCommands_ = new ViewCommands({this, dialogs, Settings, session.status(), view_, PanelPathBar, PanelDirBars,
-                                      PanelSearch},
+                                      PanelSearch, [&session] { return session.mayReadThrough(); }},
                                      {ActionWrapNone, ActionWrapNum, ActionWrapSide, ActionSetFont, ActionFontSizeUp,
                                       ActionFontSizeDown, ActionCopy, ActionSelectAll, DebugWriteMode},
                                      this);

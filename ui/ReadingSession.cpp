@@ -218,6 +218,17 @@ void ReadingSession::checkShownFile()
     emit changedOnDisk(true);
 }
 
+bool ReadingSession::mayReadThrough()
+{
+    const Document &shown = document();
+    if (!shown.store().fileChanged() && !shown.ownText().fileChanged())
+        return true;
+    if (dialogs_.message(dialogParent_, MainTexts::kChangedCannotRead, title_, Dialogs::Kind::QuestionAfterFailure)
+        == Dialogs::Answer::Yes)
+        emit reloadAsked();
+    return false;
+}
+
 void ReadingSession::putBackReplaced()
 {
     std::optional<Replaced> replaced = std::exchange(firstLines_, std::nullopt);

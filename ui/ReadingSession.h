@@ -95,6 +95,10 @@ public:
     bool showingFirstLines() const { return firstLines_.has_value(); }
     // Whether the shown file changed on disk since it was read.
     bool shownFileChanged() const { return changedOnDisk_; }
+    // Whether a command may read the shown text through: not when it is read from a file that
+    // changed since, whose bytes are not the text shown. Then says so, offering to read the file
+    // again (reloadAsked).
+    bool mayReadThrough();
     // Waits for the load running on, here, and shows what it read.
     void finishReading();
     // Entering an archive whose listing stopped short says why; what was read is listed.
@@ -146,6 +150,8 @@ signals:
     // The shown file changed on disk since it was read (true); read again, or another file
     // shown (false).
     void changedOnDisk(bool changed);
+    // The reader asked to read the shown file again.
+    void reloadAsked();
     // The path of what the view shows, as the address bar names it: the file whose first lines
     // are shown, or the one shown before when they are taken back.
     void addressChanged(const QString &path);

@@ -181,6 +181,8 @@ void ReadingSession::folderSearchEnded(const FolderSearch::Result &result)
 
 bool ReadingSession::applyEffect(EffectKind kind)
 {
+    if (!mayReadThrough())
+        return false;
     WorkFiles::Run run = WorkFiles::runEffect(kind, document().effectInput(), WorkFolder());
     switch (run.failure) {
     case WorkFiles::Failure::None:

@@ -90,6 +90,8 @@ void SearchBar::find(bool forward)
         open();
         return;
     }
+    if (mayRead_ && !mayRead_())
+        return;
     const bool matchCase = cbMatchCase->isChecked();
     emit searchRequested(word, matchCase);
     const qint64 found = forward ? view_->find(word, view_->hasSelection() ? view_->selectionEnd() : view_->selectionStart(),

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -19,6 +21,8 @@ class SearchBar : public QWidget {
     Q_OBJECT
 public:
     explicit SearchBar(TextView *view, QWidget *parent = nullptr);
+    // Asked before each search whether the shown text may be read through.
+    void setReadGuard(std::function<bool()> mayRead) { mayRead_ = std::move(mayRead); }
 
     // Shows the bar with the word selected, so that typing replaces it; asked again while the
     // word is empty or already being typed, it draws attention to itself.
@@ -67,6 +71,7 @@ private:
     void find(bool forward);
 
     TextView *view_;
+    std::function<bool()> mayRead_;
     QLabel *LabelSearchWord;
     QLineEdit *EditSearch;
     QToolButton *btnGoSearch;

@@ -184,8 +184,10 @@ void ViewCommands::UpdateFontSizeHints()
 
 void ViewCommands::ActionCopyExecute()
 {
-    if (viewHasFocus())
-        host_.view->copy();
+    if (viewHasFocus()) {
+        if (!host_.view->hasSelection() || host_.mayReadThrough())
+            host_.view->copy();
+    }
     else if (host_.pathBar->fieldHasFocus())
         Desktop::setClipboardText(host_.pathBar->selectedText());
     else if (const std::optional<QString> listed = host_.box->copiedText())

@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QKeyEvent;
 class QWidget;
@@ -29,6 +31,8 @@ public:
         AddressBar *pathBar;
         FileSelectionBox *box;
         SearchBar *searchBar;
+        // Whether the shown text may be read through (not when its file changed since).
+        std::function<bool()> mayReadThrough;
     };
     struct Commands {
         QAction *wrapNone, *wrapColumn, *wrapEdge;

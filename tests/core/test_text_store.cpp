@@ -138,11 +138,15 @@ TEST_F(TextStoreTest, AFileChangedAfterIndexingKeepsItsLengthAndShowsWhatCanBeRe
     const QByteArray bytes = repeatedTo(line, 200 << 10);
     const TextStore lazy = indexed(bytes, 4 << 20);
     const QString before = Cp932::decode(bytes);
+    EXPECT_EQ(lazy.mid(0, 40000), before.left(40000)); // read before the change
+    EXPECT_FALSE(lazy.fileChanged());
     ASSERT_EQ(::truncate(path().toLocal8Bit().constData(), 100 << 10), 0);
+    EXPECT_TRUE(lazy.fileChanged());
     EXPECT_EQ(lazy.size(), before.size());
     const QString after = lazy.whole();
     ASSERT_EQ(after.size(), before.size());
-    // What is still there reads as before; the rest is blank.
+    // What was read before reads as it did; nothing more is read from the changed file, which
+    // holds other bytes than the text shown: the rest is blank.
     EXPECT_EQ(after.left(40000), before.left(40000));
     EXPECT_EQ(after.right(100), QString(100, QLatin1Char(' ')));
     // Read line by line, the bytes are found not to fit the index and the lines read the same.
@@ -154,6 +158,7 @@ TEST_F(TextStoreTest, AFileChangedAfterIndexingKeepsItsLengthAndShowsWhatCanBeRe
     // Rewritten with other bytes: still no more and no less than the indexed length.
     const TextStore again = indexed(bytes, 4 << 20);
     TestFiles::write(path(), repeatedTo("\x82\xa0", 300 << 10));
+    EXPECT_TRUE(again.fileChanged());
     EXPECT_EQ(again.whole().size(), before.size());
     EXPECT_EQ(again.line(3).size(), 6);
     TextStore::LineReader lines2(again);
