@@ -78,6 +78,8 @@ public:
     // Text that followed the end of a text held whole, with no effect and no book on it; false,
     // with nothing changed, for any other text.
     bool append(QStringView text);
+    // The file grew and what it added was appended: the source is the file as it is now.
+    void grewTo(const RegularFile::Identity &now) { source_.identity = now; }
 
     // The file's own text: the one the effects started from while any are on, else the shown one.
     const TextStore &ownText() const { return unprocessed_ ? unprocessed_->text : shown_.text; }

@@ -26,6 +26,8 @@ public:
     // Text that followed the end of the shown text: appended. Only a text held whole, with no
     // effect and no book on it, grows in place; false, with nothing changed, for any other.
     bool append(QStringView text);
+    // After an append of what its file added: the source is the file as it is now.
+    void documentGrewTo(const RegularFile::Identity &now) { document_->grewTo(now); }
     // Typing into the text (the write mode): edited.
     void edit(qint64 start, qint64 removed, QStringView with);
     // An effect's output shown: replaced.

@@ -160,6 +160,7 @@ std::vector<StoredValue> buildStoredValues()
                  }});
     t.push_back(boolValue(QStringLiteral("NaturalSort"), [](auto &r) -> auto & { return r.NaturalSort; }));
     t.push_back(boolValue(QStringLiteral("RememberPosition"), [](auto &r) -> auto & { return r.RememberPosition; }));
+    t.push_back(boolValue(QStringLiteral("FollowTail"), [](auto &r) -> auto & { return r.FollowTail; }));
     t.push_back(boolValue(QStringLiteral("SearchFolder"), [](auto &r) -> auto & { return r.SearchFolder; }));
     t.push_back(positionValue(intValue(QStringLiteral("WindowX"), [](auto &r) -> auto & { return r.WindowX; },
                                        SettingsRecord::kNoPosition)));
@@ -264,6 +265,7 @@ void SettingsRecord::resetToDefaults()
     setEncodingChoice(DocumentEncoding::Choice::Auto);
     NaturalSort = true;
     RememberPosition = true;
+    FollowTail = false;
     SearchFolder = false;
 }
 

@@ -109,6 +109,8 @@ struct SettingsRecord {
     bool NaturalSort = true;
     // Each file opens where the reader left it ("RememberPosition", "1" or "0").
     bool RememberPosition = true;
+    // Text written to the end of the shown file is shown as it comes ("FollowTail").
+    bool FollowTail = false;
     // F3 goes on into the following files of the list ("SearchFolder", "1" or "0").
     bool SearchFolder = false;
 

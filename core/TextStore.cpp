@@ -95,6 +95,14 @@ qsizetype unitBytes(const EncodingDetect::Detection &detection)
     return detection.encoding == Encoding::Utf16 ? 2 : 1;
 }
 
+// The code unit that ends at `end` (two bytes in UTF-16, in the file's byte order).
+unsigned unitBefore(const unsigned char *p, qsizetype end, const EncodingDetect::Detection &detection)
+{
+    if (unitBytes(detection) == 1)
+        return p[end - 1];
+    return detection.bigEndian ? unsigned(p[end - 2]) << 8 | p[end - 1] : unsigned(p[end - 1]) << 8 | p[end - 2];
+}
+
 // Where in [from, to) a stretch of the file may end so that each side decodes alone: after the
 // last ASCII character other than a CR (which may be followed by an LF). No encoding read here
 // joins such a character to what follows it. `from` starts a character; -1 where none is found.
@@ -102,9 +110,7 @@ qsizetype lastCut(const unsigned char *p, qsizetype from, qsizetype to, const En
 {
     const qsizetype step = unitBytes(detection);
     for (qsizetype end = from + (to - from) / step * step; end > from; end -= step) {
-        const unsigned unit = step == 1 ? p[end - 1]
-                              : detection.bigEndian ? unsigned(p[end - 2]) << 8 | p[end - 1]
-                                                    : unsigned(p[end - 1]) << 8 | p[end - 2];
+        const unsigned unit = unitBefore(p, end, detection);
         if (unit < 0x80 && unit != '\r')
             return end;
     }
@@ -470,6 +476,24 @@ TextStore TextStore::index(RegularFile::Handle file, const EncodingDetect::Detec
     if (watch.done)
         watch.done(std::move(runStarts), s.units);
     return made;
+}
+
+QString TextStore::decodePiece(QByteArrayView bytes, const EncodingDetect::Detection &detection)
+{
+    if (detection.encoding == Encoding::Sjis)
+        return Cp932::decode(bytes.toByteArray());
+    return decodeStretch(bytes, detection);
+}
+
+qsizetype TextStore::wholeLines(QByteArrayView bytes, const EncodingDetect::Detection &detection)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype step = unitBytes(detection);
+    for (qsizetype end = bytes.size() / step * step; end > 0; end -= step) {
+        if (unitBefore(p, end, detection) == '\n')
+            return end;
+    }
+    return 0;
 }
 
 bool TextStore::fileChanged() const

@@ -41,6 +41,13 @@ public:
                            const std::function<qsizetype(char *, qsizetype)> &read, qsizetype pieceBytes,
                            qint64 *byteLength, const IndexWatch &watch = {});
     static bool canIndex(EncodingDetect::Encoding encoding) { return encoding != EncodingDetect::Encoding::Jis; }
+    // Bytes from within such a file, from a character's start to a line's end, decoded as the
+    // whole file's bytes decode there (UTF-16 in the file's byte order): what a file that grows
+    // adds to its text.
+    static QString decodePiece(QByteArrayView bytes, const EncodingDetect::Detection &detection);
+    // Where in `bytes` (from a character's start) the last whole line ends, just after its line
+    // feed; 0 when no line ends in them.
+    static qsizetype wholeLines(QByteArrayView bytes, const EncodingDetect::Detection &detection);
     // index() of a code page 932 file.
     static TextStore indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
                                 qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch = {});

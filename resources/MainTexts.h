@@ -20,7 +20,7 @@ struct CommandText {
     const char *key;
 };
 
-inline constexpr std::array<CommandText, 38> kCommands{{
+inline constexpr std::array<CommandText, 39> kCommands{{
     {"ActionNewWindow", u"新しいウインドウを開く(&W)", "Ctrl+W"},
     {"ActionFileOpen", u"ファイルを開く(&O)...", "Ctrl+O"},
     {"ActionFolderOpen", u"フォルダを開く(&F)...", "Ctrl+Alt+O"},
@@ -43,6 +43,7 @@ inline constexpr std::array<CommandText, 38> kCommands{{
     {"ActionViewPre", u"１つ前へ戻る(&B)", "Alt+Backspace"},
     {"ActionViewNext", u"１つ先へ進む(&G)", "Alt+Ins"},
     {"ActionReLoad", u"更新（再読込）(&R)", "F5"},
+    {"ActionFollowTail", u"末尾を追跡(&L)", "Shift+F5"},
     {"ActionSetFont", u"フォント(&F)...", "Ctrl+Alt+F"},
     {"ActionFullScreen", u"全画面表示(&S)", "Ctrl+Alt+Z"},
     {"ActionWrapNone", u"折り返さない(&T)", "Ctrl+T"},
@@ -217,6 +218,8 @@ inline const QString kLoadingProgress = QStringLiteral("読み込み中… %1%�
 inline const QString kChangedOnDisk = QStringLiteral("表示中のファイルが変更されました。F5 キーで読み直します。");
 inline const QString kChangedCannotRead =
     QStringLiteral("表示中のファイルが変更されたため、この操作はできません。\n\n読み直しますか？");
+inline const QString kReplacedReadAgain = QStringLiteral("ファイルが置き換えられたため、最初から読み直しました。");
+inline const QString kHintFollowTail = QStringLiteral("末尾を追跡（Shift+F5）");
 inline const QString kChangedOnDiskReload = QStringLiteral("読み直す(&R)");
 inline const QString kCountingProgress = QStringLiteral("行数を数えています… %1%（Escで中止）");
 inline const QString kOutOfMemoryText =

@@ -163,6 +163,8 @@ void MainWindow::createActions()
     ActionViewPre = makeAction("ActionViewPre");
     ActionViewNext = makeAction("ActionViewNext");
     ActionReLoad = makeAction("ActionReLoad");
+    ActionFollowTail = makeAction("ActionFollowTail");
+    ActionFollowTail->setCheckable(true);
     ActionSetFont = makeAction("ActionSetFont");
     ActionFullScreen = makeAction("ActionFullScreen");
     ActionWrapNone = makeAction("ActionWrapNone");
@@ -314,7 +316,7 @@ void MainWindow::createMenus()
     connect(ViewStyle, &QAction::triggered, this, [this] { toggleBar(PanelToolsOnViewArea, ViewStyle); });
     connect(ViewSearch, &QAction::triggered, this, [this] { toggleBar(PanelSearch, ViewSearch); });
     MenuView->addSeparator();
-    MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad});
+    MenuView->addActions({ActionViewPre, ActionViewNext, ActionReLoad, ActionFollowTail});
     addEncodingMenu(MenuView);
     MenuView->addAction(ActionAozora);
     MenuView->addSeparator();
@@ -451,7 +453,9 @@ void MainWindow::createToolBars()
     ToolButtonAozora = effectButton(ActionAozora, glyphIcon(QStringLiteral("ルビ")), "ToolButtonAozora");
     formatRow->addWidget(separator());
     formatRow->addWidget(ToolButtonAozora);
-    for (QWidget *w : std::initializer_list<QWidget *>{separator(), ToolButton23, ToolButton24})
+    QToolButton *follow = formatButton(ActionFollowTail, glyphIcon(QStringLiteral("↓")), "ToolButtonFollowTail");
+    setHint(follow, MainTexts::kHintFollowTail);
+    for (QWidget *w : std::initializer_list<QWidget *>{separator(), follow, separator(), ToolButton23, ToolButton24})
         formatRow->addWidget(w);
 }
 

@@ -19,6 +19,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace {
@@ -33,6 +34,17 @@ public:
     }
     void showPlace(const ReadingPlace &place) override { view_->showPlace(place.top, place.caret, place.caretMoved); }
     qint64 displayedLineCount() const override { return view_->displayedLineCount(); }
+    bool atEnd() const override
+    {
+        const QScrollBar *bar = view_->verticalScrollBar();
+        return bar->value() >= bar->maximum() || view_->caretPosition() >= view_->store().size();
+    }
+    void showEnd() override
+    {
+        view_->selectRange(view_->store().size(), 0);
+        view_->scrollToCaret();
+        view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
+    }
     Measure measureWhileRead() override
     {
         std::shared_ptr<LayoutDraft> draft = view_->layoutDraft();
@@ -84,6 +96,9 @@ void MainWindow::bindSession()
     connect(&session, &ReadingSession::shown, PanelPathBar, &AddressBar::showPath);
     connect(&session, &ReadingSession::addressChanged, PanelPathBar, &AddressBar::showPath);
     connect(&session, &ReadingSession::reloadAsked, ActionReLoad, &QAction::trigger);
+    ActionFollowTail->setChecked(Settings.FollowTail);
+    session.setFollowTail(Settings.FollowTail);
+    connect(ActionFollowTail, &QAction::toggled, &session, &ReadingSession::setFollowTail);
     PanelSearch->setReadGuard([&session] { return session.mayReadThrough(); });
     connect(&session, &ReadingSession::selectInList, PanelDirBars, &FileSelectionBox::showFile);
     connect(&session, &ReadingSession::viewStateChanged, this, &MainWindow::RefreshViewState);

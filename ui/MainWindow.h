@@ -175,7 +175,7 @@ private:
     QAction *ActionNewWindow, *ActionFileOpen, *ActionFolderOpen, *ActionFolderExplorer, *ActionFileCopy,
         *ActionFileMove, *ActionFileRename, *ActionFileDelete, *ActionEdit, *ActionExport, *ActionSaveAs,
         *ActionPrint, *ActionAppQuit, *ActionCopy, *ActionSelectAll, *ActionOpenSearch, *ActionFindNext,
-        *ActionGoSearch, *ActionFindPrevious, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionSetFont,
+        *ActionGoSearch, *ActionFindPrevious, *ActionViewPre, *ActionViewNext, *ActionReLoad, *ActionFollowTail, *ActionSetFont,
         *ActionFullScreen, *ActionWrapNone, *ActionWrapNum, *ActionWrapSide, *ActionFontSizeUp,
         *ActionFontSizeDown, *ActionViewBookmark, *ActionBookmarkClick, *ActionOpenAddBookmarkDialog,
         *ActionOpenAppSetDialog, *ActionOpenHelp, *ActionVerInfo, *ActionVerCheck, *ActionGoMyWebSite,

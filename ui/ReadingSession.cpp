@@ -14,6 +14,9 @@
 
 #include <QFileSystemWatcher>
 #include <QScopedValueRollback>
+#include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 // A load that ends within this is shown as if read on the spot; a longer one runs on.
@@ -55,9 +58,11 @@ QString archiveTrouble(const Document::Loaded &loaded)
 
 ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading, QObject *parent)
     : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this)),
-      watcher_(new QFileSystemWatcher(this))
+      watcher_(new QFileSystemWatcher(this)), followTimer_(new QTimer(this))
 {
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &ReadingSession::checkShownFile);
+    followTimer_->setInterval(1000);
+    connect(followTimer_, &QTimer::timeout, this, &ReadingSession::followTail);
     connect(loader_, &DocumentLoader::progressed, this, [this](int percent) {
         if (firstLines_)
             status_.showCounting(percent);
@@ -128,7 +133,7 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
     }
     // A file read again keeps the reader's line and column, whatever changed in it.
     reloadPlace_.reset();
-    if (mode == LoadMode::Reload && view_ && path == FileNameNow()) {
+    if (mode == LoadMode::Reload && view_ && path == FileNameNow() && !std::exchange(readFromStart_, false)) {
         const TextStore &text = document().store();
         const ReadingPlace place = view_->place();
         const qint64 topLine = text.lineOf(place.top), caretLine = text.lineOf(place.caret);
@@ -214,8 +219,63 @@ void ReadingSession::checkShownFile()
         watcher_->addPath(watched);
     if (changedOnDisk_ || !source.identity.known() || (now && *now == source.identity))
         return;
+    if (settings_.FollowTail && now) {
+        followTail();
+        return;
+    }
     changedOnDisk_ = true;
     emit changedOnDisk(true);
+}
+
+void ReadingSession::setFollowTail(bool on)
+{
+    settings_.FollowTail = on;
+    if (on) {
+        followTimer_->start();
+        followTail();
+    } else {
+        followTimer_->stop();
+    }
+}
+
+void ReadingSession::followTail()
+{
+    const Document::Source &source = document().source();
+    if (!settings_.FollowTail || pendingLoad_ || firstLines_ || !view_ || !source.identity.known())
+        return;
+    const std::optional<RegularFile::Identity> now = RegularFile::identityAt(source.nativePath);
+    if (!now || *now == source.identity)
+        return; // gone (the notice says so), or as it was
+    if (!now->sameFile(source.identity) || now->size < followed_) {
+        readFromStart_ = true;
+        LoadDocument(FileNameNow(), LoadMode::Reload, 0);
+        emit note(MainTexts::kReplacedReadAgain);
+        return;
+    }
+    // Whole lines only: a line still being written, or a character cut, waits for the rest.
+    QByteArray added;
+    if (RegularFile::Handle file = RegularFile::openForReading(source.nativePath); file.isOpen()) {
+        added.resize(qsizetype(now->size - followed_));
+        const ssize_t got = ::pread(file.fd(), added.data(), size_t(added.size()), off_t(followed_));
+        added.truncate(std::max<ssize_t>(got, 0));
+    }
+    const qsizetype whole = TextStore::wholeLines(added, document().detection());
+    if (whole == 0)
+        return;
+    const bool atEnd = view_->atEnd();
+    // A text held whole grows in place; one read as shown, or with an effect or a book on it, is
+    // read again where the reader is.
+    if (!model_.append(TextStore::decodePiece(QByteArrayView(added).first(whole), document().detection()))) {
+        endAfterLoad_ = atEnd;
+        LoadDocument(FileNameNow(), LoadMode::Reload, 0);
+        return;
+    }
+    followed_ += whole;
+    model_.documentGrewTo(*now);
+    showFileStatus(fileKindShown_);
+    showLineCount();
+    if (atEnd)
+        view_->showEnd();
 }
 
 bool ReadingSession::mayReadThrough()
@@ -389,8 +449,11 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
         emit selectInList(path);
     emit viewStateChanged();
     watchShownFile();
+    followed_ = document().source().identity.size;
     // After the wrap mode is set, so that the place is found among the lines as shown.
-    if (placeInFirstLines) {
+    if (std::exchange(endAfterLoad_, false) && mode == LoadMode::Reload) {
+        view_->showEnd();
+    } else if (placeInFirstLines) {
         view_->showPlace(*placeInFirstLines);
     } else if (const std::optional<LinePlace> kept = std::exchange(reloadPlace_, std::nullopt);
                kept && mode == LoadMode::Reload) {

@@ -46,6 +46,9 @@ public:
         TextStore::IndexWatch watch;
     };
     virtual Measure measureWhileRead() = 0;
+    // Whether the end of the text is in sight, and going there.
+    virtual bool atEnd() const { return false; }
+    virtual void showEnd() {}
 };
 
 // What one window reads, without the window: the document it shows and the loads that replace
@@ -95,6 +98,9 @@ public:
     bool showingFirstLines() const { return firstLines_.has_value(); }
     // Whether the shown file changed on disk since it was read.
     bool shownFileChanged() const { return changedOnDisk_; }
+    // Text written to the end of the shown file is shown as it comes; the view at the end stays
+    // there. A file cut or replaced is read again from its start.
+    void setFollowTail(bool on);
     // Whether a command may read the shown text through: not when it is read from a file that
     // changed since, whose bytes are not the text shown. Then says so, offering to read the file
     // again (reloadAsked).
@@ -223,6 +229,13 @@ private:
     bool changedOnDisk_ = false;
     void watchShownFile();
     void checkShownFile();
+    // Following the shown file: the bytes of it shown so far, and a look every second besides
+    // the watch (which a file system may not serve).
+    qint64 followed_ = 0;
+    QTimer *followTimer_;
+    bool readFromStart_ = false; // the next reload starts at the top, not where the reader is
+    bool endAfterLoad_ = false;  // the load running shows the end once it is shown
+    void followTail();
     // What measures the running load's text for the view while it is read.
     std::shared_ptr<const void> loadMeasure_;
     // What waits for the archive's listing that is read on.

@@ -121,3 +121,33 @@ TEST(LazyEncodings, TheFirstLinesAreTheWholeLinesWithinTheBytesRead)
     TestFiles::write(path, QByteArray(5000, 'a'));
     EXPECT_FALSE(Document::firstLines(path, std::nullopt, 1000));
 }
+
+// What a followed file adds is taken a whole line at a time, however its bytes arrive, and reads
+// as the same bytes read whole do: a line break or a character cut between two writes waits.
+TEST(LazyEncodings, AFileGrowingInPiecesReadsAsTheWholeFile)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("%1行目、かな😀カナ\r\n%2\n").arg(i).arg(i % 3 ? QStringLiteral("ascii") : QString());
+    using EncodingDetect::Detection;
+    for (const auto &[converter, detection] :
+         {std::pair{"UTF-8", Detection{Encoding::Utf8}}, {"UTF-16LE", Detection{Encoding::Utf16}},
+          {"UTF-16BE", Detection{Encoding::Utf16, true, true}}, {"EUC-JP", Detection{Encoding::Euc}},
+          {"Shift_JIS", Detection{Encoding::Sjis}}}) {
+        SCOPED_TRACE(converter);
+        const QString shown = detection.encoding == Encoding::Utf8 || detection.encoding == Encoding::Utf16
+                                  ? text
+                                  : QString(text).remove(QStringLiteral("😀"));
+        const QByteArray bytes = encoded(converter, shown);
+        QByteArray pending;
+        QString read;
+        for (qsizetype at = 0; at < bytes.size(); at += 777) {
+            pending += bytes.mid(at, 777);
+            const qsizetype whole = TextStore::wholeLines(pending, detection);
+            read += TextStore::decodePiece(QByteArrayView(pending).first(whole), detection);
+            pending.remove(0, whole);
+        }
+        EXPECT_TRUE(pending.isEmpty());
+        EXPECT_EQ(read, QString(shown).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+}

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "core/Cp932.h"
+#include "core/StatusTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/SearchBar.h"
 #include "ui/widgets/NoticeBar.h"
@@ -79,4 +80,43 @@ TEST_F(ChangesTest, ACutFileReadAsShownIsNeverSearchedOrCopiedAsIfWhole)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
     QTRY_VERIFY(notice->isHidden()); // read again: empty now
     EXPECT_TRUE(viewText().isEmpty());
+}
+
+// Followed, a growing file shows what is written to it as whole lines come: the view at the end
+// stays there, a reader elsewhere stays put. A file cut short is read again from its start.
+TEST_F(ChangesTest, AFollowedFileShowsItsNewLinesAndStartsAgainWhenCut)
+{
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("行 %1\n").arg(i);
+    const QString path = writeBytes(QStringLiteral("grow.log"), text.toUtf8());
+    MainWindow &w = start({path});
+    QAction *follow = action(QStringLiteral("ActionFollowTail"));
+    follow->trigger();
+    EXPECT_TRUE(w.settings().FollowTail);
+    auto *notice = w.findChild<NoticeBar *>(QStringLiteral("PanelChangedOnDisk"));
+    const auto write = [&](const QByteArray &bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(bytes);
+    };
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+    write(QStringLiteral("追記一\n追記").toUtf8().chopped(1)); // the last character cut short
+    QTRY_VERIFY(viewText().endsWith(QStringLiteral("追記一\n")));
+    EXPECT_EQ(view()->caretPosition(), view()->store().size());
+    write(QStringLiteral("記").toUtf8().right(1) + "二\n");
+    QTRY_VERIFY(viewText().endsWith(QStringLiteral("追記一\n追記二\n")));
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(202));
+    EXPECT_TRUE(notice->isHidden());
+
+    view()->showPlace(0, 0, true);
+    write("third\n");
+    QTRY_VERIFY(viewText().endsWith(QStringLiteral("third\n")));
+    EXPECT_EQ(view()->caretPosition(), 0);
+
+    writeBytes(QStringLiteral("grow.log"), "cut\n");
+    QTRY_COMPARE(viewText(), QStringLiteral("cut\n"));
+    EXPECT_EQ(statusText(StatusPanel::Date), MainTexts::kReplacedReadAgain);
+    EXPECT_TRUE(dialogs.messages.empty());
 }

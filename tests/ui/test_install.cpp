@@ -14,5 +14,5 @@ TEST_F(InstallTest, TheFormatBarPicturesAreDrawnForTwiceTheDensity)
         EXPECT_TRUE(sizes.contains(QSize(40, 40))) << button->objectName().toStdString();
         ++checked;
     }
-    EXPECT_EQ(checked, 11); // wraps, effects, the book view, font sizes
+    EXPECT_EQ(checked, 12); // wraps, effects, the book view, following the end, font sizes
 }

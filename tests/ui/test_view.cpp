@@ -362,7 +362,7 @@ TEST_F(ViewTest, EachListedEffectIsOneCommandThatRunsItsOwnRule)
         entry->trigger(); // off again: the file's text is back
         EXPECT_EQ(viewText(), QString::fromLatin1(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
-    // The book view's button follows the listed effects.
-    listed << QStringLiteral("ToolButtonAozora");
+    // The book view's button follows the listed effects, and following the file's end that.
+    listed << QStringLiteral("ToolButtonAozora") << QStringLiteral("ToolButtonFollowTail");
     EXPECT_EQ(buttons, listed);
 }
