@@ -742,18 +742,21 @@ qsizetype textUnits(const uchar *p, qsizetype units, bool bigEndian)
     return good;
 }
 
-// UTF-16 without a mark in the first bytes: zero bytes, more of them in the places of one byte
-// order, and nine in ten units of that order read as text (damage stays far below a tenth).
+// UTF-16 without a mark in the first bytes: zero bytes, the byte order whose high bytes look
+// like those of Japanese text, and nine in ten units in that order that read as text (damage
+// stays far below a tenth).
 // 0 where they are no UTF-16, 1 for little-endian, 2 for big-endian.
 int utf16WithoutMark(const uchar *p, qsizetype n)
 {
     n = std::min(n, kUtf16Probe) & ~qsizetype(1);
     if (n == 0 || !std::memchr(p, 0, size_t(n)))
         return 0;
-    qsizetype zeros[2] = {0, 0};
+    // The high byte of a unit of Japanese text is mostly 0x00 (ASCII) or 0x30 (kana and
+    // punctuation); its low byte seldom.
+    qsizetype highs[2] = {0, 0};
     for (qsizetype k = 0; k < n; ++k)
-        zeros[k & 1] += p[k] == 0;
-    const bool bigEndian = zeros[0] > zeros[1];
+        highs[k & 1] += p[k] == 0 || p[k] == 0x30;
+    const bool bigEndian = highs[0] > highs[1];
     if (textUnits(p, n / 2, bigEndian) * 10 < n / 2 * 9)
         return 0;
     return bigEndian ? 2 : 1;
@@ -766,6 +769,8 @@ constexpr qsizetype kBlock = 64 * 1024;
 // real text stays valid in both for that long without being plainly one of them, and reading
 // on would cost more than the load itself.
 constexpr qsizetype kEnoughToScore = 256 * 1024;
+// What an error takes off a decoding's score: as much as two kana add.
+constexpr double kErrorWeight = 8.0;
 
 // From p[from] on, where p[0] is byte `base` of the file and n the end of the bytes held.
 EncodingDetect::Encoding chooseCp932OrEuc(const uchar *p, qsizetype from, qsizetype n, qint64 base)
@@ -788,12 +793,19 @@ EncodingDetect::Encoding chooseCp932OrEuc(const uchar *p, qsizetype from, qsizet
         return Encoding::Euc;
     if (euc.tally.dropped)
         return Encoding::Sjis;
-    // A character cut by the end is one error more here: it may be the other's last one whole.
+    // Where both may carry their errors as damage, the score decides, each error costing as
+    // much as two kana; else the one that may, or the one with fewer errors.
+    const bool cpTolerated = tolerated(cp.tally, base + cp.pos, cp.cut);
+    const bool eucTolerated = tolerated(euc.tally, base + euc.pos, euc.cut);
+    if (cpTolerated != eucTolerated)
+        return eucTolerated ? Encoding::Euc : Encoding::Sjis;
     const qint64 cpErrors = cp.tally.errors + cp.cut;
     const qint64 eucErrors = euc.tally.errors + euc.cut;
-    if (cpErrors != eucErrors)
+    if (!cpTolerated && cpErrors != eucErrors)
         return eucErrors < cpErrors ? Encoding::Euc : Encoding::Sjis;
-    return scoreOf(eucCounts) > scoreOf(cpCounts) ? Encoding::Euc : Encoding::Sjis;
+    const double cpScore = scoreOf(cpCounts) - kErrorWeight * double(cpErrors);
+    const double eucScore = scoreOf(eucCounts) - kErrorWeight * double(eucErrors);
+    return eucScore > cpScore ? Encoding::Euc : Encoding::Sjis;
 }
 
 // CR LF and a lone CR become '\n', in place.

@@ -24,20 +24,22 @@ struct Detection {
 // Recognises the encoding in this order: a byte-order mark (UTF-8, UTF-16 LE/BE); UTF-16
 // without a mark, by its zero bytes (the high byte of every ASCII character, which no 8-bit
 // text has) and units that read as text in one byte order; 7-bit bytes holding ISO-2022-JP
-// escape sequences; UTF-8 with at least one multi-byte sequence; else CP932 or EUC-JP, the one
-// with fewer invalid sequences, and where both have as many, by how Japanese each decoded text
-// looks (japaneseScore). CP932 wins ties and is the answer for pure ASCII and for no bytes.
+// escape sequences; UTF-8 with at least one multi-byte sequence; else CP932 or EUC-JP by how
+// Japanese each decoded text looks (japaneseScore). CP932 wins ties and is the answer for pure
+// ASCII and for no bytes at all.
 //
-// A few damaged bytes do not change the answer: from 1 KB up, an encoding is still taken with
-// up to one invalid sequence in 1,000 bytes, as long as its valid characters beyond ASCII (for
-// ISO-2022-JP its designations) outnumber the invalid ones four times; a character cut by the
-// end is no error there. Shorter texts must decode without an error, as their rate says
-// nothing. An encoding whose errors run ahead of both its bytes and its valid characters is
-// ruled out as soon as they do.
+// A few damaged bytes do not change the answer. From 1 KB up an encoding stays the answer
+// with up to one invalid sequence in 1,000 bytes, as long as its valid characters beyond ASCII
+// (for ISO-2022-JP its designations) outnumber the invalid ones four times; a character cut by
+// the end is no error there. Shorter texts must decode without an error, as a rate over so few
+// bytes says nothing. An encoding whose errors run ahead of both its bytes and its valid
+// characters is ruled out as soon as they do. Of CP932 and EUC-JP, where both may carry their
+// errors as damage, the score less a cost for each error decides; where one may, that one;
+// where neither, the one with fewer errors.
 //
 // The bytes are read once and only as far as needed: the two decodings CP932 and EUC-JP
-// advance together until one is ruled out, and where both still decode 256 KB after the first
-// non-ASCII byte, the errors and the score so far decide.
+// advance together until one is ruled out, and where both remain 256 KB after the first
+// non-ASCII byte, what they met so far decides.
 Detection detect(const QByteArray &bytes);
 
 // How one encoding reads the bytes scanned so far: the invalid sequences met, the valid
