@@ -657,12 +657,21 @@ void feedUtf8(const uchar *p, qsizetype n, qint64 base, Tally &t, QByteArray &ca
 }
 
 // ISO-2022-JP's evidence, a state machine so that an escape sequence may lie across pieces:
-// designations of a Japanese set (ESC $ @, ESC $ B, ESC $ ( D, ESC ( J, ESC ( I) are its good
-// characters and bytes from 0x80 up its errors. ESC ( B alone designates ASCII and so says
-// nothing; other escapes are terminal controls.
+// its good characters are the designations of a Japanese set (ESC $ @, ESC $ B, ESC $ ( D,
+// ESC ( J, ESC ( I) and the pairs of bytes after a double-byte one up to the next escape, its
+// errors the bytes from 0x80 up. ESC ( B alone designates ASCII and so says nothing; other
+// escapes are terminal controls.
 enum JisState { kPlain, kEsc, kEscDollar, kEscParen, kEscDollarParen };
 
-void feedJis(const uchar *p, qsizetype n, qint64 base, Tally &t, int &state)
+// Counts the pairs of a double-byte run that began at wideFrom (-1: none) and ends at `at`.
+void endWideRun(Tally &t, qint64 &wideFrom, qint64 at)
+{
+    if (wideFrom >= 0)
+        t.good += (at - wideFrom) / 2;
+    wideFrom = -1;
+}
+
+void feedJis(const uchar *p, qsizetype n, qint64 base, Tally &t, int &state, qint64 &wideFrom)
 {
     qsizetype i = 0;
     qsizetype high = -1; // the next byte from 0x80 up, once looked for
@@ -672,11 +681,18 @@ void feedJis(const uchar *p, qsizetype n, qint64 base, Tally &t, int &state)
                 high = firstHighByte(p, i, n);
             const auto *esc = static_cast<const uchar *>(std::memchr(p + i, 0x1B, size_t(high - i)));
             if (!esc) {
-                if (high < n)
+                if (high < n) {
+                    // A stray byte inside a double-byte run: the run goes on after it.
+                    const bool wide = wideFrom >= 0;
+                    endWideRun(t, wideFrom, base + high);
                     addError(t, base + high);
+                    if (wide)
+                        wideFrom = base + high + 1;
+                }
                 i = high + 1;
                 continue;
             }
+            endWideRun(t, wideFrom, base + (esc - p));
             state = kEsc;
             i = esc - p + 1;
             continue;
@@ -684,17 +700,20 @@ void feedJis(const uchar *p, qsizetype n, qint64 base, Tally &t, int &state)
         const uchar b = p[i];
         int next = kPlain;
         bool designation = false;
+        bool wide = false;
         if (state == kEsc) {
             next = b == '$' ? kEscDollar : b == '(' ? kEscParen : kPlain;
         } else if (state == kEscDollar) {
-            designation = b == '@' || b == 'B';
+            designation = wide = b == '@' || b == 'B';
             next = b == '(' ? kEscDollarParen : kPlain;
         } else if (state == kEscParen) {
             designation = b == 'J' || b == 'I';
         } else {
-            designation = b == 'D';
+            designation = wide = b == 'D';
         }
         t.good += designation;
+        if (wide)
+            wideFrom = base + i + 1;
         state = next;
         if (b == 0x1B)
             state = kEsc;
@@ -1065,7 +1084,9 @@ Detection detect(const QByteArray &bytes)
         return {Encoding::Utf16, false, utf16 == 2};
     Tally jis;
     int state = kPlain;
-    feedJis(p, n, 0, jis, state);
+    qint64 wideFrom = -1;
+    feedJis(p, n, 0, jis, state, wideFrom);
+    endWideRun(jis, wideFrom, n);
     const qsizetype high = firstHighByte(p, 0, n);
     if (high == n)
         return {jis.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
@@ -1115,7 +1136,7 @@ bool PieceDetector::feed(const char *data, qsizetype size)
     if (head_.size() == kUtf16Probe && utf16InHead(head_) != 0)
         return false;
     if (!jis_.dropped)
-        feedJis(p, size, offset, jis_, jisState_);
+        feedJis(p, size, offset, jis_, jisState_, jisWideFrom_);
     qsizetype from = 0;
     if (windowAt_ < 0) {
         from = firstHighByte(p, 0, size);
@@ -1138,6 +1159,7 @@ Detection PieceDetector::finish()
         return detect(head_);
     if (const int utf16 = utf16InHead(head_))
         return {Encoding::Utf16, false, utf16 == 2};
+    endWideRun(jis_, jisWideFrom_, fed_);
     if (windowAt_ < 0)
         return {jis_.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
     const bool cut = !carry_.isEmpty();

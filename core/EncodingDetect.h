@@ -29,13 +29,13 @@ struct Detection {
 // ASCII and for no bytes at all.
 //
 // A few damaged bytes do not change the answer. From 1 KB up an encoding stays the answer
-// with up to one invalid sequence in 1,000 bytes, as long as its valid characters beyond ASCII
-// (for ISO-2022-JP its designations) outnumber the invalid ones four times; a character cut by
-// the end is no error there. Shorter texts must decode without an error, as a rate over so few
-// bytes says nothing. An encoding whose errors run ahead of both its bytes and its valid
-// characters is ruled out as soon as they do. Of CP932 and EUC-JP, where both may carry their
-// errors as damage, the score less a cost for each error decides; where one may, that one;
-// where neither, the one with fewer errors.
+// with up to one invalid sequence in 1,000 bytes, as long as its valid characters beyond
+// ASCII (for ISO-2022-JP its designations and double-byte characters) outnumber the invalid
+// ones four times; a character cut by the end is no error there. Shorter texts must decode
+// without an error, as a rate over so few bytes says nothing. An encoding whose errors run
+// ahead of both its bytes and its valid characters is ruled out as soon as they do. Of CP932
+// and EUC-JP, where both may carry their errors as damage, the score less a cost for each
+// error decides; where one may, that one; where neither, the one with fewer errors.
 //
 // The bytes are read once and only as far as needed: the two decodings CP932 and EUC-JP
 // advance together until one is ruled out, and where both remain 256 KB after the first
@@ -43,7 +43,8 @@ struct Detection {
 Detection detect(const QByteArray &bytes);
 
 // How one encoding reads the bytes scanned so far: the invalid sequences met, the valid
-// characters beyond ASCII met (for ISO-2022-JP: the bytes from 0x80 up and the designations),
+// characters beyond ASCII met (for ISO-2022-JP: the bytes from 0x80 up, and the designations
+// and double-byte characters),
 // and whether the errors have already ruled it out.
 struct Tally {
     qint64 errors = 0;
@@ -66,6 +67,7 @@ private:
     qint64 fed_ = 0;
     Tally jis_;
     int jisState_ = 0;   // how far into an escape sequence the bytes fed end
+    qint64 jisWideFrom_ = -1; // where the double-byte run the bytes fed end in began
     Tally utf8_;
     QByteArray carry_;   // a UTF-8 character cut by a piece's end
     qint64 windowAt_ = -1; // where the first non-ASCII byte is; -1 before it

@@ -119,6 +119,14 @@ TEST(EncodingDamage, TheToleranceHasItsBounds)
     const QByteArray jis = QByteArray("\x1B$B$\"\x1B(B text\r\n").repeated(200);
     EXPECT_EQ(EncodingDetect::detect(jis + "\xA4").encoding, Encoding::Jis);
     EXPECT_NE(EncodingDetect::detect(QByteArray(3000, 'a') + "\x1B$B$\"\x1B(B\xA4").encoding, Encoding::Jis);
+    // A long line in double-byte mode has one designation but many characters, which count.
+    QByteArray line2 = "\x1B$B" + QByteArray("$\"").repeated(1500) + "\x1B(B\r\n";
+    line2.insert(2003, '\xA4');
+    line2.insert(1003, '\xA4');
+    EXPECT_EQ(EncodingDetect::detect(line2).encoding, Encoding::Jis);
+    EXPECT_EQ(EncodingDetect::decode(line2, Encoding::Jis),
+              QStringLiteral("あ").repeated(500) + QStringLiteral("\uFFFD") + QStringLiteral("あ").repeated(500)
+                  + QStringLiteral("\uFFFD") + QStringLiteral("あ").repeated(500) + QStringLiteral("\n"));
     // Zero bytes alone make no UTF-16: a text must read as one in nine of ten units.
     EXPECT_NE(EncodingDetect::detect(QByteArray("\x01\x00\x02\x00\x03\x00", 6).repeated(100)).encoding, Encoding::Utf16);
     EXPECT_EQ(EncodingDetect::detect(QByteArray("a\0b\0", 4)).encoding, Encoding::Utf16);
