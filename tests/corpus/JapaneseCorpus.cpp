@@ -419,6 +419,23 @@ Sample withLastCharacterCut(const Sample &s)
 
 } // namespace
 
+Sample fromText(const QString &text, Encoding encoding, bool crlf, bool withBom, bool bigEndian)
+{
+    Sample s;
+    s.encoding = encoding;
+    s.bigEndian = encoding == Encoding::Utf16 && bigEndian;
+    s.bytes = withBom ? bom(encoding, bigEndian) : QByteArray();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QString line = k + 1 < lines.size() ? lines[k] + (crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")) : lines[k];
+        s.bytes += encoderFor(encoding, bigEndian).encode(line);
+    }
+    s.targetSize = s.bytes.size();
+    EncodingDetect::Detection as{encoding, withBom, s.bigEndian};
+    s.text = EncodingDetect::decode(s.bytes, as);
+    return s;
+}
+
 QString damageName(Damage damage)
 {
     static const char *const names[] = {"last character cut", "one stray byte", "stray bytes, 1 in 1,000"};

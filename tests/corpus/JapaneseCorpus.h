@@ -33,6 +33,11 @@ Sample generate(Genre genre, EncodingDetect::Encoding encoding, qsizetype target
 // minSize to maxSize bytes and the genres taking turns.
 std::vector<Sample> generateCorpus(int perEncoding, qsizetype minSize, qsizetype maxSize, quint32 seed);
 
+// A given text in the encoding, line by line with CR LF or LF breaks, UTF-8 and UTF-16 led by
+// their byte-order mark where asked; its text is what decoding the bytes gives.
+Sample fromText(const QString &text, EncodingDetect::Encoding encoding, bool crlf, bool withBom = false,
+                bool bigEndian = false);
+
 // What damage a file may come with: its last character cut (a download or a log cut short),
 // one stray byte, or stray bytes at about one in 1,000, one in each stretch of 1,000 bytes.
 // A stray byte stands before a line break (where it ends no character), as a byte that is
