@@ -1,9 +1,14 @@
+#include "core/Cp932.h"
+#include "core/DocumentEncoding.h"
 #include "core/EncodingDetect.h"
 #include "tests/corpus/JapaneseCorpus.h"
 
 #include "tests/TestPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
 
 using EncodingDetect::Encoding;
 
@@ -131,4 +136,49 @@ TEST(EncodingDamage, TheToleranceHasItsBounds)
     EXPECT_NE(EncodingDetect::detect(QByteArray("\x01\x00\x02\x00\x03\x00", 6).repeated(100)).encoding, Encoding::Utf16);
     EXPECT_EQ(EncodingDetect::detect(QByteArray("a\0b\0", 4)).encoding, Encoding::Utf16);
     EXPECT_TRUE(EncodingDetect::detect(QByteArray("\0a\0b", 4)).bigEndian);
+}
+
+// UTF-16 without a mark in either byte order is read in that order, whether recognised or
+// chosen, and its byte form for the effects is the text's.
+TEST(EncodingDamage, Utf16WithoutAMarkIsReadInItsByteOrder)
+{
+    const QString text = QStringLiteral("　吾輩は猫である。\n名前はまだ無い。\nABC\n");
+    for (const bool bigEndian : {false, true}) {
+        const Sample s = JapaneseCorpus::fromText(text, Encoding::Utf16, true, false, bigEndian);
+        for (const auto chosen : {std::optional<Encoding>(), std::optional<Encoding>(Encoding::Utf16)}) {
+            const DocumentEncoding::Loaded loaded = DocumentEncoding::load(s.bytes, chosen);
+            EXPECT_EQ(loaded.detection.encoding, Encoding::Utf16) << bigEndian;
+            EXPECT_EQ(loaded.detection.bigEndian, bigEndian);
+            EXPECT_FALSE(loaded.detection.hasBom);
+            EXPECT_EQ(loaded.text, text) << bigEndian;
+        }
+        const QByteArray form = DocumentEncoding::byteFormOfFile(s.bytes, EncodingDetect::detect(s.bytes));
+        EXPECT_EQ(DocumentEncoding::decode(form, DocumentEncoding::ByteForm::Utf8), text) << bigEndian;
+    }
+}
+
+// The detector reads a text only as far as the answer needs: CP932 and EUC-JP stop once the
+// stretch they are told apart in is read, while damaged UTF-8 must be read to its end.
+TEST(EncodingDamage, PiecesAreReadOnlyAsFarAsTheAnswerNeeds)
+{
+    const QString line = QStringLiteral("吾輩は猫である。名前はまだ無い。どこで生れたか頓と見当がつかぬ。\r\n");
+    const auto piecesRead = [](const QByteArray &bytes) {
+        EncodingDetect::PieceDetector detector;
+        qsizetype read = 0;
+        while (read < bytes.size()) {
+            const qsizetype piece = std::min<qsizetype>(64 * 1024, bytes.size() - read);
+            read += piece;
+            if (!detector.feed(bytes.constData() + read - piece, piece))
+                break;
+        }
+        return std::make_pair(read, detector.finish().encoding);
+    };
+    const QByteArray cp932 = Cp932::encode(line.repeated(40000)); // about 3 MB
+    EXPECT_EQ(piecesRead(cp932), std::make_pair(qsizetype(320 * 1024), Encoding::Sjis));
+    // Mostly ASCII with a few characters beyond it: UTF-8 is ruled out all the same.
+    const QByteArray mostlyAscii = QByteArray(2 << 20, 'a') + Cp932::encode(line.repeated(12)) + QByteArray(2 << 20, 'a');
+    EXPECT_EQ(piecesRead(mostlyAscii), std::make_pair(qsizetype((2 << 20) + 320 * 1024), Encoding::Sjis));
+    QByteArray utf8 = line.repeated(40000).toUtf8();
+    utf8.insert(utf8.size() / 2, '\xFF');
+    EXPECT_EQ(piecesRead(utf8 + "\xE3\x81"), std::make_pair(utf8.size() + 2, Encoding::Utf8));
 }
