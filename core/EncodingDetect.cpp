@@ -1082,14 +1082,18 @@ Detection detect(const QByteArray &bytes)
         return {Encoding::Utf16, true, true};
     if (const int utf16 = utf16WithoutMark(p, n))
         return {Encoding::Utf16, false, utf16 == 2};
+    const qsizetype high = firstHighByte(p, 0, n);
     Tally jis;
     int state = kPlain;
     qint64 wideFrom = -1;
+    if (high == n) {
+        // 7-bit bytes: the first designation decides, and nothing after it need be read.
+        for (qsizetype at = 0; at < n && jis.good == 0; at += kBlock)
+            feedJis(p + at, std::min(kBlock, n - at), at, jis, state, wideFrom);
+        return {jis.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
+    }
     feedJis(p, n, 0, jis, state, wideFrom);
     endWideRun(jis, wideFrom, n);
-    const qsizetype high = firstHighByte(p, 0, n);
-    if (high == n)
-        return {jis.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
     // Valid UTF-8 is checked fast, on two cores where it is long; the count of errors is
     // needed only where it is not.
     if (isValidUtf8InHalves(p, high, n))
