@@ -119,7 +119,7 @@ lines = [
     "may cost at most 10 % of it. Median of three repetitions each"
     + (f"; the old binary {old_bench} and this one took turns twice, each case keeping the lower of its two medians. "
        "New / old: the time against the old binary's (- where it has no such case or failed it)."
-       if old_medians is not None else " (no older binary was given to compare with: OLD_BENCH).")
+       if old_medians is not None else " (no older binary was given to compare with: OLD_BENCH)."),
     "",
     "| Case | Median ms | Of the load | Within 10 % | New / old |",
     "|---|---:|---:|---|---:|",
