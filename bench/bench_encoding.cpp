@@ -46,6 +46,20 @@ const QByteArray &eucHalfWidthKana()
     return bytes;
 }
 
+// The UTF-8 text with a stray byte in each 64 KB and its last character cut: recognised by
+// counting its errors to the end, after the fast check of valid UTF-8 has failed.
+const QByteArray &damagedUtf8()
+{
+    static const QByteArray bytes = [] {
+        QByteArray out = textIn(Encoding::Utf8);
+        for (qsizetype at = out.indexOf('\r', 32 * kKB); at >= 0; at = out.indexOf('\r', at + 64 * kKB))
+            out.insert(at, '\xFF');
+        out += "\xE3\x81";
+        return out;
+    }();
+    return bytes;
+}
+
 void BM_Detect(benchmark::State &state, const QByteArray *bytes, Encoding expected)
 {
     if (EncodingDetect::detect(*bytes).encoding != expected) {
@@ -74,6 +88,10 @@ const bool registered = [] {
     }
     benchmark::RegisterBenchmark("Encoding/Detect/EUC-halfwidth-kana/10MB",
                                  [](benchmark::State &s) { BM_Detect(s, &eucHalfWidthKana(), Encoding::Euc); })
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(3);
+    benchmark::RegisterBenchmark("Encoding/Detect/UTF-8-damaged/10MB",
+                                 [](benchmark::State &s) { BM_Detect(s, &damagedUtf8(), Encoding::Utf8); })
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(3);
     for (Encoding e : {Encoding::Utf8, Encoding::Utf16, Encoding::Euc, Encoding::Jis}) {

@@ -146,8 +146,8 @@ EncodingDetect::Detection detectionAs(const QByteArray &bytes, Encoding encoding
     if (encoding == Encoding::Utf8)
         d.hasBom = bytes.startsWith("\xEF\xBB\xBF");
     if (encoding == Encoding::Utf16) {
-        d.bigEndian = bytes.startsWith("\xFE\xFF");
-        d.hasBom = d.bigEndian || bytes.startsWith("\xFF\xFE");
+        d.hasBom = bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xFF\xFE");
+        d.bigEndian = d.hasBom ? bytes.startsWith("\xFE\xFF") : EncodingDetect::bigEndianWithoutMark(bytes);
     }
     return d;
 }
@@ -196,7 +196,7 @@ Loaded load(const QByteArray &bytes, std::optional<Encoding> chosen)
         loaded.text = std::move(decoded.text);
         loaded.byteLength = decoded.byteLength;
     } else {
-        loaded.text = EncodingDetect::decode(bytes, loaded.detection.encoding);
+        loaded.text = EncodingDetect::decode(bytes, loaded.detection);
         loaded.byteLength = utf8Length(loaded.text);
     }
     return loaded;
@@ -255,7 +255,7 @@ QByteArray saveForm(QStringView text, const EncodingDetect::Detection &detection
 QByteArray byteFormOfFile(const QByteArray &bytes, const EncodingDetect::Detection &detection)
 {
     if (detection.encoding != Encoding::Sjis && detection.encoding != Encoding::Utf8)
-        return encodeUtf8(EncodingDetect::decode(bytes, detection.encoding));
+        return encodeUtf8(EncodingDetect::decode(bytes, detection));
     // CR and LF are never part of a multi-byte character in either, so the breaks are found
     // in the bytes themselves and nothing else is touched.
     const qsizetype skip = detection.encoding == Encoding::Utf8 && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;

@@ -284,67 +284,119 @@ const EucTables &eucTables()
     return tables;
 }
 
-// A scan of one encoding from pos that stops at the first invalid character or once it has
-// passed stop; the classes of the characters it passed are added to counts.
+// Damage is told from a wrong encoding by how often decoding fails. A real text with stray
+// bytes fails about once in 1,000 bytes at most; another encoding's text fails every few
+// characters, or, where it is mostly ASCII, about as often as it has characters beyond ASCII.
+constexpr qsizetype kRateFrom = 1024;   // below this a text must decode without an error
+constexpr qint64 kBytesPerError = 1000; // the share of damage a text may carry
+constexpr qint64 kGoodPerError = 4;     // valid characters beyond ASCII needed per error
+// Ruled out early: more errors than two plus one in 512 bytes read, or than two plus a
+// quarter of the valid characters met. Damage at its highest rate stays well below both.
+constexpr qint64 kSlack = 2;
+constexpr qint64 kDropBytesPerError = 512;
+
+using EncodingDetect::Tally;
+
+void addError(Tally &t, qint64 at)
+{
+    ++t.errors;
+    if (t.errors > kSlack + std::min(at / kDropBytesPerError, t.good / kGoodPerError))
+        t.dropped = true;
+}
+
+// Whether the encoding stays the answer for `bytes` bytes read with these errors; a character
+// cut by the end counts as an error only where the text is too short for a rate.
+bool tolerated(const Tally &t, qint64 bytes, bool cut)
+{
+    if (t.dropped || t.good == 0)
+        return false;
+    if (t.errors == 0 && !cut)
+        return true;
+    return bytes >= kRateFrom && t.errors * kBytesPerError <= bytes && t.errors * kGoodPerError <= t.good;
+}
+
+// A scan of one encoding from pos that counts invalid characters, stops once it has passed
+// stop or the encoding is ruled out, and notes a character cut by the end of the bytes.
 struct Scan {
     qsizetype pos = 0;
-    bool failed = false;
+    Tally tally;
+    bool cut = false;
 };
 
-void scanCp932(const uchar *p, qsizetype n, qsizetype stop, Scan &scan, Counts &counts)
+// An invalid lead is skipped alone, as Cp932::decode does, so that what follows is read afresh.
+void scanCp932(const uchar *p, qsizetype n, qsizetype stop, qint64 base, Scan &scan, Counts &counts)
 {
     const Cp932Classes &t = cp932Classes();
     qsizetype i = scan.pos;
-    while (i < stop) {
+    while (i < stop && !scan.tally.dropped) {
         const uchar b = p[i];
-        uint8_t c;
-        qsizetype width = 1;
         if (!t.isLead[b]) {
-            c = t.single[b];
-        } else {
-            c = i + 1 < n ? t.pair[size_t(b) << 8 | p[i + 1]] : uint8_t(Invalid);
-            width = 2;
+            const uint8_t c = t.single[b];
+            if (c == Invalid)
+                addError(scan.tally, base + i);
+            else
+                ++counts[c];
+            scan.tally.good += c > Ascii;
+            ++i;
+            continue;
         }
-        if (c == Invalid) {
-            scan.failed = true;
+        if (i + 1 >= n) {
+            scan.cut = true;
+            i = n;
             break;
         }
+        const uint8_t c = t.pair[size_t(b) << 8 | p[i + 1]];
+        if (c == Invalid) {
+            addError(scan.tally, base + i);
+            ++i;
+            continue;
+        }
         ++counts[c];
-        i += width;
+        ++scan.tally.good;
+        i += 2;
     }
     scan.pos = i;
 }
 
-void scanEuc(const uchar *p, qsizetype n, qsizetype stop, Scan &scan, Counts &counts)
+// Steps over invalid input as decodeEuc does.
+void scanEuc(const uchar *p, qsizetype n, qsizetype stop, qint64 base, Scan &scan, Counts &counts)
 {
     const EucTables &t = eucTables();
     qsizetype i = scan.pos;
-    while (i < stop) {
+    while (i < stop && !scan.tally.dropped) {
         const uchar b = p[i];
         uint8_t c = Invalid;
         qsizetype width = 1;
         if (b < 0x80) {
             c = Ascii;
-        } else if (isEucCell(b)) {
-            if (i + 1 < n && isEucCell(p[i + 1]))
-                c = t.pairClass[(b - kFirstCell) * kCells + (p[i + 1] - kFirstCell)];
-            width = 2;
-        } else if (b == kSs2) {
-            if (i + 1 < n && isEucCell(p[i + 1]))
-                c = t.ss2Class[p[i + 1] - kFirstCell];
-            width = 2;
-        } else if (b == kSs3) {
-            if (i + 2 < n && isEucCell(p[i + 1]) && isEucCell(p[i + 2]))
-                c = t.ss3Class[(p[i + 1] - kFirstCell) * kCells + (p[i + 2] - kFirstCell)];
-            width = 3;
+        } else if (isEucCell(b) || b == kSs2 || b == kSs3) {
+            const qsizetype need = b == kSs3 ? 3 : 2;
+            qsizetype cells = 1;
+            while (cells < need && i + cells < n && isEucCell(p[i + cells]))
+                ++cells;
+            if (cells < need && i + cells >= n) { // cut by the end
+                scan.cut = true;
+                i = n;
+                break;
+            }
+            if (cells == need) {
+                width = need;
+                if (b == kSs2)
+                    c = t.ss2Class[p[i + 1] - kFirstCell];
+                else if (b == kSs3)
+                    c = t.ss3Class[(p[i + 1] - kFirstCell) * kCells + (p[i + 2] - kFirstCell)];
+                else
+                    c = t.pairClass[(b - kFirstCell) * kCells + (p[i + 1] - kFirstCell)];
+            }
         } else {
             c = t.singleClass[b];
         }
         if (c == Invalid) {
-            scan.failed = true;
-            break;
+            addError(scan.tally, base + i);
+        } else {
+            ++counts[c];
+            scan.tally.good += c > Ascii;
         }
-        ++counts[c];
         i += width;
     }
     scan.pos = i;
@@ -503,52 +555,288 @@ bool isValidUtf8InHalves(const uchar *p, qsizetype from, qsizetype n)
     return first && second;
 }
 
-// An ISO-2022-JP designation of a Japanese set: ESC $ @, ESC $ B, ESC $ ( D, ESC ( J, ESC ( I.
-// ESC ( B alone designates ASCII and so says nothing; other escapes are terminal controls.
-bool hasJisDesignation(const uchar *p, qsizetype n)
+// The length of the UTF-8 character at p[i], strict as isValidUtf8; 0 where it is invalid,
+// with `prefix` set to the bytes of its valid beginning (at least 1), which count as one
+// error as a decoder gives one U+FFFD for them; -1 where the end cuts a valid beginning.
+int utf8Length(const uchar *p, qsizetype i, qsizetype end, int &prefix)
 {
-    const auto *at = static_cast<const uchar *>(std::memchr(p, 0x1B, size_t(n)));
-    while (at) {
-        const qsizetype i = at - p;
-        const auto next = [&](qsizetype k) { return i + k < n ? p[i + k] : uchar(0); };
-        if (next(1) == '$' && (next(2) == '@' || next(2) == 'B' || (next(2) == '(' && next(3) == 'D')))
-            return true;
-        if (next(1) == '(' && (next(2) == 'J' || next(2) == 'I'))
-            return true;
-        at = static_cast<const uchar *>(std::memchr(at + 1, 0x1B, size_t(n - i - 1)));
+    const uchar b = p[i];
+    if (b < 0x80)
+        return 1;
+    int need = 0;
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (b >= 0xC2 && b < 0xE0) {
+        need = 1;
+    } else if (b >= 0xE0 && b < 0xF0) {
+        need = 2;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b < 0xF5) {
+        need = 3;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        prefix = 1;
+        return 0;
     }
-    return false;
+    for (int k = 1; k <= need; ++k) {
+        if (i + k >= end)
+            return -1;
+        const uchar c = p[i + k];
+        if (c < low || c > high) {
+            prefix = k;
+            return 0;
+        }
+        low = 0x80;
+        high = 0xBF;
+    }
+    return need + 1;
 }
 
-// Both decodings advance together, a block at a time, so that the one that fails first is
-// found after reading little more than the bytes before its failure.
-constexpr qsizetype kBlock = 64 * 1024;
-// Where both still decode after this many bytes, the score so far decides: no real text stays
-// valid in both for that long without being plainly one of them, and reading on would cost
-// more than the load itself.
-constexpr qsizetype kEnoughToScore = 256 * 1024;
+// How many bytes from 0xC0 up, each of which begins a multi-byte character in valid UTF-8.
+qint64 leadBytes(const uchar *p, qsizetype i, qsizetype end)
+{
+    qint64 leads = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= end; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        leads += __builtin_popcount(unsigned(_mm_movemask_epi8(atLeast(v, splat(0xC0)))));
+    }
+#endif
+    for (; i < end; ++i)
+        leads += p[i] >= 0xC0;
+    return leads;
+}
 
-EncodingDetect::Encoding chooseCp932OrEuc(const uchar *p, qsizetype from, qsizetype n)
+// UTF-8 from i on, counting multi-byte characters and invalid sequences, until i has passed
+// stop or UTF-8 is ruled out; p[0] is byte `base` of the file. A character that starts before
+// stop may run on to end. Returns where the scan ended: before stop only where the bytes from
+// there to end are the valid beginning of a character that end cuts. Valid stretches are
+// checked a chunk at a time by the fast check and only counted.
+qsizetype scanUtf8(const uchar *p, qsizetype i, qsizetype stop, qsizetype end, qint64 base, Tally &t)
+{
+    constexpr qsizetype kChunk = 4096;
+    while (i < stop && !t.dropped) {
+        // A chunk that ends at the start of a character holds whole characters alone.
+        qsizetype chunk = std::min(stop, i + kChunk);
+        for (int back = 0; back < 3 && chunk < end && chunk > i && isContinuation(p[chunk]); ++back)
+            --chunk;
+        if (chunk > i && (chunk == end || !isContinuation(p[chunk])) && isValidUtf8(p, i, chunk)) {
+            t.good += leadBytes(p, i, chunk);
+            i = chunk;
+            continue;
+        }
+        // Character by character through the chunk that holds an error.
+        const qsizetype to = std::max(chunk, i + 1);
+        while (i < to && !t.dropped) {
+            int prefix = 0;
+            const int length = utf8Length(p, i, end, prefix);
+            if (length < 0)
+                return i;
+            if (length == 0) {
+                addError(t, base + i);
+                i += prefix;
+                continue;
+            }
+            t.good += length > 1;
+            i += length;
+        }
+    }
+    return i;
+}
+
+// UTF-8 over a piece, with the character cut by the end of the one before carried into it.
+void feedUtf8(const uchar *p, qsizetype n, qint64 base, Tally &t, QByteArray &carry)
+{
+    qsizetype i = 0;
+    if (!carry.isEmpty()) {
+        // The carried bytes and enough of the piece for the character they begin.
+        QByteArray joined = carry + QByteArray::fromRawData(reinterpret_cast<const char *>(p), std::min<qsizetype>(n, 8));
+        const auto *j = reinterpret_cast<const uchar *>(joined.constData());
+        const qsizetype held = carry.size();
+        const qsizetype at = scanUtf8(j, 0, held, joined.size(), base - held, t);
+        if (at < held) { // the piece is too short to end the character
+            carry = joined.mid(at);
+            return;
+        }
+        carry.clear();
+        i = at - held;
+    }
+    const qsizetype at = scanUtf8(p, i, n, n, base, t);
+    if (!t.dropped && at < n)
+        carry = QByteArray(reinterpret_cast<const char *>(p + at), n - at);
+}
+
+// ISO-2022-JP's evidence, a state machine so that an escape sequence may lie across pieces:
+// its good characters are the designations of a Japanese set (ESC $ @, ESC $ B, ESC $ ( D,
+// ESC ( J, ESC ( I) and the pairs of bytes after a double-byte one up to the next escape, its
+// errors the bytes from 0x80 up. ESC ( B alone designates ASCII and so says nothing; other
+// escapes are terminal controls.
+enum JisState { kPlain, kEsc, kEscDollar, kEscParen, kEscDollarParen };
+
+// Counts the pairs of a double-byte run that began at wideFrom (-1: none) and ends at `at`.
+void endWideRun(Tally &t, qint64 &wideFrom, qint64 at)
+{
+    if (wideFrom >= 0)
+        t.good += (at - wideFrom) / 2;
+    wideFrom = -1;
+}
+
+void feedJis(const uchar *p, qsizetype n, qint64 base, Tally &t, int &state, qint64 &wideFrom)
+{
+    qsizetype i = 0;
+    qsizetype high = -1; // the next byte from 0x80 up, once looked for
+    while (i < n && !t.dropped) {
+        if (state == kPlain) {
+            if (high < i)
+                high = firstHighByte(p, i, n);
+            const auto *esc = static_cast<const uchar *>(std::memchr(p + i, 0x1B, size_t(high - i)));
+            if (!esc) {
+                if (high < n) {
+                    // A stray byte inside a double-byte run: the run goes on after it.
+                    const bool wide = wideFrom >= 0;
+                    endWideRun(t, wideFrom, base + high);
+                    addError(t, base + high);
+                    if (wide)
+                        wideFrom = base + high + 1;
+                }
+                i = high + 1;
+                continue;
+            }
+            endWideRun(t, wideFrom, base + (esc - p));
+            state = kEsc;
+            i = esc - p + 1;
+            continue;
+        }
+        const uchar b = p[i];
+        int next = kPlain;
+        bool designation = false;
+        bool wide = false;
+        if (state == kEsc) {
+            next = b == '$' ? kEscDollar : b == '(' ? kEscParen : kPlain;
+        } else if (state == kEscDollar) {
+            designation = wide = b == '@' || b == 'B';
+            next = b == '(' ? kEscDollarParen : kPlain;
+        } else if (state == kEscParen) {
+            designation = b == 'J' || b == 'I';
+        } else {
+            designation = wide = b == 'D';
+        }
+        t.good += designation;
+        if (wide)
+            wideFrom = base + i + 1;
+        state = next;
+        if (b == 0x1B)
+            state = kEsc;
+        else if (b >= 0x80)
+            addError(t, base + i);
+        ++i;
+    }
+}
+
+// The first bytes of UTF-16 without a mark, enough to tell it and its byte order.
+constexpr qsizetype kUtf16Probe = 16 * 1024;
+
+// Whether a UTF-16 unit can stand in text: not a control other than the line and tab ones,
+// not unassigned, private or a half of a pair (pairs are taken together).
+bool textUnit(char16_t u)
+{
+    if (u < 0x20)
+        return u == '\t' || u == '\n' || u == '\r' || u == '\f';
+    switch (QChar::category(char32_t(u))) {
+    case QChar::Other_Control:
+    case QChar::Other_NotAssigned:
+    case QChar::Other_PrivateUse:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// How many units of the bytes read in one byte order can stand in text.
+qsizetype textUnits(const uchar *p, qsizetype units, bool bigEndian)
+{
+    qsizetype good = 0;
+    for (qsizetype k = 0; k < units; ++k) {
+        const char16_t u = bigEndian ? char16_t(p[2 * k] << 8 | p[2 * k + 1]) : char16_t(p[2 * k + 1] << 8 | p[2 * k]);
+        if (QChar::isHighSurrogate(u) && k + 1 < units) {
+            const char16_t v = bigEndian ? char16_t(p[2 * k + 2] << 8 | p[2 * k + 3]) : char16_t(p[2 * k + 3] << 8 | p[2 * k + 2]);
+            if (QChar::isLowSurrogate(v)) {
+                good += 2;
+                ++k;
+            }
+            continue;
+        }
+        good += !QChar::isSurrogate(u) && textUnit(u);
+    }
+    return good;
+}
+
+// UTF-16 without a mark in the first bytes: zero bytes, the byte order whose high bytes look
+// like those of Japanese text, and nine in ten units in that order that read as text (damage
+// stays far below a tenth).
+// 0 where they are no UTF-16, 1 for little-endian, 2 for big-endian.
+int utf16WithoutMark(const uchar *p, qsizetype n)
+{
+    n = std::min(n, kUtf16Probe) & ~qsizetype(1);
+    if (n == 0 || !std::memchr(p, 0, size_t(n)))
+        return 0;
+    // The high byte of a unit of Japanese text is mostly 0x00 (ASCII) or 0x30 (kana and
+    // punctuation); its low byte seldom.
+    qsizetype highs[2] = {0, 0};
+    for (qsizetype k = 0; k < n; ++k)
+        highs[k & 1] += p[k] == 0 || p[k] == 0x30;
+    const bool bigEndian = highs[0] > highs[1];
+    if (textUnits(p, n / 2, bigEndian) * 10 < n / 2 * 9)
+        return 0;
+    return bigEndian ? 2 : 1;
+}
+
+// Both decodings advance together, a block at a time, so that the one that is ruled out first
+// is found after reading little more than the bytes before that.
+constexpr qsizetype kBlock = 64 * 1024;
+// Where both still decode after this many bytes, the errors and the score so far decide: no
+// real text stays valid in both for that long without being plainly one of them, and reading
+// on would cost more than the load itself.
+constexpr qsizetype kEnoughToScore = 256 * 1024;
+// What an error takes off a decoding's score: as much as two kana add.
+constexpr double kErrorWeight = 8.0;
+
+// From p[from] on, where p[0] is byte `base` of the file and n the end of the bytes held.
+EncodingDetect::Encoding chooseCp932OrEuc(const uchar *p, qsizetype from, qsizetype n, qint64 base)
 {
     using EncodingDetect::Encoding;
-    Scan cp{from, false};
-    Scan euc{from, false};
+    Scan cp{from, {}, false};
+    Scan euc{from, {}, false};
     Counts cpCounts{};
     Counts eucCounts{};
     qsizetype stop = from;
     const qsizetype end = std::min(n, from + kEnoughToScore);
-    while (!cp.failed && !euc.failed && (cp.pos < end || euc.pos < end)) {
+    while (!cp.tally.dropped && !euc.tally.dropped && (cp.pos < end || euc.pos < end)) {
         stop = std::min(end, stop + kBlock);
-        scanCp932(p, n, stop, cp, cpCounts);
-        scanEuc(p, n, stop, euc, eucCounts);
+        scanCp932(p, n, stop, base, cp, cpCounts);
+        scanEuc(p, n, stop, base, euc, eucCounts);
     }
-    if (cp.failed && euc.failed)
+    if (cp.tally.dropped && euc.tally.dropped)
         return euc.pos > cp.pos ? Encoding::Euc : Encoding::Sjis;
-    if (cp.failed)
+    if (cp.tally.dropped)
         return Encoding::Euc;
-    if (euc.failed)
+    if (euc.tally.dropped)
         return Encoding::Sjis;
-    return scoreOf(eucCounts) > scoreOf(cpCounts) ? Encoding::Euc : Encoding::Sjis;
+    // Where both may carry their errors as damage, the score decides, each error costing as
+    // much as two kana; else the one that may, or the one with fewer errors.
+    const bool cpTolerated = tolerated(cp.tally, base + cp.pos, cp.cut);
+    const bool eucTolerated = tolerated(euc.tally, base + euc.pos, euc.cut);
+    if (cpTolerated != eucTolerated)
+        return eucTolerated ? Encoding::Euc : Encoding::Sjis;
+    const qint64 cpErrors = cp.tally.errors + cp.cut;
+    const qint64 eucErrors = euc.tally.errors + euc.cut;
+    if (!cpTolerated && cpErrors != eucErrors)
+        return eucErrors < cpErrors ? Encoding::Euc : Encoding::Sjis;
+    const double cpScore = scoreOf(cpCounts) - kErrorWeight * double(cpErrors);
+    const double eucScore = scoreOf(eucCounts) - kErrorWeight * double(eucErrors);
+    return eucScore > cpScore ? Encoding::Euc : Encoding::Sjis;
 }
 
 // CR LF and a lone CR become '\n', in place.
@@ -711,10 +999,10 @@ QString decodeJisFast(const QByteArray &bytes)
     return out.take();
 }
 
-QString decodeUtf16(const QByteArray &bytes)
+// Without a mark, in the byte order given.
+QString decodeUtf16(const QByteArray &bytes, bool bigEndian = false)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
-    bool bigEndian = false;
     qsizetype skip = 0;
     if (bytes.size() >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE))) {
         bigEndian = p[0] == 0xFE;
@@ -804,12 +1092,31 @@ Detection detect(const QByteArray &bytes)
         return {Encoding::Utf16, true, false};
     if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF)
         return {Encoding::Utf16, true, true};
+    if (const int utf16 = utf16WithoutMark(p, n))
+        return {Encoding::Utf16, false, utf16 == 2};
     const qsizetype high = firstHighByte(p, 0, n);
-    if (high == n)
-        return {hasJisDesignation(p, n) ? Encoding::Jis : Encoding::Sjis, false, false};
+    Tally jis;
+    int state = kPlain;
+    qint64 wideFrom = -1;
+    if (high == n) {
+        // 7-bit bytes: the first designation decides, and nothing after it need be read.
+        for (qsizetype at = 0; at < n && jis.good == 0; at += kBlock)
+            feedJis(p + at, std::min(kBlock, n - at), at, jis, state, wideFrom);
+        return {jis.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
+    }
+    feedJis(p, n, 0, jis, state, wideFrom);
+    endWideRun(jis, wideFrom, n);
+    // Valid UTF-8 is checked fast, on two cores where it is long; the count of errors is
+    // needed only where it is not.
     if (isValidUtf8InHalves(p, high, n))
         return {Encoding::Utf8, false, false};
-    return {chooseCp932OrEuc(p, high, n), false, false};
+    if (tolerated(jis, n, false))
+        return {Encoding::Jis, false, false};
+    Tally utf8;
+    const qsizetype reached = scanUtf8(p, high, n, n, 0, utf8);
+    if (tolerated(utf8, n, !utf8.dropped && reached < n))
+        return {Encoding::Utf8, false, false};
+    return {chooseCp932OrEuc(p, high, n, 0), false, false};
 }
 
 namespace {
@@ -826,72 +1133,60 @@ bool hasMark(const QByteArray &head)
            || (n >= 2 && h[0] == 0xFE && h[1] == 0xFF);
 }
 
+int utf16InHead(const QByteArray &head)
+{
+    return utf16WithoutMark(reinterpret_cast<const uchar *>(head.constData()), head.size());
+}
+
 } // namespace
 
 bool PieceDetector::feed(const char *data, qsizetype size)
 {
     const auto *p = reinterpret_cast<const uchar *>(data);
-    if (head_.size() < 3)
-        head_.append(data, std::min<qsizetype>(3 - head_.size(), size));
+    const qint64 offset = fed_;
+    fed_ += size;
+    if (head_.size() < kUtf16Probe)
+        head_.append(data, std::min(kUtf16Probe - head_.size(), size));
     if (hasMark(head_))
         return false;
+    if (head_.size() == kUtf16Probe && utf16InHead(head_) != 0)
+        return false;
+    if (!jis_.dropped)
+        feedJis(p, size, offset, jis_, jisState_, jisWideFrom_);
     qsizetype from = 0;
-    if (!sawHigh_) {
-        const qsizetype high = firstHighByte(p, 0, size);
-        if (!jis_) {
-            const QByteArray ascii = tail_ + QByteArray::fromRawData(data, high);
-            jis_ = hasJisDesignation(reinterpret_cast<const uchar *>(ascii.constData()), ascii.size());
-            tail_ = ascii.right(3);
-        }
-        if (high == size)
+    if (windowAt_ < 0) {
+        from = firstHighByte(p, 0, size);
+        if (from == size)
             return true; // ASCII so far: an escape further on may still make it JIS
-        sawHigh_ = true;
-        tail_ = {};
-        from = high;
+        windowAt_ = offset + from;
     }
     if (window_.size() < kWindow)
         window_.append(data + from, std::min(kWindow - window_.size(), size - from));
-    if (utf8_) {
-        // The character carried over ends with the continuation bytes that open this piece;
-        // the rest is checked up to the start of its last character, which may go on in the
-        // next piece.
-        const uchar *b = p + from;
-        const qsizetype n = size - from;
-        qsizetype k = 0;
-        while (k < 4 && k < n && isContinuation(b[k]))
-            ++k;
-        if (k == n) { // the piece only goes on with the character carried
-            carry_.append(data + from, n);
-            utf8_ = carry_.size() <= 4;
-        } else if (!carry_.isEmpty() || k > 0) {
-            const QByteArray joined = carry_ + QByteArray::fromRawData(data + from, k);
-            utf8_ = isValidUtf8(reinterpret_cast<const uchar *>(joined.constData()), 0, joined.size());
-        }
-        qsizetype cut = n;
-        for (qsizetype back = 1; back <= 4 && n - back >= k; ++back) {
-            if (!isContinuation(b[n - back])) {
-                cut = n - back;
-                break;
-            }
-        }
-        if (k < n) {
-            utf8_ = utf8_ && isValidUtf8(b, k, cut);
-            carry_ = QByteArray(data + from + cut, n - cut);
-        }
-    }
-    // Valid UTF-8 must be read to the end; else the window decides once it is full.
-    return utf8_ || window_.size() < kWindow;
+    if (!utf8_.dropped)
+        feedUtf8(p + from, size - from, offset + from, utf8_, carry_);
+    // UTF-8 and ISO-2022-JP must be read to the end while they may be the answer; the choice
+    // between the others decides once the window is full.
+    return !utf8_.dropped || !jis_.dropped || window_.size() < kWindow || head_.size() < kUtf16Probe;
 }
 
 Detection PieceDetector::finish()
 {
     if (hasMark(head_))
         return detect(head_);
-    if (!sawHigh_)
-        return {jis_ ? Encoding::Jis : Encoding::Sjis, false, false};
-    if (utf8_ && isValidUtf8(reinterpret_cast<const uchar *>(carry_.constData()), 0, carry_.size()))
+    if (const int utf16 = utf16InHead(head_))
+        return {Encoding::Utf16, false, utf16 == 2};
+    endWideRun(jis_, jisWideFrom_, fed_);
+    if (windowAt_ < 0)
+        return {jis_.good > 0 ? Encoding::Jis : Encoding::Sjis, false, false};
+    const bool cut = !carry_.isEmpty();
+    if (!utf8_.dropped && utf8_.errors == 0 && !cut)
         return {Encoding::Utf8, false, false};
-    return {chooseCp932OrEuc(reinterpret_cast<const uchar *>(window_.constData()), 0, window_.size()), false, false};
+    if (tolerated(jis_, fed_, false))
+        return {Encoding::Jis, false, false};
+    if (tolerated(utf8_, fed_, cut))
+        return {Encoding::Utf8, false, false};
+    return {chooseCp932OrEuc(reinterpret_cast<const uchar *>(window_.constData()), 0, window_.size(), windowAt_), false,
+            false};
 }
 
 QString decode(const QByteArray &bytes, Encoding encoding)
@@ -931,10 +1226,23 @@ double japaneseScore(const QByteArray &bytes, Encoding encoding)
     Scan scan;
     Counts counts{};
     if (encoding == Encoding::Euc)
-        scanEuc(p, n, n, scan, counts);
+        scanEuc(p, n, n, 0, scan, counts);
     else
-        scanCp932(p, n, n, scan, counts);
-    return scan.failed ? -std::numeric_limits<double>::infinity() : scoreOf(counts);
+        scanCp932(p, n, n, 0, scan, counts);
+    const bool decodes = scan.tally.errors == 0 && !scan.cut;
+    return decodes ? scoreOf(counts) : -std::numeric_limits<double>::infinity();
+}
+
+QString decode(const QByteArray &bytes, const Detection &detection)
+{
+    if (detection.encoding == Encoding::Utf16 && !detection.hasBom)
+        return decodeUtf16(bytes, detection.bigEndian);
+    return decode(bytes, detection.encoding);
+}
+
+bool bigEndianWithoutMark(const QByteArray &bytes)
+{
+    return utf16InHead(bytes) == 2;
 }
 
 } // namespace EncodingDetect

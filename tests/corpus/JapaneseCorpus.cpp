@@ -3,7 +3,9 @@
 #include <QStringEncoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <random>
 
 namespace JapaneseCorpus {
@@ -247,6 +249,7 @@ Sample fit(const QStringList &lines, const QString &lineBreak, Encoding encoding
     Sample s;
     s.encoding = encoding;
     s.targetSize = targetSize;
+    s.bigEndian = encoding == Encoding::Utf16 && bigEndian;
     s.bytes = withBom ? bom(encoding, bigEndian) : QByteArray();
     QString text;
     for (const QString &line : lines) {
@@ -286,7 +289,173 @@ Sample fit(const QStringList &lines, const QString &lineBreak, Encoding encoding
     return s;
 }
 
+constexpr char16_t kReplacement = 0xFFFD;
+
+// The bytes from 0x80 up that decode, alone before a line break, to one U+FFFD.
+const std::vector<char> &strayBytes(Encoding encoding)
+{
+    static std::map<int, std::vector<char>> cache;
+    std::vector<char> &bytes = cache[int(encoding)];
+    if (bytes.empty()) {
+        for (int b = 0x80; b < 0x100; ++b)
+            if (EncodingDetect::decode(QByteArray(1, char(b)) + "\r\n", encoding) == QStringLiteral("\uFFFD\n"))
+                bytes.push_back(char(b));
+    }
+    return bytes;
+}
+
+qsizetype markSize(const Sample &s)
+{
+    if (s.encoding == Encoding::Utf8 && s.bytes.startsWith("\xEF\xBB\xBF"))
+        return 3;
+    if (s.encoding == Encoding::Utf16 && (s.bytes.startsWith("\xFF\xFE") || s.bytes.startsWith("\xFE\xFF")))
+        return 2;
+    return 0;
+}
+
+// A damaged place: where in the bytes and where in the text.
+struct Place {
+    qsizetype byte;
+    qsizetype unit;
+};
+
+// The places a stray byte may go: before each line break, or in UTF-16 each unit beyond ASCII
+// that is no half of a pair.
+std::vector<Place> strayPlaces(const Sample &s)
+{
+    std::vector<Place> places;
+    const qsizetype mark = markSize(s);
+    qsizetype unit = 0;
+    if (s.encoding == Encoding::Utf16) {
+        const auto *p = reinterpret_cast<const uchar *>(s.bytes.constData());
+        const qsizetype units = (s.bytes.size() - mark) / 2;
+        for (qsizetype k = 0; k < units; ++k) {
+            const qsizetype at = mark + 2 * k;
+            const auto unitAt = [&](qsizetype i) {
+                return s.bigEndian ? char16_t(p[i] << 8 | p[i + 1]) : char16_t(p[i + 1] << 8 | p[i]);
+            };
+            const char16_t u = unitAt(at);
+            if (u >= 0x80 && !QChar::isSurrogate(u))
+                places.push_back({at, unit});
+            // CR LF is one unit of the text.
+            if (!(u == '\r' && k + 1 < units && unitAt(at + 2) == '\n'))
+                ++unit;
+        }
+        return places;
+    }
+    for (qsizetype at = s.bytes.indexOf('\n'); at >= 0; at = s.bytes.indexOf('\n', at + 1)) {
+        unit = s.text.indexOf(QLatin1Char('\n'), places.empty() ? 0 : places.back().unit + 1);
+        places.push_back({at > 0 && s.bytes[at - 1] == '\r' ? at - 1 : at, unit});
+    }
+    return places;
+}
+
+Sample withStrays(const Sample &s, bool perThousand, std::mt19937 &rng)
+{
+    const std::vector<Place> places = strayPlaces(s);
+    std::vector<Place> chosen;
+    if (!perThousand) {
+        // The place nearest the middle.
+        const auto middle = std::lower_bound(places.begin(), places.end(), s.bytes.size() / 2,
+                                             [](const Place &p, qsizetype at) { return p.byte < at; });
+        if (middle != places.end())
+            chosen.push_back(*middle);
+        else if (!places.empty())
+            chosen.push_back(places.back());
+    } else {
+        // One in each of as many equal stretches as there are whole thousands of bytes.
+        const qsizetype count = std::max<qsizetype>(1, s.bytes.size() / 1000);
+        for (qsizetype k = 0; k < count; ++k) {
+            const qsizetype from = s.bytes.size() * k / count;
+            const qsizetype to = s.bytes.size() * (k + 1) / count;
+            std::vector<Place> in;
+            for (const Place &p : places)
+                if (p.byte >= from && p.byte < to)
+                    in.push_back(p);
+            if (!in.empty())
+                chosen.push_back(in[rng() % in.size()]);
+        }
+    }
+    Sample out = s;
+    const std::vector<char> &strays = strayBytes(s.encoding);
+    // From the back, so that the places before stay where they are.
+    for (auto p = chosen.rbegin(); p != chosen.rend(); ++p) {
+        if (s.encoding == Encoding::Utf16) {
+            // The high byte of the unit made 0xDC to 0xDF: a second half without its first.
+            out.bytes[p->byte + (s.bigEndian ? 0 : 1)] = char(0xDC + rng() % 4);
+            out.text[p->unit] = QChar(kReplacement);
+        } else {
+            out.bytes.insert(p->byte, strays[rng() % strays.size()]);
+            out.text.insert(p->unit, QChar(kReplacement));
+        }
+    }
+    return out;
+}
+
+Sample withLastCharacterCut(const Sample &s)
+{
+    // The last character that takes more than one byte, with nothing after it.
+    qsizetype last = s.text.size() - 1;
+    const auto bytesOf = [&s](QStringView part) -> QByteArray { return encoderFor(s.encoding, s.bigEndian).encode(part); };
+    while (last >= 0
+           && (s.text[last].unicode() < 0x80 || s.text[last].isSurrogate() || bytesOf(QStringView(s.text).mid(last, 1)).size() < 2))
+        --last;
+    Sample out = s;
+    if (last < 0)
+        return out;
+    const bool crlf = s.encoding == Encoding::Utf16 ? s.bytes.contains(s.bigEndian ? QByteArray("\0\r\0\n", 4) : QByteArray("\r\0\n\0", 4))
+                                                    : s.bytes.contains("\r\n");
+    QString prefix = s.text.left(last + 1);
+    if (crlf)
+        prefix.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QByteArray bytes = encoderFor(s.encoding, s.bigEndian).encode(prefix);
+    if (s.encoding == Encoding::Jis && bytes.endsWith("\x1B(B"))
+        bytes.chop(3); // the switch back to ASCII comes after the character
+    bytes.chop(1);
+    out.bytes = s.bytes.left(markSize(s)) + bytes;
+    out.text = s.text.left(last) + QChar(kReplacement);
+    return out;
+}
+
 } // namespace
+
+Sample fromText(const QString &text, Encoding encoding, bool crlf, bool withBom, bool bigEndian)
+{
+    Sample s;
+    s.encoding = encoding;
+    s.bigEndian = encoding == Encoding::Utf16 && bigEndian;
+    s.bytes = withBom ? bom(encoding, bigEndian) : QByteArray();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QString line = k + 1 < lines.size() ? lines[k] + (crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")) : lines[k];
+        s.bytes += encoderFor(encoding, bigEndian).encode(line);
+    }
+    s.targetSize = s.bytes.size();
+    EncodingDetect::Detection as{encoding, withBom, s.bigEndian};
+    s.text = EncodingDetect::decode(s.bytes, as);
+    return s;
+}
+
+QString damageName(Damage damage)
+{
+    static const char *const names[] = {"last character cut", "one stray byte", "stray bytes, 1 in 1,000"};
+    return QString::fromLatin1(names[int(damage)]);
+}
+
+Sample damaged(const Sample &sample, Damage damage, quint32 seed)
+{
+    std::mt19937 rng(seed);
+    if (damage == Damage::CutLastCharacter)
+        return withLastCharacterCut(sample);
+    return withStrays(sample, damage == Damage::StrayBytesPerThousand, rng);
+}
+
+Sample withoutMark(const Sample &sample)
+{
+    Sample out = sample;
+    out.bytes = sample.bytes.mid(markSize(sample));
+    return out;
+}
 
 QString genreName(Genre genre)
 {
