@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real window on a folder of a UTF-8 and an EUC-JP file: walking shows each decoded, the
 # last status panel names the encoding (read through AT-SPI), and an encoding chosen in the
-# view menu holds while walking, until automatic recognition is chosen again. Save-as through the
+# view menu holds while walking, until automatic recognition is chosen again; a UTF-8 file cut
+# mid-character is still read as UTF-8. Save-as through the
 # real dialog writes a file's own bytes: CP932's duplicate NEC and IBM codes, and a UTF-8 file
 # with one invalid byte saved over itself, come back unchanged.
 set -euo pipefail
@@ -15,6 +16,8 @@ e2e_begin_with_bus "$0" "$@"
 mkdir -p "$work/files"
 printf 'UTF-8の一行目😀\r\n한국어\r\n' >"$work/files/a.txt"
 printf 'EUCの一行目です\r\n' | iconv -f UTF-8 -t EUC-JP >"$work/files/b.txt"
+# 2.7 KB of UTF-8 whose last character is cut short, as a download that broke off leaves it.
+for i in $(seq 1 70); do printf '%02d 行目の日本語の文章です。\n' "$i"; done | head -c 2780 >"$work/files/c.txt"
 version="Orlimbo  Ver 1.40"
 
 # The view holds $1 and the encoding panel reads $2, as a screen reader finds them.
@@ -53,6 +56,12 @@ shot chosen
 # 自動判別 again: each file in its own encoding.
 keys "$main" alt+v j Return
 shows "UTF-8の一行目😀" "UTF-8"
+pass
+# A damaged file is still read in its own encoding.
+keys "$main" Down Down
+titled "c.txt - $version"
+shows "69 行目の日本語の文章です。" "UTF-8"
+shot damaged
 pass
 
 quit_with_ctrl_q "$main" "$pid"
