@@ -5,6 +5,7 @@
 #include "core/DocumentEncoding.h"
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
+#include "core/StatusTexts.h"
 #include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -12,6 +13,8 @@
 #include "resources/MainTexts.h"
 
 #include <QScopedValueRollback>
+
+#include <cerrno>
 
 namespace {
 // A load that ends within this is shown as if read on the spot; a longer one runs on.
@@ -43,6 +46,13 @@ QString archiveTrouble(const Document::Loaded &loaded)
     case Archive::Status::NoSuchMember: return ArchiveTexts::kNoSuchMember;
     case Archive::Status::NotArchive: return ArchiveTexts::kNotArchive;
     case Archive::Status::OpenFailed: return SystemErrors::text(loaded.error);
+    case Archive::Status::Unwritable: {
+        const QString folder = PathForm::displayName(loaded.unpackFolder);
+        if ((loaded.error == ENOSPC || loaded.error == EDQUOT) && loaded.unpackFree >= 0)
+            return ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(loaded.unpackNeeded),
+                                             StatusTexts::sizeText(loaded.unpackFree), folder);
+        return ArchiveTexts::kNoUnpackFile.arg(folder, SystemErrors::text(loaded.error));
+    }
     }
     return {};
 }
