@@ -29,6 +29,11 @@ public:
         Document::LoadControl load;
         // What tests stand for a slow archive through (see Archive::Control).
         std::function<void(qint64 done)> archiveStep;
+        // Where a member too large to hold twice (load.readAsShownFrom bytes and more, by its
+        // header) is unpacked, into an unlinked file, and how many bytes are free there. Unset,
+        // the work folder and what its file system says; tests set their own.
+        std::function<QString()> unpackFolder;
+        std::function<qint64(const QString &folder)> freeSpace;
     };
 
     explicit DocumentLoader(Options options, QObject *parent = nullptr);
@@ -89,6 +94,12 @@ private:
 
     // The archive reads of a running task, with its cancel.
     Archive::Control archiveControl(const Document::LoadControl &running) const;
+    // A member of an archive, read whole through the reader kept for its archive: into memory,
+    // or, when it claims `size` bytes or more, into an unlinked file in `unpackFolder`, read
+    // as a file on the disk is. `watch` sees the text of such a file as it is indexed.
+    Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                                const Document::LoadControl &running, const QString &unpackFolder,
+                                qint64 size) const;
 
     Options options_;
     std::shared_ptr<Task> task_;

@@ -61,7 +61,12 @@ QString archiveTrouble(const Document::Loaded &loaded)
 ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading, QObject *parent)
     : QObject(parent), dialogs_(dialogs), title_(MainTexts::kAppTitle), loader_(new DocumentLoader(std::move(loading), this))
 {
-    connect(loader_, &DocumentLoader::progressed, &status_, &StatusReport::showLoading);
+    connect(loader_, &DocumentLoader::progressed, this, [this](int percent) {
+        if (pendingLoad_ && pendingLoad_->member)
+            status_.showReadingMember(percent);
+        else
+            status_.showLoading(percent);
+    });
     loader_->ended = [this](Document::Loaded loaded) {
         if (std::function<void(const Document::Loaded &)> then = std::exchange(afterMemberRead_, nullptr)) {
             setBusy();
