@@ -273,31 +273,6 @@ TEST_F(DocumentTest, AFileReadAsShownGivesWhatAFileHeldWholeGives)
     }
 }
 
-// A file no path leads to (a member unpacked into an unlinked file) is read from the start, as
-// the same bytes on the disk are, under the name it is given; it has no identity to check.
-TEST_F(DocumentTest, AnOpenFileWithNoNameReadsAsTheSameBytesOnTheDisk)
-{
-    QByteArray sjis;
-    for (int i = 0; i < 3000; ++i)
-        sjis += QByteArray::number(i) + "\x82\xa0\x8a\xbf\r\n";
-    Document::LoadControl control = inPieces(4096);
-    control.readAsShownFrom = 1000;
-    const Document::Loaded onDisk = Document::load(file(sjis), std::nullopt, control);
-    RegularFile::Handle unlinked = RegularFile::createUnlinked(QFile::encodeName(dir.path() + "/"));
-    ASSERT_EQ(RegularFile::writeAll(unlinked.fd(), sjis), 0);
-    const Document::Loaded named = Document::load(dir.filePath("book.zip/m.txt"), std::move(unlinked), std::nullopt, control);
-    ASSERT_TRUE(onDisk.document && named.document);
-    const Document &a = *onDisk.document;
-    const Document &b = *named.document;
-    EXPECT_TRUE(b.store().isLazy());
-    EXPECT_EQ(b.text(), a.text());
-    EXPECT_EQ(b.store().lineCount(), a.store().lineCount());
-    EXPECT_EQ(b.byteLength(), a.byteLength());
-    EXPECT_EQ(b.effectInput(), a.effectInput());
-    EXPECT_EQ(b.source().path, dir.filePath("book.zip/m.txt"));
-    EXPECT_FALSE(b.source().identity.known());
-}
-
 // A book's pictures come from beside its text, or from the same archive, once; a name that
 // climbs out of the text's folder or starts anew is never read.
 TEST(DocumentPictures, ReadBesideTheTextOnceAndNeverOutside)

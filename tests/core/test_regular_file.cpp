@@ -2,7 +2,6 @@
 #include "core/SystemErrors.h"
 #include "tests/support/TestFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -91,20 +90,6 @@ TEST(RegularFile, WorkFileOpensNeverGoThroughALink)
         EXPECT_EQ(RegularFile::createNew(nativeOf(dir.filePath(taken))).error(), EEXIST) << taken;
     EXPECT_FALSE(QFile::exists(dir.filePath("made.txt")));
     EXPECT_EQ(RegularFile::createNew(nativeOf(dir.filePath("fresh"))).status().st_mode & 07777, 0600u);
-}
-
-// A file with no name: nothing of it is in its folder from the start, and only its owner could
-// have opened it; a folder that is not there makes none.
-TEST(RegularFile, AnUnlinkedFileLeavesNothingInItsFolder)
-{
-    QTemporaryDir dir;
-    const RegularFile::Handle file = RegularFile::createUnlinked(nativeOf(dir.path()));
-    ASSERT_TRUE(file.isOpen());
-    EXPECT_EQ(RegularFile::writeAll(file.fd(), "written"), 0);
-    EXPECT_TRUE(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
-    EXPECT_EQ(file.status().st_nlink, 0u);
-    EXPECT_EQ(file.status().st_mode & 07777, 0600u);
-    EXPECT_EQ(RegularFile::createUnlinked(nativeOf(dir.filePath("gone"))).error(), ENOENT);
 }
 
 TEST(SystemErrors, NamesTheCauseOrTheErrno)

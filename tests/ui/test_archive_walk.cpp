@@ -20,14 +20,15 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
-#include <QStorageInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <ranges>
 #include <thread>
 
 #include <archive.h>
@@ -410,9 +411,9 @@ TEST_F(ArchiveWalkTest, AMemberOpensWhereTheReaderLeftIt)
     EXPECT_EQ(view()->caretPosition(), caret);
 }
 
-// Members of at least the size read as shown are unpacked into a file that has no name and read
-// from it as a file on the disk is: the window shows, counts, searches and copies them as it
-// does a member held in memory, and the folder they were unpacked in is left as it was.
+// A member of at least the size read as shown is unpacked into a file with no name and read as
+// a file on the disk is: shown, counted, searched and copied as one held in memory, leaving
+// nothing in the folder. Unpacking shows its share and Esc stops it; no room is said.
 class LargeMemberTest : public SlowArchiveTest {
 protected:
     void SetUp() override
@@ -420,94 +421,74 @@ protected:
         SlowArchiveTest::SetUp();
         loading.load.readAsShownFrom = 1000;
         loading.unpackFolder = [this] { return unpackFolder; };
-        loading.freeSpace = [this](const QString &folder) {
-            return free >= 0 ? free : QStorageInfo(folder).bytesAvailable();
-        };
+        loading.freeSpace = [this](const QString &) { return free; };
         for (int i = 0; text.size() < 400'000; ++i)
             text += QStringLiteral("%1行目、書庫の中の長い本文\n").arg(i * 7919 % 100003);
-        text.insert(marked = text.size() - 30, QStringLiteral("目印"));
-        bytes = Cp932::encode(text);
-        large = filesDir.filePath("large.zip");
-        writeZip(large, {{"長い.txt", bytes}, {"短い.txt", "short"}});
+        text += QStringLiteral("目印\n");
+        writeZip(large, {{"長い.txt", Cp932::encode(text)}, {"短い.txt", "short"}});
         unpackFolder = WorkFolder();
     }
-    QStringList workFolderEntries() const
+    QStringList entries() const
     {
         return QDir(unpackFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
     QString text;
-    QByteArray bytes;
-    QString large;
+    const QString large = filesDir.filePath("large.zip");
     QString unpackFolder;
-    qint64 free = -1;
-    qsizetype marked = 0;
+    qint64 free = qint64(1) << 40;
 };
 
-TEST_F(LargeMemberTest, IsReadFromAnUnlinkedFileAsAFileOnDiskIs)
+TEST_F(LargeMemberTest, IsReadFromAFileWithNoNameAsAFileOnTheDisk)
 {
-    const QStringList before = workFolderEntries();
+    const QStringList before = entries();
     MainWindow &w = start({large + "/短い.txt"});
     chooseFile(large + "/長い.txt");
     QTRY_COMPARE(w.FileNameNow(), large + "/長い.txt");
     ASSERT_TRUE(view()->store().isLazy());
     EXPECT_EQ(viewText(), text);
-    EXPECT_EQ(w.windowTitle(), "長い.txt - " + MainTexts::kVersionTitle);
-    EXPECT_EQ(statusText(StatusPanel::ReadOnly), ArchiveTexts::kInArchive);
-    EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(bytes.size()));
     EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(text.count(u'\n')));
     named<QLineEdit>("EditSearch")->setText("目印");
     action("ActionFindNext")->trigger();
-    EXPECT_EQ(view()->selectionStart(), marked);
+    EXPECT_EQ(view()->selectionStart(), text.indexOf(u"目印"));
     action("ActionSelectAll")->trigger();
     action("ActionCopy")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
-    EXPECT_EQ(workFolderEntries(), before);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(entries(), before);
 
-    // Unpacking says how far it is, and Esc stops it; the member shown stays.
     chooseFile(large + "/短い.txt");
-    EXPECT_EQ(viewText(), "short");
     hold();
     chooseFile(large + "/長い.txt");
     QTRY_VERIFY(statusText(StatusPanel::Lines) != ArchiveTexts::kReading);
-    const QStringList around = ArchiveTexts::kReadingProgress.split(QStringLiteral("%1"));
     const QString said = statusText(StatusPanel::Lines);
-    ASSERT_EQ(around.size(), 2);
-    EXPECT_TRUE(said.startsWith(around[0]) && said.endsWith(around[1])
-                && QRegularExpression("^\\d+$").match(said.mid(around[0].size(), said.size() - around[0].size() - around[1].size())).hasMatch())
-        << said.toStdString();
+    EXPECT_TRUE(std::ranges::any_of(std::views::iota(0, 101),
+                                    [&](int p) { return said == ArchiveTexts::kReadingProgress.arg(p); }));
     QTest::keyClick(&w, Qt::Key_Escape);
     release = true;
     QTest::qWait(50);
     EXPECT_EQ(viewText(), "short");
-    EXPECT_EQ(workFolderEntries(), before);
+    EXPECT_EQ(entries(), before);
 
-    // Cut short, what came before the break is shown and where it broke is said.
+    // Cut short, what came before the break is shown, then where it broke is said.
     const QByteArray whole = TestFiles::contents(large);
-    const QString cut = filesDir.filePath("cut.zip");
-    TestFiles::write(cut, whole.left(whole.size() / 2));
-    chooseFile(cut + "/長い.txt");
-    QTRY_COMPARE(w.FileNameNow(), cut + "/長い.txt");
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    TestFiles::write(large, whole.left(whole.size() / 2));
+    chooseFile(large + "/長い.txt");
+    QTRY_COMPARE(dialogs.messages.size(), 1u);
     const qsizetype brokenAt = QRegularExpression("\\d+").match(dialogs.messages[0].text).captured().toLongLong();
     EXPECT_GT(brokenAt, 1000);
-    EXPECT_EQ(viewText(), Cp932::decode(bytes.left(brokenAt)));
+    EXPECT_EQ(viewText(), Cp932::decode(Cp932::encode(text).left(brokenAt)));
     takeOnlyMessage(ArchiveTexts::kMemberBroken.arg(brokenAt), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
 TEST_F(LargeMemberTest, NoRoomOrNoFolderToUnpackInIsSaid)
 {
     free = 5000;
-    MainWindow &w = start({large + "/短い.txt"});
+    start({large + "/短い.txt"});
     chooseFile(large + "/長い.txt");
-    takeOnlyMessage(ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(bytes.size()), StatusTexts::sizeText(5000),
-                                              PathForm::displayName(unpackFolder)),
+    takeOnlyMessage(ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(Cp932::encode(text).size()),
+                                              StatusTexts::sizeText(5000), PathForm::displayName(unpackFolder)),
                     ArchiveTexts::kCaption, Dialogs::Kind::Failure);
-    EXPECT_EQ(w.FileNameNow(), large + "/短い.txt");
-    EXPECT_EQ(viewText(), "short");
-
-    free = -1;
     unpackFolder = filesDir.filePath("gone");
+    free = qint64(1) << 40;
     chooseFile(large + "/長い.txt");
     takeOnlyMessage(ArchiveTexts::kNoUnpackFile.arg(PathForm::displayName(unpackFolder), SystemErrors::text(ENOENT)),
                     ArchiveTexts::kCaption, Dialogs::Kind::Failure);
