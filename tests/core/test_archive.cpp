@@ -287,16 +287,12 @@ TEST(Archive, WritesAMemberIntoAFile)
     ASSERT_TRUE(TestArchives::write(path, {}, {{"text.txt", text}}));
     Archive::Reader reader(path);
     const RegularFile::Handle file = RegularFile::createUnlinked(QFile::encodeName(dir.path()));
-    Archive::Member member = reader.read("text.txt", {.file = file.fd()});
-    EXPECT_EQ(member.status, Archive::Status::Ok);
-    EXPECT_TRUE(member.inFile && member.bytes.isEmpty());
+    const Archive::Member member = reader.read("text.txt", {.file = file.fd()});
+    EXPECT_TRUE(member.status == Archive::Status::Ok && member.inFile && member.bytes.isEmpty());
     QByteArray back(text.size() + 1, '\0');
     back.resize(::pread(file.fd(), back.data(), size_t(back.size()), 0));
     EXPECT_EQ(back, text);
     EXPECT_EQ(reader.read("text.txt").bytes, text);
-
     const RegularFile::Handle readOnly = RegularFile::openForReading(QFile::encodeName(path));
-    member = Archive::read(path, "text.txt", {.file = readOnly.fd()});
-    EXPECT_EQ(member.status, Archive::Status::Unwritable);
-    EXPECT_EQ(member.error, EBADF);
+    EXPECT_EQ(Archive::read(path, "text.txt", {.file = readOnly.fd()}).error, EBADF);
 }
