@@ -151,11 +151,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
     // A member is unpacked, which may take long whatever its size: always off this thread.
     const std::optional<Archive::Entry> member = file ? std::nullopt : ArchiveFolder::member(path);
-    // A member too large to hold twice is unpacked into a file and read as one.
+    // A member too large to hold twice is unpacked into a file and read as one; one past the
+    // limit is refused on its header alone.
     const qint64 memberSize = member ? member->size : -1;
     const bool unpackToFile = memberSize >= options_.load.readAsShownFrom && memberSize <= Archive::kMaxUnpackedSize;
-    const QString unpackFolder =
-        !unpackToFile ? QString() : options_.unpackFolder ? options_.unpackFolder() : WorkFolder();
+    const QString unpackFolder = unpackToFile ? WorkFolder() : QString();
     const bool large = (file ? file->size : memberSize) >= options_.load.readAsShownFrom && watchLarge;
     if (!member && (!file || file->size < options_.readOnTheSpotBelow)) {
         Document::LoadControl control = options_.load;

@@ -29,10 +29,8 @@ public:
         Document::LoadControl load;
         // What tests stand for a slow archive through (see Archive::Control).
         std::function<void(qint64 done)> archiveStep;
-        // Where a member too large to hold twice (load.readAsShownFrom bytes and more, by its
-        // header) is unpacked, into an unlinked file, and how many bytes are free there. Unset,
-        // the work folder and what its file system says; tests set their own.
-        std::function<QString()> unpackFolder;
+        // How many bytes are free in the folder a member too large to hold twice is unpacked
+        // in; unset, what its file system says. Tests stand for a full disk through it.
         std::function<qint64(const QString &folder)> freeSpace;
     };
 
@@ -95,8 +93,9 @@ private:
     // The archive reads of a running task, with its cancel.
     Archive::Control archiveControl(const Document::LoadControl &running) const;
     // A member of an archive, read whole through the reader kept for its archive: into memory,
-    // or, when it claims `size` bytes or more, into an unlinked file in `unpackFolder`, read
-    // as a file on the disk is. `watch` sees the text of such a file as it is indexed.
+    // or, given an `unpackFolder`, into an unlinked file there that is then read as a file on
+    // the disk is, its text seen by the running load's watch. `size` is what its header
+    // claims: the room it needs, and what the share unpacked is counted against.
     Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                                 const Document::LoadControl &running, const QString &unpackFolder,
                                 qint64 size) const;
