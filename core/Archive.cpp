@@ -428,48 +428,52 @@ Member Reader::readData(const Entry &entry, const Control &control)
         return member;
     }
     pendingData_ = false;
+    const bool toFile = control.file >= 0;
     // The claimed size is only a hint: a header may lie.
-    member.bytes.reserve(qsizetype(std::clamp<qint64>(entry.size, 0, kCacheBytes)));
-    QByteArray block(kBlockSize, Qt::Uninitialized);
-    for (;;) {
-        if (cancelled(control.cancel)) {
-            member.status = Status::Cancelled;
+    if (!toFile)
+        member.bytes.reserve(qsizetype(std::clamp<qint64>(entry.size, 0, kCacheBytes)));
+    const auto stop = [&](Status status, qint64 at) {
+        member.status = status;
+        member.brokenAt = at;
+        if (status != Status::Damaged)
             member.bytes.clear();
-            close();
+        close(); // a stream stopped inside a member cannot be stepped past
+        return member;
+    };
+    QByteArray block(kBlockSize, Qt::Uninitialized);
+    for (qint64 got = 0;;) {
+        if (cancelled(control.cancel))
+            return stop(Status::Cancelled, -1);
+        const la_ssize_t n = archive_read_data(archive_, block.data(), size_t(block.size()));
+        if (n == 0) {
+            member.inFile = toFile;
             return member;
         }
-        const la_ssize_t n = archive_read_data(archive_, block.data(), size_t(block.size()));
-        if (n == 0)
-            break;
         if (n < 0) {
             member.detail = errorText(archive_);
             // Some formats tell of encryption only when the data is asked for.
-            const bool encrypted = member.bytes.isEmpty() && archive_read_has_encrypted_entries(archive_) > 0;
-            member.status = encrypted ? Status::Encrypted : Status::Damaged;
-            member.brokenAt = member.bytes.size();
-            if (member.status != Status::Damaged)
-                member.bytes.clear();
-            close(); // a broken stream cannot be stepped past
-            return member;
+            const bool encrypted = got == 0 && archive_read_has_encrypted_entries(archive_) > 0;
+            member.inFile = toFile && !encrypted;
+            return stop(encrypted ? Status::Encrypted : Status::Damaged, got);
         }
-        const qint64 out = member.bytes.size() + n;
-        if (out > kMaxUnpackedSize) {
-            member.status = Status::TooLarge;
-            member.bytes.clear();
-            close();
-            return member;
+        const qint64 out = got + n;
+        if (out > kMaxUnpackedSize)
+            return stop(Status::TooLarge, -1);
+        // Passing the rest of a bomb would be as bad as reading it.
+        if (overRatio(out))
+            return stop(Status::Bomb, -1);
+        if (toFile) {
+            if (const int error = RegularFile::writeAll(control.file, QByteArray::fromRawData(block.constData(), n))) {
+                member.error = error;
+                return stop(Status::Unwritable, got);
+            }
+        } else {
+            member.bytes.append(block.constData(), n);
         }
-        if (overRatio(out)) {
-            member.status = Status::Bomb;
-            member.bytes.clear();
-            close(); // passing the rest of it would be as bad as reading it
-            return member;
-        }
-        member.bytes.append(block.constData(), n);
+        got = out;
         if (control.step)
-            control.step(member.bytes.size());
+            control.step(got);
     }
-    return member;
 }
 
 void Reader::remember(const QString &memberPath, const QByteArray &bytes, const Entry &entry)
@@ -512,7 +516,7 @@ Member Reader::read(const QString &memberPath, const Control &control)
         }
         if (pendingData_ && current_.path == memberPath && !current_.isFolder) {
             Member member = readData(current_, control);
-            if (member.status == Status::Ok)
+            if (member.status == Status::Ok && !member.inFile)
                 remember(memberPath, member.bytes, member.entry);
             return member;
         }
@@ -533,7 +537,7 @@ Member Reader::read(const QString &memberPath, const Control &control)
             }
             if (current_.path == memberPath && !current_.isFolder) {
                 member = readData(current_, control);
-                if (member.status == Status::Ok)
+                if (member.status == Status::Ok && !member.inFile)
                     remember(memberPath, member.bytes, member.entry);
                 return member;
             }

@@ -16,8 +16,8 @@
 struct archive;
 struct archive_entry;
 
-// Archives read as folders, through libarchive. Members are read into memory and never
-// written to disk; nothing an archive claims is trusted: sizes, ratios, entry counts and
+// Archives read as folders, through libarchive. Members are read into memory, or into a file
+// the caller opened for one too large to hold twice; nothing an archive claims is trusted: sizes, ratios, entry counts and
 // names are all checked before they reach the caller.
 namespace Archive {
 
@@ -39,6 +39,7 @@ enum class Status {
     Damaged,        // broken or cut short; what came before the break is kept
     NoSuchMember,
     Cancelled,
+    Unwritable,     // the file the member was to be unpacked into took no more (`error` holds the errno)
 };
 
 struct Entry {
@@ -62,8 +63,9 @@ struct Listing {
 struct Member {
     Status status = Status::Ok;
     QByteArray bytes;       // the whole member with Ok; what was read before the break with Damaged
+    bool inFile = false;    // written to Control::file instead, `bytes` left empty
     Entry entry;            // its header, once found
-    qint64 brokenAt = -1;   // with Damaged, the unpacked offset where reading stopped
+    qint64 brokenAt = -1;   // with Damaged or Unwritable, the unpacked offset where reading stopped
     QString detail;
     int error = 0;
 };
@@ -79,6 +81,10 @@ struct Control {
     // after each block with the bytes so far; tests stand for a slow archive through it. Null
     // in the program.
     std::function<void(qint64 done)> step;
+    // A member's read writes its data to this file, from the file's offset on, rather than
+    // into `bytes`: a member too large to hold twice. -1 keeps it in memory. A member kept
+    // from an earlier read still comes back in memory.
+    int file = -1;
 };
 
 // All entries of the archive, in stored order; only files and folders are listed. Formats

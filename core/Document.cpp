@@ -358,9 +358,30 @@ Document::Loaded Document::load(const QString &path, std::optional<Encoding> cho
         return result;
     }
     ++opened;
+    const RegularFile::Identity identity = RegularFile::identityOf(file.status());
+    return loadOpen({path, native, identity}, std::move(file), chosen, control);
+}
+
+Document::Loaded Document::load(const QString &path, RegularFile::Handle file, std::optional<Encoding> chosen,
+                                const LoadControl &control)
+{
+    // Written to until now: its size is the written one, and its offset at its end.
+    if (!file.refresh() || ::lseek(file.fd(), 0, SEEK_SET) != 0) {
+        Loaded failed;
+        failed.failure = Failure::Unreadable;
+        failed.error = errno;
+        return failed;
+    }
+    return loadOpen({path, PathForm::toNative(path), {}}, std::move(file), chosen, control);
+}
+
+Document::Loaded Document::loadOpen(Source source, RegularFile::Handle file, std::optional<Encoding> chosen,
+                                    const LoadControl &control)
+{
+    Loaded result;
     try {
         auto document = std::make_shared<Document>();
-        document->source_ = {path, native, RegularFile::identityOf(file.status())};
+        document->source_ = std::move(source);
         const qint64 size = std::max<qint64>(file.status().st_size, 0);
         const qsizetype piece = std::max<qsizetype>(control.pieceBytes, 16);
         PieceReader reader(file.fd(), size, control);

@@ -140,6 +140,11 @@ public:
         // the break at `brokenAt`.
         Archive::Status archiveStatus = Archive::Status::Ok;
         qint64 brokenAt = -1;
+        // With Archive::Status::Unwritable, the folder the member was to be unpacked in, the
+        // bytes it needed and those free there (-1 where not known).
+        QString unpackFolder;
+        qint64 unpackNeeded = -1;
+        qint64 unpackFree = -1;
         // Whether the work asked of the loaded document (see DocumentLoader) was done to it.
         bool prepared = false;
     };
@@ -168,6 +173,11 @@ public:
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
                        const LoadControl &control);
     static Loaded load(const QString &path, std::optional<EncodingDetect::Encoding> chosen);
+    // The same for a file already open that no path leads to (an archive's member unpacked into
+    // an unlinked file), read from its start and named by `path`. It cannot change under the
+    // document, nor be opened again, so the source has no identity on the disk.
+    static Loaded load(const QString &path, RegularFile::Handle file, std::optional<EncodingDetect::Encoding> chosen,
+                       const LoadControl &control);
     // The whole lines within the first `bytes` of a file, held and named by `path`: what is
     // shown of a large file while the rest of it is read. The document's byte length is that of
     // those lines. Nothing when the file cannot be read or holds no line break that early.
@@ -180,6 +190,8 @@ public:
     static qint64 loadsOpened();
 
 private:
+    static Loaded loadOpen(Source source, RegularFile::Handle file, std::optional<EncodingDetect::Encoding> chosen,
+                           const LoadControl &control);
     // The own text's byte length when known, else -1.
     qint64 ownBytes() const { return unprocessed_ ? unprocessed_->byteLength : byteLength(); }
 

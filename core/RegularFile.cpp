@@ -46,6 +46,15 @@ Handle::~Handle()
         ::close(fd_);
 }
 
+bool Handle::refresh()
+{
+    struct stat now {};
+    if (fd_ < 0 || ::fstat(fd_, &now) != 0)
+        return false;
+    status_ = now;
+    return true;
+}
+
 // Builds handles; the one place that fills their private state.
 class Opener {
 public:
@@ -61,6 +70,20 @@ public:
             handle.error_ = errno;
             return handle;
         }
+        return adopt(fd);
+    }
+
+    static Handle failed(int error)
+    {
+        Handle handle;
+        handle.error_ = error;
+        return handle;
+    }
+
+    // A descriptor just opened, checked to be a regular file.
+    static Handle adopt(int fd)
+    {
+        Handle handle;
         if (::fstat(fd, &handle.status_) != 0) {
             handle.error_ = errno;
             ::close(fd);
@@ -88,6 +111,23 @@ Handle openForReading(const QByteArray &native, Links links)
 Handle createNew(const QByteArray &native)
 {
     return Opener::open(native, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+}
+
+Handle createUnlinked(const QByteArray &folderNative)
+{
+    Handle made = Opener::open(folderNative, O_TMPFILE | O_RDWR | O_NOCTTY | O_CLOEXEC, 0600);
+    // EISDIR and EOPNOTSUPP: a kernel or file system without O_TMPFILE.
+    if (made.isOpen() || (made.error() != EOPNOTSUPP && made.error() != EISDIR))
+        return made;
+    QByteArray name = folderNative;
+    if (!name.endsWith('/'))
+        name += '/';
+    name += ".orlimbo-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Opener::failed(errno);
+    ::unlink(name.constData());
+    return Opener::adopt(fd);
 }
 
 Read readAll(const QByteArray &native, qint64 limit, Links links)

@@ -51,8 +51,11 @@ public:
     int fd() const { return fd_; }
     // errno of the failed open, kNotRegular, or 0 when open.
     int error() const { return error_; }
-    // The file's status as fstat gave it right after opening.
+    // The file's status as fstat gave it right after opening, or at the last refresh().
     const struct stat &status() const { return status_; }
+    // Asks fstat again, for a file this program wrote to since: false, with the status kept,
+    // when it fails.
+    bool refresh();
 
 private:
     friend class Opener;
@@ -74,6 +77,12 @@ Handle openForReading(const QByteArray &native, Links links = Links::Follow);
 // Creates a new file for writing, readable and writable by the owner only. Whatever already
 // has the name, a link too, makes it fail with EEXIST: nothing existing is opened or followed.
 Handle createNew(const QByteArray &native);
+
+// Creates a file for reading and writing, for the owner only, that has no name from the start:
+// an O_TMPFILE in the folder, or where the file system has none, a file made there by mkstemp
+// and unlinked at once. Nothing is left behind however the program ends; the file goes when the
+// handle is closed.
+Handle createUnlinked(const QByteArray &folderNative);
 
 struct Read {
     std::optional<QByteArray> bytes; // empty when refused or when reading failed

@@ -28,6 +28,15 @@ inline const QString kNotArchive = QStringLiteral("このファイルは、読�
 // The status bar's mark for a file shown from inside an archive.
 inline const QString kInArchive = QStringLiteral("書庫内");
 inline const QString kReading = QStringLiteral("書庫から読み込み中…（Esc で中止）");
+// %1 is the share done, 0 to 100.
+inline const QString kReadingProgress = QStringLiteral("書庫から読み込み中… %1%（Esc で中止）");
+// A member too large to hold in memory is unpacked into a temporary file. %1 is the size it
+// needs and %2 the size free, as the size panel writes them; %3 is the folder.
+inline const QString kNoRoom =
+    QStringLiteral("書庫のファイルを展開する空き領域が足りません。\n必要: %1、空き: %2（%3）");
+// %1 is the folder, %2 the system's reason.
+inline const QString kNoUnpackFile =
+    QStringLiteral("書庫のファイルを展開する一時ファイルを「%1」に作れませんでした。\n%2");
 // While an archive's listing is read, before its members are shown.
 inline const QString kListing = QStringLiteral("書庫を読んでいます…（Esc で中止）");
 

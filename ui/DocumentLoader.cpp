@@ -3,8 +3,12 @@
 #include "core/ArchiveFolder.h"
 #include "core/PathForm.h"
 #include "core/RegularFile.h"
+#include "platform/ProgramFolder.h"
+
+#include <QStorageInfo>
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -47,20 +51,6 @@ Document::Loaded prepared(Document::Loaded loaded, const DocumentLoader::Prepare
     return loaded;
 }
 
-// A member of an archive, read whole through the reader kept for its archive.
-Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
-                            const Archive::Control &control)
-{
-    const Archive::Member member = ArchiveFolder::read(path, control);
-    if (member.status != Archive::Status::Ok && member.status != Archive::Status::Damaged)
-        return readEnded(member, Document::Failure::Unreadable);
-    Document::Loaded loaded = Document::fromBytes(path, member.bytes, chosen);
-    loaded.error = member.error;
-    loaded.archiveStatus = member.status;
-    loaded.brokenAt = member.brokenAt;
-    return loaded;
-}
-
 } // namespace
 
 DocumentLoader::DocumentLoader(Options options, QObject *parent) : QObject(parent), options_(std::move(options)) {}
@@ -68,6 +58,66 @@ DocumentLoader::DocumentLoader(Options options, QObject *parent) : QObject(paren
 Archive::Control DocumentLoader::archiveControl(const Document::LoadControl &running) const
 {
     return {running.cancel, options_.archiveStep};
+}
+
+Document::Loaded DocumentLoader::loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                                            const Document::LoadControl &running, const QString &unpackFolder,
+                                            qint64 size) const
+{
+    Archive::Control control = archiveControl(running);
+    RegularFile::Handle file;
+    Document::Loaded refused;
+    refused.failure = Document::Failure::Unreadable;
+    refused.archiveStatus = Archive::Status::Unwritable;
+    refused.unpackFolder = unpackFolder;
+    refused.unpackNeeded = size;
+    const auto freeThere = [&] {
+        return options_.freeSpace ? options_.freeSpace(unpackFolder) : QStorageInfo(unpackFolder).bytesAvailable();
+    };
+    if (!unpackFolder.isEmpty()) {
+        if (const qint64 free = freeThere(); free >= 0 && free < size) {
+            refused.error = ENOSPC;
+            refused.unpackFree = free;
+            return refused;
+        }
+        file = RegularFile::createUnlinked(PathForm::toNative(unpackFolder));
+        if (!file.isOpen()) {
+            refused.error = file.error();
+            return refused;
+        }
+        control.file = file.fd();
+        // Unpacking is the first half of the load, indexing the file the second.
+        control.step = [&, percent = -1](qint64 done) mutable {
+            const int now = int(std::min(done, size) * 50 / std::max<qint64>(size, 1));
+            if (running.progress && now != percent)
+                running.progress(percent = now);
+            if (options_.archiveStep)
+                options_.archiveStep(done);
+        };
+    }
+    const Archive::Member member = ArchiveFolder::read(path, control);
+    if (member.status == Archive::Status::Unwritable) {
+        refused.error = member.error;
+        file = RegularFile::Handle(); // what it took is free again
+        refused.unpackFree = freeThere();
+        return refused;
+    }
+    if (member.status != Archive::Status::Ok && member.status != Archive::Status::Damaged)
+        return readEnded(member, Document::Failure::Unreadable);
+    Document::Loaded loaded;
+    if (member.inFile) {
+        Document::LoadControl reading = running;
+        if (running.progress)
+            reading.progress = [&running](int percent) { running.progress(50 + percent / 2); };
+        loaded = Document::load(path, std::move(file), chosen, reading);
+    } else {
+        // Held in memory, or kept from an earlier read.
+        loaded = Document::fromBytes(path, member.bytes, chosen);
+        loaded.error = member.error;
+    }
+    loaded.archiveStatus = member.status;
+    loaded.brokenAt = member.brokenAt;
+    return loaded;
 }
 
 DocumentLoader::~DocumentLoader()
@@ -100,8 +150,13 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
     // A file that is no regular one, or not there, is refused at once by the load itself.
     const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
     // A member is unpacked, which may take long whatever its size: always off this thread.
-    const bool member = !file && ArchiveFolder::member(path);
-    const bool large = file && file->size >= options_.load.readAsShownFrom && watchLarge;
+    const std::optional<Archive::Entry> member = file ? std::nullopt : ArchiveFolder::member(path);
+    // A member too large to hold twice is unpacked into a file and read as one; one past the
+    // limit is refused on its header alone.
+    const qint64 memberSize = member ? member->size : -1;
+    const bool unpackToFile = memberSize >= options_.load.readAsShownFrom && memberSize <= Archive::kMaxUnpackedSize;
+    const QString unpackFolder = unpackToFile ? WorkFolder() : QString();
+    const bool large = (file ? file->size : memberSize) >= options_.load.readAsShownFrom && watchLarge;
     if (!member && (!file || file->size < options_.readOnTheSpotBelow)) {
         Document::LoadControl control = options_.load;
         if (large)
@@ -124,10 +179,11 @@ std::optional<Document::Loaded> DocumentLoader::load(const QString &path,
         };
     }
     return run(
-        [this, path, chosen, member, forward, prepare](const Document::LoadControl &running) {
+        [this, path, chosen, member = member.has_value(), unpackFolder, memberSize, forward,
+         prepare](const Document::LoadControl &running) {
             Document::LoadControl watched = running;
             watched.watch = forward;
-            return prepared(member ? loadMember(path, chosen, archiveControl(running))
+            return prepared(member ? loadMember(path, chosen, watched, unpackFolder, memberSize)
                                    : Document::load(path, chosen, watched),
                             prepare);
         },

@@ -29,6 +29,9 @@ public:
         Document::LoadControl load;
         // What tests stand for a slow archive through (see Archive::Control).
         std::function<void(qint64 done)> archiveStep;
+        // How many bytes are free in the folder a member too large to hold twice is unpacked
+        // in; unset, what its file system says. Tests stand for a full disk through it.
+        std::function<qint64(const QString &folder)> freeSpace;
     };
 
     explicit DocumentLoader(Options options, QObject *parent = nullptr);
@@ -94,6 +97,13 @@ private:
 
     // The archive reads of a running task, with its cancel.
     Archive::Control archiveControl(const Document::LoadControl &running) const;
+    // A member of an archive, read whole through the reader kept for its archive: into memory,
+    // or, given an `unpackFolder`, into an unlinked file there that is then read as a file on
+    // the disk is, its text seen by the running load's watch. `size` is what its header
+    // claims: the room it needs, and what the share unpacked is counted against.
+    Document::Loaded loadMember(const QString &path, std::optional<EncodingDetect::Encoding> chosen,
+                                const Document::LoadControl &running, const QString &unpackFolder,
+                                qint64 size) const;
 
     Options options_;
     std::shared_ptr<Task> task_;

@@ -6,6 +6,7 @@
 #include "core/PathForm.h"
 #include "core/PathUtil.h"
 #include "core/RegularFile.h"
+#include "core/StatusTexts.h"
 #include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -17,6 +18,8 @@
 #include <QTimer>
 
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace {
 // A load that ends within this is shown as if read on the spot; a longer one runs on.
@@ -51,6 +54,13 @@ QString archiveTrouble(const Document::Loaded &loaded)
     case Archive::Status::NoSuchMember: return ArchiveTexts::kNoSuchMember;
     case Archive::Status::NotArchive: return ArchiveTexts::kNotArchive;
     case Archive::Status::OpenFailed: return SystemErrors::text(loaded.error);
+    case Archive::Status::Unwritable: {
+        const QString folder = PathForm::displayName(loaded.unpackFolder);
+        if ((loaded.error == ENOSPC || loaded.error == EDQUOT) && loaded.unpackFree >= 0)
+            return ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(loaded.unpackNeeded),
+                                             StatusTexts::sizeText(loaded.unpackFree), folder);
+        return ArchiveTexts::kNoUnpackFile.arg(folder, SystemErrors::text(loaded.error));
+    }
     }
     return {};
 }
@@ -64,7 +74,9 @@ ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading
     followTimer_->setInterval(1000);
     connect(followTimer_, &QTimer::timeout, this, &ReadingSession::followTail);
     connect(loader_, &DocumentLoader::progressed, this, [this](int percent) {
-        if (firstLines_)
+        if (pendingLoad_ && pendingLoad_->member)
+            status_.showReadingMember(percent);
+        else if (firstLines_)
             status_.showCounting(percent);
         else
             status_.showLoading(percent);

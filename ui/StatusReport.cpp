@@ -62,9 +62,9 @@ void StatusReport::showListing()
     setText(StatusPanel::Lines, ArchiveTexts::kListing);
 }
 
-void StatusReport::showReadingMember()
+void StatusReport::showReadingMember(int percent)
 {
-    setText(StatusPanel::Lines, ArchiveTexts::kReading);
+    setText(StatusPanel::Lines, percent < 0 ? ArchiveTexts::kReading : ArchiveTexts::kReadingProgress.arg(percent));
 }
 
 void StatusReport::showCaret(qint64 line, qint64 column)

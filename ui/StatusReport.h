@@ -28,7 +28,8 @@ public:
     // The first lines of a file are shown while the rest of it is read and its lines counted.
     void showCounting(int percent);
     void showListing();
-    void showReadingMember();
+    // With the share unpacked and read, 0 to 100, when one can be told.
+    void showReadingMember(int percent = -1);
     // The caret's display line and column, from 0.
     void showCaret(qint64 line, qint64 column);
     void showFolderSearch(qsizetype done, qsizetype total);

@@ -5,13 +5,16 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <locale.h>
+#include <unistd.h>
 
 namespace {
 
@@ -272,4 +275,24 @@ TEST(Archive, ReaderKeepsItsPlaceInASolidArchive)
 
     std::atomic_bool cancel = true;
     EXPECT_EQ(reader.read("m30.txt", {&cancel}).status, Archive::Status::Cancelled);
+}
+
+// A member written to a file is not kept as if read into memory; a file that takes no more
+// ends the read.
+TEST(Archive, WritesAMemberIntoAFile)
+{
+    QTemporaryDir dir;
+    const QByteArray text = QByteArray("a line\n").repeated(100000);
+    const QString path = dir.filePath("a.zip");
+    ASSERT_TRUE(TestArchives::write(path, {}, {{"text.txt", text}}));
+    Archive::Reader reader(path);
+    const RegularFile::Handle file = RegularFile::createUnlinked(QFile::encodeName(dir.path()));
+    const Archive::Member member = reader.read("text.txt", {.file = file.fd()});
+    EXPECT_TRUE(member.status == Archive::Status::Ok && member.inFile && member.bytes.isEmpty());
+    QByteArray back(text.size() + 1, '\0');
+    back.resize(::pread(file.fd(), back.data(), size_t(back.size()), 0));
+    EXPECT_EQ(back, text);
+    EXPECT_EQ(reader.read("text.txt").bytes, text);
+    const RegularFile::Handle readOnly = RegularFile::openForReading(QFile::encodeName(path));
+    EXPECT_EQ(Archive::read(path, "text.txt", {.file = readOnly.fd()}).error, EBADF);
 }

@@ -4,6 +4,7 @@
 
 #include "core/Archive.h"
 #include "core/ArchiveFolder.h"
+#include "core/PathForm.h"
 #include "core/StatusTexts.h"
 #include "platform/WorkFiles.h"
 #include "resources/ArchiveTexts.h"
@@ -14,7 +15,9 @@
 #include "ui/widgets/FilterComboBox.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -401,4 +404,64 @@ TEST_F(ArchiveWalkTest, AMemberOpensWhereTheReaderLeftIt)
     chooseFile(member("第二章.txt"));
     EXPECT_EQ(w.FileNameNow(), member("第二章.txt"));
     EXPECT_EQ(view()->caretPosition(), caret);
+}
+
+// A member of at least the size read as shown is unpacked into a file with no name and read as
+// a file on the disk is: shown, counted, searched and copied as one held in memory, leaving
+// nothing in the folder. Unpacking shows its share and Esc stops it; too little room is said.
+class LargeMemberTest : public SlowArchiveTest {
+protected:
+    void SetUp() override
+    {
+        SlowArchiveTest::SetUp();
+        loading.load.readAsShownFrom = 1000;
+        loading.freeSpace = [this](const QString &) { return free; };
+        for (int i = 0; text.size() < 400'000; ++i)
+            text += QStringLiteral("%1行目、書庫の中の長い本文\n").arg(i * 7919 % 100003);
+        text += QStringLiteral("目印\n");
+        writeZip(large, {{"長い.txt", Cp932::encode(text)}, {"短い.txt", "short"}});
+    }
+    QString text;
+    const QString large = filesDir.filePath("large.zip");
+    qint64 free = qint64(1) << 40;
+};
+
+TEST_F(LargeMemberTest, IsReadFromAFileWithNoNameAsAFileOnTheDisk)
+{
+    const auto entries = [] { return QDir(WorkFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System); };
+    const QStringList before = entries();
+    MainWindow &w = start({large + "/短い.txt"});
+    chooseFile(large + "/長い.txt");
+    QTRY_COMPARE(w.FileNameNow(), large + "/長い.txt");
+    ASSERT_TRUE(view()->store().isLazy());
+    EXPECT_EQ(viewText(), text);
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(text.count(u'\n')));
+    named<QLineEdit>("EditSearch")->setText("目印");
+    action("ActionFindNext")->trigger();
+    EXPECT_EQ(view()->selectionStart(), text.indexOf(u"目印"));
+    action("ActionSelectAll")->trigger();
+    action("ActionCopy")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    EXPECT_EQ(entries(), before);
+
+    chooseFile(large + "/短い.txt");
+    hold();
+    chooseFile(large + "/長い.txt");
+    QTRY_VERIFY(statusText(StatusPanel::Lines) != ArchiveTexts::kReading);
+    bool percent = false;
+    for (int p = 0; p <= 100; ++p)
+        percent = percent || statusText(StatusPanel::Lines) == ArchiveTexts::kReadingProgress.arg(p);
+    EXPECT_TRUE(percent);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    release = true;
+    QTest::qWait(50);
+    EXPECT_EQ(viewText(), "short");
+    EXPECT_EQ(entries(), before);
+
+    free = 5000;
+    chooseFile(large + "/長い.txt");
+    takeOnlyMessage(ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(Cp932::encode(text).size()),
+                                              StatusTexts::sizeText(5000), PathForm::displayName(WorkFolder())),
+                    ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+    EXPECT_EQ(viewText(), "short");
 }
