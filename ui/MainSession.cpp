@@ -34,6 +34,7 @@ public:
     }
     void showPlace(const ReadingPlace &place) override { view_->showPlace(place.top, place.caret, place.caretMoved); }
     qint64 displayedLineCount() const override { return view_->displayedLineCount(); }
+    void setLinesToCome(qint64 lines) override { view_->setLinesToCome(lines); }
     bool atEnd() const override
     {
         const QScrollBar *bar = view_->verticalScrollBar();

@@ -77,7 +77,7 @@ ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading
         if (pendingLoad_ && pendingLoad_->member)
             status_.showReadingMember(percent);
         else if (firstLines_)
-            status_.showCounting(percent);
+            showCounting(percent);
         else
             status_.showLoading(percent);
     });
@@ -161,7 +161,7 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
     // A file read as shown shows its first screen at once, while the rest of it is read on.
     const std::optional<RegularFile::Identity> file = RegularFile::identityAt(PathForm::toNative(path));
     const bool firstLines = view_ && file && file->size >= loader_->options().load.readAsShownFrom
-                            && !document().isModified() && showFirstLines(path);
+                            && !document().isModified() && showFirstLines(path, file->size);
     std::optional<Document::Loaded> loaded = loader_->load(
         path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()),
         firstLines ? std::chrono::milliseconds(0) : kLoadOnTheSpot, [this] {
@@ -185,7 +185,7 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
         status_.showLoading(0);
 }
 
-bool ReadingSession::showFirstLines(const QString &path)
+bool ReadingSession::showFirstLines(const QString &path, qint64 fileBytes)
 {
     std::shared_ptr<Document> lines =
         Document::firstLines(path, DocumentEncoding::forcedEncoding(settings_.encodingChoice()), kFirstLinesBytes);
@@ -195,14 +195,12 @@ bool ReadingSession::showFirstLines(const QString &path)
     matchBookToSession(*lines);
     // The place in the file left is kept first: the lines shown next are another file's.
     recordPosition();
-    Replaced replaced{nullptr, view_->place(), title_};
+    Replaced replaced{nullptr, view_->place(), title_, path, fileBytes};
     replaced.document = model_.setDocument(std::move(lines));
     firstLines_ = std::move(replaced);
     setTitle(PathForm::displayName(PathUtil::SplitPath(path, PathUtil::PathPart::FileName)) + QStringLiteral(" - ")
              + MainTexts::kVersionTitle);
-    // Of the file only what is known yet: its size and line count are not.
-    status_.showFile(path, document(), fileKindShown_);
-    status_.setText(StatusPanel::Size, QString());
+    showFileStatus(fileKindShown_);
     emit addressChanged(path);
     emit firstLinesShownChanged(true);
     return true;
@@ -299,6 +297,18 @@ bool ReadingSession::mayReadThrough()
         == Dialogs::Answer::Yes)
         emit reloadAsked();
     return false;
+}
+
+void ReadingSession::showCounting(int percent)
+{
+    status_.showCounting(percent);
+    // The lines read so far, foretold from the first lines: each is about as long in the file.
+    const Document &lines = document();
+    if (lines.byteLength() <= 0 || firstLines_->fileBytes <= 0)
+        return;
+    const double perByte = double(view_->displayedLineCount()) / double(lines.byteLength());
+    const auto read = qint64(perByte * double(firstLines_->fileBytes) * percent / 100);
+    view_->setLinesToCome(std::max<qint64>(0, read - view_->displayedLineCount()));
 }
 
 void ReadingSession::putBackReplaced()
@@ -537,7 +547,10 @@ void ReadingSession::showLineCount()
 void ReadingSession::showFileStatus(bool withFileKind)
 {
     fileKindShown_ = withFileKind;
-    status_.showFile(FileNameNow(), document(), withFileKind);
+    status_.showFile(firstLines_ ? firstLines_->path : FileNameNow(), document(), withFileKind);
+    // Of a file whose first lines are shown, its size on the disk: its text's is not known yet.
+    if (firstLines_)
+        status_.setText(StatusPanel::Size, StatusTexts::sizeText(firstLines_->fileBytes));
     showLineCount();
 }
 

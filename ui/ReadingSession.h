@@ -46,6 +46,8 @@ public:
         TextStore::IndexWatch watch;
     };
     virtual Measure measureWhileRead() = 0;
+    // Display lines still being read below the text shown (see TextView::setLinesToCome).
+    virtual void setLinesToCome(qint64) {}
     // Whether the end of the text is in sight, and going there.
     virtual bool atEnd() const { return false; }
     virtual void showEnd() {}
@@ -181,7 +183,9 @@ private:
     void connectPositions();
     void connectFolderSearch();
     // Shows the first lines of a large file about to be read on; false when it has none.
-    bool showFirstLines(const QString &path);
+    bool showFirstLines(const QString &path, qint64 fileBytes);
+    // The line count panel says the lines are counted, and the scroll bar grows with them.
+    void showCounting(int percent);
     // What was shown before the first lines, when the load ends in anything but a document.
     void putBackReplaced();
     void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList = false);
@@ -216,6 +220,8 @@ private:
         std::shared_ptr<Document> document;
         ReadingPlace place;
         QString title;
+        QString path;         // of the file whose first lines are shown,
+        qint64 fileBytes = 0; // and its size
     };
     std::optional<Replaced> firstLines_;
     // The reader's place as lines and columns, which a file read again keeps where it can.

@@ -6,6 +6,8 @@
 #include "ui/AddressBar.h"
 #include "ui/DocumentLoader.h"
 
+#include <QScrollBar>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -174,6 +176,7 @@ TEST_F(LoadingTest, TheFileShownFirstIsReadOnceWhileTheWindowIsMade)
 TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsForIt)
 {
     loading.load.readAsShownFrom = 1000;
+    loading.load.pieceBytes = 16 << 10;
     const QString first = writeText(QStringLiteral("first.txt"), QStringLiteral("one\ntwo"));
     MainWindow &w = start({first});
     QString whole;
@@ -187,6 +190,8 @@ TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsF
         ASSERT_LT(viewText().size(), whole.size() / 2);
         EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("big.txt")));
         EXPECT_EQ(statusText(StatusPanel::Lines), MainTexts::kCountingProgress.arg(0));
+        EXPECT_EQ(statusText(StatusPanel::Size), StatusTexts::sizeText(whole.toUtf8().size()));
+        EXPECT_EQ(statusText(StatusPanel::Encoding), QStringLiteral("UTF-8"));
         EXPECT_EQ(w.FileNameNow(), first); // the history names the file once it is whole
         EXPECT_EQ(w.findChild<AddressBar *>()->path(), big);
         view()->setFocus();
@@ -227,5 +232,20 @@ TEST_F(LoadingTest, ALargeFileShowsItsFirstLinesAtOnceAndWhatNeedsTheWholeWaitsF
         EXPECT_EQ(key == Qt::Key_A ? view()->selectionEnd() : view()->caretPosition(), whole.size());
         w.session().LoadDocument(first, LoadMode::New, 0);
     }
+
+    // Read half way, the scroll bar has grown about half way to the whole text's.
+    const qsizetype half = whole.toUtf8().size() / 2;
+    release = false;
+    onPiece = [this, half](qint64 done) {
+        while (!release && done >= half)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    w.session().LoadDocument(big, LoadMode::New, 0);
+    const QScrollBar *bar = view()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 20000 * 4 / 10);
+    EXPECT_LT(bar->maximum(), 20000 * 6 / 10);
+    release = true;
+    QTRY_COMPARE(viewText().size(), whole.size());
+    EXPECT_LE(bar->maximum(), view()->displayedLineCount() + 1 - bar->pageStep()); // the text's own lines
     EXPECT_TRUE(dialogs.messages.empty());
 }

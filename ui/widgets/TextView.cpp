@@ -110,6 +110,7 @@ void TextView::textEdited(qint64 start, qint64 removed, qint64 added)
 void TextView::takeText(std::shared_ptr<LayoutDraft> draft)
 {
     text_ = document().store();
+    linesToCome_ = 0;
     keepBasesTogether();
     decodePictures();
     shapeLines();
@@ -288,12 +289,20 @@ qreal TextView::rowTop(qint64 line) const
     return y;
 }
 
+void TextView::setLinesToCome(qint64 lines)
+{
+    if (lines == linesToCome_)
+        return;
+    linesToCome_ = lines;
+    updateScrollBars();
+}
+
 void TextView::updateScrollBars()
 {
     ensureIndex();
     const int page = visibleLines();
     QScrollBar *v = verticalScrollBar();
-    v->setRange(0, int(std::min<qint64>(INT_MAX, std::max<qint64>(0, lineCount() - page))));
+    v->setRange(0, int(std::min<qint64>(INT_MAX, std::max<qint64>(0, lineCount() + linesToCome_ - page))));
     v->setPageStep(page);
     QScrollBar *h = horizontalScrollBar();
     if (wrap_) {

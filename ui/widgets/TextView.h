@@ -68,6 +68,10 @@ public:
     // Shows the display line holding `top` at the top, with the caret at `caret`, as a reader
     // left it.
     void showPlace(qint64 top, qint64 caret, bool caretMoved);
+    // Display lines of the text still being read below the ones shown: the scroll bar leaves
+    // room for them, so that it grows as the file is read rather than all at once. Another text
+    // taken clears them.
+    void setLinesToCome(qint64 lines);
     qint64 selectionStart() const { return std::min(anchor_, caret_); }
     qint64 selectionEnd() const { return std::max(anchor_, caret_); }
     bool hasSelection() const { return anchor_ != caret_; }
@@ -217,6 +221,7 @@ private:
     // The view's font with the emoji face, made again only when the font changes.
     QFont shownFont_;
     bool wrap_ = true;
+    qint64 linesToCome_ = 0;
     bool readOnly_ = true;
     qint64 anchor_ = 0;
     qint64 caret_ = 0;
