@@ -139,7 +139,7 @@ void MainWindow::actOnCommandLine()
 
 void MainWindow::applyWindowGeometry()
 {
-    QRect window(pos(), size());
+    QRect window = geometry();
     bool place = false;
     if (!startedAsNewWindow() && Settings.WindowX != SettingsRecord::kNoPosition) {
         window.moveTo(Settings.WindowY, Settings.WindowX); // WindowX holds the top, WindowY the left
@@ -150,9 +150,12 @@ void MainWindow::applyWindowGeometry()
         WindowGeometry::clampToScreen(window, Desktop::screenSize()), Desktop::screenGeometries(),
         Desktop::primaryAvailableGeometry());
     place = place || fitted != window;
-    resize(fitted.size());
+    // The inside of the window, as it is stored: a window manager's frame, which the window
+    // may not know yet, would shift it on every start.
     if (place)
-        move(fitted.topLeft());
+        setGeometry(fitted);
+    else
+        resize(fitted.size());
 }
 
 void MainWindow::applyBarFlags()
@@ -198,7 +201,8 @@ void MainWindow::captureWindowState()
     Settings.FontSize = font.pointSize();
     const bool normal = !isMaximized() && !isFullScreen();
     const QSize size = normal ? this->size() : normalGeometry().size();
-    const QPoint topLeft = normal ? pos() : normalGeometry().topLeft();
+    // The inside's corner, as normalGeometry gives it too and as the start restores it.
+    const QPoint topLeft = normal ? geometry().topLeft() : normalGeometry().topLeft();
     Settings.WindowWidth = size.width();
     Settings.WindowHeight = size.height();
     Settings.WindowX = topLeft.y();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A window 620 pixels wide under a window manager, on a file of 5 MB: the status bar's panels,
 # read with their boxes through AT-SPI, lie side by side without overlapping. With
-# ORLIMBO_E2E_SHOTS set, a screenshot of the narrow window.
+# ORLIMBO_E2E_SHOTS set, a screenshot of the narrow window. Started again, the window keeps its
+# place.
 set -euo pipefail
 
 bin=$1
@@ -30,4 +31,19 @@ shot narrow_620
 pass
 quit_with_ctrl_q "$id" "$pid"
 pid=""
+
+# Started again twice under the window manager, the window comes back where it was: its place
+# does not creep by the title bar's height from one start to the next.
+conf="$XDG_CONFIG_HOME/brennick/Skimlet.conf"
+place() { grep -E '^Window[XY]=' "$conf" | sort | tr '\n' ' '; }
+first=$(place)
+for _ in 1 2; do
+    launch "$bin" "$work/大きな文書.txt"
+    id=$(wait_for_window "大きな文書.txt - Orlimbo  Ver 1.40") || fail "the file is not shown again"
+    sleep 0.5
+    quit_with_ctrl_q "$id" "$pid"
+    pid=""
+done
+[ "$(place)" = "$first" ] || fail "the window moved from '$first' to '$(place)' over two starts"
+pass
 e2e_done
