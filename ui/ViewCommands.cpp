@@ -21,7 +21,7 @@ namespace {
 // with finer steps adds them up to whole notches.
 class WheelZoom : public QObject {
 public:
-    WheelZoom(QWidget *target, QAction *larger, QAction *smaller) : QObject(target), larger_(larger), smaller_(smaller)
+    WheelZoom(QWidget *target, std::function<void(int)> step) : QObject(target), step_(std::move(step))
     {
         target->installEventFilter(this);
     }
@@ -39,15 +39,14 @@ protected:
             pending_ = 0; // a turn the other way starts afresh
         pending_ += delta;
         for (; pending_ >= QWheelEvent::DefaultDeltasPerStep; pending_ -= QWheelEvent::DefaultDeltasPerStep)
-            larger_->trigger();
+            step_(+1);
         for (; pending_ <= -QWheelEvent::DefaultDeltasPerStep; pending_ += QWheelEvent::DefaultDeltasPerStep)
-            smaller_->trigger();
+            step_(-1);
         return true;
     }
 
 private:
-    QAction *larger_;
-    QAction *smaller_;
+    std::function<void(int)> step_;
     int pending_ = 0;
 };
 
@@ -85,7 +84,8 @@ void ViewCommands::connectZoom()
     c.fontSizeUp->setShortcuts({c.fontSizeUp->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Plus),
                                 QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Semicolon)});
     c.fontSizeDown->setShortcuts({c.fontSizeDown->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus)});
-    new WheelZoom(host_.view->viewport(), c.fontSizeUp, c.fontSizeDown);
+    // A wheel turned on past the smallest or largest size stops there: no box stops the turn.
+    new WheelZoom(host_.view->viewport(), [this](int step) { stepFontSize(step, false); });
     auto *reset = new QAction(host_.window);
     reset->setObjectName(QStringLiteral("ActionFontSizeReset"));
     reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
@@ -159,16 +159,18 @@ void ViewCommands::ActionSetFontExecute()
     UpdateFontSizeHints();
 }
 
-void ViewCommands::stepFontSize(int step)
+void ViewCommands::stepFontSize(int step, bool tellAtLimit)
 {
     QFont font = host_.view->font();
-    if (step > 0 && font.pointSize() >= SettingsRecord::kMaxFontSize)
-        host_.dialogs.message(host_.window, MainTexts::fontTooLargeText(font.pointSize()), MainTexts::kFontSizeCaption,
-                              Dialogs::Kind::Warning);
-    else if (step < 0 && font.pointSize() < 2)
-        host_.dialogs.message(host_.window, MainTexts::kFontTooSmallText, MainTexts::kFontSizeCaption,
-                              Dialogs::Kind::Warning);
-    else {
+    if (step > 0 && font.pointSize() >= SettingsRecord::kMaxFontSize) {
+        if (tellAtLimit)
+            host_.dialogs.message(host_.window, MainTexts::fontTooLargeText(font.pointSize()),
+                                  MainTexts::kFontSizeCaption, Dialogs::Kind::Warning);
+    } else if (step < 0 && font.pointSize() < 2) {
+        if (tellAtLimit)
+            host_.dialogs.message(host_.window, MainTexts::kFontTooSmallText, MainTexts::kFontSizeCaption,
+                                  Dialogs::Kind::Warning);
+    } else {
         font.setPointSize(font.pointSize() + step);
         host_.view->setFont(font);
     }

@@ -57,7 +57,8 @@ private:
     void syncWrapMarks();
     void setWrapCommand(WrapMode mode);
     void ActionSetFontExecute();
-    void stepFontSize(int step);
+    // One point larger or smaller; at the limit the keys and commands say so, the wheel does not.
+    void stepFontSize(int step, bool tellAtLimit = true);
     void ActionSelectAllExecute();
     void RichEditSelectionChange();
 
