@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 #include <vector>
@@ -189,8 +190,15 @@ bool PositionStore::write()
 {
     if (!QDir().mkpath(folder_))
         return false;
-    const Lock lock(native(filePath() + QStringLiteral(".lock")));
-    if (!lock.held())
+    // The lock beside the store is never followed through a link; where it cannot be had (a link
+    // put there, say), a private one in the user's runtime folder serves every run alike.
+    std::optional<Lock> lock;
+    lock.emplace(native(filePath() + QStringLiteral(".lock")));
+    if (const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR"); !lock->held() && !runtime.isEmpty()) {
+        lock.reset();
+        lock.emplace(native(runtime + QStringLiteral("/orlimbo-positions.lock")));
+    }
+    if (!lock->held())
         return false;
     Records merged;
     if (parseFile(merged) == Parsed::Damaged) {

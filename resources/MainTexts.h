@@ -220,6 +220,7 @@ inline const QString kChangedCannotRead =
     QStringLiteral("表示中のファイルが変更されたため、この操作はできません。\n\n読み直しますか？");
 inline const QString kReplacedReadAgain = QStringLiteral("ファイルが置き換えられたため、最初から読み直しました。");
 inline const QString kHintFollowTail = QStringLiteral("末尾を追跡（Shift+F5）");
+inline const QString kPositionsNotSaved = QStringLiteral("読書位置を保存できません。この実行中の位置は次回に残りません。");
 inline const QString kChangedOnDiskReload = QStringLiteral("読み直す(&R)");
 inline const QString kCountingProgress = QStringLiteral("行数を数えています… %1%（Escで中止）");
 inline const QString kOutOfMemoryText =

@@ -233,6 +233,7 @@ private:
     // Watches the shown file; a change that makes it another file than the one read is told.
     QFileSystemWatcher *watcher_;
     bool changedOnDisk_ = false;
+    bool toldPositionsUnsaved_ = false; // the places could not be saved, and the reader was told
     void watchShownFile();
     void checkShownFile();
     // Following the shown file: the bytes of it shown so far, and a look every second besides

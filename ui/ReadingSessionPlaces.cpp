@@ -114,9 +114,10 @@ void ReadingSession::restorePosition()
 void ReadingSession::writePositions()
 {
     positionsWrite_->stop();
-    // A store that cannot be written costs the reader nothing but the places of this run.
-    if (positions_ && settings_.RememberPosition && positions_->hasUnwritten())
-        positions_->write();
+    // A store that cannot be written costs the reader the places of this run, which is said once.
+    if (positions_ && settings_.RememberPosition && positions_->hasUnwritten() && !positions_->write()
+        && !std::exchange(toldPositionsUnsaved_, true))
+        emit note(MainTexts::kPositionsNotSaved);
 }
 
 void ReadingSession::connectFolderSearch()

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -253,4 +254,28 @@ TEST(TextPlaces, EachEffectMapsItsShownPositionsBackToTheUnprocessedText)
         EXPECT_EQ(TextPlaces::toUnprocessed(set, shown, c.text, at), meant) << c.what;
     }
     EXPECT_EQ(TextPlaces::toUnprocessed(EffectSet{}, lines, lines, 6), 6);
+}
+
+// A link put where the lock goes is never followed: its target stays as it was, and a private
+// lock in the runtime folder serves instead, so that the places are still saved.
+TEST_F(PositionFolder, ALinkInPlaceOfTheLockIsNotFollowedAndThePlacesAreStillSaved)
+{
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    const QString target = dir.path() + QStringLiteral("/target");
+    TestFiles::write(target, "untouched");
+    ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), (folder() + QStringLiteral("/positions.lock")).toLocal8Bit().constData()), 0);
+    QTemporaryDir runtime;
+    const QByteArray before = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    PositionStore store(folder());
+    store.remember("/a.txt", recordAt(1));
+    EXPECT_TRUE(store.write());
+    qunsetenv("XDG_RUNTIME_DIR");
+    store.remember("/b.txt", recordAt(2));
+    EXPECT_FALSE(store.write()); // no lock to be had at all
+    qputenv("XDG_RUNTIME_DIR", before);
+    EXPECT_EQ(TestFiles::contents(target), "untouched");
+    PositionStore reader(folder());
+    reader.read();
+    EXPECT_EQ(reader.find("/a.txt"), recordAt(1));
 }
