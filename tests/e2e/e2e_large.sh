@@ -58,6 +58,16 @@ stop() {
     quit_with_ctrl_q "$main" "$pid"
     pid=""
 }
+# Opens the folder $1, shows its first file a.txt and steps on to the large file after it.
+walk_to_large() {
+    launch "$bin" /n "$1"
+    main=$(wait_for_window "Orlimbo") || fail "no window for $1"
+    sleep 0.5
+    focus "$main"
+    xdotool key Down
+    wait_for_title "$main" "a.txt - $version" || fail "the first file is not shown: '$(xdotool getwindowname "$main")'"
+    xdotool key Down
+}
 
 # Unwrapped, the count is the file's own.
 printf '[General]\nWordWrapFlag=N\nWindowWidth=1000\nWindowHeight=600\n' >"$conf/Skimlet.conf"
@@ -108,13 +118,7 @@ stop
 # (read through AT-SPI, so the window answers), until Esc.
 printf '%s\r\n' 一行目 | iconv -f UTF-8 -t CP932 >"$work/slow/a.txt"
 truncate -s 2G "$work/slow/b.txt"
-launch "$bin" /n "$work/slow"
-main=$(wait_for_window "Orlimbo") || fail "no window for the slow folder"
-sleep 0.5
-focus "$main"
-xdotool key Down
-wait_for_title "$main" "a.txt - $version" || fail "the first file is not shown: '$(xdotool getwindowname "$main")'"
-xdotool key Down
+walk_to_large "$work/slow"
 progress=""
 for _ in $(seq 1 20); do
     progress=$(panel '読み込み中… [0-9]*%（Escで中止）')
@@ -137,13 +141,7 @@ mkdir -p "$work/first"
 cp "$work/slow/a.txt" "$work/first/a.txt"
 for i in $(seq 1 300); do printf '行%s\n' "$i"; done >"$work/first/c.txt"
 truncate -s 2G "$work/first/c.txt"
-launch "$bin" /n "$work/first"
-main=$(wait_for_window "Orlimbo") || fail "no window for the folder of a large file"
-sleep 0.5
-focus "$main"
-xdotool key Down
-wait_for_title "$main" "a.txt - $version" || fail "the first file is not shown: '$(xdotool getwindowname "$main")'"
-xdotool key Down
+walk_to_large "$work/first"
 wait_for_title "$main" "c.txt - $version" || fail "the large file's first lines are not shown: '$(xdotool getwindowname "$main")'"
 /usr/bin/python3 "$here/atspi_status.py" "行250" UTF-8 >"$work/atspi.log" 2>&1 ||
     fail "the first lines are not read out: $(cat "$work/atspi.log")"
