@@ -28,6 +28,16 @@ public:
         ++size_;
     }
     void append(const Bits &more);
+    // The first n kept.
+    void truncate(size_t n)
+    {
+        if (n >= size_)
+            return;
+        size_ = n;
+        words_.resize((n + 63) / 64);
+        if (n & 63)
+            words_.back() &= (quint64(1) << (n & 63)) - 1;
+    }
 
 private:
     // The bits past size_ in the last word are always clear.

@@ -203,6 +203,16 @@ bool Document::append(QStringView text)
     return true;
 }
 
+qint64 Document::grow()
+{
+    if (book_ || unprocessed_ || shown_.effectBytes || !shown_.text.isLazy() || shown_.modified)
+        return -1;
+    const qint64 from = shown_.text.extend(shown_.byteLength >= 0 ? &shown_.byteLength : nullptr);
+    if (from >= 0)
+        source_.identity = shown_.text.fileIdentity();
+    return from;
+}
+
 QByteArray Document::effectInput() const
 {
     if (!shown_.modified) {

@@ -78,6 +78,10 @@ public:
     // Text that followed the end of a text held whole, with no effect and no book on it; false,
     // with nothing changed, for any other text.
     bool append(QStringView text);
+    // The file of a text read as it is shown grew: what it added is read in place (see
+    // TextStore::extend). Gives the first position whose text may differ, or -1, with nothing
+    // changed, for a text held whole, with an effect or a book on it, or a file that did not grow.
+    qint64 grow();
     // The file grew and what it added was appended: the source is the file as it is now.
     void grewTo(const RegularFile::Identity &now) { source_.identity = now; }
 

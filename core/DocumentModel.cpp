@@ -15,6 +15,17 @@ std::shared_ptr<Document> DocumentModel::setDocument(std::shared_ptr<Document> d
     return previous;
 }
 
+bool DocumentModel::grow()
+{
+    const qint64 before = document_->store().size();
+    const qint64 from = document_->grow();
+    if (from < 0)
+        return false;
+    if (from < before || document_->store().size() != before)
+        emit appended(from);
+    return true;
+}
+
 bool DocumentModel::append(QStringView text)
 {
     const qint64 from = document_->store().size();

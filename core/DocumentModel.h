@@ -26,6 +26,9 @@ public:
     // Text that followed the end of the shown text: appended. Only a text held whole, with no
     // effect and no book on it, grows in place; false, with nothing changed, for any other.
     bool append(QStringView text);
+    // The shown file grew and its text is read as it is shown: what it added is read in place
+    // and appended. False, with nothing changed, where it cannot be (see Document::grow).
+    bool grow();
     // After an append of what its file added: the source is the file as it is now.
     void documentGrewTo(const RegularFile::Identity &now) { document_->grewTo(now); }
     // Typing into the text (the write mode): edited.

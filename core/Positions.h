@@ -33,6 +33,13 @@ public:
         low_.clear();
         carries_.clear();
     }
+    // The first n kept, the room too.
+    void truncate(size_t n)
+    {
+        low_.resize(std::min(n, low_.size()));
+        while (!carries_.empty() && carries_.back() >= low_.size())
+            carries_.pop_back();
+    }
     // How many positions are at or before `position`.
     size_t countUpTo(qint64 position) const;
     // Moves the positions of `more`, all after these, to the end; `more` is left empty.

@@ -374,6 +374,45 @@ qsizetype markBytes(const EncodingDetect::Detection &detection)
     return detection.encoding == Encoding::Utf8 ? 3 : detection.encoding == Encoding::Utf16 ? 2 : 0;
 }
 
+// Where the last whole character in `bytes` ends, `bytes` starting with one: what follows is a
+// character the file has not finished writing.
+qsizetype wholeCharacters(QByteArrayView bytes, const EncodingDetect::Detection &detection)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
+    switch (detection.encoding) {
+    case Encoding::Utf16: {
+        const qsizetype even = size & ~qsizetype(1);
+        const unsigned last = even >= 2 ? unitBefore(p, even, detection) : 0;
+        return last >= 0xD800 && last < 0xDC00 ? even - 2 : even;
+    }
+    case Encoding::Utf8: {
+        qsizetype lead = size;
+        while (lead > 0 && size - lead < 4 && (p[lead - 1] & 0xC0) == 0x80)
+            --lead;
+        if (lead == 0)
+            return size;
+        const unsigned char b = p[lead - 1];
+        const qsizetype need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return lead - 1 + need > size ? lead - 1 : size;
+    }
+    default: {
+        // Forward from the first byte, as a lead byte says how long its character is.
+        const bool cp932 = detection.encoding == Encoding::Sjis;
+        qsizetype at = 0;
+        while (at < size) {
+            const unsigned char b = p[at];
+            const qsizetype length = cp932 ? ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1)
+                                           : b < 0x80 ? 1 : b == 0x8F ? 3 : 2;
+            if (at + length > size)
+                break;
+            at += length;
+        }
+        return at;
+    }
+    }
+}
+
 } // namespace
 
 TextStore TextStore::indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
@@ -478,6 +517,63 @@ TextStore TextStore::index(RegularFile::Handle file, const EncodingDetect::Detec
     return made;
 }
 
+qint64 TextStore::extend(qint64 *byteLength)
+{
+    Store &s = *store_;
+    struct stat status {};
+    if (!s.lazy || ::fstat(s.file.fd(), &status) != 0)
+        return -1;
+    const RegularFile::Identity now = RegularFile::identityOf(status);
+    if (now == s.indexed)
+        return s.units;
+    if (now.size < s.indexed.size)
+        return -1;
+    const bool cp932 = s.detection.encoding == Encoding::Sjis;
+    const auto indexPart = [&](const char *bytes, qsizetype count, bool last, IndexPart &part) {
+        return cp932 ? indexBytes(bytes, count, last, part, {}, 0)
+                     : indexStretches(bytes, count, last, part, {}, 0, s.detection);
+    };
+    // The last block (if any) and everything after it, read as the file holds it now.
+    const size_t blocks = s.blockBytes.size() - 1;
+    const size_t from = blocks > 0 ? blocks - 1 : 0;
+    const qint64 fromByte = s.blockBytes[from];
+    QByteArray bytes(qsizetype(now.size - fromByte), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::pread(s.file.fd(), bytes.data() + got, size_t(bytes.size() - got), off_t(fromByte + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    if (got < bytes.size())
+        return -1;
+    // What the old last block added to the byte length, measured as the index measured it.
+    IndexPart old, grown;
+    if (blocks > 0)
+        indexPart(bytes.constData(), qsizetype(s.blockBytes[blocks] - fromByte), true, old);
+    indexPart(bytes.constData(), wholeCharacters(bytes, s.detection), true, grown);
+    {
+        const std::lock_guard lock(s.cacheMutex);
+        std::erase_if(s.cache, [from](const auto &entry) { return entry.first >= from; });
+    }
+    const qint64 start = s.blockUnits[from];
+    s.blockBytes.resize(from + 1);
+    s.blockUnits.resize(from + 1);
+    s.lines.truncate(s.lines.countUpTo(start));
+    for (size_t i = 0; i < grown.blockBytes.size(); ++i) {
+        s.blockBytes.push_back(fromByte + grown.blockBytes[i]);
+        s.blockUnits.push_back(start + grown.blockUnits[i]);
+    }
+    s.lines.appendShifted(grown.lineStarts, start);
+    s.units = start + grown.units;
+    s.indexed = now;
+    if (byteLength)
+        *byteLength += grown.byteLength - old.byteLength;
+    return start;
+}
+
 QString TextStore::decodePiece(QByteArrayView bytes, const EncodingDetect::Detection &detection)
 {
     if (detection.encoding == Encoding::Sjis)
@@ -494,6 +590,11 @@ qsizetype TextStore::wholeLines(QByteArrayView bytes, const EncodingDetect::Dete
             return end;
     }
     return 0;
+}
+
+RegularFile::Identity TextStore::fileIdentity() const
+{
+    return store_->lazy ? store_->indexed : RegularFile::Identity{};
 }
 
 bool TextStore::fileChanged() const

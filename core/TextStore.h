@@ -52,6 +52,17 @@ public:
     static TextStore indexCp932(RegularFile::Handle file, const std::function<qsizetype(char *, qsizetype)> &read,
                                 qsizetype pieceBytes, qint64 *byteLength, const IndexWatch &watch = {});
 
+    // The file it is read from grew at its end: what it added is indexed too, in place, so that
+    // copies of this text see it. The last block is indexed again with it, as it may have ended
+    // in a character cut by the old end; a character still cut waits for its remaining bytes.
+    // Gives the first position whose text may differ from before (after which only lines were
+    // added or the last one lengthened), and adds to `byteLength` what the text's byte form
+    // grew by; -1, with nothing changed, when the file is not the one indexed grown (cut, or a
+    // text held whole). Not while another thread reads this text.
+    qint64 extend(qint64 *byteLength = nullptr);
+    // The file as it was last indexed; unknown for a text held whole.
+    RegularFile::Identity fileIdentity() const;
+
     // Whether the text is read from its file rather than held.
     bool isLazy() const;
     // Whether the file it is read from changed since it was indexed. Nothing more is read from

@@ -256,25 +256,35 @@ void ReadingSession::followTail()
     const std::optional<RegularFile::Identity> now = RegularFile::identityAt(source.nativePath);
     if (!now || *now == source.identity)
         return; // gone (the notice says so), or as it was
-    if (!now->sameFile(source.identity) || now->size < followed_) {
+    if (!now->sameFile(source.identity) || now->size < source.identity.size) {
         readFromStart_ = true;
         LoadDocument(FileNameNow(), LoadMode::Reload, 0);
         emit note(MainTexts::kReplacedReadAgain);
         return;
     }
+    const bool atEnd = view_->atEnd();
+    if (document().store().isLazy()) {
+        // Read as it is shown: the index grows in place, whatever the file's encoding.
+        if (!model_.grow()) {
+            endAfterLoad_ = atEnd;
+            LoadDocument(FileNameNow(), LoadMode::Reload, 0);
+            return;
+        }
+        showGrowth(atEnd);
+        return;
+    }
     // Whole lines only: a line still being written, or a character cut, waits for the rest.
     QByteArray added;
     if (RegularFile::Handle file = RegularFile::openForReading(source.nativePath); file.isOpen()) {
-        added.resize(qsizetype(now->size - followed_));
+        added.resize(qsizetype(std::max<qint64>(0, now->size - followed_)));
         const ssize_t got = ::pread(file.fd(), added.data(), size_t(added.size()), off_t(followed_));
         added.truncate(std::max<ssize_t>(got, 0));
     }
     const qsizetype whole = TextStore::wholeLines(added, document().detection());
     if (whole == 0)
         return;
-    const bool atEnd = view_->atEnd();
-    // A text held whole grows in place; one read as shown, or with an effect or a book on it, is
-    // read again where the reader is.
+    // A text held whole grows in place; one with an effect or a book on it is read again where
+    // the reader is.
     if (!model_.append(TextStore::decodePiece(QByteArrayView(added).first(whole), document().detection()))) {
         endAfterLoad_ = atEnd;
         LoadDocument(FileNameNow(), LoadMode::Reload, 0);
@@ -282,6 +292,11 @@ void ReadingSession::followTail()
     }
     followed_ += whole;
     model_.documentGrewTo(*now);
+    showGrowth(atEnd);
+}
+
+void ReadingSession::showGrowth(bool atEnd)
+{
     showFileStatus(fileKindShown_);
     showLineCount();
     if (atEnd)

@@ -151,3 +151,68 @@ TEST(LazyEncodings, AFileGrowingInPiecesReadsAsTheWholeFile)
         EXPECT_EQ(read, QString(shown).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 }
+
+// A file read as it is shown that grows in pieces is indexed in place to exactly what a load of
+// the grown file gives: its text, every line start and its byte length. A piece that ends inside
+// a character shows nothing of it until the rest arrives.
+TEST(LazyEncodings, AnIndexExtendedByAppendsIsTheIndexOfTheWholeFile)
+{
+    QString text = QStringLiteral("見出し\r\n");
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("%1行目、かなカナ%2\r\nASCII\rlone CR\n\n").arg(i).arg(i % 5 ? QString() : QStringLiteral("😀"));
+    text += QStringLiteral("最後の行");
+    using EncodingDetect::Detection;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grows.txt"));
+    for (const auto &[converter, encoding, mark] :
+         {std::tuple{"UTF-8", Encoding::Utf8, QByteArray()}, {"UTF-16LE", Encoding::Utf16, QByteArray("\xFF\xFE")},
+          {"UTF-16BE", Encoding::Utf16, QByteArray("\xFE\xFF")}, {"EUC-JP", Encoding::Euc, QByteArray()},
+          {"Shift_JIS", Encoding::Sjis, QByteArray()}}) {
+        SCOPED_TRACE(converter);
+        const QString shown = encoding == Encoding::Utf8 || encoding == Encoding::Utf16
+                                  ? text
+                                  : QString(text).remove(QStringLiteral("😀"));
+        const QByteArray bytes = encoded(converter, shown, mark);
+        Document::LoadControl lazily;
+        lazily.readAsShownFrom = 0;
+        Document::LoadControl wholeControl;
+        wholeControl.readAsShownFrom = std::numeric_limits<qint64>::max();
+        const QString expected = *Document::load((TestFiles::write(path, bytes), path), encoding, wholeControl)
+                                      .document->store()
+                                      .held();
+        // Loaded cut inside a character, then grown by pieces of an odd length that fall on
+        // every seam.
+        qsizetype written = bytes.size() / 3 | 1;
+        ASSERT_TRUE(TestFiles::write(path, bytes.first(written)));
+        const Document::Loaded loaded = Document::load(path, encoding, lazily);
+        ASSERT_TRUE(loaded.document);
+        Document &document = *loaded.document;
+        ASSERT_TRUE(document.store().isLazy());
+        qsizetype wrongPrefixes = 0;
+        for (const qsizetype piece = 1999; written < bytes.size();) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::Append));
+            file.write(bytes.mid(written, piece));
+            file.close();
+            written = std::min(bytes.size(), written + piece);
+            ASSERT_GE(document.grow(), 0);
+            const QString now = document.store().whole();
+            // The text so far is the grown file's, never a substitute for a cut character.
+            wrongPrefixes += !expected.startsWith(now);
+        }
+        EXPECT_EQ(wrongPrefixes, 0);
+        EXPECT_EQ(document.source().identity, document.store().fileIdentity());
+        const Document::Loaded whole = Document::load(path, encoding, lazily);
+        const TextStore &grown = document.store(), &fresh = whole.document->store();
+        EXPECT_TRUE(grown.whole() == expected);
+        EXPECT_EQ(document.byteLength(), whole.document->byteLength());
+        ASSERT_EQ(grown.lineCount(), fresh.lineCount());
+        qsizetype differing = 0;
+        for (qint64 line = 0; line < grown.lineCount(); ++line)
+            differing += grown.lineStart(line) != fresh.lineStart(line);
+        EXPECT_EQ(differing, 0);
+        // A file cut shorter does not grow in place.
+        ASSERT_TRUE(TestFiles::write(path, bytes.first(100)));
+        EXPECT_EQ(document.grow(), -1);
+    }
+}

@@ -120,3 +120,42 @@ TEST_F(ChangesTest, AFollowedFileShowsItsNewLinesAndStartsAgainWhenCut)
     EXPECT_EQ(statusText(StatusPanel::Date), MainTexts::kReplacedReadAgain);
     EXPECT_TRUE(dialogs.messages.empty());
 }
+
+// A followed file read as it is shown grows its index and its layout in place: the lines laid
+// out before stay laid out, and every display line, the lengthened last line's included, is
+// where a layout of the whole text puts it.
+TEST_F(ChangesTest, AFollowedFileReadAsShownGrowsItsLayoutInPlace)
+{
+    loading.load.readAsShownFrom = 1000;
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("行 %1 %2\n").arg(i).arg(QString(i % 9 * 15, QChar(u'字')));
+    const QString path = writeText(QStringLiteral("grows.log"), text + QString(120, QChar(u'書')));
+    MainWindow &w = start({path});
+    ASSERT_TRUE(view()->store().isLazy());
+    ASSERT_TRUE(view()->wraps());
+    action(QStringLiteral("ActionFollowTail"))->trigger();
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_End, Qt::ControlModifier);
+    const qint64 displayLines = view()->displayedLineCount();
+    const int hardBuilds = view()->layout().hardBuilds(), wrapBuilds = view()->layout().wrapBuilds();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(Cp932::encode(QString(200, QChar(u'続')) + QStringLiteral("\n次の行") + QString(150, QChar(u'長'))).chopped(1));
+    file.flush();
+    QTRY_VERIFY(viewText().endsWith(QString(149, QChar(u'長'))));
+    EXPECT_GT(view()->displayedLineCount(), displayLines + 2);
+    EXPECT_EQ(view()->layout().hardBuilds(), hardBuilds);
+    EXPECT_EQ(view()->layout().wrapBuilds(), wrapBuilds);
+    EXPECT_EQ(view()->caretPosition(), view()->store().size());
+    EXPECT_EQ(view()->store().lineCount(), 402);
+    EXPECT_EQ(statusText(StatusPanel::Lines), StatusTexts::lineCountText(view()->displayedLineCount()));
+    const std::vector<qint64> starts = view()->layout().plainLineStarts(true, view()->viewport()->width() - 8);
+    ASSERT_EQ(view()->displayedLineCount(), qint64(starts.size()));
+    qsizetype misplaced = 0;
+    for (size_t i = 0; i < starts.size(); ++i)
+        misplaced += view()->displayLineAt(starts[i]) != std::make_pair(qint64(i), starts[i]);
+    EXPECT_EQ(misplaced, 0);
+    EXPECT_TRUE(w.findChild<NoticeBar *>(QStringLiteral("PanelChangedOnDisk"))->isHidden());
+}

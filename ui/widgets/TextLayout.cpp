@@ -117,6 +117,52 @@ void TextLayout::invalidate()
     draft_.reset();
 }
 
+void TextLayout::extend(qint64 from)
+{
+    // A book's shapes and kept-together bases are set for the text as it was.
+    if (!hardValid_ || !shapes_.empty() || !together().empty() || hard_.widths.empty()) {
+        invalidate();
+        return;
+    }
+    const size_t first = std::min(size_t(text_->lineOf(from)), hard_.widths.size() - 1);
+    const size_t lines = size_t(text_->lineCount());
+    const qint64 start = text_->lineStart(qint64(first));
+    hard_.widths.resize(first);
+    hard_.general.truncate(first);
+    hard_.clusters.truncate(first);
+    TextStore::Reader reader(*text_);
+    const QStringView added = reader.range(start, text_->size());
+    widths_->learn(added);
+    HardLines more;
+    Measure measure;
+    measureUnits(added.utf16(), start, added.size(), measure, more);
+    closeLine(measure, more);
+    for (size_t i = 0; more.anyClusters && i < more.clusters.size(); ++i) {
+        if (!more.clusters[i])
+            continue;
+        const qint64 lineFrom = text_->lineStart(qint64(first + i)) - start;
+        const qint64 lineTo = first + i + 1 < lines ? text_->lineStart(qint64(first + i + 1)) - 1 - start : added.size();
+        const float width = float(learnClusters(added.sliced(lineFrom, lineTo - lineFrom)));
+        more.widths[i] = storedWidth(width);
+        more.widest = std::max(more.widest, width);
+    }
+    hard_.append(more);
+    maxWidth_ = hard_.widest;
+    if (wrappedRoom_ < 0)
+        return;
+    wraps_.truncate(wraps_.countUpTo(start));
+    if (maxWidth_ <= wrappedRoom_ - 0.5)
+        return;
+    if (evenLines_.size() < first) {
+        evenLines_.assign(lines, kNotSeen);
+    } else {
+        evenLines_.resize(first);
+        evenLines_.resize(lines, kNotSeen);
+    }
+    TextStore::LineReader lineReader(*text_);
+    wrapRange(first, lines, wrappedRoom_, lineReader, wraps_);
+}
+
 void TextLayout::setWidths(std::shared_ptr<CharWidths> widths)
 {
     if (widths == widths_)

@@ -55,6 +55,9 @@ public:
 
     // The text changed (it is read where it lives), or the font did.
     void invalidate();
+    // The text grew at its end, from `from` on (see DocumentModel::appended): the lines from
+    // the one holding `from` are measured and wrapped again, the ones before kept as they are.
+    void extend(qint64 from);
     // The hard lines (and the wrap) measured while the text was read (see LayoutDraft); taken at the next build
     // when it was made for this text with these widths. invalidate() lets it go.
     void adopt(std::shared_ptr<LayoutDraft> draft) { draft_ = std::move(draft); }

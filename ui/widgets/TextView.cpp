@@ -86,10 +86,16 @@ void TextView::documentReplaced()
         emit selectionChanged();
 }
 
-void TextView::textAppended()
+void TextView::textAppended(qint64 from)
 {
-    // The caret, the selection and the scroll stay where the reader is.
-    takeText();
+    // The caret, the selection and the scroll stay where the reader is; the lines already laid
+    // out before the growth stay laid out.
+    text_ = document().store();
+    layout_.extend(from);
+    if (isVisible()) {
+        updateScrollBars();
+        viewport()->update();
+    }
     emit displayLinesChanged();
 }
 

@@ -136,7 +136,7 @@ private:
     // What the model announces: another text or the same shown another way, both shown from
     // their start; text added at the end; an edit.
     void documentReplaced();
-    void textAppended();
+    void textAppended(qint64 from);
     void textEdited(qint64 start, qint64 removed, qint64 added);
     // The document's text taken anew, the book's readings, pictures and shapes with it.
     void takeText(std::shared_ptr<LayoutDraft> draft = {});
