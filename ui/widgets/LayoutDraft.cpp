@@ -41,8 +41,10 @@ void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
         return;
     ++wrapBuilds_;
     wrappedRoom_ = room;
-    if (later.empty())
+    if (later.empty()) {
+        keepRoomToGrow();
         return;
+    }
     // The lines left for now are wrapped here and their wrap points merged in order.
     Positions late;
     TextStore::Reader reader(*text_);
@@ -53,6 +55,7 @@ void TextLayout::finishInPieces(int room, const std::vector<size_t> &later)
             wrapWalk(reader.range(starts[line], lineEnd(line)), starts[line], room, late);
     }
     wraps_.merge(late);
+    keepRoomToGrow();
 }
 
 LayoutDraft::LayoutDraft(std::shared_ptr<CharWidths> widths, int room) : source_(std::move(widths)), room_(room)

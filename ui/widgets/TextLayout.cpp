@@ -153,12 +153,8 @@ void TextLayout::extend(qint64 from)
     wraps_.truncate(wraps_.countUpTo(start));
     if (maxWidth_ <= wrappedRoom_ - 0.5)
         return;
-    if (evenLines_.size() < first) {
-        evenLines_.assign(lines, kNotSeen);
-    } else {
-        evenLines_.resize(first);
-        evenLines_.resize(lines, kNotSeen);
-    }
+    // The lines past the record of even lines go without one until the next wrap at another room.
+    evenLines_.resize(std::min(evenLines_.size(), first));
     TextStore::LineReader lineReader(*text_);
     wrapRange(first, lines, wrappedRoom_, lineReader, wraps_);
 }
@@ -336,6 +332,10 @@ void TextLayout::measureClusterLines()
     measureShapedLines();
     maxWidth_ = hard_.widest;
     hardValid_ = true;
+    // A large file may grow while it is shown (see extend): room for it is made now, while
+    // it is read, rather than by a copy of every line's record at its first growth.
+    if (text_->isLazy())
+        hard_.reserve(hard_.widths.size() + hard_.widths.size() / 16 + 1024);
 }
 
 void TextLayout::measureShapedLines()

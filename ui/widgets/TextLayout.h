@@ -150,6 +150,8 @@ private:
     void measureShapedLines();
     const LineShape *shapeOf(size_t line) const;
     void buildWrapped(int room);
+    // Room for the wrap points of the lines a large file may grow by (see extend).
+    void keepRoomToGrow();
     void measureRange(qsizetype from, qsizetype to, HardLines &out) const;
     // Measures `count` units that start at position `base`, carrying the line on in `measure`;
     // the start of each line it opens goes to `starts` when given.

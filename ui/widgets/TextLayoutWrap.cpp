@@ -55,6 +55,13 @@ void TextLayout::buildWrapped(int room)
         TextStore::LineReader reader(*text_);
         wrapRange(0, lines, room, reader, wraps_);
     }
+    keepRoomToGrow();
+}
+
+void TextLayout::keepRoomToGrow()
+{
+    if (text_->isLazy())
+        wraps_.reserve(wraps_.size() + wraps_.size() / 16 + 1024);
 }
 
 void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, TextStore::LineReader &reader,
@@ -67,16 +74,18 @@ void TextLayout::wrapRange(size_t fromLine, size_t toLine, qreal available, Text
         // A line narrower than the room by a safe margin cannot break; the margin covers the
         // rounding of its stored width.
         const qreal width = widthOf(hard_.widths[line]);
+        // Lines a text grew by after its wrap was built have no record (see extend).
+        quint16 unrecorded = kNotSeen;
+        quint16 &even = line < evenLines_.size() ? evenLines_[line] : unrecorded;
         if (width <= available - 0.5) {
             // A line not far narrower than the room is likely to need a walk at the next room:
             // learnt now, while the lines around it are read anyway, it costs no walk then.
-            if (width > available / 2 && evenLines_[line] == kNotSeen && !hard_.general[line])
-                evenLines_[line] = evenWidth(reader.line(qint64(line)));
+            if (width > available / 2 && even == kNotSeen && !hard_.general[line])
+                even = evenWidth(reader.line(qint64(line)));
             continue;
         }
         const qsizetype start = starts[line];
         if (!hard_.general[line]) {
-            quint16 &even = evenLines_[line];
             if (evenPaths && even > kUneven) {
                 wrapEvenLine(start, lineEnd(line) - start, even / 64.0, available, out);
                 continue;
