@@ -611,6 +611,13 @@ void ReadingSession::setBooks(bool on)
 {
     // Turned off by hand, it stays off for the files that follow until turned on again.
     booksOff_ = !on;
+    // The reader's place goes through the text beneath the book, which both ways of showing
+    // the text share.
+    const Document &shown = document();
+    const ReadingPlace place = view_ ? view_->place() : ReadingPlace{};
+    const qint64 top = shown.beneathBook(place.top), caret = shown.beneathBook(place.caret);
     model_.showAsBook(on);
+    if (view_)
+        view_->showPlace({document().overBook(top), document().overBook(caret), place.caretMoved});
     showLineCount();
 }

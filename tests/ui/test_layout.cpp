@@ -1,6 +1,7 @@
 // The line index and the width tables: fast paths that must show exactly what the layout's plain
 // character-by-character rule gives, that rule where a line breaks, and work that must not be
 // repeated.
+#include <QScrollBar>
 #include "core/Cp932.h"
 #include "core/StatusTexts.h"
 #include "core/TextStore.h"
@@ -453,4 +454,40 @@ TEST(LayoutInPiecesTest, EvenLinesReadFromTheFileWrapAgainAsTheTextHeldWhole)
         SCOPED_TRACE(room);
         EXPECT_EQ(inPieces.lineStarts(true, room).all(), whole.lineStarts(true, room).all());
     }
+}
+
+// The line at the top stays at the top, and the caret where it was, whatever lays the text out
+// anew: a narrower and a wider window, a zoom, the wrap off and on.
+TEST_F(LayoutTest, TheTopLineStaysAtTheTopThroughEveryNewLayout)
+{
+    QString text = QStringLiteral("題名\n作者\n\n");
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("第%1段、｜吾輩《わがはい》は猫である。").arg(i) + QString(30 + i % 50, QChar(u'名'))
+                + QStringLiteral("まだ無い。\n");
+    MainWindow &w = start({writeText(QStringLiteral("novel.txt"), text)});
+    ASSERT_TRUE(view()->wraps());
+    // A display line inside a wrapped paragraph, half way through.
+    const qint64 paragraph = view()->store().lineStart(203);
+    qint64 top = paragraph;
+    while (view()->displayLineAt(top).first == view()->displayLineAt(paragraph).first)
+        ++top;
+    ASSERT_LT(top, view()->store().lineStart(204));
+    view()->showPlace(top, top + 3, true);
+    const auto expectPlace = [&](const char *after) {
+        QCoreApplication::processEvents();
+        const auto [line, start] = view()->displayLineAt(top);
+        EXPECT_EQ(line, view()->verticalScrollBar()->value()) << after;
+        EXPECT_EQ(start, view()->topPosition()) << after;
+        EXPECT_EQ(view()->caretPosition(), top + 3) << after;
+    };
+    for (const int wider : {-260, 410}) {
+        w.resize(w.width() + wider, w.height());
+        expectPlace(wider < 0 ? "narrower" : "wider");
+    }
+    action(QStringLiteral("ActionFontSizeUp"))->trigger();
+    expectPlace("zoomed");
+    action(QStringLiteral("ActionWrapNone"))->trigger();
+    expectPlace("unwrapped");
+    action(QStringLiteral("ActionWrapSide"))->trigger();
+    expectPlace("wrapped again");
 }

@@ -84,6 +84,9 @@ public:
     // The shape of the hard line that holds the position, or null; the layout must be built.
     const LineShape *shapeAt(qint64 position) const;
 
+    // The room the wrap was last built at, or -1; and whether the hard lines are built.
+    int wrappedRoom() const { return wrappedRoom_; }
+    bool built() const { return hardValid_; }
     // The first position of every display line, at least {0}; with wrap, at the room given.
     LineStarts lineStarts(bool wrap, int room);
     // The same starts by the plain rule alone: every line walked character by character on one

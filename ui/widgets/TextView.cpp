@@ -132,10 +132,11 @@ void TextView::setWrap(bool wrap)
 {
     if (wrap_ == wrap)
         return;
+    const qint64 top = topAsLaidOut();
     wrap_ = wrap;
     // Both layers of the layout stay: the hard lines serve either mode.
     if (isVisible()) {
-        updateScrollBars();
+        keepAtTop(top);
         viewport()->update();
     }
     if (!text_.isEmpty())
@@ -521,14 +522,31 @@ qint64 TextView::positionAt(const QPoint &point) const
     return positionInLine(line, point.x() - kMargin + horizontalScrollBar()->value());
 }
 
+qint64 TextView::topAsLaidOut() const
+{
+    if (text_.isEmpty() || !layout_.built() || (wrap_ && layout_.wrappedRoom() <= 0))
+        return -1;
+    const LineStarts lines = layout_.lineStarts(wrap_, layout_.wrappedRoom());
+    return lines[size_t(std::clamp<qint64>(verticalScrollBar()->value(), 0, qint64(lines.size()) - 1))];
+}
+
+void TextView::keepAtTop(qint64 top)
+{
+    updateScrollBars();
+    if (top >= 0)
+        verticalScrollBar()->setValue(int(std::min<qint64>(INT_MAX, displayLineAt(std::min(top, text_.size())).first)));
+}
+
 void TextView::resizeEvent(QResizeEvent *event)
 {
+    // The line at the top stays there, however the lines wrap at the new width.
+    const qint64 top = wrap_ ? topAsLaidOut() : -1;
     QAbstractScrollArea::resizeEvent(event);
     const int room = wrapWidth();
     // A text still being read is wrapped at the room it will be shown at, from here on.
     if (const std::shared_ptr<LayoutDraft> draft = draftMade_.lock())
         draft->setRoom(wrap_ ? room : -1);
-    updateScrollBars();
+    keepAtTop(room != layout_.wrappedRoom() ? top : -1);
     if (wrap_ && room != shownRoom_ && !text_.isEmpty())
         emit displayLinesChanged();
     shownRoom_ = room;
@@ -537,10 +555,11 @@ void TextView::resizeEvent(QResizeEvent *event)
 void TextView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
+        const qint64 top = topAsLaidOut();
         shownFont_ = fontWithEmoji();
         layout_.setWidths(CharWidths::of(shownFont_));
         shapeLines();
-        updateScrollBars();
+        keepAtTop(top);
         viewport()->update();
         if (!text_.isEmpty())
             emit displayLinesChanged();

@@ -230,6 +230,11 @@ private:
     // A press on the folded or open explanation, until the mouse leaves it for a drag.
     std::optional<QPoint> explanationPress_;
     int shownRoom_ = -1;
+    // The position at the top of the view as the layout already built shows it, or -1 where
+    // none is: what a new layout (another room, font or wrap) keeps at the top.
+    qint64 topAsLaidOut() const;
+    // After a new layout: the display line that holds `top` goes to the top (when top >= 0).
+    void keepAtTop(qint64 top);
     // A book's lines of different heights (readings, headings, pictures); every other text's
     // lines are all as high.
     bool tallRows_ = false;
