@@ -265,11 +265,35 @@ Heading headingOf(QStringView name)
 
 std::optional<Emphasis> emphasisOf(QStringView name)
 {
-    if (name.endsWith(u"傍点"))
-        return Emphasis::Dots;
-    if (name.endsWith(u"傍線") || name.endsWith(u"波線") || name.endsWith(u"鎖線") || name.endsWith(u"破線"))
-        return Emphasis::SideLine;
+    // The longer names first: 白丸傍点 and 二重丸傍点 end as 丸傍点 does, 二重傍線 as 傍線.
+    static constexpr std::pair<const char16_t *, Emphasis> kinds[] = {
+        {u"白ゴマ傍点", Emphasis::WhiteSesame}, {u"白丸傍点", Emphasis::WhiteCircle},
+        {u"二重丸傍点", Emphasis::DoubleCircle}, {u"丸傍点", Emphasis::Circle},
+        {u"黒三角傍点", Emphasis::Triangle},    {u"白三角傍点", Emphasis::WhiteTriangle},
+        {u"蛇の目傍点", Emphasis::Bullseye},    {u"ばつ傍点", Emphasis::Cross},
+        {u"傍点", Emphasis::Dots},              {u"二重傍線", Emphasis::DoubleLine},
+        {u"傍線", Emphasis::SideLine},          {u"鎖線", Emphasis::ChainLine},
+        {u"破線", Emphasis::DashedLine},        {u"波線", Emphasis::WavyLine},
+    };
+    for (const auto &[suffix, kind] : kinds) {
+        if (name.endsWith(QStringView(suffix)))
+            return kind;
+    }
     return std::nullopt;
+}
+
+// The length of a closing "終わり" or "終り" that ends a note, or 0.
+qsizetype closingLength(QStringView content)
+{
+    return content.endsWith(u"終わり") ? 3 : content.endsWith(u"終り") ? 2 : 0;
+}
+
+// Whether a note closes a heading of the pair form: 見出し終わり, also written 見出終わり or
+// 見出し終り.
+bool closesHeading(QStringView content)
+{
+    const QStringView name = content.chopped(closingLength(content));
+    return name.size() < content.size() && (name.endsWith(u"見出し") || name.endsWith(u"見出"));
 }
 
 class Parser {
@@ -354,6 +378,10 @@ Book Parser::run(QStringView source, bool explanationOpen)
     const auto byBase = [](const Ruby &a, const Ruby &b) { return a.base.start < b.base.start; };
     if (!std::is_sorted(book_.ruby.begin(), book_.ruby.end(), byBase))
         std::stable_sort(book_.ruby.begin(), book_.ruby.end(), byBase);
+    // So do the emphasis marks: those of the pair form are known only at their end.
+    const auto bySpan = [](const Emphasised &a, const Emphasised &b) { return a.span.start < b.span.start; };
+    if (!std::is_sorted(book_.emphasis.begin(), book_.emphasis.end(), bySpan))
+        std::stable_sort(book_.emphasis.begin(), book_.emphasis.end(), bySpan);
     return std::move(book_);
 }
 
@@ -415,6 +443,13 @@ void Parser::line(QStringView text, int sourceLine, bool lastLine)
         book_.text.append(c);
         ++i;
     }
+    // A heading or an emphasis of the pair form left open ends with its paragraph, never later.
+    pairHeading_ = Heading::None;
+    for (const Open &open : openEmphasis_) {
+        if (book_.text.size() > open.start)
+            book_.emphasis.push_back({{open.start, book_.text.size() - open.start}, open.kind});
+    }
+    openEmphasis_.clear();
     const bool empty = book_.text.size() == lineStart_;
     // A line that only opened or closed a block is not a line of the book.
     if (empty && blockNote_ && !style_.pageBreak)
@@ -449,7 +484,12 @@ qsizetype Parser::rubyMark(QStringView text, qsizetype at)
         start = end;
         const QString &shown = book_.text;
         const qsizetype floor = std::max(lineStart_, lastRubyEnd_);
-        while (start > floor && isKanji(shown[start - 1]))
+        // A reading after a description of a character not found (〔にんべん＋皇〕) is the whole
+        // description's.
+        const qsizetype open = start > floor && shown[start - 1] == u'〕' ? shown.lastIndexOf(u'〔', start - 1) : -1;
+        if (open >= floor)
+            start = open;
+        while (open < floor && start > floor && isKanji(shown[start - 1]))
             --start;
         if (start == end && start > floor) {
             // Readings over kana or letters cover the run of their kind.
@@ -570,7 +610,7 @@ bool Parser::layoutNote(QStringView content)
         blockNote_ = true;
         return true;
     }
-    if (content.endsWith(u"見出し終わり")) {
+    if (closesHeading(content)) {
         pairHeading_ = Heading::None;
         return true;
     }
@@ -585,8 +625,8 @@ bool Parser::layoutNote(QStringView content)
         }
         return true;
     }
-    if (content.endsWith(u"終わり")) {
-        const auto kind = emphasisOf(content.chopped(3));
+    if (const qsizetype closing = closingLength(content)) {
+        const auto kind = emphasisOf(content.chopped(closing));
         if (kind && !openEmphasis_.empty()) {
             const Open open = openEmphasis_.back();
             openEmphasis_.pop_back();

@@ -33,7 +33,25 @@ struct Ruby {
 };
 using Rubies = std::vector<Ruby, HugePageAllocator<Ruby>>;
 
-enum class Emphasis : char { Dots, SideLine };
+// The marks beside emphasised characters the notation names: Dots is the plain 傍点 (sesame
+// dots); the lines run along the characters (傍線 and its kinds).
+enum class Emphasis : char {
+    Dots,
+    WhiteSesame,
+    Circle,
+    WhiteCircle,
+    Triangle,
+    WhiteTriangle,
+    DoubleCircle,
+    Bullseye,
+    Cross,
+    SideLine,
+    DoubleLine,
+    ChainLine,
+    DashedLine,
+    WavyLine,
+};
+inline bool isLine(Emphasis kind) { return kind >= Emphasis::SideLine; }
 struct Emphasised {
     Span span;
     Emphasis kind;

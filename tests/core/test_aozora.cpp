@@ -220,3 +220,52 @@ TEST(Aozora, RealWorksLeaveNoNotationBehind)
 }
 
 } // namespace
+
+// Every kind of emphasis the notation names, in both forms; the closing notes with and without
+// し and わ; a heading or emphasis left open ends with its paragraph; a reading after the
+// description of a character not found covers the whole description.
+TEST(Aozora, EmphasisKindsClosingFormsAndStylesThatEndWithTheirParagraph)
+{
+    using Aozora::Emphasis;
+    const std::vector<std::pair<QString, Emphasis>> kinds{
+        {u"傍点"_q, Emphasis::Dots},          {u"白ゴマ傍点"_q, Emphasis::WhiteSesame},
+        {u"丸傍点"_q, Emphasis::Circle},      {u"白丸傍点"_q, Emphasis::WhiteCircle},
+        {u"黒三角傍点"_q, Emphasis::Triangle}, {u"白三角傍点"_q, Emphasis::WhiteTriangle},
+        {u"二重丸傍点"_q, Emphasis::DoubleCircle}, {u"蛇の目傍点"_q, Emphasis::Bullseye},
+        {u"ばつ傍点"_q, Emphasis::Cross},     {u"傍線"_q, Emphasis::SideLine},
+        {u"二重傍線"_q, Emphasis::DoubleLine}, {u"鎖線"_q, Emphasis::ChainLine},
+        {u"破線"_q, Emphasis::DashedLine},    {u"波線"_q, Emphasis::WavyLine},
+    };
+    for (const auto &[name, kind] : kinds) {
+        SCOPED_TRACE(name.toStdString());
+        const Aozora::Book quoted = Aozora::parse(u"あの人は強い［＃「強い」に"_q + name + u"］。"_q);
+        ASSERT_EQ(quoted.emphasis.size(), 1u);
+        EXPECT_EQ(quoted.emphasis[0].kind, kind);
+        EXPECT_EQ(quoted.text.mid(quoted.emphasis[0].span.start, quoted.emphasis[0].span.length), u"強い"_q);
+        const Aozora::Book paired =
+            Aozora::parse(u"前［＃"_q + name + u"］中身［＃"_q + name + u"終り］後"_q);
+        ASSERT_EQ(paired.emphasis.size(), 1u);
+        EXPECT_EQ(paired.emphasis[0].kind, kind);
+        EXPECT_EQ(paired.text.mid(paired.emphasis[0].span.start, paired.emphasis[0].span.length), u"中身"_q);
+    }
+
+    const Aozora::Book book = Aozora::parse(u"［＃中見出し］第一［＃中見出終わり］\n"_q
+                                            u"本文一\n"_q
+                                            u"［＃小見出し］第二［＃小見出し終り］\n"_q
+                                            u"［＃大見出し］閉じない見出し\n"_q
+                                            u"本文二［＃傍点］閉じない強調\n"_q
+                                            u"本文三※［＃「にんべん＋皇」、第9水準9-99-99］《ほうこう》と〔ｅｔｅ〕《エテ》"_q);
+    const QStringList lines = book.text.split(u'\n');
+    ASSERT_EQ(lines.size(), 6);
+    const Aozora::Heading expected[] = {Aozora::Heading::Medium, Aozora::Heading::None, Aozora::Heading::Small,
+                                        Aozora::Heading::Large,  Aozora::Heading::None, Aozora::Heading::None};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(book.lines[size_t(i)].heading, expected[i]) << i;
+    ASSERT_EQ(book.emphasis.size(), 1u);
+    EXPECT_EQ(book.text.mid(book.emphasis[0].span.start, book.emphasis[0].span.length), u"閉じない強調"_q);
+    EXPECT_EQ(lines[5], u"本文三〔にんべん＋皇〕と〔ｅｔｅ〕"_q);
+    ASSERT_EQ(book.ruby.size(), 2u);
+    EXPECT_EQ(book.text.mid(book.ruby[0].base.start, book.ruby[0].base.length), u"〔にんべん＋皇〕"_q);
+    EXPECT_EQ(book.reading(book.ruby[0]), u"ほうこう"_q);
+    EXPECT_EQ(book.text.mid(book.ruby[1].base.start, book.ruby[1].base.length), u"〔ｅｔｅ〕"_q);
+}

@@ -188,6 +188,9 @@ private:
     // The book's pictures, decoded once for the document.
     void decodePictures();
     int rubyRoom(qint64 line) const;
+    // An emphasis mark of the kind centred at a point, `size` across; a side line under [x0, x1).
+    void drawEmphasisMark(QPainter &painter, Aozora::Emphasis kind, QPointF centre, qreal size) const;
+    void drawSideLine(QPainter &painter, Aozora::Emphasis kind, qreal x0, qreal x1, qreal y, qreal wave) const;
     Aozora::Heading rowHeading(qint64 line) const;
     // The height of a display line's text, in its own font.
     int textHeight(qint64 line) const;

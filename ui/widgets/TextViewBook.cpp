@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -201,13 +202,20 @@ bool TextView::onExplanation(qint64 position) const
 int TextView::rubyRoom(qint64 line) const
 {
     const Aozora::Book *shown = book();
-    if (!shown || shown->ruby.empty())
+    if (!shown || (shown->ruby.empty() && shown->emphasis.empty()))
         return 0;
     const qint64 start = starts()[size_t(line)];
+    const qint64 end = lineEnd(line);
     const auto ruby = firstEndingAfter(shown->ruby, start, rubySpan);
-    if (ruby == shown->ruby.end() || ruby->base.start >= lineEnd(line))
-        return 0;
-    return rubyHeight_;
+    if (ruby != shown->ruby.end() && ruby->base.start < end)
+        return rubyHeight_;
+    // Marks beside the characters take the row readings would.
+    for (auto mark = firstEndingAfter(shown->emphasis, start, emphasisSpan);
+         mark != shown->emphasis.end() && mark->span.start < end; ++mark) {
+        if (!Aozora::isLine(mark->kind))
+            return rubyHeight_;
+    }
+    return 0;
 }
 
 QRectF TextView::readingBox(const Aozora::Ruby &ruby, qint64 line, qreal top, qreal left) const
@@ -261,22 +269,91 @@ void TextView::drawBookMarks(QPainter &painter, qint64 line, qint64 start, qint6
          mark != shown.emphasis.end() && mark->span.start < end; ++mark) {
         const qint64 from = std::max<qint64>(mark->span.start, start);
         const qint64 to = std::min<qint64>(mark->span.end(), end);
-        if (mark->kind == Aozora::Emphasis::SideLine) {
-            const qreal y = textTop + height - 1.5;
-            painter.setPen(QPen(ink, 1));
-            painter.drawLine(QPointF(left + xOf(line, from), y), QPointF(left + xOf(line, to), y));
+        if (Aozora::isLine(mark->kind)) {
+            drawSideLine(painter, mark->kind, left + xOf(line, from), left + xOf(line, to), textTop + height - 1.5,
+                         std::max(2.0, height / 8.0));
             continue;
         }
-        // A dot over each character, just above it.
-        const qreal radius = std::max(1.0, height / 14.0);
+        // A mark over each character (not over blanks), in the row above it.
+        const qreal size = std::max(3.0, std::min<qreal>(room > 0 ? room * 0.7 : height / 4.0, height / 3.0));
+        const qreal cy = room > 0 ? top + room - size / 2 - 1 : textTop + size / 2;
+        for (qint64 i = from; i < to; ++i) {
+            if (text_.at(i).isSpace())
+                continue;
+            drawEmphasisMark(painter, mark->kind, QPointF(left + (xOf(line, i) + xOf(line, i + 1)) / 2, cy), size);
+        }
+    }
+    painter.setPen(ink);
+    painter.setBrush(Qt::NoBrush);
+}
+
+void TextView::drawEmphasisMark(QPainter &painter, Aozora::Emphasis kind, QPointF centre, qreal size) const
+{
+    using Aozora::Emphasis;
+    const QColor ink = palette().color(QPalette::Text);
+    const qreal r = size / 2;
+    const bool white = kind == Emphasis::WhiteSesame || kind == Emphasis::WhiteCircle || kind == Emphasis::WhiteTriangle
+                       || kind == Emphasis::DoubleCircle || kind == Emphasis::Bullseye || kind == Emphasis::Cross;
+    painter.setPen(white ? QPen(ink, std::max(1.0, size / 8)) : Qt::NoPen);
+    painter.setBrush(white ? QBrush(Qt::NoBrush) : QBrush(ink));
+    switch (kind) {
+    case Emphasis::Dots:
+    case Emphasis::WhiteSesame: {
+        // A sesame seed: a drop leaning to the upper right.
+        painter.save();
+        painter.translate(centre);
+        painter.rotate(-35);
+        painter.drawEllipse(QPointF(0, 0), r * 0.45, r * 0.8);
+        painter.restore();
+        break;
+    }
+    case Emphasis::Circle:
+    case Emphasis::WhiteCircle:
+        painter.drawEllipse(centre, r * 0.6, r * 0.6);
+        break;
+    case Emphasis::DoubleCircle:
+        painter.drawEllipse(centre, r * 0.8, r * 0.8);
+        painter.drawEllipse(centre, r * 0.4, r * 0.4);
+        break;
+    case Emphasis::Bullseye:
+        painter.drawEllipse(centre, r * 0.8, r * 0.8);
         painter.setPen(Qt::NoPen);
         painter.setBrush(ink);
-        for (qint64 i = from; i < to; ++i) {
-            const qreal cx = left + (xOf(line, i) + xOf(line, i + 1)) / 2;
-            painter.drawEllipse(QPointF(cx, textTop + radius), radius, radius);
-        }
-        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, r * 0.35, r * 0.35);
+        break;
+    case Emphasis::Triangle:
+    case Emphasis::WhiteTriangle: {
+        const QPointF corners[] = {centre + QPointF(0, -r * 0.75), centre + QPointF(r * 0.75, r * 0.6),
+                                   centre + QPointF(-r * 0.75, r * 0.6)};
+        painter.drawPolygon(corners, 3);
+        break;
     }
+    case Emphasis::Cross:
+        painter.drawLine(centre + QPointF(-r * 0.6, -r * 0.6), centre + QPointF(r * 0.6, r * 0.6));
+        painter.drawLine(centre + QPointF(-r * 0.6, r * 0.6), centre + QPointF(r * 0.6, -r * 0.6));
+        break;
+    default:
+        break;
+    }
+}
+
+void TextView::drawSideLine(QPainter &painter, Aozora::Emphasis kind, qreal x0, qreal x1, qreal y, qreal wave) const
+{
+    using Aozora::Emphasis;
+    QPen pen(palette().color(QPalette::Text), 1);
+    pen.setStyle(kind == Emphasis::ChainLine ? Qt::DashDotLine : kind == Emphasis::DashedLine ? Qt::DashLine : Qt::SolidLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    if (kind == Emphasis::WavyLine) {
+        QPainterPath path(QPointF(x0, y));
+        for (qreal x = x0, up = -1; x < x1; x += wave, up = -up)
+            path.quadTo(QPointF(x + wave / 2, y + up * wave / 2), QPointF(std::min(x + wave, x1), y));
+        painter.drawPath(path);
+        return;
+    }
+    painter.drawLine(QPointF(x0, y), QPointF(x1, y));
+    if (kind == Emphasis::DoubleLine)
+        painter.drawLine(QPointF(x0, y - 2.5), QPointF(x1, y - 2.5));
 }
 
 void TextView::drawShownRun(QPainter &painter, const Local &text, qint64 from, qint64 to, qreal &x, qreal baseline,
