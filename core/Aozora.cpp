@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 
 namespace Aozora {
@@ -196,7 +197,8 @@ std::optional<int> number(QStringView digits)
     int value = 0;
     for (QChar c : digits) {
         const int digit = c.digitValue();
-        if (digit < 0)
+        // A count past what an int holds is no room a page has either.
+        if (digit < 0 || value > (std::numeric_limits<int>::max() - digit) / 10)
             return std::nullopt;
         value = value * 10 + digit;
     }
