@@ -703,7 +703,8 @@ QString withReadings(const Book &book, Span span)
     QString out;
     qsizetype at = span.start;
     for (const Ruby &ruby : book.ruby) {
-        if (ruby.base.end() <= span.start || ruby.base.start < span.start)
+        // A reading given by a note may lie over a base already copied with its own: that one stands.
+        if (ruby.base.end() <= span.start || ruby.base.start < at)
             continue;
         if (ruby.base.end() > end)
             break;
