@@ -504,7 +504,11 @@ bool Parser::targetNote(QStringView content)
     const QString target = inlineText(content.sliced(1, quoted - 2));
     const QStringView rest = content.sliced(quoted);
     const QStringView line = QStringView(book_.text).sliced(lineStart_);
-    const qsizetype found = line.lastIndexOf(target);
+    // From the last place it fits: searching from the very end, Qt takes the string's terminating
+    // NUL for a character of it.
+    const qsizetype found = target.isEmpty() || target.size() > line.size()
+                                ? -1
+                                : line.lastIndexOf(target, line.size() - target.size());
     const Span span{lineStart_ + std::max<qsizetype>(found, 0), found < 0 ? 0 : target.size()};
     if (rest.startsWith(u"に")) {
         static const QRegularExpression rubyNote(QStringLiteral("^に「(.*)」のルビ$"));
