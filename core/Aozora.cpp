@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 
 namespace Aozora {
@@ -196,7 +197,8 @@ std::optional<int> number(QStringView digits)
     int value = 0;
     for (QChar c : digits) {
         const int digit = c.digitValue();
-        if (digit < 0)
+        // A count past what an int holds is no room a page has either.
+        if (digit < 0 || value > (std::numeric_limits<int>::max() - digit) / 10)
             return std::nullopt;
         value = value * 10 + digit;
     }
@@ -542,7 +544,11 @@ bool Parser::targetNote(QStringView content)
     const QString target = inlineText(content.sliced(1, quoted - 2));
     const QStringView rest = content.sliced(quoted);
     const QStringView line = QStringView(book_.text).sliced(lineStart_);
-    const qsizetype found = line.lastIndexOf(target);
+    // From the last place it fits: searching from the very end, Qt takes the string's terminating
+    // NUL for a character of it.
+    const qsizetype found = target.isEmpty() || target.size() > line.size()
+                                ? -1
+                                : line.lastIndexOf(target, line.size() - target.size());
     const Span span{lineStart_ + std::max<qsizetype>(found, 0), found < 0 ? 0 : target.size()};
     if (rest.startsWith(u"に")) {
         static const QRegularExpression rubyNote(QStringLiteral("^に「(.*)」のルビ$"));
@@ -741,7 +747,8 @@ QString withReadings(const Book &book, Span span)
     QString out;
     qsizetype at = span.start;
     for (const Ruby &ruby : book.ruby) {
-        if (ruby.base.end() <= span.start || ruby.base.start < span.start)
+        // A reading given by a note may lie over a base already copied with its own: that one stands.
+        if (ruby.base.end() <= span.start || ruby.base.start < at)
             continue;
         if (ruby.base.end() > end)
             break;

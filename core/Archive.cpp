@@ -501,6 +501,10 @@ Member Reader::read(const QString &memberPath, const Control &control)
     }
     Utf8Locale locale;
     cancel_ = control.cancel;
+    // Only an entry the listing lists is read: a link of the same name before it is not the member.
+    const auto wanted = [&] {
+        return current_.path == memberPath && currentType_ == AE_IFREG && !current_.isFolder;
+    };
     // From where the last read stopped to the end, then once more from the start.
     for (int pass = 0; pass < 2; ++pass) {
         const bool fromStart = archive_ == nullptr;
@@ -514,7 +518,7 @@ Member Reader::read(const QString &memberPath, const Control &control)
                 return failed;
             }
         }
-        if (pendingData_ && current_.path == memberPath && !current_.isFolder) {
+        if (pendingData_ && wanted()) {
             Member member = readData(current_, control);
             if (member.status == Status::Ok && !member.inFile)
                 remember(memberPath, member.bytes, member.entry);
@@ -535,7 +539,7 @@ Member Reader::read(const QString &memberPath, const Control &control)
                 close();
                 return member;
             }
-            if (current_.path == memberPath && !current_.isFolder) {
+            if (wanted()) {
                 member = readData(current_, control);
                 if (member.status == Status::Ok && !member.inFile)
                     remember(memberPath, member.bytes, member.entry);

@@ -1028,7 +1028,11 @@ QString decodeUtf16(const QByteArray &bytes, bool bigEndian = false)
 QString decodeUtf8(const QByteArray &bytes)
 {
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-    QString out = QString::fromUtf8(QByteArrayView(bytes).sliced(bom ? 3 : 0));
+    // One mark is dropped; a U+FEFF after it is a character, as where the text is read in pieces
+    // (fromUtf8 would drop that one too).
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString out = decoder.decode(QByteArrayView(bytes).sliced(bom ? 3 : 0));
     normaliseLineBreaks(out);
     return out;
 }
