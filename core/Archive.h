@@ -101,8 +101,8 @@ Member read(const QString &archivePath, const QString &memberPath, const Control
 QString safePath(QString decoded, bool *renamed = nullptr);
 
 // Decoding a member's stored name. A ZIP entry with the UTF-8 flag is UTF-8, one without is
-// code page 932 (bytes that fail become U+FFFD); LZH names are converted from code page 932
-// by libarchive itself (bytes that fail become '?'); the others (7z, RAR, tar, CAB) come from
+// code page 932, and in both bytes that fail become U+FFFD; LZH names are converted from code
+// page 932 by libarchive itself (bytes that fail become '?'); the others (7z, RAR, tar, CAB) come from
 // libarchive as UTF-8 where their format says what they are, and otherwise as raw bytes,
 // which are taken as UTF-8 when they are valid UTF-8 and as code page 932 when not.
 enum class NameCoding { Utf8, Cp932, AsStored };
@@ -173,6 +173,10 @@ private:
         QByteArray whole;
     };
     QHash<QByteArray, ZipName> zipNames_;
+    // Every stored name in the order libarchive gives the entries, for the names it cannot give
+    // (those with the UTF-8 flag that are no UTF-8).
+    QList<QByteArray> zipOrder_;
+    bool zipOrderHolds_ = true;
     bool zipScanned_ = false;
     std::list<std::pair<QString, Member>> cache_;
     qint64 cacheBytes_ = 0;

@@ -1,5 +1,7 @@
 #include "core/Archive.h"
 #include "core/Cp932.h"
+#include "core/PathForm.h"
+#include "platform/FileOperations.h"
 #include "tests/TestPrinters.h"
 #include "tests/support/TestArchives.h"
 #include "tests/support/TestFiles.h"
@@ -63,6 +65,39 @@ TEST(Archive, DecodesAndMakesSafeEachKindOfName)
         const Archive::Member member = Archive::read(path, c.listed);
         EXPECT_EQ(member.status, Archive::Status::Ok);
         EXPECT_EQ(member.bytes, "text");
+    }
+}
+
+// Names with the UTF-8 flag that are no UTF-8, among good ones: libarchive gives no name for
+// them, yet each is listed in its place with its bad bytes as U+FFFD, is read, and is copied
+// under a name the system takes as it is.
+TEST(Archive, ListsNamesThatAreNoUtf8DespiteTheirFlag)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("flagged.zip");
+    const QList<Item> items = {{"a.txt", "a"}, {"b\xFF\xFE.txt", "b"}, {"c.txt", "c"}, {"d\xE3\x81.txt", "d"}};
+    ASSERT_TRUE(TestArchives::write(path, {.locale = "C"}, items));
+    QByteArray bytes = TestFiles::contents(path);
+    for (const char *header : {"PK\3\4", "PK\1\2"}) {
+        const qsizetype flags = header[2] == '\3' ? 6 : 8;
+        for (qsizetype at = bytes.indexOf(header); at >= 0; at = bytes.indexOf(header, at + 4))
+            bytes[at + flags + 1] = char(bytes[at + flags + 1] | 0x08);
+    }
+    ASSERT_TRUE(TestFiles::write(path, bytes));
+
+    const Archive::Listing listing = Archive::list(path);
+    ASSERT_EQ(listing.status, Archive::Status::Ok);
+    QStringList names;
+    for (const Archive::Entry &entry : listing.entries)
+        names << entry.path;
+    EXPECT_EQ(names, QStringList({"a.txt", u"b\uFFFD\uFFFD.txt"_qs, "c.txt", u"d\uFFFD\uFFFD.txt"_qs}));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(Archive::read(path, names[i]).bytes, items[i].data);
+        EXPECT_TRUE(PathForm::isPlain(names[i]));
+        const QString copy = dir.filePath(names[i]);
+        EXPECT_TRUE(FileOps::writeNewFile(copy, items[i].data).ok());
+        EXPECT_EQ(TestFiles::contents(copy), items[i].data);
     }
 }
 
