@@ -166,6 +166,19 @@ bool cancelled(const std::atomic_bool *cancel) { return cancel && cancel->load(s
 
 } // namespace
 
+Status headerRefusal(const Entry &entry)
+{
+    if (entry.isLink)
+        return Status::Link;
+    if (entry.isSpecial)
+        return Status::Special;
+    if (entry.encrypted)
+        return Status::Encrypted;
+    if (entry.size > kMaxUnpackedSize)
+        return Status::TooLarge;
+    return Status::Ok;
+}
+
 QString decodeName(const QByteArray &raw, NameCoding coding)
 {
     switch (coding) {
@@ -390,6 +403,9 @@ Status Reader::next(Entry &header, QString &detail)
     if (currentType_ == 0) // ZIP and others leave it unset for plain files
         currentType_ = header.rawPath.endsWith('/') ? AE_IFDIR : AE_IFREG;
     header.isFolder = currentType_ == AE_IFDIR || header.rawPath.endsWith('/');
+    header.isLink = !header.isFolder && currentType_ == AE_IFLNK;
+    header.isSpecial = !header.isFolder && (currentType_ == AE_IFCHR || currentType_ == AE_IFBLK
+                                            || currentType_ == AE_IFIFO || currentType_ == AE_IFSOCK);
     header.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
     if (archive_entry_mtime_is_set(entry))
         header.modifiedNs = qint64(archive_entry_mtime(entry)) * 1000000000 + archive_entry_mtime_nsec(entry);
@@ -424,7 +440,7 @@ Listing Reader::list(const Control &control)
             listing.status = s;
             break;
         }
-        if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
+        if (header.isFolder || header.isLink || header.isSpecial || currentType_ == AE_IFREG)
             listing.entries.append(header);
         if (control.step)
             control.step(listing.entries.size());
@@ -439,12 +455,8 @@ Member Reader::readData(const Entry &entry, const Control &control)
     Member member;
     member.entry = entry;
     // Refused on its header alone, its data is still to be passed by the next step.
-    if (entry.encrypted) {
-        member.status = Status::Encrypted;
-        return member;
-    }
-    if (entry.size > kMaxUnpackedSize) {
-        member.status = Status::TooLarge;
+    if (const Status refused = headerRefusal(entry); refused != Status::Ok) {
+        member.status = refused;
         return member;
     }
     pendingData_ = false;

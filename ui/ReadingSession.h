@@ -80,7 +80,8 @@ public:
     void readAhead(const SettingsRecord &stored, const QStringList &arguments);
     void dropReadAhead();
     // Shows the file, from the disk or an archive, as `mode` says; a load that takes long runs on
-    // off the window's thread, the shown file staying meanwhile.
+    // off the window's thread, the shown file staying meanwhile. What cannot be shown is said,
+    // with its path and why; a path that leads nowhere changes nothing.
     void LoadDocument(QString path, LoadMode mode, int index);
     // The file shown now, or the one still being read once it is, is selected in the file list.
     void showInListWhenLoaded();

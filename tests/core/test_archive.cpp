@@ -213,12 +213,21 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     ASSERT_TRUE(TestArchives::write(encrypted, {.options = "zip:encryption=zipcrypt", .passphrase = "pw"},
                              {{"secret.txt", "hidden text"}}));
 
+    // Listed, so that asking for them can say what they are, yet never read.
+    const QString link = dir.filePath("link.zip"), device = dir.filePath("device.tar");
+    ASSERT_TRUE(TestArchives::write(link, {}, {{"shadow.txt", "/etc/passwd", AE_IFLNK}}));
+    ASSERT_TRUE(TestArchives::write(device, {.format = ARCHIVE_FORMAT_TAR_USTAR}, {{"dev.txt", {}, AE_IFCHR}}));
+    EXPECT_TRUE(Archive::list(link).entries.value(0).isLink);
+    EXPECT_TRUE(Archive::list(device).entries.value(0).isSpecial);
+
     struct Case {
         const char *what;
         QString path;
         QString member;
         Archive::Status status;
     } const cases[] = {
+        {"a link", link, "shadow.txt", Archive::Status::Link},
+        {"a device", device, "dev.txt", Archive::Status::Special},
         {"claims 4 GB", claims, "big.txt", Archive::Status::TooLarge},
         {"bomb", bomb, "zeros.txt", Archive::Status::Bomb},
         {"behind a bomb", bomb, "after.txt", Archive::Status::Bomb}, // passing it unpacks it too
