@@ -69,6 +69,7 @@ void MainWindow::FilePathBoxChange(const QString &typed)
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
+    session_->supersede();
     if (session_->listFirst(path, [this, typed] { FilePathBoxChange(typed); }))
         return;
     using Kind = FileSystem::Target::Kind;

@@ -71,7 +71,8 @@ ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading
             return;
         }
         if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
-            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList);
+            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList,
+                       pending->request != requests_);
     };
     connectPositions();
     connectFolderSearch();
@@ -104,9 +105,15 @@ void ReadingSession::dropReadAhead()
     loader_->dropReadAhead();
 }
 
+void ReadingSession::supersede()
+{
+    ++requests_;
+}
+
 // The path is taken by value: callers pass history entries that the history step rewrites.
 void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
 {
+    supersede();
     // A member needs its archive's listing before anything can be said of it.
     const bool onDisk = FileSystem::existsAsNonFolder(path);
     if (!onDisk && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
@@ -160,7 +167,7 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
         return;
     }
     // The shown file (or the first lines of this one) stays while the load runs on; Esc stops it.
-    pendingLoad_ = PendingLoad{path, mode, index, member};
+    pendingLoad_ = PendingLoad{path, mode, index, member, false, requests_};
     setBusy();
     // A member is unpacked whole before anything of it is decoded: there is no share to show.
     if (member)
@@ -316,7 +323,8 @@ void ReadingSession::finishReading()
         return;
     std::optional<Document::Loaded> loaded = loader_->finish();
     if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt); loaded && pending)
-        showLoaded(std::move(*loaded), pending->path, pending->mode, pending->index, pending->showInList);
+        showLoaded(std::move(*loaded), pending->path, pending->mode, pending->index, pending->showInList,
+                   pending->request != requests_);
 }
 
 bool ReadingSession::listFirst(const QString &path, std::function<void()> then)
@@ -349,10 +357,13 @@ void ReadingSession::runAfterListing(const std::function<void()> &then)
 void ReadingSession::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
 {
     auto member = std::make_shared<Archive::Member>();
-    auto ended = [this, member, path, then = std::move(then)](const Document::Loaded &read) {
+    auto ended = [this, member, path, request = requests_, then = std::move(then)](const Document::Loaded &read) {
         if (read.failure == Document::Failure::Cancelled)
             return;
         if (read.failure != Document::Failure::None) {
+            // Once something else was asked for, it goes unsaid.
+            if (request != requests_)
+                return;
             const LoadMessages::Message told = LoadMessages::refusal(path, read, title_);
             dialogs_.message(dialogParent_, told.text, told.caption, told.kind);
             return;
@@ -388,19 +399,19 @@ void ReadingSession::showInListWhenLoaded()
 }
 
 void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index,
-                                bool showInList)
+                                bool showInList, bool superseded)
 {
     setBusy();
     if (loaded.failure != Document::Failure::None) {
-        // The view keeps its text and nothing else of the load happens. The reader is told why,
-        // and the address bar names the file shown.
+        // The view keeps its text and nothing else of the load happens. Unless something else
+        // was asked for since, the address bar names the file shown again and the reader is told why.
         putBackReplaced();
         showLineCount();
-        if (loaded.failure == Document::Failure::Cancelled)
+        if (loaded.failure == Document::Failure::Cancelled || superseded)
             return;
+        emit addressChanged(FileNameNow());
         const LoadMessages::Message told = LoadMessages::refusal(path, loaded, title_);
         dialogs_.message(dialogParent_, told.text, told.caption, told.kind);
-        emit addressChanged(FileNameNow());
         return;
     }
     // Where the reader went in the first lines is kept: they are the whole text's first lines.
@@ -425,7 +436,7 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
             model_.setDocument(std::move(previous));
         Document::Loaded failed;
         failed.failure = Document::Failure::OutOfMemory;
-        showLoaded(std::move(failed), path, mode, index);
+        showLoaded(std::move(failed), path, mode, index, false, superseded);
         return;
     }
     previous.reset();

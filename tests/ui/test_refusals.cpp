@@ -4,15 +4,21 @@
 
 #include "tests/support/TestArchives.h"
 
+#include "core/ArchiveFolder.h"
 #include "core/StatusTexts.h"
 #include "core/SystemErrors.h"
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 #include "ui/AddressBar.h"
+#include "ui/widgets/DirectoryListBox.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -168,5 +174,84 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"FifoInTheHistory", From::History, "was.txt", notRegular, false},
         Refused{"FifoFoundByTheFolderSearch", From::FolderSearch, "was.txt", notRegular, false}),
     [](const ::testing::TestParamInfo<Refused> &info) { return std::string(info.param.what); });
+
+// A load that runs on and fails says so, unless the reader has asked for something else since:
+// then its message is dropped, never shown against what he went on to.
+class SupersededTest : public UiFixture {
+protected:
+    void SetUp() override
+    {
+        UiFixture::SetUp();
+        loading.readOnTheSpotBelow = 0;
+        // Every load waits until let go, then runs out of memory.
+        loading.load.beforePiece = [this](qint64) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            throw std::bad_alloc();
+        };
+    }
+    void TearDown() override
+    {
+        release = true;
+        UiFixture::TearDown();
+    }
+    // Asks for the file, and lets its load go on only after `meanwhile`.
+    void failLate(const QString &path, const std::function<void()> &meanwhile)
+    {
+        release = false;
+        chooseFile(path);
+        ASSERT_TRUE(action("ActionCancelLoad")->isEnabled());
+        meanwhile();
+        release = true;
+        QTRY_VERIFY(!action("ActionCancelLoad")->isEnabled());
+        QTest::qWait(50);
+    }
+    std::atomic<bool> release{true};
+};
+
+TEST_F(SupersededTest, ALateFailureIsToldOnlyWhileNothingElseWasAskedFor)
+{
+    const QString folder = filesDir.filePath("other");
+    writeText("x.txt", "x", folder);
+    const QString book = filesDir.filePath("book.zip");
+    ASSERT_TRUE(TestArchives::write(book, {}, {{"m.txt", "m"}}));
+    const QString big = writeText("big.txt", "never shown");
+    const QString pipe = filesDir.filePath("pipe.txt");
+    plant(pipe, nullptr);
+    ArchiveFolder::listing(book); // entered at once, with no listing to end the load
+    MainWindow &w = start({"/n", filesDir.path()});
+    auto *bar = named<AddressBar>("PanelPathBar");
+    auto *folders = named<DirectoryListBox>("DirectoryListBox1");
+
+    failLate(big, [] {});
+    takeOnlyMessage(big + "\n\n" + MainTexts::kOutOfMemoryText, w.windowTitle(), Kind::Failure);
+    // Typed again while the list still selects it, it is read again and told again.
+    for (int visit = 1; visit <= 2; ++visit) {
+        bar->enterPath(big);
+        takeOnlyMessage(big + "\n\n" + MainTexts::kOutOfMemoryText, w.windowTitle(), Kind::Failure);
+    }
+
+    // Each is asked for while the load runs on.
+    const std::pair<const char *, std::function<void()>> elsewhere[] = {
+        {"another folder in the folder list", [&] {
+             folders->setCurrentItem(folders->findItems("other", Qt::MatchEndsWith).value(0));
+             folders->setFocus();
+             QTest::keyClick(folders, Qt::Key_Return);
+             ASSERT_EQ(folders->directory(), folder + "/");
+         }},
+        {"an archive in the address bar", [&] { bar->enterPath(book); }},
+        {"a path still being typed", [&] { bar->enterPath(filesDir.filePath("bi")); }},
+    };
+    for (const auto &[what, ask] : elsewhere) {
+        SCOPED_TRACE(what);
+        failLate(big, ask);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_TRUE(w.FileNameNow().isEmpty());
+    }
+    // A FIFO asked for ends the load: only its own refusal is told.
+    failLate(big, [&] { bar->enterPath(pipe); });
+    takeOnlyMessage(pipe + "\n\n" + SystemErrors::text(RegularFile::kNotRegular), w.windowTitle(), Kind::Failure);
+    EXPECT_TRUE(w.FileNameNow().isEmpty());
+}
 
 } // namespace
