@@ -11,7 +11,7 @@ inline const QString kRefused = QStringLiteral("書庫の中のファイルに�
 inline const QString kEncrypted = QStringLiteral("暗号化されているため表示できません。");
 // %1 is the size the member's header claims and %2 the limit, as the size panel writes them.
 inline const QString kTooLarge =
-    QStringLiteral("展開後の大きさが上限を超えるため表示できません。\n大きさ: %1、上限: %2");
+    QStringLiteral("展開後の大きさが上限を超えるため表示できません。\n大きさ: %1\n上限: %2");
 // A member found to pass the limit while unpacked, its size not told beforehand. %1 is the limit.
 inline const QString kTooLargeUnpacked = QStringLiteral("展開後の大きさが上限を超えるため表示できません。\n上限: %1");
 inline const QString kLink = QStringLiteral("書庫の中のシンボリックリンクのため表示できません。");
