@@ -44,11 +44,6 @@ void MainWindow::ActionFileOpenExecute()
         services_.dialogs.openFile(this, MainTexts::kFileOpenTitle, dialogFolder(), dialogFilters(entries), 0);
     if (!chosen)
         return;
-    // A FIFO or a device chosen is refused, saying why: the file list has no place for it.
-    if (FileSystem::existsAsNonFolder(*chosen) && !FileSystem::fileExists(*chosen)) {
-        session_->LoadDocument(*chosen, LoadMode::New, 0);
-        return;
-    }
     PanelDirBars->openFolder(*chosen);
     // An archive chosen is entered, as from the address bar: the file list has no place for it.
     if (!FileSystem::walkableFolderExists(*chosen))

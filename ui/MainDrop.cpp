@@ -42,12 +42,12 @@ void MainWindow::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     const QString &first = paths.front();
-    // A dropped archive is entered like a dropped folder; a FIFO or a device is refused, saying why.
-    if (FileSystem::walkableFolderExists(first)) {
-        PanelDirBars->openFolder(first);
-    } else if (FileSystem::existsAsNonFolder(first)) {
+    // A dropped archive is entered like a dropped folder.
+    if (FileSystem::fileExists(first) && !FileSystem::walkableFolderExists(first)) {
         session_->LoadDocument(first, LoadMode::New, 0);
         session_->showInListWhenLoaded();
+    } else if (FileSystem::walkableFolderExists(first)) {
+        PanelDirBars->openFolder(first);
     }
     // One file is shown at a time: the others are left, and the user is told so.
     if (paths.size() > 1)

@@ -1,7 +1,5 @@
 #include "core/Archive.h"
 #include "core/Cp932.h"
-#include "core/PathForm.h"
-#include "platform/FileOperations.h"
 #include "tests/TestPrinters.h"
 #include "tests/support/TestArchives.h"
 #include "tests/support/TestFiles.h"
@@ -69,8 +67,7 @@ TEST(Archive, DecodesAndMakesSafeEachKindOfName)
 }
 
 // Names with the UTF-8 flag that are no UTF-8, among good ones: libarchive gives no name for
-// them, yet each is listed in its place with its bad bytes as U+FFFD, is read, and is copied
-// under a name the system takes as it is.
+// them, yet each is listed in its place, its bad bytes as U+FFFD, and read.
 TEST(Archive, ListsNamesThatAreNoUtf8DespiteTheirFlag)
 {
     QTemporaryDir dir;
@@ -78,27 +75,17 @@ TEST(Archive, ListsNamesThatAreNoUtf8DespiteTheirFlag)
     const QList<Item> items = {{"a.txt", "a"}, {"b\xFF\xFE.txt", "b"}, {"c.txt", "c"}, {"d\xE3\x81.txt", "d"}};
     ASSERT_TRUE(TestArchives::write(path, {.locale = "C"}, items));
     QByteArray bytes = TestFiles::contents(path);
-    for (const char *header : {"PK\3\4", "PK\1\2"}) {
-        const qsizetype flags = header[2] == '\3' ? 6 : 8;
+    for (const char *header : {"PK\3\4", "PK\1\2"}) // the flag in each local and central header
         for (qsizetype at = bytes.indexOf(header); at >= 0; at = bytes.indexOf(header, at + 4))
-            bytes[at + flags + 1] = char(bytes[at + flags + 1] | 0x08);
-    }
+            bytes[at + (header[2] == '\3' ? 7 : 9)] |= 0x08;
     ASSERT_TRUE(TestFiles::write(path, bytes));
 
-    const Archive::Listing listing = Archive::list(path);
-    ASSERT_EQ(listing.status, Archive::Status::Ok);
     QStringList names;
-    for (const Archive::Entry &entry : listing.entries)
+    for (const Archive::Entry &entry : Archive::list(path).entries)
         names << entry.path;
     EXPECT_EQ(names, QStringList({"a.txt", u"b\uFFFD\uFFFD.txt"_qs, "c.txt", u"d\uFFFD\uFFFD.txt"_qs}));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        SCOPED_TRACE(names[i].toStdString());
-        EXPECT_EQ(Archive::read(path, names[i]).bytes, items[i].data);
-        EXPECT_TRUE(PathForm::isPlain(names[i]));
-        const QString copy = dir.filePath(names[i]);
-        EXPECT_TRUE(FileOps::writeNewFile(copy, items[i].data).ok());
-        EXPECT_EQ(TestFiles::contents(copy), items[i].data);
-    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        EXPECT_EQ(Archive::read(path, names[i]).bytes, items[i].data) << names[i].toStdString();
 }
 
 // libarchive writes no LZH, so this one is put together by hand: one stored member under a
@@ -213,12 +200,10 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     ASSERT_TRUE(TestArchives::write(encrypted, {.options = "zip:encryption=zipcrypt", .passphrase = "pw"},
                              {{"secret.txt", "hidden text"}}));
 
-    // Listed, so that asking for them can say what they are, yet never read.
+    // A link and a device: listed, so that asking for them says what they are, yet never read.
     const QString link = dir.filePath("link.zip"), device = dir.filePath("device.tar");
     ASSERT_TRUE(TestArchives::write(link, {}, {{"shadow.txt", "/etc/passwd", AE_IFLNK}}));
     ASSERT_TRUE(TestArchives::write(device, {.format = ARCHIVE_FORMAT_TAR_USTAR}, {{"dev.txt", {}, AE_IFCHR}}));
-    EXPECT_TRUE(Archive::list(link).entries.value(0).isLink);
-    EXPECT_TRUE(Archive::list(device).entries.value(0).isSpecial);
 
     struct Case {
         const char *what;
