@@ -63,11 +63,20 @@ bool readAt(int fd, qint64 offset, qint64 size, QByteArray &out)
     return true;
 }
 
-// libarchive does not tell whether a ZIP entry had the UTF-8 flag, so the central directory
-// is read for it here (headers only; the data is libarchive's).
-QHash<QByteArray, std::pair<bool, QByteArray>> zipCentralNames(int fd)
+// A ZIP entry's name as its central directory stores it.
+struct ZipCentralName {
+    qint64 offset = 0; // of its local header, the order libarchive gives the entries in
+    QByteArray key;    // the name up to a NUL, as libarchive gives it
+    bool utf8 = false;
+    QByteArray whole;
+};
+
+// libarchive does not tell whether a ZIP entry had the UTF-8 flag, and gives no name at all
+// for one with the flag that is no UTF-8, so the central directory is read for them here
+// (headers only; the data is libarchive's).
+QList<ZipCentralName> zipCentralNames(int fd)
 {
-    QHash<QByteArray, std::pair<bool, QByteArray>> names;
+    QList<ZipCentralName> names;
     struct stat st {};
     if (fstat(fd, &st) != 0 || st.st_size < 22)
         return names;
@@ -105,10 +114,13 @@ QHash<QByteArray, std::pair<bool, QByteArray>> zipCentralNames(int fd)
         if (next > cd.size())
             break;
         QByteArray whole(p + 46, nameLength);
-        const QByteArray key = whole.left(whole.indexOf('\0') < 0 ? whole.size() : whole.indexOf('\0'));
-        names.insert(key, {(u16(p + 8) & 0x0800) != 0, whole});
+        const qsizetype nul = whole.indexOf('\0');
+        names.append({qint64(u32(p + 42)), whole.left(nul < 0 ? whole.size() : nul), (u16(p + 8) & 0x0800) != 0,
+                      whole});
         at = next;
     }
+    std::stable_sort(names.begin(), names.end(),
+                     [](const ZipCentralName &a, const ZipCentralName &b) { return a.offset < b.offset; });
     return names;
 }
 
@@ -153,6 +165,19 @@ QString errorText(struct archive *a)
 bool cancelled(const std::atomic_bool *cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
 } // namespace
+
+Status headerRefusal(const Entry &entry)
+{
+    if (entry.isLink)
+        return Status::Link;
+    if (entry.isSpecial)
+        return Status::Special;
+    if (entry.encrypted)
+        return Status::Encrypted;
+    if (entry.size > kMaxUnpackedSize)
+        return Status::TooLarge;
+    return Status::Ok;
+}
 
 QString decodeName(const QByteArray &raw, NameCoding coding)
 {
@@ -346,9 +371,10 @@ Status Reader::next(Entry &header, QString &detail)
     if (headersRead_ == 1) {
         format_ = formatOf(archive_);
         if (format_ == Format::Zip && !zipScanned_) {
-            const auto names = zipCentralNames(file_.fd());
-            for (auto it = names.cbegin(); it != names.cend(); ++it)
-                zipNames_.insert(it.key(), {it->first, it->second});
+            for (const ZipCentralName &stored : zipCentralNames(file_.fd())) {
+                zipNames_.insert(stored.key, {stored.utf8, stored.whole});
+                zipOrder_.append(stored.key);
+            }
             zipScanned_ = true;
         }
     }
@@ -358,6 +384,13 @@ Status Reader::next(Entry &header, QString &detail)
     NameCoding coding = NameCoding::AsStored;
     QByteArray stored = header.rawPath;
     if (format_ == Format::Zip) {
+        // A name libarchive could not convert is the central directory's at the same place;
+        // the names it did give show whether the places agree.
+        const QByteArray atPlace = zipOrder_.value(headersRead_ - 1);
+        if (name && atPlace != header.rawPath)
+            zipOrderHolds_ = false;
+        else if (!name && zipOrderHolds_)
+            header.rawPath = atPlace;
         const auto found = zipNames_.constFind(header.rawPath);
         if (found != zipNames_.cend()) {
             coding = found->utf8 ? NameCoding::Utf8 : NameCoding::Cp932;
@@ -370,6 +403,9 @@ Status Reader::next(Entry &header, QString &detail)
     if (currentType_ == 0) // ZIP and others leave it unset for plain files
         currentType_ = header.rawPath.endsWith('/') ? AE_IFDIR : AE_IFREG;
     header.isFolder = currentType_ == AE_IFDIR || header.rawPath.endsWith('/');
+    header.isLink = !header.isFolder && currentType_ == AE_IFLNK;
+    header.isSpecial = !header.isFolder && (currentType_ == AE_IFCHR || currentType_ == AE_IFBLK
+                                            || currentType_ == AE_IFIFO || currentType_ == AE_IFSOCK);
     header.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
     if (archive_entry_mtime_is_set(entry))
         header.modifiedNs = qint64(archive_entry_mtime(entry)) * 1000000000 + archive_entry_mtime_nsec(entry);
@@ -404,7 +440,7 @@ Listing Reader::list(const Control &control)
             listing.status = s;
             break;
         }
-        if (currentType_ == AE_IFREG || currentType_ == AE_IFDIR)
+        if (header.isFolder || header.isLink || header.isSpecial || currentType_ == AE_IFREG)
             listing.entries.append(header);
         if (control.step)
             control.step(listing.entries.size());
@@ -419,12 +455,8 @@ Member Reader::readData(const Entry &entry, const Control &control)
     Member member;
     member.entry = entry;
     // Refused on its header alone, its data is still to be passed by the next step.
-    if (entry.encrypted) {
-        member.status = Status::Encrypted;
-        return member;
-    }
-    if (entry.size > kMaxUnpackedSize) {
-        member.status = Status::TooLarge;
+    if (const Status refused = headerRefusal(entry); refused != Status::Ok) {
+        member.status = refused;
         return member;
     }
     pendingData_ = false;

@@ -40,6 +40,8 @@ enum class Status {
     NoSuchMember,
     Cancelled,
     Unwritable,     // the file the member was to be unpacked into took no more (`error` holds the errno)
+    Link,           // a symbolic link: never followed, never read
+    Special,        // a device, FIFO or socket: never read
 };
 
 struct Entry {
@@ -48,9 +50,16 @@ struct Entry {
     qint64 size = -1;    // unpacked size as the header claims it; -1 when it does not say
     std::optional<qint64> modifiedNs; // since the epoch
     bool isFolder = false;
+    bool isLink = false;    // a symbolic link
+    bool isSpecial = false; // a device, FIFO or socket
     bool encrypted = false;
     bool renamed = false; // the stored name held "..", a leading '/', a NUL or nothing at all
+    bool isFile() const { return !isFolder && !isLink && !isSpecial; }
 };
+
+// Why a member cannot be read, from its header alone: a link, a device or the like, a member
+// that needs a passphrase, or one claiming more than kMaxUnpackedSize. Ok for one that may be.
+Status headerRefusal(const Entry &entry);
 
 struct Listing {
     Status status = Status::Ok;
@@ -87,7 +96,8 @@ struct Control {
     int file = -1;
 };
 
-// All entries of the archive, in stored order; only files and folders are listed. Formats
+// All entries of the archive, in stored order: files, folders, and the links and special files
+// that are never read, so that asking for one can be told what it is. Formats
 // other than ZIP must be unpacked to be listed, so a limit met on the way ends the listing
 // with its status and the entries before it.
 Listing list(const QString &path, const Control &control = {});
@@ -101,8 +111,8 @@ Member read(const QString &archivePath, const QString &memberPath, const Control
 QString safePath(QString decoded, bool *renamed = nullptr);
 
 // Decoding a member's stored name. A ZIP entry with the UTF-8 flag is UTF-8, one without is
-// code page 932 (bytes that fail become U+FFFD); LZH names are converted from code page 932
-// by libarchive itself (bytes that fail become '?'); the others (7z, RAR, tar, CAB) come from
+// code page 932, and in both bytes that fail become U+FFFD; LZH names are converted from code
+// page 932 by libarchive itself (bytes that fail become '?'); the others (7z, RAR, tar, CAB) come from
 // libarchive as UTF-8 where their format says what they are, and otherwise as raw bytes,
 // which are taken as UTF-8 when they are valid UTF-8 and as code page 932 when not.
 enum class NameCoding { Utf8, Cp932, AsStored };
@@ -173,6 +183,10 @@ private:
         QByteArray whole;
     };
     QHash<QByteArray, ZipName> zipNames_;
+    // Every stored name in the order libarchive gives the entries, for the names it cannot give
+    // (those with the UTF-8 flag that are no UTF-8).
+    QList<QByteArray> zipOrder_;
+    bool zipOrderHolds_ = true;
     bool zipScanned_ = false;
     std::list<std::pair<QString, Member>> cache_;
     qint64 cacheBytes_ = 0;

@@ -207,6 +207,14 @@ bool isListed(const QString &archivePath)
 
 std::optional<Archive::Entry> member(const QString &path)
 {
+    std::optional<Archive::Entry> found = entry(path);
+    if (found && !found->isFile())
+        return std::nullopt;
+    return found;
+}
+
+std::optional<Archive::Entry> entry(const QString &path)
+{
     if (path.endsWith(u'/'))
         return std::nullopt;
     const std::optional<Archive::SplitPath> where = locate(path);
@@ -217,6 +225,15 @@ std::optional<Archive::Entry> member(const QString &path)
     if (at == found.index->constEnd() || found.listing->entries[*at].isFolder)
         return std::nullopt;
     return found.listing->entries[*at];
+}
+
+bool hasArchiveName(const QString &path)
+{
+    static const char *const endings[] = {".zip", ".lzh", ".lha", ".7z",  ".rar", ".cab", ".tar",
+                                          ".tgz", ".tbz", ".tbz2", ".txz", ".tzst", ".tar.gz", ".tar.bz2",
+                                          ".tar.xz", ".tar.zst", ".tar.lz", ".tar.lz4", ".tar.lzma", ".tar.z"};
+    return std::any_of(std::begin(endings), std::end(endings),
+                       [&](const char *ending) { return path.endsWith(QLatin1String(ending), Qt::CaseInsensitive); });
 }
 
 bool isFolder(const QString &path)
@@ -244,7 +261,7 @@ QStringList files(const QString &folder, const QString &mask, NameOrder order)
     const QString &prefix = where->second;
     QStringList names;
     for (const Archive::Entry &e : listing(where->first)->entries) {
-        if (e.isFolder || !e.path.startsWith(prefix) || e.path.indexOf(u'/', prefix.size()) >= 0)
+        if (!e.isFile() || !e.path.startsWith(prefix) || e.path.indexOf(u'/', prefix.size()) >= 0)
             continue;
         names.append(e.path.mid(prefix.size()));
     }

@@ -34,6 +34,12 @@ bool isListed(const QString &archivePath);
 
 // A member's header, when the path names a file inside an archive.
 std::optional<Archive::Entry> member(const QString &path);
+// The header of whatever the path names inside an archive but a folder: a file, or a link or
+// special file that is never read.
+std::optional<Archive::Entry> entry(const QString &path);
+// Whether the name ends as an archive's of a format read here does. Only what cannot be opened
+// is judged by its name: everything else by its content.
+bool hasArchiveName(const QString &path);
 // Whether the path names an archive, or a folder inside one (with or without its '/').
 bool isFolder(const QString &path);
 

@@ -149,6 +149,9 @@ public:
         QString unpackFolder;
         qint64 unpackNeeded = -1;
         qint64 unpackFree = -1;
+        // With Archive::Status::TooLarge, the size the member's header claims; -1 where it
+        // claims none and was found too large while unpacked.
+        qint64 memberSize = -1;
         // Whether the work asked of the loaded document (see DocumentLoader) was done to it.
         bool prepared = false;
     };

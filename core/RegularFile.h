@@ -16,6 +16,8 @@ namespace RegularFile {
 inline constexpr int kNotRegular = -1;
 // A regular file, but not the one the caller expected: the path now leads to another.
 inline constexpr int kOtherFile = -2;
+// What the path names, or leads through, as an archive is no regular file.
+inline constexpr int kArchiveNotRegular = -3;
 
 // Which file a path led to when it was read, to tell later whether it is still that file.
 struct Identity {

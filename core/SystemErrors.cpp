@@ -16,6 +16,8 @@ QString text(int error)
         return kNotRegular;
     case RegularFile::kOtherFile:
         return kOtherFile;
+    case RegularFile::kArchiveNotRegular:
+        return kArchiveNotRegular;
     case ENOSPC:
         return kNoSpace;
     case EDQUOT:

@@ -6,7 +6,7 @@
 // keeps its own caption and first sentence and adds this text as the cause.
 namespace SystemErrors {
 
-// The Japanese text for an errno value, or for RegularFile::kNotRegular and kOtherFile; any
+// The Japanese text for an errno value, or for RegularFile's own reasons (kNotRegular ...); any
 // other value is "未知のエラー（NAME）" with the errno's symbolic name.
 QString text(int error);
 

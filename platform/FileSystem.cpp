@@ -60,6 +60,33 @@ bool existsAsNonFolder(const QString &path)
     return statOf(path, st) && !S_ISDIR(st.st_mode);
 }
 
+Target target(const QString &path)
+{
+    using Kind = Target::Kind;
+    struct stat st {};
+    if (statOf(path, st)) {
+        if (S_ISDIR(st.st_mode))
+            return {};
+        if (S_ISREG(st.st_mode))
+            return {Kind::File};
+        // A FIFO or a device cannot be opened to learn what it holds: only its name tells.
+        return {Kind::Refused, ArchiveFolder::hasArchiveName(path) ? RegularFile::kArchiveNotRegular
+                                                                   : RegularFile::kNotRegular};
+    }
+    if (const std::optional<Archive::Entry> entry = ArchiveFolder::entry(path)) {
+        const Archive::Status refused = Archive::headerRefusal(*entry);
+        if (refused == Archive::Status::Ok)
+            return {Kind::Member};
+        return {Kind::Refused, 0, refused, entry->size};
+    }
+    // The last part of the path that is there is passed through as an archive: a FIFO or a
+    // device there is refused as one.
+    const std::optional<Archive::SplitPath> through = Archive::split(path, [](const QString &) { return true; });
+    if (through && statOf(through->archive, st) && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return {Kind::Refused, RegularFile::kArchiveNotRegular};
+    return {};
+}
+
 bool IsReadOnlyFile(const QString &path)
 {
     struct stat st {};

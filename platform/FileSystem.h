@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Archive.h"
 #include "core/RegularFile.h"
 
 #include <QByteArray>
@@ -20,6 +21,26 @@ bool fileOrMemberExists(const QString &path);
 bool walkableFolderExists(const QString &path);
 // Something other than a folder is there, links followed: a file, a FIFO, a device, a socket.
 bool existsAsNonFolder(const QString &path);
+
+// What a path the reader asks to see names, told from the file system and the listings of
+// the archives (read first: ReadingSession::listFirst) with nothing read from the file itself.
+struct Target {
+    enum class Kind {
+        Nothing, // nothing there, or a folder (an archive among them)
+        File,    // a regular file, or a link to one
+        Member,  // a file inside an archive
+        Refused, // something that is never read; the reason is below
+    };
+    Kind kind = Kind::Nothing;
+    // Refused on the disk: RegularFile::kNotRegular, or kArchiveNotRegular for what is named,
+    // or passed through, as an archive.
+    int error = 0;
+    // Refused inside an archive: the member's header's reason (Archive::headerRefusal), and
+    // the size it claims.
+    Archive::Status status = Archive::Status::Ok;
+    qint64 size = -1;
+};
+Target target(const QString &path);
 // The owner-write bit clear; a missing file or an empty path is not read-only.
 bool IsReadOnlyFile(const QString &path);
 // Last-write time, or an invalid time when the file cannot be opened for reading.

@@ -9,7 +9,13 @@ namespace ArchiveTexts {
 inline const QString kCaption = QStringLiteral("書庫内のファイル");
 inline const QString kRefused = QStringLiteral("書庫の中のファイルには、この操作はできません。");
 inline const QString kEncrypted = QStringLiteral("暗号化されているため表示できません。");
-inline const QString kTooLarge = QStringLiteral("展開後の大きさが 2 GB を超えるため表示できません。");
+// %1 is the size the member's header claims and %2 the limit, as the size panel writes them.
+inline const QString kTooLarge =
+    QStringLiteral("展開後の大きさが上限を超えるため表示できません。\n大きさ: %1\n上限: %2");
+// A member found to pass the limit while unpacked, its size not told beforehand. %1 is the limit.
+inline const QString kTooLargeUnpacked = QStringLiteral("展開後の大きさが上限を超えるため表示できません。\n上限: %1");
+inline const QString kLink = QStringLiteral("書庫の中のシンボリックリンクのため表示できません。");
+inline const QString kSpecial = QStringLiteral("書庫の中のデバイス、FIFO またはソケットのため表示できません。");
 inline const QString kBomb = QStringLiteral(
     "展開後の大きさが書庫の中の大きさに比べて極端に大きいため、展開を中止しました。\n"
     "壊れた書庫か、悪意をもって作られた書庫の可能性があります。");

@@ -8,6 +8,8 @@ namespace SystemErrorTexts {
 
 inline const QString kOutOfMemory = QStringLiteral("メモリが足りません。");
 inline const QString kNotRegular = QStringLiteral("通常のファイルではありません（FIFO、デバイスまたはソケットです）。");
+inline const QString kArchiveNotRegular =
+    QStringLiteral("書庫が通常のファイルではありません（FIFO、デバイスまたはソケットです）。");
 inline const QString kOtherFile = QStringLiteral("表示していたファイルが別のファイルに置き換えられています。");
 inline const QString kNoSpace = QStringLiteral("ディスクの空き容量が足りません。");
 inline const QString kQuota = QStringLiteral("ディスク使用量の上限に達しました。");

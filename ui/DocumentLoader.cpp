@@ -34,6 +34,7 @@ Document::Loaded readEnded(const Archive::Member &member, Document::Failure fail
     read.error = member.error;
     read.archiveStatus = member.status;
     read.brokenAt = member.brokenAt;
+    read.memberSize = member.entry.size;
     return read;
 }
 

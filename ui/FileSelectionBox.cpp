@@ -233,6 +233,11 @@ QString FileSelectionBox::folder() const
     return DirectoryListBox1->directory();
 }
 
+QString FileSelectionBox::selectedFile() const
+{
+    return FileListBox1->selectedPath();
+}
+
 QStringList FileSelectionBox::listedFiles() const
 {
     return FileListBox1->paths();

@@ -49,7 +49,11 @@ public:
     void selectByPath(const QString &path);
     // Selects the file the window already shows, without asking for it again.
     void showFile(const QString &path);
+    // Whether the box is following the file shown (showFile) rather than the reader.
+    bool followingShownFile() const { return syncing_; }
     QString folder() const;
+    // The path of the file the list selects: the file shown, or one chosen and not shown.
+    QString selectedFile() const;
     // The files the list shows, in its order and under its mask.
     QStringList listedFiles() const;
     // Re-reads the files of the shown folder.

@@ -64,13 +64,23 @@ void MainWindow::FilePathBoxChange(const QString &typed)
     if (!path.isEmpty() && !QDir::isAbsolutePath(path) && !path.startsWith(QLatin1String("about:"))
         && !path.contains(QLatin1String("://")))
         path = PanelDirBars->folder() + path;
+    session_->supersede();
     if (session_->listFirst(path, [this, typed] { FilePathBoxChange(typed); }))
         return;
+    using Kind = FileSystem::Target::Kind;
+    const QString file = QDir::cleanPath(path);
+    const Kind kind = FileSystem::target(file).kind;
+    // What the list never shows, and a file it still selects though it was not shown, are asked
+    // for directly rather than selected: each time they are refused, the reader is told why.
+    const bool askDirectly =
+        kind == Kind::Refused || (kind != Kind::Nothing && file == PanelDirBars->selectedFile() && file != FileNameNow());
     // An archive is walked into like a folder rather than shown as a file.
     if (FileSystem::walkableFolderExists(path))
         PanelDirBars->openFolder(path);
-    else if (FileSystem::fileOrMemberExists(path))
-        PanelDirBars->selectByPath(QDir::cleanPath(path));
+    else if (askDirectly)
+        session_->LoadDocument(file, LoadMode::New, 0);
+    else if (kind != Kind::Nothing)
+        PanelDirBars->selectByPath(file);
     if (typed.startsWith(QLatin1String("about:")) && typed.size() > 8) {
         ActionExport->setEnabled(false);
         if (typed[8] == QLatin1Char('1'))

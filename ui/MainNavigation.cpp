@@ -29,7 +29,12 @@ void MainWindow::connectNavigation()
     box->leaveKeysToWindow({ActionCopy->shortcut(), ActionSelectAll->shortcut()});
 
     connect(box, &FileSelectionBox::fileChosen, this, &MainWindow::FileListBox1Change);
-    connect(box, &FileSelectionBox::folderOpened, session_, &ReadingSession::reportArchiveListing);
+    connect(box, &FileSelectionBox::folderOpened, this, [this](const QString &folder) {
+        // A folder the reader opens is a request of its own; one opened to show the file read is not.
+        if (!PanelDirBars->followingShownFile())
+            session_->supersede();
+        session_->reportArchiveListing(folder);
+    });
     connect(box, &FileSelectionBox::fileNotFound, this, [this](const QString &path) {
         services_.dialogs.message(this, FileBoxTexts::kInvalidFileName.arg(path), windowTitle(),
                                   Dialogs::Kind::Failure);

@@ -126,7 +126,8 @@ void MainWindow::actOnCommandLine()
         Settings.History.FileNameNow.clear();
         PanelDirBars->openFolder(FileSystem::absolutePath(first));
         PanelDirBars->stepToNextFile();
-    } else if (FileSystem::fileOrMemberExists(first)) {
+    } else if (FileSystem::target(FileSystem::absolutePath(first)).kind != FileSystem::Target::Kind::Nothing) {
+        // A file that cannot be shown is asked for all the same, to be told why.
         session_->LoadDocument(FileSystem::absolutePath(first), LoadMode::New, 0);
         session_->showInListWhenLoaded();
     } else if (arguments_.size() == 1 && FileSystem::folderExists(first)) {

@@ -7,9 +7,9 @@
 #include "core/PathUtil.h"
 #include "core/RegularFile.h"
 #include "core/StatusTexts.h"
-#include "core/SystemErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/LoadMessages.h"
 #include "resources/ArchiveTexts.h"
 #include "resources/MainTexts.h"
 
@@ -38,31 +38,6 @@ void showAsBookIfAozora(Document &document)
         return;
     if (Aozora::isAozoraText(document.text()))
         document.showAsBook(true);
-}
-
-// Why a member of an archive could not be shown (or not whole); empty for a member read whole.
-QString archiveTrouble(const Document::Loaded &loaded)
-{
-    switch (loaded.archiveStatus) {
-    case Archive::Status::Ok:
-    case Archive::Status::Cancelled: return {};
-    case Archive::Status::Encrypted: return ArchiveTexts::kEncrypted;
-    case Archive::Status::TooLarge: return ArchiveTexts::kTooLarge;
-    case Archive::Status::Bomb: return ArchiveTexts::kBomb;
-    case Archive::Status::TooManyEntries: return ArchiveTexts::kTooManyEntries;
-    case Archive::Status::Damaged: return ArchiveTexts::kMemberBroken.arg(std::max<qint64>(loaded.brokenAt, 0));
-    case Archive::Status::NoSuchMember: return ArchiveTexts::kNoSuchMember;
-    case Archive::Status::NotArchive: return ArchiveTexts::kNotArchive;
-    case Archive::Status::OpenFailed: return SystemErrors::text(loaded.error);
-    case Archive::Status::Unwritable: {
-        const QString folder = PathForm::displayName(loaded.unpackFolder);
-        if ((loaded.error == ENOSPC || loaded.error == EDQUOT) && loaded.unpackFree >= 0)
-            return ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(loaded.unpackNeeded),
-                                             StatusTexts::sizeText(loaded.unpackFree), folder);
-        return ArchiveTexts::kNoUnpackFile.arg(folder, SystemErrors::text(loaded.error));
-    }
-    }
-    return {};
 }
 } // namespace
 
@@ -96,7 +71,8 @@ ReadingSession::ReadingSession(Dialogs &dialogs, DocumentLoader::Options loading
             return;
         }
         if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt))
-            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList);
+            showLoaded(std::move(loaded), pending->path, pending->mode, pending->index, pending->showInList,
+                       pending->request != requests_);
     };
     connectPositions();
     connectFolderSearch();
@@ -129,16 +105,33 @@ void ReadingSession::dropReadAhead()
     loader_->dropReadAhead();
 }
 
+void ReadingSession::supersede()
+{
+    ++requests_;
+}
+
 // The path is taken by value: callers pass history entries that the history step rewrites.
 void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
 {
+    supersede();
     // A member needs its archive's listing before anything can be said of it.
     const bool onDisk = FileSystem::existsAsNonFolder(path);
     if (!onDisk && listFirst(path, [this, path, mode, index] { LoadDocument(path, mode, index); }))
         return;
-    // A FIFO, a device or a socket is tried too, and refused at once by the read itself.
-    const bool member = !onDisk && ArchiveFolder::member(path);
-    if (!onDisk && !member) {
+    const FileSystem::Target target = FileSystem::target(path);
+    if (target.kind == FileSystem::Target::Kind::Refused) {
+        // Asked for instead, it ends the load running as a load of it would.
+        loader_->cancel();
+        Document::Loaded refused;
+        refused.failure = Document::Failure::Unreadable;
+        refused.error = target.error;
+        refused.archiveStatus = target.status;
+        refused.memberSize = target.size;
+        showLoaded(std::move(refused), path, mode, index);
+        return;
+    }
+    const bool member = target.kind == FileSystem::Target::Kind::Member;
+    if (target.kind == FileSystem::Target::Kind::Nothing) {
         showFileStatus(fileKindShown_);
         emit viewStateChanged();
         return;
@@ -174,7 +167,7 @@ void ReadingSession::LoadDocument(const QString path, LoadMode mode, int index)
         return;
     }
     // The shown file (or the first lines of this one) stays while the load runs on; Esc stops it.
-    pendingLoad_ = PendingLoad{path, mode, index, member};
+    pendingLoad_ = PendingLoad{path, mode, index, member, false, requests_};
     setBusy();
     // A member is unpacked whole before anything of it is decoded: there is no share to show.
     if (member)
@@ -345,7 +338,8 @@ void ReadingSession::finishReading()
         return;
     std::optional<Document::Loaded> loaded = loader_->finish();
     if (const std::optional<PendingLoad> pending = std::exchange(pendingLoad_, std::nullopt); loaded && pending)
-        showLoaded(std::move(*loaded), pending->path, pending->mode, pending->index, pending->showInList);
+        showLoaded(std::move(*loaded), pending->path, pending->mode, pending->index, pending->showInList,
+                   pending->request != requests_);
 }
 
 bool ReadingSession::listFirst(const QString &path, std::function<void()> then)
@@ -378,11 +372,15 @@ void ReadingSession::runAfterListing(const std::function<void()> &then)
 void ReadingSession::readMember(const QString &path, std::function<void(const Archive::Member &)> then)
 {
     auto member = std::make_shared<Archive::Member>();
-    auto ended = [this, member, then = std::move(then)](const Document::Loaded &read) {
+    auto ended = [this, member, path, request = requests_, then = std::move(then)](const Document::Loaded &read) {
         if (read.failure == Document::Failure::Cancelled)
             return;
         if (read.failure != Document::Failure::None) {
-            dialogs_.message(dialogParent_, archiveTrouble(read), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+            // Once something else was asked for, it goes unsaid.
+            if (request != requests_)
+                return;
+            const LoadMessages::Message told = LoadMessages::refusal(path, read, title_);
+            dialogs_.message(dialogParent_, told.text, told.caption, told.kind);
             return;
         }
         then(*member);
@@ -416,32 +414,19 @@ void ReadingSession::showInListWhenLoaded()
 }
 
 void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index,
-                                bool showInList)
+                                bool showInList, bool superseded)
 {
     setBusy();
-    if (loaded.failure != Document::Failure::None)
+    if (loaded.failure != Document::Failure::None) {
+        // The view keeps its text and nothing else of the load happens. Unless something else
+        // was asked for since, the address bar names the file shown again and the reader is told why.
         putBackReplaced();
-    switch (loaded.failure) {
-    case Document::Failure::None:
-        break;
-    case Document::Failure::Cancelled:
         showLineCount();
-        return;
-    case Document::Failure::Unreadable:
-        if (loaded.archiveStatus != Archive::Status::Ok) {
-            showLineCount();
-            dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+        if (loaded.failure == Document::Failure::Cancelled || superseded)
             return;
-        }
-        [[fallthrough]];
-    case Document::Failure::OutOfMemory:
-        // The view keeps its text and nothing else of the load happens.
-        showLineCount();
-        dialogs_.message(dialogParent_,
-                         PathForm::displayName(path) + QStringLiteral("\n\n")
-                             + (loaded.failure == Document::Failure::OutOfMemory ? MainTexts::kOutOfMemoryText
-                                                                                 : SystemErrors::text(loaded.error)),
-                         title_, Dialogs::Kind::Failure);
+        emit addressChanged(FileNameNow());
+        const LoadMessages::Message told = LoadMessages::refusal(path, loaded, title_);
+        dialogs_.message(dialogParent_, told.text, told.caption, told.kind);
         return;
     }
     // Where the reader went in the first lines is kept: they are the whole text's first lines.
@@ -466,7 +451,7 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
             model_.setDocument(std::move(previous));
         Document::Loaded failed;
         failed.failure = Document::Failure::OutOfMemory;
-        showLoaded(std::move(failed), path, mode, index);
+        showLoaded(std::move(failed), path, mode, index, false, superseded);
         return;
     }
     previous.reset();
@@ -507,7 +492,7 @@ void ReadingSession::showLoaded(Document::Loaded loaded, const QString &path, Lo
     }
     // A damaged member shows what could be read, then says where it broke.
     if (loaded.archiveStatus == Archive::Status::Damaged)
-        dialogs_.message(dialogParent_, archiveTrouble(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
+        dialogs_.message(dialogParent_, LoadMessages::cause(loaded), ArchiveTexts::kCaption, Dialogs::Kind::Warning);
 }
 
 void ReadingSession::setTitle(const QString &title)
@@ -534,7 +519,7 @@ void ReadingSession::reportArchiveListing(const QString &folder)
         Document::Loaded failed;
         failed.archiveStatus = listing->status;
         failed.error = listing->error;
-        text = archiveTrouble(failed);
+        text = LoadMessages::cause(failed);
     }
     }
     dialogs_.message(dialogParent_, text, ArchiveTexts::kCaption, Dialogs::Kind::Warning);
@@ -584,7 +569,8 @@ void ReadingSession::stepThroughHistory(QString path, LoadMode mode, int index)
     // Whether a member is still there is answered by its archive's listing, read first.
     if (listFirst(path, [this, path, mode, index] { stepThroughHistory(path, mode, index); }))
         return;
-    if (!FileSystem::fileOrMemberExists(path)) {
+    // What is there but cannot be shown is asked for all the same, to be told why.
+    if (FileSystem::target(path).kind == FileSystem::Target::Kind::Nothing) {
         dialogs_.message(dialogParent_, MainTexts::kHistoryMissingText, MainTexts::kHistoryMissingCaption,
                          Dialogs::Kind::Failure);
         return;

@@ -80,8 +80,13 @@ public:
     void readAhead(const SettingsRecord &stored, const QStringList &arguments);
     void dropReadAhead();
     // Shows the file, from the disk or an archive, as `mode` says; a load that takes long runs on
-    // off the window's thread, the shown file staying meanwhile.
+    // off the window's thread, the shown file staying meanwhile. What cannot be shown is said,
+    // with its path and why; a path that leads nowhere changes nothing.
     void LoadDocument(QString path, LoadMode mode, int index);
+    // The reader asked for something else (another folder, a path still being typed; each
+    // LoadDocument is one too): a load or member read still running says nothing of its failure
+    // once it ends. A document it reads is still shown.
+    void supersede();
     // The file shown now, or the one still being read once it is, is selected in the file list.
     void showInListWhenLoaded();
     // When the path leads into an archive whose listing is not kept yet, reads the listing off
@@ -173,6 +178,7 @@ private:
         bool member = false; // of an archive: unpacked whole, with no share read to show
         // Selected in the file list once shown, as a file opened from outside the list is.
         bool showInList = false;
+        quint64 request = 0; // see requests_
     };
     struct FolderSearchStart {
         QString path;
@@ -188,7 +194,8 @@ private:
     void showCounting(int percent);
     // What was shown before the first lines, when the load ends in anything but a document.
     void putBackReplaced();
-    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList = false);
+    void showLoaded(Document::Loaded loaded, const QString &path, LoadMode mode, int index, bool showInList = false,
+                    bool superseded = false);
     void runAfterListing(const std::function<void()> &then);
     // The path is taken by value: the history step rewrites the entry it comes from.
     void stepThroughHistory(QString path, LoadMode mode, int index);
@@ -215,6 +222,8 @@ private:
     // Reads files off the window's thread; a load taking longer runs on while the window answers.
     DocumentLoader *loader_;
     std::optional<PendingLoad> pendingLoad_;
+    // Counts what the reader asked for; a load that ends after a later request is superseded.
+    quint64 requests_ = 0;
     // What the first lines of a file read on replaced, and the reader's place in it.
     struct Replaced {
         std::shared_ptr<Document> document;

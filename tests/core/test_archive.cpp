@@ -66,6 +66,28 @@ TEST(Archive, DecodesAndMakesSafeEachKindOfName)
     }
 }
 
+// Names with the UTF-8 flag that are no UTF-8, among good ones: libarchive gives no name for
+// them, yet each is listed in its place, its bad bytes as U+FFFD, and read.
+TEST(Archive, ListsNamesThatAreNoUtf8DespiteTheirFlag)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("flagged.zip");
+    const QList<Item> items = {{"a.txt", "a"}, {"b\xFF\xFE.txt", "b"}, {"c.txt", "c"}, {"d\xE3\x81.txt", "d"}};
+    ASSERT_TRUE(TestArchives::write(path, {.locale = "C"}, items));
+    QByteArray bytes = TestFiles::contents(path);
+    for (const char *header : {"PK\3\4", "PK\1\2"}) // the flag in each local and central header
+        for (qsizetype at = bytes.indexOf(header); at >= 0; at = bytes.indexOf(header, at + 4))
+            bytes[at + (header[2] == '\3' ? 7 : 9)] |= 0x08;
+    ASSERT_TRUE(TestFiles::write(path, bytes));
+
+    QStringList names;
+    for (const Archive::Entry &entry : Archive::list(path).entries)
+        names << entry.path;
+    EXPECT_EQ(names, QStringList({"a.txt", u"b\uFFFD\uFFFD.txt"_qs, "c.txt", u"d\uFFFD\uFFFD.txt"_qs}));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        EXPECT_EQ(Archive::read(path, names[i]).bytes, items[i].data) << names[i].toStdString();
+}
+
 // libarchive writes no LZH, so this one is put together by hand: one stored member under a
 // level 0 header, whose name is in code page 932 as Japanese LHA tools wrote it.
 TEST(Archive, ReadsLzhNamesAsCodePage932)
@@ -178,12 +200,19 @@ TEST(Archive, RefusesWhatPassesTheLimits)
     ASSERT_TRUE(TestArchives::write(encrypted, {.options = "zip:encryption=zipcrypt", .passphrase = "pw"},
                              {{"secret.txt", "hidden text"}}));
 
+    // A link and a device: listed, so that asking for them says what they are, yet never read.
+    const QString link = dir.filePath("link.zip"), device = dir.filePath("device.tar");
+    ASSERT_TRUE(TestArchives::write(link, {}, {{"shadow.txt", "/etc/passwd", AE_IFLNK}}));
+    ASSERT_TRUE(TestArchives::write(device, {.format = ARCHIVE_FORMAT_TAR_USTAR}, {{"dev.txt", {}, AE_IFCHR}}));
+
     struct Case {
         const char *what;
         QString path;
         QString member;
         Archive::Status status;
     } const cases[] = {
+        {"a link", link, "shadow.txt", Archive::Status::Link},
+        {"a device", device, "dev.txt", Archive::Status::Special},
         {"claims 4 GB", claims, "big.txt", Archive::Status::TooLarge},
         {"bomb", bomb, "zeros.txt", Archive::Status::Bomb},
         {"behind a bomb", bomb, "after.txt", Archive::Status::Bomb}, // passing it unpacks it too

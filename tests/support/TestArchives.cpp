@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <locale.h>
+#include <sys/sysmacros.h>
 
 namespace TestArchives {
 
@@ -24,12 +25,18 @@ bool write(const QString &path, const Writing &how, const QList<Item> &items)
             break;
         struct archive_entry *e = archive_entry_new();
         archive_entry_copy_pathname(e, item.name.constData());
-        archive_entry_set_filetype(e, item.name.endsWith('/') ? AE_IFDIR : AE_IFREG);
+        const unsigned type = item.type ? item.type : item.name.endsWith('/') ? AE_IFDIR : AE_IFREG;
+        archive_entry_set_filetype(e, type);
         archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, item.data.size());
+        if (type == AE_IFLNK)
+            archive_entry_copy_symlink(e, item.data.constData());
+        if (type == AE_IFCHR)
+            archive_entry_set_rdev(e, makedev(1, 5));
+        const bool hasData = type == AE_IFREG && !item.data.isEmpty();
+        archive_entry_set_size(e, hasData ? item.data.size() : 0);
         archive_entry_set_mtime(e, kTime, 0);
         ok = archive_write_header(a, e) >= ARCHIVE_WARN &&
-             (item.data.isEmpty() || archive_write_data(a, item.data.constData(), item.data.size()) == item.data.size());
+             (!hasData || archive_write_data(a, item.data.constData(), item.data.size()) == item.data.size());
         archive_entry_free(e);
     }
     ok = archive_write_close(a) == ARCHIVE_OK && ok;

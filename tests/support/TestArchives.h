@@ -11,7 +11,9 @@ namespace TestArchives {
 
 struct Item {
     QByteArray name; // stored as these bytes; a name ending in '/' is a folder
-    QByteArray data;
+    QByteArray data; // of a symbolic link, its target
+    // Another kind than the name says: AE_IFLNK, AE_IFCHR (the device 1,5), AE_IFIFO ...
+    unsigned type = 0;
 };
 
 struct Writing {

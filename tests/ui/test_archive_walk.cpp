@@ -323,7 +323,7 @@ TEST_F(ArchiveWalkTest, AnEncryptedMemberAndABrokenArchiveAreSaid)
     writeZip(secret, {{"秘密.txt", Cp932::encode(QStringLiteral("見せない"))}}, "pass");
     start({member("第一章.txt")});
     chooseFile(secret + "/秘密.txt");
-    takeOnlyMessage(ArchiveTexts::kEncrypted, ArchiveTexts::kCaption, Dialogs::Kind::Failure);
+    takeOnlyMessage(secret + "/秘密.txt\n\n" + ArchiveTexts::kEncrypted, ArchiveTexts::kCaption, Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), "一の本文"); // the shown file stays
 
     // Cut off inside its last member: what came before is listed, and where it broke is said.
@@ -460,7 +460,7 @@ TEST_F(LargeMemberTest, IsReadFromAFileWithNoNameAsAFileOnTheDisk)
 
     free = 5000;
     chooseFile(large + "/長い.txt");
-    takeOnlyMessage(ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(Cp932::encode(text).size()),
+    takeOnlyMessage(large + "/長い.txt\n\n" + ArchiveTexts::kNoRoom.arg(StatusTexts::sizeText(Cp932::encode(text).size()),
                                               StatusTexts::sizeText(5000), PathForm::displayName(WorkFolder())),
                     ArchiveTexts::kCaption, Dialogs::Kind::Failure);
     EXPECT_EQ(viewText(), "short");
