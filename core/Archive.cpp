@@ -537,6 +537,9 @@ Member Reader::read(const QString &memberPath, const Control &control)
     const auto wanted = [&] {
         return current_.path == memberPath && currentType_ == AE_IFREG && !current_.isFolder;
     };
+    // A link or a device of that name is refused, where no file of the name is found instead.
+    Member refused;
+    refused.status = Status::NoSuchMember;
     // From where the last read stopped to the end, then once more from the start.
     for (int pass = 0; pass < 2; ++pass) {
         const bool fromStart = archive_ == nullptr;
@@ -577,14 +580,17 @@ Member Reader::read(const QString &memberPath, const Control &control)
                     remember(memberPath, member.bytes, member.entry);
                 return member;
             }
+            const Status why = current_.path == memberPath && !current_.isFolder ? headerRefusal(current_) : Status::Ok;
+            if (why != Status::Ok && refused.status == Status::NoSuchMember) {
+                refused.entry = current_;
+                refused.status = why;
+            }
         }
         close();
         if (fromStart)
             break;
     }
-    Member missing;
-    missing.status = Status::NoSuchMember;
-    return missing;
+    return refused;
 }
 
 bool isArchive(const QString &path)
