@@ -177,4 +177,13 @@ bool loadInto(benchmark::State &state, MainWindow &form, const QString &path, Wr
     return true;
 }
 
+bool startWith(benchmark::State &state, Window &window, const QString &path, WrapMode wrap)
+{
+    if (!window.start()) {
+        state.SkipWithError("the window was not shown");
+        return false;
+    }
+    return loadInto(state, window.form(), path, wrap);
+}
+
 } // namespace bench

@@ -91,6 +91,9 @@ private:
 // Shows the window and loads a file with the given wrap mode.
 // Reports a benchmark error and returns false when the view or the status stays empty.
 bool loadInto(benchmark::State &state, MainWindow &form, const QString &path, WrapMode wrap);
+// Starts the window and loads the file into it; reports a benchmark error and returns false
+// when either fails.
+bool startWith(benchmark::State &state, Window &window, const QString &path, WrapMode wrap);
 
 // The window's object of type T with this name; the benchmarks reach the window as a user would.
 template <class T>

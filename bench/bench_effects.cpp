@@ -46,13 +46,9 @@ void BM_Effect(benchmark::State &state, const Effect *effect, qint64 size)
     QTemporaryDir dir;
     const QString path = writeFile(dir.filePath(QStringLiteral("effect.txt")), effectText(size));
     Window window;
-    if (!window.start()) {
-        state.SkipWithError("the window was not shown");
+    if (!startWith(state, window, path, WrapMode::RightEdge))
         return;
-    }
     MainWindow &form = window.form();
-    if (!loadInto(state, form, path, WrapMode::RightEdge))
-        return;
     QAction *command = form.findChild<QAction *>(QLatin1String(effect->command));
     for (auto _ : state) {
         // Above 512 KiB the command asks first.

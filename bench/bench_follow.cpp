@@ -31,13 +31,9 @@ void BM_FollowAppend(benchmark::State &state, qint64 size)
     QTemporaryDir dir;
     const QString path = writeFile(dir.filePath(QStringLiteral("grows.log")), cachedText(size));
     Window window;
-    if (!window.start()) {
-        state.SkipWithError("the window was not shown");
+    if (!startWith(state, window, path, WrapMode::RightEdge))
         return;
-    }
     MainWindow &form = window.form();
-    if (!loadInto(state, form, path, WrapMode::RightEdge))
-        return;
     named<QAction>(form, "ActionFollowTail")->setChecked(true);
     auto *view = named<TextView>(form, "RichEdit");
     view->showPlace(view->store().size(), view->store().size(), true);

@@ -53,14 +53,7 @@ quint64 u64(const char *p) { return u32(p) | quint64(u32(p + 4)) << 32; }
 bool readAt(int fd, qint64 offset, qint64 size, QByteArray &out)
 {
     out.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = pread(fd, out.data() + done, size_t(size - done), off_t(offset + done));
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return RegularFile::readAt(fd, offset, out.data(), size) == size;
 }
 
 // A ZIP entry's name as its central directory stores it.

@@ -192,7 +192,7 @@ void Document::replace(qint64 start, qint64 length, QStringView with)
 
 bool Document::append(QStringView text)
 {
-    if (book_ || unprocessed_ || shown_.effectBytes || !shown_.text.held())
+    if (!showsOwnText() || !shown_.text.held())
         return false;
     QString grown = shown_.text.whole();
     shown_.text = TextStore();
@@ -205,7 +205,7 @@ bool Document::append(QStringView text)
 
 qint64 Document::grow()
 {
-    if (book_ || unprocessed_ || shown_.effectBytes || !shown_.text.isLazy() || shown_.modified)
+    if (!showsOwnText() || !shown_.text.isLazy() || shown_.modified)
         return -1;
     const qint64 from = shown_.text.extend(shown_.byteLength >= 0 ? &shown_.byteLength : nullptr);
     if (from >= 0)

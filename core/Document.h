@@ -197,6 +197,8 @@ public:
     static qint64 loadsOpened();
 
 private:
+    // The file's text as it reads, with no effect and no book on it: what a growing file extends.
+    bool showsOwnText() const { return !book_ && !unprocessed_ && !shown_.effectBytes; }
     static Loaded loadOpen(Source source, RegularFile::Handle file, std::optional<EncodingDetect::Encoding> chosen,
                            const LoadControl &control);
     // The own text's byte length when known, else -1.

@@ -15,6 +15,20 @@ Identity identityOf(const struct stat &status)
             qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
 }
 
+qint64 readAt(int fd, qint64 at, char *into, qint64 want)
+{
+    qint64 got = 0;
+    while (got < want) {
+        const ssize_t n = ::pread(fd, into + got, size_t(want - got), off_t(at + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 std::optional<Identity> identityAt(const QByteArray &native)
 {
     struct stat st {};

@@ -39,6 +39,10 @@ Identity identityOf(const struct stat &status);
 // nothing there. Nothing is opened.
 std::optional<Identity> identityAt(const QByteArray &native);
 
+// Reads up to `want` bytes at `at` of an open descriptor, through short reads and
+// interruptions; gives how many it read (fewer at the file's end or on an error).
+qint64 readAt(int fd, qint64 at, char *into, qint64 want);
+
 // An open descriptor of a regular file, closed with the object.
 class Handle {
 public:

@@ -208,18 +208,7 @@ struct TextStore::Store {
     // from a file that changed since it was indexed: its bytes are not the text shown.
     qint64 readAt(qint64 at, char *into, qint64 want) const
     {
-        if (fileChanged())
-            return 0;
-        qint64 got = 0;
-        while (got < want) {
-            const ssize_t n = ::pread(file.fd(), into + got, size_t(want - got), off_t(at + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        return got;
+        return fileChanged() ? 0 : RegularFile::readAt(file.fd(), at, into, want);
     }
 
     // The units decoding block i may write: never more than its bytes or its indexed length.
@@ -538,16 +527,7 @@ qint64 TextStore::extend(qint64 *byteLength)
     const size_t from = blocks > 0 ? blocks - 1 : 0;
     const qint64 fromByte = s.blockBytes[from];
     QByteArray bytes(qsizetype(now.size - fromByte), Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::pread(s.file.fd(), bytes.data() + got, size_t(bytes.size() - got), off_t(fromByte + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    if (got < bytes.size())
+    if (RegularFile::readAt(s.file.fd(), fromByte, bytes.data(), bytes.size()) < bytes.size())
         return -1;
     // What the old last block added to the byte length, measured as the index measured it.
     IndexPart old, grown;

@@ -256,44 +256,39 @@ void ReadingSession::followTail()
         return;
     }
     const bool atEnd = view_->atEnd();
-    if (document().store().isLazy()) {
-        // Read as it is shown: the index grows in place, whatever the file's encoding.
-        if (!model_.grow()) {
-            endAfterLoad_ = atEnd;
-            LoadDocument(FileNameNow(), LoadMode::Reload, 0);
-            return;
-        }
-        showGrowth(atEnd);
+    // Read as it is shown, the text's index grows in place, whatever the file's encoding.
+    const Growth grown = document().store().isLazy() ? (model_.grow() ? Growth::Grew : Growth::Refused)
+                                                     : appendWholeLines(*now);
+    if (grown == Growth::Waits)
         return;
-    }
-    // Whole lines only: a line still being written, or a character cut, waits for the rest.
-    QByteArray added;
-    if (RegularFile::Handle file = RegularFile::openForReading(source.nativePath); file.isOpen()) {
-        added.resize(qsizetype(std::max<qint64>(0, now->size - followed_)));
-        const ssize_t got = ::pread(file.fd(), added.data(), size_t(added.size()), off_t(followed_));
-        added.truncate(std::max<ssize_t>(got, 0));
-    }
-    const qsizetype whole = TextStore::wholeLines(added, document().detection());
-    if (whole == 0)
-        return;
-    // A text held whole grows in place; one with an effect or a book on it is read again where
-    // the reader is.
-    if (!model_.append(TextStore::decodePiece(QByteArrayView(added).first(whole), document().detection()))) {
+    if (grown == Growth::Refused) {
+        // With an effect or a book on it, the text is read again where the reader is.
         endAfterLoad_ = atEnd;
         LoadDocument(FileNameNow(), LoadMode::Reload, 0);
         return;
     }
-    followed_ += whole;
-    model_.documentGrewTo(*now);
-    showGrowth(atEnd);
-}
-
-void ReadingSession::showGrowth(bool atEnd)
-{
     showFileStatus(fileKindShown_);
     showLineCount();
     if (atEnd)
         view_->showEnd();
+}
+
+ReadingSession::Growth ReadingSession::appendWholeLines(const RegularFile::Identity &now)
+{
+    // Whole lines only: a line still being written, or a character cut, waits for the rest.
+    QByteArray added;
+    if (RegularFile::Handle file = RegularFile::openForReading(document().source().nativePath); file.isOpen()) {
+        added.resize(qsizetype(std::max<qint64>(0, now.size - followed_)));
+        added.truncate(qsizetype(RegularFile::readAt(file.fd(), followed_, added.data(), added.size())));
+    }
+    const qsizetype whole = TextStore::wholeLines(added, document().detection());
+    if (whole == 0)
+        return Growth::Waits;
+    if (!model_.append(TextStore::decodePiece(QByteArrayView(added).first(whole), document().detection())))
+        return Growth::Refused;
+    followed_ += whole;
+    model_.documentGrewTo(now);
+    return Growth::Grew;
 }
 
 bool ReadingSession::mayReadThrough()

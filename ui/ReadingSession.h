@@ -252,8 +252,10 @@ private:
     bool readFromStart_ = false; // the next reload starts at the top, not where the reader is
     bool endAfterLoad_ = false;  // the load running shows the end once it is shown
     void followTail();
-    // The status and the view after the shown file grew; the view stays at the end when it was.
-    void showGrowth(bool atEnd);
+    // What a followed file's growth did to the text shown.
+    enum class Growth { Grew, Waits, Refused };
+    // A text held whole takes the whole lines its file added after followed_.
+    Growth appendWholeLines(const RegularFile::Identity &now);
     // What measures the running load's text for the view while it is read.
     std::shared_ptr<const void> loadMeasure_;
     // What waits for the archive's listing that is read on.
